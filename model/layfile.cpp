@@ -1,0 +1,370 @@
+#include "model/layfile.h"
+
+#include "model/grid.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/lng.h"
+#include "platform/msg.h"
+#include "platform/os.h"
+#include "platform/print.h"
+#include "platform/str.h"
+#include "render/cursor.h"
+#include "render/map.h"
+#include "shell/ewin.h"
+
+u16 LayoutFileVersion;
+wch LayoutFileName[OS_MAX_PATH];
+
+static const u8 kLayMagic[4] = {0x56, 0xD1, 0x4E, 0xD4};
+
+enum : TextId {
+  TXT_SAVE_TITLE = 11000,
+  TXT_SAVE_BOX = 11001,
+  TXT_LOAD_TITLE = 11002,
+  TXT_LOAD_BOX = 11202,
+  TXT_HEADER_PROGRAM = 11040,
+  TXT_HEADER_VERSION = 801,
+  TXT_NOT_FOUND = 11100,
+  TXT_READ_ERROR = 11101,
+  TXT_BAD_FILE = 11102,
+  TXT_CANNOT_OPEN = 11103,
+  TXT_BAD_MAGIC = 11104,
+  TXT_CLOSE_FAILED = 11105,
+  TXT_CLOSE_SHORT = 11106,
+  TXT_CREATE_FAILED = 11108,
+  TXT_WRITE_FAILED = 11109,
+  TXT_WRITE_SHORT = 11110,
+  TXT_TOO_OLD = 11111,
+  TXT_TOO_NEW = 11112,
+  TXT_SECTION_BAD = 11113,
+  TXT_LEVEL_PASS = 11116,
+  TXT_TRAIN_REMAP = 11131,
+  TXT_WARNINGS = 11132,
+  TXT_ADDON_UNREADABLE = 11150,
+  TXT_ADDON_NOT_STORED = 11151,
+  TXT_NO_MEMORY = 8005
+};
+
+// ---------------------------------------------------------------- small sections
+
+int Lay_WriteMa(void) {
+  int r = Fio_WriteU16(0x414D);
+  if (!r) r = Fio_WriteU16(0);
+  return r;
+}
+
+int Lay_ReadMa(u16 version) {
+  u16 tag, zero;
+  int r;
+  if ((r = Fio_ReadU16(&tag)) || (r = Fio_ReadU16(&zero))) return r;
+  return (tag == 0x414D && zero == 0) ? 0 : 3;
+}
+
+// The 16 bytes after the sections: written as zeros, read and ignored.
+static int Lay_WriteTrailer(void) {
+  static const u8 zeros[16] = {0};
+  return Fio_WriteBlock(zeros, sizeof zeros);
+}
+
+static int Lay_ReadTrailer(u16 version) {
+  u8 bytes[16];
+  return Fio_ReadBlock(bytes, sizeof bytes) == sizeof bytes ? 0 : 1;
+}
+
+// ---------------------------------------------------------------- section order
+
+// One step of the body. The loader adds base to the reader's code (base 0:
+// any failure gives LAY_LOAD_NO_TRAILER); files older than fromVersion lack
+// the section. The messages of the reader's codes 3 (text 11113) and 4 belong
+// to the section.
+struct LaySection {
+  const char* tag;
+  u16 base;
+  u16 fromVersion;
+  int (*read)(u16 version);
+  int (*write)(void);
+  u16 msgMalformed;
+  u16 msgNoMemory;
+  TextId textNoMemory;
+};
+
+static const LaySection kLaySections[] = {
+    {"NETZ", 30, 0, Grid_LoadSection, Grid_SaveSection, 115, 116, TXT_NO_MEMORY},
+    {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
+    {"", 0, 0, Lay_ReadTrailer, Lay_WriteTrailer, 0, 0, 0},
+};
+
+static int Lay_WriteSections(void) {
+  for (const LaySection& s : kLaySections) {
+    int r = s.write();
+    if (r) return r;
+  }
+  return 0;
+}
+
+static int Lay_ReadSections(u16 version) {
+  for (const LaySection& s : kLaySections) {
+    if (version < s.fromVersion) continue;
+    int r = s.read(version);
+    if (r) return s.base ? s.base + r : LAY_LOAD_NO_TRAILER;
+  }
+  return 0;
+}
+
+// Empties every module of the layout, as a new load starts.
+static void Lay_ResetLayout(void) { Grid_Clear(); }
+
+// ---------------------------------------------------------------- helpers
+
+static void Lay_CloseInfoBoxes(int depth) {
+  while (Msg_InfoDepth() > depth)
+    if (Msg_InfoClose() < 0) break;
+}
+
+static void Lay_CopyName(wch* dst, const wch* src) {
+  i32 n = Str_Len(src);
+  if (n > OS_MAX_PATH - 1) n = OS_MAX_PATH - 1;
+  Mem_CopyWide(dst, src, n);
+  dst[n] = 0;
+}
+
+// A language text as 8-bit header bytes without its zero; a control code in
+// it (a line end, the Ctrl-Z that ends the header) would make the file
+// unreadable and becomes a blank.
+static u32 Lay_HeaderText(TextId id, char* buf, int size) {
+  int n = Lng_WideToAnsi(Lng_GetText(id), buf, size);
+  if (n < 1) return 0;
+  u32 len = u32(n - 1);
+  for (u32 i = 0; i < len; ++i)
+    if (u8(buf[i]) < 0x20) buf[i] = ' ';
+  return len;
+}
+
+static int Lay_WriteHeader(void) {
+  char header[2 * 512 + 16];
+  u32 n = Lay_HeaderText(TXT_HEADER_PROGRAM, header, 512);
+  header[n++] = ' ';
+  n += Lay_HeaderText(TXT_HEADER_VERSION, header + n, 512);
+  header[n++] = '\r';
+  header[n++] = '\n';
+  header[n++] = '\r';
+  header[n++] = '\n';
+  header[n++] = 0x1A;
+  header[n++] = char(LAY_VERSION >> 8);
+  for (u8 m : kLayMagic) header[n++] = char(m);
+  header[n++] = char(LAY_VERSION & 0xFF);
+  return Fio_WriteBlock(header, n);
+}
+
+// ---------------------------------------------------------------- writing
+
+static int Lay_WriteStream(void) {
+  if (Fio_OpenWrite(LayoutFileName, FIO_UTF16LE, FOLDER_LAYOUTS) != 0) return LAY_SAVE_CREATE_FAILED;
+  int r = Lay_WriteHeader();
+  if (!r) {
+    Fio_BeginWriteRle();
+    r = Lay_WriteSections();
+  }
+  if (r) {
+    Fio_CancelWrite();
+    return r;
+  }
+  r = Fio_CloseWrite();
+  if (r) {
+    Fio_CancelWrite();
+    return r + 3;
+  }
+  return LAY_SAVE_OK;
+}
+
+int Lay_WriteFile(const wch* folderPath, wch* failedName) {
+  if (failedName) failedName[0] = 0;
+  const int boxes = Msg_InfoDepth();
+  Msg_InfoOpen(Lng_GetText(TXT_SAVE_BOX), Lng_GetText(TXT_SAVE_TITLE), 0, 0);
+  const int r = Lay_WriteStream();
+  Lay_CloseInfoBoxes(boxes);
+  if (r == LAY_SAVE_OK || r == LAY_SAVE_ADDON_NOT_STORED) {
+    Ewin_ClearModified();
+    LayoutFileVersion = LAY_VERSION;
+  }
+  return r;
+}
+
+int Lay_Save(const wch* folderPath, wch* failedName) {
+  wch ownName[OS_MAX_PATH];
+  wch* name = failedName ? failedName : ownName;
+  Cur_SetState(CUR_WAIT_BEGIN);
+  const int r = Lay_WriteFile(folderPath, name);
+  Cur_SetState(CUR_WAIT_END);
+  wch text[OS_MAX_PATH + 128];
+  switch (r) {
+    case 1: Msg_ErrorId(244, TXT_WRITE_FAILED); break;
+    case 2: Msg_ErrorId(245, TXT_WRITE_SHORT); break;
+    case 3: Msg_ErrorId(242, TXT_CREATE_FAILED); break;
+    case 4: Msg_ErrorId(248, TXT_CLOSE_FAILED); break;
+    case 5: Msg_ErrorId(249, TXT_CLOSE_SHORT); break;
+    case LAY_SAVE_ADDON_UNREADABLE:
+      Fmt_Print(text, OS_MAX_PATH + 128, u"%s: \"%s\"", Lng_GetText(TXT_ADDON_UNREADABLE), name);
+      Msg_ErrorText(246, text);
+      break;
+    case LAY_SAVE_ADDON_NOT_STORED:
+      Fmt_Print(text, OS_MAX_PATH + 128, u"%s: \"%s\"", Lng_GetText(TXT_ADDON_NOT_STORED), name);
+      Msg_WarnText(247, text);
+      break;
+    default: break;
+  }
+  return (r == LAY_SAVE_OK || r == LAY_SAVE_ADDON_NOT_STORED) ? 0 : 1;
+}
+
+// ---------------------------------------------------------------- reading
+
+// The version from the bytes after the header text; 0 or a load result.
+static int Lay_ReadVersion(u16* version) {
+  u8 b;
+  if (Fio_ReadByte(&b)) return LAY_LOAD_NO_HEADER;
+  u32 v = u32(b) << 8;
+  if (v >= 0x3300) {
+    u8 m[4];
+    if (Fio_ReadBlock(m, 4) != 4) return LAY_LOAD_NO_HEADER;
+    if (m[0] != kLayMagic[0]) {
+      // Files of 0x35xx may carry the low byte before the magic.
+      if (v != 0x3500) return LAY_LOAD_BAD_MAGIC;
+      v |= m[0];
+      m[0] = m[1];
+      m[1] = m[2];
+      m[2] = m[3];
+      if (Fio_ReadByte(&m[3])) return LAY_LOAD_NO_HEADER;
+    }
+    for (int i = 0; i < 4; ++i)
+      if (m[i] != kLayMagic[i]) return LAY_LOAD_BAD_MAGIC;
+  }
+  if (v >= 0x3500 && (v & 0xFF) == 0) {
+    if (Fio_ReadByte(&b)) return LAY_LOAD_NO_HEADER;
+    v |= b;
+  }
+  if (v < LAY_VERSION_OLDEST) return LAY_LOAD_TOO_OLD;
+  if (v > LAY_VERSION) return LAY_LOAD_TOO_NEW;
+  *version = u16(v);
+  return 0;
+}
+
+// The layout in memory, written by the section writers into a heap block;
+// null when it could not be taken.
+static u8* Lay_TakeSnapshot(u32* size, const wch* boxText) {
+  *size = 0;
+  const int boxes = Msg_InfoDepth();
+  if (Fio_OpenWriteMemory() != 0) return nullptr;
+  if (Lay_WriteSections() != 0) {
+    Fio_CancelWrite();
+    return nullptr;
+  }
+  const int r = Fio_CloseWrite();
+  // Closing a write stream takes the top info box with it; the load's box
+  // must stay for the progress of the read and for its own close.
+  if (Msg_InfoDepth() < boxes) Msg_InfoOpen(boxText, Lng_GetText(TXT_LOAD_TITLE), 0, 0);
+  if (r != 0) {
+    Fio_CancelWrite();
+    return nullptr;
+  }
+  return Fio_TakeWriteMemory(size);
+}
+
+// Puts the layout of a snapshot back in place of a partly read one.
+static void Lay_RestoreSnapshot(const u8* data, u32 size) {
+  Lay_ResetLayout();
+  if (Fio_OpenReadMemory(data, size) != 0) return;
+  Lay_ReadSections(LAY_VERSION);
+  Fio_CloseRead();
+}
+
+static int Lay_Load(const wch* name, const wch* boxText) {
+  if (Fio_OpenRead(name, FIO_SKIP_TO_CTRLZ | FIO_PROGRESS, FOLDER_LAYOUTS) != 0) return LAY_LOAD_NO_FILE;
+  u16 version = 0;
+  int r = Lay_ReadVersion(&version);
+  if (r) {
+    if (Fio_IsReadOpen()) Fio_CloseRead();
+    return r;
+  }
+  const u16 oldVersion = LayoutFileVersion;
+  const int oldModified = Ewin_IsModified();
+  u32 snapSize = 0;
+  u8* snapshot = Lay_TakeSnapshot(&snapSize, boxText);
+
+  LayoutFileVersion = version;
+  if (version >= 0x3500) Fio_BeginReadRle();
+  Lay_ResetLayout();
+  r = Lay_ReadSections(version);
+  if (r) {
+    if (Fio_IsReadOpen()) Fio_CloseRead();
+  } else if (Fio_CloseRead() != 0) {
+    r = LAY_LOAD_CLOSE_FAILED;
+  }
+
+  if (r) {
+    if (snapshot) {
+      LayoutFileVersion = LAY_VERSION;
+      Lay_RestoreSnapshot(snapshot, snapSize);
+    }
+    LayoutFileVersion = oldVersion;
+    if (oldModified) Ewin_SetModified();
+    else Ewin_ClearModified();
+  } else {
+    Ewin_ClearModified();
+    Lay_CopyName(LayoutFileName, name);
+    Map_InvalidateViews(MAP_INVALIDATE_FRAME | MAP_INVALIDATE_VIEWS);
+  }
+  if (snapshot) Heap_Free(snapshot);
+  return r;
+}
+
+int Lay_LoadFile(const wch* name) {
+  if (!name) name = u"";
+  const int boxes = Msg_InfoDepth();
+  wch boxText[100];
+  Fmt_Print(boxText, 100, u"%s %s", Lng_GetText(TXT_LOAD_BOX), name);
+  Msg_InfoOpen(boxText, Lng_GetText(TXT_LOAD_TITLE), 0, 0);
+  const int r = Lay_Load(name, boxText);
+  Lay_CloseInfoBoxes(boxes);
+  return r;
+}
+
+void Lay_ReportLoadResult(int result) {
+  switch (result) {
+    case LAY_LOAD_OK: return;
+    case LAY_LOAD_NO_FILE: Msg_ErrorId(105, TXT_CANNOT_OPEN); return;
+    case LAY_LOAD_NO_HEADER: Msg_ErrorId(106, TXT_BAD_FILE); return;
+    case LAY_LOAD_BAD_MAGIC: Msg_ErrorId(103, TXT_BAD_MAGIC); return;
+    case LAY_LOAD_TOO_OLD: Msg_ErrorId(107, TXT_TOO_OLD); return;
+    case LAY_LOAD_TOO_NEW: Msg_ErrorId(108, TXT_TOO_NEW); return;
+    case LAY_LOAD_WARNINGS: Msg_WarnId(104, TXT_WARNINGS); return;
+    case LAY_LOAD_NO_TRAILER: Msg_ErrorId(148, TXT_BAD_FILE); return;
+    case LAY_LOAD_CLOSE_FAILED: Msg_ErrorId(149, TXT_CLOSE_FAILED); return;
+    case 14: Msg_ErrorId(199, TXT_LEVEL_PASS); return;
+    case 15: Msg_ErrorId(109, TXT_TRAIN_REMAP); return;
+    case 17: Msg_ErrorId(185, TXT_BAD_FILE); return;
+    case 18: Msg_ErrorId(186, TXT_BAD_FILE); return;
+    default: break;
+  }
+  if (result < 21) return;
+  const int base = result / 10 * 10;
+  const int e = result % 10;
+  // The protection code's slices share base 180 and have numbers of their own.
+  const bool lock = base == 180;
+  if (e == 1) {
+    Msg_ErrorId(lock ? 177 : 110, TXT_NOT_FOUND);
+    return;
+  }
+  if (e == 2) {
+    Msg_ErrorId(lock ? 117 : 111, TXT_READ_ERROR);
+    return;
+  }
+  if (e != 3 && e != 4) return;
+  for (const LaySection& s : kLaySections) {
+    if (s.base != base) continue;
+    if (e == 3 && s.msgMalformed) Msg_ErrorId(s.msgMalformed, TXT_SECTION_BAD);
+    if (e == 4 && s.msgNoMemory) Msg_ErrorId(s.msgNoMemory, s.textNoMemory);
+    return;
+  }
+}
+
+int Lay_PathMissing(const wch* path) { return Os_Access(path, OS_ACCESS_EXISTS) != 0 ? 1 : 0; }

@@ -1,0 +1,68 @@
+// Layout file ("nt3"): the container of a whole layout. A short 8-bit text
+// header, the version and the magic, then the body, coded by the stream's
+// byte-pair run-length coding, made of the modules' sections in one fixed
+// order, each opened by its tag and without a length field.
+//
+// Owns LayoutFileVersion, LayoutFileName, the header, the version rules, the
+// order of the sections with the bases added to their readers' codes, the
+// small "MA" section, the 16 bytes after the sections, and the save and load
+// drivers with their result codes and messages.
+//
+// Promises: a save writes through the stream's temporary file, so a failed
+// save leaves the old file as it was; a refused load (any result but 0 and 6)
+// leaves the layout in memory, LayoutFileVersion, LayoutFileName and the
+// modified mark as they were. Both drivers close their info boxes and the
+// stream on every exit path.
+#pragma once
+#include "platform/types.h"
+
+// The version this program writes, and the oldest it reads.
+enum : u16 { LAY_VERSION = 0x3850, LAY_VERSION_OLDEST = 0x3400 };
+
+// Load results (Lay_LoadFile); a section's failure gives its base + the
+// section reader's code.
+enum {
+  LAY_LOAD_OK = 0,
+  LAY_LOAD_NO_FILE = 1,
+  LAY_LOAD_NO_HEADER = 2,
+  LAY_LOAD_BAD_MAGIC = 3,
+  LAY_LOAD_TOO_OLD = 4,
+  LAY_LOAD_TOO_NEW = 5,
+  LAY_LOAD_WARNINGS = 6,
+  LAY_LOAD_NO_TRAILER = 11,
+  LAY_LOAD_CLOSE_FAILED = 12
+};
+
+// Save results (Lay_WriteFile): 1 and 2 a write failed with that stream code,
+// 3 the file could not be created (or a write failed with 3), 4..6 closing
+// failed with stream code 1..3, 7 an add-on file could not be read, 8 written
+// but an add-on file could not be stored.
+enum { LAY_SAVE_OK = 0, LAY_SAVE_CREATE_FAILED = 3, LAY_SAVE_ADDON_UNREADABLE = 7, LAY_SAVE_ADDON_NOT_STORED = 8 };
+
+// Version of the layout in memory (0 for a new one); every section reader
+// takes it.
+extern u16 LayoutFileVersion;
+// The layout's file name relative to the layouts folder.
+extern wch LayoutFileName[OS_MAX_PATH];
+
+// Writes LayoutFileName in the layouts folder. folderPath is the layouts
+// folder (for the sections that store files beside the layout); failedName
+// (may be null, else room for OS_MAX_PATH units) receives the name of a file that
+// could not be stored. On 0 and 8 the modified mark is cleared and
+// LayoutFileVersion becomes LAY_VERSION.
+int Lay_WriteFile(const wch* folderPath, wch* failedName);
+// The save driver: Lay_WriteFile under the wait cursor, its result shown as
+// a message. 1 when the layout was not saved, else 0.
+int Lay_Save(const wch* folderPath, wch* failedName);
+// Reads the layout file name (relative to the layouts folder) into the model.
+int Lay_LoadFile(const wch* name);
+// Shows the message of a load result (none for 0 and for codes that have
+// none).
+void Lay_ReportLoadResult(int result);
+
+// The "MA" section: u16 "MA", u16 0.
+int Lay_WriteMa(void);
+int Lay_ReadMa(u16 version);
+
+// 1 when the path does not name an existing file or folder, else 0.
+int Lay_PathMissing(const wch* path);

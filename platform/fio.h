@@ -1,0 +1,174 @@
+// File stream: the one read stream and the one write stream through which
+// every file of the program passes, with little-endian integers, text in three
+// encodings and the byte-pair run-length coding of layout bodies.
+//
+// Every operation returns a small code: 0 ok, 1 not found / end of file /
+// failed write, 2 bad file / read error / short write, 3 already open or not
+// open. A read error or a failed write closes the stream before the code is
+// returned.
+//
+// Writing never destroys the old file first: the stream writes a temporary
+// file in the target's folder and moves it over the target only when
+// Fio_CloseWrite completes without error. Fio_CancelWrite (and any write
+// error) throws the temporary file away and leaves the old file as it was.
+//
+// Files are named by a name and a FolderIndex (see Fio_FolderPath).
+#pragma once
+#include "platform/types.h"
+
+// ---------------------------------------------------------------- folders
+enum FolderIndex {
+  FOLDER_PROGRAM = 0,
+  FOLDER_SETTINGS = 1,
+  FOLDER_LAYOUTS = 2,
+  FOLDER_PICTURES = 3,
+  FOLDER_EXPORTS = 4,
+  FOLDER_LOGS = 5,
+  FOLDER_SCRIPTS = 6,
+  FOLDER_ZOOM2 = 20,
+  FOLDER_ZOOM2F = 21,
+  FOLDER_ZOOM2G = 22,
+  FOLDER_ZOOM4 = 23,
+  FOLDER_ZOOM4F = 24,
+  FOLDER_ZOOM4G = 25,
+  FOLDER_ZOOM1 = 26,
+  FOLDER_ZOOM1F = 27,
+  FOLDER_ZOOM1G = 28,
+  FOLDER_SOUND = 30,
+  FOLDER_FULLPATH = 100
+};
+
+// Open flags.
+enum {
+  FIO_SKIP_TO_CTRLZ = 1,  // read: skip characters up to and including the first 26
+  FIO_PROGRESS = 2,       // read: progress in the top info box while reading
+  FIO_UTF16LE = 4,        // read: a byte-order mark is required; write: UTF-16LE text
+  FIO_UTF16BE = 8,        // write: UTF-16BE text
+  FIO_ANSI = 16,          // write: 8-bit text
+  FIO_WRITE_BOM = 32      // write: a byte-order mark first
+};
+
+// Sets a base folder path (0..6); the path must end with a separator or be
+// empty. 0 ok, 1 bad index, 2 too long.
+int Fio_SetFolderPath(int folder, const wch* path);
+int Fio_FolderPath(int folder, wch* buf, int size);
+// Full path of name in folder; 0 ok, 1 when it would reach 260 characters
+// or the folder is unknown.
+int Fio_BuildPath(const wch* name, int folder, wch* buf);
+
+// ---------------------------------------------------------------- streams
+int Fio_InitBuffers(void);
+void Fio_FreeBuffers(void);
+
+int Fio_OpenRead(const wch* name, int flags, int folder);
+int Fio_OpenWrite(const wch* name, int flags, int folder);
+// In-memory streams: a read over bytes the caller keeps alive while the stream
+// is open, and a write into a growing heap block taken by Fio_TakeWriteMemory.
+int Fio_OpenReadMemory(const u8* data, u32 size);
+int Fio_OpenWriteMemory(void);
+// After Fio_CloseWrite of a memory stream: the bytes (a Heap block the caller
+// frees with Heap_Free) and their number; null when there are none.
+u8* Fio_TakeWriteMemory(u32* size);
+int Fio_IsReadOpen(void);
+int Fio_IsWriteOpen(void);
+
+void Fio_SetTextMode(int flags);
+void Fio_SetReadEncoding(u16 value);
+void Fio_BeginReadRle(void);
+void Fio_BeginWriteRle(void);
+int Fio_CloseRead(void);
+int Fio_CloseWrite(void);
+// Closes the write stream without keeping anything written; 3 when not open.
+int Fio_CancelWrite(void);
+
+int Fio_ReadU16(u16* value);
+int Fio_ReadU32(u32* value);
+int Fio_WriteU16(u16 value);
+int Fio_WriteU32(u32 value);
+u32 Fio_ReadBlock(void* buf, u32 n);
+int Fio_WriteBlock(const void* buf, u32 n);
+int Fio_ReadChar(u32* ch);
+int Fio_WriteChar(u32 ch);
+int Fio_WriteString(const wch* s);
+int Fio_WriteCrLf(void);
+int Fio_WriteSeparator(void);
+int Fio_ReadToken(wch* buf, int size);
+int Fio_SeekRead(i32 n);
+
+// ---------------------------------------------------------------- whole files
+int Fio_FileExists(const wch* name, int folder);
+i32 Fio_GetFileSize(const wch* name, int folder);
+int Fio_GetFileTime(const wch* name, int folder, int* year, int* second, int* minute, int* hour, int* day,
+                    int* month);
+int Fio_SetFileTime(const wch* name, int folder, int year, int second, int minute, int hour, int day, int month);
+int Fio_DeleteFile(const wch* name, int folder);
+int Fio_RenameFile(const wch* oldName, const wch* newName, int folder);
+int Fio_CopyFile(const wch* sourcePath, const wch* targetPath);
+void Fio_StripExtension(wch* path);
+void Fio_AddExtension(wch* path, const wch* ext);
+int Fio_GetExtension(const wch* path, wch* buf);
+int Fio_IsUtf16File(const wch* name, int folder);
+int Fio_ConvertToAnsi(const wch* name, int folder);
+
+// ---------------------------------------------------------------- fast paths
+// The stream records are shared with the inline byte paths below, which serve
+// the common case (a raw stream with bytes in its buffer) without a call.
+enum { FIO_BUFFER_SIZE = 16384 };
+
+struct FioReadStream {
+  int handle = -1;  // -1 closed, -2 memory
+  u8* buf;
+  u32 pos;
+  u32 avail;
+  u32 block;
+  int progress;
+  int raw;
+  int byteOrder;  // 0 8-bit, 1 UTF-16LE, 2 UTF-16BE
+  u32 pending;    // pairs still to deliver
+  u8 pairA, pairB;
+  int toggle;  // 1: the second byte of the pair comes next
+  const u8* mem;
+  u32 memSize, memPos;
+};
+
+struct FioWriteStream {
+  int handle = -1;  // -1 closed, -2 memory
+  u8* buf;
+  u32 fill;
+  u32 block;
+  int raw;
+  int textMode;
+  int haveA, haveB, half;
+  u8 a, b;
+  u32 k;
+  int error;
+  u8* mem;
+  u32 memSize, memCap;
+  wch target[OS_MAX_PATH];
+  wch temp[OS_MAX_PATH + 16];
+};
+
+extern FioReadStream g_fioRead;
+extern FioWriteStream g_fioWrite;
+
+int Fio_ReadByteSlow(u8* out);
+int Fio_WriteByteSlow(u8 byte);
+
+inline int Fio_ReadByte(u8* out) {
+  FioReadStream& s = g_fioRead;
+  if (s.raw && s.avail) {  // avail is 0 while closed
+    *out = s.buf[s.pos++];
+    s.avail--;
+    return 0;
+  }
+  return Fio_ReadByteSlow(out);
+}
+
+inline int Fio_WriteByte(u8 byte) {
+  FioWriteStream& s = g_fioWrite;
+  if (s.raw && s.fill < FIO_BUFFER_SIZE) {  // raw is 0 while closed
+    s.buf[s.fill++] = byte;
+    return 0;
+  }
+  return Fio_WriteByteSlow(byte);
+}

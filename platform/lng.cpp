@@ -1,0 +1,662 @@
+#include "platform/lng.h"
+
+#include <string.h>
+
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/msg.h"
+#include "platform/os.h"
+#include "platform/print.h"
+#include "platform/str.h"
+
+// A text line holds at most this many units; a longer line is cut and its
+// rest read as the next line, so a damaged file is refused at its number check.
+enum { LNG_LINE_MAX = 249 };
+enum { LNG_GROW = 4096, LNG_NAME_MAX = 512, LNG_TABLE2_FIRST = 40000, LNG_RECORD_HEAD = 8 };
+enum { LNG_INFO_SLOTS = 3 };
+
+// Message numbers and texts of this module.
+enum {
+  LNG_WARN_RELOAD_DIFFERS = 580,
+  LNG_WARN_BAD_LINE = 581,
+  LNG_WARN_NOT_RISING = 582,
+  LNG_WARN_LETTERS_MISSING = 583,
+  LNG_WARN_LETTERS_BAD = 584
+};
+enum {
+  LNG_TEXT_RELOAD_DIFFERS = 3600,
+  LNG_TEXT_BAD_LINE = 3601,
+  LNG_TEXT_NOT_RISING = 3602,
+  LNG_TEXT_LETTERS_MISSING = 3613,
+  LNG_TEXT_LETTERS_BAD = 3614
+};
+
+// Packed records: u32 id, u32 length in units with the zero, the units.
+// Records follow each other without padding, so the two words of a record
+// may stand at any even offset and are read byte-wise.
+struct LngTable {
+  u8* block;
+  u32 used;   // bytes in use
+  u32 cap;    // bytes allocated
+  u32 count;  // records
+  int cacheValid;
+  u32 cacheId;
+  u32 cacheOffset;
+  u32 cacheLength;
+  wch fileName[LNG_NAME_MAX + 1];
+};
+
+// Index 0: ids below 40000 ("orba.lng"), index 1: from 40000 ("orba.lnv").
+static LngTable g_lngTables[2];
+static LngTable g_lngLetters;
+
+static wch g_lngMissing[24];
+static char g_lngMissingA[24];
+static char g_lngTextA[2 * LNG_LINE_MAX + 8];
+
+static int g_lngCpAnsiUni = -1;
+static int g_lngCpUniAnsi = -1;
+
+static wch* g_lngInfo[LNG_INFO_SLOTS];
+static const u32 kLngInfoUnits[LNG_INFO_SLOTS] = {81, 81, 20001};
+
+static const wch kLngLetterFile[] = u"orba.lnx";
+
+// ---------------------------------------------------------------- records
+
+static u32 Lng_PeekU32(const u8* p) {
+  u32 v;
+  memcpy(&v, p, 4);
+  return v;
+}
+
+static void Lng_PokeU32(u8* p, u32 v) { memcpy(p, &v, 4); }
+
+static void Lng_ResetCache(LngTable* t) {
+  t->cacheValid = 0;
+  t->cacheId = 0;
+  t->cacheOffset = 0;
+  t->cacheLength = 0;
+}
+
+static void Lng_FreeTable(LngTable* t) {
+  if (t->block) Heap_Free(t->block);
+  t->block = nullptr;
+  t->used = t->cap = t->count = 0;
+  t->fileName[0] = 0;
+  Lng_ResetCache(t);
+}
+
+// Appends one record; 0 ok, 1 no memory (the block stays as it was).
+static int Lng_AppendRecord(LngTable* t, u32 id, const wch* text, u32 length) {
+  u32 need = LNG_RECORD_HEAD + 2 * length;
+  if (t->used > 0xFFFFFFFFu - need - LNG_GROW) return 1;
+  if (t->used + need > t->cap) {
+    u32 cap = t->cap;
+    while (t->used + need > cap) cap += LNG_GROW;
+    u8* p = t->block ? (u8*)Heap_Realloc(t->block, cap) : (u8*)Heap_Alloc(cap);
+    if (!p) return 1;
+    t->block = p;
+    t->cap = cap;
+  }
+  u8* r = t->block + t->used;
+  Lng_PokeU32(r, id);
+  Lng_PokeU32(r + 4, length);
+  memcpy(r + LNG_RECORD_HEAD, text, 2 * length);
+  t->used += need;
+  t->count++;
+  return 0;
+}
+
+// Offset of the record with the id, or -1; uses and renews the cache.
+static i64 Lng_FindRecord(LngTable* t, u32 id) {
+  if (!t->block || t->count == 0) return -1;
+  if (t->cacheValid && t->cacheId == id) return t->cacheOffset;
+  u32 off = (t->cacheValid && id > t->cacheId) ? t->cacheOffset : 0;
+  while (off + LNG_RECORD_HEAD <= t->used) {
+    u32 rid = Lng_PeekU32(t->block + off);
+    u32 len = Lng_PeekU32(t->block + off + 4);
+    if (rid == id) {
+      t->cacheValid = 1;
+      t->cacheId = id;
+      t->cacheOffset = off;
+      t->cacheLength = len;
+      return off;
+    }
+    if (rid > id) break;  // ids rise
+    off += LNG_RECORD_HEAD + 2 * len;
+  }
+  return -1;
+}
+
+// The first id held by only one of the two tables, 0 when they hold the same.
+static u32 Lng_FirstDifference(const LngTable* a, const LngTable* b) {
+  u32 offA = 0, offB = 0;
+  for (;;) {
+    int moreA = offA < a->used, moreB = offB < b->used;
+    if (!moreA && !moreB) return 0;
+    if (!moreA) return Lng_PeekU32(b->block + offB);
+    if (!moreB) return Lng_PeekU32(a->block + offA);
+    u32 idA = Lng_PeekU32(a->block + offA), idB = Lng_PeekU32(b->block + offB);
+    if (idA != idB) return idA < idB ? idA : idB;
+    offA += LNG_RECORD_HEAD + 2 * Lng_PeekU32(a->block + offA + 4);
+    offB += LNG_RECORD_HEAD + 2 * Lng_PeekU32(b->block + offB + 4);
+  }
+}
+
+// ---------------------------------------------------------------- lines
+
+// One character of look-ahead, for the character that would overflow a line
+// and for a line end met where an escape letter or digit was expected.
+struct LngReader {
+  int havePending;
+  u32 pending;
+};
+
+static int Lng_NextChar(LngReader* r, u32* ch) {
+  if (r->havePending) {
+    r->havePending = 0;
+    *ch = r->pending;
+    return 0;
+  }
+  return Fio_ReadChar(ch);
+}
+
+static void Lng_PutBack(LngReader* r, u32 ch) {
+  r->havePending = 1;
+  r->pending = ch;
+}
+
+static int Lng_EndOfStream(void) {
+  if (Fio_IsReadOpen()) Fio_CloseRead();
+  return 2;
+}
+
+static int Lng_HexValue(u32 c) {
+  if (c >= '0' && c <= '9') return int(c - '0');
+  if (c >= 'a' && c <= 'f') return int(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return int(c - 'A' + 10);
+  return -1;
+}
+
+// Reads one line into buf (LNG_LINE_MAX + 1 units) and gives its length with
+// the zero. 0 ok, 1 ok but cut or a bad escape, 2 end of file or read error
+// before any character of a line (the stream is then closed). A last line
+// without a line end still counts as a line.
+static int Lng_ReadLine(LngReader* r, wch* buf, u32* length) {
+  u32 c;
+  int rc;
+  for (;;) {
+    rc = Lng_NextChar(r, &c);
+    if (rc) return Lng_EndOfStream();
+    if (c < 32) continue;
+    if (c != u';') break;
+    do {
+      rc = Lng_NextChar(r, &c);
+      if (rc) return Lng_EndOfStream();
+    } while (c >= 32);
+  }
+
+  u32 n = 0;
+  int flag = 0;
+  for (;;) {
+    if (n >= LNG_LINE_MAX) {
+      Lng_PutBack(r, c);
+      flag = 1;
+      break;
+    }
+    if (c != u'#') {
+      buf[n++] = wch(c);
+    } else {
+      u32 e;
+      rc = Lng_NextChar(r, &e);
+      if (rc == 2) return Lng_EndOfStream();
+      if (rc == 1) {  // a "#" at the very end
+        buf[n++] = u'?';
+        flag = 1;
+        break;
+      }
+      switch (e) {
+        case u'n':
+          if (n < LNG_LINE_MAX - 1) {
+            buf[n++] = 13;
+            buf[n++] = 10;
+          } else {
+            buf[n++] = u' ';
+            flag = 1;
+          }
+          break;
+        case u't': buf[n++] = 9; break;
+        case u'H': buf[n++] = u'&'; break;
+        case u'#': buf[n++] = u'#'; break;
+        case u'0': buf[n++] = 0; break;
+        case u'1': buf[n++] = u' '; break;
+        case u'2':
+          buf[n++] = u' ';
+          if (n < LNG_LINE_MAX) buf[n++] = u' ';
+          else flag = 1;
+          break;
+        case u'U': {
+          u32 code = 0;
+          int digits = 0;
+          for (; digits < 4; ++digits) {
+            u32 d;
+            rc = Lng_NextChar(r, &d);
+            if (rc == 2) return Lng_EndOfStream();
+            if (rc == 1) break;
+            int v = Lng_HexValue(d);
+            if (v < 0) {
+              Lng_PutBack(r, d);
+              break;
+            }
+            code = code * 16 + u32(v);
+          }
+          if (digits == 4) {
+            buf[n++] = wch(code);
+          } else {
+            buf[n++] = u'?';
+            flag = 1;
+          }
+          break;
+        }
+        default:
+          if (e < 32) Lng_PutBack(r, e);  // the line ends here
+          buf[n++] = u'?';
+          flag = 1;
+          break;
+      }
+    }
+    rc = Lng_NextChar(r, &c);
+    if (rc == 2) return Lng_EndOfStream();
+    if (rc == 1 || c < 32) break;
+  }
+  buf[n] = 0;
+  *length = n + 1;
+  return flag;
+}
+
+// "%u" of a number line: leading blanks, then digits; what follows them is
+// ignored. 0 when there is no number or it does not fit 32 bits.
+static int Lng_ParseNumber(const wch* s, u32* value) {
+  while (*s == u' ' || *s == 9) ++s;
+  if (*s < u'0' || *s > u'9') return 0;
+  u64 v = 0;
+  for (; *s >= u'0' && *s <= u'9'; ++s) {
+    v = v * 10 + u32(*s - u'0');
+    if (v > 0xFFFFFFFFu) return 0;
+  }
+  *value = u32(v);
+  return 1;
+}
+
+// ---------------------------------------------------------------- interface
+
+int Lng_Init(void) {
+  for (int i = 0; i < LNG_INFO_SLOTS; ++i) {
+    if (g_lngInfo[i]) continue;
+    g_lngInfo[i] = (wch*)Heap_Alloc(kLngInfoUnits[i] * 2);
+    if (!g_lngInfo[i]) {
+      for (int j = 0; j < LNG_INFO_SLOTS; ++j) {
+        if (g_lngInfo[j]) Heap_Free(g_lngInfo[j]);
+        g_lngInfo[j] = nullptr;
+      }
+      return 1;
+    }
+    memset(g_lngInfo[i], 0, kLngInfoUnits[i] * 2);
+  }
+  return 0;
+}
+
+void Lng_Exit(void) {
+  for (int i = 0; i < LNG_INFO_SLOTS; ++i) {
+    if (g_lngInfo[i]) Heap_Free(g_lngInfo[i]);
+    g_lngInfo[i] = nullptr;
+  }
+  Lng_FreeTable(&g_lngTables[0]);
+  Lng_FreeTable(&g_lngTables[1]);
+  Lng_FreeTable(&g_lngLetters);
+}
+
+static void Lng_CopyName(wch* dst, const wch* src) {
+  u32 i = 0;
+  for (; src[i] && i < LNG_NAME_MAX; ++i) dst[i] = src[i];
+  dst[i] = 0;
+}
+
+int Lng_LoadFile(const wch* name, int which) {
+  LngTable* table = which ? &g_lngTables[0] : &g_lngTables[1];
+  Lng_ResetCache(&g_lngTables[0]);
+  Lng_ResetCache(&g_lngTables[1]);
+  if (!name || !name[0]) return 1;
+
+  int rc = Fio_OpenRead(name, FIO_UTF16LE, FOLDER_PROGRAM);
+  if (rc == 2) rc = Fio_OpenRead(name, 0, FOLDER_PROGRAM);  // no mark: 8-bit text
+  if (rc) return rc;
+
+  LngTable fresh;
+  memset(&fresh, 0, sizeof fresh);
+  LngReader reader = {0, 0};
+  wch line[LNG_LINE_MAX + 1];
+  u32 length;
+  u32 previous = 0, offending = 0;
+  enum { DONE, READ_FAILED, BAD_LINE, NOT_RISING, NO_MEMORY } outcome;
+  for (;;) {
+    if (Lng_ReadLine(&reader, line, &length) == 2) {
+      outcome = READ_FAILED;
+      break;
+    }
+    if (line[0] == u'.') {
+      outcome = DONE;
+      break;
+    }
+    u32 id;
+    if (!Lng_ParseNumber(line, &id)) {
+      outcome = BAD_LINE;
+      break;
+    }
+    if (id <= previous) {
+      offending = id;
+      outcome = NOT_RISING;
+      break;
+    }
+    if (which ? id >= LNG_TABLE2_FIRST : id < LNG_TABLE2_FIRST) {
+      outcome = BAD_LINE;
+      break;
+    }
+    if (Lng_ReadLine(&reader, line, &length) == 2) {
+      outcome = READ_FAILED;
+      break;
+    }
+    if (Lng_AppendRecord(&fresh, id, line, length)) {
+      outcome = NO_MEMORY;
+      break;
+    }
+    previous = id;
+  }
+  if (Fio_IsReadOpen()) Fio_CloseRead();
+
+  if (outcome != DONE) {
+    if (fresh.block) Heap_Free(fresh.block);
+    wch msg[LNG_LINE_MAX + 48];
+    switch (outcome) {
+      case READ_FAILED: return 2;
+      case NO_MEMORY: return 4;
+      case BAD_LINE:
+        Fmt_Print(msg, LNG_LINE_MAX + 48, u"%s %u", Lng_GetText(LNG_TEXT_BAD_LINE), previous);
+        Msg_WarnText(LNG_WARN_BAD_LINE, msg);
+        return 3;
+      default:
+        Fmt_Print(msg, LNG_LINE_MAX + 48, u"%s %u,%u", Lng_GetText(LNG_TEXT_NOT_RISING), previous, offending);
+        Msg_WarnText(LNG_WARN_NOT_RISING, msg);
+        return 3;
+    }
+  }
+
+  u32 differs = table->count ? Lng_FirstDifference(table, &fresh) : 0;
+  if (table->block) Heap_Free(table->block);
+  table->block = fresh.block;
+  table->used = fresh.used;
+  table->cap = fresh.cap;
+  table->count = fresh.count;
+  Lng_CopyName(table->fileName, name);
+  Lng_ResetCache(table);
+  if (differs > 0) {
+    wch msg[LNG_LINE_MAX + 48];
+    Fmt_Print(msg, LNG_LINE_MAX + 48, u"%s %u", Lng_GetText(LNG_TEXT_RELOAD_DIFFERS), differs);
+    Msg_WarnText(LNG_WARN_RELOAD_DIFFERS, msg);
+  }
+  return 0;
+}
+
+const wch* Lng_GetFileName(int which) { return (which ? &g_lngTables[0] : &g_lngTables[1])->fileName; }
+
+// One letter class line: "k: ÀÁÂ, Ã Ä"; 0 when the line has another form.
+static int Lng_ParseLetterLine(const wch* line, u32 length, u32* key, wch* chars, u32* count) {
+  const wch* end = line + length - 1;
+  const wch* p = line;
+  while (p < end && *p == u' ') ++p;
+  if (p >= end) return 0;
+  *key = Chr_Lower(*p++);
+  while (p < end && *p == u' ') ++p;
+  if (p >= end || *p != u':') return 0;
+  ++p;
+  u32 n = 0;
+  for (; p < end; ++p)
+    if (*p != u' ' && *p != u',' && *p != 0) chars[n++] = Chr_Upper(*p);
+  if (n == 0) return 0;
+  chars[n] = 0;
+  *count = n + 1;
+  return 1;
+}
+
+int Lng_LoadLetterClasses(void) {
+  wch msg[LNG_LINE_MAX + 48];
+  if (Fio_OpenRead(kLngLetterFile, FIO_UTF16LE, FOLDER_PROGRAM) != 0) {
+    Fmt_Print(msg, LNG_LINE_MAX + 48, u"%s: \"%s\"", Lng_GetText(LNG_TEXT_LETTERS_MISSING), kLngLetterFile);
+    Msg_WarnText(LNG_WARN_LETTERS_MISSING, msg);
+    return 1;
+  }
+  LngTable fresh;
+  memset(&fresh, 0, sizeof fresh);
+  LngReader reader = {0, 0};
+  wch line[LNG_LINE_MAX + 1], chars[LNG_LINE_MAX + 1];
+  u32 length, key, count;
+  int result = 0;
+  for (;;) {
+    if (Lng_ReadLine(&reader, line, &length) == 2) {
+      result = 2;
+      break;
+    }
+    if (line[0] == u'.') break;
+    if (!Lng_ParseLetterLine(line, length, &key, chars, &count)) continue;
+    if (Lng_AppendRecord(&fresh, key, chars, count)) {
+      result = 4;
+      break;
+    }
+  }
+  if (Fio_IsReadOpen()) Fio_CloseRead();
+  if (result) {
+    if (fresh.block) Heap_Free(fresh.block);
+    if (result == 2) Msg_WarnText(LNG_WARN_LETTERS_BAD, Lng_GetText(LNG_TEXT_LETTERS_BAD));
+    return 2;
+  }
+  Lng_FreeTable(&g_lngLetters);
+  g_lngLetters.block = fresh.block;
+  g_lngLetters.used = fresh.used;
+  g_lngLetters.cap = fresh.cap;
+  g_lngLetters.count = fresh.count;
+  Lng_CopyName(g_lngLetters.fileName, kLngLetterFile);
+  return 0;
+}
+
+static LngTable* Lng_TableOf(TextId id) { return id < LNG_TABLE2_FIRST ? &g_lngTables[0] : &g_lngTables[1]; }
+
+const wch* Lng_GetText(TextId id) {
+  LngTable* t = Lng_TableOf(id);
+  i64 off = Lng_FindRecord(t, id);
+  if (off >= 0) return (const wch*)(t->block + off + LNG_RECORD_HEAD);
+  Fmt_Print(g_lngMissing, int(sizeof g_lngMissing / sizeof g_lngMissing[0]), u"?@F%u", id);
+  return g_lngMissing;
+}
+
+const char* Lng_GetTextA(TextId id) {
+  LngTable* t = Lng_TableOf(id);
+  i64 off = Lng_FindRecord(t, id);
+  if (off < 0) {
+    Fmt_PrintA(g_lngMissingA, int(sizeof g_lngMissingA), "?@F%u", id);
+    return g_lngMissingA;
+  }
+  Lng_WideToAnsi((const wch*)(t->block + off + LNG_RECORD_HEAD), g_lngTextA, int(sizeof g_lngTextA));
+  return g_lngTextA;
+}
+
+u32 Lng_GetTextLength(TextId id) {
+  LngTable* t = Lng_TableOf(id);
+  return Lng_FindRecord(t, id) >= 0 ? t->cacheLength : 0;
+}
+
+void Lng_SetCodePages(int ansiToWide, int wideToAnsi) {
+  g_lngCpAnsiUni = ansiToWide;
+  g_lngCpUniAnsi = wideToAnsi;
+}
+
+void Lng_GetCodePages(int* ansiToWide, int* wideToAnsi) {
+  if (ansiToWide) *ansiToWide = g_lngCpAnsiUni;
+  if (wideToAnsi) *wideToAnsi = g_lngCpUniAnsi;
+}
+
+int Lng_WideToAnsi(const wch* src, char* dst, int dstSize) {
+  if (!dst || dstSize < 1) return 0;
+  if (!src || !src[0]) {
+    dst[0] = 0;
+    return 1;
+  }
+  int n = Os_WideToAnsi(g_lngCpUniAnsi, src, dst, dstSize);
+  if (n < 1) dst[0] = 0;
+  return n;
+}
+
+int Lng_AnsiToWide(const char* src, wch* dst, int dstSize) {
+  if (!dst || dstSize < 1) return 0;
+  if (!src || !src[0]) {
+    dst[0] = 0;
+    return 1;
+  }
+  int n = Os_AnsiToWide(g_lngCpAnsiUni, src, dst, dstSize);
+  if (n < 1) dst[0] = 0;
+  return n;
+}
+
+wch Lng_FoldLetter(wch c, int flag) {
+  if (g_lngLetters.count) {
+    wch up = Chr_Upper(c);
+    u32 off = 0;
+    while (off + LNG_RECORD_HEAD <= g_lngLetters.used) {
+      const u8* r = g_lngLetters.block + off;
+      u32 key = Lng_PeekU32(r), len = Lng_PeekU32(r + 4);
+      const wch* chars = (const wch*)(r + LNG_RECORD_HEAD);
+      for (u32 i = 0; i + 1 < len; ++i) {
+        if (chars[i] != up) continue;
+        wch k = wch(key);
+        return (flag || Chr_IsUpper(c)) ? Chr_Upper(k) : Chr_Lower(k);
+      }
+      off += LNG_RECORD_HEAD + 2 * len;
+    }
+  }
+  return flag ? Chr_Upper(c) : c;
+}
+
+int Lng_GetGeneralInfo(int slot, wch* buf) {
+  if (slot < 0 || slot >= LNG_INFO_SLOTS || !buf) return 1;
+  if (!g_lngInfo[slot]) {
+    buf[0] = 0;
+    return 1;
+  }
+  u32 max = kLngInfoUnits[slot] - 1, i = 0;
+  for (; i < max && g_lngInfo[slot][i]; ++i) buf[i] = g_lngInfo[slot][i];
+  buf[i] = 0;
+  return 0;
+}
+
+int Lng_SetGeneralInfo(int slot, const wch* text) {
+  if (slot < 0 || slot >= LNG_INFO_SLOTS || !g_lngInfo[slot]) return 1;
+  u32 max = kLngInfoUnits[slot] - 1, i = 0;
+  // Copies up to the caller's zero only: the text may be shorter than the slot.
+  if (text)
+    for (; i < max && text[i]; ++i) g_lngInfo[slot][i] = text[i];
+  g_lngInfo[slot][i] = 0;
+  return 0;
+}
+
+// ---------------------------------------------------------------- start-up texts
+
+// Shown before any language file is loaded, so they live in the program.
+// Rows: English, German, French, Dutch, Polish, Spanish; columns: numbers 0..12.
+enum { LNG_STARTUP_LANGUAGES = 6, LNG_STARTUP_NUMBERS = 13 };
+static const wch* const kLngStartup[LNG_STARTUP_LANGUAGES][LNG_STARTUP_NUMBERS] = {
+    {u"Init Error #85", u"At least Windows95 or NT needed", u"", u"", u"Initialization error #%u:",
+     u"\r\nTry to start, anyhow?", u"\r\nprogram canceled", u"Wrong parameters",
+     u"Usage: [layout file] [switches]\r\n"
+     u"Switches start with / or -:\r\n"
+     u"N  no start layout\r\n"
+     u"STOP  the simulation stays stopped\r\n"
+     u"Q  no title picture\r\n"
+     u"TNR=n  title picture n\r\n"
+     u"Z=N1, Z=N2  first view at scale 1 or 2\r\n"
+     u"I=\"path\"  settings file to use\r\n"
+     u"LD, LE, LES, LFR, LNL, LPL  language of the start-up messages",
+     u"Out of memory", u"File not found:", u"File incorrect:", u"PentiumPro CPU or newer needed"},
+    {u"Startfehler 85", u"Mindestens Windows95 oder NT nötig", u"", u"", u"Startfehler %u:",
+     u"\r\nStart trotzdem versuchen?", u"\r\nProgramm abgebrochen", u"Parameter falsch",
+     u"Aufruf: [Anlagendatei] [Schalter]\r\n"
+     u"Schalter beginnen mit / oder -:\r\n"
+     u"N  keine Startanlage\r\n"
+     u"STOP  die Simulation bleibt angehalten\r\n"
+     u"Q  kein Titelbild\r\n"
+     u"TNR=n  Titelbild n\r\n"
+     u"Z=N1, Z=N2  erste Ansicht im Maßstab 1 oder 2\r\n"
+     u"I=\"Pfad\"  zu verwendende Einstellungsdatei\r\n"
+     u"LD, LE, LES, LFR, LNL, LPL  Sprache der Startmeldungen",
+     u"Speicher reicht nicht", u"Datei nicht gefunden:", u"Datei defekt:",
+     u"Mindestens PentiumPro-Prozessor nötig"},
+    {u"Erreur à l'initialisation 85", u"Le minimum requis est Windows95/NT", u"", u"",
+     u"Erreur à l'initialisation %u:", u"\r\nTentative de démarrage malgré tout?", u"\r\nprogramme interrompu",
+     u"Paramètres incorrects",
+     u"Utilisation : [fichier de réseau] [options]\r\n"
+     u"Les options commencent par / ou - :\r\n"
+     u"N  sans réseau de départ\r\n"
+     u"STOP  la simulation reste arrêtée\r\n"
+     u"Q  sans image de titre\r\n"
+     u"TNR=n  image de titre n\r\n"
+     u"Z=N1, Z=N2  première vue à l'échelle 1 ou 2\r\n"
+     u"I=\"chemin\"  fichier de paramètres à utiliser\r\n"
+     u"LD, LE, LES, LFR, LNL, LPL  langue des messages de démarrage",
+     u"Mémoire insuffisante", u"Fichier inexistant:", u"Fichier corrompu:",
+     u"Processeur PentiumPro ou plus récent nécessaire"},
+    {u"Startfout 85", u"Ten minste Windows95/NT nodig", u"", u"", u"Initialisatiefout %u:",
+     u"\r\nToch proberen te starten?", u"\r\nProgramma afgebroken", u"Foutieve parameters",
+     u"Gebruik: [baanbestand] [opties]\r\n"
+     u"Opties beginnen met / of -:\r\n"
+     u"N  geen startbaan\r\n"
+     u"STOP  de simulatie blijft gestopt\r\n"
+     u"Q  geen titelafbeelding\r\n"
+     u"TNR=n  titelafbeelding n\r\n"
+     u"Z=N1, Z=N2  eerste weergave op schaal 1 of 2\r\n"
+     u"I=\"pad\"  te gebruiken instellingenbestand\r\n"
+     u"LD, LE, LES, LFR, LNL, LPL  taal van de startmeldingen",
+     u"Niet genoeg geheugen", u"Bestand niet gevonden", u"Gegevens beschadigd",
+     u"Minstens PentiumPro processor nodig"},
+    {u"Błąd startowy nr 85", u"Wymagany jest przynajmniej Windows 95 lub NT", u"", u"", u"Błąd startowy nr %u:",
+     u"\r\nSpróbować uruchomić mimo to?", u"\r\nprogram anulowany", u"Nieprawidłowe parametry",
+     u"Użycie: [plik układu] [przełączniki]\r\n"
+     u"Przełączniki zaczynają się od / lub -:\r\n"
+     u"N  bez układu startowego\r\n"
+     u"STOP  symulacja pozostaje zatrzymana\r\n"
+     u"Q  bez obrazu tytułowego\r\n"
+     u"TNR=n  obraz tytułowy n\r\n"
+     u"Z=N1, Z=N2  pierwszy widok w skali 1 lub 2\r\n"
+     u"I=\"ścieżka\"  plik ustawień\r\n"
+     u"LD, LE, LES, LFR, LNL, LPL  język komunikatów startowych",
+     u"Zabrakło pamięci", u"Nie znaleziono pliku:", u"Niewłaściwy plik:",
+     u"Wymagany jest procesor 80486 lub wyższy"},
+    {u"Error de salida número 85", u"Por los menos requiendo Windows95 o NT", u"", u"",
+     u"Error de salida número %u", u"\r\n¿Intente salir, sin embargo?", u"\r\nPrograma cancelada",
+     u"Parámetros falsos",
+     u"Uso: [fichero de maqueta] [opciones]\r\n"
+     u"Las opciones empiezan con / o -:\r\n"
+     u"N  sin maqueta inicial\r\n"
+     u"STOP  la simulación queda parada\r\n"
+     u"Q  sin imagen de título\r\n"
+     u"TNR=n  imagen de título n\r\n"
+     u"Z=N1, Z=N2  primera vista a escala 1 o 2\r\n"
+     u"I=\"ruta\"  fichero de configuración a usar\r\n"
+     u"LD, LE, LES, LFR, LNL, LPL  idioma de los mensajes de inicio",
+     u"No hay memoria", u"El fichero no se encuentro:", u"El fichero está dañado:",
+     u"Requiendo procesador PentiumPro o más nuevo"},
+};
+
+const wch* Lng_StartupText(int language, int number) {
+  if (language < 0 || language >= LNG_STARTUP_LANGUAGES) language = 0;
+  if (number < 0 || number >= LNG_STARTUP_NUMBERS) return u"";
+  return kLngStartup[language][number];
+}

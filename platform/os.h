@@ -1,0 +1,92 @@
+// Operating-system layer: the only place where the program calls the system.
+//
+// The Windows build (os_win32.cpp) always takes the wide entry points; the
+// native build (os_posix.cpp) stands in with POSIX calls so that the portable
+// modules run and are tested on Linux. Both keep the same results, failure
+// values and cut lengths; callers never see which one they run on.
+//
+// Paths are UTF-16 with backslashes as separators; the POSIX side turns them
+// into UTF-8 with slashes.
+#pragma once
+#include "platform/types.h"
+
+// Set once at start-up; this build runs on the NT family only, so it stays 1.
+extern int UseWideApi;
+
+// ---------------------------------------------------------------- files
+enum { OS_SEEK_SET = 0, OS_SEEK_CUR = 1, OS_SEEK_END = 2 };
+
+int Os_Open(const wch* path);                     // read-only, binary; handle or -1
+int Os_Create(const wch* path);                   // create or truncate for writing; handle or -1
+int Os_OpenAppend(const wch* path);               // create if missing, write at its end; handle or -1
+i32 Os_Read(int handle, void* buf, u32 n);        // bytes read, 0 at end, -1 error
+i32 Os_Write(int handle, const void* buf, u32 n); // bytes written, -1 error
+int Os_Close(int handle);                         // 0 ok, -1
+i64 Os_Seek(int handle, i64 offset, int origin);  // new position or -1
+i64 Os_FileLength(int handle);                    // size or -1
+int Os_Remove(const wch* path);                   // 0 ok, -1
+int Os_Rename(const wch* oldPath, const wch* newPath); // 0 ok, -1 (fails when the target exists)
+// Moves a completely written file over its target in one step, so that a
+// reader sees the old file or the new one, never a part. 0 ok, -1.
+int Os_ReplaceFile(const wch* newPath, const wch* targetPath);
+enum { OS_ACCESS_EXISTS = 0, OS_ACCESS_WRITE = 2, OS_ACCESS_READ = 4 };
+int Os_Access(const wch* path, int mode);         // 0 ok, -1
+// Last-write time as the two DOS words; 0 ok, -1.
+int Os_GetFileTime(const wch* path, u16* dosDate, u16* dosTime);
+int Os_SetFileTime(const wch* path, u16 dosDate, u16 dosTime);
+int Os_GetCwd(wch* buf, int size);                // 0 ok, -1
+// Folder of the running program with its trailing separator; 0 ok, -1.
+int Os_GetProgramFolder(wch* buf, int size);
+// Folder for temporary files with its trailing separator; 0 ok, -1.
+int Os_GetTempFolder(wch* buf, int size);
+int Os_CreateFolder(const wch* path);             // 0 ok or exists, -1
+
+// ---------------------------------------------------------------- memory
+void* Os_GlobalAlloc(u32 size);                   // fixed block or null
+void* Os_GlobalReAlloc(void* block, u32 size);    // may move; null and old block kept on failure
+int Os_GlobalFree(void* block);                   // 0 ok, -1 refused
+u32 Os_GlobalSize(void* block);                   // real size, 0 unknown
+int Os_GlobalHandleValid(void* block);            // 1 when the pointer is a block of this layer
+// Physical memory figures for the information text; load in percent.
+void Os_GlobalMemoryStatus(u64* totalPhys, u64* availPhys, u64* totalVirtual, u64* availVirtual, u32* load);
+
+// ---------------------------------------------------------------- locks and threads
+// Recursive lock: the same thread may enter any number of times and must leave
+// as often; a leave by a thread that does not own it changes nothing.
+struct OsLock {
+  void* impl;
+};
+void Os_LockCreate(OsLock* lock);
+void Os_LockDestroy(OsLock* lock);
+void Os_LockEnter(OsLock* lock);
+void Os_LockLeave(OsLock* lock);
+int Os_LockTryEnter(OsLock* lock);                // 1 taken, 0 held by another thread
+
+typedef unsigned (*OsThreadProc)(void* arg);
+typedef void* OsHandle;
+// Starts a thread through the runtime; run 0 creates it suspended until
+// Os_ResumeThread. Returns the handle, 0 on failure.
+OsHandle Os_StartThread(OsThreadProc proc, void* arg, int run);
+int Os_ResumeThread(OsHandle thread);
+enum { OS_WAIT_OBJECT_0 = 0, OS_WAIT_TIMEOUT = 258, OS_WAIT_FAILED = -1, OS_INFINITE = -1 };
+int Os_WaitForSingleObject(OsHandle handle, i32 ms);  // threads and semaphores
+int Os_CloseHandle(OsHandle handle);
+OsHandle Os_CreateSemaphore(i32 initial, i32 maximum);
+int Os_ReleaseSemaphore(OsHandle sem, i32 count);
+void Os_Sleep(u32 ms);
+
+// ---------------------------------------------------------------- time and locale
+struct OsLocalTime {
+  u16 year, month, dayOfWeek, day, hour, minute, second, milliseconds;
+};
+u32 Os_GetTickCount(void);
+void Os_GetLocalTime(OsLocalTime* t);
+// First character of the user locale's decimal separator.
+wch Os_GetLocaleDecimalSeparator(void);
+u16 Os_GetUserDefaultLangID(void);
+
+// Code-page conversion; cp -1 means the system's default 8-bit code page.
+// Both return the number of units written including the terminating zero
+// (the output is always terminated when size > 0), 0 on failure.
+int Os_WideToAnsi(int cp, const wch* src, char* dst, int dstSize);
+int Os_AnsiToWide(int cp, const char* src, wch* dst, int dstSize);

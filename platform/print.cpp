@@ -1,0 +1,194 @@
+#include "platform/print.h"
+
+#include <string.h>
+
+namespace {
+
+// One formatter for both character widths; the output sink cuts at the
+// buffer and always leaves room for the terminating zero.
+template <typename C>
+struct Sink {
+  C* buf;
+  int size;
+  int n;
+  void Put(u32 c) {
+    if (n < size - 1) buf[n] = C(c);
+    n++;
+  }
+};
+
+template <typename C>
+void PutPadded(Sink<C>& out, const char* digits, int len, int width, bool left, bool zero, char sign) {
+  int total = len + (sign ? 1 : 0);
+  if (!left && !zero)
+    for (int i = total; i < width; ++i) out.Put(' ');
+  if (sign) out.Put(u32(sign));
+  if (!left && zero)
+    for (int i = total; i < width; ++i) out.Put('0');
+  for (int i = 0; i < len; ++i) out.Put(u32((unsigned char)digits[i]));
+  if (left)
+    for (int i = total; i < width; ++i) out.Put(' ');
+}
+
+int Digits(u64 v, int base, bool upper, char* tmp) {
+  const char* d = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+  char rev[32];
+  int n = 0;
+  do {
+    rev[n++] = d[v % u64(base)];
+    v /= u64(base);
+  } while (v);
+  for (int i = 0; i < n; ++i) tmp[i] = rev[n - 1 - i];
+  return n;
+}
+
+template <typename C>
+int Format(C* buf, int size, const C* fmt, va_list ap) {
+  Sink<C> out = {buf, size, 0};
+  if (!buf || size < 1) {
+    out.size = 0;
+  }
+  for (const C* p = fmt; *p; ++p) {
+    if (*p != '%') {
+      out.Put(u32(*p));
+      continue;
+    }
+    ++p;
+    bool left = false, zero = false;
+    char sign = 0;
+    for (;; ++p) {
+      if (*p == '-') left = true;
+      else if (*p == '0') zero = true;
+      else if (*p == '+') sign = '+';
+      else if (*p == ' ') { if (!sign) sign = ' '; }
+      else break;
+    }
+    int width = 0;
+    if (*p == '*') {
+      width = va_arg(ap, int);
+      if (width < 0) {
+        left = true;
+        width = -width;
+      }
+      ++p;
+    } else {
+      while (*p >= '0' && *p <= '9') width = width * 10 + int(*p++ - '0');
+    }
+    int prec = -1;
+    if (*p == '.') {
+      ++p;
+      prec = 0;
+      if (*p == '*') {
+        prec = va_arg(ap, int);
+        ++p;
+      } else {
+        while (*p >= '0' && *p <= '9') prec = prec * 10 + int(*p++ - '0');
+      }
+    }
+    bool wide64 = false, narrowStr = false;
+    for (;;) {
+      if (*p == 'l') {
+        if (p[1] == 'l') {
+          wide64 = true;
+          ++p;
+        }
+        ++p;
+      } else if (*p == 'h') {
+        narrowStr = true;
+        ++p;
+      } else if (*p == 'I' && p[1] == '6' && p[2] == '4') {
+        wide64 = true;
+        p += 3;
+      } else {
+        break;
+      }
+    }
+    char tmp[40];
+    switch (*p) {
+      case 'd':
+      case 'i': {
+        i64 v = wide64 ? va_arg(ap, long long) : i64(va_arg(ap, int));
+        char s = sign;
+        u64 mag = v < 0 ? u64(0) - u64(v) : u64(v);
+        if (v < 0) s = '-';
+        int n = Digits(mag, 10, false, tmp);
+        if (prec >= 0) zero = false;
+        PutPadded(out, tmp, n, width, left, zero, s);
+        break;
+      }
+      case 'u':
+      case 'x':
+      case 'X': {
+        u64 v = wide64 ? va_arg(ap, unsigned long long) : u64(va_arg(ap, unsigned));
+        int base = *p == 'u' ? 10 : 16;
+        int n = Digits(v, base, *p == 'X', tmp);
+        PutPadded(out, tmp, n, width, left, zero, 0);
+        break;
+      }
+      case 'c': {
+        u32 c = u32(va_arg(ap, int)) & 0xFFFF;
+        if (!left)
+          for (int i = 1; i < width; ++i) out.Put(' ');
+        out.Put(c);
+        if (left)
+          for (int i = 1; i < width; ++i) out.Put(' ');
+        break;
+      }
+      case 's': {
+        int len = 0;
+        if (narrowStr || sizeof(C) == 1) {
+          const char* s = va_arg(ap, const char*);
+          if (!s) s = "(null)";
+          while (s[len] && (prec < 0 || len < prec)) ++len;
+          if (!left)
+            for (int i = len; i < width; ++i) out.Put(' ');
+          for (int i = 0; i < len; ++i) out.Put(u32((unsigned char)s[i]));
+        } else {
+          const wch* s = va_arg(ap, const wch*);
+          if (!s) s = u"(null)";
+          while (s[len] && (prec < 0 || len < prec)) ++len;
+          if (!left)
+            for (int i = len; i < width; ++i) out.Put(' ');
+          for (int i = 0; i < len; ++i) out.Put(s[i]);
+        }
+        if (left)
+          for (int i = len; i < width; ++i) out.Put(' ');
+        break;
+      }
+      case '%':
+        out.Put('%');
+        break;
+      case 0:
+        --p;  // a lone % at the end
+        break;
+      default:
+        out.Put('%');
+        out.Put(u32(*p));
+        break;
+    }
+  }
+  if (size > 0 && buf) buf[out.n < size ? out.n : size - 1] = 0;
+  return out.n < size ? out.n : (size > 0 ? size - 1 : 0);
+}
+
+}  // namespace
+
+int Fmt_PrintV(wch* buf, int size, const wch* fmt, va_list ap) { return Format<wch>(buf, size, fmt, ap); }
+
+int Fmt_Print(wch* buf, int size, const wch* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  int n = Format<wch>(buf, size, fmt, ap);
+  va_end(ap);
+  return n;
+}
+
+int Fmt_PrintVA(char* buf, int size, const char* fmt, va_list ap) { return Format<char>(buf, size, fmt, ap); }
+
+int Fmt_PrintA(char* buf, int size, const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  int n = Format<char>(buf, size, fmt, ap);
+  va_end(ap);
+  return n;
+}

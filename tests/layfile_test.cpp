@@ -1,0 +1,520 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/grid.h"
+#include "model/layfile.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/msg.h"
+#include "platform/os.h"
+#include "render/cursor.h"
+#include "render/map.h"
+#include "shell/ewin.h"
+#include "tests/test_util.h"
+
+#ifndef _WIN32
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+typedef std::vector<u8> Bytes;
+
+void Put8(Bytes& b, u32 v) { b.push_back(u8(v)); }
+void Put16(Bytes& b, u32 v) {
+  b.push_back(u8(v));
+  b.push_back(u8(v >> 8));
+}
+void Put32(Bytes& b, u32 v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+void PutTag(Bytes& b, const char* tag) {
+  while (*tag) b.push_back(u8(*tag++));
+}
+void PutAll(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+
+// The header text up to and including the Ctrl-Z; the version bytes follow.
+Bytes HeaderText() {
+  Bytes b;
+  PutTag(b, "Test layout 1.0\r\n\r\n");
+  Put8(b, 0x1A);
+  return b;
+}
+
+// Header of today's version, then the body as given. Hand-made bodies avoid
+// the bytes C5 and B5, so the run-length decoding passes them unchanged.
+Bytes FileOf(const Bytes& body) {
+  Bytes b = HeaderText();
+  Put8(b, 0x38);
+  PutAll(b, {0x56, 0xD1, 0x4E, 0xD4});
+  Put8(b, 0x50);
+  for (u8 c : body) EXPECT_TRUE(c != 0xC5 && c != 0xB5) << "a body byte the coding would change";
+  PutAll(b, body);
+  return b;
+}
+
+Bytes NetzHead(u32 blocks) {
+  Bytes b;
+  PutTag(b, "NETZ");
+  PutTag(b, "QUAD");
+  Put32(b, 64);
+  Put32(b, 64);
+  Put32(b, 5);
+  Put32(b, blocks);
+  return b;
+}
+
+void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
+  Put16(b, x);
+  Put16(b, y);
+  Put8(b, u8(level));
+  Put16(b, firstCode);
+  for (int i = 0; i < 15; ++i) Put16(b, 0x80FF);
+  Put16(b, 0x80FE);
+}
+
+Bytes Ma() { return Bytes{0x4D, 0x41, 0x00, 0x00}; }
+Bytes Trailer() { return Bytes(16, 0); }
+
+// Body with one block (a cell 0x0077 at 640, 640 on level -1).
+Bytes BodyWith(const Bytes& afterNetz) {
+  Bytes b = NetzHead(1);
+  PutBlock(b, 640, 640, -1, 0x0077);
+  PutAll(b, afterNetz);
+  return b;
+}
+
+// Every non-empty cell as (level, y, x, code), in directory order.
+std::vector<u64> GridDump() {
+  std::vector<u64> out;
+  for (u32 slot = 0; slot < u32(GRID_BLOCK_COUNT) * GRID_LEVELS; ++slot) {
+    const CellCode* p = g_gridDir[slot];
+    if (!p) continue;
+    const u32 block = slot / GRID_LEVELS, level = slot % GRID_LEVELS;
+    for (u32 i = 0; i < GRID_BLOCK_CELLS; ++i) {
+      if (p[i] == CELL_EMPTY) continue;
+      const u64 x = (block % 512) * 64 + (i & 63), y = (block / 512) * 64 + (i >> 6);
+      out.push_back(u64(level) << 48 | y << 32 | x << 16 | p[i]);
+    }
+  }
+  return out;
+}
+
+// Track lines on three levels, an area of ground codes and single symbols.
+void BuildLayout(u16 salt) {
+  for (i32 x = 16000; x < 16600; ++x) Grid_SetCell(x, 16384, 0, CellCode(0x0100 + ((x + salt) & 7)));
+  for (i32 y = 16300; y < 16500; ++y) Grid_SetCell(16100, y, -1, CellCode(0x0200 + salt % 8));
+  for (i32 y = 15000; y < 15100; ++y)
+    for (i32 x = 15000; x < 15150; ++x) Grid_SetCell(x, y, 0, 0xC010);
+  Grid_SetCell(17000, 17000, -4, CellCode(0xD900 + salt));
+  Grid_SetCell(0, 0, 0, 0x4001);
+  Grid_UpdateExtent(0, 0, 0, 0);
+}
+
+class LayfileTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Fio_InitBuffers(); }
+  static void TearDownTestSuite() { Fio_FreeBuffers(); }
+  void SetUp() override {
+    folder = Test_MakeTempFolder();
+    ASSERT_FALSE(folder.empty());
+    ASSERT_EQ(0, Grid_Init());
+    Grid_Clear();
+    LayoutFileVersion = 0;
+    LayoutFileName[0] = 0;
+    Ewin_ClearModified();
+    Msg_ResetLast();
+  }
+  void TearDown() override {
+    // Every driver closes its stream and its info box on every path.
+    EXPECT_FALSE(Fio_IsReadOpen());
+    EXPECT_FALSE(Fio_IsWriteOpen());
+    EXPECT_EQ(0, Msg_InfoDepth());
+    EXPECT_EQ(0, g_cursorState.waitCount);
+    if (Fio_IsReadOpen()) Fio_CloseRead();
+    if (Fio_IsWriteOpen()) Fio_CancelWrite();
+    Grid_Exit();
+  }
+
+  static void SetName(const char* name) {
+    wstr w = W16(name);
+    ASSERT_LT(w.size(), size_t(OS_MAX_PATH));
+    for (size_t i = 0; i <= w.size(); ++i) LayoutFileName[i] = i < w.size() ? w[i] : 0;
+  }
+  int SaveAs(const char* name) {
+    SetName(name);
+    return Lay_WriteFile(folder.c_str(), nullptr);
+  }
+  int Load(const char* name) { return Lay_LoadFile(W16(name).c_str()); }
+  wstr PathOf(const char* name) { return folder + W16(name); }
+  void WriteRaw(const char* name, const Bytes& bytes) { ASSERT_TRUE(Test_WriteFile(PathOf(name), bytes)); }
+
+  wstr folder;
+};
+
+// ---------------------------------------------------------------- the "MA" section
+
+TEST_F(LayfileTest, MaSection) {
+  ASSERT_EQ(0, Fio_OpenWriteMemory());
+  EXPECT_EQ(0, Lay_WriteMa());
+  EXPECT_EQ(0, Fio_CloseWrite());
+  u32 n = 0;
+  u8* p = Fio_TakeWriteMemory(&n);
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ(Ma(), Bytes(p, p + n));
+  Heap_Free(p);
+
+  struct Case {
+    Bytes bytes;
+    int result;
+  } cases[] = {{Ma(), 0}, {{0x4D, 0x41, 0x01, 0x00}, 3}, {{0x4D, 0x42, 0x00, 0x00}, 3}, {{0x4D, 0x41, 0x00}, 1}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(0, Fio_OpenReadMemory(c.bytes.data(), u32(c.bytes.size())));
+    EXPECT_EQ(c.result, Lay_ReadMa(LAY_VERSION)) << c.bytes.size();
+    if (Fio_IsReadOpen()) Fio_CloseRead();
+  }
+}
+
+// ---------------------------------------------------------------- save and load
+
+TEST_F(LayfileTest, SavedLayoutLoadsAsTheSameGridAndSavesAsTheSameBytes) {
+  BuildLayout(3);
+  const std::vector<u64> before = GridDump();
+  Ewin_SetModified();
+  LayoutFileVersion = 0x3700;
+  ASSERT_EQ(0, SaveAs("a.nt3"));
+  EXPECT_EQ(0, Ewin_IsModified());
+  EXPECT_EQ(LAY_VERSION, LayoutFileVersion);
+
+  Grid_Clear();
+  Grid_SetCell(5, 5, 0, 0x0005);  // replaced by the load
+  LayoutFileVersion = 0;
+  SetName("other.nt3");
+  Ewin_SetModified();
+  const u32 redraws = Map_RedrawRequestCount();
+  ASSERT_EQ(0, Load("a.nt3"));
+  EXPECT_EQ(before, GridDump());
+  EXPECT_EQ(LAY_VERSION, LayoutFileVersion);
+  EXPECT_EQ(W16("a.nt3"), wstr(LayoutFileName));
+  EXPECT_EQ(0, Ewin_IsModified());
+  EXPECT_LT(redraws, Map_RedrawRequestCount());  // the views are renewed
+
+  ASSERT_EQ(0, SaveAs("b.nt3"));
+  const Bytes a = Test_ReadFile(PathOf("a.nt3"));
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(a, Test_ReadFile(PathOf("b.nt3")));
+}
+
+TEST_F(LayfileTest, FileStartsWithTheHeaderLinesVersionAndMagic) {
+  BuildLayout(1);
+  ASSERT_EQ(0, SaveAs("h.nt3"));
+  const Bytes b = Test_ReadFile(PathOf("h.nt3"));
+  size_t z = 0;
+  while (z < b.size() && b[z] != 0x1A) ++z;
+  ASSERT_LT(z + 6, b.size());
+  ASSERT_GE(z, 5u);
+  // "<program> <version>" CR LF, an empty line, Ctrl-Z.
+  EXPECT_EQ(Bytes({'\r', '\n', '\r', '\n'}), Bytes(b.begin() + z - 4, b.begin() + z));
+  for (size_t i = 0; i + 4 < z; ++i) EXPECT_GE(b[i], 0x20) << i;
+  EXPECT_EQ(Bytes({0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x50}), Bytes(b.begin() + z + 1, b.begin() + z + 7));
+}
+
+TEST_F(LayfileTest, EmptyLayoutRoundTrip) {
+  ASSERT_EQ(0, SaveAs("empty.nt3"));
+  Grid_SetCell(1, 1, 0, 1);
+  ASSERT_EQ(0, Load("empty.nt3"));
+  EXPECT_TRUE(Grid_IsEmpty());
+}
+
+TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
+  struct Case {
+    const char* what;
+    Bytes versionBytes;  // after the Ctrl-Z
+    Bytes body;
+    u16 version;
+    CellCode cell;  // at 0, 0, 0
+  };
+  // 0x35xx: "NP", the chunk head with 255, a "QU" part of u16 fields.
+  Bytes np;
+  PutTag(np, "NP");
+  Put32(np, 0);
+  Put8(np, 255);
+  PutTag(np, "QU");
+  Put16(np, 64);
+  Put16(np, 64);
+  Put16(np, 1);
+  Put16(np, 0);
+  Put16(np, 0);
+  Put16(np, 0x0032);
+  for (int i = 0; i < 15; ++i) Put16(np, 0x80FF);
+  Put16(np, 0x80FE);
+  PutAll(np, Ma());
+  PutAll(np, Trailer());
+  // 0x3400: the oldest chunk form, not run-length coded.
+  Bytes oldest;
+  PutTag(oldest, "NP");
+  Put32(oldest, 1);
+  Put8(oldest, 1);
+  Put16(oldest, 50);
+  PutAll(oldest, Ma());
+  PutAll(oldest, Trailer());
+  const Case cases[] = {
+      {"0x35 with the low byte before the magic", {0x35, 0x10, 0x56, 0xD1, 0x4E, 0xD4}, np, 0x3510, 0x0032},
+      {"0x35 with the low byte after the magic", {0x35, 0x56, 0xD1, 0x4E, 0xD4, 0x10}, np, 0x3510, 0x0032},
+      // Files before 0x3505 still use the oldest cell numbering: 50 is 54 today.
+      {"0x3500 itself", {0x35, 0x56, 0xD1, 0x4E, 0xD4, 0x00}, np, 0x3500, 54},
+      {"0x34 with the magic and no low byte", {0x34, 0x56, 0xD1, 0x4E, 0xD4}, oldest, 0x3400, 54},
+  };
+  for (const Case& c : cases) {
+    Bytes file = HeaderText();
+    PutAll(file, c.versionBytes);
+    PutAll(file, c.body);
+    WriteRaw("old.nt3", file);
+    Grid_Clear();
+    EXPECT_EQ(0, Load("old.nt3")) << c.what;
+    EXPECT_EQ(c.version, LayoutFileVersion) << c.what;
+    EXPECT_EQ(c.cell, Grid_GetCell(0, 0, 0)) << c.what;
+  }
+}
+
+// ---------------------------------------------------------------- refused loads
+
+TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
+  struct Case {
+    const char* what;
+    Bytes file;  // empty: no file at all
+    int result;
+  };
+  auto raw = [](std::initializer_list<u8> after) {
+    Bytes b = HeaderText();
+    PutAll(b, Bytes(after));
+    return b;
+  };
+  Bytes netzCut = NetzHead(2);
+  PutBlock(netzCut, 0, 0, 0, 0x0001);
+  Put16(netzCut, 64);
+  Bytes twice = NetzHead(2);
+  PutBlock(twice, 0, 0, 0, 0x0001);
+  PutBlock(twice, 0, 0, 0, 0x0002);
+  Bytes genl;
+  PutTag(genl, "GENL");
+  Put32(genl, 0);
+  Bytes zugd;
+  PutTag(zugd, "ZUGD");
+  Bytes trailerCut = Ma();
+  PutAll(trailerCut, Bytes(15, 0));
+  Bytes badMa = {0x4D, 0x41, 0x01, 0x00};
+  PutAll(badMa, Trailer());
+
+  const std::vector<Case> cases = {
+      {"no file", Bytes(), 1},
+      {"no Ctrl-Z", Bytes({'a', 'b', 'c'}), 1},
+      {"nothing after the header text", raw({}), 2},
+      {"magic cut short", raw({0x38, 0x56, 0xD1}), 2},
+      {"no low byte", raw({0x38, 0x56, 0xD1, 0x4E, 0xD4}), 2},
+      {"0x35 magic cut short after the low byte", raw({0x35, 0x10, 0x56, 0xD1, 0x4E}), 2},
+      {"wrong magic", raw({0x38, 0x56, 0xD1, 0x4E, 0xD5, 0x50}), 3},
+      {"low byte before the magic in a 0x36 file", raw({0x36, 0x10, 0x56, 0xD1, 0x4E, 0xD4}), 3},
+      {"version 0x3300", raw({0x33, 0x56, 0xD1, 0x4E, 0xD4}), 4},
+      {"version 0x2000 without magic", raw({0x20}), 4},
+      {"version 0x3851", raw({0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x51}), 5},
+      {"version 0x3900", raw({0x39, 0x56, 0xD1, 0x4E, 0xD4, 0x00}), 5},
+      {"ends right after the last section", FileOf(BodyWith(Ma())), 11},
+      {"trailer of 15 bytes", FileOf(BodyWith(trailerCut)), 11},
+      {"ends after the NETZ tag", FileOf(Bytes({'N', 'E', 'T', 'Z'})), 31},
+      {"ends inside a block", FileOf(netzCut), 31},
+      {"a section of a later format where NETZ is expected", FileOf(genl), 33},
+      {"a block twice", FileOf(twice), 34},
+      {"ends before MA", FileOf(BodyWith(Bytes())), 141},
+      {"a foreign section where MA is expected", FileOf(BodyWith(zugd)), 143},
+      {"MA with a non-zero word", FileOf(BodyWith(badMa)), 143},
+  };
+
+  BuildLayout(5);
+  const std::vector<u64> before = GridDump();
+  ASSERT_FALSE(before.empty());
+  for (int modified = 0; modified <= 1; ++modified) {
+    for (const Case& c : cases) {
+      if (!c.file.empty()) WriteRaw("bad.nt3", c.file);
+      const char* name = c.file.empty() ? "absent.nt3" : "bad.nt3";
+      LayoutFileVersion = 0x3820;
+      SetName("keep.nt3");
+      if (modified) Ewin_SetModified();
+      else Ewin_ClearModified();
+      EXPECT_EQ(c.result, Load(name)) << c.what;
+      EXPECT_EQ(before, GridDump()) << c.what;
+      EXPECT_EQ(0x3820, LayoutFileVersion) << c.what;
+      EXPECT_EQ(W16("keep.nt3"), wstr(LayoutFileName)) << c.what;
+      EXPECT_EQ(modified, Ewin_IsModified()) << c.what;
+      EXPECT_FALSE(Fio_IsReadOpen()) << c.what;
+      EXPECT_EQ(0, Msg_InfoDepth()) << c.what;
+    }
+  }
+}
+
+TEST_F(LayfileTest, TruncatedFileOfThisProgramLeavesTheLayoutAsItWas) {
+  // Another layout, saved and cut inside its last bytes, must not replace
+  // the one in memory even though its whole grid section reads well.
+  BuildLayout(2);
+  ASSERT_EQ(0, SaveAs("other.nt3"));
+  Bytes cut = Test_ReadFile(PathOf("other.nt3"));
+  ASSERT_GT(cut.size(), 4u);
+  cut.resize(cut.size() - 3);
+  WriteRaw("cut.nt3", cut);
+
+  Grid_Clear();
+  BuildLayout(6);
+  Grid_SetCell(30000, 100, -3, 0x0999);
+  const std::vector<u64> before = GridDump();
+  SetName("mine.nt3");
+  LayoutFileVersion = LAY_VERSION;
+  Ewin_SetModified();
+  // Where the cut falls inside the coded tail decides between 11 and the
+  // "MA" section's codes; either way the load is refused.
+  const int r = Load("cut.nt3");
+  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 150)) << r;
+  EXPECT_EQ(before, GridDump());
+  EXPECT_EQ(W16("mine.nt3"), wstr(LayoutFileName));
+  EXPECT_EQ(1, Ewin_IsModified());
+
+  // The layout kept is whole: it saves and loads as before.
+  ASSERT_EQ(0, SaveAs("mine.nt3"));
+  Grid_Clear();
+  ASSERT_EQ(0, Load("mine.nt3"));
+  EXPECT_EQ(before, GridDump());
+}
+
+TEST_F(LayfileTest, LoadResultMessages) {
+  struct Case {
+    int result;
+    u32 number;
+  } cases[] = {{0, 0},     {1, 105},   {2, 106},   {3, 103},   {4, 107},   {5, 108},   {6, 104},
+               {11, 148},  {12, 149},  {13, 0},    {14, 199},  {15, 109},  {16, 0},    {17, 185},
+               {18, 186},  {31, 110},  {32, 111},  {33, 115},  {34, 116},  {35, 0},    {141, 110},
+               {142, 111}, {143, 158}, {144, 159}, {181, 177}, {182, 117}};
+  for (const Case& c : cases) {
+    Msg_ResetLast();
+    Lay_ReportLoadResult(c.result);
+    EXPECT_EQ(c.number, Msg_LastNumber()) << c.result;
+  }
+}
+
+// ---------------------------------------------------------------- failed saves
+
+TEST_F(LayfileTest, SaveIntoAMissingFolderFailsAndChangesNothing) {
+  BuildLayout(1);
+  LayoutFileVersion = 0x3700;
+  Ewin_SetModified();
+  EXPECT_EQ(LAY_SAVE_CREATE_FAILED, SaveAs("nofolder\\x.nt3"));
+  EXPECT_EQ(1, Ewin_IsModified());
+  EXPECT_EQ(0x3700, LayoutFileVersion);
+  EXPECT_FALSE(Test_FileExists(PathOf("nofolder")));
+
+  // The save driver reports it, under a wait cursor that it ends again.
+  Msg_ResetLast();
+  EXPECT_EQ(1, Lay_Save(folder.c_str(), nullptr));
+  EXPECT_EQ(242u, Msg_LastNumber());
+
+  // The next save works.
+  SetName("x.nt3");
+  Msg_ResetLast();
+  EXPECT_EQ(0, Lay_Save(folder.c_str(), nullptr));
+  EXPECT_EQ(0u, Msg_LastNumber());
+  EXPECT_EQ(0, Ewin_IsModified());
+  EXPECT_EQ(LAY_VERSION, LayoutFileVersion);
+  EXPECT_TRUE(Test_FileExists(PathOf("x.nt3")));
+}
+
+TEST_F(LayfileTest, SaveOverAFolderFailsOnCloseAndLeavesItAlone) {
+  ASSERT_EQ(0, Os_CreateFolder(PathOf("dir.nt3").c_str()));
+  BuildLayout(1);
+  Ewin_SetModified();
+  const int r = SaveAs("dir.nt3");
+  EXPECT_NE(0, r);
+  EXPECT_LE(r, 6);
+  EXPECT_EQ(1, Ewin_IsModified());
+  EXPECT_EQ(1, Lay_PathMissing(PathOf("dir.nt3\\x").c_str()));
+  EXPECT_EQ(0, Lay_PathMissing(PathOf("dir.nt3").c_str()));
+  EXPECT_EQ(0, SaveAs("ok.nt3"));
+}
+
+#ifndef _WIN32
+// Lets every write beyond a file size fail while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit r = old_;
+    r.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &r);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_;
+  void (*oldHandler_)(int);
+};
+
+std::vector<std::string> FolderEntries(const wstr& folder) {
+  std::vector<std::string> out;
+  if (DIR* d = opendir(U8(folder).c_str())) {
+    while (dirent* e = readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") out.push_back(e->d_name);
+    closedir(d);
+  }
+  return out;
+}
+#endif
+
+TEST_F(LayfileTest, WriteFailingMidwayLeavesTheOldFileByteForByte) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the forced write failure uses a POSIX file size limit";
+#else
+  BuildLayout(1);
+  ASSERT_EQ(0, SaveAs("x.nt3"));
+  const Bytes old = Test_ReadFile(PathOf("x.nt3"));
+
+  // A layout that codes to far more than the limit.
+  u32 seed = 12345;
+  for (i32 y = 2000; y < 2400; ++y)
+    for (i32 x = 2000; x < 2400; ++x) {
+      seed = seed * 1103515245u + 12345u;
+      Grid_SetCell(x, y, -2, CellCode((seed >> 16) & 0x3FFF));
+    }
+  const std::vector<u64> layout = GridDump();
+  Ewin_SetModified();
+  int r;
+  {
+    FileSizeLimit limit(64 * 1024);
+    r = SaveAs("x.nt3");
+  }
+  EXPECT_TRUE(r == 1 || r == 2) << r;
+  EXPECT_EQ(1, Ewin_IsModified());
+  EXPECT_EQ(old, Test_ReadFile(PathOf("x.nt3")));
+  EXPECT_EQ(std::vector<std::string>({"x.nt3"}), FolderEntries(folder));  // no temporary file left
+
+  // The stream is free again: the next save writes the whole layout.
+  ASSERT_EQ(0, SaveAs("x.nt3"));
+  Grid_Clear();
+  ASSERT_EQ(0, Load("x.nt3"));
+  EXPECT_EQ(layout, GridDump());
+#endif
+}
+
+TEST_F(LayfileTest, PathMissing) {
+  WriteRaw("here.nt3", Bytes{1});
+  EXPECT_EQ(0, Lay_PathMissing(PathOf("here.nt3").c_str()));
+  EXPECT_EQ(1, Lay_PathMissing(PathOf("gone.nt3").c_str()));
+  EXPECT_EQ(0, Lay_PathMissing(folder.c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,23 @@
+// Shared helpers of the tests: UTF-16 literals, a fresh temporary folder per
+// test that is also set as every base data folder, and whole-file access
+// for building damaged files byte by byte.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+typedef std::u16string wstr;
+
+// A new empty folder (with trailing separator) under the system's temporary
+// folder; set as folders 0..6 of the file layer so that names resolve there.
+wstr Test_MakeTempFolder(void);
+// Writes or reads a whole file in that folder (or any full path).
+bool Test_WriteFile(const wstr& path, const std::vector<u8>& bytes);
+std::vector<u8> Test_ReadFile(const wstr& path);
+bool Test_FileExists(const wstr& path);
+// The folder holding the data files the build made (language files, ...).
+wstr Test_DataFolder(void);
+// ASCII/UTF-8 to UTF-16 for readable test tables.
+wstr W16(const char* utf8);
+std::string U8(const wstr& s);
