@@ -8,6 +8,7 @@
 #include <process.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <string.h>
 #include <wchar.h>
 
 int UseWideApi = 1;
@@ -227,26 +228,50 @@ wch Os_GetLocaleDecimalSeparator(void) {
 
 u16 Os_GetUserDefaultLangID(void) { return GetUserDefaultLangID(); }
 
+// Both conversions cut at the buffer: the system refuses a short buffer
+// outright, so a text that does not fit is converted whole first.
 int Os_WideToAnsi(int cp, const wch* src, char* dst, int dstSize) {
   if (dstSize < 1) return 0;
-  int n = WideCharToMultiByte(cp < 0 ? CP_ACP : UINT(cp), 0, W(src), -1, dst, dstSize, nullptr, nullptr);
-  if (n == 0) {
-    // Cut to the buffer: convert what fits and terminate.
-    n = WideCharToMultiByte(cp < 0 ? CP_ACP : UINT(cp), 0, W(src), int(wcslen(W(src))), dst, dstSize - 1,
-                            nullptr, nullptr);
-    dst[n] = 0;
-    n++;
+  UINT page = cp < 0 ? CP_ACP : UINT(cp);
+  int n = WideCharToMultiByte(page, 0, W(src), -1, dst, dstSize, nullptr, nullptr);
+  if (n > 0) return n;
+  int need = WideCharToMultiByte(page, 0, W(src), -1, nullptr, 0, nullptr, nullptr);
+  if (need <= 0) {
+    dst[0] = 0;
+    return 1;
   }
-  return n;
+  char* tmp = (char*)HeapAlloc(GetProcessHeap(), 0, need);
+  if (!tmp) {
+    dst[0] = 0;
+    return 1;
+  }
+  WideCharToMultiByte(page, 0, W(src), -1, tmp, need, nullptr, nullptr);
+  n = need - 1 < dstSize - 1 ? need - 1 : dstSize - 1;
+  memcpy(dst, tmp, n);
+  dst[n] = 0;
+  HeapFree(GetProcessHeap(), 0, tmp);
+  return n + 1;
 }
 
 int Os_AnsiToWide(int cp, const char* src, wch* dst, int dstSize) {
   if (dstSize < 1) return 0;
-  int n = MultiByteToWideChar(cp < 0 ? CP_ACP : UINT(cp), MB_PRECOMPOSED, src, -1, W(dst), dstSize);
-  if (n == 0) {
-    n = MultiByteToWideChar(cp < 0 ? CP_ACP : UINT(cp), MB_PRECOMPOSED, src, int(strlen(src)), W(dst), dstSize - 1);
-    dst[n] = 0;
-    n++;
+  UINT page = cp < 0 ? CP_ACP : UINT(cp);
+  int n = MultiByteToWideChar(page, MB_PRECOMPOSED, src, -1, W(dst), dstSize);
+  if (n > 0) return n;
+  int need = MultiByteToWideChar(page, MB_PRECOMPOSED, src, -1, nullptr, 0);
+  if (need <= 0) {
+    dst[0] = 0;
+    return 1;
   }
-  return n;
+  wchar_t* tmp = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, need * sizeof(wchar_t));
+  if (!tmp) {
+    dst[0] = 0;
+    return 1;
+  }
+  MultiByteToWideChar(page, MB_PRECOMPOSED, src, -1, tmp, need);
+  n = need - 1 < dstSize - 1 ? need - 1 : dstSize - 1;
+  memcpy(dst, tmp, n * sizeof(wch));
+  dst[n] = 0;
+  HeapFree(GetProcessHeap(), 0, tmp);
+  return n + 1;
 }
