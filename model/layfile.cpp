@@ -1,6 +1,10 @@
 #include "model/layfile.h"
 
+#include "model/genl.h"
 #include "model/grid.h"
+#include "model/line.h"
+#include "operation/trn.h"
+#include "operation/trnfile.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -8,9 +12,11 @@
 #include "platform/os.h"
 #include "platform/print.h"
 #include "platform/str.h"
+#include "render/bgp.h"
 #include "render/cursor.h"
 #include "render/map.h"
 #include "shell/ewin.h"
+#include "shell/marks.h"
 
 u16 LayoutFileVersion;
 wch LayoutFileName[OS_MAX_PATH];
@@ -37,6 +43,7 @@ enum : TextId {
   TXT_TOO_OLD = 11111,
   TXT_TOO_NEW = 11112,
   TXT_SECTION_BAD = 11113,
+  TXT_TRAIN_NO_MEMORY = 11114,
   TXT_LEVEL_PASS = 11116,
   TXT_TRAIN_REMAP = 11131,
   TXT_WARNINGS = 11132,
@@ -89,7 +96,11 @@ struct LaySection {
 };
 
 static const LaySection kLaySections[] = {
+    {"GENL", 20, 0, Genl_LoadSection, Genl_SaveSection, 112, 0, 0},
     {"NETZ", 30, 0, Grid_LoadSection, Grid_SaveSection, 115, 116, TXT_NO_MEMORY},
+    {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
+    {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
+    {"ZG", 130, 0, Bgp_LoadSection, Bgp_SaveSection, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
     {"", 0, 0, Lay_ReadTrailer, Lay_WriteTrailer, 0, 0, 0},
 };
@@ -112,7 +123,12 @@ static int Lay_ReadSections(u16 version) {
 }
 
 // Empties every module of the layout, as a new load starts.
-static void Lay_ResetLayout(void) { Grid_Clear(); }
+static void Lay_ResetLayout(void) {
+  Ewin_ClearMarks();
+  Grid_Clear();
+  TrnList_Clear();
+  Lin_Clear();
+}
 
 // ---------------------------------------------------------------- helpers
 

@@ -1,10 +1,36 @@
-// Train cell queries: what lies under the trains standing on the grid.
+// Train cell queries: which train stands in a cell and what lies under it.
 //
-// Cells a train occupies hold its TrainMarkerCode (0xBF00..0xBFFF); the code
-// the cell had before is kept by the train and answered here.
+// Cells a train occupies hold its TrainMarkerCode (0xBF00..0xBFFF) in their
+// grid words; the code the cell had before is kept in the train's slot for
+// that cell and answered here. The queries read the train records and never
+// change the lists; only Trn_SetCellGraphic changes a saved code.
 #pragma once
 #include "platform/types.h"
 
-// The code kept under the train whose marker stands at the cell; 0xC000 when
-// no train is found there.
+struct TrainRec;
+
+// The on-track train with a slot at x, y, level that holds a saved code, and
+// that slot's index (slot may be null). The bucket of code is searched first,
+// then, when that finds nothing or code is 0xC000, every train. Trains off
+// the track, waiting in a depot place, or with their head 201 or more cells
+// away in x or y are skipped. Null when none.
+TrainRec* Trn_FindAtCell(i32 x, i32 y, i32 level, u32* slot, u16 code);
+
+// The code kept under the train at the cell; 0xC000 when no train is found.
 u16 Trn_GetCellGraphic(i32 x, i32 y, i32 level, u16 code);
+// Replaces the code kept under the train at the cell (marker: the cell's
+// code) and redraws the cell (all views) and the two cells above it
+// (picture views). 0 done, 1 no train there.
+int Trn_SetCellGraphic(i32 x, i32 y, i32 level, u16 newCode, u16 marker);
+// State flags, number and line of the train at the cell (each out may be
+// null); 0, or 1 when no train is there.
+int Trn_InfoAtCell(i32 x, i32 y, i32 level, u32* flags, i32* number, u32* line, u16 marker);
+// 1 when the followed train is on the track and one of its slots with a
+// saved code is that cell.
+int Trn_IsFollowedAtCell(i32 x, i32 y, i32 level);
+// Where a cell of an enlarged region goes: a cell outside every train maps
+// to ((x - originX) x numX / denX + originX, (y - originY) x numY / denY +
+// originY); a cell of a train keeps its distance to the train's greatest x
+// and y, which are mapped so. 1 when a train was found there, else 0.
+int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i32 denY, i32 numY, i32 denX,
+                       i32 numX, i32 level, i32 y);

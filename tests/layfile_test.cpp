@@ -46,13 +46,15 @@ Bytes HeaderText() {
   return b;
 }
 
-// Header of today's version, then the body as given. Hand-made bodies avoid
-// the bytes C5 and B5, so the run-length decoding passes them unchanged.
+// Header of today's version, the general section that every body starts
+// with, then the body as given. Hand-made bodies avoid the bytes C5 and B5, so
+// the run-length decoding passes them unchanged.
 Bytes FileOf(const Bytes& body) {
   Bytes b = HeaderText();
   Put8(b, 0x38);
   PutAll(b, {0x56, 0xD1, 0x4E, 0xD4});
   Put8(b, 0x50);
+  PutAll(b, Test_MinimalGenl());
   for (u8 c : body) EXPECT_TRUE(c != 0xC5 && c != 0xB5) << "a body byte the coding would change";
   PutAll(b, body);
   return b;
@@ -81,11 +83,25 @@ void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
 Bytes Ma() { return Bytes{0x4D, 0x41, 0x00, 0x00}; }
 Bytes Trailer() { return Bytes(16, 0); }
 
-// Body with one block (a cell 0x0077 at 640, 640 on level -1).
-Bytes BodyWith(const Bytes& afterNetz) {
+// The sections between "NETZ" and "MA", each holding nothing.
+Bytes MiddleSections() {
+  Bytes b;
+  PutTag(b, "ZUGD");
+  Put32(b, 0);
+  PutAll(b, Test_MinimalLind());
+  PutTag(b, "ZG");  // no vehicle sets, no background picture
+  Put32(b, 0);
+  Put32(b, 0);
+  return b;
+}
+
+// Body with one block (a cell 0x0077 at 640, 640 on level -1), the empty
+// sections up to "MA", then what is given.
+Bytes BodyWith(const Bytes& afterMiddle) {
   Bytes b = NetzHead(1);
   PutBlock(b, 640, 640, -1, 0x0077);
-  PutAll(b, afterNetz);
+  PutAll(b, MiddleSections());
+  PutAll(b, afterMiddle);
   return b;
 }
 
@@ -239,6 +255,20 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     u16 version;
     CellCode cell;  // at 0, 0, 0
   };
+  // Each body: the general section of its version, the grid, empty trains,
+  // lines and background section in their old forms, "MA" and the trailer.
+  auto body = [](u16 version, const Bytes& grid) {
+    Bytes b = Test_MinimalGenlOld(version);
+    PutAll(b, grid);
+    PutTag(b, "ZU");
+    Put16(b, 0);
+    PutAll(b, Test_MinimalLindOld());
+    PutTag(b, "ZG");
+    Put16(b, 0);
+    PutAll(b, Ma());
+    PutAll(b, Trailer());
+    return b;
+  };
   // 0x35xx: "NP", the chunk head with 255, a "QU" part of u16 fields.
   Bytes np;
   PutTag(np, "NP");
@@ -253,22 +283,20 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
   Put16(np, 0x0032);
   for (int i = 0; i < 15; ++i) Put16(np, 0x80FF);
   Put16(np, 0x80FE);
-  PutAll(np, Ma());
-  PutAll(np, Trailer());
   // 0x3400: the oldest chunk form, not run-length coded.
   Bytes oldest;
   PutTag(oldest, "NP");
   Put32(oldest, 1);
   Put8(oldest, 1);
   Put16(oldest, 50);
-  PutAll(oldest, Ma());
-  PutAll(oldest, Trailer());
   const Case cases[] = {
-      {"0x35 with the low byte before the magic", {0x35, 0x10, 0x56, 0xD1, 0x4E, 0xD4}, np, 0x3510, 0x0032},
-      {"0x35 with the low byte after the magic", {0x35, 0x56, 0xD1, 0x4E, 0xD4, 0x10}, np, 0x3510, 0x0032},
+      {"0x35 with the low byte before the magic", {0x35, 0x10, 0x56, 0xD1, 0x4E, 0xD4}, body(0x3510, np), 0x3510,
+       0x0032},
+      {"0x35 with the low byte after the magic", {0x35, 0x56, 0xD1, 0x4E, 0xD4, 0x10}, body(0x3510, np), 0x3510,
+       0x0032},
       // Files before 0x3505 still use the oldest cell numbering: 50 is 54 today.
-      {"0x3500 itself", {0x35, 0x56, 0xD1, 0x4E, 0xD4, 0x00}, np, 0x3500, 54},
-      {"0x34 with the magic and no low byte", {0x34, 0x56, 0xD1, 0x4E, 0xD4}, oldest, 0x3400, 54},
+      {"0x3500 itself", {0x35, 0x56, 0xD1, 0x4E, 0xD4, 0x00}, body(0x3500, np), 0x3500, 54},
+      {"0x34 with the magic and no low byte", {0x34, 0x56, 0xD1, 0x4E, 0xD4}, body(0x3400, oldest), 0x3400, 54},
   };
   for (const Case& c : cases) {
     Bytes file = HeaderText();
@@ -310,6 +338,17 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   PutAll(trailerCut, Bytes(15, 0));
   Bytes badMa = {0x4D, 0x41, 0x01, 0x00};
   PutAll(badMa, Trailer());
+  // The general section cut short: the body holds only its first bytes.
+  Bytes genlCut = raw({0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x50});
+  const Bytes genlHead = Test_MinimalGenl();
+  genlCut.insert(genlCut.end(), genlHead.begin(), genlHead.begin() + 30);
+  // A line table of 4001 lines.
+  Bytes manyLines = NetzHead(1);
+  PutBlock(manyLines, 640, 640, -1, 0x0077);
+  PutTag(manyLines, "ZUGD");
+  Put32(manyLines, 0);
+  PutTag(manyLines, "LIND");
+  Put32(manyLines, 4001);
 
   const std::vector<Case> cases = {
       {"no file", Bytes(), 1},
@@ -330,6 +369,8 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
       {"ends inside a block", FileOf(netzCut), 31},
       {"a section of a later format where NETZ is expected", FileOf(genl), 33},
       {"a block twice", FileOf(twice), 34},
+      {"ends inside GENL", genlCut, 21},
+      {"4001 lines", FileOf(manyLines), 123},
       {"ends before MA", FileOf(BodyWith(Bytes())), 141},
       {"a foreign section where MA is expected", FileOf(BodyWith(zugd)), 143},
       {"MA with a non-zero word", FileOf(BodyWith(badMa)), 143},

@@ -102,3 +102,114 @@ wstr Test_DataFolder(void) {
   return d + u'/';
 #endif
 }
+
+static void Test_Put16(std::vector<u8>& b, u32 v) {
+  b.push_back(u8(v));
+  b.push_back(u8(v >> 8));
+}
+static void Test_Put32(std::vector<u8>& b, u32 v) {
+  Test_Put16(b, v & 0xFFFF);
+  Test_Put16(b, v >> 16);
+}
+static void Test_PutPos(std::vector<u8>& b, u32 x, u32 y, u8 level) {
+  Test_Put16(b, x);
+  Test_Put16(b, y);
+  b.push_back(level);
+}
+
+std::vector<u8> Test_MinimalGenl(void) {
+  std::vector<u8> b = {'G', 'E', 'N', 'L'};
+  Test_Put32(b, 0);  // origin
+  Test_Put32(b, 0);
+  Test_PutPos(b, 0, 0, 0);  // cursor
+  Test_Put32(b, 0);         // no marks
+  Test_PutPos(b, 1024, 1024, 0);  // home
+  for (u32 v : {16384u, 16384u, 16384u, 16384u, 0u, 0u}) Test_Put32(b, v);  // marked box
+  Test_Put32(b, 0);  // last line end
+  Test_Put32(b, 0);
+  for (u8 v : {15, 1, 0, 0, 0}) b.push_back(v);  // speed, weekday, hour, minute, second
+  Test_Put32(b, 0);  // ticks
+  Test_Put32(b, 0);  // elapsed minutes
+  for (u8 v : {255, 255, 0}) b.push_back(v);  // no alarm
+  Test_Put32(b, 0);
+  Test_PutPos(b, 0, 0, 0);  // extent
+  Test_PutPos(b, 0, 0, 0);
+  Test_Put32(b, 0);   // flags
+  Test_Put32(b, 64);  // scale
+  for (u32 v : {0u, 0u, 64u, 64u, 16u, 16u}) Test_Put32(b, v);
+  b.push_back('g');
+  for (u32 v : {0x0600u, 0x0800u, 0x1200u, 0x1400u}) Test_Put16(b, v);  // daylight times
+  for (int list = 0; list < 7; ++list) Test_Put32(b, 0);  // element, 5 vehicle lists, sets
+  Test_Put16(b, 7);  // texts 0 and 1: the shifted zero
+  Test_Put16(b, 7);
+  Test_Put32(b, 1);  // text 2: its zero
+  Test_Put16(b, 0);
+  return b;
+}
+
+std::vector<u8> Test_MinimalLind(void) {
+  std::vector<u8> b = {'L', 'I', 'N', 'D'};
+  Test_Put32(b, 0);
+  return b;
+}
+
+std::vector<u8> Test_MinimalGenlOld(u16 version) {
+  std::vector<u8> b = {'G', 'N'};
+  Test_Put16(b, 0);  // origin
+  Test_Put16(b, 0);
+  Test_Put16(b, 0);  // cursor
+  Test_Put16(b, 0);
+  if (version < 14338) {
+    for (int k = 0; k < 10; ++k) {  // ten marks of a position only
+      Test_Put16(b, 16384);
+      Test_Put16(b, 16384);
+    }
+  } else {
+    Test_Put16(b, 0);  // no marks
+  }
+  if (version >= 13574) {  // home
+    Test_Put16(b, 1024);
+    Test_Put16(b, 1024);
+  }
+  if (version >= 13576)
+    for (int k = 0; k < 4; ++k) Test_Put16(b, 16384);  // marked box
+  if (version >= 14344) {  // last line end
+    Test_Put16(b, 0);
+    Test_Put16(b, 0);
+  }
+  for (u8 v : {15, 1, 0, 0}) b.push_back(v);  // speed, weekday, hour, minute
+  if (version >= 14160) {
+    b.push_back(0);
+    Test_Put32(b, 0);
+  } else {
+    Test_Put16(b, 0);  // tenths of seconds
+  }
+  if (version >= 14162) Test_Put32(b, 0);  // elapsed minutes
+  if (version >= 13576) {
+    Test_Put16(b, 0xFFFF);  // no alarm
+    if (version >= 14337) Test_Put32(b, 0);
+    Test_Put16(b, 0);
+  }
+  for (int k = 0; k < 6; ++k) Test_Put16(b, 0);  // extent and two more words
+  Test_Put16(b, 0);   // flags
+  Test_Put16(b, 64);  // scale
+  if (version >= 13569) {
+    for (u32 v : {0u, 0u, 64u, 64u, 16u, 16u}) Test_Put16(b, v);
+    if (version >= 13574) b.push_back('g');
+  }
+  if (version >= 13577)
+    for (u32 v : {0x0600u, 0x0800u, 0x1200u, 0x1400u}) Test_Put16(b, v);
+  if (version >= 13573) Test_Put16(b, 0);  // element-graphics names
+  Test_Put16(b, 0);                        // vehicle-set names
+  b.push_back(7);                          // texts 0 and 1: the shifted zero
+  b.push_back(7);
+  Test_Put16(b, 1);  // text 2: its zero
+  b.push_back(0);
+  return b;
+}
+
+std::vector<u8> Test_MinimalLindOld(void) {
+  std::vector<u8> b = {'L', 'I'};
+  Test_Put16(b, 0);
+  return b;
+}

@@ -21,3 +21,12 @@ wstr Test_DataFolder(void);
 // ASCII/UTF-8 to UTF-16 for readable test tables.
 wstr W16(const char* utf8);
 std::string U8(const wstr& s);
+
+// The smallest valid sections of today's layout file for hand-made files:
+// "GENL" (no marks, no names, empty texts, scale 64) and "LIND" (no lines).
+std::vector<u8> Test_MinimalGenl(void);
+std::vector<u8> Test_MinimalLind(void);
+// The same in the older forms of files before the wide sections (version
+// below 14389): "GN" with the fields of that version, and "LI" with no lines.
+std::vector<u8> Test_MinimalGenlOld(u16 version);
+std::vector<u8> Test_MinimalLindOld(void);

@@ -1,0 +1,554 @@
+#include "model/genl.h"
+
+#include "model/grid.h"
+#include "operation/clock.h"
+#include "platform/fio.h"
+#include "platform/lng.h"
+#include "platform/str.h"
+#include "platform/tim.h"
+#include "render/daylight.h"
+#include "shell/bld.h"
+#include "shell/marks.h"
+#include "shell/userfiles.h"
+#include "shell/views.h"
+
+static u32 g_genlKeptFlags;
+
+u32 Genl_GetKeptFlags(void) { return g_genlKeptFlags; }
+void Genl_SetKeptFlags(u32 flags) { g_genlKeptFlags = flags & GENL_KEPT_FLAGS; }
+
+enum : u32 { GENL_TAG = 0x4C4E4547 };  // "GENL"
+enum : u16 { GENL_TAG_OLD = 0x4E47 };  // "GN"
+enum : TextId { TXT_NO_INFO = 11061 };
+
+// Versions from which the current forms hold (files older than the number
+// take the older form).
+enum : u16 {
+  GV_DISPLAY = 13569,
+  GV_HOME = 13574,  // also the display flag byte
+  GV_ELEMENT_NAMES = 13573,
+  GV_BOX = 13576,  // also the alarm
+  GV_DAYLIGHT = 13577,
+  GV_SECONDS = 14160,  // also 8-bit names without OEM conversion
+  GV_ELAPSED = 14162,  // also texts without OEM conversion
+  GV_SET_NAMES = 14165,
+  GV_REPEAT = 14337,
+  GV_MARKS = 14338,
+  GV_LINE_END = 14344,
+  GV_SEED = 14384,
+  GV_WIDE = 14389,
+  GV_ALARM_NONE = 14395,
+  GV_BOX_LEVEL1 = 14396,
+  GV_BOX_LEVEL2 = 14405,
+  GV_VEHICLE_NAMES = 14407
+};
+
+enum {
+  GENL_NAME_FILE_MAX = 259,  // units of a name in the file
+  GENL_TEXT_FILE_MAX = 20000,  // units of information texts 0 and 1 in the file
+  GENL_TEXT2_MAX = 20001,      // stored length of text 2 with its zero
+  GENL_INFO_SHORT = 80
+};
+
+// ---------------------------------------------------------------- writing
+
+static int Genl_WriteName(const wch* s) {
+  int r;
+  for (; *s; ++s)
+    if ((r = Fio_WriteU16(*s))) return r;
+  return Fio_WriteU16(0);
+}
+
+// Information texts 0 and 1: unit i as (c + 3i + 7) mod 65536, then the
+// shifted zero.
+static int Genl_WriteShifted(const wch* s) {
+  u32 i = 0;
+  int r;
+  for (; s[i]; ++i)
+    if ((r = Fio_WriteU16(u16(s[i] + 3 * i + 7)))) return r;
+  return Fio_WriteU16(u16(3 * i + 7));
+}
+
+int Genl_SaveSection(void) {
+  int r;
+#define GENL_W(call) \
+  if ((r = (call))) return r
+  const ViewSlot* v = Vwin_ActiveOrFirst();
+  GENL_W(Fio_WriteU32(GENL_TAG));
+  GENL_W(Fio_WriteU32(u32(v->originX)));
+  GENL_W(Fio_WriteU32(u32(v->originY)));
+  GENL_W(Grid_WritePos(v->cursorX, v->cursorY, v->level));
+  GENL_W(Fio_WriteU32(MARK_COUNT));
+  for (int k = 0; k < MARK_COUNT; ++k) {
+    i32 x, y, level;
+    PackedWeekTime alarm;
+    wch name[MARK_NAME_MAX + 1];
+    Ewin_GetMark(k, &x, &y, &alarm, name, &level);
+    GENL_W(Grid_WritePos(x, y, level));
+    GENL_W(Fio_WriteU32(alarm));
+    GENL_W(Genl_WriteName(name));
+  }
+  i32 hx, hy, hl;
+  Ewin_GetHome(&hx, &hy, &hl);
+  GENL_W(Grid_WritePos(hx, hy, hl));
+  i32 x1, y1, l1, l2, y2, x2;
+  Ewin_GetSelection(&x1, &y1, &l1, &l2, &y2, &x2);
+  const i32 box[6] = {x1, y1, x2, y2, l1, l2};
+  for (i32 b : box) GENL_W(Fio_WriteU32(u32(b)));
+  i32 lx, ly;
+  Bld_GetLastLineEnd(&lx, &ly);
+  GENL_W(Fio_WriteU32(u32(lx)));
+  GENL_W(Fio_WriteU32(u32(ly)));
+  const SimClock& c = g_simClock;
+  GENL_W(Fio_WriteByte(u8(Clk_GetSpeed())));
+  GENL_W(Fio_WriteByte(c.weekday));
+  GENL_W(Fio_WriteByte(c.hour));
+  GENL_W(Fio_WriteByte(c.minute));
+  GENL_W(Fio_WriteByte(c.second));
+  GENL_W(Fio_WriteU32(u32(c.tick) * 10));
+  GENL_W(Fio_WriteU32(c.elapsedMinutes));
+  GENL_W(Fio_WriteByte(c.alarmMinute));
+  GENL_W(Fio_WriteByte(c.alarmHour));
+  GENL_W(Fio_WriteByte(c.alarmWeekday));
+  GENL_W(Fio_WriteU32(u32(c.alarmRepeat)));
+  i32 e[6] = {0, 0, 0, 0, 0, 0};
+  Grid_GetExtent(&e[0], &e[1], &e[2], 1, &e[5], &e[4], &e[3]);
+  GENL_W(Grid_WritePos(e[0], e[1], e[2]));
+  GENL_W(Grid_WritePos(e[3], e[4], e[5]));
+  const i32 seed = Rnd_GetLayoutSeed();
+  u32 flags = g_genlKeptFlags;
+  if (Ewin_SelectionShown(EWIN_SEL_QUERY)) flags |= GENL_FLAG_BOX_SHOWN;
+  if (g_daylight.enabled) flags |= GENL_FLAG_DAYLIGHT;
+  if (c.weekdayFrozen) flags |= GENL_FLAG_WEEKDAY_FROZEN;
+  if (seed >= 1) flags |= GENL_FLAG_SEED;
+  GENL_W(Fio_WriteU32(flags));
+  if (flags & GENL_FLAG_SEED) GENL_W(Fio_WriteU32(u32(seed)));
+  GENL_W(Fio_WriteU32(g_simRate.scale));
+  for (u32 value : g_simRate.values) GENL_W(Fio_WriteU32(value));
+  GENL_W(Fio_WriteByte(g_simRate.displaySwitch ? 'G' : 'g'));
+  for (u16 t : g_daylight.times) GENL_W(Fio_WriteU16(t));
+  wch name[USERFILE_NAME_MAX + 1];
+  GENL_W(Fio_WriteU32(USERFILE_ELEMENT_SLOTS));
+  for (int s = 1; s <= USERFILE_ELEMENT_SLOTS; ++s) {
+    File_GetUzgName(s, name);
+    GENL_W(Genl_WriteName(name));
+  }
+  for (int list = 0; list < 3; ++list) {
+    GENL_W(Fio_WriteU32(20));
+    for (int s = 1; s <= 20; ++s) {
+      File_GetUz1Name(list * 20 + s, name);
+      GENL_W(Genl_WriteName(name));
+    }
+  }
+  GENL_W(Fio_WriteU32(0));
+  GENL_W(Fio_WriteU32(0));
+  GENL_W(Fio_WriteU32(USERFILE_SET_SLOTS));
+  for (int s = 0; s < USERFILE_SET_SLOTS; ++s) {
+    File_GetVehicleSetName(s, name);
+    GENL_W(Genl_WriteName(name));
+  }
+  static wch text[GENL_TEXT2_MAX + 1];
+  for (int slot = 0; slot < 2; ++slot) {
+    Lng_GetGeneralInfo(slot, text);
+    GENL_W(Genl_WriteShifted(text));
+  }
+  Lng_GetGeneralInfo(2, text);
+  const u32 n = u32(Str_Len(text)) + 1;
+  GENL_W(Fio_WriteU32(n));
+  for (u32 i = 0; i < n; ++i) GENL_W(Fio_WriteU16(text[i]));
+#undef GENL_W
+  return 0;
+}
+
+// ---------------------------------------------------------------- reading
+
+static int Genl_ReadU8(u8* v) { return Fio_ReadByte(v); }
+
+// A u32 in today's files, a u16 in files before the wide form.
+static int Genl_ReadWord(u16 version, u32* v) {
+  if (version >= GV_WIDE) return Fio_ReadU32(v);
+  u16 w;
+  const int r = Fio_ReadU16(&w);
+  *v = w;
+  return r;
+}
+
+// A name of u16 units up to 0 (at most 259), of which keep units are kept
+// (buf: keep + 1 units). 3 for a longer name.
+static int Genl_ReadName16(wch* buf, i32 keep) {
+  i32 n = 0;
+  for (;;) {
+    u16 c;
+    const int r = Fio_ReadU16(&c);
+    if (r) return r;
+    if (c == 0) break;
+    if (n >= GENL_NAME_FILE_MAX) return 3;
+    if (n < keep) buf[n] = c;
+    ++n;
+  }
+  buf[n < keep ? n : keep] = 0;
+  return 0;
+}
+
+// The same for an 8-bit name, converted through the code page (the OEM
+// text of the oldest files takes the same way until the Os_ layer offers
+// its conversion).
+static int Genl_ReadName8(wch* buf, i32 keep) {
+  char bytes[GENL_NAME_FILE_MAX + 1];
+  i32 n = 0;
+  for (;;) {
+    u8 c;
+    const int r = Fio_ReadByte(&c);
+    if (r) return r;
+    if (c == 0) break;
+    if (n >= GENL_NAME_FILE_MAX) return 3;
+    bytes[n++] = char(c);
+  }
+  bytes[n] = 0;
+  wch wide[GENL_NAME_FILE_MAX + 1];
+  if (Lng_AnsiToWide(bytes, wide, GENL_NAME_FILE_MAX + 1) < 1) wide[0] = 0;
+  i32 k = 0;
+  while (k < keep && wide[k]) {
+    buf[k] = wide[k];
+    ++k;
+  }
+  buf[k] = 0;
+  return 0;
+}
+
+static int Genl_ReadName(u16 version, wch* buf, i32 keep) {
+  return version >= GV_WIDE ? Genl_ReadName16(buf, keep) : Genl_ReadName8(buf, keep);
+}
+
+static int Genl_ReadShifted(u16 version, wch* buf) {
+  char bytes[GENL_INFO_SHORT + 1];
+  for (u32 i = 0;; ++i) {
+    if (i >= GENL_TEXT_FILE_MAX) return 3;
+    u32 c;
+    if (version >= GV_WIDE) {
+      u16 w;
+      const int r = Fio_ReadU16(&w);
+      if (r) return r;
+      c = u16(w - 3 * i - 7);
+    } else {
+      u8 b;
+      const int r = Fio_ReadByte(&b);
+      if (r) return r;
+      c = u8(b - 3 * i - 7);
+      if (i < GENL_INFO_SHORT) bytes[i] = char(c);
+    }
+    if (i < GENL_INFO_SHORT) buf[i] = wch(c);
+    if (c == 0) break;
+  }
+  buf[GENL_INFO_SHORT] = 0;
+  bytes[GENL_INFO_SHORT] = 0;
+  if (version < GV_WIDE && Lng_AnsiToWide(bytes, buf, GENL_INFO_SHORT + 1) < 1) buf[0] = 0;
+  return 0;
+}
+
+// Text 2: its stored length, then the units (bytes in older files).
+static int Genl_ReadText2(u16 version, wch* buf) {
+  u32 n;
+  int r;
+  if ((r = Genl_ReadWord(version, &n))) return r;
+  if (n > GENL_TEXT2_MAX) return 3;
+  if (n < 1) {
+    Str_Copy(buf, Lng_GetText(TXT_NO_INFO));
+    return 0;
+  }
+  if (version >= GV_WIDE) {
+    for (u32 i = 0; i < n; ++i) {
+      u16 c;
+      if (Fio_ReadU16(&c)) return 2;
+      buf[i] = c;
+    }
+  } else {
+    static char bytes[GENL_TEXT2_MAX + 1];
+    if (Fio_ReadBlock(bytes, n) != n) return 2;
+    bytes[n - 1] = 0;
+    if (Lng_AnsiToWide(bytes, buf, GENL_TEXT2_MAX + 1) < 1) buf[0] = 0;
+  }
+  buf[n - 1] = 0;
+  return 0;
+}
+
+static int Genl_ReadPos(u16 version, i32* x, i32* y, i32* level) { return Grid_ReadPos(x, y, level, version); }
+
+static int Genl_ReadMarks(u16 version) {
+  int r;
+  if (version < GV_MARKS) {
+    for (int k = 0; k < 10; ++k) {
+      i32 x, y, level;
+      if ((r = Genl_ReadPos(version, &x, &y, &level))) return r;
+      Ewin_SetMark(k, x, y, 0, nullptr, level);
+    }
+    return 0;
+  }
+  u32 count;
+  if ((r = Genl_ReadWord(version, &count))) return r;
+  if (count > MARK_COUNT) return 3;
+  for (u32 k = 0; k < count; ++k) {
+    i32 x, y, level;
+    u32 alarm;
+    wch name[MARK_NAME_MAX + 1];
+    if (version < GV_WIDE) {
+      u16 index, a;
+      if ((r = Fio_ReadU16(&index))) return r;
+      if (index != k) return 3;
+      if ((r = Genl_ReadPos(version, &x, &y, &level)) || (r = Fio_ReadU16(&a))) return r;
+      // An hour and minute of every weekday; a high byte of 255 is none.
+      alarm = (a >> 8) == 255 ? 0 : (0x7Fu << 24 | u32(a) << 8);
+      if ((r = Genl_ReadName8(name, MARK_NAME_MAX))) return r;
+    } else {
+      if ((r = Genl_ReadPos(version, &x, &y, &level)) || (r = Fio_ReadU32(&alarm))) return r;
+      if (version == GV_ALARM_NONE && alarm == 0xFFFF) alarm = 0;
+      if ((r = Genl_ReadName16(name, MARK_NAME_MAX))) return r;
+    }
+    Ewin_SetMark(int(k), x, y, alarm, name, level);
+  }
+  return 0;
+}
+
+static int Genl_ReadSelection(u16 version) {
+  int r;
+  i32 x1 = 16384, y1 = 16384, x2 = 16384, y2 = 16384, l1 = 0, l2 = 0;
+  if (version >= GV_WIDE) {
+    u32 v[6] = {0, 0, 0, 0, 0, 0};
+    for (int k = 0; k < 4; ++k)
+      if ((r = Fio_ReadU32(&v[k]))) return r;
+    if (version >= GV_BOX_LEVEL1 && (r = Fio_ReadU32(&v[4]))) return r;
+    if ((r = Fio_ReadU32(&v[5]))) return r;
+    if (version < GV_BOX_LEVEL2) v[5] = v[4];
+    x1 = i32(v[0]), y1 = i32(v[1]), x2 = i32(v[2]), y2 = i32(v[3]), l1 = i32(v[4]), l2 = i32(v[5]);
+  } else if (version >= GV_BOX) {
+    u16 v[4];
+    for (int k = 0; k < 4; ++k)
+      if ((r = Fio_ReadU16(&v[k]))) return r;
+    x1 = v[0], y1 = v[1], x2 = v[2], y2 = v[3];
+  }
+  // A box out of the grid is not taken; the old one stays.
+  Ewin_SetSelection(x1, y1, l1, l2, y2, x2);
+  return 0;
+}
+
+static int Genl_ReadClock(u16 version) {
+  int r;
+  u8 speed, weekday, hour, minute, second = 0;
+  u32 tick = 0, elapsed = 0;
+  if ((r = Genl_ReadU8(&speed)) || (r = Genl_ReadU8(&weekday)) || (r = Genl_ReadU8(&hour)) ||
+      (r = Genl_ReadU8(&minute)))
+    return r;
+  if (version >= GV_SECONDS) {
+    u32 t10;
+    if ((r = Genl_ReadU8(&second)) || (r = Fio_ReadU32(&t10))) return r;
+    tick = t10 / 10;
+  } else {
+    u16 v;
+    if ((r = Fio_ReadU16(&v))) return r;
+    second = u8(v / 10 > 255 ? 255 : v / 10);
+    tick = (v % 10) * 10;
+  }
+  if (version >= GV_ELAPSED && (r = Fio_ReadU32(&elapsed))) return r;
+  if (hour > 23 || minute > 59 || second > 59 || tick > 99) return 3;
+  Clk_SetSpeed(speed);
+  SimClock& c = g_simClock;
+  c.weekday = (weekday == 0 || weekday > 7) ? 1 : weekday;
+  c.hour = hour;
+  c.minute = minute;
+  c.second = second;
+  c.tick = u8(tick);
+  c.elapsedMinutes = elapsed;
+  return 0;
+}
+
+static int Genl_ReadAlarm(u16 version) {
+  int r;
+  SimClock& c = g_simClock;
+  if (version < GV_BOX) {
+    c.alarmHour = c.alarmMinute = 255;
+    c.alarmWeekday = 0;
+    c.alarmRepeat = 0;
+    return 0;
+  }
+  u32 repeat = 0;
+  if (version >= GV_WIDE) {
+    u8 m, h, d;
+    if ((r = Genl_ReadU8(&m)) || (r = Genl_ReadU8(&h)) || (r = Genl_ReadU8(&d)) || (r = Fio_ReadU32(&repeat)))
+      return r;
+    if (i32(repeat) < 0) return 3;
+    c.alarmMinute = m;
+    c.alarmHour = h;
+    c.alarmWeekday = d;
+  } else {
+    u16 a, zero;
+    if ((r = Fio_ReadU16(&a))) return r;
+    if (version >= GV_REPEAT && (r = Fio_ReadU32(&repeat))) return r;
+    if ((r = Fio_ReadU16(&zero))) return r;
+    if (zero != 0 || i32(repeat) < 0) return 3;
+    c.alarmMinute = u8(a);
+    c.alarmHour = u8(a >> 8);
+    c.alarmWeekday = 0;
+  }
+  c.alarmRepeat = i32(repeat);
+  return 0;
+}
+
+static int Genl_ReadExtentAndFlags(u16 version, u32* flags) {
+  int r;
+  i32 skip;
+  for (int k = 0; k < 2; ++k)
+    if ((r = Genl_ReadPos(version, &skip, &skip, &skip))) return r;
+  if (version < GV_WIDE) {
+    u16 w;
+    if ((r = Fio_ReadU16(&w)) || (r = Fio_ReadU16(&w))) return r;
+  } else if (version < GV_BOX_LEVEL1) {
+    u32 w;
+    if ((r = Fio_ReadU32(&w))) return r;
+  }
+  if ((r = Genl_ReadWord(version, flags))) return r;
+  i32 seed = -1;
+  if ((*flags & GENL_FLAG_SEED) && version >= GV_SEED) {
+    u32 s;
+    if ((r = Fio_ReadU32(&s))) return r;
+    if (i32(s) >= 1) seed = i32(s);
+  }
+  // No seed, or one below 1: seeded from the time.
+  Rnd_SetLayoutSeed(seed);
+  return 0;
+}
+
+static int Genl_ReadRate(u16 version) {
+  int r;
+  u32 scale;
+  if ((r = Genl_ReadWord(version, &scale))) return r;
+  Clk_SetLayoutScale(scale);
+  if (version < GV_DISPLAY) return 0;
+  u32 values[6];
+  for (u32& v : values)
+    if ((r = Genl_ReadWord(version, &v))) return r;
+  int sw = 0;
+  if (version >= GV_HOME) {
+    u8 b;
+    if ((r = Genl_ReadU8(&b))) return r;
+    if (b != 'G' && b != 'g') return 3;
+    sw = b == 'G';
+  }
+  for (int k = 0; k < 6; ++k) g_simRate.values[k] = values[k];
+  g_simRate.displaySwitch = sw;
+  return 0;
+}
+
+static int Genl_ReadNames(u16 version) {
+  int r;
+  wch name[USERFILE_NAME_MAX + 1];
+  File_ClearUserFileNames();
+  if (version >= GV_ELEMENT_NAMES) {
+    u32 n;
+    if ((r = Genl_ReadWord(version, &n))) return r;
+    if (n > USERFILE_ELEMENT_SLOTS) return 3;
+    if (version < GV_SECONDS && n != 0 && n != 4) return 3;
+    for (u32 s = 1; s <= n; ++s) {
+      if ((r = Genl_ReadName(version, name, USERFILE_NAME_MAX))) return r;
+      File_SetUzgName(int(s), name);
+    }
+  }
+  if (version >= GV_VEHICLE_NAMES) {
+    for (int list = 0; list < 5; ++list) {
+      u32 n;
+      if ((r = Fio_ReadU32(&n))) return r;
+      // Each name takes at least its zero: a count beyond the data fails
+      // on reading, so it needs no bound of its own.
+      for (u32 s = 1; s <= n; ++s) {
+        if ((r = Genl_ReadName16(name, USERFILE_NAME_MAX))) return r;
+        if (list < 3 && s <= 20) File_SetUz1Name(list * 20 + int(s), name);
+      }
+    }
+  }
+  if (version < GV_SET_NAMES) {
+    u16 one;
+    if ((r = Fio_ReadU16(&one))) return r;
+    if (one == 1) {
+      if ((r = Genl_ReadName8(name, USERFILE_NAME_MAX)) || (r = Genl_ReadName8(name, USERFILE_NAME_MAX))) return r;
+      File_SetVehicleSetName(0, name);
+    } else if (one != 0) {
+      return 3;
+    }
+    return 0;
+  }
+  u32 n;
+  if ((r = Genl_ReadWord(version, &n))) return r;
+  if (n > USERFILE_SET_SLOTS) return 3;
+  for (u32 s = 0; s < n; ++s) {
+    if ((r = Genl_ReadName(version, name, USERFILE_NAME_MAX))) return r;
+    File_SetVehicleSetName(int(s), name);
+  }
+  return 0;
+}
+
+int Genl_LoadSection(u16 version) {
+  int r;
+  if (version >= GV_WIDE) {
+    u32 tag;
+    if ((r = Fio_ReadU32(&tag))) return r;
+    if (tag != GENL_TAG) return 3;
+  } else {
+    u16 tag;
+    if ((r = Fio_ReadU16(&tag))) return r;
+    if (tag != GENL_TAG_OLD) return 3;
+  }
+  // The view: origin and cursor of the active slot.
+  u32 ox, oy;
+  if ((r = Genl_ReadWord(version, &ox)) || (r = Genl_ReadWord(version, &oy))) return r;
+  ViewSlot* v = Vwin_ActiveOrFirst();
+  i32 cx, cy, cl;
+  if ((r = Genl_ReadPos(version, &cx, &cy, &cl))) return r;
+  const i32 limitX = GRID_SIZE - (v->cellsX > 0 ? v->cellsX : 0);
+  const i32 limitY = GRID_SIZE - (v->cellsY > 0 ? v->cellsY : 0);
+  v->originX = i32(ox) < 0 ? 0 : (i32(ox) > limitX ? limitX : i32(ox));
+  v->originY = i32(oy) < 0 ? 0 : (i32(oy) > limitY ? limitY : i32(oy));
+  v->cursorX = cx;
+  v->cursorY = cy;
+  v->level = cl;
+  // A cursor right of or below the visible part is centred.
+  if (v->cellsX > 0 && cx >= v->originX + v->cellsX) v->originX = cx - v->cellsX / 2 < 0 ? 0 : cx - v->cellsX / 2;
+  if (v->cellsY > 0 && cy >= v->originY + v->cellsY) v->originY = cy - v->cellsY / 2 < 0 ? 0 : cy - v->cellsY / 2;
+
+  if ((r = Genl_ReadMarks(version))) return r;
+  i32 hx = 1024, hy = 1024, hl = 0;
+  if (version >= GV_HOME && (r = Genl_ReadPos(version, &hx, &hy, &hl))) return r;
+  Ewin_SetHome(hx, hy, hl);
+  if ((r = Genl_ReadSelection(version))) return r;
+  if (version >= GV_LINE_END) {
+    u32 lx, ly;
+    if ((r = Genl_ReadWord(version, &lx)) || (r = Genl_ReadWord(version, &ly))) return r;
+    Bld_SetLastLineEnd(i32(lx), i32(ly));
+  } else {
+    i32 mx, my;
+    Ewin_GetMark(0, &mx, &my, nullptr, nullptr, nullptr);
+    Bld_SetLastLineEnd(mx, my);
+  }
+  if ((r = Genl_ReadClock(version)) || (r = Genl_ReadAlarm(version))) return r;
+  u32 flags;
+  if ((r = Genl_ReadExtentAndFlags(version, &flags))) return r;
+  Ewin_SelectionShown((flags & GENL_FLAG_BOX_SHOWN) ? EWIN_SEL_SHOW : EWIN_SEL_HIDE);
+  g_daylight.enabled = (flags & GENL_FLAG_DAYLIGHT) ? 1 : 0;
+  g_simClock.weekdayFrozen = (flags & GENL_FLAG_WEEKDAY_FROZEN) ? 1 : 0;
+  Tim_SetSingleDayMode(g_simClock.weekdayFrozen);
+  g_genlKeptFlags = flags & GENL_KEPT_FLAGS;
+  if ((r = Genl_ReadRate(version))) return r;
+  if (version >= GV_DAYLIGHT) {
+    u16 t[4];
+    for (u16& w : t)
+      if ((r = Fio_ReadU16(&w))) return r;
+    for (int k = 0; k < 4; ++k) g_daylight.times[k] = t[k];
+  }
+  if ((r = Genl_ReadNames(version))) return r;
+  static wch text[GENL_TEXT2_MAX + 1];
+  for (int slot = 0; slot < 2; ++slot) {
+    if ((r = Genl_ReadShifted(version, text))) return r;
+    Lng_SetGeneralInfo(slot, text);
+  }
+  if ((r = Genl_ReadText2(version, text))) return r;
+  Lng_SetGeneralInfo(2, text);
+  return 0;
+}

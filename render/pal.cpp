@@ -1,0 +1,105 @@
+#include "render/pal.h"
+
+// The fixed colours, bytes R, G, B. 0..15 the classic sixteen, then the
+// grounds, tracks, buildings, water and lamp colours the base pictures and
+// the lighting tags name (29..32 are the lit window and lamp colours of the
+// lighting ranges).
+static const u8 kFixed[PAL_FIXED_ENTRIES][3] = {
+    {0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},     {128, 0, 128},
+    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},     {255, 255, 0},
+    {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}, {96, 72, 48},    {120, 96, 64},
+    {144, 120, 88},  {168, 144, 112}, {72, 104, 56},   {88, 128, 64},   {104, 152, 80},  {128, 176, 96},
+    {64, 64, 72},    {88, 88, 96},    {112, 112, 120}, {136, 136, 144}, {160, 160, 168}, {252, 252, 168},
+    {252, 48, 20},   {176, 144, 0},   {160, 172, 156}, {40, 80, 160},   {56, 104, 184},  {80, 128, 208},
+    {112, 160, 224}, {200, 184, 152}, {216, 200, 168}, {232, 216, 184}, {136, 64, 40},   {160, 80, 48},
+    {184, 96, 56},   {208, 112, 64},  {48, 48, 48},    {24, 24, 24},    {224, 224, 224}, {240, 240, 240},
+    {200, 40, 40},   {40, 160, 40},   {40, 40, 200},   {220, 200, 40},  {192, 208, 192}, {104, 88, 72},
+    {152, 136, 120}, {80, 96, 112},   {120, 136, 152}, {176, 120, 72},  {216, 168, 96},  {96, 48, 24},
+    {248, 224, 128}, {168, 200, 232}, {232, 168, 200}, {144, 96, 160},  {255, 128, 0},   {255, 200, 120},
+    {255, 240, 200}, {255, 255, 160}, {200, 255, 200}, {160, 200, 255}, {60, 120, 60},   {30, 60, 30},
+    {140, 110, 60},  {190, 160, 110}, {70, 70, 40},    {255, 230, 120}, {255, 170, 60},  {200, 230, 255},
+    {150, 200, 255}};
+
+static u32 g_palette[PAL_ENTRIES];
+
+static u32 Rgb(const u8* t) { return u32(t[0]) | u32(t[1]) << 8 | u32(t[2]) << 16; }
+
+u32 Pal_FixedColour(i32 i) { return (i >= 0 && i < PAL_FIXED_ENTRIES) ? Rgb(kFixed[i]) : 0; }
+
+i32 Pal_PartnerOf(i32 i) {
+  switch (i) {
+    case 8: return 9;
+    case 9: return 8;
+    case 10: return 11;
+    case 11: return 10;
+    case 12: return 13;
+    case 13: return 12;
+    case 16: return 18;
+    case 18: return 16;
+    case 32: return 33;
+    case 33: return 32;
+    case 34: return 32;
+    case 40: return 32;
+    case 41: return 32;
+    case 37: return 38;
+    case 38: return 37;
+    case 46: return 0;
+    case 125: return 126;
+    case 126: return 125;
+    default: return -1;
+  }
+}
+
+// The fixed table spread over the palette; every entry differs from its
+// partner because the fixed colours are all different.
+void Pal_Reset(void) {
+  for (i32 i = 0; i < PAL_ENTRIES; ++i) g_palette[i] = Rgb(kFixed[i % PAL_FIXED_ENTRIES]);
+  g_palette[PAL_BACKGROUND] = 0x00B0C8B0;
+}
+
+namespace {
+struct PalInit {
+  PalInit() { Pal_Reset(); }
+} g_palInit;
+}  // namespace
+
+u32 Pal_GetColour(i32 i) { return (i >= 0 && i < PAL_ENTRIES) ? g_palette[i] : g_palette[0]; }
+
+int Pal_SetColour(i32 i, u32 colour) {
+  if (i < 0 || i >= PAL_ENTRIES) return PAL_SET_BAD_INDEX;
+  colour &= 0xFFFFFF;
+  i32 p = Pal_PartnerOf(i);
+  if (p >= 0 && g_palette[p] == colour) {
+    g_palette[i] = colour ^ 0xFFFFFF;
+    return PAL_SET_ADJUSTED;
+  }
+  g_palette[i] = colour;
+  return PAL_SET_OK;
+}
+
+u32 Pal_ColourCodeToRgb(u32 c) {
+  c &= 0xFF;
+  if (c == 126 || c == 127) return g_palette[PAL_BACKGROUND];
+  if (c >= 249 && c <= 252) return Pal_SystemColour(int(c - 249));
+  if (c == 253) return PAL_MARK_LEVEL_BACKGROUND;
+  if (c == 254) return PAL_MARK_DARKEN;
+  if (c == 255) return PAL_MARK_TRANSPARENT;
+  if (c >= 128) return c <= 128 + 62 ? Pal_FixedColour(i32(c - 128)) | 0x40000000u : 0;
+  if (c >= 64 && c <= 69) return Pal_FixedColour(i32(c)) | 0x40000000u;
+  if (c == 75 || c == 76) return Pal_FixedColour(i32(c)) | 0x50000000u;
+  if (c == 77 || c == 78) return Pal_FixedColour(i32(c)) | 0x51000000u;
+  if (c >= 80 && c <= 83) return Pal_FixedColour(i32(c - 51)) | 0x60000000u;
+  if (c >= 85 && c <= 88) return Pal_FixedColour(i32(c - 56)) | 0x61000000u;
+  if (c >= 90 && c <= 93) return Pal_FixedColour(i32(c - 61)) | 0x62000000u;
+  if (c >= 100 && c <= 103) return Pal_FixedColour(i32(c - 71)) | 0x64000000u;
+  if (c >= 105 && c <= 108) return Pal_FixedColour(i32(c - 76)) | 0x65000000u;
+  if (c >= 110 && c <= 113) return Pal_FixedColour(i32(c - 81)) | 0x66000000u;
+  if (c > 78) return 0;
+  return Pal_FixedColour(i32(c));
+}
+
+u32 Pal_ColourCodeToBgr(u32 code) {
+  u32 v = Pal_ColourCodeToRgb(code);
+  if (v & 0x80000000u) return v;
+  return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
+}

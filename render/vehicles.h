@@ -1,0 +1,113 @@
+// Vehicle sets and the vehicle catalogue: the list of cached vehicle sets,
+// loading a set on demand from "orba.fzg" or a user vehicle file, the zoom-2
+// and zoom-4 pictures of the cached sets, the questions of the train and
+// vehicle-set dialogs, the enumeration of the sets a file offers, and the
+// list of sets a layout uses.
+//
+// Owns the VehicleSetRecord list (sorted by set id, with a last-hit cache
+// forgotten whenever the list changes), the pending list of set ids read from
+// a layout file, the user vehicle file names and the failure-message switch.
+// Trains and dialogs hold only VehicleId values.
+//
+// Promises: a set is either wholly in the list or not at all; a failed load
+// leaves the list as it was. Main thread only.
+#pragma once
+#include "platform/types.h"
+
+// VehicleId: set number << 4 | vehicle index; bit 31 a user set; bit 30 an
+// id without vehicle record whose low bits are a length in pixels; 0 none.
+typedef u32 VehicleId;
+enum : u32 { VEH_USER_BIT = 0x80000000u, VEH_LENGTH_BIT = 0x40000000u };
+
+enum {
+  VEH_USER_FILES = 100,     // user vehicle files 1..100, ten sets each
+  VEH_REQUIRED_SETS = 9
+};
+// The sets the program cannot run without (vehicle 0 of each).
+extern const VehicleId kRequiredVehicleSets[VEH_REQUIRED_SETS];
+
+// Results of Gfx_LoadVehicleSet.
+enum { VEH_LOAD_OK = 0, VEH_LOAD_STANDARD_FAILED = 1, VEH_LOAD_USER_FAILED = 2, VEH_LOAD_NO_MEMORY = 4 };
+
+struct VehiclePicture {
+  u32* pixels;      // Heap block (the picture order of render/gfxfile.h) or null
+  u32 count;
+  u16 length, a, b, c;  // at this zoom
+};
+
+struct VehicleRecord {
+  u32 length;       // pixels at zoom 1, 8..256
+  u8 index;         // 0..15
+  u16 flags;        // record flags (GfxFile_VehicleRecordFlags)
+  u32 fileFlags;    // the file's flag word
+  u16 a, b, c;
+  u8 markerCount;
+  u16 markers[3][3];  // position, value, kind
+  VehiclePicture zoom[3];  // zoom 1, 2, 4
+};
+
+struct VehicleSetRecord {
+  u32 id;                  // set number << 4 (| VEH_USER_BIT)
+  VehicleSetRecord* next;
+  u32 flags;
+  u32 textNumber;          // standard sets
+  wch* texts;              // user sets: the stored strings
+  u32 textLength;
+  u32 count;               // 1..16
+  VehicleRecord vehicles[16];
+};
+
+extern VehicleSetRecord* g_vehicleSets;
+
+// The set id of a vehicle id (low four bits cleared).
+inline u32 Veh_SetId(VehicleId id) { return id & ~15u; }
+
+void Gfx_EmptyVehicleSets(void);  // frees every cached set and the pending list
+int Gfx_LoadVehicleSet(VehicleId id, int flags);
+void Gfx_FreeVehicleSet(VehicleId id, int uncount);
+int Gfx_IsVehicleSetCached(VehicleId id);
+u32 Gfx_FirstCachedVehicleSet(void);
+int Gfx_GetVehicleSetName(VehicleId id, u32* count, u32* nextId, wch* name);
+VehicleId Gfx_GetCachedVehicleId(u32 setId, u32 n);
+u32 Gfx_CountVehicleSets(u32* sets, u32* setsInUse, u32* vehiclesInUse);
+u32 Gfx_CountVehicleSetUse(u32 setId, int countAll);
+u32 Gfx_GetVehicleFlags(VehicleId id);
+u32 Gfx_GetVehicleLength(VehicleId id);
+const VehicleRecord* Gfx_FindVehicleRecord(VehicleId id);
+const VehiclePicture* Gfx_GetVehicleZoomData(VehicleId id, int zoom);
+// Five texts of a vehicle: 0, or 1 when the set or its texts are not there.
+int Gfx_GetVehicleTexts(VehicleId id, const wch* texts[5]);
+// Name of a set padded to 32 with its TAB rule; out: room for 33 units.
+void Gfx_FormatVehicleSetName(const wch* name, wch* out);
+
+// Zoom pictures. 1 no such set or zoom; else the reader's result.
+int Gfx_LoadVehicleSetZoom(VehicleId id, int zoom);
+// zoom 2 or 4 (else 3); setId 0 every cached set, else that set (2 when not
+// cached). 1 when some vehicle failed, else 0.
+int Gfx_LoadAllVehicleSetsZoom(int zoom, u32 setId, int progress);
+// Frees the zoom pictures of every cached set (mask bit 2 zoom 2, 4 zoom 4).
+void Gfx_FreeVehicleZoomPictures(int mask);
+// Single-file name of a vehicle's zoom pictures ("%05u-%02u.fz2"); 0 or 2.
+int Gfx_VehicleFileName(VehicleId id, wch* name, int zoom);
+
+// User vehicle file n (1..100): its path, empty when none is configured.
+int Gfx_SetUserVehicleFile(int n, const wch* path);
+const wch* Gfx_GetUserVehicleFile(int n);
+
+// Enumerates the sets of "orba.fzg" (file 0) or user vehicle file n: the
+// set after *id (0 for the first) and its name (room for 33 units). 0 and
+// *id, or 4 at the end; 1 no file configured or bad number; 5 empty name;
+// other reader codes.
+int Gfx_NextVehicleSet(u32* id, wch* name, int file);
+
+// Failure messages of set loads (on after start-up).
+void Gfx_SetVehicleMessages(int on);
+
+// The layout's list of sets: section "ZG" (tag, count, ids, the background
+// picture block) is written and read by render/bgp.h through these.
+int Gfx_WriteVehicleIdList(void);
+int Gfx_ReadVehicleIdList(u16 layoutVersion);
+// Loads the pending list: 0, 3 a set ran out of memory, 1 some standard set
+// failed, 2 only user sets failed.
+int Gfx_LoadLayoutVehicleSets(u16 layoutVersion);
+u32 Gfx_PendingVehicleSetCount(void);

@@ -1,0 +1,502 @@
+// The picture generator's drawing library: every code the program draws has
+// its pictures at every zoom, inside the limits the files allow; track art
+// ends where the connection table says; signal aspects differ in colour;
+// vehicles fit the vehicle file; and the same build draws the same pixels.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "render/gfxfile.h"
+#include "tests/test_util.h"
+#include "tools/gfxgen/art_base.h"
+#include "tools/gfxgen/art_canvas.h"
+#include "tools/gfxgen/art_element.h"
+#include "tools/gfxgen/art_picture.h"
+#include "tools/gfxgen/art_symbol.h"
+#include "tools/gfxgen/art_track.h"
+#include "tools/gfxgen/art_vehicle.h"
+
+namespace {
+
+const int kZooms[3] = {1, 2, 4};
+
+void RenderElement(u32 code, int zoom, ApcPicture* out) {
+  ApcSpec spec;
+  ApcDraw draw = Ael_Prepare(code, &spec);
+  Apc_Render(&spec, draw, code, zoom, out);
+}
+
+void RenderSymbol(u32 code, int zoom, ApcPicture* out) {
+  ApcSpec spec;
+  ApcDraw draw = Asy_Prepare(code, &spec);
+  Apc_Render(&spec, draw, code, zoom, out);
+}
+
+// The limits the element picture record puts on every placement, and the
+// only marker values a picture may hold.
+::testing::AssertionResult PictureFits(const ApcPicture& p, int zoom) {
+  if (p.zoom != zoom) return ::testing::AssertionFailure() << "zoom " << p.zoom;
+  if (p.placements.empty() || p.placements.size() > 3)
+    return ::testing::AssertionFailure() << p.placements.size() << " placements";
+  bool drawn = false;
+  for (const ApcPlacement& pl : p.placements) {
+    if (pl.layer < 1 || pl.layer > 5) return ::testing::AssertionFailure() << "layer " << pl.layer;
+    if (pl.w < 1 || pl.h < 1 || pl.px.size() != size_t(pl.w) * size_t(pl.h))
+      return ::testing::AssertionFailure() << "size " << pl.w << "x" << pl.h;
+    if (pl.x < -32 * zoom || pl.x + pl.w > 64 * zoom || pl.y < -16 * zoom || pl.y + pl.h > 96 * zoom)
+      return ::testing::AssertionFailure() << "box " << pl.x << "," << pl.y << " " << pl.w << "x" << pl.h;
+    for (u32 v : pl.px) {
+      if ((v >> 24) == 0xC0) return ::testing::AssertionFailure() << "run word as pixel";
+      if ((v & 0x80000000u) && v != CNV_TRANSPARENT && v != CNV_DARKEN)
+        return ::testing::AssertionFailure() << "marker " << std::hex << v;
+      if (v != CNV_TRANSPARENT && v != CNV_DARKEN) drawn = true;
+    }
+  }
+  if (!drawn) return ::testing::AssertionFailure() << "nothing drawn";
+  return ::testing::AssertionSuccess();
+}
+
+bool HasColour(const ApcPicture& p, u32 colour) {
+  for (const ApcPlacement& pl : p.placements)
+    for (u32 v : pl.px)
+      if (v == colour) return true;
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- canvas
+TEST(GfxgenCanvas, DrawsInsideTheShapeAndLeavesTheRestTransparent) {
+  for (int zoom : kZooms) {
+    Canvas c;
+    Cnv_Init(&c, zoom, 0, 0, 32, 16);
+    Cnv_Rect(&c, 8, 4, 8, 4, Cnv_Rgb(200, 10, 20));
+    std::vector<u32> px(size_t(c.pw * c.ph));
+    Cnv_Export(&c, px.data());
+    for (int y = 0; y < c.ph; ++y)
+      for (int x = 0; x < c.pw; ++x) {
+        // Rows count from the top: units 4..8 upward are rows (16-8)z..(16-4)z.
+        bool inside = x >= 8 * zoom && x < 16 * zoom && y >= 8 * zoom && y < 12 * zoom;
+        EXPECT_EQ(px[size_t(y * c.pw + x)], inside ? Cnv_Rgb(200, 10, 20) : CNV_TRANSPARENT)
+            << "zoom " << zoom << " at " << x << "," << y;
+      }
+  }
+}
+
+TEST(GfxgenCanvas, ShadowAloneBecomesTheDarkenMarker) {
+  Canvas c;
+  Cnv_Init(&c, 2, 0, 0, 8, 8);
+  Cnv_ShadowRect(&c, 0, 0, 4, 8);
+  Cnv_Rect(&c, 2, 0, 2, 8, Cnv_Rgb(1, 2, 3));
+  std::vector<u32> px(size_t(c.pw * c.ph));
+  Cnv_Export(&c, px.data());
+  EXPECT_EQ(px[0], CNV_DARKEN);              // shadow only
+  EXPECT_EQ(px[5], Cnv_Rgb(1, 2, 3));        // colour over the shadow
+  EXPECT_EQ(px[12], CNV_TRANSPARENT);        // nothing
+}
+
+TEST(GfxgenCanvas, ThinLinesStayUnbrokenAtZoomOne) {
+  // A one-pixel diagonal must leave no column empty over its length.
+  Canvas c;
+  Cnv_Init(&c, 1, 0, 0, 32, 16);
+  Cnv_Line(&c, 0, 0, 32, 16, 1.0f, Cnv_Rgb(255, 255, 255));
+  std::vector<u32> px(size_t(c.pw * c.ph));
+  Cnv_Export(&c, px.data());
+  for (int x = 1; x < 31; ++x) {
+    int n = 0;
+    for (int y = 0; y < 16; ++y) n += px[size_t(y * 32 + x)] != CNV_TRANSPARENT;
+    EXPECT_GE(n, 1) << "column " << x;
+  }
+}
+
+// ---------------------------------------------------------------- element pictures
+TEST(GfxgenElements, EveryShapeTheStoreLoadsHasAPictureInEveryBankAndZoom) {
+  // The shape ranges whose records the graphics store reads for each of the
+  // class bases 0, 4096, 7168 and 8192.
+  static const int ranges[][2] = {{128, 135}, {136, 151}, {152, 159}, {160, 167}, {168, 175}, {176, 183},
+                                  {184, 191}, {192, 199}, {200, 207}, {208, 210}, {216, 255}, {256, 259},
+                                  {260, 263}, {264, 271}, {392, 399}, {400, 423}, {424, 439}, {440, 455},
+                                  {456, 471}, {496, 503}, {504, 511}};
+  std::vector<u32> codes(size_t(Ael_ListCodes(nullptr, 0)));
+  Ael_ListCodes(codes.data(), int(codes.size()));
+  std::set<u32> listed(codes.begin(), codes.end());
+  for (u32 base : {0u, 4096u, 7168u, 8192u})
+    for (const auto& r : ranges)
+      for (int s = r[0]; s <= r[1]; ++s) EXPECT_TRUE(listed.count(base + u32(s))) << base + u32(s);
+  for (u32 code : codes) {
+    if ((code & ~0x1FFu) != 4096) continue;  // the banks share their drawings
+    for (int zoom : kZooms) {
+      ApcPicture p;
+      RenderElement(code, zoom, &p);
+      EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " zoom " << zoom;
+    }
+  }
+}
+
+TEST(GfxgenElements, SignalAspectsShowTheirOwnLampColour) {
+  // Shape groups: 50 clear, 51 expect stop, 52 stop (three-aspect main);
+  // 53/54 distant; 55/56 two-aspect main; 57/58 dwarf.
+  struct Case {
+    int group;
+    u32 lit;
+    u32 notLit;
+  };
+  const u32 green = Ael_AspectColour(400), yellow = Ael_AspectColour(408), red = Ael_AspectColour(416);
+  ASSERT_NE(green, red);
+  ASSERT_NE(green, yellow);
+  ASSERT_NE(yellow, red);
+  const Case cases[] = {{50, green, red}, {51, yellow, green}, {52, red, green}, {53, green, yellow},
+                        {54, yellow, green}, {55, green, red},  {56, red, green}, {58, red, green}};
+  for (const Case& k : cases)
+    for (int d = 0; d < 8; ++d)
+      for (int zoom : kZooms) {
+        ApcPicture p;
+        RenderElement(u32(4096 + k.group * 8 + d), zoom, &p);
+        EXPECT_TRUE(HasColour(p, k.lit)) << "group " << k.group << " dir " << d << " zoom " << zoom;
+        EXPECT_FALSE(HasColour(p, k.notLit)) << "group " << k.group << " dir " << d << " zoom " << zoom;
+      }
+}
+
+TEST(GfxgenElements, PicturesAreTransparentAwayFromTheirObject) {
+  // A stop board stands beside the track: the cell's opposite side stays
+  // clear so the ground shows through.
+  ApcPicture p;
+  RenderElement(4096 + 264, 2, &p);  // stop, trains going up: board on the right
+  ASSERT_EQ(p.placements.size(), 1u);
+  const ApcPlacement& pl = p.placements[0];
+  EXPECT_GE(pl.x, 2 * 14) << "nothing left of the track";
+  // A buffer stop is drawn on its stub only.
+  RenderElement(4096 + 169, 1, &p);  // stub from the top: the lower half is free
+  for (const ApcPlacement& q : p.placements) EXPECT_GE(q.y, 4) << "buffer stop reaches the near border";
+}
+
+// ---------------------------------------------------------------- picture codes
+TEST(GfxgenSymbols, EveryPictureCodeRangeIsFilledAtEveryZoom) {
+  static const u32 ranges[][2] = {{49154, 49158}, {49408, 49487}, {49664, 49743}, {49920, 49999}, {50176, 50255},
+                                  {50452, 50469}, {50688, 50701}, {50944, 50981}, {51200, 51343}, {51456, 51463},
+                                  {51712, 51721}, {51968, 52077}, {52224, 52293}, {52480, 52679}, {52736, 52761},
+                                  {52992, 53065}, {53248, 53253}, {53504, 53605}, {53760, 53849}, {54016, 54177},
+                                  {54272, 54417}, {54528, 54713}, {54784, 54831}, {55040, 55057}, {55296, 55313}};
+  for (const auto& r : ranges)
+    for (u32 code = r[0]; code <= r[1]; ++code) ASSERT_TRUE(Asy_HasPicture(code)) << code;
+  EXPECT_FALSE(Asy_HasPicture(49152));  // the empty cell is never drawn
+  EXPECT_FALSE(Asy_HasPicture(55552));  // user graphics have their own placeholders
+  // The codes the start layout and the first palette pages place, drawn in full.
+  const u32 used[] = {51210, 51212, 51216, 51222, 54020, 53760, 49408, 49410, 49411, 49412, 49413, 49414,
+                      49415, 49416, 50688, 50690, 50691, 50692, 50693, 50694, 50696, 50698, 50700};
+  for (u32 code : used)
+    for (int zoom : kZooms) {
+      ApcPicture p;
+      RenderSymbol(code, zoom, &p);
+      EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " zoom " << zoom;
+    }
+}
+
+TEST(GfxgenSymbols, AllCodesFitAtZoomOne) {
+  std::vector<u32> codes(size_t(Asy_ListCodes(nullptr, 0)));
+  Asy_ListCodes(codes.data(), int(codes.size()));
+  for (u32 code : codes) {
+    ApcPicture p;
+    RenderSymbol(code, 1, &p);
+    EXPECT_TRUE(PictureFits(p, 1)) << "code " << code;
+  }
+}
+
+// ---------------------------------------------------------------- track ground
+namespace {
+
+// Whether the ground row's mask shows track at a connector of the cell
+// (zoom 2, 64 x 32, top row first).
+bool TrackAt(const u8* m, int connector) {
+  struct Spot {
+    int x0, x1, y0, y1;
+  };
+  static const Spot spots[8] = {
+      {30, 33, 0, 1},   {30, 33, 30, 31},  // up, down: the middle of the top and bottom rows
+      {0, 1, 15, 16},   {62, 63, 15, 16},  // left, right
+      {60, 63, 29, 31}, {0, 3, 0, 2},      // down-right, up-left corners
+      {0, 3, 29, 31},   {60, 63, 0, 2}};   // down-left, up-right
+  const Spot& s = spots[connector];
+  for (int y = s.y0; y <= s.y1; ++y)
+    for (int x = s.x0; x <= s.x1; ++x)
+      if (m[y * 64 + x] != ATK_MASK_NONE) return true;
+  return false;
+}
+
+// Connectors the train movement uses for a shape: the side a train comes in
+// by and the side it leaves by, for every entry of its row.
+std::set<int> TableConnectors(int shape) {
+  std::set<int> out;
+  int idx = Atk_ConnectionIndex(shape);
+  for (int d = 2; d <= 9; ++d) {
+    int r, cls;
+    if (Atk_Connection(idx, d, &r, &cls) != 0) continue;
+    out.insert(Atk_DirectionConnector(d) ^ 1);
+    if (r != 0) out.insert(Atk_DirectionConnector(r == 1 ? d : r));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(GfxgenTrack, GroundEndsWhereTheConnectionTableSays) {
+  static AtkGround g;
+  ASSERT_EQ(Atk_BuildGround(&g), 0);
+  // A readable sample first: shape, then its connectors.
+  struct Row {
+    int shape;
+    std::set<int> connectors;
+  };
+  const Row sample[] = {
+      {0, {ATK_LEFT, ATK_RIGHT}},
+      {1, {ATK_UP, ATK_DOWN}},
+      {2, {ATK_UPLEFT, ATK_DOWNRIGHT}},
+      {3, {ATK_DOWNLEFT, ATK_UPRIGHT}},
+      {8, {ATK_DOWN, ATK_LEFT}},
+      {24, {ATK_DOWN, ATK_UPLEFT}},
+      {28, {ATK_LEFT, ATK_DOWNRIGHT}},
+      {32, {ATK_UP, ATK_DOWN, ATK_LEFT, ATK_RIGHT}},
+      {48, {ATK_LEFT, ATK_RIGHT, ATK_DOWNRIGHT}},
+      {72, {ATK_UP, ATK_DOWN, ATK_UPLEFT, ATK_UPRIGHT}},
+      {168, {ATK_DOWN}},
+      {171, {ATK_LEFT}},
+  };
+  for (const Row& r : sample) EXPECT_EQ(TableConnectors(r.shape), r.connectors) << "shape " << r.shape;
+  // Then every track shape of the ground: track shows at exactly its connectors.
+  std::vector<int> shapes;
+  for (int s = 0; s < 96; ++s) shapes.push_back(s);
+  for (int s = 168; s <= 175; ++s) shapes.push_back(s);
+  for (int s = 272; s <= 303; ++s) shapes.push_back(s);
+  for (int s : shapes) {
+    // 34..37 run like 29..32 but the compositor gives them the ground rows of
+    // the slip crossings 12..15: their ground cannot follow their connections.
+    if (s >= 34 && s <= 37) continue;
+    std::set<int> want = TableConnectors(s);
+    if (want.empty()) continue;
+    u8 m[64 * 32];
+    Atk_RenderRow(&g, Atk_GroundRow(s), 2, m);
+    for (int c = 0; c < 8; ++c)
+      EXPECT_EQ(TrackAt(m, c), want.count(c) == 1) << "shape " << s << " connector " << c;
+  }
+}
+
+TEST(GfxgenTrack, PathsJoinTheirConnectorPoints) {
+  float xv[200];
+  for (int a = 0; a < 8; ++a)
+    for (int b = 0; b <= 8; ++b) {
+      if (a == b) continue;
+      int n = Atk_PathLine(a, b, xv, 100);
+      ASSERT_GE(n, 2);
+      float ax, av, bx, bv;
+      Atk_ConnectorPoint(a, &ax, &av);
+      Atk_ConnectorPoint(b, &bx, &bv);
+      EXPECT_NEAR(xv[0], ax, 1e-3) << a << "-" << b;
+      EXPECT_NEAR(xv[1], av, 1e-3) << a << "-" << b;
+      EXPECT_NEAR(xv[2 * n - 2], bx, 1e-3) << a << "-" << b;
+      EXPECT_NEAR(xv[2 * n - 1], bv, 1e-3) << a << "-" << b;
+    }
+}
+
+TEST(GfxgenTrack, TablesStayWithinTheirRanges) {
+  static AtkGround g;
+  ASSERT_EQ(Atk_BuildGround(&g), 0);
+  EXPECT_GE(g.pieceCount, 2);
+  EXPECT_LE(g.pieceCount, ATK_PIECES_MAX);  // the glyphs follow from 88 on
+  for (const auto& row : g.stripTable)
+    for (u8 p : row) EXPECT_LT(p, g.pieceCount);
+  for (const auto& row : g.shapeTable) {
+    bool ended = false;
+    for (u8 p : row) {
+      if (p == 255) ended = true;
+      else {
+        EXPECT_FALSE(ended) << "pattern after the end mark";
+        EXPECT_LT(p, ATK_STRIP_PATTERNS);
+      }
+    }
+  }
+  // Rows the compositor maps codes to are never empty for track shapes.
+  for (int s = 0; s < 96; ++s) EXPECT_NE(g.shapeTable[Atk_GroundRow(s)][0], 255) << "shape " << s;
+  // Diagonal ground reaches over the border: the edge rows name it.
+  EXPECT_EQ(Atk_EdgeRowFromBelow(2), 105);   // falling diagonal below: its top-left end
+  EXPECT_EQ(Atk_EdgeRowFromBelow(3), 106);
+  EXPECT_EQ(Atk_EdgeRowFromAbove(3), 108);
+  EXPECT_EQ(Atk_EdgeRowFromAbove(2), 109);
+  EXPECT_EQ(Atk_EdgeRowFromBelow(0), -1);
+  EXPECT_EQ(Atk_EdgeRowFromBelow(33), 107);  // both diagonals
+}
+
+TEST(GfxgenTrack, BaseFileKeepsMasksAndGlyphsApart) {
+  static AtkGround g;
+  static GfxBaseFile f;
+  ASSERT_EQ(Atk_BuildGround(&g), 0);
+  Abs_BuildBase(&g, &f);
+  for (int b = 0; b < GFX_BASE_BLOCKS; ++b) EXPECT_EQ(f.eightBit[b], 1);
+  for (u8 m : {ATK_MASK_CORE, ATK_MASK_BALLAST, ATK_MASK_RAIL, ATK_MASK_SLEEPER})
+    EXPECT_EQ(GfxFile_MapBaseByte(Abs_ByteOfMask(m)), m);
+  // Piece n at zoom 1 is picture n; its zoom-2 quarters lie where the
+  // compositor looks for them.
+  for (int n = 0; n < g.pieceCount; ++n)
+    for (int r = 0; r < 16; ++r)
+      for (int c = 0; c < 8; ++c) {
+        ASSERT_EQ(GfxFile_MapBaseByte(f.pixels[n][r][c]), g.piece1[n][r][c]);
+        ASSERT_EQ(GfxFile_MapBaseByte(f.pixels[Abs_Zoom2Picture(n, 0)][r][c]), g.piece2[n][16 + r][c]);
+        ASSERT_EQ(GfxFile_MapBaseByte(f.pixels[Abs_Zoom2Picture(n, 3)][r][c]), g.piece2[n][r][8 + c]);
+      }
+  EXPECT_EQ(Abs_Zoom2Picture(0, 0), 144);
+  EXPECT_EQ(Abs_Zoom2Picture(0, 2), 152);
+  EXPECT_EQ(Abs_Zoom2Picture(5, 1), 163);
+  // Glyphs: bit 2 set on ink, nothing else; code 32 is blank, the arrows not.
+  int ink31 = 0;
+  for (int k = 0; k < ABS_GLYPHS; ++k)
+    for (int r = 0; r < 16; ++r)
+      for (int c = 0; c < 8; ++c) {
+        u8 v = GfxFile_MapBaseByte(f.pixels[ABS_GLYPH_FIRST + k][r][c]);
+        EXPECT_TRUE(v == 0 || (v & 4)) << "glyph " << k;
+        if (k == 32) {
+          EXPECT_EQ(v, 0);
+        }
+        if (k == 31 && v) ++ink31;
+      }
+  EXPECT_GT(ink31, 8);
+}
+
+// ---------------------------------------------------------------- vehicles
+TEST(GfxgenVehicles, RequiredSetsAndCatalogueFitTheVehicleFile) {
+  for (u16 set : {40321, 40320, 40310, 40740, 40510, 20020, 20010, 20001, 6256}) {
+    const AvhSet* s = Avh_FindSet(set);
+    ASSERT_NE(s, nullptr) << set;
+    ASSERT_GE(s->count, 1);
+    EXPECT_EQ(s->vehicles[0].index, 0);
+  }
+  std::set<int> kinds;
+  u16 last = 0;
+  for (int i = 0; i < Avh_SetCount(); ++i) {
+    const AvhSet* s = Avh_Set(i);
+    EXPECT_GT(s->number, last) << "sets ascending";
+    last = s->number;
+    ASSERT_LE(s->count, GFX_SET_VEHICLES);
+    std::set<int> indexes;
+    for (int k = 0; k < s->count; ++k) {
+      const AvhVehicle& v = s->vehicles[k];
+      kinds.insert(v.kind);
+      EXPECT_TRUE(indexes.insert(v.index).second) << "index twice in set " << s->number;
+      EXPECT_TRUE(v.length >= 8 && v.length <= 256 && v.length % 2 == 0) << v.name;
+      EXPECT_TRUE(v.a >= 2 && v.a <= 14 && v.b >= 4 && v.b <= 16 && v.c >= 2 && v.c <= 14) << v.name;
+      for (int m = 0; m < v.markerCount; ++m) {
+        EXPECT_LT(v.markers[m].position, v.length) << v.name;
+        EXPECT_TRUE(v.markers[m].value >= 4 && v.markers[m].value <= 13) << v.name;
+      }
+      for (int zoom : kZooms) {
+        std::vector<u32> px;
+        Avh_Render(&v, zoom, &px);
+        u32 want = GfxFile_VehiclePixelCount(v.length, v.a, v.b, v.c, v.flags);
+        EXPECT_EQ(px.size(), size_t(want) * size_t(zoom) * size_t(zoom)) << v.name << " zoom " << zoom;
+        // The first side view is drawn, and not only in its first row.
+        size_t side = size_t(v.length) * v.a * size_t(zoom) * size_t(zoom), drawn = 0;
+        for (size_t i = 0; i < side && i < px.size(); ++i) drawn += px[i] != CNV_TRANSPARENT;
+        EXPECT_GT(drawn, side / 4) << v.name << " zoom " << zoom;
+      }
+    }
+  }
+  for (int k : {AVH_STEAM, AVH_DIESEL_HOOD, AVH_ELECTRIC, AVH_COACH, AVH_BOX, AVH_TANK, AVH_FLAT, AVH_HOPPER,
+                AVH_EMU_HEAD, AVH_TRAM_HEAD})
+    EXPECT_TRUE(kinds.count(k)) << "kind " << k;
+}
+
+TEST(GfxgenVehicles, SecondSideIsTheMirrorOfTheFirst) {
+  const AvhVehicle& v = Avh_FindSet(40740)->vehicles[0];
+  std::vector<u32> a, b;
+  int w, h, w2, h2;
+  Avh_View(&v, AVH_SIDE_1, 2, &a, &w, &h);
+  Avh_View(&v, AVH_SIDE_2, 2, &b, &w2, &h2);
+  ASSERT_EQ(w, w2);
+  ASSERT_EQ(h, h2);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) ASSERT_EQ(a[size_t(y * w + x)], b[size_t(y * w + w - 1 - x)]);
+}
+
+// ---------------------------------------------------------------- the same pixels every run
+TEST(GfxgenDeterminism, DrawingTwiceGivesTheSamePixels) {
+  for (u32 code : {4096u + 400u, 4096u + 216u, 4096u + 264u}) {
+    ApcPicture a, b;
+    RenderElement(code, 4, &a);
+    RenderElement(code, 4, &b);
+    ASSERT_EQ(a.placements.size(), b.placements.size());
+    for (size_t i = 0; i < a.placements.size(); ++i) EXPECT_EQ(a.placements[i].px, b.placements[i].px) << code;
+  }
+  for (u32 code : {51210u, 53760u, 49408u}) {
+    ApcPicture a, b;
+    RenderSymbol(code, 2, &a);
+    RenderSymbol(code, 2, &b);
+    ASSERT_EQ(a.placements.size(), b.placements.size());
+    for (size_t i = 0; i < a.placements.size(); ++i) EXPECT_EQ(a.placements[i].px, b.placements[i].px) << code;
+  }
+  static AtkGround g1, g2;
+  ASSERT_EQ(Atk_BuildGround(&g1), 0);
+  ASSERT_EQ(Atk_BuildGround(&g2), 0);
+  EXPECT_EQ(memcmp(&g1, &g2, sizeof g1), 0);
+}
+
+// ---------------------------------------------------------------- through the file library
+TEST(GfxgenFiles, GeneratedRecordReadsBackUnchanged) {
+  Heap_Init();
+  Fio_InitBuffers();
+  for (int zoom : kZooms) {
+    ApcPicture p;
+    RenderElement(4096 + 416, zoom, &p);
+    GfxElementRecord rec;
+    memset(&rec, 0, sizeof rec);
+    rec.zoom = u8(zoom);
+    rec.flags = 2;
+    rec.count = u16(p.placements.size());
+    for (size_t i = 0; i < p.placements.size(); ++i) {
+      const ApcPlacement& pl = p.placements[i];
+      rec.pictures[i] = GfxPicture{i16(pl.layer), i16(pl.x), i16(pl.y), i16(pl.w), i16(pl.h),
+                                   const_cast<u32*>(pl.px.data())};
+    }
+    ASSERT_EQ(Fio_OpenWriteMemory(), 0);
+    ASSERT_EQ(GfxFile_WriteElementRecord(&rec), 0);
+    ASSERT_EQ(Fio_CloseWrite(), 0);
+    u32 size = 0;
+    u8* bytes = Fio_TakeWriteMemory(&size);
+    ASSERT_NE(bytes, nullptr);
+    ASSERT_EQ(Fio_OpenReadMemory(bytes, size), 0);
+    GfxElementRecord back;
+    ASSERT_EQ(GfxFile_ReadElementRecord(zoom, &back), 0) << "zoom " << zoom;
+    Fio_CloseRead();
+    Heap_Free(bytes);
+    ASSERT_EQ(back.count, rec.count);
+    for (int i = 0; i < back.count; ++i) {
+      const GfxPicture& q = back.pictures[i];
+      EXPECT_EQ(q.x, rec.pictures[i].x);
+      EXPECT_EQ(q.y, rec.pictures[i].y);
+      ASSERT_EQ(q.width * q.height, rec.pictures[i].width * rec.pictures[i].height);
+      for (int k = 0; k < q.width * q.height; ++k) ASSERT_EQ(q.pixels[k], rec.pictures[i].pixels[k]);
+    }
+    GfxFile_FreeElementRecord(&back);
+  }
+}
+
+TEST(GfxgenFiles, TheBuildWroteEveryPictureFile) {
+  wstr dir = Test_DataFolder();
+  for (const char* name : {"orba.gzg", "orba.fx1", "orba.fx2", "orba.fx4", "orba.fw1", "orba.fw2", "orba.fw4",
+                           "orba.fzg", "orba.fz2", "orba.fz4", "orba.tbd"})
+    EXPECT_TRUE(Test_FileExists(dir + W16(name))) << name;
+  Heap_Init();
+  Fio_InitBuffers();
+  GfxCombinedFile f;
+  ASSERT_EQ(GfxFile_LoadCombined((dir + W16("orba.fw2")).c_str(), FOLDER_FULLPATH, "GZX", 2, &f), 0);
+  GfxElementRecord rec;
+  EXPECT_EQ(GfxFile_ReadCombined(&f, 4096 + 416, 0, 0, 0, &rec), 0);
+  GfxFile_FreeElementRecord(&rec);
+  EXPECT_EQ(GfxFile_ReadCombined(&f, 416, 0, 0, 0, &rec), 0);
+  GfxFile_FreeElementRecord(&rec);
+  GfxFile_FreeCombined(&f);
+  GfxVehicleSet set;
+  ASSERT_EQ(GfxFile_LoadVehicleSet((dir + W16("orba.fzg")).c_str(), FOLDER_FULLPATH, 6256, 0, &set), 0);
+  EXPECT_GE(set.count, 1);
+  GfxFile_FreeVehicleSet(&set);
+}

@@ -1,0 +1,311 @@
+// Vehicle sets: loading into the cached list, failures and their messages,
+// the lookups, and the layout file section "ZG" with the background block.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/layfile.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/msg.h"
+#include "platform/os.h"
+#include "platform/str.h"
+#include "render/bgp.h"
+#include "render/gfx.h"
+#include "render/vehicles.h"
+#include "tests/gfx_fixture.h"
+#include "tests/test_util.h"
+
+namespace {
+
+typedef std::vector<u8> Bytes;
+
+class VehicleTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Fio_InitBuffers(); }
+  void SetUp() override {
+    folder = Test_MakeTempFolder();
+    ASSERT_EQ(0, fx.Write(0, 2));
+    Gfx_EmptyVehicleSets();
+    Bgp_Reset();
+    Gfx_SetVehicleMessages(1);
+    for (int n = 1; n <= VEH_USER_FILES; ++n) Gfx_SetUserVehicleFile(n, nullptr);
+    Msg_ResetLast();
+  }
+  void TearDown() override {
+    Gfx_EmptyVehicleSets();
+    Bgp_Reset();
+    EXPECT_FALSE(Fio_IsReadOpen());
+  }
+  // User vehicle file n with sets at places 0 and 1.
+  wstr UserFile(int n) {
+    wstr path = folder + W16(("user" + std::to_string(n) + ".fzu").c_str());
+    std::u16string texts = u"User\tset 7";
+    for (int i = 0; i < 10; ++i) texts += std::u16string(1, u'\0') + u"text" + char16_t(u'0' + i);
+    texts += u'\0';
+    GfxVehicleSet sets[2] = {fx.VehicleSet(1), fx.VehicleSet(2)};
+    for (GfxVehicleSet& s : sets) {
+      s.flags = 0x8001;
+      s.textLength = u32(texts.size());
+      s.texts = (wch*)texts.data();
+    }
+    EXPECT_EQ(0, GfxFile_SaveVehicleFile(path.c_str(), FOLDER_FULLPATH, sets, 2, 1, GFX_FZG_CURRENT));
+    return path;
+  }
+  static VehicleId UserId(int file, int place, int vehicle) {
+    return VEH_USER_BIT | u32((file - 1) * 10 + place) << 4 | u32(vehicle);
+  }
+  wstr folder;
+  GfxFixture fx;
+};
+
+TEST_F(VehicleTest, CachedSetIsNotReadAgain) {
+  const VehicleId id = kRequiredVehicleSets[4] | 1;
+  ASSERT_EQ(VEH_LOAD_OK, Gfx_LoadVehicleSet(id, 0));
+  Os_Remove((folder + u"orba.fzg").c_str());
+  EXPECT_EQ(VEH_LOAD_OK, Gfx_LoadVehicleSet(id & ~15u, 0));
+  EXPECT_EQ(0u, Msg_Count());
+  EXPECT_EQ(64u, Gfx_GetVehicleLength(id));
+  EXPECT_EQ(1u, Gfx_GetVehicleFlags(id));
+  EXPECT_EQ(65535u, Gfx_GetVehicleFlags(id + 5)) << "no vehicle 6 in the set";
+  EXPECT_EQ(id, Gfx_GetCachedVehicleId(id, 1));
+  EXPECT_EQ(0u, Gfx_GetCachedVehicleId(id, 2));
+  EXPECT_EQ(VEH_LOAD_STANDARD_FAILED, Gfx_LoadVehicleSet(kRequiredVehicleSets[0], 0));
+  EXPECT_EQ(624u, Msg_LastNumber());
+}
+
+TEST_F(VehicleTest, LengthAndFlagsOfIdsWithoutRecord) {
+  EXPECT_EQ(37u, Gfx_GetVehicleLength(VEH_LENGTH_BIT | 37));
+  EXPECT_EQ(4096u, Gfx_GetVehicleFlags(VEH_LENGTH_BIT | 37));
+  EXPECT_EQ(0u, Gfx_GetVehicleLength(12345 << 4));
+  EXPECT_EQ(65535u, Gfx_GetVehicleFlags(12345 << 4));
+  EXPECT_EQ(nullptr, Gfx_FindVehicleRecord(0));
+}
+
+TEST_F(VehicleTest, ListStaysSortedAndCounts) {
+  for (int i = 8; i >= 0; --i) ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[i], 0));
+  u32 prev = 0, sets = 0;
+  for (u32 id = Gfx_FirstCachedVehicleSet(); id;) {
+    EXPECT_GT(id, prev);
+    prev = id;
+    u32 count, next;
+    wch name[33];
+    ASSERT_EQ(1, Gfx_GetVehicleSetName(id, &count, &next, name));
+    EXPECT_EQ(2u, count);
+    EXPECT_EQ(32, Str_Len(name));
+    id = next;
+    ++sets;
+  }
+  EXPECT_EQ(9u, sets);
+  u32 n;
+  EXPECT_EQ(18u, Gfx_CountVehicleSets(&n, nullptr, nullptr));
+  EXPECT_EQ(9u, n);
+  Gfx_FreeVehicleSet(kRequiredVehicleSets[3], 1);
+  EXPECT_FALSE(Gfx_IsVehicleSetCached(kRequiredVehicleSets[3]));
+  EXPECT_TRUE(Gfx_IsVehicleSetCached(kRequiredVehicleSets[4]));
+}
+
+TEST_F(VehicleTest, NameWithATabEndsInColumn32) {
+  struct Case {
+    const char16_t* name;
+    const char16_t* shown;
+  } cases[] = {
+      {u"Word\t5", u"Word                           5"},
+      {u"Word\t12  ", u"Word                          12"},
+      {u"Plain", u"Plain                           "},
+      {u"\tX", u"                               X"},
+  };
+  for (const Case& c : cases) {
+    wch out[33];
+    Gfx_FormatVehicleSetName(c.name, out);
+    EXPECT_EQ(std::u16string(c.shown), std::u16string(out));
+  }
+}
+
+TEST_F(VehicleTest, UserSetsAndTheirTexts) {
+  Gfx_SetUserVehicleFile(3, UserFile(3).c_str());
+  const VehicleId id = UserId(3, 1, 1);
+  ASSERT_EQ(VEH_LOAD_OK, Gfx_LoadVehicleSet(id, 0));
+  wch name[33];
+  ASSERT_EQ(1, Gfx_GetVehicleSetName(id, nullptr, nullptr, name));
+  EXPECT_EQ(std::u16string(u"User                       set 7"), std::u16string(name));
+  const wch* texts[5];
+  ASSERT_EQ(0, Gfx_GetVehicleTexts(id, texts));
+  EXPECT_EQ(std::u16string(u"text5"), std::u16string(texts[0]));
+  EXPECT_EQ(std::u16string(u"text9"), std::u16string(texts[4]));
+  EXPECT_EQ(1, Gfx_GetVehicleTexts(UserId(3, 4, 0), texts));
+  // Enumeration of the file's sets.
+  u32 setId = 0;
+  ASSERT_EQ(0, Gfx_NextVehicleSet(&setId, name, 3));
+  EXPECT_EQ(UserId(3, 0, 0), setId);
+  ASSERT_EQ(0, Gfx_NextVehicleSet(&setId, name, 3));
+  EXPECT_EQ(UserId(3, 1, 0), setId);
+  EXPECT_EQ(4, Gfx_NextVehicleSet(&setId, name, 3));
+  EXPECT_EQ(5, Gfx_NextVehicleSet(&setId, name, 4));
+  EXPECT_EQ(1, Gfx_NextVehicleSet(&setId, name, 101));
+  setId = 0;
+  ASSERT_EQ(0, Gfx_NextVehicleSet(&setId, name, 0));
+  EXPECT_EQ(kRequiredVehicleSets[0], setId) << "index order of orba.fzg";
+}
+
+TEST_F(VehicleTest, FailingUserFileIsReportedOnce) {
+  Gfx_SetUserVehicleFile(3, (folder + u"missing.fzu").c_str());
+  EXPECT_EQ(VEH_LOAD_USER_FAILED, Gfx_LoadVehicleSet(UserId(3, 0, 0), 0));
+  EXPECT_EQ(1u, Msg_Count());
+  EXPECT_EQ(623u, Msg_LastNumber());
+  EXPECT_NE(std::u16string::npos, std::u16string(Msg_LastText()).find(u"missing.fzu"));
+  EXPECT_EQ(VEH_LOAD_USER_FAILED, Gfx_LoadVehicleSet(UserId(3, 1, 0), 0));
+  EXPECT_EQ(1u, Msg_Count()) << "the same file failing again shows nothing";
+  Gfx_SetUserVehicleFile(4, (folder + u"missing4.fzu").c_str());
+  EXPECT_EQ(VEH_LOAD_USER_FAILED, Gfx_LoadVehicleSet(UserId(4, 0, 0), 0));
+  EXPECT_EQ(2u, Msg_Count());
+  Gfx_SetVehicleMessages(0);
+  EXPECT_EQ(VEH_LOAD_STANDARD_FAILED, Gfx_LoadVehicleSet(4000 << 4, 0));
+  EXPECT_EQ(2u, Msg_Count());
+}
+
+TEST_F(VehicleTest, ZoomPicturesOfCachedSets) {
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[1], 0));
+  EXPECT_EQ(3, Gfx_LoadAllVehicleSetsZoom(3, 0, 0));
+  EXPECT_EQ(2, Gfx_LoadAllVehicleSetsZoom(2, kRequiredVehicleSets[2], 0));
+  EXPECT_EQ(0, Gfx_LoadAllVehicleSetsZoom(2, 0, 0));
+  const VehiclePicture* p = Gfx_GetVehicleZoomData(kRequiredVehicleSets[1] | 1, 2);
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ(128, p->length);
+  EXPECT_EQ(0, Gfx_LoadAllVehicleSetsZoom(4, 0, 1)) << "no zoom-4 file: missing pictures are no failure";
+  EXPECT_EQ(nullptr, Gfx_GetVehicleZoomData(kRequiredVehicleSets[1], 4));
+  EXPECT_EQ(1, Gfx_LoadVehicleSetZoom(kRequiredVehicleSets[1], 3));
+  EXPECT_EQ(1, Gfx_LoadVehicleSetZoom(kRequiredVehicleSets[5], 2));
+  // A damaged zoom file: a warning per vehicle, the walk goes on.
+  Bytes b = Test_ReadFile(folder + u"orba.fz2");
+  b[3] = '4';
+  Test_WriteFile(folder + u"orba.fz2", b);
+  Msg_ResetLast();
+  EXPECT_EQ(1, Gfx_LoadAllVehicleSetsZoom(2, 0, 0));
+  EXPECT_EQ(2u, Msg_Count());
+  EXPECT_EQ(620u, Msg_LastNumber());
+  EXPECT_EQ(0, Msg_InfoDepth());
+  // An edited single file stands in front of the combined file.
+  Os_CreateFolder((folder + u"zoom2").c_str());
+  GfxVehicleSet s = fx.VehicleSet(u16(kRequiredVehicleSets[1] >> 4));
+  GfxVehicleZoom z = fx.VehicleZoom(kRequiredVehicleSets[1], s.vehicles[0], 2);
+  wch name[OS_MAX_PATH];
+  ASSERT_EQ(0, Gfx_VehicleFileName(kRequiredVehicleSets[1], name, 2));
+  EXPECT_EQ(std::u16string(u"40320-00.fz2"), std::u16string(name));
+  ASSERT_EQ(0, GfxFile_SaveVehicleZoomSingle(name, FOLDER_ZOOM2, "edited\r\n", &z));
+  EXPECT_EQ(0, Gfx_LoadVehicleSetZoom(kRequiredVehicleSets[1], 2));
+  EXPECT_NE(nullptr, Gfx_GetVehicleZoomData(kRequiredVehicleSets[1], 2));
+}
+
+// ---------------------------------------------------------------- section "ZG"
+
+Bytes SaveSection() {
+  EXPECT_EQ(0, Fio_OpenWriteMemory());
+  EXPECT_EQ(0, Bgp_SaveSection());
+  Fio_CloseWrite();
+  u32 n;
+  u8* m = Fio_TakeWriteMemory(&n);
+  Bytes b(m, m + n);
+  Heap_Free(m);
+  return b;
+}
+
+int LoadSection(const Bytes& b, u16 version) {
+  EXPECT_EQ(0, Fio_OpenReadMemory(b.data(), u32(b.size())));
+  int r = Bgp_LoadSection(version);
+  if (Fio_IsReadOpen()) Fio_CloseRead();
+  return r;
+}
+
+void Put32(Bytes& b, u32 v) {
+  for (int i = 0; i < 4; ++i) b.push_back(u8(v >> (8 * i)));
+}
+
+TEST_F(VehicleTest, SectionRoundTripsSetsAndBackground) {
+  Gfx_SetUserVehicleFile(2, UserFile(2).c_str());
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[0], 0));
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[6], 0));
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(UserId(2, 1, 0), 0));
+  ASSERT_EQ(0, Bgp_SetPath(u"C:\\pictures\\under.bmp"));
+  ASSERT_EQ(0, Bgp_SetArea(10, 20, 300, 200));
+  Bytes b = SaveSection();
+  EXPECT_EQ(0x5A, b[0]);
+  EXPECT_EQ(0x47, b[1]);
+  ASSERT_EQ(0, LoadSection(b, LAY_VERSION));
+  EXPECT_FALSE(Gfx_IsVehicleSetCached(kRequiredVehicleSets[0])) << "reading forgets the layout graphics";
+  EXPECT_EQ(3u, Gfx_PendingVehicleSetCount());
+  i32 x, y, w, h;
+  EXPECT_EQ(std::u16string(u"C:\\pictures\\under.bmp"), std::u16string(Bgp_GetSettings(&x, &y, &w, &h, nullptr, nullptr, nullptr)));
+  EXPECT_EQ(10, x);
+  EXPECT_EQ(200, h);
+  EXPECT_EQ(0, Gfx_LoadLayoutVehicleSets(LAY_VERSION));
+  EXPECT_TRUE(Gfx_IsVehicleSetCached(kRequiredVehicleSets[6]));
+  EXPECT_TRUE(Gfx_IsVehicleSetCached(UserId(2, 1, 0)));
+  EXPECT_EQ(0u, Gfx_PendingVehicleSetCount());
+}
+
+TEST_F(VehicleTest, SectionCases) {
+  struct Case {
+    const char* what;
+    std::function<Bytes()> bytes;
+    u16 version;
+    int result;
+    int load;  // Gfx_LoadLayoutVehicleSets afterwards
+  } cases[] = {
+      {"count 0 and no background", [] { Bytes b = {0x5A, 0x47}; Put32(b, 0); Put32(b, 0); return b; }, LAY_VERSION, 0, 0},
+      {"wrong tag", [] { Bytes b = {0x4D, 0x41}; Put32(b, 0); Put32(b, 0); return b; }, LAY_VERSION, 3, 0},
+      {"flag 2", [] { Bytes b = {0x5A, 0x47}; Put32(b, 0); Put32(b, 2); return b; }, LAY_VERSION, 3, 0},
+      {"width 0",
+       [] {
+         Bytes b = {0x5A, 0x47};
+         Put32(b, 0);
+         for (u32 v : {1u, 0u, 0u, 0u, 0u, 5u}) Put32(b, v);
+         b.push_back(0), b.push_back(0);
+         return b;
+       },
+       LAY_VERSION, 3, 0},
+      {"path without its end",
+       [] {
+         Bytes b = {0x5A, 0x47};
+         Put32(b, 0);
+         for (u32 v : {1u, 0u, 0u, 0u, 5u, 5u}) Put32(b, v);
+         for (int i = 0; i < 260; ++i) b.push_back('a'), b.push_back(0);
+         return b;
+       },
+       LAY_VERSION, 3, 0},
+      {"cut short", [] { Bytes b = {0x5A, 0x47}; Put32(b, 2); Put32(b, 40320 << 4); return b; }, LAY_VERSION, 1, 0},
+      {"a standard set missing",
+       [] {
+         Bytes b = {0x5A, 0x47};
+         Put32(b, 2);
+         Put32(b, kRequiredVehicleSets[0]);
+         Put32(b, 4000u << 4);
+         Put32(b, 0);
+         return b;
+       },
+       LAY_VERSION, 0, 1},
+      {"u16 list before 14369, no background before 14393",
+       [] { Bytes b = {0x5A, 0x47, 1, 0, 0x10, 0x27}; return b; }, 14000, 0, 0},
+      {"u32 list without background at 14380",
+       [] { Bytes b = {0x5A, 0x47}; Put32(b, 1); Put32(b, kRequiredVehicleSets[2]); return b; }, 14380, 0, 0},
+  };
+  for (const Case& c : cases) {
+    Msg_ResetLast();
+    EXPECT_EQ(c.result, LoadSection(c.bytes(), c.version)) << c.what;
+    if (c.result == 0) {
+      EXPECT_EQ(c.load, Gfx_LoadLayoutVehicleSets(c.version)) << c.what;
+    }
+    Gfx_EmptyVehicleSets();
+  }
+  // Only user sets failing gives 2; a layout before 14369 loads nothing.
+  Bytes b = {0x5A, 0x47};
+  Put32(b, 1);
+  Put32(b, UserId(9, 0, 0));
+  Put32(b, 0);
+  ASSERT_EQ(0, LoadSection(b, LAY_VERSION));
+  EXPECT_EQ(2, Gfx_LoadLayoutVehicleSets(LAY_VERSION));
+}
+
+}  // namespace

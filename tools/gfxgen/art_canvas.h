@@ -1,0 +1,58 @@
+// Drawing canvas of the picture generator: anti-aliased polygons, lines,
+// ellipses and shadows into one picture at one zoom.
+//
+// Owns: the pixel store of one picture while it is drawn. Everything is
+// given in zoom-1 units in the frame of the cell the picture belongs to (x to
+// the right, y upward from the bottom of the cell), so one drawing routine
+// makes the zoom-1, zoom-2 and zoom-4 pictures each at its own resolution.
+//
+// Promises: drawing is clipped to the canvas box; colours are CellPixel words
+// (red bits 16-23, green 8-15, blue 0-7). Cnv_Export gives every pixel
+// either a colour, the darken marker where only a shadow lies, or the
+// transparent marker, the picture's top row first. The same calls give the
+// same pixels on every machine (no floating-point state is kept between
+// calls, and the sampling is fixed).
+#pragma once
+#include <vector>
+
+#include "platform/types.h"
+
+enum : u32 { CNV_TRANSPARENT = 0x80000001u, CNV_DARKEN = 0x80000000u };
+
+inline u32 Cnv_Rgb(int r, int g, int b) { return (u32(r & 255) << 16) | (u32(g & 255) << 8) | u32(b & 255); }
+// Scales a colour's brightness by f (clamped to 0..255).
+u32 Cnv_Shade(u32 c, float f);
+// Blends a toward b by t (0 = a, 1 = b).
+u32 Cnv_Mix(u32 a, u32 b, float t);
+
+struct Canvas {
+  int zoom = 1;       // 1, 2 or 4
+  int x0 = 0, y0 = 0; // the box's left and bottom in zoom-1 units
+  int w = 0, h = 0;   // the box in zoom-1 units
+  int pw = 0, ph = 0; // pixels: w x zoom, h x zoom
+  std::vector<float> rgba;    // premultiplied colour and cover, 0..1, top row first
+  std::vector<float> shadow;  // shadow cover 0..1
+};
+
+// A clear canvas over the box (x0, y0, w, h) at zoom.
+void Cnv_Init(Canvas* c, int zoom, int x0, int y0, int w, int h);
+// Filled polygon of n points (x, y pairs) with the non-zero rule.
+void Cnv_FillPoly(Canvas* c, const float* xy, int n, u32 colour, float alpha = 1.0f);
+// A straight line of the given width (at least one pixel at any zoom);
+// round adds round caps.
+void Cnv_Line(Canvas* c, float x1, float y1, float x2, float y2, float width, u32 colour, bool round = false);
+// A line through n points.
+void Cnv_Polyline(Canvas* c, const float* xy, int n, float width, u32 colour);
+void Cnv_Rect(Canvas* c, float x, float y, float w, float h, u32 colour, float alpha = 1.0f);
+void Cnv_Ellipse(Canvas* c, float cx, float cy, float rx, float ry, u32 colour, float alpha = 1.0f);
+// A filled rectangle with an outline one pixel wide at every zoom, so that
+// outlines stay crisp when the zoom grows.
+void Cnv_FramedRect(Canvas* c, float x, float y, float w, float h, u32 fill, u32 frame);
+// Shadow: where nothing is drawn the picture darkens what lies below it.
+void Cnv_ShadowPoly(Canvas* c, const float* xy, int n);
+void Cnv_ShadowRect(Canvas* c, float x, float y, float w, float h);
+// One pixel-exact dot of one zoom-1 unit (zoom x zoom pixels).
+void Cnv_Dot(Canvas* c, int x, int y, u32 colour);
+
+// The finished picture: pw x ph CellPixel words, top row first.
+void Cnv_Export(const Canvas* c, u32* out);

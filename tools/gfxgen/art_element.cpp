@@ -1,0 +1,560 @@
+#include "tools/gfxgen/art_element.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "tools/gfxgen/art_scene.h"
+#include "tools/gfxgen/art_track.h"
+
+const u16 kAelClassBases[4] = {0, 4096, 7168, 8192};
+
+namespace {
+
+// Shape ranges with pictures, as the store loads them.
+const u16 kRanges[][2] = {{128, 135}, {136, 151}, {152, 159}, {160, 167}, {168, 175}, {176, 183}, {184, 191},
+                          {192, 199}, {200, 207}, {208, 210}, {216, 255}, {256, 259}, {260, 263}, {264, 271},
+                          {392, 399}, {400, 423}, {424, 439}, {440, 455}, {456, 471}, {496, 503}, {504, 511}};
+
+const u32 kRed = Cnv_Rgb(232, 36, 28), kGreen = Cnv_Rgb(40, 220, 90), kYellow = Cnv_Rgb(255, 196, 0),
+          kWhite = Cnv_Rgb(244, 244, 240), kLampOff = Cnv_Rgb(52, 52, 52), kBlack = Cnv_Rgb(24, 24, 24),
+          kPostGrey = Cnv_Rgb(120, 124, 128), kPlatform = Cnv_Rgb(186, 184, 174),
+          kPlatformWall = Cnv_Rgb(132, 128, 120);
+
+struct Frame {
+  float tx, tv;  // direction of travel (ground)
+  float rx, rv;  // right-hand side
+};
+
+Frame FrameOf(int d) {
+  Frame f;
+  Asc_DirVector(d, &f.tx, &f.tv);
+  f.rx = f.tv;
+  f.rv = -f.tx;
+  return f;
+}
+
+// Axis of the track under an element: 0 vertical, 1 horizontal, 2 falling, 3 rising.
+int AxisOf(int d) { return (d & 7) >> 1; }
+
+// An oriented rectangle footprint, counter-clockwise seen from above.
+void OrientedRect(float cx, float cv, float ux, float uv, float a, float b, float* out) {
+  float px = -uv, pv = ux;  // left of u
+  float pts[4][2] = {{-a, -b}, {a, -b}, {a, b}, {-a, b}};
+  for (int i = 0; i < 4; ++i) {
+    out[2 * i] = cx + ux * pts[i][0] + px * pts[i][1];
+    out[2 * i + 1] = cv + uv * pts[i][0] + pv * pts[i][1];
+  }
+  // Keep the order counter-clockwise whatever u is.
+  float area = 0;
+  for (int i = 0; i < 4; ++i) {
+    int j = (i + 1) % 4;
+    area += out[2 * i] * out[2 * j + 1] - out[2 * j] * out[2 * i + 1];
+  }
+  if (area < 0)
+    for (int i = 0; i < 2; ++i) {
+      float tx = out[2 * i], tv = out[2 * i + 1];
+      out[2 * i] = out[2 * (3 - i)];
+      out[2 * i + 1] = out[2 * (3 - i) + 1];
+      out[2 * (3 - i)] = tx;
+      out[2 * (3 - i) + 1] = tv;
+    }
+}
+
+// Where a trackside post of direction d stands.
+void PostPlace(int d, float dist, float along, float* x, float* v) {
+  Frame f = FrameOf(d);
+  *x = 16 + f.rx * dist + f.tx * along;
+  *v = 16 + f.rv * dist + f.tv * along;
+}
+
+void Lamp(Canvas* c, float x, float y, float r, u32 colour, bool lit) {
+  if (c->zoom == 1) {
+    // One whole pixel: a blended lamp would lose its colour at this size.
+    Cnv_Rect(c, std::floor(x), std::floor(y), 1, 1, lit ? colour : kLampOff);
+    return;
+  }
+  if (lit && c->zoom >= 2) Cnv_Ellipse(c, x, y, r * 1.6f, r * 1.6f, Cnv_Mix(colour, kBlack, 0.55f));
+  Cnv_Ellipse(c, x, y, r, r, lit ? colour : kLampOff);
+  if (lit && c->zoom >= 2) Cnv_Ellipse(c, x - r * 0.3f, y + r * 0.3f, r * 0.35f, r * 0.35f, Cnv_Mix(colour, kWhite, 0.7f));
+}
+
+// ---------------------------------------------------------------- signals
+void DrawSignal(Canvas* c, int shape) {
+  int d = shape & 7, group = shape >> 3;
+  float x, v;
+  PostPlace(d, 10.5f, -2, &x, &v);
+  float base = Asc_Sy(v, 0);
+  x = std::floor(x) + 0.5f;
+  if (group == 49) {
+    // Ten-state signal: a tall plate with a lamp matrix.
+    Asc_Post(c, x, v, 15, kPostGrey);
+    Cnv_FramedRect(c, x - 3, base + 13, 6, 10, Cnv_Rgb(58, 70, 92), kBlack);
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 2; ++k) Lamp(c, x - 1.2f + 2.4f * float(k), base + 15 + 2.8f * float(r), 0.8f, kWhite, (r + k) % 2 == 0);
+    return;
+  }
+  if (group >= 57) {
+    // Dwarf shunting signal on a short base.
+    bool clear = group == 57;
+    Cnv_FramedRect(c, x - 2.5f, base, 5, 2, kPostGrey, kBlack);
+    Cnv_FramedRect(c, x - 3, base + 2, 6, 5, kBlack, kBlack);
+    if (clear) {
+      Lamp(c, x - 1.3f, base + 3.4f, 0.8f, kWhite, true);
+      Lamp(c, x + 1.3f, base + 5.6f, 0.8f, kWhite, true);
+    } else {
+      Lamp(c, x - 1.3f, base + 4.4f, 0.8f, kRed, true);
+      Lamp(c, x + 1.3f, base + 4.4f, 0.8f, kRed, true);
+    }
+    return;
+  }
+  Asc_Post(c, x, v, 14, kPostGrey);
+  if (group == 53 || group == 54) {
+    // Distant signal: a round yellow-rimmed disc with two lamps.
+    bool clear = group == 53;
+    Cnv_Ellipse(c, x, base + 16, 3.6f, 3.6f, kBlack);
+    Cnv_Ellipse(c, x, base + 16, 2.8f, 2.8f, Cnv_Rgb(40, 40, 40));
+    Lamp(c, x - 1.2f, base + 15, 0.85f, clear ? kGreen : kYellow, true);
+    Lamp(c, x + 1.2f, base + 17, 0.85f, clear ? kGreen : kYellow, true);
+    return;
+  }
+  if (group >= 50 && group <= 52) {
+    // Main signal of three aspects: green over yellow over red.
+    Cnv_FramedRect(c, x - 2.5f, base + 12, 5, 10, kBlack, kBlack);
+    Cnv_Rect(c, x - 3.5f, base + 21, 7, 1.2f, kBlack);
+    Lamp(c, x, base + 19.5f, 1.0f, kGreen, group == 50);
+    Lamp(c, x, base + 17, 1.0f, kYellow, group == 51);
+    Lamp(c, x, base + 14.5f, 1.0f, kRed, group == 52);
+    return;
+  }
+  // Two-aspect main signal: green over red.
+  bool clear = group == 55;
+  Cnv_FramedRect(c, x - 2.5f, base + 12, 5, 7.5f, kBlack, kBlack);
+  Lamp(c, x, base + 17, 1.0f, kGreen, clear);
+  Lamp(c, x, base + 14.3f, 1.0f, kRed, !clear);
+}
+
+// ---------------------------------------------------------------- platforms and boards
+void Platform(Canvas* c, int d, float dist, float halfLen, float halfWidth) {
+  Frame f = FrameOf(d);
+  float pts[8];
+  OrientedRect(16 + f.rx * dist, 16 + f.rv * dist, f.tx, f.tv, halfLen, halfWidth, pts);
+  Asc_Prism(c, pts, 4, 0, 2.5f, kPlatformWall, kPlatform);
+  // White safety line along the edge that faces the track.
+  float ex = 16 + f.rx * (dist - halfWidth + 0.8f), ev = 16 + f.rv * (dist - halfWidth + 0.8f);
+  float line[4] = {ex - f.tx * halfLen, ev - f.tv * halfLen, ex + f.tx * halfLen, ev + f.tv * halfLen};
+  Asc_FlatBand(c, line, 2, 0.9f, 2.5f, kWhite);
+}
+
+void DrawStop(Canvas* c, int d) {
+  Platform(c, d, 11.5f, 13, 4);
+  float x, v;
+  PostPlace(d, 10, 6, &x, &v);
+  Asc_Post(c, x, v, 14, kPostGrey);
+  float b = std::floor(Asc_Sy(v, 14) + 0.5f), l = std::floor(x - 3 + 0.5f);
+  Cnv_FramedRect(c, l, b - 1, 7, 6, Cnv_Rgb(250, 214, 40), Cnv_Rgb(30, 120, 60));
+  float t = c->zoom == 1 ? 1.0f : 0.7f;
+  Cnv_Rect(c, l + 2, b, t, 4, Cnv_Rgb(30, 120, 60));
+  Cnv_Rect(c, l + 5 - t, b, t, 4, Cnv_Rgb(30, 120, 60));
+  Cnv_Rect(c, l + 2, b + 1.6f, 3, t, Cnv_Rgb(30, 120, 60));
+}
+
+void DrawClockPoint(Canvas* c, int d) {
+  Platform(c, d, 11.5f, 10, 4);
+  float x, v;
+  PostPlace(d, 10, 0, &x, &v);
+  Asc_Post(c, x, v, 14, kBlack);
+  float cy = Asc_Sy(v, 17);
+  Cnv_Ellipse(c, x + 0.5f, cy, 3.6f, 3.6f, kBlack);
+  Cnv_Ellipse(c, x + 0.5f, cy, 2.8f, 2.8f, kWhite);
+  Cnv_Line(c, x + 0.5f, cy, x + 0.5f, cy + 2.2f, 0.6f, kBlack);
+  Cnv_Line(c, x + 0.5f, cy, x + 2.0f, cy, 0.6f, kBlack);
+}
+
+void SignBoard(Canvas* c, int d, int kind) {
+  float x, v;
+  PostPlace(d, 10, -3, &x, &v);
+  Asc_Post(c, x, v, 12, kPostGrey);
+  float b = std::floor(Asc_Sy(v, 12) + 0.5f), l = std::floor(x - 2.5f + 0.5f);
+  switch (kind) {
+    case 0: {  // speed board: white with a black figure
+      Cnv_FramedRect(c, l, b, 6, 6, kWhite, kBlack);
+      float t = c->zoom == 1 ? 1.0f : 0.6f;
+      Cnv_Rect(c, l + 2, b + 1.5f, t, 3, kBlack);
+      Cnv_Rect(c, l + 4 - t, b + 1.5f, t, 3, kBlack);
+      break;
+    }
+    case 1:  // shunting point: blue square, white frame
+      Cnv_FramedRect(c, l, b, 6, 6, kWhite, Cnv_Rgb(20, 60, 160));
+      Cnv_Rect(c, l + 1.6f, b + 1.6f, 2.8f, 2.8f, Cnv_Rgb(30, 80, 200));
+      break;
+    case 2: {  // Dwx point: yellow diamond
+      float cx = l + 3, cy = b + 3.5f;
+      float dm[8] = {cx, cy - 4, cx + 4, cy, cx, cy + 4, cx - 4, cy};
+      Cnv_FillPoly(c, dm, 4, kBlack);
+      float di[8] = {cx, cy - 2.8f, cx + 2.8f, cy, cx, cy + 2.8f, cx - 2.8f, cy};
+      Cnv_FillPoly(c, di, 4, kYellow);
+      break;
+    }
+    default: {  // sound point: whistle board, black W on white
+      Cnv_FramedRect(c, l, b, 6, 6, kWhite, kBlack);
+      float w[10] = {l + 1, b + 4.8f, l + 2, b + 1.2f, l + 3, b + 3.4f, l + 4, b + 1.2f, l + 5, b + 4.8f};
+      Cnv_Polyline(c, w, 5, 0.55f, kBlack);
+      break;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- track pieces
+void ArrowOnTrack(Canvas* c, int d) {
+  Frame f = FrameOf(d);
+  float px = -f.tv, pv = f.tx;
+  float tip = 6, back = -5, head = 0, hw = 3.2f, sw = 1.1f;
+  float p[14] = {16 + f.tx * tip,           16 + f.tv * tip,
+                 16 + f.tx * head + px * hw, 16 + f.tv * head + pv * hw,
+                 16 + f.tx * head + px * sw, 16 + f.tv * head + pv * sw,
+                 16 + f.tx * back + px * sw, 16 + f.tv * back + pv * sw,
+                 16 + f.tx * back - px * sw, 16 + f.tv * back - pv * sw,
+                 16 + f.tx * head - px * sw, 16 + f.tv * head - pv * sw,
+                 16 + f.tx * head - px * hw, 16 + f.tv * head - pv * hw};
+  Asc_Flat(c, p, 7, 0.2f, kWhite);
+}
+
+void DrawBufferStop(Canvas* c, int shape) {
+  static const int side[8] = {ATK_DOWN, ATK_UP, ATK_RIGHT, ATK_LEFT, ATK_UPLEFT, ATK_DOWNRIGHT, ATK_UPRIGHT, ATK_DOWNLEFT};
+  int from = side[shape & 7];
+  float cx, cv;
+  Atk_ConnectorPoint(from, &cx, &cv);
+  float ux = cx - 16, uv = cv - 16, len = std::sqrt(ux * ux + uv * uv);
+  ux /= len;
+  uv /= len;
+  // Sleepers of the end stop behind the beam, then the beam on two posts.
+  float pts[8];
+  OrientedRect(16 - ux * 2.5f, 16 - uv * 2.5f, ux, uv, 2.5f, 7.5f, pts);
+  Asc_Prism(c, pts, 4, 0, 1.2f, Cnv_Rgb(96, 80, 64), Cnv_Rgb(120, 100, 80));
+  OrientedRect(16 + ux * 0.5f, 16 + uv * 0.5f, ux, uv, 1.3f, 7, pts);
+  Asc_Prism(c, pts, 4, 2.5f, 5.5f, Cnv_Rgb(190, 40, 30), Cnv_Rgb(230, 70, 50));
+  // White stripes on the beam's top.
+  for (int k = -1; k <= 1; k += 2) {
+    float sx = 16 + ux * 0.5f - uv * 3.5f * float(k), sv = 16 + uv * 0.5f + ux * 3.5f * float(k);
+    float s[8];
+    OrientedRect(sx, sv, ux, uv, 1.3f, 1.2f, s);
+    Asc_Flat(c, s, 4, 5.5f, kWhite);
+  }
+  Lamp(c, 16, Asc_Sy(16, 7.2f), 0.9f, kRed, true);
+}
+
+// Ramp foot: the track leaves the ground up an incline away from the connector.
+void DrawRampFoot(Canvas* c, int shape) {
+  static const int side[8] = {ATK_DOWN, ATK_UP, ATK_RIGHT, ATK_LEFT, ATK_UPLEFT, ATK_DOWNRIGHT, ATK_UPRIGHT, ATK_DOWNLEFT};
+  int from = side[shape & 7];
+  float fx, fv;
+  Atk_ConnectorPoint(from, &fx, &fv);
+  float ux = 16 - fx, uv = 16 - fv, len = std::sqrt(ux * ux + uv * uv);
+  ux /= len;
+  uv /= len;
+  float px = -uv, pv = ux;
+  float reach = len;  // to the far border
+  const float half = 7.5f, top = 7;
+  u32 wall = Cnv_Rgb(150, 146, 136), deck = Cnv_Rgb(96, 92, 88);
+  auto P = [&](float along, float across, float z, float* o) {
+    o[0] = 16 + ux * along + px * across;
+    o[1] = Asc_Sy(16 + uv * along + pv * across, z);
+  };
+  float q[8];
+  P(0, -half, 0, q);
+  P(reach, -half, top, q + 2);
+  P(reach, half, top, q + 4);
+  P(0, half, 0, q + 6);
+  Cnv_FillPoly(c, q, 4, deck);
+  for (int s = -1; s <= 1; s += 2) {
+    float w[8];
+    P(0, half * float(s), 0, w);
+    P(reach, half * float(s), top, w + 2);
+    P(reach, half * float(s), 0, w + 4);
+    P(0, half * float(s), 0, w + 6);
+    Cnv_FillPoly(c, w, 4, wall);
+    float r[4];
+    P(0, 3.5f * float(s), 0.3f, r);
+    P(reach, 3.5f * float(s), top + 0.3f, r + 2);
+    Cnv_Line(c, r[0], r[1], r[2], r[3], 0.7f, Cnv_Rgb(60, 60, 64));
+  }
+}
+
+bool IsPortalShape(int s) {
+  static const int portals[] = {220, 228, 249, 251, 221, 229, 248, 250, 222, 230, 241, 242, 223, 231, 240, 243};
+  for (int p : portals)
+    if (p == s) return true;
+  return s >= 208 && s <= 210;
+}
+
+u32 PortalStone(int style) {
+  static const u32 stones[5] = {Cnv_Rgb(150, 146, 136), Cnv_Rgb(184, 184, 176), Cnv_Rgb(140, 132, 120),
+                                Cnv_Rgb(164, 84, 60), Cnv_Rgb(112, 112, 116)};
+  return stones[(style % 5 + 5) % 5];
+}
+
+// A hill with a tunnel mouth toward the direction d (the side trains go down to).
+void DrawPortal(Canvas* c, int d, int style) {
+  u32 stone = PortalStone(style), grass = Cnv_Rgb(96, 140, 70), earth = Cnv_Rgb(120, 110, 72);
+  if (style == 2) {
+    // A cutting: retaining walls that grow as the track goes down.
+    DrawRampFoot(c, 176 + (d ^ 1));
+    return;
+  }
+  int axis = AxisOf(d);
+  if (axis == 0 && d == ATK_UP) {
+    // Mouth on the far border, seen from the front.
+    Cnv_Ellipse(c, 16, Asc_Sy(34, 10), 20, 11, grass);
+    Cnv_Ellipse(c, 16, Asc_Sy(34, 6), 17, 8, Cnv_Shade(grass, 0.85f));
+    float wall[8] = {5, Asc_Sy(24, 0), 27, Asc_Sy(24, 0), 27, Asc_Sy(24, 14), 5, Asc_Sy(24, 14)};
+    Cnv_FillPoly(c, wall, 4, stone);
+    Cnv_Rect(c, 4, Asc_Sy(24, 14), 24, 1.5f, Cnv_Shade(stone, 0.8f));
+    Cnv_Rect(c, 10, Asc_Sy(24, 0), 12, 7, kBlack);
+    Cnv_Ellipse(c, 16, Asc_Sy(24, 7), 6, 4.5f, kBlack);
+    return;
+  }
+  if (axis == 0) {
+    // Mouth on the near border facing away: the hill covers the near half.
+    Cnv_Ellipse(c, 16, Asc_Sy(6, 6), 18, 9, grass);
+    Cnv_Rect(c, 6, Asc_Sy(14, 9), 20, 2, stone);
+    Cnv_Ellipse(c, 16, Asc_Sy(4, 2), 15, 4, Cnv_Shade(grass, 0.8f));
+    return;
+  }
+  if (axis == 1) {
+    float side = d == ATK_LEFT ? 0 : 32;
+    float dir = d == ATK_LEFT ? 1 : -1;
+    Cnv_Ellipse(c, side, Asc_Sy(16, 5), 14, 13, grass);
+    Cnv_Ellipse(c, side + dir * 2, Asc_Sy(10, 3), 11, 6, Cnv_Shade(grass, 0.82f));
+    float x = side + dir * 12;
+    Cnv_Rect(c, std::min(x, x + dir * 2), Asc_Sy(6, 0), 2, 14, stone);
+    Cnv_Rect(c, std::min(x, x + dir * 2), Asc_Sy(6, 0), 2, 1, earth);
+    return;
+  }
+  // Diagonals: the hill fills the corner the track runs into.
+  float cx, cv;
+  Atk_ConnectorPoint(d, &cx, &cv);
+  Cnv_Ellipse(c, cx, Asc_Sy(cv, 5), 16, 11, grass);
+  Cnv_Ellipse(c, cx, Asc_Sy(cv, 2), 12, 6, Cnv_Shade(grass, 0.82f));
+  float mx = cx + (16 - cx) * 0.45f, mv = cv + (16 - cv) * 0.45f;
+  Cnv_Rect(c, mx - 6, Asc_Sy(mv, 0), 12, 2, stone);
+  Cnv_Rect(c, mx - 4, Asc_Sy(mv, 2), 8, 7, stone);
+  Cnv_Ellipse(c, mx, Asc_Sy(mv, 4), 3, 3, kBlack);
+  Cnv_Rect(c, mx - 3, Asc_Sy(mv, 2), 6, 2.5f, kBlack);
+}
+
+void DrawDepot(Canvas* c, int shape) {
+  int style = (shape - 136) >> 2, axis = shape & 3;
+  static const u32 walls[4] = {Cnv_Rgb(170, 92, 64), Cnv_Rgb(138, 104, 70), Cnv_Rgb(150, 164, 180), Cnv_Rgb(200, 186, 150)};
+  static const u32 roofs[4] = {Cnv_Rgb(110, 60, 50), Cnv_Rgb(92, 82, 70), Cnv_Rgb(90, 100, 118), Cnv_Rgb(130, 80, 60)};
+  // The shed stands beside the track on the far side; its open gate faces it.
+  if (axis == 1) {
+    Asc_Shadow(c, 23, 4, 8, 24, 8);
+    Asc_Box(c, 23, 4, 8, 24, 0, 8, walls[style], walls[style]);
+    Asc_GableRoof(c, 23, 4, 8, 24, 8, 4, false, roofs[style]);
+  } else {
+    // Horizontal track: behind it; diagonals: in the far corner the track leaves free.
+    float x = axis == 0 ? 4 : axis == 2 ? 20 : 0, v = axis == 0 ? 23 : 24;
+    Asc_Shadow(c, x, v, 12, 8, 9);
+    Asc_Box(c, x, v, 12, 8, 0, 7, walls[style], walls[style]);
+    Asc_GableRoof(c, x, v, 12, 8, 7, 3, true, roofs[style]);
+    Cnv_Rect(c, x + 3, Asc_Sy(v, 0), 6, 5, Cnv_Shade(walls[style], 0.45f));
+  }
+  // Yellow and black depot board by the track.
+  static const float boards[4][2] = {{22, 25}, {25, 4}, {9, 9}, {23, 9}};
+  float bx = boards[axis][0], bv = boards[axis][1];
+  Asc_Post(c, bx, bv, 7, kPostGrey);
+  float b = std::floor(Asc_Sy(bv, 7) + 0.5f);
+  Cnv_FramedRect(c, std::floor(bx) - 2, b, 5, 4, kYellow, kBlack);
+  Cnv_Rect(c, std::floor(bx) - 1, b + 1, 3, 2, kBlack);
+}
+
+void Girders(Canvas* c, int axis) {
+  u32 steel = Cnv_Rgb(70, 96, 86);
+  float xv[8];
+  float ux, uv;
+  static const int dirs[4] = {ATK_UP, ATK_RIGHT, ATK_DOWNRIGHT, ATK_UPRIGHT};
+  Asc_DirVector(dirs[axis], &ux, &uv);
+  float px = -uv, pv = ux;
+  float half = axis >= 2 ? 22 : 16;
+  for (int s = 1; s >= -1; s -= 2) {
+    float ox = 16 + px * 7.5f * float(s), ov = 16 + pv * 7.5f * float(s);
+    OrientedRect(ox, ov, ux, uv, half, 0.7f, xv);
+    Asc_Prism(c, xv, 4, 0, 4, steel, Cnv_Shade(steel, 1.2f));
+    // Diagonal bracing on the visible face.
+    for (float a = -half + 2; a < half - 2; a += 5) {
+      float x1 = ox + ux * a, v1 = ov + uv * a, x2 = ox + ux * (a + 4), v2 = ov + uv * (a + 4);
+      Cnv_Line(c, x1, Asc_Sy(v1, 0.3f), x2, Asc_Sy(v2, 3.7f), 0.5f, Cnv_Shade(steel, 0.7f));
+    }
+  }
+}
+
+void LevelCrossing(Canvas* c) {
+  u32 asphalt = Cnv_Rgb(86, 88, 92);
+  float road[8] = {0, 8, 32, 8, 32, 24, 0, 24};
+  Asc_Flat(c, road, 4, 0.1f, asphalt);
+  for (float x : {6.0f, 12.0f, 20.0f, 26.0f}) {
+    float m[8] = {x - 1.5f, 15.3f, x + 1.5f, 15.3f, x + 1.5f, 16.7f, x - 1.5f, 16.7f};
+    Asc_Flat(c, m, 4, 0.15f, kWhite);
+  }
+  // Rails stay visible through the road.
+  Cnv_Rect(c, 12.5f, Asc_Sy(8, 0.2f), 1, 8, Cnv_Rgb(70, 64, 60));
+  Cnv_Rect(c, 19.0f, Asc_Sy(8, 0.2f), 1, 8, Cnv_Rgb(70, 64, 60));
+  // St Andrew's cross by the road.
+  Asc_Post(c, 6, 5, 10, kWhite);
+  float cy = Asc_Sy(5, 10);
+  Cnv_Line(c, 3.5f, cy - 2, 8.5f, cy + 2, 1.0f, kRed);
+  Cnv_Line(c, 3.5f, cy + 2, 8.5f, cy - 2, 1.0f, kRed);
+}
+
+void CurveExtra(Canvas* c, int shape) {
+  static const u8 paths[8][2] = {{1, 5}, {0, 6}, {0, 4}, {1, 7}, {2, 4}, {2, 7}, {3, 5}, {3, 6}};
+  const u8* p = paths[shape & 7];
+  float xv[80];
+  int n = Atk_PathLine(p[0], p[1], xv, 40);
+  if (shape < 504) {
+    // A low wall along the outside of the curve.
+    std::vector<float> wall;
+    for (int i = 0; i < n; ++i) {
+      int j0 = i > 0 ? i - 1 : 0, j1 = i + 1 < n ? i + 1 : i;
+      float tx = xv[2 * j1] - xv[2 * j0], tv = xv[2 * j1 + 1] - xv[2 * j0 + 1], l = std::sqrt(tx * tx + tv * tv);
+      wall.push_back(xv[2 * i] + tv / l * 9.5f);
+      wall.push_back(xv[2 * i + 1] - tx / l * 9.5f);
+    }
+    for (int i = 0; i + 1 < n; ++i) {
+      float q[8] = {wall[2 * i], Asc_Sy(wall[2 * i + 1], 0), wall[2 * i + 2], Asc_Sy(wall[2 * i + 3], 0),
+                    wall[2 * i + 2], Asc_Sy(wall[2 * i + 3], 2.5f), wall[2 * i], Asc_Sy(wall[2 * i + 1], 2.5f)};
+      Cnv_FillPoly(c, q, 4, Cnv_Rgb(150, 146, 136));
+    }
+  } else {
+    // Check rail inside the inner rail.
+    std::vector<float> rail;
+    for (int i = 0; i < n; ++i) {
+      int j0 = i > 0 ? i - 1 : 0, j1 = i + 1 < n ? i + 1 : i;
+      float tx = xv[2 * j1] - xv[2 * j0], tv = xv[2 * j1 + 1] - xv[2 * j0 + 1], l = std::sqrt(tx * tx + tv * tv);
+      rail.push_back(xv[2 * i] - tv / l * 1.8f);
+      rail.push_back(Asc_Sy(xv[2 * i + 1] + tx / l * 1.8f, 0.3f));
+    }
+    Cnv_Polyline(c, rail.data(), n, 0.6f, Cnv_Rgb(64, 60, 58));
+  }
+}
+
+void DrawElement(Canvas* c, u32 code, int layer) {
+  int s = int(code & 0x1FF);
+  int d = s & 7;
+  if (s >= 128 && s <= 135) {
+    SignBoard(c, d, 3);
+  } else if (s >= 136 && s <= 151) {
+    DrawDepot(c, s);
+  } else if (s >= 152 && s <= 159) {
+    DrawClockPoint(c, d);
+  } else if (s >= 160 && s <= 167) {
+    ArrowOnTrack(c, d);
+  } else if (s >= 168 && s <= 175) {
+    DrawBufferStop(c, s);
+  } else if (s >= 176 && s <= 183) {
+    SignBoard(c, d, 0);
+  } else if (s >= 184 && s <= 191) {
+    DrawRampFoot(c, s);
+  } else if (s >= 192 && s <= 199) {
+    SignBoard(c, d, 1);
+  } else if (s >= 200 && s <= 207) {
+    SignBoard(c, d, 2);
+  } else if (s >= 208 && s <= 210) {
+    DrawPortal(c, s == 208 ? ATK_UP : ATK_DOWN, s == 210 ? 3 : 4 - (s - 208) * 4);
+  } else if (s >= 216 && s <= 255) {
+    DrawPortal(c, d, (s - 216) >> 3);
+  } else if (s >= 256 && s <= 259) {
+    Girders(c, (s & 3) == 0 ? 1 : (s & 3) == 1 ? 0 : (s & 3));
+  } else if (s == 260) {
+    LevelCrossing(c);
+  } else if (s >= 261 && s <= 263) {
+    if (s != 262) Platform(c, ATK_UP, -11.5f, 15, 4);
+    if (s != 261) Platform(c, ATK_UP, 11.5f, 15, 4);
+  } else if (s >= 264 && s <= 271) {
+    DrawStop(c, d);
+  } else if (s >= 392 && s <= 471) {
+    DrawSignal(c, s);
+  } else if (s >= 496) {
+    CurveExtra(c, s);
+  }
+  (void)layer;
+}
+
+}  // namespace
+
+int Ael_HasPicture(int shape) {
+  shape &= 0x1FF;
+  for (const auto& r : kRanges)
+    if (shape >= r[0] && shape <= r[1]) return 1;
+  return 0;
+}
+
+int Ael_ListCodes(u32* out, int max) {
+  int n = 0;
+  for (u16 base : kAelClassBases)
+    for (int s = 0; s < 512; ++s)
+      if (Ael_HasPicture(s)) {
+        if (out && n < max) out[n] = u32(base + s);
+        ++n;
+      }
+  return n;
+}
+
+ApcDraw Ael_Prepare(u32 code, ApcSpec* spec) {
+  *spec = ApcSpec();
+  int s = int(code & 0x1FF);
+  // Portals are drawn in layer 4, which the compositor draws again over a
+  // train standing in the portal.
+  spec->layers[0] = IsPortalShape(s) ? 4 : 2;
+  return DrawElement;
+}
+
+int Ael_SignalAspect(int shape) {
+  int g = (shape & 0x1FF) >> 3;
+  if (g == 49) return 0;
+  if (g == 50 || g == 53 || g == 55 || g == 57) return 3;
+  if (g == 51 || g == 54) return 4;
+  if (g == 52 || g == 56 || g == 58) return 2;
+  return -1;
+}
+
+u32 Ael_AspectColour(int shape) {
+  switch (Ael_SignalAspect(shape)) {
+    case 3:
+      return ((shape & 0x1FF) >> 3) == 57 ? kWhite : kGreen;
+    case 4:
+      return kYellow;
+    case 2:
+      return kRed;
+    default:
+      return 0;
+  }
+}
+
+void Ael_Name(u32 code, char* buf, int size) {
+  static const char* const dirs[8] = {"up", "down", "left", "right", "down-right", "up-left", "down-left", "up-right"};
+  int s = int(code & 0x1FF), d = s & 7;
+  const char* what = "element";
+  if (s >= 128 && s <= 135) what = "sound point";
+  else if (s >= 136 && s <= 151) what = "depot place";
+  else if (s >= 152 && s <= 159) what = "timetable point";
+  else if (s >= 160 && s <= 167) what = "one-way track";
+  else if (s >= 168 && s <= 175) what = "buffer stop";
+  else if (s >= 176 && s <= 183) what = "LFST point";
+  else if (s >= 184 && s <= 191) what = "ramp up";
+  else if (s >= 192 && s <= 199) what = "shunting point";
+  else if (s >= 200 && s <= 207) what = "Dwx point";
+  else if (s >= 208 && s <= 255) what = IsPortalShape(s) ? "tunnel portal" : "ramp down";
+  else if (s >= 256 && s <= 259) what = "bridge";
+  else if (s == 260) what = "level crossing";
+  else if (s >= 261 && s <= 263) what = "platform";
+  else if (s >= 264 && s <= 271) what = "stop";
+  else if (s >= 392 && s <= 471) {
+    static const char* const asp[5] = {"", "", "stop", "clear", "expect stop"};
+    int a = Ael_SignalAspect(s);
+    snprintf(buf, size_t(size), "signal %s %s", a > 0 ? asp[a] : "ten-state", dirs[d]);
+    return;
+  } else if (s >= 496) what = "curve";
+  snprintf(buf, size_t(size), "%s %s", what, dirs[d]);
+}

@@ -1,0 +1,572 @@
+#include "tools/gfxgen/art_symbol.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "tools/gfxgen/art_scene.h"
+#include "tools/gfxgen/art_track.h"
+
+namespace {
+
+struct Family {
+  u16 first, last;
+  int kind;
+  const char* name;
+};
+
+enum {
+  F_MARK, F_WAY, F_PLATFORM, F_FENCE, F_STATION, F_HOUSE, F_BOAT, F_PIER, F_TREE, F_INDUSTRY, F_STREET, F_MAST,
+  F_FURNITURE, F_CLOCK, F_FIELD, F_FOREST, F_CITY, F_WATER, F_ROCK, F_SIGN, F_EDGE, F_RAMP
+};
+
+const Family kFamilies[] = {
+    {49154, 49158, F_MARK, "mark"},          {49408, 49487, F_WAY, "way"},
+    {49664, 49743, F_WAY, "way"},            {49920, 49999, F_WAY, "way"},
+    {50176, 50255, F_WAY, "way"},            {50452, 50469, F_PLATFORM, "platform"},
+    {50688, 50701, F_FENCE, "fence"},        {50944, 50981, F_STATION, "station building"},
+    {51200, 51343, F_HOUSE, "house"},        {51456, 51463, F_BOAT, "boat"},
+    {51712, 51721, F_PIER, "bridge pier"},   {51968, 52077, F_TREE, "tree"},
+    {52224, 52293, F_INDUSTRY, "industry"},  {52480, 52679, F_STREET, "street"},
+    {52736, 52761, F_MAST, "catenary mast"}, {52992, 53065, F_FURNITURE, "street furniture"},
+    {53248, 53253, F_CLOCK, "clock"},        {53504, 53605, F_FIELD, "field"},
+    {53760, 53849, F_FOREST, "forest"},      {54016, 54177, F_CITY, "town building"},
+    {54272, 54417, F_WATER, "water"},        {54528, 54713, F_ROCK, "rocks"},
+    {54784, 54831, F_SIGN, "sign"},          {55040, 55057, F_EDGE, "platform edge"},
+    {55296, 55313, F_RAMP, "embankment"}};
+
+const Family* FamilyOf(u32 code) {
+  for (const Family& f : kFamilies)
+    if (code >= f.first && code <= f.last) return &f;
+  return nullptr;
+}
+
+const u32 kWhite = Cnv_Rgb(240, 240, 236), kDark = Cnv_Rgb(36, 36, 38);
+
+// ---------------------------------------------------------------- ways and areas
+// Path sets of the way pictures, by index within a family of 80.
+struct WayShape {
+  u8 paths[3][2];
+  u8 n;
+  u8 narrow;
+};
+
+WayShape WayOf(int i) {
+  static const u8 curves90[4][2] = {{1, 2}, {1, 3}, {0, 3}, {0, 2}};
+  static const u8 curves45[8][2] = {{1, 5}, {0, 6}, {0, 4}, {1, 7}, {2, 4}, {2, 7}, {3, 5}, {3, 6}};
+  WayShape w = {{{0, 0}, {0, 0}, {0, 0}}, 0, 0};
+  auto add = [&](int a, int b) {
+    w.paths[w.n][0] = u8(a);
+    w.paths[w.n][1] = u8(b);
+    ++w.n;
+  };
+  if (i <= 1) add(2, 3), w.narrow = u8(i);
+  else if (i <= 3) add(0, 1), w.narrow = u8(i - 2);
+  else if (i <= 7) add(curves90[i - 4][0], curves90[i - 4][1]);
+  else if (i == 8) add(2, 3), add(0, 1);
+  else if (i <= 12) add(i == 9 ? 2 : i == 10 ? 3 : i == 11 ? 0 : 1, ATK_CENTRE);
+  else if (i == 13) add(2, 3), add(1, ATK_CENTRE);
+  else if (i <= 17) add(curves90[i - 14][0], curves90[i - 14][1]), w.narrow = 1;
+  else if (i <= 21) add(i == 18 || i == 21 ? 6 : 4, i == 18 || i == 21 ? 7 : 5), w.narrow = u8(i >= 20);
+  else if (i >= 64) add(curves45[(i - 64) & 7][0], curves45[(i - 64) & 7][1]), w.narrow = u8(i >= 72);
+  return w;  // 22..63: areas (n = 0)
+}
+
+void DrawWay(Canvas* c, u32 code, int bank, int i) {
+  static const u32 surfaces[4] = {Cnv_Rgb(104, 106, 110), Cnv_Rgb(140, 128, 116), Cnv_Rgb(176, 164, 136),
+                                  Cnv_Rgb(150, 120, 84)};
+  u32 surf = surfaces[bank & 3], edge = Cnv_Shade(surf, 0.75f);
+  WayShape w = WayOf(i);
+  if (w.n == 0) {
+    // Area tiles: a paved square with kerbs on the sides the index names.
+    int k = i - 22, sides = k & 15;
+    float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
+    Asc_Flat(c, a, 4, 0, surf);
+    for (int y = 0; y < 32; y += 4)
+      for (int x = (y / 4) % 2 * 4; x < 32; x += 8) {
+        float t[8] = {float(x), float(y), float(x + 4), float(y), float(x + 4), float(y + 4), float(x), float(y + 4)};
+        Asc_Flat(c, t, 4, 0, Cnv_Shade(surf, k >= 16 ? 0.92f : 0.96f));
+      }
+    const float e = 1.5f;
+    if (sides & 1) { float b[8] = {0, 32 - e, 32, 32 - e, 32, 32, 0, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
+    if (sides & 2) { float b[8] = {0, 0, 32, 0, 32, e, 0, e}; Asc_Flat(c, b, 4, 0.3f, edge); }
+    if (sides & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
+    if (sides & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
+    if (k >= 32) Asc_Bush(c, 16, 16, 5, Asc_Hash(code));
+    return;
+  }
+  float width = w.narrow ? 9 : 15;
+  for (int p = 0; p < w.n; ++p) {
+    float xv[80];
+    int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], xv, 40);
+    Asc_FlatBand(c, xv, n, width + 2, 0, edge);
+  }
+  for (int p = 0; p < w.n; ++p) {
+    float xv[80];
+    int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], xv, 40);
+    Asc_FlatBand(c, xv, n, width, 0.05f, surf);
+    if (bank == 0 && !w.narrow) {
+      // Dashed centre line on asphalt.
+      for (int s = 0; s + 1 < n; s += 4) {
+        float seg[4] = {xv[2 * s], xv[2 * s + 1], xv[2 * std::min(s + 2, n - 1)], xv[2 * std::min(s + 2, n - 1) + 1]};
+        Asc_FlatBand(c, seg, 2, 0.8f, 0.1f, Cnv_Rgb(230, 230, 220));
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------- buildings
+void DrawHouse(Canvas* c, u32 h, float scale, bool city) {
+  static const u32 walls[8] = {Cnv_Rgb(224, 206, 170), Cnv_Rgb(200, 120, 90), Cnv_Rgb(236, 230, 214), Cnv_Rgb(190, 170, 140),
+                               Cnv_Rgb(170, 180, 190), Cnv_Rgb(210, 190, 120), Cnv_Rgb(176, 110, 80), Cnv_Rgb(220, 220, 210)};
+  static const u32 roofs[5] = {Cnv_Rgb(150, 60, 44), Cnv_Rgb(90, 90, 100), Cnv_Rgb(120, 80, 60), Cnv_Rgb(70, 80, 70),
+                               Cnv_Rgb(170, 90, 60)};
+  u32 wall = walls[h % 8], roof = roofs[(h >> 3) % 5];
+  float w = (14 + float((h >> 6) % 10)) * scale, d = (10 + float((h >> 10) % 8)) * scale;
+  int floors = city ? 2 + int((h >> 13) % 4) : 1 + int((h >> 13) % 2);
+  float fh = 6 * scale, z1 = fh * float(floors);
+  float x = 16 - w / 2, v = 16 - d / 2;
+  bool flat = city && ((h >> 16) & 1);
+  Asc_Shadow(c, x, v, w, d, z1 + 4);
+  Asc_Box(c, x, v, w, d, 0, z1, wall, flat ? Cnv_Shade(roof, 0.9f) : wall);
+  // Windows on the front wall, a door on the ground floor.
+  for (int f = 0; f < floors; ++f)
+    for (float wx = x + 2; wx + 2.2f < x + w - 1; wx += 4.2f) {
+      float y = Asc_Sy(v, float(f) * fh + 2);
+      Cnv_Rect(c, wx, y, 2.2f, 2.6f * scale, Cnv_Rgb(70, 90, 110));
+      if (c->zoom >= 2) Cnv_Rect(c, wx, y + 2.6f * scale - 0.5f, 2.2f, 0.5f, Cnv_Shade(wall, 0.8f));
+    }
+  Cnv_Rect(c, x + w / 2 - 1.2f, Asc_Sy(v, 0), 2.4f, 4 * scale, Cnv_Rgb(90, 60, 40));
+  if (flat) {
+    Cnv_Rect(c, x, Asc_Sy(v, z1), w, 0.8f, Cnv_Shade(wall, 0.8f));
+  } else {
+    Asc_GableRoof(c, x, v, w, d, z1, 3 + d * 0.3f, (h >> 17) & 1 ? false : true, roof);
+    // A chimney.
+    Asc_Box(c, x + w * 0.7f, v + d * 0.6f, 1.6f, 1.6f, z1, z1 + 3 + d * 0.3f, Cnv_Rgb(140, 80, 60), Cnv_Rgb(60, 50, 50));
+  }
+}
+
+void DrawIndustry(Canvas* c, u32 h) {
+  int t = int(h % 4);
+  if (t == 0) {
+    // Hall with a sawtooth roof.
+    float x = 2, v = 6, w = 28, d = 20;
+    Asc_Shadow(c, x, v, w, d, 10);
+    Asc_Box(c, x, v, w, d, 0, 8, Cnv_Rgb(170, 150, 130), Cnv_Rgb(170, 150, 130));
+    for (float s = x; s < x + w - 1; s += 7) {
+      float p[6] = {s, Asc_Sy(v + d, 8), s + 7, Asc_Sy(v + d, 8), s + 7, Asc_Sy(v + d, 13)};
+      Cnv_FillPoly(c, p, 3, Cnv_Rgb(110, 110, 120));
+      float q[8] = {s, Asc_Sy(v, 8), s + 7, Asc_Sy(v, 8), s + 7, Asc_Sy(v + d, 13), s, Asc_Sy(v + d, 8)};
+      Cnv_FillPoly(c, q, 4, Cnv_Rgb(130, 130, 140));
+    }
+    Cnv_Rect(c, x + 10, Asc_Sy(v, 0), 8, 6, Cnv_Rgb(80, 80, 86));
+  } else if (t == 1) {
+    // Chimney with a boiler house.
+    Asc_Box(c, 4, 8, 16, 14, 0, 9, Cnv_Rgb(176, 96, 70), Cnv_Rgb(120, 70, 60));
+    Asc_Shadow(c, 22, 16, 4, 4, 30);
+    Asc_Box(c, 22, 16, 4, 4, 0, 34, Cnv_Rgb(160, 80, 60), Cnv_Rgb(50, 40, 40));
+    Cnv_Rect(c, 22, Asc_Sy(16, 30), 4, 1, Cnv_Rgb(230, 230, 230));
+  } else if (t == 2) {
+    // Silos.
+    for (int k = 0; k < 3; ++k) {
+      float x = 6 + float(k) * 8;
+      Cnv_ShadowRect(c, x + 3, Asc_Sy(16, 0), 6, 3);
+      Cnv_Rect(c, x - 3, Asc_Sy(16, 0), 6, 22, Cnv_Rgb(200, 200, 196));
+      Cnv_Rect(c, x + 1, Asc_Sy(16, 0), 2, 22, Cnv_Rgb(170, 170, 166));
+      Cnv_Ellipse(c, x, Asc_Sy(16, 22), 3, 1.5f, Cnv_Rgb(150, 150, 150));
+    }
+  } else {
+    // Storage tanks.
+    for (int k = 0; k < 2; ++k) {
+      float x = 9 + float(k) * 14;
+      Cnv_ShadowRect(c, x, Asc_Sy(14 + float(k) * 6, 0), 9, 3);
+      Cnv_Rect(c, x - 6, Asc_Sy(14 + float(k) * 6, 0), 12, 9, Cnv_Rgb(210, 210, 204));
+      Cnv_Ellipse(c, x, Asc_Sy(14 + float(k) * 6, 9), 6, 2.5f, Cnv_Rgb(180, 180, 176));
+      Cnv_Rect(c, x - 6, Asc_Sy(14 + float(k) * 6, 4), 12, 1, Cnv_Rgb(200, 60, 40));
+    }
+  }
+}
+
+void DrawStation(Canvas* c, u32 h, int i) {
+  int t = i % 6;
+  if (t == 0 || t == 1) {
+    // Station building with a canopy toward the tracks.
+    Asc_Shadow(c, 3, 14, 26, 14, 12);
+    Asc_Box(c, 3, 14, 26, 14, 0, 8, Cnv_Rgb(214, 196, 160), Cnv_Rgb(214, 196, 160));
+    for (float x = 5; x < 27; x += 4) Cnv_Rect(c, x, Asc_Sy(14, 2), 2, 4, Cnv_Rgb(70, 90, 110));
+    Asc_GableRoof(c, 3, 14, 26, 14, 8, 5, true, t ? Cnv_Rgb(90, 90, 100) : Cnv_Rgb(150, 60, 44));
+    float cp[8] = {2, 6, 30, 6, 30, 14, 2, 14};
+    for (float x : {4.0f, 16.0f, 28.0f}) Asc_Post(c, x, 7, 6, Cnv_Rgb(80, 90, 80));
+    Asc_Flat(c, cp, 4, 6, Cnv_Rgb(70, 110, 80));
+  } else if (t == 2) {
+    // Signal box: tall with a glazed upper floor.
+    Asc_Shadow(c, 9, 12, 14, 10, 16);
+    Asc_Box(c, 9, 12, 14, 10, 0, 7, Cnv_Rgb(180, 100, 70), Cnv_Rgb(180, 100, 70));
+    Asc_Box(c, 9, 12, 14, 10, 7, 12, Cnv_Rgb(220, 210, 190), Cnv_Rgb(220, 210, 190));
+    Cnv_Rect(c, 10, Asc_Sy(12, 8), 12, 3, Cnv_Rgb(90, 120, 140));
+    Asc_GableRoof(c, 9, 12, 14, 10, 12, 4, false, Cnv_Rgb(80, 80, 90));
+  } else if (t == 3) {
+    // Water tower.
+    Asc_Box(c, 11, 12, 10, 8, 0, 12, Cnv_Rgb(170, 92, 70), Cnv_Rgb(170, 92, 70));
+    Cnv_Rect(c, 8, Asc_Sy(12, 12), 16, 8, Cnv_Rgb(80, 90, 96));
+    Cnv_Ellipse(c, 16, Asc_Sy(12, 20), 8, 2, Cnv_Rgb(100, 110, 116));
+    Asc_Shadow(c, 8, 12, 16, 8, 20);
+  } else if (t == 4) {
+    // Goods shed with a loading ramp.
+    Asc_Shadow(c, 2, 12, 28, 14, 10);
+    Asc_Box(c, 2, 8, 28, 4, 0, 2.5f, Cnv_Rgb(150, 146, 136), Cnv_Rgb(170, 166, 156));
+    Asc_Box(c, 2, 12, 28, 14, 0, 9, Cnv_Rgb(150, 100, 70), Cnv_Rgb(150, 100, 70));
+    Asc_GableRoof(c, 2, 12, 28, 14, 9, 4, true, Cnv_Rgb(100, 100, 106));
+    Cnv_Rect(c, 8, Asc_Sy(12, 2.5f), 6, 6, Cnv_Rgb(90, 60, 40));
+    Cnv_Rect(c, 18, Asc_Sy(12, 2.5f), 6, 6, Cnv_Rgb(90, 60, 40));
+  } else {
+    // Footbridge over the tracks.
+    u32 steel = Cnv_Rgb(90, 110, 120);
+    Asc_Box(c, 2, 14, 4, 4, 0, 14, steel, steel);
+    Asc_Box(c, 26, 14, 4, 4, 0, 14, steel, steel);
+    Asc_Box(c, 0, 14, 32, 4, 14, 16, Cnv_Rgb(120, 140, 150), Cnv_Rgb(150, 160, 166));
+  }
+  (void)h;
+}
+
+void DrawPlatform(Canvas* c, u32 h, int i) {
+  bool vertical = (i / 2) % 2 == 1;
+  bool far = i % 2 == 1;
+  float pts[8];
+  if (vertical) {
+    float x0 = far ? 19 : 1;
+    float p[8] = {x0, 0, x0 + 12, 0, x0 + 12, 32, x0, 32};
+    for (int k = 0; k < 8; ++k) pts[k] = p[k];
+  } else {
+    float v0 = far ? 19 : 1;
+    float p[8] = {0, v0, 32, v0, 32, v0 + 12, 0, v0 + 12};
+    for (int k = 0; k < 8; ++k) pts[k] = p[k];
+  }
+  if (i >= 4 && i < 8) {
+    // Platform ends: half length with a ramp.
+    if (vertical) pts[5] = pts[7] = 18;
+    else pts[2] = pts[4] = 18;
+  }
+  Asc_Prism(c, pts, 4, 0, 2.5f, Cnv_Rgb(132, 128, 120), Cnv_Rgb(186, 184, 174));
+  if (i >= 8) {
+    float cx = (pts[0] + pts[2]) / 2, cv = (pts[1] + pts[5]) / 2;
+    int t = i % 4;
+    if (t == 0) {
+      for (float a : {-8.0f, 8.0f}) Asc_Post(c, vertical ? cx : cx + a, vertical ? cv + a : cv, 9, Cnv_Rgb(60, 80, 70));
+      float roof[8] = {pts[0] - 1, pts[1] - 1, pts[2] + 1, pts[3] - 1, pts[4] + 1, pts[5] + 1, pts[6] - 1, pts[7] + 1};
+      Asc_Flat(c, roof, 4, 11, Cnv_Rgb(80, 120, 90));
+    } else if (t == 1) {
+      Asc_Box(c, cx - 3, cv - 1, 6, 2, 2.5f, 4, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
+    } else if (t == 2) {
+      Asc_Post(c, cx, cv, 12, Cnv_Rgb(60, 60, 60));
+      Cnv_Ellipse(c, cx + 0.5f, Asc_Sy(cv, 14.5f), 1.5f, 1.2f, Cnv_Rgb(255, 240, 180));
+    } else {
+      Asc_Post(c, cx, cv, 8, Cnv_Rgb(60, 60, 60));
+      Cnv_FramedRect(c, std::floor(cx) - 5, std::floor(Asc_Sy(cv, 8)), 11, 4, kWhite, Cnv_Rgb(20, 60, 140));
+    }
+  }
+  (void)h;
+}
+
+void DrawFence(Canvas* c, u32 h, int i) {
+  int t = i % 7;
+  bool vertical = i >= 7;
+  u32 col = t == 3 ? Cnv_Rgb(150, 60, 44) : t == 4 ? Cnv_Rgb(60, 110, 50) : Cnv_Rgb(120, 100, 70);
+  float hgt = t == 4 ? 5 : t == 3 ? 4 : 3.5f;
+  for (float a = 1; a < 32; a += (t == 4 || t == 3) ? 31 : 4) {
+    if (t == 4 || t == 3) {
+      float p[8];
+      if (vertical) { float q[8] = {15, 0, 17, 0, 17, 32, 15, 32}; for (int k = 0; k < 8; ++k) p[k] = q[k]; }
+      else { float q[8] = {0, 15, 32, 15, 32, 17, 0, 17}; for (int k = 0; k < 8; ++k) p[k] = q[k]; }
+      Asc_Prism(c, p, 4, 0, hgt, col, Cnv_Shade(col, 1.2f));
+      break;
+    }
+    Asc_Post(c, vertical ? 16 : a, vertical ? a : 16, hgt, col);
+  }
+  if (t < 3) {
+    for (float z : {hgt * 0.45f, hgt * 0.9f}) {
+      if (vertical) Cnv_Line(c, 16.5f, Asc_Sy(0, z), 16.5f, Asc_Sy(32, z), 0.6f, col);
+      else Cnv_Line(c, 0, Asc_Sy(16, z), 32, Asc_Sy(16, z), 0.6f, col);
+    }
+  }
+  if (t == 5 || t == 6) Asc_Bush(c, 8, 20, 5, h), Asc_Bush(c, 22, 12, 6, h >> 3);
+}
+
+void DrawTrees(Canvas* c, u32 h, int count, bool forest) {
+  struct T { float x, v, s; int kind; };
+  std::vector<T> trees;
+  for (int k = 0; k < count; ++k) {
+    u32 r = Asc_Hash(h, u32(k));
+    trees.push_back(T{4 + float(r % 24), 4 + float((r >> 8) % 24), 6 + float((r >> 16) % 5), int((r >> 20) % 3 == 0 || (forest && (r >> 22) % 2))});
+  }
+  // Far trees first.
+  for (size_t a = 0; a < trees.size(); ++a)
+    for (size_t b = a + 1; b < trees.size(); ++b)
+      if (trees[b].v > trees[a].v) std::swap(trees[a], trees[b]);
+  for (const T& t : trees) Asc_Tree(c, t.x, t.v, t.s, t.kind, Asc_Hash(h, u32(t.x)));
+}
+
+void DrawStreet(Canvas* c, u32 code, int i) {
+  // Streets: the way shapes in asphalt with pavements, a fifth of them
+  // with crossings.
+  DrawWay(c, code, 0, i % 80);
+  if (i >= 160) {
+    for (float x = 11; x < 22; x += 2.5f) {
+      float z[8] = {x, 8, x + 1.3f, 8, x + 1.3f, 24, x, 24};
+      Asc_Flat(c, z, 4, 0.2f, kWhite);
+    }
+  }
+}
+
+void DrawMast(Canvas* c, int i) {
+  int axis = i % 4;
+  u32 steel = Cnv_Rgb(110, 120, 110);
+  float x = axis == 1 ? 26 : 16, v = axis == 1 ? 16 : 26;
+  if (axis >= 2) x = axis == 2 ? 24 : 8, v = axis == 2 ? 24 : 24;
+  Asc_Post(c, x, v, 18, steel);
+  if (c->zoom >= 2) Asc_Post(c, x + 0.8f, v, 18, Cnv_Shade(steel, 0.8f));
+  float tx = axis == 1 ? 16 : x, tv = axis == 1 ? v : 16;
+  Cnv_Line(c, x, Asc_Sy(v, 17), tx, Asc_Sy(tv, 17), 0.6f, steel);
+  Cnv_Line(c, tx, Asc_Sy(tv, 17), tx, Asc_Sy(tv, 14), 0.5f, Cnv_Rgb(60, 60, 60));
+  if (i >= 12) {
+    // Portal: a second mast across the tracks.
+    float ox = axis == 1 ? 6 : x, ov = axis == 1 ? v : 6;
+    Asc_Post(c, ox, ov, 18, steel);
+    Cnv_Line(c, x, Asc_Sy(v, 18), ox, Asc_Sy(ov, 18), 0.9f, steel);
+  }
+}
+
+void DrawFurniture(Canvas* c, u32 h, int i) {
+  int t = i % 6;
+  static const u32 cars[6] = {Cnv_Rgb(200, 40, 40), Cnv_Rgb(40, 80, 170), Cnv_Rgb(230, 230, 226), Cnv_Rgb(40, 40, 44),
+                              Cnv_Rgb(230, 190, 40), Cnv_Rgb(60, 140, 80)};
+  if (t <= 1) {
+    u32 col = cars[(h >> 4) % 6];
+    bool vertical = t == 1;
+    float w = vertical ? 7 : 16, d = vertical ? 16 : 7;
+    float x = 16 - w / 2, v = 16 - d / 2;
+    Asc_Shadow(c, x, v, w, d, 4);
+    Asc_Box(c, x, v, w, d, 0.8f, 3, col, col);
+    Asc_Box(c, x + (vertical ? 1 : 4), v + (vertical ? 4 : 1), vertical ? 5 : 8, vertical ? 8 : 5, 3, 5.2f,
+            Cnv_Rgb(110, 140, 160), Cnv_Shade(col, 1.1f));
+    Cnv_Ellipse(c, x + 2.5f, Asc_Sy(v, 0.9f), 1.2f, 0.9f, kDark);
+    Cnv_Ellipse(c, x + w - 2.5f, Asc_Sy(v, 0.9f), 1.2f, 0.9f, kDark);
+  } else if (t == 2) {
+    Asc_Post(c, 16, 16, 14, Cnv_Rgb(60, 64, 70));
+    Cnv_Line(c, 16.5f, Asc_Sy(16, 14), 19.5f, Asc_Sy(16, 14), 0.7f, Cnv_Rgb(60, 64, 70));
+    Cnv_Ellipse(c, 19.5f, Asc_Sy(16, 13.3f), 1.4f, 0.9f, Cnv_Rgb(255, 240, 180));
+  } else if (t == 3) {
+    Asc_Box(c, 11, 14, 10, 3, 0, 1.6f, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
+    Cnv_Rect(c, 11, Asc_Sy(17, 1.6f), 10, 1.6f, Cnv_Rgb(120, 80, 50));
+  } else {
+    // People standing about.
+    for (int k = 0; k < 3; ++k) {
+      u32 r = Asc_Hash(h, u32(k));
+      float x = 6 + float(r % 20), v = 8 + float((r >> 8) % 16);
+      u32 coat = cars[(r >> 12) % 6];
+      Cnv_ShadowRect(c, x, Asc_Sy(v, 0), 2.5f, 0.8f);
+      Cnv_Rect(c, x - 0.6f, Asc_Sy(v, 0), 1.2f, 2.2f, kDark);
+      Cnv_Rect(c, x - 0.9f, Asc_Sy(v, 2.2f), 1.8f, 2.6f, coat);
+      Cnv_Ellipse(c, x, Asc_Sy(v, 5.5f), 0.8f, 0.8f, Cnv_Rgb(230, 190, 160));
+    }
+  }
+}
+
+void DrawField(Canvas* c, u32 h, int i) {
+  static const u32 crops[5] = {Cnv_Rgb(200, 180, 90), Cnv_Rgb(120, 150, 70), Cnv_Rgb(140, 110, 70), Cnv_Rgb(90, 150, 80),
+                               Cnv_Rgb(220, 200, 120)};
+  u32 col = crops[i % 5];
+  float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
+  Asc_Flat(c, a, 4, 0, col);
+  bool across = (i / 5) % 2;
+  for (float s = 1; s < 32; s += 3) {
+    float r[8];
+    if (across) { float q[8] = {0, s, 32, s, 32, s + 1, 0, s + 1}; for (int k = 0; k < 8; ++k) r[k] = q[k]; }
+    else { float q[8] = {s, 0, s + 1, 0, s + 1, 32, s, 32}; for (int k = 0; k < 8; ++k) r[k] = q[k]; }
+    Asc_Flat(c, r, 4, 0.05f, Cnv_Shade(col, 0.82f));
+  }
+  if (i >= 60) DrawFence(c, h, 0);
+  if (i >= 80) Asc_Tree(c, 6, 24, 7, 0, h);
+}
+
+void DrawWater(Canvas* c, u32 h, int i) {
+  u32 water = Cnv_Rgb(70, 120, 180), shore = Cnv_Rgb(200, 186, 140);
+  int k = i % 16;
+  float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
+  Asc_Flat(c, a, 4, 0, water);
+  const float e = 5;
+  if (k & 1) { float b[8] = {0, 32 - e, 32, 32 - e, 32, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
+  if (k & 2) { float b[8] = {0, 0, 32, 0, 32, e, 0, e}; Asc_Flat(c, b, 4, 0.1f, shore); }
+  if (k & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
+  if (k & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
+  for (int w = 0; w < 4; ++w) {
+    u32 r = Asc_Hash(h, u32(w));
+    float x = 6 + float(r % 18), v = 7 + float((r >> 8) % 18);
+    Cnv_Line(c, x, Asc_Sy(v, 0.1f), x + 3, Asc_Sy(v, 0.1f), 0.5f, Cnv_Rgb(150, 190, 230));
+  }
+  if (i >= 112) Asc_Bush(c, 5, 27, 4, h);
+}
+
+void DrawRocks(Canvas* c, u32 h, int i) {
+  int n = 2 + i % 4;
+  for (int k = 0; k < n; ++k) {
+    u32 r = Asc_Hash(h, u32(k));
+    float x = 6 + float(r % 20), v = 20 - float(k) * 3 + float((r >> 8) % 4), s = 3 + float((r >> 12) % 4);
+    u32 stone = Cnv_Rgb(140 + int(r >> 20) % 30, 136 + int(r >> 20) % 30, 128 + int(r >> 20) % 30);
+    Cnv_ShadowRect(c, x, Asc_Sy(v, 0), s * 1.3f, s * 0.4f);
+    float p[10] = {x - s, Asc_Sy(v, 0), x + s, Asc_Sy(v, 0), x + s * 0.8f, Asc_Sy(v, s * 0.9f), x, Asc_Sy(v, s * 1.3f),
+                   x - s * 0.7f, Asc_Sy(v, s)};
+    Cnv_FillPoly(c, p, 5, stone);
+    float q[6] = {x, Asc_Sy(v, s * 1.3f), x + s * 0.8f, Asc_Sy(v, s * 0.9f), x + s, Asc_Sy(v, 0)};
+    Cnv_FillPoly(c, q, 3, Cnv_Shade(stone, 0.8f));
+  }
+  if (i >= 100) Asc_Bush(c, 24, 8, 4, h);
+}
+
+void DrawSign(Canvas* c, u32 h, int i) {
+  int t = i % 4;
+  Asc_Post(c, 16, 12, 9, Cnv_Rgb(130, 130, 130));
+  float b = std::floor(Asc_Sy(12, 9));
+  if (t == 0) {
+    float p[6] = {12, b, 20, b, 16, b + 6};
+    Cnv_FillPoly(c, p, 3, Cnv_Rgb(210, 30, 30));
+    float q[6] = {13.6f, b + 1, 18.4f, b + 1, 16, b + 4.4f};
+    Cnv_FillPoly(c, q, 3, kWhite);
+  } else if (t == 1) {
+    Cnv_Ellipse(c, 16.5f, b + 3, 3.2f, 3.2f, Cnv_Rgb(210, 30, 30));
+    Cnv_Ellipse(c, 16.5f, b + 3, 2.3f, 2.3f, kWhite);
+  } else if (t == 2) {
+    Cnv_FramedRect(c, 13, b, 7, 6, Cnv_Rgb(30, 80, 180), kWhite);
+  } else {
+    Asc_Post(c, 8, 12, 9, Cnv_Rgb(130, 130, 130));
+    Cnv_FramedRect(c, 6, b, 14, 5, kWhite, Cnv_Rgb(20, 40, 110));
+    Cnv_Rect(c, 8, b + 2, 10, 1, Cnv_Rgb(20, 40, 110));
+  }
+  (void)h;
+}
+
+void DrawMark(Canvas* c, u32 code) {
+  switch (code) {
+    case 49154:
+      for (float x = 0; x < 32; x += 4) Cnv_Rect(c, x, 0, 2, 0.5f, Cnv_Rgb(80, 140, 220)), Cnv_Rect(c, x, 15.5f, 2, 0.5f, Cnv_Rgb(80, 140, 220));
+      for (float y = 0; y < 16; y += 4) Cnv_Rect(c, 0, y, 0.5f, 2, Cnv_Rgb(80, 140, 220)), Cnv_Rect(c, 31.5f, y, 0.5f, 2, Cnv_Rgb(80, 140, 220));
+      break;
+    case 49155:
+      Cnv_Ellipse(c, 6, 10, 4, 4, Cnv_Rgb(20, 60, 170));
+      Cnv_Rect(c, 5.4f, 6.5f, 1.4f, 4, kWhite);
+      Cnv_Rect(c, 5.4f, 11.5f, 1.4f, 1.3f, kWhite);
+      break;
+    case 49156:
+    case 49157: {
+      u32 col = code == 49156 ? Cnv_Rgb(230, 140, 30) : Cnv_Rgb(40, 160, 80);
+      Cnv_FramedRect(c, 23, 6, 7, 8, kWhite, col);
+      for (float y = 8; y < 13; y += 2) Cnv_Rect(c, 24.5f, y, 4, 0.6f, col);
+      break;
+    }
+    default:
+      Cnv_Line(c, 12, 4, 20, 12, 1.2f, Cnv_Rgb(220, 40, 40));
+      Cnv_Line(c, 12, 12, 20, 4, 1.2f, Cnv_Rgb(220, 40, 40));
+      break;
+  }
+}
+
+void DrawSymbol(Canvas* c, u32 code, int layer) {
+  const Family* f = FamilyOf(code);
+  if (!f) return;
+  int i = int(code - f->first);
+  u32 h = Asc_Hash(code);
+  switch (f->kind) {
+    case F_MARK: DrawMark(c, code); break;
+    case F_WAY: DrawWay(c, code, int((code - 49408) / 256), i); break;
+    case F_PLATFORM: DrawPlatform(c, h, i); break;
+    case F_FENCE: DrawFence(c, h, i); break;
+    case F_STATION: DrawStation(c, h, i); break;
+    case F_HOUSE: DrawHouse(c, h, 1.0f, false); break;
+    case F_BOAT: {
+      float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
+      Asc_Flat(c, a, 4, 0, Cnv_Rgb(70, 120, 180));
+      u32 hull = i % 2 ? Cnv_Rgb(180, 60, 40) : kWhite;
+      float p[8] = {6, Asc_Sy(14, 0), 26, Asc_Sy(14, 0), 28, Asc_Sy(14, 3), 4, Asc_Sy(14, 3)};
+      Cnv_FillPoly(c, p, 4, hull);
+      Asc_Box(c, 12, 15, 8, 4, 3, 6, kWhite, Cnv_Rgb(200, 200, 200));
+      break;
+    }
+    case F_PIER: {
+      u32 stone = Cnv_Rgb(150, 146, 136);
+      Asc_Shadow(c, 12, 12, 8, 8, 14);
+      Asc_Box(c, 12, 12, 8, 8, 0, 10 + float(i % 3) * 4, stone, Cnv_Shade(stone, 1.15f));
+      break;
+    }
+    case F_TREE:
+      if (i < 40) Asc_Tree(c, 16, 16, 7 + float(i % 5), i % 3 == 2, h);
+      else if (i < 70) DrawTrees(c, h, 2 + i % 3, false);
+      else if (i < 90) Asc_Bush(c, 16, 16, 5 + float(i % 4), h), Asc_Bush(c, 8, 22, 4, h >> 4);
+      else {
+        float a[8] = {6, 8, 26, 8, 26, 24, 6, 24};
+        Asc_Flat(c, a, 4, 0, Cnv_Rgb(110, 80, 50));
+        for (int k = 0; k < 12; ++k) {
+          u32 r = Asc_Hash(h, u32(k));
+          static const u32 fl[4] = {Cnv_Rgb(230, 60, 60), Cnv_Rgb(250, 220, 60), Cnv_Rgb(240, 240, 240), Cnv_Rgb(200, 80, 200)};
+          Cnv_Ellipse(c, 8 + float(r % 16), Asc_Sy(10 + float((r >> 8) % 12), 0.5f), 1, 0.8f, fl[(r >> 16) % 4]);
+        }
+      }
+      break;
+    case F_INDUSTRY: DrawIndustry(c, h); break;
+    case F_STREET: DrawStreet(c, code, i); break;
+    case F_MAST: DrawMast(c, i); break;
+    case F_FURNITURE: DrawFurniture(c, h, i); break;
+    case F_CLOCK: {
+      Asc_Box(c, 12, 12, 8, 8, 0, 26, Cnv_Rgb(190, 110, 80), Cnv_Rgb(190, 110, 80));
+      Asc_GableRoof(c, 12, 12, 8, 8, 26, 6, false, Cnv_Rgb(60, 90, 80));
+      Cnv_Ellipse(c, 16, Asc_Sy(12, 21), 3, 3, kWhite);
+      Cnv_Line(c, 16, Asc_Sy(12, 21), 16, Asc_Sy(12, 23), 0.5f, kDark);
+      Cnv_Line(c, 16, Asc_Sy(12, 21), 17.5f, Asc_Sy(12, 21), 0.5f, kDark);
+      break;
+    }
+    case F_FIELD: DrawField(c, h, i); break;
+    case F_FOREST: DrawTrees(c, h, 3 + i % 4, true); break;
+    case F_CITY: DrawHouse(c, h, 1.0f, true); break;
+    case F_WATER: DrawWater(c, h, i); break;
+    case F_ROCK: DrawRocks(c, h, i); break;
+    case F_SIGN: DrawSign(c, h, i); break;
+    case F_EDGE: DrawPlatform(c, h, i % 8); break;
+    case F_RAMP: {
+      int axis = i % 4;
+      u32 earth = Cnv_Rgb(130, 150, 80);
+      float p[8];
+      if (axis % 2 == 0) { float q[8] = {0, 6, 32, 6, 32, 26, 0, 26}; for (int k = 0; k < 8; ++k) p[k] = q[k]; }
+      else { float q[8] = {6, 0, 26, 0, 26, 32, 6, 32}; for (int k = 0; k < 8; ++k) p[k] = q[k]; }
+      Asc_Prism(c, p, 4, 0, 3 + float(i % 3) * 2, Cnv_Rgb(110, 130, 70), earth);
+      break;
+    }
+  }
+  (void)layer;
+}
+
+}  // namespace
+
+int Asy_HasPicture(u32 code) { return FamilyOf(code) != nullptr; }
+
+int Asy_ListCodes(u32* out, int max) {
+  int n = 0;
+  for (const Family& f : kFamilies)
+    for (u32 c = f.first; c <= f.last; ++c) {
+      if (out && n < max) out[n] = c;
+      ++n;
+    }
+  return n;
+}
+
+ApcDraw Asy_Prepare(u32 code, ApcSpec* spec) {
+  *spec = ApcSpec();
+  const Family* f = FamilyOf(code);
+  // Ground-like pictures lie under what stands on the cells around them.
+  bool flat = f && (f->kind == F_WAY || f->kind == F_STREET || f->kind == F_FIELD || f->kind == F_WATER);
+  spec->layers[0] = flat ? 3 : 2;
+  return DrawSymbol;
+}
+
+void Asy_Name(u32 code, char* buf, int size) {
+  const Family* f = FamilyOf(code);
+  snprintf(buf, size_t(size), "%s %u", f ? f->name : "picture", f ? unsigned(code - f->first) : 0u);
+}

@@ -1,0 +1,20 @@
+// Picture codes: the symbols a user places on cells (ways, platforms,
+// fences, buildings, trees, fields, water, streets, street furniture, signs)
+// and the marks the program draws itself (see-through cell, info and log
+// point marks).
+//
+// Owns: which picture codes have a picture and the drawing of each.
+//
+// Promises: every code of the picture-code ranges from 49154 on has a
+// picture; codes of the same range share one look and differ in their
+// details, so a range reads as one family in the tile palette.
+#pragma once
+#include "platform/types.h"
+#include "tools/gfxgen/art_picture.h"
+
+// 1 when the code has a picture.
+int Asy_HasPicture(u32 code);
+// Every picture code with a picture, ascending; the count. out may be null.
+int Asy_ListCodes(u32* out, int max);
+ApcDraw Asy_Prepare(u32 code, ApcSpec* spec);
+void Asy_Name(u32 code, char* buf, int size);

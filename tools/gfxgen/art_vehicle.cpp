@@ -1,0 +1,524 @@
+#include "tools/gfxgen/art_vehicle.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "tools/gfxgen/art_canvas.h"
+
+namespace {
+
+// File flag bits used here: bit 15 marks a vehicle that drives itself.
+const u32 kPowered = 1u << 15;
+
+const u32 kBlackish = Cnv_Rgb(34, 34, 36), kWheel = Cnv_Rgb(48, 46, 46), kWindow = Cnv_Rgb(150, 190, 214),
+          kWindowDark = Cnv_Rgb(60, 78, 96), kBuffer = Cnv_Rgb(70, 70, 72), kLight = Cnv_Rgb(255, 244, 190);
+
+AvhVehicle V(int index, int kind, int length, int a, int b, u32 body, u32 trim, u32 roof, const char* name,
+             u32 flags = 0) {
+  AvhVehicle v;
+  memset(&v, 0, sizeof v);
+  v.index = u8(index);
+  v.kind = kind;
+  v.length = u16(length);
+  v.a = u16(a);
+  v.b = u16(b);
+  v.c = u16(a);
+  v.flags = flags;
+  v.body = body;
+  v.trim = trim;
+  v.roof = roof;
+  v.name = name;
+  return v;
+}
+
+AvhVehicle WithSmoke(AvhVehicle v, int position, int height, int length) {
+  v.markers[v.markerCount++] = GfxVehicleMarker{u16(position), u16(height), u16(length)};
+  return v;
+}
+
+std::vector<AvhSet> BuildCatalogue() {
+  std::vector<AvhSet> sets;
+  auto add = [&](u16 number, u32 text, const char* name, std::initializer_list<AvhVehicle> vs) {
+    AvhSet s;
+    memset(&s, 0, sizeof s);
+    s.number = number;
+    s.textNumber = text;
+    s.name = name;
+    for (const AvhVehicle& v : vs) s.vehicles[s.count++] = v;
+    sets.push_back(s);
+  };
+  const u32 green = Cnv_Rgb(46, 100, 64), red = Cnv_Rgb(150, 40, 36), cream = Cnv_Rgb(232, 220, 180),
+            blue = Cnv_Rgb(40, 70, 140), brown = Cnv_Rgb(120, 70, 44), grey = Cnv_Rgb(110, 112, 116),
+            roofGrey = Cnv_Rgb(86, 88, 92), black = Cnv_Rgb(40, 40, 44), yellow = Cnv_Rgb(236, 184, 30),
+            white = Cnv_Rgb(236, 236, 232), orange = Cnv_Rgb(220, 110, 30), silver = Cnv_Rgb(176, 180, 184);
+  add(6256, 40000, "Regional railcar", {
+      V(0, AVH_RAILCAR, 72, 11, 11, red, cream, roofGrey, "Railcar", kPowered),
+      V(1, AVH_CONTROL_CAR, 72, 11, 11, red, cream, roofGrey, "Railcar trailer")});
+  add(20001, 40010, "Buses", {
+      V(0, AVH_BUS, 48, 10, 10, yellow, white, Cnv_Rgb(220, 220, 214), "City bus", kPowered),
+      V(1, AVH_BUS, 48, 10, 10, Cnv_Rgb(60, 120, 190), white, Cnv_Rgb(220, 220, 214), "Coach", kPowered)});
+  add(20010, 40020, "Electric multiple unit", {
+      V(0, AVH_EMU_HEAD, 88, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Driving car", kPowered),
+      V(1, AVH_EMU_MIDDLE, 84, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Middle car", kPowered)});
+  add(20020, 40030, "Trams", {
+      V(0, AVH_TRAM_HEAD, 56, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram front section", kPowered),
+      V(1, AVH_TRAM_MIDDLE, 40, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram middle section"),
+      V(2, AVH_TRAM_CLASSIC, 48, 11, 10, cream, Cnv_Rgb(180, 40, 36), Cnv_Rgb(120, 120, 120), "Classic tram", kPowered),
+      V(3, AVH_TRAM_CLASSIC, 44, 11, 10, cream, Cnv_Rgb(40, 90, 60), Cnv_Rgb(120, 120, 120), "Classic tram trailer")});
+  add(40310, 40040, "Freight wagons", {
+      V(0, AVH_BOX, 48, 10, 11, brown, Cnv_Rgb(90, 52, 34), roofGrey, "Box wagon"),
+      V(1, AVH_TANK, 44, 10, 11, black, silver, black, "Tank wagon"),
+      V(2, AVH_FLAT, 48, 8, 11, Cnv_Rgb(80, 70, 64), Cnv_Rgb(170, 120, 70), grey, "Flat wagon with timber"),
+      V(3, AVH_HOPPER, 40, 10, 11, Cnv_Rgb(70, 74, 80), Cnv_Rgb(40, 40, 40), grey, "Hopper wagon with coal"),
+      V(4, AVH_OPEN, 40, 9, 11, Cnv_Rgb(100, 84, 60), Cnv_Rgb(70, 56, 40), grey, "Open wagon"),
+      V(5, AVH_BOX, 48, 10, 11, white, Cnv_Rgb(40, 100, 170), roofGrey, "Refrigerator wagon"),
+      V(6, AVH_TANK, 44, 10, 11, silver, Cnv_Rgb(220, 120, 30), silver, "Chemical tank wagon"),
+      V(7, AVH_BRAKE_VAN, 32, 10, 11, Cnv_Rgb(140, 50, 40), cream, roofGrey, "Brake van")});
+  add(40320, 40050, "Passenger coaches", {
+      V(0, AVH_COACH, 96, 11, 11, green, cream, roofGrey, "Coach second class"),
+      V(1, AVH_COACH, 96, 11, 11, green, yellow, roofGrey, "Coach first class"),
+      V(2, AVH_COACH, 96, 11, 11, red, cream, roofGrey, "Dining car"),
+      V(3, AVH_BAGGAGE, 80, 11, 11, green, cream, roofGrey, "Baggage car"),
+      V(4, AVH_COACH, 96, 11, 11, blue, cream, roofGrey, "Sleeping car")});
+  add(40321, 40060, "Steam locomotives", {
+      WithSmoke(V(0, AVH_STEAM, 64, 12, 11, black, red, black, "Goods steam locomotive", kPowered), 52, 12, 3),
+      V(1, AVH_TENDER, 40, 11, 11, black, red, black, "Tender"),
+      WithSmoke(V(2, AVH_TANK_LOCO, 48, 12, 11, black, red, black, "Tank locomotive", kPowered), 38, 12, 3),
+      WithSmoke(V(3, AVH_STEAM, 80, 12, 11, green, Cnv_Rgb(200, 160, 60), black, "Express steam locomotive", kPowered), 68, 12, 3),
+      V(4, AVH_TENDER, 48, 11, 11, green, Cnv_Rgb(200, 160, 60), black, "Express tender")});
+  add(40510, 40070, "Diesel locomotives", {
+      WithSmoke(V(0, AVH_DIESEL_HOOD, 64, 12, 11, yellow, black, roofGrey, "Road diesel", kPowered), 30, 12, 2),
+      WithSmoke(V(1, AVH_DIESEL_CAB, 72, 12, 11, blue, white, roofGrey, "Mainline diesel", kPowered), 36, 12, 2),
+      WithSmoke(V(2, AVH_SHUNTER, 40, 11, 11, orange, black, roofGrey, "Shunting diesel", kPowered), 12, 11, 1)});
+  add(40740, 40080, "Electric trains", {
+      V(0, AVH_ELECTRIC, 64, 12, 11, Cnv_Rgb(190, 36, 36), white, Cnv_Rgb(120, 124, 128), "Electric locomotive", kPowered),
+      V(1, AVH_ELECTRIC, 72, 12, 11, Cnv_Rgb(40, 110, 80), Cnv_Rgb(230, 200, 60), Cnv_Rgb(120, 124, 128), "Heavy electric locomotive", kPowered),
+      V(2, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity coach"),
+      V(3, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(230, 200, 60), Cnv_Rgb(150, 150, 156), "Intercity coach first class"),
+      V(4, AVH_CONTROL_CAR, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity control car")});
+  return sets;
+}
+
+const std::vector<AvhSet>& Catalogue() {
+  static const std::vector<AvhSet> sets = BuildCatalogue();
+  return sets;
+}
+
+// ---------------------------------------------------------------- side view
+// Drawn facing right (front at x = L); the other side is drawn mirrored.
+bool IsRoad(int k) { return k == AVH_BUS; }
+
+void Wheels(Canvas* c, float x0, float x1, int count, float r) {
+  if (count == 1) {
+    Cnv_Ellipse(c, (x0 + x1) / 2, r, r, r, kWheel);
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    float x = x0 + (x1 - x0) * float(i) / float(count - 1);
+    Cnv_Ellipse(c, x, r, r, r, kWheel);
+    if (c->zoom >= 2) Cnv_Ellipse(c, x, r, r * 0.35f, r * 0.35f, Cnv_Rgb(120, 120, 120));
+  }
+}
+
+void Bogie(Canvas* c, float cx, float r) {
+  Cnv_Rect(c, cx - 5.5f, r * 0.8f, 11, 1.4f, kBlackish);
+  Wheels(c, cx - 3.2f, cx + 3.2f, 2, r);
+}
+
+void WindowRow(Canvas* c, float x0, float x1, float y, float h, float pitch, float w) {
+  for (float x = x0; x + w <= x1 + 0.01f; x += pitch) Cnv_Rect(c, x, y, w, h, kWindow);
+}
+
+void Buffers(Canvas* c, float L, float y) {
+  Cnv_Rect(c, -0.2f, y, 1.2f, 1.2f, kBuffer);
+  Cnv_Rect(c, L - 1.0f, y, 1.2f, 1.2f, kBuffer);
+}
+
+void RoundedRoof(Canvas* c, float x0, float x1, float y, float h, u32 roof) {
+  Cnv_Rect(c, x0 + 1, y, x1 - x0 - 2, h, roof);
+  Cnv_Rect(c, x0, y, x1 - x0, h * 0.5f, Cnv_Shade(roof, 0.9f));
+}
+
+void Pantograph(Canvas* c, float x, float top) {
+  u32 p = Cnv_Rgb(40, 40, 40);
+  Cnv_Line(c, x - 3, top, x, top + 2.2f, 0.5f, p);
+  Cnv_Line(c, x, top + 2.2f, x - 2, top + 3.2f, 0.5f, p);
+  Cnv_Rect(c, x - 3.5f, top + 3.2f, 4, 0.5f, p);
+}
+
+void DrawSide(Canvas* c, const AvhVehicle* v) {
+  float L = float(v->length), A = float(v->a);
+  float r = 1.5f;
+  float floorY = 2.6f, top = A;
+  int k = v->kind;
+  switch (k) {
+    case AVH_STEAM:
+    case AVH_TANK_LOCO: {
+      bool tank = k == AVH_TANK_LOCO;
+      float cabX = tank ? 4 : 6, cabW = tank ? 11 : 13;
+      // Frame, coupled driving wheels under the boiler, a pony truck in front.
+      Cnv_Rect(c, 1, 2.2f, L - 2, 1.4f, kBlackish);
+      float big = 2.5f, pitch = 5.6f;
+      float first = tank ? L * 0.28f : L * 0.36f;
+      for (int i = 0; i < 3; ++i) {
+        float x = first + float(i) * pitch;
+        Cnv_Ellipse(c, x, big, big, big, Cnv_Shade(v->trim, 0.8f));
+        Cnv_Ellipse(c, x, big, big * 0.45f, big * 0.45f, kWheel);
+      }
+      Cnv_Line(c, first, big, first + 2 * pitch, big, 0.6f, Cnv_Rgb(190, 190, 190));
+      Cnv_Line(c, first + 2 * pitch, big, first + 2 * pitch + 5, big + 0.6f, 0.6f, Cnv_Rgb(190, 190, 190));
+      Cnv_Rect(c, first + 2 * pitch + 3.5f, 2.6f, 4, 2.4f, Cnv_Rgb(50, 50, 54));  // cylinder
+      if (!tank) Wheels(c, L - 8, L - 8, 1, 1.3f);
+      Wheels(c, cabX + 4, cabX + 4, 1, 1.3f);
+      // Boiler, smokebox, chimney, dome.
+      float by = 4.2f, bh = A - 6.2f;
+      Cnv_Rect(c, cabX + cabW, by, L - cabX - cabW - 3, bh, v->body);
+      Cnv_Rect(c, cabX + cabW, by + bh * 0.62f, L - cabX - cabW - 3, bh * 0.18f, Cnv_Shade(v->body, 1.6f));
+      Cnv_Rect(c, cabX + cabW, by, L - cabX - cabW - 3, bh * 0.25f, Cnv_Shade(v->body, 0.7f));
+      for (float bx = cabX + cabW + 6; bx < L - 8; bx += 9) Cnv_Rect(c, bx, by, 0.6f, bh, Cnv_Shade(v->body, 0.7f));
+      Cnv_Rect(c, cabX + cabW, by - 0.2f, L - cabX - cabW - 2, 0.7f, v->trim);  // running board
+      Cnv_Rect(c, L - 6, by - 0.3f, 4, bh + 0.6f, Cnv_Rgb(36, 36, 38));
+      Cnv_Rect(c, L - 5.3f, by + bh, 2.2f, 3.2f, Cnv_Rgb(30, 30, 30));
+      Cnv_Rect(c, L - 5.8f, by + bh + 2.6f, 3.2f, 0.8f, Cnv_Rgb(30, 30, 30));
+      Cnv_Ellipse(c, (cabX + cabW + L - 6) / 2, by + bh, 1.8f, 1.4f, v->trim);
+      if (tank) Cnv_Rect(c, cabX + cabW, by, (L - cabX - cabW) * 0.6f, bh * 0.75f, Cnv_Shade(v->body, 1.15f));
+      // Cab with window and roof.
+      Cnv_Rect(c, cabX, by - 0.5f, cabW, A - by + 0.2f, v->body);
+      Cnv_Rect(c, cabX + cabW * 0.45f, A - 4.3f, cabW * 0.35f, 2.4f, kWindowDark);
+      Cnv_Rect(c, cabX - 0.8f, A - 1.2f, cabW + 1.6f, 1.2f, Cnv_Shade(v->body, 0.7f));
+      if (tank) Cnv_Rect(c, 1, 3.6f, cabX, 4, v->body);
+      Cnv_Rect(c, cabX, by - 0.5f, cabW, 0.8f, v->trim);
+      Buffers(c, L, 3.0f);
+      Cnv_Rect(c, L - 1.5f, 3.4f, 1.2f, 0.8f, kLight);
+      break;
+    }
+    case AVH_TENDER: {
+      Wheels(c, 7, L - 7, 3, 1.4f);
+      Cnv_Rect(c, 1, 2.3f, L - 2, 1.2f, kBlackish);
+      Cnv_Rect(c, 1.5f, 3.5f, L - 3, A - 5.5f, v->body);
+      Cnv_Rect(c, 1.5f, 3.5f, L - 3, 0.8f, v->trim);
+      Cnv_Rect(c, 3, A - 2, L - 8, 2, Cnv_Rgb(28, 28, 28));
+      Cnv_Ellipse(c, L * 0.45f, A - 1.4f, L * 0.28f, 1.5f, Cnv_Rgb(20, 20, 22));
+      Buffers(c, L, 3.0f);
+      break;
+    }
+    case AVH_DIESEL_HOOD:
+    case AVH_SHUNTER: {
+      bool small = k == AVH_SHUNTER;
+      if (small) {
+        Wheels(c, 8, L - 8, 3, 1.5f);
+      } else {
+        Bogie(c, 11, r);
+        Bogie(c, L - 11, r);
+      }
+      Cnv_Rect(c, 1, floorY, L - 2, 1.2f, kBlackish);
+      float cabX = small ? 2 : L - 24, cabW = small ? 12 : 11;
+      // Long hood, cab, short hood.
+      Cnv_Rect(c, 3, floorY + 1, L - 6, A - 6, v->body);
+      Cnv_Rect(c, cabX, floorY + 1, cabW, A - floorY - 1, v->body);
+      Cnv_Rect(c, cabX + 1.5f, A - 4.5f, cabW - 3, 2.6f, kWindowDark);
+      Cnv_Rect(c, cabX - 0.5f, A - 1, cabW + 1, 1, Cnv_Shade(v->body, 0.75f));
+      for (float x = 5; x < cabX - 2; x += 4) Cnv_Rect(c, x, floorY + 2.5f, 2.4f, 1.6f, Cnv_Shade(v->body, 0.78f));
+      for (float s = 2; s < L - 2; s += 5) Cnv_Rect(c, s, floorY + 1, 2.5f, 0.8f, v->trim);
+      Cnv_Rect(c, cabX + cabW * 0.4f, A - 6.6f, 2, 1.4f, Cnv_Rgb(60, 60, 60));
+      Buffers(c, L, 2.8f);
+      Cnv_Rect(c, L - 1.6f, 3.8f, 1.2f, 0.9f, kLight);
+      break;
+    }
+    case AVH_DIESEL_CAB:
+    case AVH_ELECTRIC:
+    case AVH_RAILCAR:
+    case AVH_CONTROL_CAR:
+    case AVH_EMU_HEAD:
+    case AVH_EMU_MIDDLE:
+    case AVH_COACH:
+    case AVH_BAGGAGE: {
+      bool loco = k == AVH_DIESEL_CAB || k == AVH_ELECTRIC;
+      bool cabFront = loco || k == AVH_RAILCAR || k == AVH_CONTROL_CAR || k == AVH_EMU_HEAD;
+      bool cabRear = loco;
+      Bogie(c, 10, r);
+      Bogie(c, L - 10, r);
+      Cnv_Rect(c, 1, floorY, L - 2, 1.0f, kBlackish);
+      float bodyTop = top - 1.6f;
+      Cnv_Rect(c, 0.5f, floorY + 0.8f, L - 1, bodyTop - floorY - 0.8f, v->body);
+      RoundedRoof(c, 0.5f, L - 0.5f, bodyTop, 1.6f, v->roof);
+      // A stripe in the trim colour below the windows.
+      Cnv_Rect(c, 0.5f, floorY + 2.0f, L - 1, 1.1f, v->trim);
+      if (k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE) Cnv_Rect(c, 0.5f, bodyTop - 1.0f, L - 1, 0.7f, v->trim);
+      float winY = floorY + 3.7f, winH = std::max(1.4f, bodyTop - winY - 1.2f);
+      if (loco) {
+        // Side grilles and small windows between the cabs.
+        for (float x = 12; x < L - 12; x += 5) Cnv_Rect(c, x, winY, 3.2f, winH, Cnv_Shade(v->body, 0.72f));
+      } else if (k == AVH_BAGGAGE) {
+        Cnv_Rect(c, L * 0.3f, floorY + 0.8f, 8, bodyTop - floorY - 1.5f, Cnv_Shade(v->body, 0.8f));
+        Cnv_Rect(c, L * 0.62f, floorY + 0.8f, 8, bodyTop - floorY - 1.5f, Cnv_Shade(v->body, 0.8f));
+        WindowRow(c, 4, 12, winY, winH, 4, 2.4f);
+      } else {
+        float x0 = cabFront ? 8 : 6, x1 = L - (cabFront ? 14 : 6);
+        WindowRow(c, x0, x1, winY, winH, 5, 3.6f);
+        // Doors near both ends.
+        Cnv_Rect(c, 2.2f, floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f, Cnv_Shade(v->body, 0.82f));
+        Cnv_Rect(c, L - 4.8f - (cabFront ? 7 : 0), floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f,
+                 Cnv_Shade(v->body, 0.82f));
+      }
+      if (cabFront) {
+        Cnv_Rect(c, L - 6, winY, 4.5f, winH, kWindowDark);
+        Cnv_Rect(c, L - 1.6f, floorY + 1.2f, 1.0f, 0.9f, kLight);
+      }
+      if (cabRear) Cnv_Rect(c, 1.5f, winY, 4.5f, winH, kWindowDark);
+      if (k == AVH_ELECTRIC) {
+        Pantograph(c, 18, top);
+        Pantograph(c, L - 14, top);
+      }
+      if (k == AVH_EMU_HEAD) Pantograph(c, 30, top);
+      if (k == AVH_DIESEL_CAB || k == AVH_RAILCAR) Cnv_Rect(c, L * 0.45f, top - 0.3f, 4, 1, Cnv_Rgb(60, 60, 60));
+      Buffers(c, L, floorY + 0.3f);
+      break;
+    }
+    case AVH_BOX:
+    case AVH_BRAKE_VAN: {
+      Wheels(c, 9, L - 9, 2, r);
+      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
+      float bodyTop = top - 1.2f;
+      Cnv_Rect(c, 1.5f, floorY + 0.8f, L - 3, bodyTop - floorY - 0.8f, v->body);
+      RoundedRoof(c, 1.5f, L - 1.5f, bodyTop, 1.2f, v->roof);
+      if (k == AVH_BOX) {
+        for (float x = 3; x < L - 2; x += 3) Cnv_Rect(c, x, floorY + 0.8f, 0.45f, bodyTop - floorY - 0.8f, Cnv_Shade(v->body, 0.8f));
+        Cnv_FramedRect(c, L / 2 - 5, floorY + 1.0f, 10, bodyTop - floorY - 1.6f, Cnv_Shade(v->body, 0.92f), v->trim);
+        if (v->body == Cnv_Rgb(236, 236, 232)) Cnv_Rect(c, 1.5f, bodyTop - 2.2f, L - 3, 0.9f, v->trim);
+      } else {
+        Cnv_Rect(c, 6, floorY + 4, 3, 2.2f, kWindow);
+        Cnv_Rect(c, L - 9, floorY + 4, 3, 2.2f, kWindow);
+        Cnv_Rect(c, L / 2 - 3, top - 0.2f, 6, 1.4f, v->roof);
+        Cnv_Rect(c, L - 1.8f, floorY + 1.2f, 1.0f, 0.9f, Cnv_Rgb(230, 40, 30));
+      }
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_TANK: {
+      Wheels(c, 8, L - 8, 2, r);
+      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
+      float cy = (floorY + top) / 2 + 0.4f, rad = (top - floorY) / 2 - 0.3f;
+      Cnv_Rect(c, 3 + rad * 0.5f, cy - rad, L - 6 - rad, 2 * rad, v->body);
+      Cnv_Ellipse(c, 3 + rad * 0.5f, cy, rad * 0.5f, rad, Cnv_Shade(v->body, 0.85f));
+      Cnv_Ellipse(c, L - 3 - rad * 0.5f, cy, rad * 0.5f, rad, Cnv_Shade(v->body, 0.85f));
+      Cnv_Rect(c, 4, cy + rad * 0.45f, L - 8, rad * 0.35f, Cnv_Shade(v->body, 1.25f));
+      Cnv_Rect(c, 4, cy - 0.4f, L - 8, 0.8f, v->trim);
+      Cnv_Rect(c, L / 2 - 2, top - 0.8f, 4, 0.8f, Cnv_Shade(v->body, 0.7f));
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_FLAT: {
+      Wheels(c, 9, L - 9, 2, r);
+      Cnv_Rect(c, 1, floorY, L - 2, 1.6f, v->body);
+      for (float x = 4; x < L - 3; x += 8) Cnv_Rect(c, x, floorY + 1.6f, 0.7f, top - floorY - 1.6f, Cnv_Rgb(70, 60, 50));
+      // Timber load: logs seen end-on at the ends, bark along the side.
+      Cnv_Rect(c, 3, floorY + 1.6f, L - 6, top - floorY - 2.2f, v->trim);
+      for (float y = floorY + 2.4f; y < top - 1; y += 1.6f) Cnv_Rect(c, 3, y, L - 6, 0.35f, Cnv_Shade(v->trim, 0.7f));
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_HOPPER:
+    case AVH_OPEN: {
+      Wheels(c, 8, L - 8, 2, r);
+      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
+      if (k == AVH_HOPPER) {
+        float p[12] = {2, top - 1, L - 2, top - 1, L - 2, floorY + 3, L - 10, floorY + 1, 10, floorY + 1, 2, floorY + 3};
+        Cnv_FillPoly(c, p, 6, v->body);
+        for (float x = 6; x < L - 4; x += 7) Cnv_Rect(c, x, floorY + 1.5f, 0.6f, top - floorY - 2.5f, Cnv_Shade(v->body, 0.75f));
+        Cnv_Ellipse(c, L / 2, top - 0.8f, L / 2 - 3, 1.3f, v->trim);
+      } else {
+        Cnv_Rect(c, 1.5f, floorY + 0.8f, L - 3, top - floorY - 0.8f, v->body);
+        for (float x = 1.5f; x < L - 1; x += 4) Cnv_Rect(c, x, floorY + 0.8f, 0.5f, top - floorY - 0.8f, v->trim);
+        Cnv_Rect(c, 1.5f, top - 0.8f, L - 3, 0.8f, Cnv_Shade(v->body, 1.2f));
+      }
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_TRAM_HEAD:
+    case AVH_TRAM_MIDDLE:
+    case AVH_TRAM_CLASSIC: {
+      bool classic = k == AVH_TRAM_CLASSIC;
+      if (k == AVH_TRAM_HEAD || classic) {
+        Wheels(c, 8, 14, 2, 1.2f);
+        Wheels(c, L - 14, L - 8, 2, 1.2f);
+      } else {
+        Wheels(c, L / 2 - 3, L / 2 + 3, 2, 1.2f);
+      }
+      float bodyTop = top - 1.2f;
+      float p[10] = {0.5f, 1.2f, L - 2.5f, 1.2f, L - 0.5f, 3.5f, L - 0.5f, bodyTop, 0.5f, bodyTop};
+      if (k != AVH_TRAM_HEAD && !classic) p[4] = L - 0.5f, p[5] = 1.2f;
+      Cnv_FillPoly(c, p, 5, v->body);
+      RoundedRoof(c, 0.5f, L - 0.5f, bodyTop, 1.2f, v->roof);
+      Cnv_Rect(c, 0.5f, 2.2f, L - 1, 1.4f, v->trim);
+      float winY = 4.4f, winH = bodyTop - winY - 0.8f;
+      WindowRow(c, 3, L - 6, winY, winH, 4.5f, 3.4f);
+      Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, kWindowDark);
+      if (k == AVH_TRAM_HEAD || classic) {
+        Cnv_Rect(c, L - 3, winY, 2.5f, winH, kWindowDark);
+        Cnv_Rect(c, L - 1.6f, 2.6f, 1.0f, 0.8f, kLight);
+        Pantograph(c, L * 0.5f, top);
+      }
+      break;
+    }
+    case AVH_BUS: {
+      Cnv_Ellipse(c, 8, 1.8f, 1.8f, 1.8f, kWheel);
+      Cnv_Ellipse(c, L - 9, 1.8f, 1.8f, 1.8f, kWheel);
+      float bodyTop = top - 0.6f;
+      float p[10] = {0.5f, 1.4f, L - 1.5f, 1.4f, L - 0.5f, 2.5f, L - 0.5f, bodyTop, 0.5f, bodyTop};
+      Cnv_FillPoly(c, p, 5, v->body);
+      Cnv_Rect(c, 0.5f, bodyTop - 0.2f, L - 1, 0.8f, v->roof);
+      Cnv_Ellipse(c, 8, 1.8f, 2.3f, 2.0f, Cnv_Shade(v->body, 0.6f));
+      Cnv_Ellipse(c, L - 9, 1.8f, 2.3f, 2.0f, Cnv_Shade(v->body, 0.6f));
+      Cnv_Ellipse(c, 8, 1.8f, 1.7f, 1.7f, kWheel);
+      Cnv_Ellipse(c, L - 9, 1.8f, 1.7f, 1.7f, kWheel);
+      WindowRow(c, 4, L - 6, 4.8f, bodyTop - 5.8f, 5, 4.2f);
+      Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, kWindowDark);
+      Cnv_Rect(c, 0.5f, 3.6f, L - 1, 0.8f, v->trim);
+      Cnv_Rect(c, L - 1.2f, 2.2f, 0.8f, 0.8f, kLight);
+      break;
+    }
+    default:
+      Cnv_Rect(c, 0, 0, L, A, v->body);
+  }
+  (void)IsRoad;
+}
+
+// ---------------------------------------------------------------- top and end views
+// Top view: B wide, L / 2 rows, the vehicle's front on the top row when
+// frontUp, else on the bottom row; the near end's face shows on the bottom.
+void DrawTop(Canvas* c, const AvhVehicle* v, bool frontUp) {
+  float B = float(v->b), H = float(v->length / 2);
+  int k = v->kind;
+  bool open = k == AVH_FLAT || k == AVH_HOPPER || k == AVH_OPEN;
+  Cnv_Rect(c, 0, 0, B, H, Cnv_Shade(v->body, 0.85f));
+  Cnv_Rect(c, 1, 0.5f, B - 2, H - 1, open ? Cnv_Shade(v->body, 0.7f) : v->roof);
+  if (k == AVH_HOPPER) Cnv_Rect(c, 2, 2, B - 4, H - 4, Cnv_Rgb(26, 26, 28));
+  if (k == AVH_OPEN) Cnv_Rect(c, 2, 2, B - 4, H - 4, Cnv_Rgb(90, 76, 56));
+  if (k == AVH_FLAT)
+    for (float x = 2; x < B - 1; x += 1.6f) Cnv_Rect(c, x, 1.5f, 1.0f, H - 3, v->trim);
+  if (k == AVH_TANK) Cnv_Rect(c, B / 2 - 1.5f, 0.5f, 3, H - 1, Cnv_Shade(v->body, 1.3f));
+  if (k == AVH_STEAM || k == AVH_TANK_LOCO) {
+    Cnv_Rect(c, B / 2 - 2.5f, 1, 5, H - 1, v->body);
+    float chimney = frontUp ? H - 3 : 3;
+    Cnv_Ellipse(c, B / 2, chimney, 1.5f, 1.5f, Cnv_Rgb(20, 20, 20));
+  }
+  if (k == AVH_ELECTRIC || k == AVH_EMU_HEAD || k == AVH_TRAM_HEAD || k == AVH_TRAM_CLASSIC)
+    for (float y : {H * 0.3f, H * 0.7f}) Cnv_Rect(c, 2, y, B - 4, 0.6f, Cnv_Rgb(40, 40, 40));
+  if (k == AVH_COACH || k == AVH_CONTROL_CAR || k == AVH_RAILCAR || k == AVH_EMU_MIDDLE || k == AVH_BAGGAGE)
+    for (float y = 4; y < H - 3; y += 6) Cnv_Rect(c, B / 2 - 1, y, 2, 1.6f, Cnv_Shade(v->roof, 0.65f));
+  if (k == AVH_BUS) Cnv_Rect(c, 2.5f, H * 0.4f, B - 5, H * 0.2f, Cnv_Rgb(200, 200, 196));
+  if (k == AVH_DIESEL_HOOD || k == AVH_DIESEL_CAB || k == AVH_SHUNTER)
+    for (float y = 3; y < H - 3; y += 4) Cnv_Rect(c, 2.5f, y, B - 5, 1.2f, Cnv_Shade(v->body, 0.75f));
+  // Roof edge lines.
+  Cnv_Rect(c, 0, 0, 0.6f, H, Cnv_Shade(v->body, 0.6f));
+  Cnv_Rect(c, B - 0.6f, 0, 0.6f, H, Cnv_Shade(v->body, 0.6f));
+  // Near end face at the bottom, a few rows high.
+  float face = std::min(3.0f, H / 3);
+  Cnv_Rect(c, 0, 0, B, face, v->body);
+  bool cab = k != AVH_BOX && k != AVH_TANK && k != AVH_FLAT && k != AVH_HOPPER && k != AVH_OPEN &&
+             k != AVH_TENDER && k != AVH_BRAKE_VAN;
+  if (cab && !frontUp) Cnv_Rect(c, 1.5f, face * 0.35f, B - 3, face * 0.5f, kWindowDark);
+  if (!frontUp) {
+    Cnv_Rect(c, 1, 0, 1.2f, 0.8f, kLight);
+    Cnv_Rect(c, B - 2.2f, 0, 1.2f, 0.8f, kLight);
+  }
+}
+
+void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
+  float B = float(v->b), C = float(v->c);
+  int k = v->kind;
+  bool cab = front && k != AVH_BOX && k != AVH_TANK && k != AVH_FLAT && k != AVH_HOPPER && k != AVH_OPEN &&
+             k != AVH_TENDER && k != AVH_BRAKE_VAN && k != AVH_COACH && k != AVH_BAGGAGE && k != AVH_EMU_MIDDLE &&
+             k != AVH_TRAM_MIDDLE;
+  if (k == AVH_TANK) {
+    Cnv_Rect(c, 1, 0, B - 2, 3, kBlackish);
+    Cnv_Ellipse(c, B / 2, C / 2 + 1, B / 2 - 0.5f, C / 2 - 1.5f, v->body);
+    return;
+  }
+  if (k == AVH_STEAM || k == AVH_TANK_LOCO) {
+    if (front) {
+      Cnv_Rect(c, 1, 0, B - 2, 3, kBlackish);
+      Cnv_Ellipse(c, B / 2, C * 0.5f, B / 2 - 1.5f, B / 2 - 1.5f, Cnv_Rgb(36, 36, 38));
+      Cnv_Rect(c, B / 2 - 1, C - 3, 2, 3, Cnv_Rgb(30, 30, 30));
+      Cnv_Rect(c, B / 2 - 0.6f, 2.4f, 1.2f, 1.0f, kLight);
+      return;
+    }
+  }
+  Cnv_Rect(c, 0.5f, 1, B - 1, C - 1.5f, v->body);
+  Cnv_Rect(c, 0, C - 1.2f, B, 1.2f, v->roof);
+  Cnv_Rect(c, 0.5f, 2.2f, B - 1, 1.0f, v->trim);
+  if (cab) {
+    Cnv_Rect(c, 1.5f, C - 4.5f, B / 2 - 2, 2.6f, kWindowDark);
+    Cnv_Rect(c, B / 2 + 0.5f, C - 4.5f, B / 2 - 2, 2.6f, kWindowDark);
+    Cnv_Rect(c, 1.2f, 1.4f, 1.2f, 0.9f, kLight);
+    Cnv_Rect(c, B - 2.4f, 1.4f, 1.2f, 0.9f, kLight);
+  } else if (k == AVH_COACH || k == AVH_EMU_MIDDLE || k == AVH_BAGGAGE) {
+    Cnv_Rect(c, B / 2 - 1.5f, 1.2f, 3, C - 3, Cnv_Shade(v->body, 0.7f));
+  }
+  if (!IsRoad(k) && k != AVH_TRAM_HEAD && k != AVH_TRAM_MIDDLE && k != AVH_TRAM_CLASSIC) {
+    Cnv_Rect(c, 0.5f, 0.2f, 1.6f, 1.2f, kBuffer);
+    Cnv_Rect(c, B - 2.1f, 0.2f, 1.6f, 1.2f, kBuffer);
+  }
+}
+
+void Mirror(std::vector<u32>* px, int w, int h) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w / 2; ++x) std::swap((*px)[size_t(y * w + x)], (*px)[size_t(y * w + w - 1 - x)]);
+}
+
+}  // namespace
+
+int Avh_SetCount(void) { return int(Catalogue().size()); }
+const AvhSet* Avh_Set(int i) { return i >= 0 && i < Avh_SetCount() ? &Catalogue()[size_t(i)] : nullptr; }
+const AvhSet* Avh_FindSet(u16 number) {
+  for (const AvhSet& s : Catalogue())
+    if (s.number == number) return &s;
+  return nullptr;
+}
+
+void Avh_View(const AvhVehicle* v, int view, int zoom, std::vector<u32>* px, int* w, int* h) {
+  Canvas c;
+  int L = v->length, A = v->a, B = v->b, C = v->c;
+  switch (view) {
+    case AVH_SIDE_1:
+    case AVH_SIDE_2:
+      Cnv_Init(&c, zoom, 0, 0, L, A);
+      DrawSide(&c, v);
+      break;
+    case AVH_TOP_1:
+    case AVH_TOP_2:
+      Cnv_Init(&c, zoom, 0, 0, B, L / 2);
+      DrawTop(&c, v, view == AVH_TOP_1);
+      break;
+    default:
+      Cnv_Init(&c, zoom, 0, 0, B, C);
+      DrawEnd(&c, v, view == AVH_END_1);
+      break;
+  }
+  *w = c.pw;
+  *h = c.ph;
+  px->assign(size_t(c.pw) * size_t(c.ph), 0);
+  Cnv_Export(&c, px->data());
+  // Shadows are the compositor's business for vehicles: no darken markers.
+  for (u32& p : *px)
+    if (p == CNV_DARKEN) p = CNV_TRANSPARENT;
+  if (view == AVH_SIDE_2) Mirror(px, *w, *h);
+}
+
+void Avh_Render(const AvhVehicle* v, int zoom, std::vector<u32>* out) {
+  out->clear();
+  static const int order[AVH_VIEWS] = {AVH_SIDE_1, AVH_SIDE_2, AVH_TOP_1, AVH_END_1, AVH_TOP_2, AVH_END_2};
+  for (int view : order) {
+    std::vector<u32> px;
+    int w, h;
+    Avh_View(v, view, zoom, &px, &w, &h);
+    if (view == AVH_TOP_1 || view == AVH_TOP_2) {
+      // Top views go column by column.
+      for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y) out->push_back(px[size_t(y * w + x)]);
+    } else {
+      out->insert(out->end(), px.begin(), px.end());
+    }
+  }
+}
