@@ -46,6 +46,9 @@ enum : TextId {
   TXT_TRAIN_NO_MEMORY = 11114,
   TXT_LEVEL_PASS = 11116,
   TXT_TRAIN_REMAP = 11131,
+  TXT_FLAGGED_1 = 11147,
+  TXT_FLAGGED_2 = 11148,
+  TXT_FLAGGED_3 = 11149,
   TXT_WARNINGS = 11132,
   TXT_ADDON_UNREADABLE = 11150,
   TXT_ADDON_NOT_STORED = 11151,
@@ -315,11 +318,24 @@ static int Lay_Load(const wch* name, const wch* boxText) {
   } else if (Fio_CloseRead() != 0) {
     r = LAY_LOAD_CLOSE_FAILED;
   }
+  int warned = 0;
+  if (!r) {
+    // Trains take their vehicles from the catalogue and their markers from
+    // the grid only once every section is in.
+    const int after = TrnList_AfterLoad(version);
+    if (after == 1) r = LAY_LOAD_TRAIN_REMAP;
+    if (after == 2) warned = 1;
+  }
+  if (!r) {
+    TrnList_SetAllTrainSounds(1);
+    TrnList_RefreshCellCodes(1);
+  }
 
   if (r) {
     if (snapshot) {
       LayoutFileVersion = LAY_VERSION;
       Lay_RestoreSnapshot(snapshot, snapSize);
+      TrnList_RefreshCellCodes(1);
     }
     LayoutFileVersion = oldVersion;
     if (oldModified) Ewin_SetModified();
@@ -330,7 +346,14 @@ static int Lay_Load(const wch* name, const wch* boxText) {
     Map_InvalidateViews(MAP_INVALIDATE_FRAME | MAP_INVALIDATE_VIEWS);
   }
   if (snapshot) Heap_Free(snapshot);
-  return r;
+  if (!r && TrnList_LoadFlaggedCount() > 0) {
+    Ewin_RunStop(1);
+    wch text[400];
+    Fmt_Print(text, 400, u"%s %i  %s %i\n\r%s", Lng_GetText(TXT_FLAGGED_1), 0, Lng_GetText(TXT_FLAGGED_2),
+              int(TrnList_LoadFlaggedCount()), Lng_GetText(TXT_FLAGGED_3));
+    Msg_WarnText(296, text);
+  }
+  return r ? r : (warned ? LAY_LOAD_WARNINGS : 0);
 }
 
 int Lay_LoadFile(const wch* name) {

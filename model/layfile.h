@@ -30,7 +30,8 @@ enum {
   LAY_LOAD_TOO_NEW = 5,
   LAY_LOAD_WARNINGS = 6,
   LAY_LOAD_NO_TRAILER = 11,
-  LAY_LOAD_CLOSE_FAILED = 12
+  LAY_LOAD_CLOSE_FAILED = 12,
+  LAY_LOAD_TRAIN_REMAP = 15
 };
 
 // Save results (Lay_WriteFile): 1 and 2 a write failed with that stream code,

@@ -177,8 +177,8 @@ static int TrnFile_Skip(u32 bytes) {
   return 0;
 }
 
-// Stops at the first failure: every later read of a record is skipped once
-// *r is set.
+// Reads a field of the given width into var; the first failing read ends the
+// calling reader with the stream's code (r must be declared there).
 #define TRN_GET(var, bytes)               \
   do {                                    \
     u32 v_ = 0;                           \
