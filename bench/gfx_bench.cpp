@@ -1,10 +1,12 @@
-// Start-up of the graphics store with every zoom set: "orba.gzg", the
-// combined element files of zoom 1, 2 and 4 with a record for every picture
-// code and element shape, "orba.fzg" with the nine required sets and the
+// Start-up of the graphics store with every zoom set loaded (zoom 1, 2 and 4).
+// BM_GfxInit reads the files the build generates (tools/gfxgen, in the
+// build's data folder) when they are there, else the files this program
+// writes; BM_GfxInitWrittenFiles always reads its own: "orba.gzg", combined
+// element files with a record for every picture code and element shape at
+// one cell per picture, "orba.fzg" with the nine required sets and the
 // vehicle zoom files, all written once through the format library.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/fio.h"
@@ -16,32 +18,42 @@
 
 namespace {
 
-bool MakeFiles() {
-  static int made = 0;
-  if (made) return made > 0;
-  made = -1;
+std::u16string g_written, g_generated;
+
+wch Separator(const std::u16string& path) { return path.find(u'\\') != std::u16string::npos ? u'\\' : u'/'; }
+
+bool Prepare() {
+  static int done = 0;
+  if (done) return done > 0;
+  done = -1;
   Heap_Init();
   if (Fio_InitBuffers()) return false;
-  wch tmp[OS_MAX_PATH];
-  if (Os_GetTempFolder(tmp, OS_MAX_PATH)) return false;
-  std::u16string folder(tmp);
-  char name[64];
-  std::snprintf(name, sizeof name, "orbabench_gfx_%u", unsigned(Os_GetTickCount()));
-  for (const char* p = name; *p; ++p) folder += char16_t(*p);
+  wch dir[OS_MAX_PATH];
+  if (Os_GetProgramFolder(dir, OS_MAX_PATH) == 0) {
+    std::u16string data = std::u16string(dir) + u"data";
+    data += Separator(data);
+    if (Os_Access((data + u"orba.gzg").c_str(), OS_ACCESS_EXISTS) == 0) g_generated = data;
+  }
+  if (Os_GetTempFolder(dir, OS_MAX_PATH)) return false;
+  // One folder, written afresh by every run, so that runs leave nothing
+  // behind but it.
+  std::u16string folder = std::u16string(dir) + u"orbabench_gfx";
   Os_CreateFolder(folder.c_str());
-  folder += folder.find(u'\\') != std::u16string::npos ? u'\\' : u'/';
+  folder += Separator(folder);
   for (int i = 0; i <= 6; ++i) Fio_SetFolderPath(i, folder.c_str());
   GfxFixture fx;
   if (fx.Write(1, 1 | 2 | 4) != 0) return false;
-  made = 1;
+  g_written = folder;
+  done = 1;
   return true;
 }
 
-void RunInit(benchmark::State& state, int singleFirst, int zoom) {
-  if (!MakeFiles()) {
+void RunInit(benchmark::State& state, const std::u16string& folder, int singleFirst, int zoom) {
+  if (!Prepare()) {
     state.SkipWithError("the graphics files could not be written");
     return;
   }
+  Fio_SetFolderPath(FOLDER_PROGRAM, (folder.empty() ? g_written : folder).c_str());
   Disp_SetSingleFileGfx(singleFirst);
   for (auto _ : state) {
     int r = Gfx_Init();
@@ -51,19 +63,22 @@ void RunInit(benchmark::State& state, int singleFirst, int zoom) {
     Gfx_Free();
     state.ResumeTiming();
   }
+  state.SetLabel(folder.empty() || folder == g_written ? "written files" : "generated files");
 }
 
-// Zoom sets 1, 2 and 4 loaded from the combined files.
-void BM_GfxInit(benchmark::State& state) { RunInit(state, 0, 4); }
-BENCHMARK(BM_GfxInit)->Unit(benchmark::kMillisecond)->Iterations(5);
+void BM_GfxInit(benchmark::State& state) { RunInit(state, g_generated, 0, 4); }
+BENCHMARK(BM_GfxInit)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// The same with the single-file option set (the settings default), where
-// every record is first looked for in a file of its own.
-void BM_GfxInitSingleFilesFirst(benchmark::State& state) { RunInit(state, 1, 4); }
-BENCHMARK(BM_GfxInitSingleFilesFirst)->Unit(benchmark::kMillisecond)->Iterations(3);
+void BM_GfxInitWrittenFiles(benchmark::State& state) { RunInit(state, g_written, 0, 4); }
+BENCHMARK(BM_GfxInitWrittenFiles)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// With the single-file option (the settings default) every record is first
+// looked for in a file of its own, as long as the zoom's folder exists.
+void BM_GfxInitSingleFilesFirst(benchmark::State& state) { RunInit(state, g_generated, 1, 4); }
+BENCHMARK(BM_GfxInitSingleFilesFirst)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Start-up alone: zoom set 1, as the program starts by default.
-void BM_GfxInitZoom1(benchmark::State& state) { RunInit(state, 0, 1); }
-BENCHMARK(BM_GfxInitZoom1)->Unit(benchmark::kMillisecond)->Iterations(5);
+void BM_GfxInitZoom1(benchmark::State& state) { RunInit(state, g_generated, 0, 1); }
+BENCHMARK(BM_GfxInitZoom1)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace

@@ -686,6 +686,36 @@ int Gfx_LoadElementGraphics(int zoom, int which, int progress, int singleOnly) {
   return 0;
 }
 
+int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singleOnly, int zoom, i32 variant) {
+  if (zoom != 1 && zoom != 2 && zoom != 4) return GFXR_BAD_MAGIC;
+  if (subPicture < 0 || subPicture > 4) return GFXR_BAD_SUBPICTURE;
+  if (variant < 0 || variant > 99) return GFXR_BAD_VARIANT;
+  i32 slot = Gfx_SlotOf(code, state);
+  if (slot < 0 || !ElementGraphicsTable) return GFXR_NO_SLOT;
+  i32 slotVariant = code < 16384 ? Gfx_ElementVariantIndex(code, state, nullptr) : variant;
+  LoadContext ctx = {zoom, nullptr, singleOnly, 0, 0, 0};
+  GfxCombinedFile file;
+  memset(&file, 0, sizeof file);
+  if (!singleOnly) {
+    wch name[OS_MAX_PATH];
+    int folder = FOLDER_PROGRAM;
+    const char* magic = "GZX";
+    if (IsUserCode(code)) {
+      const wch* dir = g_userSetFolder[(code - GFX_USER_FIRST_CODE) / GFX_USER_SET_CODES];
+      Fmt_Print(name, OS_MAX_PATH, u"%sorba.ux%c", dir, wch('0' + zoom));
+      folder = FOLDER_FULLPATH;
+      magic = "UZX";
+      if (!dir[0]) name[0] = 0;
+    } else {
+      Fmt_Print(name, OS_MAX_PATH, u"orba.f%c%c", code < 16384 ? u'w' : u'x', wch('0' + zoom));
+    }
+    if (name[0] && GfxFile_LoadCombined(name, folder, magic, zoom, &file) == 0) ctx.combined = &file;
+  }
+  int r = LoadRecord(&ctx, code, code < 16384 ? state : 0, subPicture, code < 16384 ? 0 : variant, slot, slotVariant);
+  GfxFile_FreeCombined(&file);
+  return r;
+}
+
 // ================================================================ user graphics
 
 const wch* Gfx_UserSetFolder(int set) { return (set >= 0 && set < GFX_USER_SETS) ? g_userSetFolder[set] : u""; }

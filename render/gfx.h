@@ -103,6 +103,11 @@ void Gfx_FreeElementTable(void);
 // set. 0 ok; 1 some record was faulty; 5 one user set of which no record was
 // found.
 int Gfx_LoadElementGraphics(int zoom, int which, int progress, int singleOnly);
+// Reads one record into its slot (a rebuild after an edit): the single file
+// first, then, unless singleOnly, the combined file of the code's kind.
+// GFXR_* results: 1 no slot, 15 variant not 0..99, 16 sub-picture not 0..4,
+// 3 found nowhere, else the reader's result.
+int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singleOnly, int zoom, i32 variant);
 // mask bit 2: zoom-2 pictures, bit 4: zoom-4 pictures.
 void Gfx_FreeZoomPictures(int mask);
 // Reads the five blocks of the open "orba.gzg" into the strip; 0 or 2.

@@ -90,7 +90,9 @@ void Gfx_FreeVehicleZoomPictures(int mask);
 // Single-file name of a vehicle's zoom pictures ("%05u-%02u.fz2"); 0 or 2.
 int Gfx_VehicleFileName(VehicleId id, wch* name, int zoom);
 
-// User vehicle file n (1..100): its path, empty when none is configured.
+// User vehicle file n (1..100): its path, empty when none is configured. A
+// user set k (VehicleId bits 4..30) stands in file k / 10 + 1 under the set
+// number k % 10 + 1 (0 ends a file's index).
 int Gfx_SetUserVehicleFile(int n, const wch* path);
 const wch* Gfx_GetUserVehicleFile(int n);
 

@@ -373,6 +373,22 @@ TEST_F(GfxStoreTest, UserGraphicSetImport) {
   EXPECT_EQ(wstr(), wstr(Gfx_UserSetFolder(4)));
 }
 
+TEST_F(GfxStoreTest, OneRecordReadAgain) {
+  ASSERT_EQ(0, fx.Write(0, 1));
+  ASSERT_EQ(Ready(), Gfx_Init());
+  EXPECT_EQ(GFXR_BAD_SUBPICTURE, Gfx_ReadElementRecord(128, 0, 5, 0, 1, 0));
+  EXPECT_EQ(GFXR_BAD_VARIANT, Gfx_ReadElementRecord(53760, 0, 0, 0, 1, 100));
+  EXPECT_EQ(GFXR_NO_SLOT, Gfx_ReadElementRecord(95, 0, 0, 0, 1, 0));
+  EXPECT_EQ(GFXR_NO_SLOT, Gfx_ReadElementRecord(55551, 0, 0, 0, 1, 0));
+  EXPECT_EQ(GFXR_NOT_PRESENT, Gfx_ReadElementRecord(128, 0, 0, 1, 1, 0)) << "single file only, none there";
+  EXPECT_EQ(0, Gfx_ReadElementRecord(128, 0, 0, 0, 1, 0)) << "from the combined file";
+  Os_CreateFolder((folder + u"zoom1f").c_str());
+  GfxElementRecord rec = fx.Record(1, 42, 6, 3);
+  ASSERT_EQ(0, GfxFile_SaveSingleElement(u"s128-000.gz1", FOLDER_ZOOM1F, nullptr, &rec));
+  EXPECT_EQ(0, Gfx_ReadElementRecord(128, 0, 0, 1, 1, 0));
+  EXPECT_EQ(6, Gfx_GetElementBitmap(128, 0, 0, 1, 0)->width) << "the edited picture replaces the old one";
+}
+
 TEST_F(GfxStoreTest, UserElementFileImport) {
   ASSERT_EQ(0, fx.Write(0, 1));
   ASSERT_EQ(Ready(), Gfx_Init());
