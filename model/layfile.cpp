@@ -1,7 +1,9 @@
 #include "model/layfile.h"
 
+#include "model/dep.h"
 #include "model/genl.h"
 #include "model/grid.h"
+#include "model/hst.h"
 #include "model/line.h"
 #include "operation/trn.h"
 #include "operation/trnfile.h"
@@ -102,6 +104,8 @@ static const LaySection kLaySections[] = {
     {"GENL", 20, 0, Genl_LoadSection, Genl_SaveSection, 112, 0, 0},
     {"NETZ", 30, 0, Grid_LoadSection, Grid_SaveSection, 115, 116, TXT_NO_MEMORY},
     {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
+    {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
+    {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Bgp_LoadSection, Bgp_SaveSection, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
@@ -130,6 +134,8 @@ static void Lay_ResetLayout(void) {
   Ewin_ClearMarks();
   Grid_Clear();
   TrnList_Clear();
+  Dep_Clear();
+  Hst_Clear();
   Lin_Clear();
 }
 

@@ -1,7 +1,25 @@
 #include "operation/clock.h"
 
+#include "operation/trndepart.h"
+#include "operation/trnretry.h"
+#include "operation/trnstep.h"
+#include "render/daylight.h"
+#include "render/map.h"
+#include "shell/ewin.h"
+
 SimClock g_simClock = {1, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0};
 static i32 g_speedStep = CLK_SPEED_DEFAULT;
+
+int ViaTimer;
+static i32 s_delayFactor = CLK_DELAY_DEFAULT;
+static u32 s_delayCountdown;
+// Tick phases: the retry list served next, the 10-tick counters of the retry
+// lists and of the train sounds, the 40-tick counter of signal switching.
+static i32 s_retryPhase, s_retryTicks, s_soundTicks, s_signalTicks;
+
+static void Clk_ResetDelayCountdown(void) {
+  if (ViaTimer) s_delayCountdown = 0;
+}
 
 void Clk_Reset(void) { g_simClock = SimClock{1, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0}; }
 
@@ -19,6 +37,7 @@ int Clk_SetSpeed(i32 step) {
     return 1;
   }
   g_speedStep = s;
+  Clk_ResetDelayCountdown();
   return 0;
 }
 
@@ -110,4 +129,103 @@ void Clk_SetLayoutScale(u32 scale) {
   if (scale == 0) scale = CLK_SCALE_DEFAULT;
   g_simRate.scale = scale;
   TickConstant = CLK_TICK_NUMERATOR / scale;
+}
+
+// ---------------------------------------------------------------- ticking
+
+static const u16 kDelayTable[CLK_SPEED_MAX + 1] = {0,  0,  570, 480, 400, 330, 270, 220, 180, 145, 125,
+                                                   90, 70, 55,  40,  30,  22,  15,  10,  5,   0};
+
+u32 Clk_DelayTableValue(i32 step) { return (step >= 2 && step <= 19) ? kDelayTable[step] : 0; }
+
+int Clk_SetDelayFactor(i32 f) {
+  if (f == -1) f = CLK_DELAY_DEFAULT;
+  else if (f < 1 || f > CLK_DELAY_MAX) return 1;
+  s_delayFactor = f;
+  return 0;
+}
+
+i32 Clk_GetDelayFactor(void) { return s_delayFactor; }
+
+void Clk_ResetPhases(void) {
+  s_retryPhase = s_retryTicks = s_soundTicks = s_signalTicks = 0;
+  s_delayCountdown = 0;
+}
+
+void Clk_SetAlarm(u8 hour, u8 minute, u8 weekday, i32 repeat) {
+  g_simClock.alarmHour = hour;
+  g_simClock.alarmMinute = minute;
+  g_simClock.alarmWeekday = weekday;
+  g_simClock.alarmRepeat = repeat;
+}
+
+u32 Clk_DayNumber(void) {
+  const SimClock& c = g_simClock;
+  // A simulation that began in the middle of a day has counted fewer minutes
+  // than today's: that is still day 0, not a wrapped count.
+  const u32 today = u32(c.hour) * 60 + c.minute;
+  return c.elapsedMinutes < today ? 0 : (c.elapsedMinutes - today) / 1440;
+}
+
+// The alarm action asks the user through the clock dialog; until it exists
+// the alarm stops the simulation, which is its lasting effect.
+static void Clk_AlarmAction(void) { Ewin_RunStop(EWIN_RUN_STOP); }
+
+static void Clk_TestAlarm(void) {
+  SimClock& c = g_simClock;
+  if (c.hour != c.alarmHour || c.minute != c.alarmMinute) return;
+  if (c.alarmWeekday != 0 && c.alarmWeekday != c.weekday) return;
+  if (c.alarmRepeat == 0) Clk_AlarmAction();
+  else if (c.alarmRepeat > 0) c.alarmRepeat--;
+}
+
+static void Clk_Minute(void) {
+  SimClock& c = g_simClock;
+  c.elapsedMinutes++;
+  c.second = 0;
+  if (++c.minute >= 60) {
+    c.minute = 0;
+    if (++c.hour >= 24) {
+      c.hour = 0;
+      if (!c.weekdayFrozen) c.weekday = c.weekday >= 7 ? 1 : u8(c.weekday + 1);
+    }
+  }
+  Trn_TimetableInsertions();
+  Trn_TimetableDepartures();
+  if (Disp_UpdateDaylightPhase()) Map_InvalidateViews(MAP_INVALIDATE_PICTURE);
+  Clk_TestAlarm();
+}
+
+// The per-second steps of the timetable points and of timed signal switching,
+// the minute hooks of turnout controllers, animated symbols and position-mark
+// alarms, and the auto-save countdown join here when their modules offer them.
+static void Clk_Second(void) {
+  TrnList_StepStopSoundList();
+  TrnList_StepStopList();
+  TrnList_StepReverseWaitList();
+  if (++g_simClock.second >= 60) Clk_Minute();
+}
+
+void Clk_Tick(void) {
+  if (ViaTimer && g_speedStep >= 2 && g_speedStep <= 19) {
+    if (s_delayCountdown) {
+      s_delayCountdown--;
+      return;
+    }
+    s_delayCountdown = kDelayTable[g_speedStep] * u32(s_delayFactor);
+  }
+  if (++g_simClock.tick >= 100) {
+    g_simClock.tick = 0;
+    Clk_Second();
+  }
+  if (++s_retryTicks >= 10) {
+    s_retryTicks = 0;
+    Trn_ServeRetryList(s_retryPhase);
+    s_retryPhase = s_retryPhase >= 9 ? 0 : s_retryPhase + 1;
+  }
+  // The train sounds and the signal switching step run from these counters
+  // once their modules exist.
+  if (++s_soundTicks >= 10) s_soundTicks = 0;
+  if (++s_signalTicks >= 40) s_signalTicks = 0;
+  Trn_StepAll();
 }

@@ -2,10 +2,13 @@
 // of PackedWeekTime windows that timetables, rules, signals and turnout
 // controllers use.
 //
-// Owns g_simClock, the speed step, and the layout's rate settings (scale and
-// display values) with the TickConstant derived from the scale. So far the state the layout file's
-// general section stores and the window tests; the tick, the delay gate and
-// the painting of the clock fields come with the simulation.
+// Owns g_simClock, the speed step, the delay mode (ViaTimer) with its delay
+// factor and countdown, the tick phase counters, and the layout's rate
+// settings (scale and display values) with the TickConstant derived from the
+// scale. Clk_Tick is one SimTick: it drives, in a fixed order, the count-down
+// lists, the per-minute timetables, the alarm, the retry lists and the
+// stepping of the moving trains. The painting of the clock fields comes with
+// the frame window.
 //
 // PackedWeekTime (platform/tim.h): weekday mask << 24 | hour << 16 |
 // minute << 8 | second; mask bit d-1 is weekday d, 127 every day. Plain state
@@ -35,8 +38,37 @@ void Clk_Reset(void);
 
 // -1 one step up (not beyond 20), -2 one step down (not below 1), -3 the
 // default 15, 1..20 that step; 0, or 1 and no change for any other value.
+// An accepted call lets the next tick pass the delay gate.
 int Clk_SetSpeed(i32 step);
 i32 Clk_GetSpeed(void);
+
+// ---------------------------------------------------------------- ticking
+// The delay mode (settings key ViaTimer): while it is on, at speed steps
+// 2..19 only one call of Clk_Tick in (table value x delay factor + 1)
+// advances the clock.
+extern int ViaTimer;
+enum { CLK_DELAY_DEFAULT = 450, CLK_DELAY_MAX = 5000 };
+// -1 the default 450, 1..5000 that factor; 1 and no change for anything else.
+int Clk_SetDelayFactor(i32 f);
+i32 Clk_GetDelayFactor(void);
+// The delay-table value of a speed step (0 outside 2..19).
+u32 Clk_DelayTableValue(i32 step);
+
+// One SimTick (a hundredth of a simulated second), or one call held back by
+// the delay gate. Order: the gate; the tick counter and, at each full second,
+// the count-down lists and the second, at each full minute the timetable
+// insertions and departures, the daylight phase and the alarm; every 10 ticks
+// one retry list; then the moving trains.
+void Clk_Tick(void);
+// Sets the alarm: hour 0..23 (255 none), minute, weekday 0 (any) or 1..7,
+// matching minutes to let pass first (negative: never fire).
+void Clk_SetAlarm(u8 hour, u8 minute, u8 weekday, i32 repeat);
+// Whole days since the simulation began: (elapsed minutes - minutes of
+// today) / 1440, 0 while the simulation began later today than midnight.
+u32 Clk_DayNumber(void);
+// Back to the tick phases of a fresh start (retry phase 0, counters 0,
+// delay countdown 0). A load keeps the phases; tests and start-up use it.
+void Clk_ResetPhases(void);
 
 // The current simulated time as a PackedWeekTime (one weekday bit).
 PackedWeekTime Clk_Now(void);

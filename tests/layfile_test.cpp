@@ -88,6 +88,10 @@ Bytes MiddleSections() {
   Bytes b;
   PutTag(b, "ZUGD");
   Put32(b, 0);
+  PutTag(b, "DEPO");
+  Put32(b, 0);
+  PutTag(b, "HSTP");
+  Put32(b, 0);
   PutAll(b, Test_MinimalLind());
   PutTag(b, "ZG");  // no vehicle sets, no background picture
   Put32(b, 0);
@@ -262,6 +266,11 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutAll(b, grid);
     PutTag(b, "ZU");
     Put16(b, 0);
+    PutTag(b, "BF");  // no depots; files before 13575 mark the tag with 99
+    if (version < 13575) Put16(b, 99);
+    Put16(b, 0);
+    PutTag(b, "HS");  // no stops
+    Put16(b, 0);
     PutAll(b, Test_MinimalLindOld());
     PutTag(b, "ZG");
     Put16(b, 0);
@@ -346,6 +355,10 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Bytes manyLines = NetzHead(1);
   PutBlock(manyLines, 640, 640, -1, 0x0077);
   PutTag(manyLines, "ZUGD");
+  Put32(manyLines, 0);
+  PutTag(manyLines, "DEPO");
+  Put32(manyLines, 0);
+  PutTag(manyLines, "HSTP");
   Put32(manyLines, 0);
   PutTag(manyLines, "LIND");
   Put32(manyLines, 4001);

@@ -1,0 +1,418 @@
+#include "model/dep.h"
+
+#include "model/grid.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/print.h"
+#include "platform/str.h"
+
+enum : u32 { DEP_TAG = 0x4F504544 };  // "DEPO"
+enum : u16 { DEP_TAG_OLD = 0x4642, DEP_V_MARK99 = 13575, DEP_V_WIDE = 14389, DEP_V_DEPOT_OPTIONS = 14391, DEP_V_LISTS = 14405 };
+
+static DepotRec* s_first;
+static u32 s_count;
+
+static u32 Dep_BlockSize(u32 places) { return u32(sizeof(DepotRec) + (places - 1) * sizeof(DepotPlace)); }
+
+void Dep_Init(void) {
+  s_first = nullptr;
+  s_count = 0;
+}
+
+void Dep_Clear(void) {
+  for (DepotRec* d = s_first; d;) {
+    DepotRec* next = d->Next;
+    Heap_Free(d);
+    d = next;
+  }
+  s_first = nullptr;
+  s_count = 0;
+}
+
+void Dep_Exit(void) { Dep_Clear(); }
+
+u32 Dep_Count(u32* places) {
+  if (places) {
+    u32 n = 0;
+    for (const DepotRec* d = s_first; d; d = d->Next) n += d->PlaceCount;
+    *places = n;
+  }
+  return s_count;
+}
+
+DepotRec* Dep_Find(u32 depot, u32 place, u32* index) {
+  if (depot < 1 || depot > DEP_MAX_DEPOTS) return nullptr;
+  for (DepotRec* d = s_first; d; d = d->Next) {
+    if (d->Number != depot) continue;
+    if (place == 0) return d;
+    for (u32 i = 0; i < d->PlaceCount; ++i)
+      if (d->Places[i].Number == place) {
+        if (index) *index = i;
+        return d;
+      }
+    return nullptr;
+  }
+  return nullptr;
+}
+
+u32 Dep_FindAtPosition(i32 x, i32 y, i32 level, u32* place) {
+  for (const DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i) {
+      const DepotPlace& p = d->Places[i];
+      if (p.X == x && p.Y == y && p.Level == level) {
+        if (place) *place = p.Number;
+        return d->Number;
+      }
+    }
+  return 0;
+}
+
+int Dep_GetPlace(u32 depot, u32 place, DepotPlaceInfo* out) {
+  u32 i = 0;
+  const DepotRec* d = (place >= 1 && place <= DEP_MAX_PLACES) ? Dep_Find(depot, place, &i) : nullptr;
+  if (!d) return 1;
+  if (!out) return 0;
+  const DepotPlace& p = d->Places[i];
+  out->X = p.X;
+  out->Y = p.Y;
+  out->Level = p.Level;
+  out->Directions = p.Directions;
+  out->CondCount = p.CondCount;
+  for (u32 k = 0; k < p.CondCount; ++k) out->Cond[k] = p.Cond[k];
+  out->ListACount = p.ListACount;
+  for (u32 k = 0; k < p.ListACount; ++k) out->ListA[k] = p.ListA[k];
+  out->ListBCount = p.ListBCount;
+  for (u32 k = 0; k < p.ListBCount; ++k) out->ListB[k] = p.ListB[k];
+  out->WaitMs = p.WaitMs;
+  out->Options = p.Options;
+  return 0;
+}
+
+u32 Dep_PlaceCount(u32 depot) {
+  const DepotRec* d = Dep_Find(depot, 0, nullptr);
+  return d ? d->PlaceCount : 0;
+}
+
+u32 Dep_FirstPlaceNumber(u32 depot) {
+  const DepotRec* d = Dep_Find(depot, 0, nullptr);
+  return d ? d->Places[0].Number : 0;
+}
+
+// ---------------------------------------------------------------- names
+
+// Copies at most size - 1 units and the zero; forward, so it may shift a
+// text left within its own buffer.
+static void Dep_CopyN(wch* dst, const wch* src, i32 size) {
+  i32 n = 0;
+  while (n < size - 1 && src[n]) dst[n] = src[n], ++n;
+  dst[n] = 0;
+}
+
+static const wch* Dep_SkipBlanks(const wch* s) {
+  while (*s == u' ') ++s;
+  return s;
+}
+
+static int Dep_NameEnd(wch c) { return c == 0 || c == u',' || c == u' ' || c == u':'; }
+
+int Dep_CheckName(const wch* name, int isShort) {
+  static const char kBad[] = "<>[]{}:;=?@\\^|~";
+  const wch* s = Dep_SkipBlanks(name);
+  i32 n = 0;
+  for (; !Dep_NameEnd(s[n]); ++n) {
+    if (s[n] < 45) return 2;
+    for (const char* b = kBad; *b; ++b)
+      if (s[n] == wch(*b)) return 2;
+  }
+  if (n == 0) return 1;
+  return n > (isShort ? DEP_SHORT_MAX : DEP_NAME_MAX) ? 3 : 0;
+}
+
+// The name up to its end, without leading blanks, into out (max units).
+static void Dep_TakeName(const wch* name, wch* out, i32 max) {
+  const wch* s = Dep_SkipBlanks(name);
+  i32 n = 0;
+  while (n < max && !Dep_NameEnd(s[n])) out[n] = s[n], ++n;
+  out[n] = 0;
+}
+
+static int Dep_NameEquals(const wch* a, const wch* b) { return Str_CompareEx(a, b, STR_CMP_NOCASE | STR_CMP_SKIPBLANK) == 0; }
+
+static const DepotRec* Dep_ByAnyName(const wch* name) {
+  for (const DepotRec* d = s_first; d; d = d->Next)
+    if (Dep_NameEquals(d->Name, name) || Dep_NameEquals(d->Short, name)) return d;
+  return nullptr;
+}
+
+i32 Dep_FindByName(const wch* name, u32 place) {
+  const int rule = Dep_CheckName(name, 0);
+  if (rule) return -rule;
+  wch n[DEP_NAME_MAX + 1];
+  Dep_TakeName(name, n, DEP_NAME_MAX);
+  for (const DepotRec* d = s_first; d; d = d->Next) {
+    if (!Dep_NameEquals(d->Name, n) && !Dep_NameEquals(d->Short, n)) continue;
+    if (place == 0 || Dep_Find(d->Number, place, nullptr)) return i32(d->Number);
+  }
+  return 0;
+}
+
+void Dep_MakeShortName(const wch* name, wch* out) {
+  wch n[DEP_NAME_MAX + 1];
+  Dep_TakeName(name, n, DEP_NAME_MAX);
+  const i32 len = Str_Len(n);
+  if (len <= DEP_SHORT_MAX) {
+    Dep_CopyN(out, n, DEP_SHORT_MAX + 1);
+    return;
+  }
+  wch cand[DEP_SHORT_MAX + 1];
+  Dep_CopyN(cand, n, DEP_SHORT_MAX + 1);
+  if (!Dep_ByAnyName(cand)) {
+    Dep_CopyN(out, cand, DEP_SHORT_MAX + 1);
+    return;
+  }
+  for (i32 keep = 3; keep >= 1; --keep) {
+    const u32 limit = keep == 3 ? 10 : keep == 2 ? 100 : 1000;
+    for (u32 k = 0; k < limit; ++k) {
+      wch head[DEP_SHORT_MAX + 1];
+      Dep_CopyN(head, n, keep + 1);
+      Fmt_Print(cand, DEP_SHORT_MAX + 1, u"%s%u", head, k);
+      if (!Dep_ByAnyName(cand)) {
+        Dep_CopyN(out, cand, DEP_SHORT_MAX + 1);
+        return;
+      }
+    }
+  }
+  Dep_CopyN(out, n, DEP_SHORT_MAX + 1);
+}
+
+// ---------------------------------------------------------------- inserting
+
+static void Dep_LinkByName(DepotRec* d) {
+  DepotRec** l = &s_first;
+  while (*l && Str_CompareEx((*l)->Name, d->Name, STR_CMP_NOCASE | STR_CMP_SKIPBLANK) <= 0) l = &(*l)->Next;
+  d->Next = *l;
+  *l = d;
+}
+
+static void Dep_Unlink(DepotRec* d) {
+  for (DepotRec** l = &s_first; *l; l = &(*l)->Next)
+    if (*l == d) {
+      *l = d->Next;
+      return;
+    }
+}
+
+int Dep_InsertPlace(u32 depot, const wch* name, const wch* shortName, const DepotPlace* place) {
+  if (depot < 1 || depot > DEP_MAX_DEPOTS || place->Number < 1 || place->Number > DEP_MAX_PLACES ||
+      place->CondCount > DEP_COND_MAX || place->ListACount > DEP_LIST_MAX || place->ListBCount > DEP_LIST_MAX)
+    return 1;
+  DepotRec* d = Dep_Find(depot, 0, nullptr);
+  if (!d) {
+    if (s_count >= DEP_MAX_DEPOTS) return 3;
+    if (!name || Dep_CheckName(name, 0)) return 1;
+    d = static_cast<DepotRec*>(Heap_Alloc(Dep_BlockSize(1)));
+    if (!d) return 4;
+    *d = DepotRec{};
+    d->Number = depot;
+    Dep_TakeName(name, d->Name, DEP_NAME_MAX);
+    if (shortName && *Dep_SkipBlanks(shortName)) Dep_TakeName(shortName, d->Short, DEP_SHORT_MAX);
+    else Dep_MakeShortName(d->Name, d->Short);
+    d->PlaceCount = 1;
+    d->Places[0] = *place;
+    Dep_LinkByName(d);
+    ++s_count;
+    return 0;
+  }
+  if (d->PlaceCount >= DEP_MAX_PLACES) return 2;
+  u32 at = 0;
+  while (at < d->PlaceCount && d->Places[at].Number < place->Number) ++at;
+  if (at < d->PlaceCount && d->Places[at].Number == place->Number) return 2;
+  DepotRec* g = static_cast<DepotRec*>(Heap_Alloc(Dep_BlockSize(d->PlaceCount + 1)));
+  if (!g) return 4;
+  *g = *d;  // head and the first place
+  for (u32 i = 0; i < at; ++i) g->Places[i] = d->Places[i];
+  g->Places[at] = *place;
+  for (u32 i = at; i < d->PlaceCount; ++i) g->Places[i + 1] = d->Places[i];
+  g->PlaceCount = d->PlaceCount + 1;
+  Dep_Unlink(d);
+  Heap_Free(d);
+  Dep_LinkByName(g);
+  return 0;
+}
+
+// ---------------------------------------------------------------- references
+
+int Dep_FormatName(u32 depot, i32 place, wch* longText, wch* shortText) {
+  if (depot < 1 || depot > DEP_MAX_DEPOTS || place < -DEP_MAX_PLACES || place > DEP_MAX_PLACES) return 1;
+  const DepotRec* d = Dep_Find(depot, place < 0 ? u32(-place) : u32(place), nullptr);
+  if (!d) return 2;
+  const wch* names[2] = {d->Name, d->Short};
+  wch* outs[2] = {longText, shortText};
+  for (int i = 0; i < 2; ++i) {
+    if (!outs[i]) continue;
+    if (place > 0) Fmt_Print(outs[i], 24, u"%s%c%2u", names[i], u':', u32(place));
+    else if (place < 0) Fmt_Print(outs[i], 24, u"%s%c%u", names[i], u':', u32(-place));
+    else Fmt_Print(outs[i], 24, u"%s", names[i]);
+  }
+  return 0;
+}
+
+i32 Dep_ParsePlaceRef(const wch* text, u32* place, wch flagLetter) {
+  *place = 0;
+  const wch* s = Dep_SkipBlanks(text);
+  wch name[DEP_NAME_MAX + 1];
+  i32 n = 0;
+  while (s[n] && s[n] != u':' && !(flagLetter && s[n] == flagLetter)) {
+    if (n >= DEP_NAME_MAX) return -1;
+    name[n] = s[n];
+    ++n;
+  }
+  name[n] = 0;
+  if (n == 0 || Dep_CheckName(name, 0)) return -1;
+  s += n;
+  u32 number = 0;
+  if (*s == u':') {
+    ++s;
+    while (*s == u' ') ++s;
+    if (*s < u'0' || *s > u'9') return -1;
+    while (*s >= u'0' && *s <= u'9') {
+      number = number * 10 + u32(*s - u'0');
+      if (number > DEP_MAX_PLACES) return -1;
+      ++s;
+    }
+    if (number < 1) return -1;
+  }
+  u32 flag = 0;
+  if (flagLetter && *s == flagLetter) flag = 0x8000, ++s;
+  if (*s) return -1;
+  const i32 depot = Dep_FindByName(name, number);
+  if (depot <= 0) return -1;
+  *place = number | flag;
+  return depot;
+}
+
+// ---------------------------------------------------------------- section
+
+static int Dep_WriteName(const wch* s) {
+  int r;
+  for (; *s; ++s)
+    if ((r = Fio_WriteU16(*s))) return r;
+  return Fio_WriteU16(0);
+}
+
+int Dep_SaveSection(void) {
+  int r;
+  if ((r = Fio_WriteU32(DEP_TAG)) || (r = Fio_WriteU32(s_count))) return r;
+  for (const DepotRec* d = s_first; d; d = d->Next) {
+    if ((r = Fio_WriteU32(d->Number)) || (r = Dep_WriteName(d->Name)) || (r = Dep_WriteName(d->Short)) ||
+        (r = Fio_WriteU32(d->PlaceCount)))
+      return r;
+    for (u32 i = 0; i < d->PlaceCount; ++i) {
+      const DepotPlace& p = d->Places[i];
+      if ((r = Grid_WritePos(p.X, p.Y, p.Level)) || (r = Fio_WriteU32(p.Number)) ||
+          (r = Fio_WriteU32(p.Directions)) || (r = Fio_WriteU32(p.CondCount)))
+        return r;
+      for (u32 k = 0; k < p.CondCount; ++k)
+        if ((r = Fio_WriteU32(p.Cond[k]))) return r;
+      if ((r = Fio_WriteU32(p.ListACount))) return r;
+      for (u32 k = 0; k < p.ListACount; ++k)
+        if ((r = Fio_WriteU32(u32(p.ListA[k])))) return r;
+      if ((r = Fio_WriteU32(p.ListBCount))) return r;
+      for (u32 k = 0; k < p.ListBCount; ++k)
+        if ((r = Fio_WriteU32(u32(p.ListB[k])))) return r;
+      if ((r = Fio_WriteU32(p.WaitMs)) || (r = Fio_WriteU32(p.Options))) return r;
+    }
+  }
+  return 0;
+}
+
+// A zero-ended name of at most max units (leading blanks trimmed); 3 when
+// longer.
+static int Dep_ReadName(wch* out, i32 max) {
+  int r;
+  i32 n = 0;
+  for (;;) {
+    u16 c;
+    if ((r = Fio_ReadU16(&c))) return r;
+    if (c == 0) break;
+    if (n >= max) return 3;
+    out[n++] = c;
+  }
+  out[n] = 0;
+  const wch* s = Dep_SkipBlanks(out);
+  if (s != out) Dep_CopyN(out, s, max + 1);
+  return 0;
+}
+
+static int Dep_ReadList(u32* count, u32* words, u32 max) {
+  int r;
+  if ((r = Fio_ReadU32(count))) return r;
+  if (*count > max) return 3;
+  for (u32 k = 0; k < *count; ++k)
+    if ((r = Fio_ReadU32(&words[k]))) return r;
+  return 0;
+}
+
+int Dep_LoadSection(u16 version) {
+  int r;
+  Dep_Clear();
+  if (version < DEP_V_WIDE) {
+    // The oldest form (two-letter tag, 8-bit names, one entry per place)
+    // carries no place numbers this reader could map: only an empty section
+    // is taken, any entry refuses the section.
+    u16 tag, n;
+    if ((r = Fio_ReadU16(&tag))) return r;
+    if (tag != DEP_TAG_OLD) return 3;
+    if (version < DEP_V_MARK99) {
+      u16 mark;
+      if ((r = Fio_ReadU16(&mark))) return r;
+      if (mark != 99) return 3;
+    }
+    if ((r = Fio_ReadU16(&n))) return r;
+    return n == 0 ? 0 : 3;
+  }
+  u32 tag, count;
+  if ((r = Fio_ReadU32(&tag))) return r;
+  if (tag != DEP_TAG) return 3;
+  if ((r = Fio_ReadU32(&count))) return r;
+  if (count > DEP_MAX_DEPOTS) return 3;
+  for (u32 k = 0; k < count; ++k) {
+    u32 number, places, depotOptions = 0;
+    wch name[DEP_NAME_MAX + 1], shortName[DEP_SHORT_MAX + 1];
+    if ((r = Fio_ReadU32(&number)) || (r = Dep_ReadName(name, DEP_NAME_MAX)) ||
+        (r = Dep_ReadName(shortName, DEP_SHORT_MAX)))
+      return r;
+    if (version < DEP_V_DEPOT_OPTIONS && (r = Fio_ReadU32(&depotOptions))) return r;
+    if ((r = Fio_ReadU32(&places))) return r;
+    if (number < 1 || number > DEP_MAX_DEPOTS || places < 1 || places > DEP_MAX_PLACES) return 3;
+    if (Dep_CheckName(name, 0)) return 3;
+    for (u32 i = 0; i < places; ++i) {
+      DepotPlace p = {};
+      if ((r = Grid_ReadPos(&p.X, &p.Y, &p.Level, version)) || (r = Fio_ReadU32(&p.Number)) ||
+          (r = Fio_ReadU32(&p.Directions)))
+        return r;
+      if (p.Number < 1 || p.Number > DEP_MAX_PLACES) return 3;
+      if (version >= DEP_V_LISTS) {
+        if ((r = Dep_ReadList(&p.CondCount, p.Cond, DEP_COND_MAX)) ||
+            (r = Dep_ReadList(&p.ListACount, reinterpret_cast<u32*>(p.ListA), DEP_LIST_MAX)) ||
+            (r = Dep_ReadList(&p.ListBCount, reinterpret_cast<u32*>(p.ListB), DEP_LIST_MAX)))
+          return r;
+      } else {
+        u32 element;
+        if ((r = Fio_ReadU32(&element))) return r;
+        if (element) {
+          p.CondCount = p.ListACount = p.ListBCount = 1;
+          p.Cond[0] = element;
+          p.ListA[0] = i32(element);
+          p.ListB[0] = -i32(element);
+        }
+      }
+      if ((r = Fio_ReadU32(&p.WaitMs)) || (r = Fio_ReadU32(&p.Options))) return r;
+      p.Options |= depotOptions;
+      const int ins = Dep_InsertPlace(number, name, shortName, &p);
+      if (ins == 4 || ins == 3) return 4;
+      if (ins) return 3;
+    }
+  }
+  return 0;
+}

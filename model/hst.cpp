@@ -1,0 +1,357 @@
+#include "model/hst.h"
+
+#include <cstdlib>
+
+#include "model/grid.h"
+#include "model/line.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "render/disp.h"
+#include "shell/ewin.h"
+
+enum : u32 { HST_TAG = 0x50545348 };  // "HSTP"
+enum : u16 { HST_TAG_OLD = 0x5348 };  // "HS"
+enum : u16 {
+  HST_V_U16_COUNT = 13574,
+  HST_V_U32_COUNT = 14167,
+  HST_V_KIND = 14344,
+  HST_V_KIND_SHIFT = 14370,
+  HST_V_WIDE = 14389,
+  HST_V_KIND_RANGE = 14407
+};
+
+static PointStore s_stops;
+
+static StopRec* Hst_At(i32 x, i32 y, i32 level) {
+  return reinterpret_cast<StopRec*>(Pobj_Find(&s_stops, x, y, level));
+}
+
+static void Hst_FreeRec(StopRec* s) {
+  if (s->Words) Heap_Free(s->Words);
+  if (s->Pairs) Heap_Free(s->Pairs);
+  Heap_Free(s);
+}
+
+void Hst_Init(void) { Pobj_Reset(&s_stops); }
+
+void Hst_Clear(void) {
+  for (PointHead* p = s_stops.First; p;) {
+    PointHead* next = p->Next;
+    Hst_FreeRec(reinterpret_cast<StopRec*>(p));
+    p = next;
+  }
+  Pobj_Reset(&s_stops);
+}
+
+void Hst_Free(void) { Hst_Clear(); }
+
+u32 Hst_Count(u32* maximum) {
+  if (maximum) *maximum = HST_MAX;
+  return s_stops.Count;
+}
+
+const StopRec* Hst_Find(i32 x, i32 y, i32 level) { return Hst_At(x, y, level); }
+
+int Hst_Create(i32 x, i32 y, i32 level, u32 pairCount, const StopPair* pairs, u32 wordCount, const u32* words,
+               u32 kind, u32 extra, u8 dirMask, u32 flags, u32 typeMask) {
+  if (s_stops.Count >= HST_MAX || pairCount > 0xFFFF) return 1;
+  StopRec* s = static_cast<StopRec*>(Heap_Alloc(sizeof(StopRec)));
+  if (!s) return 1;
+  *s = StopRec{};
+  s->Head.X = x;
+  s->Head.Y = y;
+  s->Head.Level = level;
+  s->TypeMask = typeMask;
+  s->Flags = flags;
+  s->DirMask = dirMask;
+  s->Kind = kind;
+  s->Extra = extra;
+  if (words && wordCount >= 1) {
+    s->Words = static_cast<u32*>(Heap_Alloc(wordCount * 4));
+    if (!s->Words) return Hst_FreeRec(s), 1;
+    for (u32 i = 0; i < wordCount; ++i) s->Words[i] = words[i];
+    s->WordCount = wordCount;
+  }
+  if (pairs && pairCount >= 1) {
+    s->Pairs = static_cast<u16*>(Heap_Alloc(2 + pairCount * 4));
+    if (!s->Pairs) return Hst_FreeRec(s), 1;
+    s->Pairs[0] = u16(pairCount);
+    for (u32 i = 0; i < pairCount; ++i) {
+      s->Pairs[1 + 2 * i] = pairs[i].Number;
+      s->Pairs[2 + 2 * i] = pairs[i].Weight;
+    }
+  }
+  Pobj_Push(&s_stops, &s->Head);
+  return 0;
+}
+
+int Hst_Delete(i32 x, i32 y, i32 level) {
+  StopRec* s = Hst_At(x, y, level);
+  if (!s) return 1;
+  Pobj_Unlink(&s_stops, &s->Head);
+  Hst_FreeRec(s);
+  Ewin_SetModified();
+  return 0;
+}
+
+int Hst_Set(i32 x, i32 y, i32 level, u32 pairCount, const StopPair* pairs, u32 wordCount, const u32* words,
+            u32 kind, u32 extra, u8 dirMask, u32 flags, u32 typeMask) {
+  Hst_Delete(x, y, level);
+  const int r = Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask);
+  if (r == 0) Ewin_SetModified();
+  return r;
+}
+
+i64 Hst_GetInfo(i32 x, i32 y, i32 level, u32* pairCount, StopPair* pairs, u32* wordCount, u32* words, u32* extra,
+                u8* dirMask, u32* flags) {
+  const StopRec* s = Hst_At(x, y, level);
+  if (!s) return -1;
+  const u32 np = s->Pairs ? s->Pairs[0] : 0;
+  if (pairCount) *pairCount = np;
+  if (pairs)
+    for (u32 i = 0; i < np; ++i) pairs[i] = StopPair{s->Pairs[1 + 2 * i], s->Pairs[2 + 2 * i]};
+  if (wordCount) *wordCount = s->WordCount;
+  if (words)
+    for (u32 i = 0; i < s->WordCount; ++i) words[i] = s->Words[i];
+  if (extra) *extra = s->Extra;
+  if (dirMask) *dirMask = s->DirMask;
+  if (flags) *flags = s->Flags;
+  return s->TypeMask;
+}
+
+int Hst_IsHaltKind(u32 kind) { return (kind >= 1 && kind <= 9) || (kind >= 14 && kind <= 16) || kind == 101; }
+
+u32 Hst_GetKind(i32 x, i32 y, i32 level, int force) {
+  const StopRec* s = Hst_At(x, y, level);
+  if (!s) return 2;
+  if (!force && !Disp_GetOptAnzHst() && (s->Flags & HST_F_FLAGGED)) return Hst_IsHaltKind(s->Kind) ? 101 : 100;
+  return s->Kind;
+}
+
+int Hst_SetKind(i32 x, i32 y, i32 level, u32 kind) {
+  StopRec* s = Hst_At(x, y, level);
+  if (!s) return 1;
+  s->Kind = kind;
+  return 0;
+}
+
+int Hst_IsCode(u32 code, u32* low, u32* high) {
+  if (code >= 0x8000) return 0;
+  const u32 shape = code & 0x1FF;
+  if (shape < 264 || shape > 271) return 0;
+  const u32 c = code & ~0x4000u;
+  const int narrow = c >= 6144 && c <= 8191;
+  if (low) *low = narrow ? 2 : 0;
+  if (high) *high = narrow ? 2 : 16;
+  return 1;
+}
+
+i32 Hst_MatchTrain(i32 x, i32 y, i32 level, i32* extra, u32 trainFlags, i32 number, u32 line, u32 category,
+                   u32 type, u32 dirMask) {
+  const StopRec* s = Hst_At(x, y, level);
+  if (!s || !(s->DirMask & dirMask)) return 0;
+  const u32 ex = s->Flags & HST_F_EXCLUDE;
+  if (trainFlags & 0x1) {
+    if (trainFlags & 0x8000) category = 3;
+    else if (ex == 4) return 0;
+  } else if (trainFlags & 0x400) {
+    if (trainFlags & 0x8000) category = 3;
+    else if (ex == 8) return 0;
+  } else if (ex) {
+    return 0;
+  }
+  if (category == 1) {
+    if (type < 1 || type > 32 || !(s->TypeMask & (1u << (type - 1)))) return 0;
+  } else if (!(s->Flags & HST_F_OTHER_CATEGORIES)) {
+    return 0;
+  }
+  if (s->Flags & HST_F_LINES) {
+    const int m = Lin_ListMatchNow(s->Words, i32(s->WordCount), line, nullptr, u32(number));
+    if (!m && (s->Flags & HST_F_LINES_ONLY)) return 0;
+    if (m && (s->Flags & HST_F_LINES_NOT)) return 0;
+  }
+  if (extra) *extra = (s->Flags & HST_F_EXTRA) ? i32(s->Extra) : -1;
+  if (!(s->Flags & HST_F_PAIRS) || !s->Pairs) return -1;
+  const u32 n = s->Pairs[0];
+  u32 sum = 0;
+  for (u32 i = 0; i < n; ++i) sum += s->Pairs[2 + 2 * i];
+  i64 r = sum ? std::rand() % i64(sum) : 0;
+  for (u32 i = 0; i < n; ++i) {
+    r -= s->Pairs[2 + 2 * i];
+    if (r < 0) return s->Pairs[1 + 2 * i];
+  }
+  return -1;
+}
+
+void Hst_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel) {
+  Pobj_MoveInBox(&s_stops, x1, y1, level1, x2, y2, level2, dx, dy, dlevel);
+}
+
+void Hst_DeleteInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
+  for (PointHead* p = s_stops.First; p;) {
+    PointHead* next = p->Next;
+    if (Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) Hst_Delete(p->X, p->Y, p->Level);
+    p = next;
+  }
+}
+
+// ---------------------------------------------------------------- section
+
+int Hst_SaveSection(void) {
+  int r;
+  if ((r = Fio_WriteU32(HST_TAG)) || (r = Fio_WriteU32(s_stops.Count))) return r;
+  for (const PointHead* p = s_stops.First; p; p = p->Next) {
+    const StopRec* s = reinterpret_cast<const StopRec*>(p);
+    if ((r = Grid_WritePos(p->X, p->Y, p->Level)) || (r = Fio_WriteU32(s->TypeMask)) ||
+        (r = Fio_WriteU32(s->Flags)) || (r = Fio_WriteU16(s->DirMask)))
+      return r;
+    if ((s->Flags & HST_F_EXTRA) && (r = Fio_WriteU32(s->Extra))) return r;
+    if (s->Flags & HST_F_LINES) {
+      if ((r = Fio_WriteU32(s->WordCount))) return r;
+      for (u32 i = 0; i < s->WordCount; ++i)
+        if ((r = Fio_WriteU32(s->Words[i]))) return r;
+    }
+    if (s->Flags & HST_F_PAIRS) {
+      const u32 n = s->Pairs ? s->Pairs[0] : 0;
+      if ((r = Fio_WriteU32(n))) return r;
+      for (u32 i = 0; i < 2 * n; ++i)
+        if ((r = Fio_WriteU16(s->Pairs[1 + i]))) return r;
+    }
+    if ((r = Fio_WriteU32(s->Kind))) return r;
+  }
+  return 0;
+}
+
+// Old u16 flag word (files before the wide sections) as type mask and flags.
+static void Hst_ConvertOldFlags(u32 old, u32* typeMask, u32* flags) {
+  u32 m = 0, f = 0;
+  if (old & 0x1) m |= 0x1;
+  if (old & 0x2) m |= 0x4;
+  if (old & 0x4) m |= 0x10;
+  if (old & 0x8) m |= 0x20;
+  if (old & 0x10) m |= 0x80;
+  if (old & 0x20) f |= 0x40;
+  if (old & 0x40) f |= 0x80;
+  else if (old & 0x80) f |= 0x100;
+  if (old & 0x100) f |= 0x20;
+  if (old & 0x200) f |= 0x1;
+  if (old & 0x400) f |= 0x0C;
+  if (old & 0x800) f |= 0x10;
+  *typeMask = m;
+  *flags = f;
+}
+
+int Hst_LoadSection(u16 version) {
+  int r;
+  u32 count;
+  Hst_Clear();
+  if (version >= HST_V_WIDE) {
+    u32 tag;
+    if ((r = Fio_ReadU32(&tag))) return r;
+    if (tag != HST_TAG) return 3;
+  } else {
+    u16 tag;
+    if ((r = Fio_ReadU16(&tag))) return r;
+    if (tag != HST_TAG_OLD) return 3;
+  }
+  if (version >= HST_V_U32_COUNT) {
+    if ((r = Fio_ReadU32(&count))) return r;
+  } else {
+    u16 n;
+    if ((r = Fio_ReadU16(&n))) return r;
+    if (version < HST_V_U16_COUNT) {
+      if (n % 6) return 3;
+      n /= 6;
+    }
+    count = n;
+  }
+  if (count > HST_MAX) return 3;
+  for (u32 k = 0; k < count; ++k) {
+    i32 x, y, level;
+    if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
+    if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
+    u32 typeMask = 0, flags = 0, extra = 0;
+    u8 dirMask = 0;
+    if (version >= HST_V_WIDE) {
+      u16 dm;
+      if ((r = Fio_ReadU32(&typeMask)) || (r = Fio_ReadU32(&flags)) || (r = Fio_ReadU16(&dm))) return r;
+      dirMask = u8(dm);
+    } else {
+      u16 w;
+      if ((r = Fio_ReadU16(&w))) return r;
+      if (version >= HST_V_U32_COUNT) {
+        u16 dm;
+        if ((r = Fio_ReadU16(&dm))) return r;
+        dirMask = u8(dm);
+        Hst_ConvertOldFlags(w, &typeMask, &flags);
+      } else {
+        static const u32 kOld[7] = {1, 1, 7, 15, 31, 3, 63};
+        const u32 kind = w & 0xFF;
+        dirMask = u8(w >> 8);
+        Hst_ConvertOldFlags(kind < 7 ? kOld[kind] : 1, &typeMask, &flags);
+        flags &= ~u32(HST_F_LINES | HST_F_PAIRS);
+      }
+    }
+    if (flags & HST_F_EXTRA) {
+      if (version >= HST_V_WIDE) {
+        if ((r = Fio_ReadU32(&extra))) return r;
+      } else {
+        u16 e;
+        if ((r = Fio_ReadU16(&e))) return r;
+        extra = u32(e) * 1000;
+      }
+    }
+    u32 wordCount = 0;
+    u32* words = nullptr;
+    StopPair* pairs = nullptr;
+    u32 pairCount = 0;
+    int bad = 0;
+    if (flags & HST_F_LINES) {
+      if (version < HST_V_WIDE) {
+        // The old pair form of line lists needs the old line table's
+        // converter, which these files cannot reach here; such a list is
+        // refused rather than read as something else.
+        return 3;
+      }
+      if ((r = Fio_ReadU32(&wordCount))) return r;
+      if (wordCount > HST_MAX_WORDS) return 3;
+      words = static_cast<u32*>(Heap_Alloc(wordCount ? wordCount * 4 : 4));
+      if (!words) return 4;
+      for (u32 i = 0; i < wordCount && !bad; ++i)
+        if ((r = Fio_ReadU32(&words[i]))) bad = r;
+    }
+    if (!bad && (flags & HST_F_PAIRS)) {
+      if ((r = Fio_ReadU32(&pairCount))) bad = r;
+      else if (pairCount > HST_MAX_PAIRS) bad = 3;
+      else {
+        pairs = static_cast<StopPair*>(Heap_Alloc(pairCount ? pairCount * 4 : 4));
+        if (!pairs) bad = 4;
+        for (u32 i = 0; i < pairCount && !bad; ++i)
+          if ((r = Fio_ReadU16(&pairs[i].Number)) || (r = Fio_ReadU16(&pairs[i].Weight))) bad = r;
+      }
+    }
+    u32 kind = 0;
+    if (!bad && version >= HST_V_KIND) {
+      if ((r = Fio_ReadU32(&kind))) bad = r;
+      else {
+        if (version < HST_V_KIND_SHIFT && kind >= 1) ++kind;
+        u32 lo, hi;
+        if (version < HST_V_KIND_RANGE && Hst_IsCode(Grid_GetCellNorm(x, y, level), &lo, &hi) &&
+            (kind < lo || kind > hi))
+          kind = lo;
+      }
+    }
+    if (!bad && version < HST_V_KIND) {
+      // Kinds of the oldest files come from the old stop elements, which are
+      // converted after the load; a stop read here takes the cell's range.
+      u32 lo, hi;
+      kind = Hst_IsCode(Grid_GetCellNorm(x, y, level), &lo, &hi) ? lo : 0;
+    }
+    if (!bad && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
+      bad = 4;
+    if (words) Heap_Free(words);
+    if (pairs) Heap_Free(pairs);
+    if (bad) return bad;
+  }
+  return 0;
+}

@@ -1,0 +1,12 @@
+#include "model/mcs.h"
+
+static McsPlaced* s_first;
+static u32 s_count;
+
+u32 Mcs_Count(void) { return s_first ? s_count : 0; }
+
+int Mcs_AnimationOn(void) { return 0; }
+
+void Mcs_RemoveAt(i32, i32, i32) {}
+
+int Mcs_FollowTrain(i32, i32, i32, i32, i32, i32) { return 0; }

@@ -1,0 +1,754 @@
+#include "operation/trnmove.h"
+
+#include <cstdlib>
+
+#include "model/dep.h"
+#include "model/dwx.h"
+#include "model/grid.h"
+#include "model/hst.h"
+#include "model/lfst.h"
+#include "model/logp.h"
+#include "model/mcs.h"
+#include "model/prlb.h"
+#include "model/rngp.h"
+#include "model/tp.h"
+#include "operation/dmsg.h"
+#include "operation/pts.h"
+#include "operation/sig.h"
+#include "operation/snd.h"
+#include "operation/tracktab.h"
+#include "operation/trnlist.h"
+#include "operation/trnquery.h"
+#include "operation/trnres.h"
+#include "operation/trnrev.h"
+#include "operation/trnstep.h"
+#include "render/map.h"
+
+enum : u32 { TRN_TURNED = 0x20, TRN_SIGNAL_NOTICE = 0x80 };
+
+static int Trn_IsMarker(u32 code) { return code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST; }
+
+static void Trn_Post(const TrainRec* t, u32 kind, i32 x, i32 y, i32 level, u32 data) {
+  Dmsg_Post(kind, x, y, level, data, t->Number, t->CurLine, t->Line);
+}
+
+static void Trn_CapA(TrainRec* t, u32 cap) {
+  t->SpeedCapA = cap;
+  Trn_UpdateTargetSpeed(t);
+}
+
+// ---------------------------------------------------------------- track lookups
+
+int Trn_TrackKindCheck(u32 pathOption, u32 code) {
+  if (code >= 0x8000) return 0;
+  const u32 c = code & ~0x4000u;
+  if (pathOption & 2) return (c >= 7168 && c <= 8191) ? 1 : 0;
+  if ((pathOption & 1) && c < 6144) {
+    const u32 s = c & 0x1FF;
+    return (s >= 472 && s <= 495) ? 2 : 1;
+  }
+  if (pathOption & 4) {
+    if (c >= 8192 && c <= 12799) return 3;
+    if (c < 4096) return 4;
+  }
+  return 0;
+}
+
+int Trn_TrackConnection(i32 dx, i32 dy, u32 code, int* cls, u32 trackKind) {
+  *cls = 0;
+  if (code >= 0x8000) return 0;
+  const u16 v = Trk_Connection(code, dx, dy);
+  int dir = v & 0xFF, c = v >> 8;
+  switch (Trn_TrackKindCheck(trackKind, code)) {
+    case 1:
+      break;
+    case 2:
+      if (c == TRK_CLASS_CONTROLLED) c = 0;
+      else if (c == TRK_CLASS_TURNOUT3) c = 0, dir = 0;
+      break;
+    case 3:
+      if (dir == 0 && c != TRK_CLASS_SIGNAL21 && c != TRK_CLASS_BUFFER) dir = 1, c = TRK_CLASS_TURNOUT1;
+      break;
+    case 4:
+      if (dir == 0 && c != TRK_CLASS_SIGNAL21) dir = 1, c = TRK_CLASS_TURNOUT1;
+      break;
+    default:
+      dir = 0, c = 0;
+  }
+  *cls = c;
+  return dir;
+}
+
+int Trn_ConnectorToDirection(u32 word) {
+  if (word & 0x10000) return -1;
+  const int base = (word & 0x8000) ? 1024 : 0;
+  const u32 b = word & 0xFF;
+  int idx = 0;
+  if (b & 0x04) idx = 4;
+  else if (b & 0x08) idx = 5;
+  else if (b & 0x01) idx = 2;
+  else if (b & 0x02) idx = 3;
+  else if (b & 0x20) idx = 7;
+  else if (b & 0x40) idx = 8;
+  else if (b & 0x80) idx = 9;
+  else if (b & 0x10) idx = 6;
+  return base + idx;
+}
+
+u32 Trn_OriginPlace(const TrainRec* t) {
+  return (t->StateFlags & TRN_IN_SERVICE) ? (u32(t->CurPlace) << 16 | t->CurDepot) : 0;
+}
+
+u32 Trn_CoveredCells(const TrainRec* t) {
+  const i64 n = (i64(t->TailOffset) + t->SubCellOffset + 31) / 32;
+  return n < 1 ? 1 : u32(n);
+}
+
+// ---------------------------------------------------------------- giving cells back
+
+static void Trn_GiveBack(TrainCell& c) {
+  if (c.SavedCode == TRN_NO_CODE) return;
+  if (c.GridWord) *c.GridWord = CellCode(c.SavedCode);
+  else Grid_SetCell(c.X, c.Y, c.Level, CellCode(c.SavedCode));
+  if (Mcs_AnimationOn()) Mcs_RemoveAt(c.X, c.Y, c.Level);
+  Map_RedrawCell(c.X, c.Y, c.Level, MAP_REDRAW_ALL);
+  if (c.Y >= 1) Map_RedrawCell(c.X, c.Y - 1, c.Level, MAP_REDRAW_PICTURE);
+  c.SavedCode = TRN_NO_CODE;
+}
+
+// Every slot at or beyond the covered-cell count is no longer under the
+// train. The plain rule (count equals LastCell: give the last slot back) only
+// holds while LastCell fits TailOffset; a template or an old file may give
+// more slots than the length needs, and those cells would keep the marker.
+int Trn_ReleaseTail(TrainRec* t) {
+  if (t->StateFlags & TRN_OFF_TRACK) return 0;
+  TrainCell* c = Trn_Cells(t);
+  const u32 covered = Trn_CoveredCells(t);
+  int released = 0;
+  for (u32 k = t->LastCell; k >= covered && k >= 1; --k) {
+    if (c[k].SavedCode == TRN_NO_CODE) continue;
+    Trn_GiveBack(c[k]);
+    released = 1;
+  }
+  return released;
+}
+
+// ---------------------------------------------------------------- signals
+
+void Trn_SignalPassing(TrainRec* t) {
+  TrainCell* c = Trn_Cells(t);
+  for (u32 k = 0; k < t->LastCell; ++k) {
+    if (!(c[k].CellFlags & TRN_SIGNAL_NOTICE)) continue;
+    i32 dx = t->DirX, dy = t->DirY;
+    if (k > 0) dx = c[k - 1].X - c[k].X, dy = c[k - 1].Y - c[k].Y;
+    int cls = 0;
+    Trn_TrackConnection(dx, dy, c[k].SavedCode, &cls, t->PathOption);
+    u32 kind = cls == TRK_CLASS_SIGNAL ? 2 : 1;
+    kind += Trn_DirectionCode(dx, dy) == (1u << (c[k].SavedCode & 7)) ? 4 : 8;
+    const u32 answer = Sig_TrainPasses(c[k].X, c[k].Y, c[k].Level, Trn_OriginPlace(t), t->Number, t->CurLine,
+                                       t->Line, c[k].CellFlags & 7, kind);
+    if (((answer >> 8) & 0xFF) == 0) c[k].CellFlags &= u8(~TRN_SIGNAL_NOTICE);
+  }
+}
+
+// ---------------------------------------------------------------- diagonal crossing
+
+int Trn_DiagonalBlocked(TrainRec* t, const TrainCell* head, const TrainCell* next) {
+  if (!t->DirX || !t->DirY || t->DirZ) return 0;
+  const i32 lv = head->Level;
+  const i32 ax = head->X, ay = next->Y, bx = next->X, by = head->Y;
+  const u32 a = Grid_GetCellChecked(ax, ay, lv), b = Grid_GetCellChecked(bx, by, lv);
+  const int am = Trn_IsMarker(a), bm = Trn_IsMarker(b);
+  if (am && bm) {
+    u32 sa = 0, sb = 0;
+    TrainRec* ta = Trn_FindAtCell(ax, ay, lv, &sa, u16(a));
+    TrainRec* tb = Trn_FindAtCell(bx, by, lv, &sb, u16(b));
+    if (!ta || ta != tb) return 0;
+    const u32 ca = Trn_Cells(ta)[sa].SavedCode, cb = Trn_Cells(ta)[sb].SavedCode;
+    int k1 = 0, k2 = 0;
+    const int d1 = Trn_TrackConnection(bx - ax, by - ay, ca, &k1, t->PathOption);
+    const int d2 = Trn_TrackConnection(ax - bx, ay - by, cb, &k2, t->PathOption);
+    if (d1 == 1 && k1 == TRK_CLASS_RAMP_DOWN && d2 == 1 && k2 == TRK_CLASS_RAMP_DOWN) return 0;
+    if ((ta->StateFlags & 0xFF) >= 128) Trn_Post(t, 12, ax, ay, lv, 0);
+    return 1;
+  }
+  const int ar = !am && a < 0x8000 && (a & 0x4000), br = !bm && b < 0x8000 && (b & 0x4000);
+  if (am && br) {
+    u32 s = 0;
+    TrainRec* o = Trn_FindAtCell(ax, ay, lv, &s, u16(a));
+    return o && s == 0 && Trn_ReservationOwner(bx, by, lv, -1, 0, 0) == o;
+  }
+  if (ar && bm) {
+    u32 s = 0;
+    TrainRec* o = Trn_FindAtCell(bx, by, lv, &s, u16(b));
+    return o && s == 0 && Trn_ReservationOwner(ax, ay, lv, -1, 0, 0) == o;
+  }
+  if (ar && br) return Trn_ReservationOwner(ax, ay, lv, bx, by, lv) != nullptr;
+  return 0;
+}
+
+// ---------------------------------------------------------------- leaving a depot place
+
+// Step 2 of the decision: 0 the train stays, 1 it left and goes on.
+static int Trn_LeaveDepotPlace(TrainRec* t) {
+  TrainCell& h = Trn_Cells(t)[0];
+  u32 place = 0;
+  const u32 depot = Dep_FindAtPosition(h.X, h.Y, h.Level, &place);
+  if (depot) {
+    DepotPlaceInfo info;
+    Dep_GetPlace(depot, place, &info);
+    if (info.CondCount > 0 &&
+        Sig_EvalIdList(info.CondCount, reinterpret_cast<const i32*>(info.Cond)) == SIG_EVAL_FALSE)
+      return 0;
+    Sig_TrainPasses(h.X, h.Y, h.Level, place << 16 | depot, t->Number, t->CurLine, t->Line, t->VehicleCount, 48);
+  }
+  u32 code = Grid_GetCellChecked(h.X, h.Y, h.Level);
+  if (Trn_IsMarker(code)) code = Trn_GetCellGraphic(h.X, h.Y, h.Level, u16(code));
+  else if (code < 0x8000) code &= ~0x4000u;
+  TrnList_UnlinkRetry(t);
+  t->StateFlags &= ~TRN_DEPOT_WAIT;
+  TrnList_AppendMoving(t);
+  TrnList_AssignMarker(t);
+  h.SavedCode = code;
+  Grid_SetCell(h.X, h.Y, h.Level, t->MarkerCode);
+  h.GridWord = Grid_CellPtr(h.X, h.Y, h.Level);
+  if (Mcs_AnimationOn()) Mcs_FollowTrain(-1, 0, 0, h.Level, h.Y, h.X);
+  return 1;
+}
+
+// ---------------------------------------------------------------- the decision
+
+// The other train of a marker in the next cell (step 6).
+static int Trn_MeetTrain(TrainRec* t, const TrainCell* slot, u32 code) {
+  const TrainCell& h = Trn_Cells(t)[0];
+  u32 os = 0;
+  TrainRec* o = Trn_FindAtCell(slot->X, slot->Y, slot->Level, &os, u16(code));
+  if (!o) {
+    // A marker without a train: nothing can be done with the cell.
+    Trn_Post(t, 6, slot->X, slot->Y, slot->Level, 0);
+    return TRN_ENTER_REFUSED;
+  }
+  if (o == t) return TRN_ENTER_REFUSED;
+  if (o->StateFlags & TRN_PAUSED) {
+    Trn_Post(t, 12, h.X, h.Y, h.Level, 0);
+    return TRN_ENTER_REFUSED;
+  }
+  const TrainCell* oc = Trn_Cells(o);
+  const int opposite = o->DirX == -t->DirX && o->DirY == -t->DirY;
+  if (o->StateFlags & TRN_SET_ASIDE) {
+    int r = -1;
+    const u32 last = o->LastCell;
+    if (os == 0 && opposite) r = Trn_Join(t, o, 1);
+    else if (last >= 1 && os == last - 1 && oc[last].SavedCode == TRN_NO_CODE &&
+             oc[os].X - oc[last].X == t->DirX && oc[os].Y - oc[last].Y == t->DirY)
+      r = Trn_Join(t, o, 0);
+    else if (os == last && oc[last].SavedCode != TRN_NO_CODE)
+      r = Trn_Join(t, o, 0);
+    if (r < 0) return TRN_ENTER_REFUSED;
+    if (r == 0) return TRN_ENTER_JOINED;
+    u32 kind = 20;
+    if (r == 2) kind = 16;
+    else if (r == 3) kind = 18;
+    else if (r == 4) kind = 19;
+    else if (r >= 8 && r <= 10) kind = 25;
+    Trn_Post(t, kind, slot->X, slot->Y, slot->Level, 0);
+    return TRN_ENTER_REFUSED;
+  }
+  if (Trn_StopBehind(t, o, os)) return TRN_ENTER_HANDLED;
+  if (os == 0 && opposite) Trn_Post(t, 7, slot->X, slot->Y, slot->Level, 0);
+  return TRN_ENTER_REFUSED;
+}
+
+int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
+  TrainCell* cells = Trn_Cells(t);
+  if ((t->StateFlags & TRN_DEPOT_WAIT) && !Trn_LeaveDepotPlace(t)) return TRN_ENTER_REFUSED;
+  const TrainCell& h = cells[0];
+  i32 nx = h.X + t->DirX, ny = h.Y + t->DirY, nz = h.Level + (t->DirZ == -1 ? -1 : 0);
+  *slot = TrainCell{};
+  slot->X = nx;
+  slot->Y = ny;
+  slot->Level = nz;
+  slot->SavedCode = TRN_NO_CODE;
+  const int inGrid = nx >= 0 && nx < GRID_SIZE && ny >= 0 && ny < GRID_SIZE && nz >= -4 && nz <= 0;
+  CellCode* p = inGrid ? Grid_CellPtr(nx, ny, nz) : nullptr;
+  u32 code = p ? u32(*p) : u32(CELL_EMPTY);
+  slot->GridWord = p;
+
+  int cls = 0, dir = 0;
+  if (Trn_IsMarker(code)) {
+    u32 os = 0;
+    TrainRec* o = Trn_FindAtCell(nx, ny, nz, &os, u16(code));
+    if (o && o != t) {
+      const u32 saved = Trn_Cells(o)[os].SavedCode;
+      int k = 0;
+      Trn_TrackConnection(t->DirX, t->DirY, saved, &k, t->PathOption);
+      if (k == TRK_CLASS_RAMP_BOTTOM) code = saved;
+    }
+  }
+  if (code < 0x8000) {
+    dir = Trn_TrackConnection(t->DirX, t->DirY, code, &cls, t->PathOption);
+    if (dir == 0 && cls == 0) {
+      Trn_Post(t, 6, nx, ny, nz, 0);
+      return TRN_ENTER_REFUSED;
+    }
+    if (cls == TRK_CLASS_RAMP_BOTTOM) {
+      if (nz >= 0) {
+        Trn_Post(t, 5, nx, ny, nz, 0);
+        return TRN_ENTER_REFUSED;
+      }
+      const i32 up = nz + 1;
+      CellCode* q = Grid_CellPtr(nx, ny, up);
+      const u32 upCode = q ? u32(*q) : u32(CELL_EMPTY);
+      int k = 0;
+      const int d = upCode < 0x8000 ? Trn_TrackConnection(t->DirX, t->DirY, upCode, &k, t->PathOption) : 0;
+      if (upCode >= 0x8000 || k != TRK_CLASS_RAMP_TOP || d != 1) {
+        Trn_Post(t, 3, nx, ny, up, 0);
+        return TRN_ENTER_REFUSED;
+      }
+      nz = up;
+      slot->Level = up;
+      slot->GridWord = p = q;
+      code = upCode;
+      cls = 0;
+      dir = 1;
+    }
+  } else {
+    t->StateFlags &= ~TRN_RESERVED;
+    if (!Trn_IsMarker(code)) {
+      Trn_Post(t, 6, nx, ny, nz, 0);
+      return TRN_ENTER_REFUSED;
+    }
+    return Trn_MeetTrain(t, slot, code);
+  }
+
+  if (code & 0x4000) {
+    if (!(t->StateFlags & TRN_RESERVED)) return TRN_ENTER_REFUSED;
+    if (t->ReservedCells < 2) {
+      if (dir == 0) return TRN_ENTER_REFUSED;
+      t->StateFlags &= ~TRN_RESERVED;
+      if (p) *p = CellCode(*p & ~0x4000u);
+    }
+  } else {
+    t->StateFlags &= ~TRN_RESERVED;
+  }
+  slot->SavedCode = code & 0x3FFF;
+
+  if (Trn_DiagonalBlocked(t, &h, slot)) return TRN_ENTER_REFUSED;
+
+  const u32 dirCode = Trn_DirectionCode(t->DirX, t->DirY);
+  i32 levelChange = 0;
+  u8 mark = 0;
+  const int mayReserve = !(t->StateFlags & (TRN_RESERVED | TRN_USER_DRIVEN)) && !(t->PropFlags & 8);
+  switch (cls) {
+    case TRK_CLASS_TURNOUT1:
+    case TRK_CLASS_TURNOUT2:
+    case TRK_CLASS_TURNOUT3:
+      if (mayReserve && !Trn_Reserve(t, 1)) return TRN_ENTER_REFUSED;
+      if (cls == TRK_CLASS_TURNOUT2) {
+        const u32 cap = Pts_ExitForDirection(nx, ny, nz, dirCode);
+        if (cap) Trn_CapA(t, cap);
+      }
+      break;
+    case TRK_CLASS_CONTROLLED:
+    case TRK_CLASS_CONTROLLED_LEVEL: {
+      if (cls == TRK_CLASS_CONTROLLED_LEVEL && mayReserve && !Trn_Reserve(t, 1)) return TRN_ENTER_REFUSED;
+      u32 cap = 0;
+      const u32 word = cls == TRK_CLASS_CONTROLLED ? Pts_ChooseExit(t, nx, ny, nz, &cap)
+                                                   : Pts_ChooseExitPart(t, nx, ny, nz, dirCode, &cap);
+      const int r = Trn_ConnectorToDirection(word);
+      if (r < 0) return TRN_ENTER_HANDLED;
+      if ((r & 0xFF) == 0 && (r >> 8) == 4) return TRN_ENTER_REFUSED;
+      if (cap) Trn_CapA(t, cap);
+      dir = r & 0xFF;
+      break;
+    }
+    case TRK_CLASS_SIGNAL:
+      if (Sig_ElementAppliesTo(nx, ny, nz, Trn_OriginPlace(t), t->Number, t->CurLine) != 1) {
+        t->SpeedCapB = t->SpeedCapC = 0;
+        Trn_UpdateTargetSpeed(t);
+      }
+      mark = TRN_SIGNAL_NOTICE;
+      break;
+    case TRK_CLASS_DEPOT:
+      if (Trn_EnterDepotPlace(t, nx, ny, nz)) return TRN_ENTER_DEPOT;
+      break;
+    case TRK_CLASS_MARKED:
+      mark = TRN_SIGNAL_NOTICE;
+      break;
+    case TRK_CLASS_SOUND:
+      // Sound points act only while sound output is on (module operation/snd).
+      break;
+    case TRK_CLASS_BUFFER: {
+      Trn_Reverse(t, 1);
+      const i32 wait = Prell_GetValue(nx, ny, nz);
+      if (wait > 0) {
+        if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
+        else TrnList_UnlinkState(t);
+        t->StateFlags |= TRN_REVERSE_WAIT;
+        t->WaitLeft = wait;
+        TrnList_AddReverseWait(t);
+      }
+      return TRN_ENTER_HANDLED;
+    }
+    case TRK_CLASS_LFST: {
+      const i32 v = Lfst_ValueForTrain(nx, ny, nz, dirCode, t->StateFlags, t->Number, t->CurLine, t->Category,
+                                       t->Type);
+      if (v > 0) t->SpeedCapA = u32(v);
+      else if (v == 0) t->SpeedCapA = 0;
+      Trn_UpdateTargetSpeed(t);
+      Trn_MarkFollowedMoved();
+      break;
+    }
+    case TRK_CLASS_RAMP_DOWN: {
+      if (nz < -3) {
+        Trn_Post(t, 5, nx, ny, nz, 0);
+        return TRN_ENTER_REFUSED;
+      }
+      const u32 below = Grid_GetCell(nx, ny, nz - 1);
+      int k = 0;
+      const int d = Trn_TrackConnection(-t->DirX, -t->DirY, below, &k, t->PathOption);
+      if (k != TRK_CLASS_RAMP_BOTTOM || d != 1) {
+        Trn_Post(t, 4, nx, ny, nz, 0);
+        return TRN_ENTER_REFUSED;
+      }
+      levelChange = -1;
+      break;
+    }
+    case TRK_CLASS_RAMP_TOP:
+    case TRK_CLASS_RAMP_BOTTOM:
+      dir = 0;
+      break;
+    case TRK_CLASS_SHUNT: {
+      const u32 v = Rp_ForTrain(t, nx, ny, nz, dirCode);
+      if (v == 65535) return TRN_ENTER_HANDLED;
+      if (v == 0) {
+        dir = 1;
+        break;
+      }
+      const int r = Trn_Split(t, i32(v), 0, 0, 0);
+      if (r == 0) return TRN_ENTER_JOINED;
+      if (r == 3 || r == 5 || r == 6 || r == 7) {
+        Trn_Post(t, r == 3 ? 21 : r == 5 ? 24 : r == 6 ? 22 : 23, nx, ny, nz, 0);
+        return TRN_ENTER_REFUSED;
+      }
+      if (r != 11 && r != 13) {
+        Trn_MarkFollowedMoved();
+        return TRN_ENTER_HANDLED;
+      }
+      break;
+    }
+    case TRK_CLASS_DWX:
+      // The taking over of the point's train data comes with the Dwx points;
+      // a cell without a point (answer 1) changes nothing.
+      Dwx_MatchTrain(nx, ny, nz, dirCode);
+      break;
+    case TRK_CLASS_SIGNAL21: {
+      i32 extra = -1;
+      const int r = Sig_TestElementForTrain(nx, ny, nz, &extra, Trn_OriginPlace(t), t->Number, t->CurLine);
+      if (r != 1) {
+        t->SpeedCapB = 0;
+        Trn_UpdateTargetSpeed(t);
+      }
+      if (r != 1 && r != 2) return TRN_ENTER_REFUSED;
+      if (r == 2) {
+        t->SpeedCapB = 0;
+        t->SpeedCapC = u32(extra);
+        Trn_UpdateTargetSpeed(t);
+      }
+      mark = TRN_SIGNAL_NOTICE;
+      break;
+    }
+    case TRK_CLASS_SIGNAL22:
+    case TRK_CLASS_SIGNAL23:
+    case TRK_CLASS_SIGNAL24: {
+      const i32 v = Sig_GetElementValueFor(nx, ny, nz, Trn_OriginPlace(t), t->Number, t->CurLine);
+      if (cls == TRK_CLASS_SIGNAL22) {
+        if (v != -1) t->SpeedCapB = 0;
+      } else {
+        if (cls == TRK_CLASS_SIGNAL24) t->SpeedCapC = 0;
+        if (v != -1) t->SpeedCapB = u32(v);
+      }
+      Trn_UpdateTargetSpeed(t);
+      if (cls == TRK_CLASS_SIGNAL24) mark = TRN_SIGNAL_NOTICE;
+      break;
+    }
+    default:
+      break;
+  }
+  if (mark) t->StateFlags &= ~TRN_RESERVED;
+  slot->CellFlags = u8((cells[0].CellFlags & 7) | mark);
+
+  if (dir == 0) {
+    Trn_Post(t, 6, nx, ny, nz, 0);
+    return TRN_ENTER_REFUSED;
+  }
+  t->DirZ = levelChange;
+  if (dir == 1) return (t->DirX && t->DirY) ? TRN_ENTER_DIAGONAL : TRN_ENTER_STRAIGHT;
+  int dx = 0, dy = 0;
+  Trk_DirStep(dir, &dx, &dy);
+  t->DirX = dx;
+  t->DirY = dy;
+  return dir <= DIRIDX_E ? TRN_ENTER_STRAIGHT_TURN : TRN_ENTER_DIAGONAL_TURN;
+}
+
+// ---------------------------------------------------------------- the entry step
+
+void Trn_EnterNextCell(TrainRec* t) {
+  TrainCell ns;
+  const int c = Trn_DecideNextCell(t, &ns);
+  if (c >= 4) {
+    if (t->StateFlags & TRN_BLOCKED) {
+      TrnList_UnlinkRetry(t);
+      TrnList_PushMoving(t);
+    }
+    if ((t->StateFlags & TRN_RESERVED) && t->ReservedCells > 0) --t->ReservedCells;
+    t->StepDecrement = c < 20 ? 10 : 7;
+    if (Logp_IsLogging()) Logp_LogPassing(t, ns.X, ns.Y, ns.Level);
+    TrainCell* s = Trn_Cells(t);
+    if (ns.SavedCode != TRN_NO_CODE && ns.GridWord) {
+      *ns.GridWord = t->MarkerCode;
+      if (Mcs_AnimationOn()) Mcs_FollowTrain(s[0].X, s[0].Y, s[0].Level, ns.Level, ns.Y, ns.X);
+    }
+    const u32 n = t->LastCell;
+    // The last slot is overwritten by the shift: a cell it still holds would
+    // keep the marker for good, so it is given back first.
+    if (n >= 1) {
+      Trn_GiveBack(s[n]);
+      s[n].X = s[n - 1].X;
+      s[n].Y = s[n - 1].Y;
+      s[n].Level = s[n - 1].Level;
+      s[n].GridWord = s[n - 1].GridWord;
+      s[n].SavedCode = s[n - 1].SavedCode;
+      for (u32 k = n - 1; k >= 1; --k) {
+        const u8 own = s[k].CellFlags & 7;
+        s[k] = s[k - 1];
+        s[k].CellFlags = u8((s[k].CellFlags & ~7u) | own);
+      }
+    } else {
+      Trn_GiveBack(s[0]);
+    }
+    const u8 own = s[0].CellFlags & 7;
+    s[0] = ns;
+    s[0].CellFlags = u8((ns.CellFlags & ~7u) | own);
+    t->SubCellOffset = 28;
+    Trn_ReleaseTail(t);
+    Trn_RedrawCells(t, 1);
+    Trn_SignalPassing(t);
+    if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
+    return;
+  }
+  if (c != TRN_ENTER_REFUSED) return;
+  t->Speed = 0;
+  t->StepInterval = 0;
+  if (t->StateFlags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) {
+    t->StepCountdown = t->StepCountdown < 1 ? 99 : t->StepCountdown - 1;
+    if (t->RetryLimit > 0 && ++t->RetryCount == u32(t->RetryLimit)) {
+      const TrainCell& h = Trn_Cells(t)[0];
+      Trn_Post(t, 17, h.X + t->DirX, h.Y + t->DirY, h.Level, t->RetryCount);
+    }
+    return;
+  }
+  TrnList_UnlinkState(t);
+  t->StateFlags |= TRN_BLOCKED;
+  TrnList_AddRetry(t);
+  t->RetryCount = 0;
+  if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
+}
+
+// ---------------------------------------------------------------- inside a cell
+
+static void Trn_TimetablePointCell(TrainRec* t, const TrainCell& h, int cls) {
+  if ((t->StateFlags & TRN_IN_SERVICE) && (t->StateFlags & TRN_FLAGGED_START)) return;
+  if (t->Category == 3) return;
+  i32 extra = -1, speed = -1;
+  u32 tpSlot = 0;
+  const int code = Tp_GetDetails(h.X, h.Y, h.Level, &tpSlot, 0, Trn_DirectionCode(t->DirX, t->DirY), &extra, &speed);
+  if (code == 6) Trn_Post(t, 26, h.X, h.Y, h.Level, u32(extra));
+  t->AtStop = (code == 5 || code == 6) ? u32(extra) : TRN_NONE;
+  // Without a point (answer 1) nothing more happens; the data a point hands
+  // over come with the timetable points.
+  if (code == 1) return;
+  if (t->Category == 2 && code != 0 && code != 5 && code != 6) return;
+  if (t->StateFlags & TRN_IN_SERVICE) {
+    if (code == 1 || code > 6) return;
+    Tp_ReleaseAtCell(h.X, h.Y, h.Level);
+    if (t->Category != 1) return;
+    if (t->StateFlags & TRN_PASS_NEXT_STOP) t->StateFlags &= ~TRN_PASS_NEXT_STOP;
+    else Trn_StopAtStop(t, 0, cls == TRK_CLASS_TP_REVERSE);
+  }
+  if (speed >= 0) Trn_CapA(t, u32(speed));
+}
+
+void Trn_MoveInCell(TrainRec* t) {
+  Trn_ReleaseTail(t);
+  if (t->SubCellOffset == 0) {
+    const TrainCell h = Trn_Cells(t)[0];
+    int cls = 0;
+    Trn_TrackConnection(t->DirX, t->DirY, h.SavedCode, &cls, t->PathOption);
+    if (cls == TRK_CLASS_STOP || cls == TRK_CLASS_STOP_REVERSE) {
+      const i32 r = Hst_MatchTrain(h.X, h.Y, h.Level, nullptr, t->StateFlags, t->Number, t->CurLine, t->Category,
+                                   t->Type, Trn_DirectionCode(t->DirX, t->DirY));
+      if (r != 0) {
+        if (t->StateFlags & TRN_PASS_NEXT_STOP) {
+          t->StateFlags &= ~TRN_PASS_NEXT_STOP;
+        } else {
+          Trn_StopAtStop(t, r, cls == TRK_CLASS_STOP_REVERSE);
+          if (Logp_IsLogging()) Logp_LogEvent(t, 1, -1);
+        }
+      }
+    } else if (cls == TRK_CLASS_TP || cls == TRK_CLASS_TP_REVERSE) {
+      Trn_TimetablePointCell(t, h, cls);
+    }
+  }
+  Trn_RedrawCells(t, 0);
+}
+
+void Trn_StopAtStop(TrainRec* t, i32 wait, int reverse) {
+  if (wait < 1) {
+    const i32 span = i32(t->StopTimeMax) - i32(t->StopTimeMin) + 1;
+    wait = span > 0 ? i32(t->StopTimeMin) + std::rand() % span : i32(t->StopTimeMin);
+  }
+  if (t->StopSound != TRN_NONE) {
+    const u32 d = Snd_GetDuration(t->StopSound);
+    if (d > 0) {
+      wait -= i32(d / 1000);
+      if (wait < 2) wait = 1;
+    }
+  }
+  if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
+  else TrnList_UnlinkState(t);
+  t->WaitLeft = wait;
+  t->StateFlags |= TRN_AT_STOP;
+  if (reverse) t->StateFlags |= TRN_STOP_REVERSE;
+  else t->StateFlags &= ~TRN_STOP_REVERSE;
+  TrnList_AddStop(t);
+  if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
+  Trn_RedrawCells(t, 0);
+}
+
+// The first occupied slot 0..last of train o that holds a stop whose flags
+// share a bit with mask; -1 none.
+static i32 Trn_FindStopSlot(const TrainRec* o, u32 last, u32 mask) {
+  const TrainCell* c = Trn_Cells(o);
+  if (last > o->LastCell) last = o->LastCell;
+  for (u32 k = 0; k <= last; ++k) {
+    if (c[k].SavedCode == TRN_NO_CODE) continue;
+    const StopRec* s = Hst_Find(c[k].X, c[k].Y, c[k].Level);
+    if (s && (s->Flags & mask)) return i32(k);
+  }
+  return -1;
+}
+
+// The step through slot k of a train: its direction at the head, else from
+// the slot to the one before it.
+static void Trn_StepThrough(const TrainRec* o, u32 k, i32* dx, i32* dy) {
+  const TrainCell* c = Trn_Cells(o);
+  if (k == 0) *dx = o->DirX, *dy = o->DirY;
+  else *dx = c[k - 1].X - c[k].X, *dy = c[k - 1].Y - c[k].Y;
+}
+
+int Trn_StopBehind(TrainRec* t, TrainRec* other, u32 slot) {
+  if (!(other->StateFlags & (TRN_AT_STOP | TRN_BLOCKED)) || (t->StateFlags & TRN_PASS_NEXT_STOP)) return 0;
+  if (slot > other->LastCell) return 0;
+  i32 dx, dy;
+  Trn_StepThrough(other, slot, &dx, &dy);
+  if (dx != t->DirX || dy != t->DirY) return 0;
+  const TrainRec* owner = other;
+  i32 found = -1;
+  if (other->StateFlags & TRN_PASS_NEXT_STOP) {
+    const TrainCell& oh = Trn_Cells(other)[0];
+    const i32 ax = oh.X + other->DirX, ay = oh.Y + other->DirY;
+    u32 s3 = 0;
+    const u32 code = Grid_GetCellChecked(ax, ay, oh.Level);
+    if (!Trn_IsMarker(code)) return 0;
+    TrainRec* third = Trn_FindAtCell(ax, ay, oh.Level, &s3, u16(code));
+    if (!third || !(third->StateFlags & (TRN_AT_STOP | TRN_BLOCKED)) || (third->StateFlags & 0x880) ||
+        (third->StateFlags & TRN_PASS_NEXT_STOP))
+      return 0;
+    i32 tx, ty;
+    Trn_StepThrough(third, s3, &tx, &ty);
+    if (tx != other->DirX || ty != other->DirY) return 0;
+    owner = third;
+    found = Trn_FindStopSlot(third, s3, HST_F_SETTING2);
+  } else {
+    found = Trn_FindStopSlot(other, slot, HST_F_SETTING1 | HST_F_SETTING2);
+  }
+  if (found < 0) return 0;
+  const TrainCell& fc = Trn_Cells(owner)[found];
+  Trn_StepThrough(owner, u32(found), &dx, &dy);
+  i32 extra = -1;
+  const i32 r = Hst_MatchTrain(fc.X, fc.Y, fc.Level, &extra, t->StateFlags, t->Number, t->CurLine, t->Category,
+                               t->Type, Trn_DirectionCode(dx, dy));
+  if (r == 0) return 0;
+  Trn_StopAtStop(t, r, (other->StateFlags & TRN_STOP_REVERSE) != 0);
+  t->StateFlags |= TRN_PASS_NEXT_STOP;
+  if (Logp_IsLogging()) Logp_LogEvent(t, 1, -1);
+  return 1;
+}
+
+// ---------------------------------------------------------------- depot places
+
+static void Trn_TurnComposition(TrainRec* t) {
+  t->StateFlags ^= TRN_TURNED;
+  TrainVehicle* v = Trn_Vehicles(t);
+  const u32 n = t->VehicleCount;
+  for (u32 i = 0; i < n / 2; ++i) {
+    TrainVehicle tmp = v[i];
+    v[i] = v[n - 1 - i];
+    v[n - 1 - i] = tmp;
+    if (!(v[i].VehFlags & TRN_VEH_PICTURE_TURNED)) v[i].VehFlags ^= TRN_VEH_TURNED;
+    if (!(v[n - 1 - i].VehFlags & TRN_VEH_PICTURE_TURNED)) v[n - 1 - i].VehFlags ^= TRN_VEH_TURNED;
+  }
+  if (n & 1) {
+    TrainVehicle& m = v[n / 2];
+    if (!(m.VehFlags & TRN_VEH_PICTURE_TURNED)) m.VehFlags ^= TRN_VEH_TURNED;
+  }
+}
+
+static int Trn_NamesPlace(const TrainRec* t, u32 depot, u32 place) {
+  if (t->HomeDepot == depot && (t->HomePlace & 0x7FFF) == place) return 1;
+  for (int i = 0; i < TRN_TIMETABLE_ENTRIES; ++i) {
+    if (t->DepotA[i] == depot && (t->PlaceA[i] & 0x7FFF) == place) return 1;
+    if (t->DepotB[i] == depot && (t->PlaceB[i] & 0x7FFF) == place) return 1;
+  }
+  return 0;
+}
+
+int Trn_EnterDepotPlace(TrainRec* t, i32 x, i32 y, i32 level) {
+  u32 place = 0;
+  const u32 depot = Dep_FindAtPosition(x, y, level, &place);
+  if (!depot) return 0;
+  DepotPlaceInfo info;
+  if (Dep_GetPlace(depot, place, &info)) return 0;
+  const u32 f1 = info.Options & 0xFF, f2 = (info.Options >> 8) & 0xFF;
+  const int inService = (t->StateFlags & TRN_IN_SERVICE) != 0;
+  if ((f2 & 64) && !inService) return 0;
+  if ((f2 & 32) && !(inService && t->CurDepot == depot && (t->CurPlace & 0x7FFF) == place)) return 0;
+  t->StateFlags &= ~(TRN_IN_SERVICE | TRN_RESERVED | TRN_AT_PLACE | TRN_FLAGGED_START);
+  if (!(f1 & 2)) t->CurLine = t->Line;
+  if (!(f1 & 8)) t->Type = t->HomeType;
+  if (!(f1 & 4)) t->Category = t->HomeCategory;
+  if (f2 & 128) return 0;
+  if (!Trn_NamesPlace(t, depot, place)) Trn_Post(t, 10, x, y, level, 0);
+  Sig_TrainPasses(x, y, level, place << 16 | depot, t->Number, t->CurLine, t->Line, t->VehicleCount, 80);
+  if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
+  else TrnList_UnlinkState(t);
+  Map_RedrawCell(x, y, level, MAP_REDRAW_SCHEMATIC);
+  TrnList_UnlinkMarker(t);
+  t->StateFlags |= TRN_OFF_TRACK;
+  TrnList_PushOffTrack(t);
+  t->TargetSpeed = 0;
+  t->SpeedCapA = t->SpeedCapB = t->SpeedCapC = 0;
+  TrainCell* c = Trn_Cells(t);
+  for (u32 k = 0; k <= t->LastCell; ++k) {
+    Trn_GiveBack(c[k]);
+    c[k].X = x;
+    c[k].Y = y;
+    c[k].Level = level;
+    c[k].GridWord = nullptr;
+  }
+  if (!(info.Directions & Trn_DirectionCode(t->DirX, t->DirY))) Trn_TurnComposition(t);
+  t->SubCellOffset = 0;
+  if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
+  return 1;
+}

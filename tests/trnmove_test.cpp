@@ -1,0 +1,421 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "model/dep.h"
+#include "model/grid.h"
+#include "model/hst.h"
+#include "operation/dmsg.h"
+#include "operation/tracktab.h"
+#include "operation/trn.h"
+#include "operation/trnlist.h"
+#include "operation/trnmove.h"
+#include "shell/ewin.h"
+#include "tests/test_util.h"
+
+namespace {
+
+// A cell code of the shape with the given index (class 0 codes, outside the
+// narrow shapes 472..495 that change the turnout classes).
+u32 CodeOfIndex(int index) {
+  for (u32 s = 0; s < 512; ++s)
+    if (Trk_ShapeIndex(s) == index && !(s >= 472 && s <= 495)) return s;
+  return 0xFFFF;
+}
+
+class TrnMoveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(0, Grid_Init());
+    TrnList_Clear();
+    Dep_Clear();
+    Hst_Clear();
+    Dmsg_Clear();
+  }
+  void TearDown() override {
+    TrnList_Clear();
+    Dep_Clear();
+    Hst_Clear();
+    Dmsg_Clear();
+    Grid_Exit();
+  }
+
+  // A moving train of lastCell + 1 slots and the given length in pixels,
+  // its head at (x, y) heading (dx, dy), covering the cells behind the head
+  // that its length needs; the other slots hold no cell.
+  TrainRec* Train(i32 number, u32 lastCell, u32 tailOffset, i32 x, i32 y, i32 dx, i32 dy, u32 flags = 0) {
+    TrainRec tmpl;
+    std::memset(&tmpl, 0, sizeof tmpl);
+    tmpl.Line = tmpl.CurLine = 1;
+    tmpl.Number = number;
+    tmpl.LastCell = lastCell;
+    tmpl.VehicleCount = 3;
+    tmpl.MaxSpeed = 60000;
+    tmpl.PathOption = 1;
+    tmpl.Category = tmpl.HomeCategory = 1;
+    tmpl.Type = tmpl.HomeType = 1;
+    tmpl.StopTimeMin = 5;
+    tmpl.StopTimeMax = 9;
+    TrainCompositionEntry comp[3] = {{0x100, 0}, {0x101, 0}, {0x102, 0}};
+    EXPECT_EQ(0, TrnList_Create(comp, &tmpl, nullptr, x, y, 0));
+    TrainRec* t = TrnList_Find(1, number);
+    t->TailOffset = tailOffset;
+    t->SubCellOffset = 0;
+    t->DirX = dx;
+    t->DirY = dy;
+    t->StopSound = TRN_NONE;
+    TrainVehicle* v = Trn_Vehicles(t);
+    for (u32 i = 0; i < 3; ++i) v[i].Length = tailOffset / 3;
+    const u32 covered = Trn_CoveredCells(t);
+    TrainCell* c = Trn_Cells(t);
+    for (u32 i = 0; i <= lastCell; ++i) {
+      c[i].X = x - dx * i32(i);
+      c[i].Y = y - dy * i32(i);
+      c[i].Level = 0;
+      c[i].SavedCode = i < covered ? 0u : u32(TRN_NO_CODE);
+      c[i].CellFlags = 0;
+    }
+    t->StateFlags = flags;
+    TrnList_UnlinkOffTrack(t);
+    TrnList_EnterStateList(t);
+    TrnList_RefreshCellCodes(1);
+    return t;
+  }
+
+  // One sub-step as the stepping does it.
+  static void SubStep(TrainRec* t) {
+    if (t->SubCellOffset > 0) {
+      t->SubCellOffset -= 4;
+      Trn_MoveInCell(t);
+    } else {
+      Trn_EnterNextCell(t);
+    }
+  }
+
+  static int HasMessage(u32 kind) {
+    for (u32 i = 0; i < Dmsg_Count(); ++i)
+      if (Dmsg_Get(i)->Kind == kind) return 1;
+    return 0;
+  }
+};
+
+// ---------------------------------------------------------------- the table through entering
+
+TEST_F(TrnMoveTest, EveryShapeAndDirectionGoesWhereTheTableSays) {
+  int checked = 0;
+  for (int index = 1; index < TRACK_SHAPE_INDEXES; ++index) {
+    const u32 code = CodeOfIndex(index);
+    if (code == 0xFFFF) continue;
+    for (int d = DIRIDX_N; d <= DIRIDX_NE; ++d) {
+      const u16 entry = kTrackConnection[d - 2][index];
+      const int dir = entry & 0xFF, cls = entry >> 8;
+      // Classes whose objects decide, or that leave the level, have tests of
+      // their own; here the ones the table alone decides.
+      if (cls != 0 && cls != 1 && cls != 12 && cls != 13 && cls != 15 && cls != 20 && cls != 22 && cls != 23)
+        continue;
+      SCOPED_TRACE(testing::Message() << "index " << index << " direction " << d);
+      TrnList_Clear();
+      Dmsg_Clear();
+      Grid_Clear();
+      int dx, dy;
+      Trk_DirStep(d, &dx, &dy);
+      const i32 hx = 100, hy = 100;
+      Grid_SetCell(hx, hy, 0, 0);
+      Grid_SetCell(hx + dx, hy + dy, 0, CellCode(code));
+      TrainRec* t = Train(1, 1, 16, hx, hy, dx, dy);
+      const u16 marker = t->MarkerCode;
+      Trn_EnterNextCell(t);
+      if (dir == 0) {
+        EXPECT_EQ(hx, Trn_Cells(t)[0].X);
+        EXPECT_EQ(code, Grid_GetCell(hx + dx, hy + dy, 0));
+        EXPECT_TRUE(t->StateFlags & TRN_BLOCKED);
+        EXPECT_TRUE(HasMessage(6));
+      } else {
+        int ex = dx, ey = dy;
+        if (dir >= 2) Trk_DirStep(dir, &ex, &ey);
+        EXPECT_EQ(hx + dx, Trn_Cells(t)[0].X);
+        EXPECT_EQ(hy + dy, Trn_Cells(t)[0].Y);
+        EXPECT_EQ(ex, t->DirX);
+        EXPECT_EQ(ey, t->DirY);
+        EXPECT_EQ(marker, Grid_GetCell(hx + dx, hy + dy, 0));
+        EXPECT_EQ(code, Trn_Cells(t)[0].SavedCode);
+        EXPECT_EQ(28, t->SubCellOffset);
+        EXPECT_EQ((ex && ey) ? 7u : 10u, t->StepDecrement);
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 600);
+}
+
+TEST_F(TrnMoveTest, TrackKindOfTheTrainFiltersCodes) {
+  // Bit 2: only codes 7168..8191; bit 1: below 6144, narrow shapes 472..495
+  // apart; bit 4: 8192..12799 and below 4096.
+  EXPECT_EQ(1, Trn_TrackKindCheck(2, 7168));
+  EXPECT_EQ(0, Trn_TrackKindCheck(2, 100));
+  EXPECT_EQ(1, Trn_TrackKindCheck(1, 100 | 0x4000));
+  EXPECT_EQ(2, Trn_TrackKindCheck(1, 472));
+  EXPECT_EQ(3, Trn_TrackKindCheck(4, 8192));
+  EXPECT_EQ(4, Trn_TrackKindCheck(4, 100));
+  EXPECT_EQ(0, Trn_TrackKindCheck(0, 100));
+  EXPECT_EQ(0, Trn_TrackKindCheck(7, 0x8000));
+  int cls = 9;
+  EXPECT_EQ(0, Trn_TrackConnection(1, 0, 0xC000, &cls, 1));
+  EXPECT_EQ(0, cls);
+  // A free-running kind goes on where the track table has no way.
+  EXPECT_EQ(1, Trn_TrackConnection(0, 1, 8192, &cls, 4));
+  EXPECT_EQ(1, cls);
+}
+
+TEST_F(TrnMoveTest, ConnectorWordsMapToDirections) {
+  const struct {
+    u32 word;
+    int dir;
+  } cases[] = {{0x04, 4}, {0x08, 5}, {0x01, 2}, {0x02, 3}, {0x20, 7}, {0x40, 8}, {0x80, 9}, {0x10, 6},
+               {0x0C, 4}, {0, 0},    {0x8000, 1024}, {0x8008, 1029}, {0x10000, -1}};
+  for (const auto& c : cases) EXPECT_EQ(c.dir, Trn_ConnectorToDirection(c.word)) << c.word;
+}
+
+// ---------------------------------------------------------------- markers
+
+// Every marker in the grid belongs to exactly one slot with a saved code of
+// its train; every other cell of the row holds its own code again.
+void ExpectMarkersOwned(const std::map<std::pair<i32, i32>, u32>& own) {
+  for (const auto& e : own) {
+    const u32 g = Grid_GetCell(e.first.first, e.first.second, 0);
+    if (g < CELL_TRAIN_FIRST || g > CELL_TRAIN_LAST) {
+      EXPECT_EQ(e.second, g) << "cell " << e.first.first;
+      continue;
+    }
+    int owners = 0;
+    for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) {
+      const TrainCell* c = Trn_Cells(t);
+      for (u32 k = 0; k <= t->LastCell; ++k)
+        if (c[k].SavedCode != TRN_NO_CODE && c[k].X == e.first.first && c[k].Y == e.first.second) {
+          EXPECT_EQ(t->MarkerCode, g);
+          EXPECT_EQ(e.second, c[k].SavedCode);
+          ++owners;
+        }
+    }
+    EXPECT_EQ(1, owners) << "cell " << e.first.first;
+  }
+}
+
+TEST_F(TrnMoveTest, LeftCellsGetTheirCodesBackWhateverLastCellSays) {
+  // Length 64 pixels covers three cells right after entering; LastCell 3 fits,
+  // 6 is more than the length needs, 1 less: an old file or a template.
+  const struct {
+    u32 lastCell, tail;
+  } cases[] = {{3, 64}, {6, 64}, {1, 96}, {0, 20}, {4, 128}};
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(testing::Message() << "LastCell " << tc.lastCell << " length " << tc.tail);
+    TrnList_Clear();
+    Grid_Clear();
+    std::map<std::pair<i32, i32>, u32> own;
+    for (i32 x = 10; x < 80; ++x) {
+      const u32 code = u32((x & 7) << 9);  // shape 0 in eight variants
+      Grid_SetCell(x, 20, 0, CellCode(code));
+      own[{x, 20}] = code;
+    }
+    TrainRec* t = Train(1, tc.lastCell, tc.tail, 20, 20, 1, 0);
+    for (int step = 0; step < 8 * 30; ++step) {
+      SubStep(t);
+      ExpectMarkersOwned(own);
+      if (HasFailure()) return;
+    }
+    EXPECT_EQ(50, Trn_Cells(t)[0].X);
+    u32 marked = 0;
+    for (const auto& e : own)
+      if (Grid_GetCell(e.first.first, e.first.second, 0) == t->MarkerCode) ++marked;
+    EXPECT_LE(marked, tc.lastCell + 1);
+    EXPECT_GE(marked, 1u);
+  }
+}
+
+TEST_F(TrnMoveTest, TwoTrainsKeepTheirOwnMarkersAndAFollowerWaits) {
+  std::map<std::pair<i32, i32>, u32> own;
+  for (i32 x = 0; x < 60; ++x) {
+    Grid_SetCell(x, 5, 0, 0);
+    own[{x, 5}] = 0;
+  }
+  TrainRec* a = Train(1, 2, 40, 30, 5, 1, 0);
+  TrainRec* b = Train(2, 2, 40, 27, 5, 1, 0);
+  a->Speed = b->Speed = 1;
+  for (int step = 0; step < 8 * 10; ++step) {
+    SubStep(b);  // b runs into a, which stands still
+    ExpectMarkersOwned(own);
+  }
+  EXPECT_TRUE(b->StateFlags & TRN_BLOCKED);
+  EXPECT_EQ(28, Trn_Cells(b)[0].X);
+  EXPECT_EQ(1u, Trn_Cells(a)[0].X - Trn_Cells(b)[0].X - 1);
+}
+
+TEST_F(TrnMoveTest, BlockedRetriesPostTheLimitMessageOnce) {
+  Grid_SetCell(10, 10, 0, 0);  // nothing beyond: no way on
+  TrainRec* t = Train(1, 1, 16, 10, 10, 1, 0);
+  t->RetryLimit = 3;
+  Trn_EnterNextCell(t);
+  ASSERT_TRUE(t->StateFlags & TRN_BLOCKED);
+  EXPECT_TRUE(HasMessage(6));
+  EXPECT_GE(t->StateList, u32(TRN_LIST_RETRY));
+  EXPECT_LE(t->StateList, u32(TRN_LIST_RETRY_LAST));
+  Dmsg_Clear();
+  for (int i = 0; i < 5; ++i) Trn_EnterNextCell(t);
+  u32 n17 = 0;
+  for (u32 i = 0; i < Dmsg_Count(); ++i)
+    if (Dmsg_Get(i)->Kind == 17) {
+      ++n17;
+      EXPECT_EQ(3u, Dmsg_Get(i)->Data);
+    }
+  EXPECT_EQ(1u, n17);
+}
+
+TEST_F(TrnMoveTest, ACellOutsideTheGridIsNoWayOn) {
+  Grid_SetCell(0, 0, 0, 0);
+  TrainRec* t = Train(1, 0, 8, 0, 0, -1, 0);
+  Trn_EnterNextCell(t);
+  EXPECT_TRUE(t->StateFlags & TRN_BLOCKED);
+  EXPECT_TRUE(HasMessage(6));
+}
+
+// ---------------------------------------------------------------- turnouts
+
+TEST_F(TrnMoveTest, TurnoutWithoutControllerRefusesTheControlledBranchOnly) {
+  // Index 28: from the west (moving east) the controller chooses; moving
+  // west through it the branch is fixed; from the south-east it turns west.
+  const u32 turnout = CodeOfIndex(28);
+  ASSERT_NE(0xFFFFu, turnout);
+  Grid_SetCell(50, 50, 0, CellCode(turnout));
+  Grid_SetCell(49, 50, 0, 0);
+  Grid_SetCell(51, 50, 0, 0);
+  Grid_SetCell(51, 51, 0, 0);
+  TrainRec* east = Train(1, 0, 8, 49, 50, 1, 0);
+  Trn_EnterNextCell(east);
+  EXPECT_EQ(49, Trn_Cells(east)[0].X);
+  EXPECT_TRUE(east->StateFlags & TRN_BLOCKED);
+  EXPECT_TRUE(HasMessage(6));
+  EXPECT_EQ(turnout, Grid_GetCell(50, 50, 0));
+  TrnList_Clear();
+  Grid_SetCell(49, 50, 0, 0);
+  TrainRec* west = Train(2, 0, 8, 51, 50, -1, 0);
+  Trn_EnterNextCell(west);
+  EXPECT_EQ(50, Trn_Cells(west)[0].X);
+  EXPECT_EQ(-1, west->DirX);
+  TrnList_Clear();
+  Grid_SetCell(50, 50, 0, CellCode(turnout));
+  TrainRec* diag = Train(3, 0, 8, 51, 51, -1, -1);
+  Trn_EnterNextCell(diag);
+  EXPECT_EQ(50, Trn_Cells(diag)[0].X);
+  EXPECT_EQ(-1, diag->DirX);
+  EXPECT_EQ(0, diag->DirY);
+}
+
+// ---------------------------------------------------------------- stops
+
+TEST_F(TrnMoveTest, TrainStopsAtAStopForATimeWithinItsBounds) {
+  const u32 stopCode = 264;  // stop element: class 6 moving north (index 76)
+  for (int trial = 0; trial < 20; ++trial) {
+    TrnList_Clear();
+    Hst_Clear();
+    Grid_Clear();
+    for (i32 y = 30; y <= 40; ++y) Grid_SetCell(7, y, 0, 0);
+    Grid_SetCell(7, 35, 0, CellCode(stopCode));
+    ASSERT_EQ(0, Hst_Set(7, 35, 0, 0, nullptr, 0, nullptr, 1, 0, 1, 0, 1));
+    TrainRec* t = Train(1, 1, 16, 7, 36, 0, -1);
+    for (int s = 0; s < 8; ++s) SubStep(t);
+    ASSERT_TRUE(t->StateFlags & TRN_AT_STOP);
+    EXPECT_EQ(u32(TRN_LIST_STOP), t->StateList);
+    const i32 wait = TrnList_StopRemaining(t);
+    EXPECT_GE(wait, 5);
+    EXPECT_LE(wait, 9);
+    EXPECT_FALSE(t->StateFlags & TRN_STOP_REVERSE);
+  }
+  // A stop with a pair list gives its number as the time; a train of a type
+  // the stop does not serve passes.
+  TrnList_Clear();
+  Hst_Clear();
+  Grid_Clear();
+  for (i32 y = 30; y <= 40; ++y) Grid_SetCell(7, y, 0, 0);
+  Grid_SetCell(7, 35, 0, CellCode(stopCode));
+  const StopPair pair = {42, 3};
+  ASSERT_EQ(0, Hst_Set(7, 35, 0, 1, &pair, 0, nullptr, 1, 0, 1, HST_F_PAIRS, 1));
+  TrainRec* t = Train(1, 1, 16, 7, 36, 0, -1);
+  for (int s = 0; s < 8; ++s) SubStep(t);
+  EXPECT_EQ(42, TrnList_StopRemaining(t));
+  TrainRec* other = Train(2, 1, 16, 7, 33, 0, -1);
+  other->Type = other->HomeType = 2;
+  Grid_SetCell(7, 32, 0, CellCode(stopCode));
+  for (int s = 0; s < 8; ++s) SubStep(other);
+  EXPECT_FALSE(other->StateFlags & TRN_AT_STOP);
+}
+
+TEST_F(TrnMoveTest, StopTimesAndStopSoundRules) {
+  Grid_SetCell(1, 1, 0, 0);
+  TrainRec* t = Train(1, 0, 8, 1, 1, 1, 0);
+  t->StopTimeMin = t->StopTimeMax = 20;
+  Trn_StopAtStop(t, 0, 1);
+  EXPECT_EQ(20, TrnList_StopRemaining(t));
+  EXPECT_TRUE(t->StateFlags & TRN_STOP_REVERSE);
+}
+
+// ---------------------------------------------------------------- depot places
+
+TEST_F(TrnMoveTest, EnteringADepotPlaceTakesTheTrainOffTheTrack) {
+  const u32 depotCode = 136;  // depot element, index 148: east and west
+  for (int against = 0; against < 2; ++against) {
+    SCOPED_TRACE(against ? "against the place's direction" : "with the place's direction");
+    TrnList_Clear();
+    Dep_Clear();
+    Grid_Clear();
+    Dmsg_Clear();
+    for (i32 x = 0; x < 30; ++x) Grid_SetCell(x, 3, 0, 0);
+    Grid_SetCell(20, 3, 0, CellCode(depotCode));
+    DepotPlace p = {};
+    p.X = 20;
+    p.Y = 3;
+    p.Number = 1;
+    p.Directions = against ? 4 : 8;
+    ASSERT_EQ(0, Dep_InsertPlace(1, u"Nord", nullptr, &p));
+    TrainRec* t = Train(1, 3, 64, 19, 3, 1, 0, TRN_IN_SERVICE);
+    t->HomeDepot = 1;
+    t->HomePlace = 1;
+    t->CurLine = 7;
+    const u32 v0 = Trn_Vehicles(t)[0].Vehicle;
+    Trn_EnterNextCell(t);
+    EXPECT_TRUE(t->StateFlags & TRN_OFF_TRACK);
+    EXPECT_FALSE(t->StateFlags & TRN_IN_SERVICE);
+    EXPECT_EQ(u32(TRN_LIST_OFF_TRACK), t->StateList);
+    EXPECT_EQ(1u, t->CurLine);
+    EXPECT_EQ(20, Trn_Cells(t)[0].X);
+    for (i32 x = 0; x < 30; ++x) EXPECT_EQ(x == 20 ? depotCode : 0u, Grid_GetCell(x, 3, 0)) << x;
+    EXPECT_FALSE(HasMessage(10));
+    EXPECT_EQ(against ? 0x102u : v0, Trn_Vehicles(t)[0].Vehicle);
+    EXPECT_EQ(against ? TRN_VEH_TURNED : 0u, Trn_Vehicles(t)[0].VehFlags & TRN_VEH_TURNED);
+  }
+}
+
+TEST_F(TrnMoveTest, ForeignAndClosedDepotPlaces) {
+  for (i32 x = 0; x < 30; ++x) Grid_SetCell(x, 3, 0, 0);
+  Grid_SetCell(20, 3, 0, 136);
+  DepotPlace p = {};
+  p.X = 20;
+  p.Y = 3;
+  p.Number = 2;
+  p.Directions = 8;
+  ASSERT_EQ(0, Dep_InsertPlace(1, u"Nord", nullptr, &p));
+  TrainRec* t = Train(1, 1, 16, 19, 3, 1, 0);
+  EXPECT_EQ(1, Trn_EnterDepotPlace(t, 20, 3, 0));
+  EXPECT_TRUE(HasMessage(10));
+  Dep_Clear();
+  p.Options = 128 << 8;  // closed
+  ASSERT_EQ(0, Dep_InsertPlace(1, u"Nord", nullptr, &p));
+  TrainRec* u = Train(2, 1, 16, 9, 3, 1, 0);
+  u->CurLine = 9;
+  EXPECT_EQ(0, Trn_EnterDepotPlace(u, 20, 3, 0));
+  EXPECT_EQ(1u, u->CurLine);  // reset before the refusal
+  EXPECT_FALSE(u->StateFlags & TRN_OFF_TRACK);
+}
+
+}  // namespace
