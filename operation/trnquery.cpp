@@ -92,3 +92,90 @@ int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i3
   if (newY) *newY = Trn_Scale(maxY, originY, numY, denY) - (maxY - y);
   return 1;
 }
+
+// ---------------------------------------------------------------- compositor queries
+
+// Part flags of a step of travel (dx, dy): the side of the cell the head
+// lies on decides between the two flags of each kind.
+static u16 Trn_PartFlags(i32 dx, i32 dy) {
+  if (dy == 0) return dx < 0 ? 4 : 8;
+  if (dx == 0) return dy < 0 ? 1 : 2;
+  if ((dx > 0) == (dy > 0)) return dx > 0 ? 16 : 32;  // falling to the right
+  return dx < 0 ? 64 : 128;                            // rising to the right
+}
+
+u16 Trn_CellVehicleImage(i32 x, i32 y, i32 level, TrnCellImage* out, u16 code) {
+  out->saved = CELL_EMPTY;
+  out->count = 0;
+  out->seed = 0;
+  out->smoke = 0;
+  out->alternate = 0;
+  u32 slot = 0;
+  TrainRec* t = Trn_FindAtCell(x, y, level, &slot, code);
+  if (!t) return CELL_EMPTY;
+  const TrainCell* c = Trn_Cells(t);
+  out->saved = u16(c[slot].SavedCode);
+  out->seed = i32((u32(t->Number) * 7919u + t->Line * 31u + slot * 13u) & 0x7FFFFFFF);
+  out->smoke = (t->StateFlags & (TRN_PAUSED | TRN_OFF_TRACK)) ? 0 : 1;
+  i32 dx, dy;
+  if (slot == 0) {
+    dx = t->DirX;
+    dy = t->DirY;
+  } else {
+    dx = c[slot - 1].X - c[slot].X;
+    dy = c[slot - 1].Y - c[slot].Y;
+  }
+  if (dx == 0 && dy == 0 && slot < t->LastCell) {
+    dx = c[slot].X - c[slot + 1].X;
+    dy = c[slot].Y - c[slot + 1].Y;
+  }
+  u16 dirFlags = Trn_PartFlags(dx, dy);
+  // Pixels along the train from the head; cell `slot` covers 32 of them.
+  i32 cellFrom = i32(slot) * 32, cellTo = cellFrom + 32;
+  i32 s = t->SubCellOffset < 0 ? 0 : t->SubCellOffset;
+  const TrainVehicle* v = Trn_Vehicles(t);
+  for (u32 j = 0; j < t->VehicleCount && s < cellTo; ++j) {
+    // A missing vehicle keeps its length in the train's entry; a vehicle whose
+    // set is not cached has no record either, so the entry is the length the
+    // compositor can trust.
+    u32 len = v[j].Length < 8 ? 8 : v[j].Length;
+    i32 e = s + i32(len);
+    if (e > cellFrom && out->count < TRN_CELL_PARTS) {
+      TrnCellPart& p = out->parts[out->count++];
+      i32 a = s > cellFrom ? s : cellFrom, b = e < cellTo ? e : cellTo;
+      p.vehicle = (v[j].VehFlags & TRN_VEH_MISSING) ? (TRN_MISSING_VEHICLE | len) : v[j].Vehicle;
+      p.flags = u16(dirFlags | (v[j].VehFlags & TRN_VEH_TURNED));
+      p.first = a - s;
+      p.last = b - 1 - s;
+      p.start = a - cellFrom;
+      p.length = len;
+    }
+    s = e;
+  }
+  return out->saved;
+}
+
+int Trn_LabelAtCell(i32 x, i32 y, i32 level, wch* text, i32* offX, i32* offY, u16 code) {
+  u32 slot = 0;
+  TrainRec* t = Trn_FindAtCell(x, y, level, &slot, code);
+  if (!t || slot != 0) return 0;
+  // "%u." of the number; the line name belongs to the line table.
+  char buf[16];
+  int n = 0;
+  u32 num = u32(t->Number);
+  char rev[12];
+  int k = 0;
+  do {
+    rev[k++] = char('0' + num % 10);
+    num /= 10;
+  } while (num && k < 11);
+  while (k) buf[n++] = rev[--k];
+  buf[n++] = '.';
+  for (int i = 0; i < n; ++i) text[i] = wch(buf[i]);
+  text[n] = 0;
+  const TrainCell* c = Trn_Cells(t);
+  i32 sx = t->LastCell >= 1 ? c[1].X - c[0].X : 0, sy = t->LastCell >= 1 ? c[1].Y - c[0].Y : 0;
+  if (offX) *offX = sx == -1 ? t->SubCellOffset : sx == 1 ? 28 - t->SubCellOffset : 16;
+  if (offY) *offY = sy == 1 ? -t->SubCellOffset / 2 : sy == -1 ? t->SubCellOffset / 2 : 0;
+  return 1;
+}

@@ -34,3 +34,29 @@ int Trn_IsFollowedAtCell(i32 x, i32 y, i32 level);
 // and y, which are mapped so. 1 when a train was found there, else 0.
 int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i32 denY, i32 numY, i32 denX,
                        i32 numX, i32 level, i32 y);
+
+// ---------------------------------------------------------------- compositor queries
+enum { TRN_CELL_PARTS = 8 };
+// Flag bits of a vehicle part in a cell: 1/2 lengthwise, 4/8 crosswise,
+// 16/32 diagonal falling, 64/128 diagonal rising, 0x8000 turned.
+struct TrnCellPart {
+  u32 vehicle;  // VehicleId
+  u16 flags;
+  i32 first, last;  // pixels of the vehicle's length drawn in this cell
+  i32 start;        // column (crosswise) or row offset (lengthwise) in the cell
+  u32 length;       // the vehicle's length from the train's entry, >= 8
+};
+struct TrnCellImage {
+  u16 saved;        // the code under the train, 0xC000 none
+  int count;        // parts, 0..TRN_CELL_PARTS
+  i32 seed;         // exhaust particles
+  int smoke;        // exhaust drawn
+  int alternate;    // alternate picture set
+  TrnCellPart parts[TRN_CELL_PARTS];
+};
+// The vehicle parts of the train at the cell; returns the saved code
+// (0xC000 and no parts when no train is there).
+u16 Trn_CellVehicleImage(i32 x, i32 y, i32 level, TrnCellImage* out, u16 code);
+// Label of the train whose head is in the cell: 1 and the text (room for
+// 34), offsets and colours; 0 none.
+int Trn_LabelAtCell(i32 x, i32 y, i32 level, wch* text, i32* offX, i32* offY, u16 code);

@@ -1,5 +1,17 @@
 #include "render/map.h"
 
+#include "model/grid.h"
+#include "operation/trn.h"
+#include "operation/trnquery.h"
+#include "platform/heap.h"
+#include "render/compose.h"
+#include "render/gfx.h"
+#include "render/ovw.h"
+#include "render/schem.h"
+#include "render/sprview.h"
+
+MapView g_mapViews[MAP_VIEWS];
+
 static u32 g_mapRequests;
 
 struct MapQueuedCell {
@@ -8,23 +20,198 @@ struct MapQueuedCell {
 static MapQueuedCell g_mapQueue[MAP_QUEUE_CELLS];
 static int g_mapQueueCount;
 
-void Map_RedrawCell(i32 x, i32 y, i32 level, int mask) { g_mapRequests++; }
+// ---------------------------------------------------------------- view slots
 
-void Map_InvalidateViews(int mask) { g_mapRequests++; }
+void Map_UpdateVisible(int v) {
+  if (v < 0 || v >= MAP_VIEWS) return;
+  MapView& w = g_mapViews[v];
+  int s = w.scale < 1 ? 1 : w.scale;
+  if (w.mode == MAP_MODE_PICTURE) {
+    w.visWidth = (w.clientWidth + 32 * s - 1) / (32 * s) + 1;
+    w.visHeight = (w.clientHeight + 16 * s - 1) / (16 * s) + 1;
+  } else if (w.mode == MAP_MODE_SCHEMATIC) {
+    w.visWidth = w.clientWidth * s / 16 + 1;
+    w.visHeight = w.clientHeight * s / 16 + 1;
+  } else {
+    w.visWidth = w.clientWidth * s;
+    w.visHeight = w.clientHeight * s;
+  }
+}
+
+int Map_ResizeView(int v, i32 clientWidth, i32 clientHeight) {
+  if (v < 0 || v >= MAP_VIEWS || clientWidth < 1 || clientHeight < 1 || clientWidth > 16384 || clientHeight > 16384)
+    return 1;
+  MapView& w = g_mapViews[v];
+  u32* nb = static_cast<u32*>(Heap_Alloc(u32(clientWidth) * u32(clientHeight) * 4));
+  w.clientWidth = clientWidth;
+  w.clientHeight = clientHeight;
+  Map_UpdateVisible(v);
+  if (!nb) return 5;  // the old buffer stays, with its own size
+  Asm_FillDwords(nb, Spr_LevelBackground(w.level), u32(clientWidth) * u32(clientHeight));
+  Os_LockEnter(&w.lock);
+  if (w.back) Heap_Free(w.back);
+  w.back = nb;
+  w.backWidth = clientWidth;
+  w.backHeight = clientHeight;
+  w.dirty = 1;
+  Os_LockLeave(&w.lock);
+  return 0;
+}
+
+int Map_OpenView(int v, void* window, int mode, int scale, i32 originX, i32 originY, i32 level, i32 clientWidth,
+                 i32 clientHeight) {
+  if (v < 0 || v >= MAP_VIEWS || !window || mode < 1 || mode > 3 || scale < 1 || scale > 64 || level > 0 ||
+      level < -4)
+    return 1;
+  Map_CloseView(v);
+  MapView& w = g_mapViews[v];
+  w = MapView{};
+  Os_LockCreate(&w.lock);
+  w.window = window;
+  w.mode = mode;
+  w.scale = scale;
+  w.originX = originX;
+  w.originY = originY;
+  w.level = level;
+  w.groundDetail = 1;
+  int r = Map_ResizeView(v, clientWidth, clientHeight);
+  if (r != 0) {
+    Map_CloseView(v);
+    return r;
+  }
+  return 0;
+}
+
+void Map_CloseView(int v) {
+  if (v < 0 || v >= MAP_VIEWS) return;
+  MapView& w = g_mapViews[v];
+  if (!w.window && !w.back) return;
+  if (w.back) Heap_Free(w.back);
+  Os_LockDestroy(&w.lock);
+  w = MapView{};
+}
+
+u32 Map_GetBackPixel(int v, i32 x, i32 y) {
+  if (v < 0 || v >= MAP_VIEWS) return 0;
+  const MapView& w = g_mapViews[v];
+  if (!w.back || x < 0 || y < 0 || x >= w.backWidth || y >= w.backHeight) return 0;
+  return w.back[i64(y) * w.backWidth + x];
+}
+
+// ---------------------------------------------------------------- composition
+
+static int IsMarker(u32 c) { return c >= TRN_MARKER_FIRST && c <= TRN_MARKER_LAST; }
+
+i32 Map_StartLevel(i32 x, i32 y, i32 level) {
+  while (level > -4 && Spr_IsSeeThrough(Grid_GetCell(x, y, level), level)) --level;
+  return level;
+}
+
+void Map_ComposeCellColumn(void* dc, i32 px, i32 py, int target, int flags, i32 startLevel, i32 viewLevel, i32 y,
+                           i32 x) {
+  (void)dc;
+  int zoomSet = Gfx_GetZoomSet();
+  if (zoomSet != 2 && zoomSet != 4) zoomSet = 1;
+  int zoom = 1, hidden = 0;
+  if (target >= 0 && target < MAP_VIEWS) {
+    const MapView& w = g_mapViews[target];
+    int s = w.scale >= 4 ? 4 : w.scale >= 2 ? 2 : 1;
+    zoom = s < zoomSet ? s : zoomSet;
+    hidden = !w.groundDetail;
+    if (startLevel < viewLevel) flags |= SPR_OVL_BELOW;
+  } else {
+    int s = target == 7 ? 2 : target >= 8 ? 4 : 1;
+    zoom = s < zoomSet ? s : zoomSet;
+    startLevel = viewLevel = 0;
+  }
+  if (x < 0 || y < 0 || x > 32767 || y > 32767) return;
+  for (i32 level = startLevel; level <= viewLevel; ++level) {
+    Spr_SetLevel(level);
+    u32 raw = Grid_GetCell(x, y, level);
+    if (IsMarker(raw)) {
+      TrnCellImage img;
+      Trn_CellVehicleImage(x, y, level, &img, u16(raw));
+      Spr_ComposeTrainCell(zoom, level, y, x, hidden, &img);
+    } else {
+      int bit = Spr_ComposeCell(zoom, level, y, x, hidden);
+      if (bit) Spr_CompletePortal(bit, zoom, level, y, x, hidden);
+    }
+    Spr_ComposeLayers(zoom, level, y, x, hidden);
+  }
+  Spr_SetLevel(startLevel);
+  Spr_Transfer(zoom, target, px, py, Spr_GridFlags(x, y, viewLevel), flags);
+}
+
+// ---------------------------------------------------------------- cell redraw
+
+void Map_RedrawCell(i32 x, i32 y, i32 z, int mask) {
+  g_mapRequests++;
+  if (x < 0 || y < 0 || x > 32767 || y > 32767 || z > 0 || z < -4) return;
+  for (int v = 0; v < MAP_VIEWS; ++v) {
+    MapView& w = g_mapViews[v];
+    if (!w.window || !w.back || w.level < z) continue;
+    int covered = 0;
+    for (i32 l = z + 1; l <= w.level; ++l)
+      if (!Spr_IsSeeThrough(Grid_GetCell(x, y, l), l)) covered = 1;
+    if (covered) continue;
+    i32 start = Map_StartLevel(x, y, z);
+    if (w.mode == MAP_MODE_PICTURE) {
+      if (!(mask & MAP_REDRAW_PICTURE)) continue;
+      if (x < w.originX - 1 || x >= w.originX + w.visWidth || y < w.originY - 1 || y >= w.originY + w.visHeight)
+        continue;
+      i32 px = ((x - w.originX) * 32 + w.pixOffX) * w.scale, py = ((y - w.originY) * 16 + w.pixOffY) * w.scale;
+      if (py > w.clientHeight) continue;
+      Map_ComposeCellColumn(nullptr, px, py, v, 0, start, w.level, y, x);
+    } else if (w.mode == MAP_MODE_SCHEMATIC) {
+      if (!(mask & MAP_REDRAW_SCHEMATIC)) continue;
+      if (x < w.originX || x >= w.originX + w.visWidth || y < w.originY || y >= w.originY + w.visHeight) continue;
+      Map_DrawSchematicAt(v, x, y);
+    } else {
+      if (!(mask & MAP_REDRAW_OVERVIEW)) continue;
+      Ovw_DrawCell(v, x, y, Grid_GetCell(x, y, start), start);
+    }
+  }
+}
+
+void Map_RedrawCellFull(i32 x, i32 y, i32 level) { Map_RedrawCell(x, y, level, MAP_REDRAW_ALL); }
+
+void Map_RedrawView(int v) {
+  if (v < 0 || v >= MAP_VIEWS) return;
+  const MapView& w = g_mapViews[v];
+  if (!w.window || !w.back) return;
+  Spr_RedrawViewRect(v, 0, 0, w.clientHeight - 1, w.clientWidth - 1);
+}
+
+void Map_InvalidateViews(int mask) {
+  g_mapRequests++;
+  for (int v = 0; v < MAP_VIEWS; ++v) {
+    MapView& w = g_mapViews[v];
+    if (!w.window) continue;
+    int hit = (mask & MAP_INVALIDATE_VIEWS) || ((mask & MAP_INVALIDATE_PICTURE) && w.mode == MAP_MODE_PICTURE) ||
+              ((mask & MAP_INVALIDATE_SCHEMATIC) && w.mode == MAP_MODE_SCHEMATIC);
+    if (!hit) continue;
+    w.ready = 0;
+    Map_PlatformInvalidate(w.window);
+  }
+}
 
 void Map_QueueCellRedraw(i32 x, i32 y, i32 level) {
   if (g_mapQueueCount >= MAP_QUEUE_CELLS) return;
   g_mapQueue[g_mapQueueCount++] = MapQueuedCell{x, y, level};
 }
 
-void Map_FlushCellRedraws(int full) {
-  for (int i = 0; i < g_mapQueueCount; ++i) {
+int Map_FlushRedrawQueue(int allViews) {
+  int n = g_mapQueueCount;
+  for (int i = 0; i < n; ++i) {
     const MapQueuedCell& c = g_mapQueue[i];
-    Map_RedrawCell(c.x, c.y, c.level, full ? MAP_REDRAW_ALL : MAP_REDRAW_PICTURE);
+    Map_RedrawCell(c.x, c.y, c.level, allViews ? MAP_REDRAW_ALL : MAP_REDRAW_PICTURE);
     // The picture of a cell reaches into the row above it.
     if (c.y >= 1) Map_RedrawCell(c.x, c.y - 1, c.level, MAP_REDRAW_PICTURE);
   }
   g_mapQueueCount = 0;
+  return n * 3;
 }
+
+void Map_FlushCellRedraws(int full) { Map_FlushRedrawQueue(full); }
 
 u32 Map_RedrawRequestCount(void) { return g_mapRequests; }

@@ -1,0 +1,713 @@
+#include "render/compose.h"
+
+#include <cstring>
+
+#include "model/grid.h"
+#include "operation/clock.h"
+#include "operation/trn.h"
+#include "operation/trnquery.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/tim.h"
+#include "render/bgp.h"
+#include "render/blit.h"
+#include "render/daylight.h"
+#include "render/gfx.h"
+#include "render/gfxfile.h"
+#include "render/pal.h"
+#include "render/terrain_tab.h"
+
+static CellPixel g_buf1[32 * 16], g_buf2[64 * 32], g_buf4[128 * 64];
+static u32 g_levelBg = 0;
+u8 (*g_sprMasks)[16][8] = nullptr;
+u8 (*g_sprMasks2)[32][16] = nullptr;  // the zoom-2 masks of the pieces
+
+SprOptions g_sprOptions = {1, 1, 1, 0, 1, 1};
+SprGrid g_sprGrid = {0, 0, 0, 10, 10, 5, 5};
+SprBox g_sprBox = {0, 0, 0, 0, 0, 0, 0};
+
+CellPixel* Spr_Buffer(int zoom) { return zoom == 4 ? g_buf4 : zoom == 2 ? g_buf2 : g_buf1; }
+
+u32 Spr_Palette(int i) { return Asm_SwapRedBlue(Pal_GetColour(i)) & 0xFFFFFF; }
+u32 Spr_LevelBackground(i32 level) { return Spr_Palette(level < 0 ? 177 : 131); }
+void Spr_SetLevel(i32 level) { g_levelBg = Spr_LevelBackground(level); }
+u32 Spr_CurrentBackground(void) { return g_levelBg; }
+
+void Spr_WritePixel(CellPixel* t, CellPixel s) { Spr_PutPixel(t, s, g_levelBg); }
+
+void Spr_SetPixel(int zoom, int x, int y, CellPixel v) {
+  int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+  if (x < 0 || y < 0 || x >= W || y >= H) return;
+  Spr_PutPixel(Spr_Buffer(zoom) + (H - 1 - y) * W + x, v, g_levelBg);
+}
+
+void Spr_FillBuffer(CellPixel value, int zoom) {
+  Asm_FillDwords(Spr_Buffer(zoom), value, u32(Spr_BufferWidth(zoom) * Spr_BufferHeight(zoom)));
+}
+
+void Spr_FillDither(CellPixel a, CellPixel b, int zoom) {
+  int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+  CellPixel* p = Spr_Buffer(zoom);
+  for (int r = 0; r < H; ++r)
+    for (int c = 0; c < W; ++c) p[r * W + c] = ((r + c) & 1) ? b : a;
+}
+
+void Spr_DoubleBuffer(int from) {
+  if (from != 1 && from != 2) return;
+  int W = Spr_BufferWidth(from), H = Spr_BufferHeight(from);
+  const CellPixel* s = Spr_Buffer(from);
+  CellPixel* d = Spr_Buffer(from * 2);
+  int DW = W * 2;
+  for (int r = 0; r < H; ++r)
+    for (int c = 0; c < W; ++c) {
+      CellPixel v = s[r * W + c];
+      if (v == SPR_TRANSPARENT) continue;
+      CellPixel* t = d + (2 * r) * DW + 2 * c;
+      CellPixel* q[4] = {t, t + 1, t + DW, t + DW + 1};
+      for (CellPixel* x : q) {
+        if (v == SPR_DARKEN)
+          *x = (*x == SPR_TRANSPARENT) ? SPR_DARKEN : (*x | 0x80000000u);
+        else
+          *x = v;
+      }
+    }
+}
+
+// ---------------------------------------------------------------- classes
+
+int Spr_TerrainClass(u32 code, int* variant, int* row, int* plain) {
+  int v = 0, r = 0, pl = -1, cls = 0;
+  if (code < 16384) {
+    u32 c = code & ~0x4000u;
+    static const struct {
+      u32 to;
+      int cls;
+    } ranges[] = {{1024, 1},  {2048, 2},  {3072, 3},   {4096, 4},   {4608, 5},   {5120, 6},   {5632, 7},
+                  {7168, 8},  {8192, 9},  {9216, 10},  {10240, 11}, {11264, 12}, {12288, 13}, {16384, 14}};
+    for (const auto& x : ranges)
+      if (c < x.to) {
+        cls = x.cls;
+        break;
+      }
+    if ((cls >= 1 && cls <= 4) || cls >= 9) v = (c >> 9) & 1;
+    int s = int(c & 0x1FF);
+    if (s <= 3) r = s + 1;
+    else if (s <= 11) r = s - 3;
+    else if (s <= 15) r = s + 7;
+    else if (s <= 23) r = s + 98;
+    else if (s <= 95) r = s - 15;
+    else if (s >= 208 && s <= 210) r = 2;
+    else if ((s >= 136 && s <= 151) || (s >= 256 && s <= 259)) r = (s & 3) + 1;
+    else if (s >= 260 && s <= 263) r = 1;
+    else if (s >= 168 && s <= 175) r = s - 168 + 81;
+    else if (s >= 184 && s <= 191) r = s - 184 + 81;
+    else if (s >= 272 && s <= 287) r = s - 272 + 89;
+    else if (s >= 288 && s <= 303) r = s - 288 + 127;
+    else if (s >= 472 && s <= 495) {
+      r = 57 + (s & 7);
+      pl = (s - 472) / 8;
+      cls += 9;
+      if (cls > 14) cls = 14;
+    } else if (s >= 496) r = s - 496 + 9;
+    else {
+      static const int m[4] = {2, 1, 3, 4};
+      r = m[(c >> 1) & 3];
+    }
+  }
+  if (variant) *variant = v;
+  if (row) *row = r;
+  if (plain) *plain = pl;
+  return cls;
+}
+
+int Spr_IsSeeThrough(u32 code, i32 level) {
+  return (code == SPR_SEE_THROUGH_1 || code == SPR_SEE_THROUGH_2) && level > -4;
+}
+
+int Spr_HidesTrain(u32 code) {
+  if (code >= 32768) return 0;
+  int s = int(code & 0x1FF), lo = s & 7;
+  if ((s >= 208 && s <= 210) || s == 232) return 1;
+  if (s >= 216 && s <= 231) return lo == 0 || lo == 5 || lo == 7;
+  if (s >= 240 && s <= 247) return lo == 0 || lo == 3 || lo == 5 || lo == 7;
+  if (s >= 248 && s <= 255) return lo == 0 || lo == 2 || lo == 5 || lo == 7;
+  return 0;
+}
+
+int Spr_PortalBit(u32 code) {
+  if (code >= 16384) return 0;
+  switch (code & 0x1FF) {
+    case 220: case 228: case 249: case 251: return 8;
+    case 221: case 229: case 248: case 250: return 1;
+    case 222: case 230: case 241: case 242: return 4;
+    case 223: case 231: case 240: case 243: return 2;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- grid
+
+static i32 Mod(i32 a, i32 m) { return m > 0 ? ((a % m) + m) % m : 1; }
+
+int Spr_GridFlags(i32 x, i32 y, i32 level) {
+  int f = 0;
+  const SprGrid& g = g_sprGrid;
+  if (g.on) {
+    if (g.majorX > 0 && Mod(x - g.originX, g.majorX) == 0) f |= SPR_GRID_MAJOR_V;
+    else if (g.minorX > 0 && Mod(x - g.originX, g.minorX) == 0) f |= SPR_GRID_MINOR_V;
+    if (g.majorY > 0 && Mod(y - g.originY, g.majorY) == 0) f |= SPR_GRID_MAJOR_H;
+    else if (g.minorY > 0 && Mod(y - g.originY, g.minorY) == 0) f |= SPR_GRID_MINOR_H;
+  }
+  const SprBox& b = g_sprBox;
+  if (b.shown && level >= b.level1 && level <= b.level2) {
+    if ((x == b.x1 || x == b.x2 + 1) && y >= b.y1 && y <= b.y2) f |= SPR_BOX_V;
+    if (y == b.y1 || y == b.y2 + 1) {
+      if (x >= b.x1 && x <= b.x2) f |= SPR_BOX_H;
+      else if (x == b.x2 + 1) f |= SPR_BOX_CORNER;
+    }
+  }
+  return f;
+}
+
+void Spr_DrawGridLines(int zoom, int flags) {
+  int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+  CellPixel* p = Spr_Buffer(zoom);
+  // Left edge: column 0; top edge: the highest buffer row.
+  if (flags & (SPR_GRID_MAJOR_V | SPR_GRID_MINOR_V | SPR_BOX_V)) {
+    int step = (flags & SPR_BOX_V) ? 8 : (flags & SPR_GRID_MAJOR_V) ? 2 : 4;
+    u32 c = Spr_Palette((flags & SPR_BOX_V) ? 53 : (flags & SPR_GRID_MAJOR_V) ? 51 : 52);
+    for (int y = 0; y < H; y += step) p[(H - 1 - y) * W] = c;
+  }
+  if (flags & (SPR_GRID_MAJOR_H | SPR_GRID_MINOR_H | SPR_BOX_H)) {
+    int step = (flags & SPR_BOX_H) ? 8 : (flags & SPR_GRID_MAJOR_H) ? 2 : 4;
+    u32 c = Spr_Palette((flags & SPR_BOX_H) ? 53 : (flags & SPR_GRID_MAJOR_H) ? 51 : 52);
+    for (int x = 0; x < W; x += step) p[(H - 1) * W + x] = c;
+  }
+  if (flags & SPR_BOX_CORNER) p[(H - 1) * W] = Spr_Palette(53);
+}
+
+// ---------------------------------------------------------------- masks
+
+int Spr_LoadTerrainMasks(void) {
+  Spr_FreeTerrainMasks();
+  u8(*m)[16][8] = static_cast<u8(*)[16][8]>(Heap_Alloc(GFX_BASE_PICTURES * 16 * 8));
+  if (!m) return 5;
+  int r = Fio_OpenRead(u"orba.gzg", 1, 0);
+  if (r == 0) {
+    r = GfxFile_ReadBase(m);
+    Fio_CloseRead();
+  }
+  if (r != 0) {
+    Heap_Free(m);
+    return r;
+  }
+  u8(*m2)[32][16] = static_cast<u8(*)[32][16]>(Heap_Alloc(104 * 32 * 16));
+  if (!m2) {
+    Heap_Free(m);
+    return 5;
+  }
+  for (int n = 0; n < 104; ++n) {
+    // Piece n at zoom 2: pictures 152 + k, 153 + k on top, 144 + k, 145 + k below.
+    int k = (n % 4) * 2 + (n / 4) * 16;
+    const int pics[4] = {152 + k, 153 + k, 144 + k, 145 + k};
+    for (int q = 0; q < 4; ++q) {
+      int r0 = q < 2 ? 0 : 16, c0 = (q & 1) ? 8 : 0;
+      for (int r = 0; r < 16; ++r)
+        for (int c = 0; c < 8; ++c) m2[n][r0 + r][c0 + c] = pics[q] < GFX_BASE_PICTURES ? m[pics[q]][r][c] : 0;
+    }
+  }
+  g_sprMasks = m;
+  g_sprMasks2 = m2;
+  return 0;
+}
+
+void Spr_FreeTerrainMasks(void) {
+  if (g_sprMasks) Heap_Free(g_sprMasks);
+  if (g_sprMasks2) Heap_Free(g_sprMasks2);
+  g_sprMasks = nullptr;
+  g_sprMasks2 = nullptr;
+}
+
+// ---------------------------------------------------------------- layers
+
+u32 Spr_CellCode(i32 x, i32 y, i32 level) {
+  if (x < 0 || y < 0 || x > 32767 || y > 32767 || level > 0 || level < -4) return SPR_EMPTY_CODE;
+  u32 c = Grid_GetCell(x, y, level);
+  if (c >= TRN_MARKER_FIRST && c <= TRN_MARKER_LAST) c = Trn_GetCellGraphic(x, y, level, u16(c));
+  if (c < 0x8000) c &= ~0x4000u;
+  return c;
+}
+
+// The sub-picture of a symbol by cell parity.
+static i32 ParityVariant(i32 x, i32 y) { return 1 + (x & 1) + 2 * (y & 1); }
+
+
+int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
+                      int layer, int dy, int dx) {
+  (void)level;
+  if (code >= 65536 || code == SPR_EMPTY_CODE) return 0;
+  // Track shapes below 96 have no picture slot; most cells are such.
+  if (code < 16384 && (code & 0x1FF) < 96) return 0;
+  if (code >= 16384 && symbolsHidden) return 0;
+  const GfxSubPicture* sp;
+  if (code < 16384) {
+    sp = Gfx_GetSubPicture(code, state, 0, variant);
+  } else {
+    sp = Gfx_GetSubPicture(code, 0, ParityVariant(x, y), variant);
+    if (!sp) sp = Gfx_GetSubPicture(code, 0, 0, 0);
+  }
+  if (!sp) return 0;
+  int drawn = 0;
+  for (int p = 0; p < 3; ++p) {
+    int dz = 1;
+    const GfxBlock* b = Spr_ChooseBlock(sp, p, zoom, &dz);
+    if (!b) break;
+    if (b->layer != layer) continue;
+    if (!Spr_BoxMeetsWindow(i16(b->x), i16(b->y), b->width, b->height, dz, dx, dy)) continue;
+    Spr_PlaceBlock(zoom, dz, dx, dy, b);
+    ++drawn;
+  }
+  return drawn;
+}
+
+static void Layer(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden, int layer, int dy, int dx) {
+  if (code == SPR_EMPTY_CODE) return;
+  Spr_DrawCellLayer(code, 0, 0, zoom, level, y, x, hidden, layer, dy, dx);
+}
+
+// ---------------------------------------------------------------- terrain
+
+static u32 GroundColour(int cls) {
+  static const int pal[15] = {0, 74, 75, 76, 77, 78, 79, 80, 81, 0, 74, 75, 76, 77, 0};
+  return (cls >= 0 && cls < 15 && pal[cls]) ? Spr_Palette(pal[cls]) : SPR_NO_COLOUR;
+}
+
+// Draws the patterns of a ground row: every strip piece with the blitter.
+static void DrawRow(int row, int kind, u32 a, u32 b, i32 seed, int zoom, int onlyPattern = -1) {
+  if (row <= 0 || row >= TERRAIN_ROWS) return;
+  for (int i = 0; i < 4; ++i) {
+    int pat = kTerrainShapeRows[row][i];
+    if (pat == 255) break;
+    if (onlyPattern >= 0 && i != onlyPattern) continue;
+    if (pat >= TERRAIN_PATTERNS) continue;
+    for (int s = 0; s < 4; ++s) Spr_BlitTerrainPiece(kind, kTerrainStripPieces[pat][s], s, a, b, seed, zoom);
+  }
+}
+
+void Spr_DrawCellBackground(i32 x, i32 y, int zoom) {
+  const BackgroundSettings& g = g_background;
+  if (!g.pixels || g.mode == 0 || g.width < 1 || g.height < 1 || g.picWidth < 1 || g.picHeight < 1) return;
+  if (x < g.x || y < g.y || x >= g.x + g.width || y >= g.y + g.height) return;
+  int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+  i64 spanX = i64(g.width) * W, spanY = i64(g.height) * H;
+  i64 ox = i64(x - g.x) * W, oy = i64(y - g.y) * H;
+  CellPixel* p = Spr_Buffer(zoom);
+  for (int r = 0; r < H; ++r) {
+    i32 py = i32((oy + r) * g.picHeight / spanY);
+    for (int c = 0; c < W; ++c) {
+      i32 px = i32((ox + c) * g.picWidth / spanX);
+      p[(H - 1 - r) * W + c] = Asm_SwapRedBlue(Bgp_GetPixel(px, py)) & 0xFFFFFF;
+    }
+  }
+}
+
+static u32 BaseFill(int cls, int zoom) {
+  switch (cls) {
+    case 1: case 10: Spr_FillBuffer(Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
+    case 2: case 11: Spr_FillDither(Pal_ColourCodeToBgr(7) & 0xFFFFFF, Pal_ColourCodeToBgr(20) & 0xFFFFFF, zoom); break;
+    case 3: case 12: Spr_FillDither(Pal_ColourCodeToBgr(36) & 0xFFFFFF, Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
+    case 4: case 13: Spr_FillBuffer(Pal_ColourCodeToBgr(38) & 0xFFFFFF, zoom); break;
+    case 9: Spr_FillBuffer(Pal_ColourCodeToBgr(1) & 0xFFFFFF, zoom); break;
+  }
+  return 0;
+}
+
+static void TwoColours(int cls, u32* a, u32* b) {
+  static const int ca[5] = {8, 7, 36, 38, 1}, cb[5] = {8, 20, 8, 38, 1};
+  int i = cls == 9 ? 4 : ((cls - 1) % 9) % 4;
+  if (cls >= 10) i = cls - 10;
+  *a = Pal_ColourCodeToBgr(u32(ca[i])) & 0xFFFFFF;
+  *b = Pal_ColourCodeToBgr(u32(cb[i])) & 0xFFFFFF;
+}
+
+void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
+  i32 ny = below ? y + 1 : y - 1;
+  if (ny < 0 || ny > 32767) return;
+  u32 code = Spr_CellCode(x, ny, level);
+  if (code >= 16384) return;
+  int variant = 0;
+  int cls = Spr_TerrainClass(code, &variant, nullptr, nullptr);
+  int row = below ? kTerrainEdgeRowBelow[code & 0x1FF] : kTerrainEdgeRowAbove[code & 0x1FF];
+  if (row < 0) return;
+  i32 parity = (x ^ ny) & 1;
+  if (fill) {
+    DrawRow(row, SPR_TP_SOLID, colour == SPR_NO_COLOUR ? GroundColour(cls) : colour, 0, parity, zoom);
+    return;
+  }
+  if ((cls >= 1 && cls <= 4) || (cls >= 9 && cls <= 13)) {
+    if (!variant) return;
+    u32 a, b;
+    TwoColours(cls, &a, &b);
+    DrawRow(row, SPR_TP_TWO, a, b, parity, zoom);
+  } else if (cls >= 5 && cls <= 8) {
+    if (cls <= 6 && g_sprOptions.schotter) DrawRow(row, SPR_TP_STONES, 0, 0, parity, zoom);
+    if (cls == 7) DrawRow(row, SPR_TP_SEQ26, 0, 0, parity, zoom);
+    if (cls == 8 && g_sprOptions.schotter) DrawRow(row, SPR_TP_CODES45, 0, 0, parity, zoom);
+    DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
+  } else if (cls == 14) {
+    DrawRow(row, SPR_TP_TAB36, 0, 0, parity, zoom);
+  }
+}
+
+static void LowerUpper(int zoom, i32 level, i32 y, i32 x, int hidden) {
+  Spr_TerrainEdge(zoom, level, y, x, 1, 0, 0);
+  Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+  Spr_TerrainEdge(zoom, level, y, x, 0, 0, 0);
+  Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 3, -16, 0);
+}
+
+u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) {
+  int variant = 0, row = 0, plain = -1;
+  int cls = Spr_TerrainClass(code, &variant, &row, &plain);
+  i32 parity = (x ^ y) & 1;
+  u32 ground = GroundColour(cls);
+  int common = (cls >= 5 && cls <= 8) || cls == 14 || variant;
+  if (common) {
+    Spr_FillBuffer(g_levelBg, zoom);
+    Spr_DrawCellBackground(x, y, zoom);
+    LowerUpper(zoom, level, y, x, hidden);
+  } else {
+    BaseFill(cls, zoom);
+  }
+  u32 a, b;
+  switch (cls) {
+    case 1: case 2: case 3: case 4:
+      if (variant) {
+        TwoColours(cls, &a, &b);
+        DrawRow(row, SPR_TP_TWO, a, b, parity, zoom);
+      }
+      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
+      break;
+    case 5: case 6:
+      if (g_sprOptions.schotter) DrawRow(row, SPR_TP_STONES, 0, 0, parity, zoom);
+      DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
+      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
+      break;
+    case 7:
+      DrawRow(row, SPR_TP_SEQ26, 0, 0, parity, zoom);
+      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
+      break;
+    case 8:
+      if (g_sprOptions.schotter) DrawRow(row, SPR_TP_CODES45, 0, 0, parity, zoom);
+      DrawRow(row, SPR_TP_PAL84, 0, 0, parity, zoom);
+      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
+      break;
+    case 9: case 10: case 11: case 12: case 13:
+      if (variant) {
+        TwoColours(cls, &a, &b);
+        DrawRow(row, SPR_TP_TWO, a, b, parity, zoom);
+      }
+      if (plain >= 0) DrawRow(row, SPR_TP_SOLID, cls == 9 ? Spr_Palette(85) : ground, 0, parity, zoom, plain);
+      if (cls == 9 ? g_sprOptions.fwH2O : g_sprOptions.fwBus)
+        for (int i = 0; i < 4; ++i)
+          if (i != plain) DrawRow(row, SPR_TP_SECOND, Spr_Palette(cls == 9 ? 85 : 86 + cls - 10), 0, parity, zoom, i);
+      break;
+    case 14:
+      DrawRow(row, SPR_TP_TAB36, 0, 0, parity, zoom);
+      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+      DrawRow(row, SPR_TP_OLIVE, 0, 0, parity + x * 7 + y * 13, zoom);
+      break;
+  }
+  return ground;
+}
+
+int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
+  u32 code = Spr_CellCode(x, y, level);
+  u32 edge = SPR_NO_COLOUR;
+  if (code >= 16384) {
+    if (!Spr_IsSeeThrough(code, level)) Spr_FillBuffer(g_levelBg, zoom);
+    Spr_DrawCellBackground(x, y, zoom);
+    LowerUpper(zoom, level, y, x, hidden);
+  } else {
+    edge = Spr_ComposeTerrain(code, zoom, level, y, x, hidden);
+  }
+  int drew = code == SPR_EMPTY_CODE ? 0 : Spr_DrawCellLayer(code, 0, 0, zoom, level, y, x, hidden, 4, 0, 0);
+  if (drew > 0 && Spr_PortalBit(code)) return Spr_PortalBit(code);
+  Layer(code, zoom, level, y, x, hidden, 3, 0, 0);
+  Spr_TerrainEdge(zoom, level, y, x, 0, 1, edge);
+  Spr_TerrainEdge(zoom, level, y, x, 1, 1, edge);
+  Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 2, -16, 0);
+  Layer(Spr_CellCode(x + 1, y - 1, level), zoom, level, y - 1, x + 1, hidden, 2, -16, -32);
+  Layer(Spr_CellCode(x - 1, y - 1, level), zoom, level, y - 1, x - 1, hidden, 2, -16, 32);
+  return 0;
+}
+
+void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int hidden) {
+  if (bit & (4 | 8)) {
+    Spr_TerrainEdge(zoom, level, y, x, 1, 0, 0);
+    Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+    Spr_TerrainEdge(zoom, level, y, x, 1, 1, SPR_NO_COLOUR);
+  }
+  if (bit & (1 | 2)) {
+    Spr_TerrainEdge(zoom, level, y, x, 0, 0, 0);
+    Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 3, -16, 0);
+    Spr_TerrainEdge(zoom, level, y, x, 0, 1, SPR_NO_COLOUR);
+  }
+  Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 2, -16, 0);
+  Layer(Spr_CellCode(x + 1, y - 1, level), zoom, level, y - 1, x + 1, hidden, 2, -16, -32);
+  Layer(Spr_CellCode(x - 1, y - 1, level), zoom, level, y - 1, x - 1, hidden, 2, -16, 32);
+}
+
+void Spr_ComposeLayers(int zoom, i32 level, i32 y, i32 x, int hidden) {
+  u32 own = Spr_CellCode(x, y, level);
+  u32 r = Spr_CellCode(x + 1, y, level), l = Spr_CellCode(x - 1, y, level);
+  Layer(r, zoom, level, y, x + 1, hidden, 3, 0, -32);
+  Layer(l, zoom, level, y, x - 1, hidden, 3, 0, 32);
+  Layer(own, zoom, level, y, x, hidden, 2, 0, 0);
+  Layer(r, zoom, level, y, x + 1, hidden, 2, 0, -32);
+  Layer(l, zoom, level, y, x - 1, hidden, 2, 0, 32);
+  u32 b = Spr_CellCode(x, y + 1, level);
+  u32 br = Spr_CellCode(x + 1, y + 1, level), bl = Spr_CellCode(x - 1, y + 1, level);
+  Layer(br, zoom, level, y + 1, x + 1, hidden, 3, 16, -32);
+  Layer(bl, zoom, level, y + 1, x - 1, hidden, 3, 16, 32);
+  Layer(b, zoom, level, y + 1, x, hidden, 3, 16, 0);
+  if (y < 32767 && level <= 0 && level >= -4) {
+    u32 raw = Grid_GetCell(x, y + 1, level);
+    if (raw >= TRN_MARKER_FIRST && raw <= TRN_MARKER_LAST) {
+      TrnCellImage img;
+      u16 saved = Trn_CellVehicleImage(x, y + 1, level, &img, u16(raw));
+      if (img.count > 0 && !Spr_HidesTrain(saved)) Spr_DrawTrainPartsFromBelow(&img, zoom);
+    }
+  }
+  u32 a = Spr_CellCode(x, y - 1, level), ar = Spr_CellCode(x + 1, y - 1, level), al = Spr_CellCode(x - 1, y - 1, level);
+  Layer(a, zoom, level, y - 1, x, hidden, 5, -16, 0);
+  Layer(ar, zoom, level, y - 1, x + 1, hidden, 5, -16, -32);
+  Layer(al, zoom, level, y - 1, x - 1, hidden, 5, -16, 32);
+  Layer(own, zoom, level, y, x, hidden, 5, 0, 0);
+  Layer(r, zoom, level, y, x + 1, hidden, 5, 0, -32);
+  Layer(l, zoom, level, y, x - 1, hidden, 5, 0, 32);
+  Layer(b, zoom, level, y + 1, x, hidden, 2, 16, 0);
+  Layer(br, zoom, level, y + 1, x + 1, hidden, 2, 16, -32);
+  Layer(bl, zoom, level, y + 1, x - 1, hidden, 2, 16, 32);
+  for (int k = 2; k <= 6; ++k) {
+    if (y + k > 32767) break;
+    int dy = 16 * k;
+    u32 ck = Spr_CellCode(x, y + k, level), rk = Spr_CellCode(x + 1, y + k, level), lk = Spr_CellCode(x - 1, y + k, level);
+    Layer(rk, zoom, level, y + k, x + 1, hidden, 3, dy, -32);
+    Layer(lk, zoom, level, y + k, x - 1, hidden, 3, dy, 32);
+    Layer(ck, zoom, level, y + k, x, hidden, 3, dy, 0);
+    Layer(ck, zoom, level, y + k, x, hidden, 2, dy, 0);
+    Layer(rk, zoom, level, y + k, x + 1, hidden, 2, dy, -32);
+    Layer(lk, zoom, level, y + k, x - 1, hidden, 2, dy, 32);
+  }
+}
+
+// ---------------------------------------------------------------- shading
+
+u32 Spr_LightingMode(i32 viewLevel, int overlayFlags) {
+  if (viewLevel < 0) return (g_sprOptions.lighting & 2) ? 121 : 120;
+  u32 m = (g_sprOptions.lighting & 1) ? Disp_GetDaylightPhase() : 0;
+  if (m && (overlayFlags & SPR_OVL_BELOW)) m |= 24;
+  return m;
+}
+
+u32 Map_ShadeColour(u32 c, u32 f) {
+  u32 k = (c >> 28) & 7;
+  if (k == 4 || f == 0) return c & ~0x7F000000u;
+  if (k == 5 && (f & 8)) return ((c & 0x01000000u) ? 0xFC3014u : 0xFCFCA8u) | (c & 0x80000000u);
+  if (k == 6) {
+    u32 cls = (c >> 26) & 3;
+    if (cls < 3 && (f & (16u << cls))) return (((c >> 26) & 3) == 0 ? 0xB09000u : 0xA0AC9Cu) | (c & 0x80000000u);
+  }
+  if (!(f & 7)) return c & ~0x7F000000u;
+  int r = int((c >> 16) & 255), g = int((c >> 8) & 255), b = int(c & 255);
+  int m = (r + g + b) / 8;
+  u32 flags = (k == 5 || k == 6) ? (c & 0x80000000u) : (c & 0xFF000000u);
+  if (f & 1) return flags | u32(m) << 16 | u32(m) << 8 | u32(m);
+  i32 p = 0, q = 1;
+  Disp_GetDaylightProgress(&p, &q);
+  if (q <= 0) q = 1;
+  int ch[3] = {r, g, b};
+  for (int& v : ch) {
+    int d = (v - m) * p / q;
+    v = (f & 2) ? m + d : v - d;
+    if (v < 0) v = 0;
+    if (v > 255) v = 255;
+  }
+  return flags | u32(ch[0]) << 16 | u32(ch[1]) << 8 | u32(ch[2]);
+}
+
+void Spr_ShadeRun(const CellPixel* src, u32* dst, int n, u32 mode) {
+  if (mode == 0) {
+    // No light: only markers and darkened colours change; a run without any
+    // marked pixel (the common case) is a plain masked copy.
+    u32 any = 0;
+    for (int i = 0; i < n; ++i) any |= src[i];
+    if (!(any & 0x80000000u)) {
+      for (int i = 0; i < n; ++i) dst[i] = src[i] & 0xFFFFFF;
+      return;
+    }
+    for (int i = 0; i < n; ++i) {
+      u32 c = src[i];
+      if (!(c & 0x80000000u)) dst[i] = c & 0xFFFFFF;
+      else if (c == SPR_TRANSPARENT || c == SPR_NO_COLOUR) dst[i] = g_levelBg;
+      else if (c == SPR_DARKEN) dst[i] = 0;
+      else dst[i] = Spr_Darken(c);
+    }
+    return;
+  }
+  u32 lastIn = 0xFFFFFFFFu, lastOut = 0;
+  for (int i = 0; i < n; ++i) {
+    u32 c = src[i];
+    if (c == lastIn) {
+      dst[i] = lastOut;
+      continue;
+    }
+    u32 v;
+    if (c == SPR_TRANSPARENT || c == SPR_NO_COLOUR) v = g_levelBg;  // nothing drawn: the ground
+    else if (c == SPR_DARKEN) v = 0;
+    else {
+      v = Map_ShadeColour(c, mode);
+      v = (v & 0x80000000u) ? Spr_Darken(v) : (v & 0xFFFFFF);
+    }
+    lastIn = c;
+    lastOut = v;
+    dst[i] = v;
+  }
+}
+
+void Spr_ShadeBuffer(int zoom, i32 viewLevel, int overlayFlags) {
+  CellPixel* p = Spr_Buffer(zoom);
+  Spr_ShadeRun(p, p, Spr_BufferWidth(zoom) * Spr_BufferHeight(zoom), Spr_LightingMode(viewLevel, overlayFlags));
+}
+
+void Spr_ResolveMarkers(int zoom) {
+  CellPixel* p = Spr_Buffer(zoom);
+  int n = Spr_BufferWidth(zoom) * Spr_BufferHeight(zoom);
+  for (int i = 0; i < n; ++i) {
+    u32 c = p[i];
+    if (c == SPR_TRANSPARENT || c == SPR_NO_COLOUR) p[i] = g_levelBg;
+    else if (c == SPR_DARKEN) p[i] = 0;
+    else p[i] = (c & 0x80000000u) ? Spr_Darken(c) : (c & 0xFFFFFF);
+  }
+}
+
+// ---------------------------------------------------------------- clocks and smoke
+
+int Spr_ClockSine(int i) {
+  // round(256 sin(6 i)); at i = 14 this gives 255 (254.6 rounded), which
+  // makes the hand at 84 degrees as long as its neighbours.
+  static const int kSine[16] = {0, 27, 53, 79, 104, 128, 150, 171, 190, 207, 222, 234, 243, 250, 255, 256};
+  return (i >= 0 && i < 16) ? kSine[i] : 0;
+}
+
+static int Sin60(int a) {  // 256 sin(6 a), a any index
+  a = ((a % 60) + 60) % 60;
+  if (a <= 15) return Spr_ClockSine(a);
+  if (a <= 30) return Spr_ClockSine(30 - a);
+  if (a <= 45) return -Spr_ClockSine(a - 30);
+  return -Spr_ClockSine(60 - a);
+}
+
+void Spr_ClockHand(int angle, int radius, int flags, int* dx, int* dy) {
+  int x = radius * Sin60(angle) / 256, y = radius * Sin60(angle + 15) / 256;
+  if (flags & 16) y -= x / 2;
+  if (flags & 32) y += x / 2;
+  *dx = x;
+  *dy = y;
+}
+
+static int g_clockH = 12, g_clockM = 0, g_clockS = 0;
+void Spr_SetClockTime(int hour, int minute, int second) {
+  g_clockH = hour;
+  g_clockM = minute;
+  g_clockS = second;
+}
+
+void Spr_ClockText(int hour, int minute, int second, int flags, char* out) {
+  int h = (flags & 2) ? hour : hour % 12;
+  int n = 0;
+  out[n++] = char('0' + h / 10 % 10);
+  out[n++] = char('0' + h % 10);
+  out[n++] = ':';
+  out[n++] = char('0' + minute / 10 % 10);
+  out[n++] = char('0' + minute % 10);
+  if (flags & 8) {
+    out[n++] = ':';
+    out[n++] = char('0' + second / 10 % 10);
+    out[n++] = char('0' + second % 10);
+  }
+  out[n] = 0;
+}
+
+static const u8 kDigits[11][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
+                                  {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
+                                  {0, 2, 0, 2, 0}};
+
+static void Line(int zoom, int x0, int y0, int x1, int y1, u32 c) {  // y from the top
+  int dx = x1 > x0 ? x1 - x0 : x0 - x1, dy = y1 > y0 ? y0 - y1 : y1 - y0;
+  int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1, err = dx + dy;
+  for (int guard = 0; guard < 1024; ++guard) {
+    Spr_SetPixel(zoom, x0, y0, c);
+    if (x0 == x1 && y0 == y1) break;
+    int e2 = 2 * err;
+    if (e2 >= dy) err += dy, x0 += sx;
+    if (e2 <= dx) err += dx, y0 += sy;
+  }
+}
+
+void Spr_DrawClock(int zoom, int x, int y, int size, int flags, u32 colourA, u32 colourB) {
+  int H = Spr_BufferHeight(zoom);
+  if (flags & 1) {
+    char t[10];
+    Spr_ClockText(g_clockH, g_clockM, g_clockS, flags, t);
+    static const int pos[8] = {0, 3, 6, 7, 10, 13, 14, 17};
+    int d = (flags & 8) ? 20 : 13;
+    for (int k = 0; t[k]; ++k) {
+      int g = t[k] == ':' ? 10 : t[k] - '0';
+      int gx = x + size * pos[k] / d, top = H - 1 - (y + 4);
+      for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 3; ++c)
+          if (kDigits[g][r] & (4 >> c)) Spr_SetPixel(zoom, gx + c, top + r, colourA);
+    }
+    return;
+  }
+  int cx = x + size / 2, cy = H - 1 - (y + size / 2), rad = (size + 1) / 2;
+  int showMinute = flags & 4, showSecond = flags & 8;
+  int hourAngle = (flags & 2) ? g_clockM / 24 + g_clockH * 5 / 2 : (g_clockH % 12) * 5 + g_clockM / 12;
+  int dx, dy;
+  Spr_ClockHand(hourAngle, (showMinute || showSecond) ? rad * 2 / 3 : rad, flags, &dx, &dy);
+  Line(zoom, cx, cy, cx + dx, cy - dy, colourA);
+  if (showMinute) {
+    Spr_ClockHand(g_clockM, rad, flags, &dx, &dy);
+    Line(zoom, cx, cy, cx + dx, cy - dy, colourB);
+  }
+  if (showSecond) {
+    Spr_ClockHand(g_clockS, rad, flags, &dx, &dy);
+    Line(zoom, cx, cy, cx + dx, cy - dy, colourA);
+  }
+}
+
+void Spr_DrawSmoke(int zoom, int x0, int y0, int width, int light, i32 seed) {
+  Rnd_OwnNext(-seed);
+  int n = zoom == 1 ? 2 * width : zoom == 2 ? 5 * width : 20 * width;
+  int H = Spr_BufferHeight(zoom);
+  for (int k = n - 1; k >= 0; --k) {
+    int up = Rnd_OwnNext(k / 4 + (zoom == 1 ? 3 : 6)) + k / 8;
+    int g = light ? 180 + Rnd_OwnNext(76) : 10 + Rnd_OwnNext(236);
+    Spr_SetPixel(zoom, x0 + k / 2, H - 1 - (y0 + up), u32(g) * 0x010101u);
+  }
+}
+
+void Spr_ComposeTrainCell(int zoom, i32 level, i32 y, i32 x, int hidden, const TrnCellImage* img) {
+  int bit = Spr_ComposeCell(zoom, level, y, x, hidden);
+  Spr_DrawTrainParts(img, zoom);
+  if (bit) {
+    // The portal covers the train standing in it.
+    Spr_DrawCellLayer(Spr_CellCode(x, y, level), 0, 0, zoom, level, y, x, hidden, 4, 0, 0);
+    Spr_CompletePortal(bit, zoom, level, y, x, hidden);
+  }
+}

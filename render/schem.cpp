@@ -1,0 +1,261 @@
+#include "render/schem.h"
+
+#include "model/grid.h"
+#include "operation/tracktab.h"
+#include "operation/trn.h"
+#include "operation/trnquery.h"
+#include "platform/heap.h"
+#include "render/compose.h"
+#include "render/gfx.h"
+#include "render/map.h"
+#include "render/ovw.h"
+
+// ---------------------------------------------------------------- primitives
+
+void Map_BufSetPixel(SchBuf* b, i32 x, i32 y, u32 colour) {
+  if (!b || !b->pixels || x < 0 || y < 0 || x >= b->width || y >= b->height) return;
+  b->pixels[i64(y) * b->width + x] = colour;
+}
+
+void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2) {
+  if (step < 1) step = 1;
+  if (y1 > y2) {
+    i32 t = y1;
+    y1 = y2;
+    y2 = t;
+  }
+  for (i32 y = y1; y <= y2; y += step) Map_BufSetPixel(b, x, y, colour);
+}
+
+void Map_BufHLine(SchBuf* b, i32 x1, i32 y, int step, u32 colour, i32 x2) {
+  if (step < 1) step = 1;
+  if (x1 > x2) {
+    i32 t = x1;
+    x1 = x2;
+    x2 = t;
+  }
+  for (i32 x = x1; x <= x2; x += step) Map_BufSetPixel(b, x, y, colour);
+}
+
+void Map_BufLine(SchBuf* b, i32 x1, i32 y1, i32 x2, i32 y2, int step, u32 colour) {
+  if (step < 1) step = 1;
+  i32 dx = x2 > x1 ? x2 - x1 : x1 - x2, dy = y2 > y1 ? y1 - y2 : y2 - y1;
+  int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+  i32 err = dx + dy;
+  for (int n = 0;; ++n) {
+    if (n % step == 0) Map_BufSetPixel(b, x1, y1, colour);
+    if (x1 == x2 && y1 == y2) break;
+    i32 e2 = 2 * err;
+    if (e2 >= dy) err += dy, x1 += sx;
+    if (e2 <= dx) err += dx, y1 += sy;
+  }
+}
+
+void Map_BufFillRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2) {
+  for (i32 y = y1; y <= y2; ++y)
+    for (i32 x = x1; x <= x2; ++x) Map_BufSetPixel(b, x, y, colour);
+}
+
+void Map_BufFrameRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2) {
+  Map_BufHLine(b, x1, y1, 1, colour, x2);
+  Map_BufHLine(b, x1, y2, 1, colour, x2);
+  Map_BufVLine(b, x1, y1, 1, colour, y2);
+  Map_BufVLine(b, x2, y1, 1, colour, y2);
+}
+
+void Map_BufArrows(SchBuf* b, i32 x, i32 y, int bits, u32 colour) {
+  static const int d[8][4] = {{-1, -1, 1, -1}, {-1, 1, 1, 1},  {-1, -1, -1, 1}, {1, -1, 1, 1},
+                              {-1, 0, 0, -1},  {1, 0, 0, -1}, {-1, 0, 0, 1},   {1, 0, 0, 1}};
+  for (int i = 0; i < 8; ++i) {
+    if (!(bits & (1 << i))) continue;
+    Map_BufLine(b, x, y, x + 3 * d[i][0], y + 3 * d[i][1], 1, colour);
+    Map_BufLine(b, x, y, x + 3 * d[i][2], y + 3 * d[i][3], 1, colour);
+  }
+}
+
+// ---------------------------------------------------------------- track model
+
+struct MaskEntry {
+  u16 shape;
+  u32 mask;
+};
+static const MaskEntry kMasks[] = {
+    {0, 0xC},         {1, 0x3},         {2, 0x30},        {3, 0xC0},        {8, 0x6},         {9, 0x5},
+    {10, 0x9},        {11, 0xA},        {12, 0x6000033},  {13, 0x90000C3},  {14, 0x50003C},   {15, 0xA000CC},
+    {16, 0x4000033},  {17, 0x2000033},  {18, 0x80000C3},  {19, 0x10000C3},  {20, 0x10003C},   {21, 0x40003C},
+    {22, 0x8000CC},   {23, 0x2000CC},   {24, 0x22},       {25, 0x41},       {26, 0x11},       {27, 0x82},
+    {28, 0x14},       {29, 0x84},       {30, 0x28},       {31, 0x48},       {32, 0xF},        {33, 0xF0},
+    {39, 0x33},       {40, 0xC3},       {41, 0x3C},       {42, 0xCC},       {43, 0xF3},       {44, 0xFC},
+    {45, 0x3F},       {46, 0xCF},       {47, 0xFF},       {80, 0x4000C},    {81, 0x2000C},    {82, 0x8000C},
+    {83, 0x1000C},    {84, 0x10003},    {85, 0x40003},    {86, 0x20003},    {87, 0x80003},    {136, 0x50000C0C},
+    {137, 0x50000303}, {138, 0x50003030}, {139, 0x5000C0C0}, {168, 0x2},     {169, 0x1},       {170, 0x8},
+    {171, 0x4},       {172, 0x20},      {173, 0x10},      {174, 0x80},      {175, 0x40},      {272, 0x2E},
+    {273, 0x8E},      {274, 0x1D},      {275, 0x4D},      {276, 0x4B},      {277, 0x2B},      {278, 0x87},
+    {279, 0x17},      {280, 0xB2},      {281, 0xB4},      {282, 0x71},      {283, 0x78},      {284, 0xD4},
+    {285, 0xD1},      {286, 0xE8},      {287, 0xE2},      {288, 0x4200000}, {289, 0x8400000}, {290, 0x2800000},
+    {291, 0x1100000}, {292, 0x4800000}, {293, 0x1400000}, {294, 0x2200000}, {295, 0x8100000}, {296, 0x5000000},
+    {297, 0xA000000}, {298, 0x900000},  {299, 0x600000},  {300, 0x2400000}, {301, 0x4100000}, {302, 0x8800000},
+    {303, 0x1200000}};
+
+// Connector a train leaves by for a direction index 2..9.
+static int DirConnector(int d) {
+  static const int c[10] = {-1, -1, 0, 1, 2, 3, 4, 5, 6, 7};
+  return (d >= 2 && d <= 9) ? c[d] : -1;
+}
+static int Opposite(int conn) { return conn ^ 1; }
+
+// A turnout joins what the connection table lets a train pass through.
+static u32 TurnoutMask(u32 code) {
+  u32 m = 0;
+  for (int d = 2; d <= 9; ++d) {
+    int dx, dy;
+    Trk_DirStep(d, &dx, &dy);
+    int out = Trk_Connection(code, dx, dy) & 0xFF;
+    if (out == DIRIDX_NONE) continue;
+    if (out == DIRIDX_KEEP) out = d;
+    int a = Opposite(DirConnector(d)), b = DirConnector(out);
+    if (a >= 0) m |= 1u << a;
+    if (b >= 0) m |= 1u << b;
+  }
+  return m;
+}
+
+u32 Trk_PieceConnectorMask(u32 code) {
+  if (code > 32767) return 0;
+  u32 s = code % 512;
+  if ((s >= 48 && s <= 79) || (s >= 88 && s <= 95) || (s >= 472 && s <= 495)) return TurnoutMask(code);
+  if (s >= 140 && s <= 151) s = 136 + (s & 3);
+  else if (s >= 160 && s <= 167) s = ((s - 160) / 2) ^ ((s - 160) / 2 < 2 ? 1 : 0);
+  else if (s >= 256 && s <= 259) s -= 256;
+  else if ((s >= 260 && s <= 263) || (s >= 208 && s <= 210)) s = 1;
+  else if (s >= 496 && s <= 503) s -= 472;
+  else if (s >= 504) s -= 480;
+  else if (s >= 184 && s <= 191) s -= 16;
+  for (const MaskEntry& e : kMasks)
+    if (e.shape == s) return e.mask;
+  u32 d = 1u << (s & 7);
+  u32 cls = 0;
+  GfxElementKind k;
+  if (Gfx_ElementKind(code, &k) == 10) cls = 4;
+  if ((s & 7) % 2 == 0) return d << 8 | cls << 28 | d | d * 2;
+  return d << 8 | cls << 28 | d | d / 2;
+}
+
+// ---------------------------------------------------------------- schematic cell
+
+int Map_SchematicColourIndex(u32 code, i32 x, i32 y, i32 level, u32* drawn) {
+  *drawn = code;
+  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) {
+    *drawn = Trn_GetCellGraphic(x, y, level, u16(code));
+    return Trn_IsFollowedAtCell(x, y, level) ? 57 : 49;
+  }
+  if (code < 0x7FFF) {
+    int flag = (code & 0x4000) != 0;
+    u32 c = code & ~0x4000u;
+    *drawn = c;
+    int idx = c < 4096 ? 0 : c < 6144 ? 1 : c < 8192 ? 2 : 3;
+    static const int plain[4] = {48, 66, 67, 68}, flagged[4] = {56, 69, 70, 71};
+    return flag ? flagged[idx] : plain[idx];
+  }
+  return level < 0 ? 178 : 132;
+}
+
+struct SchGeo {
+  int size, c, e, stateOff, s1, s2, s3;
+};
+
+void Map_DrawSchematicSquare(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code) {
+  SchGeo g;
+  switch (scale) {
+    case 1: g = {16, 8, 15, 4, 6, 2, 2}; break;
+    case 2: g = {8, 4, 7, 2, 4, 1, 2}; break;
+    case 4: g = {4, 2, 3, 0, 2, 0, 2}; break;
+    case 8: g = {2, 1, 1, 0, 0, 0, 1}; break;
+    case -1: g = {24, 12, 21, 4, 6, 2, 2}; break;
+    default: g = {16, 8, 13, 4, 6, 2, 2}; break;
+  }
+  u32 bg = Spr_Palette(level < 0 ? 178 : 132);
+  Map_BufFillRect(sq, 0, 0, bg, g.size - 1, g.size - 1);
+  if (code == 49152 || code == 49153 || code == 49154) return;
+  if (scale > 0 && !groundDetail && code >= 49152) return;
+  u32 mask = Trk_PieceConnectorMask(code);
+  if (mask == 0) {
+    if (code >= 49152) {
+      int ci = Ovw_CellColour(code, !groundDetail, level == 0);
+      Map_BufFillRect(sq, 0, 0, Spr_Palette(ci), g.size - 1, g.size - 1);
+    }
+    return;
+  }
+  u32 line = colour;
+  if (groundDetail && code < 16384 && !(code >= 4096 && code <= 6142)) {
+    int p = code < 4096 ? 92 : code == 6143 ? 132 : code < 8192 ? 90 : code < 12288 ? 92 : 95;
+    line = Spr_Palette(p);
+  }
+  int c = g.c, e = g.e, z = 0;
+  if (mask & 1) Map_BufVLine(sq, c, z, 1, line, c - 1);
+  if (mask & 2) Map_BufVLine(sq, c, c, 1, line, e);
+  if (mask & 4) Map_BufHLine(sq, z, c, 1, line, c - 1);
+  if (mask & 8) Map_BufHLine(sq, c, c, 1, line, e);
+  if (mask & 16) Map_BufLine(sq, c, c, e, e, 1, line);
+  if (mask & 32) Map_BufLine(sq, z, z, c - 1, c - 1, 1, line);
+  if (mask & 64) Map_BufLine(sq, z, e, c, c, 1, line);
+  if (mask & 128) Map_BufLine(sq, c, c, e, z, 1, line);
+  // Chords between two edge midpoints or corners without the centre.
+  const i32 pts[8][2] = {{c, z}, {c, e}, {z, c}, {e, c}, {e, e}, {z, z}, {z, e}, {e, z}};
+  static const int chords[12][2] = {{0, 2}, {0, 3}, {1, 2}, {1, 3}, {5, 4}, {6, 7},
+                                    {0, 6}, {0, 4}, {1, 5}, {1, 7}, {2, 7}, {3, 6}};
+  for (int i = 0; i < 12; ++i)
+    if (mask & (1u << (16 + i)))
+      Map_BufLine(sq, pts[chords[i][0]][0], pts[chords[i][0]][1], pts[chords[i][1]][0], pts[chords[i][1]][1], 1, line);
+  int cls = int((mask >> 28) & 7);
+  if (cls && (scale < 8)) {
+    int s = g.s1 / 2;
+    if (cls == 1) Map_BufFillRect(sq, c - s, c - s, line, c + s, c + s);
+    else if (cls == 2) Map_BufHLine(sq, c - s - 1, c, 1, line, c + s + 1);
+    else if (cls == 3) {
+      Map_BufHLine(sq, c - s, c, 1, line, c + s);
+      Map_BufVLine(sq, c, c - s, 1, line, c + s);
+    } else if (cls == 4) Map_BufFrameRect(sq, c - s, c - s, line, c + s, c + s);
+    else Map_BufFrameRect(sq, c - s - 1, c - s - 1, line, c + s + 1, c + s + 1);
+  }
+  if (state > 0 && scale > 0 && g.stateOff > 0) {
+    int d = int(code & 7);
+    static const int dd[8][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}, {1, 1}, {-1, -1}, {-1, 1}, {1, -1}};
+    u32 mc = Spr_Palette(state >= 2 ? 150 : 151);
+    Map_BufFillRect(sq, c + dd[d][0] * g.stateOff, c + dd[d][1] * g.stateOff, mc, c + dd[d][1] * g.stateOff,
+                    c + dd[d][0] * g.stateOff);
+  }
+}
+
+void Map_DrawSchematicAt(int v, i32 x, i32 y) {
+  if (v < 0 || v >= MAP_VIEWS) return;
+  MapView& w = g_mapViews[v];
+  if (!w.window || !w.back || x < 0 || y < 0 || x > 32767 || y > 32767) return;
+  int scale = w.scale == 2 || w.scale == 4 || w.scale == 8 ? w.scale : 1;
+  int size = 16 / scale;
+  i32 start = Map_StartLevel(x, y, w.level);
+  u32 code = Grid_GetCell(x, y, start), drawn;
+  int ci = Map_SchematicColourIndex(code, x, y, start, &drawn);
+  u32 sqPix[16 * 16];
+  SchBuf sq = {sqPix, size, size};
+  Map_DrawSchematicSquare(&sq, scale, start, w.groundDetail, Spr_Palette(ci), 0, drawn);
+  int gf = Spr_GridFlags(x, y, w.level);
+  if (gf & (SPR_GRID_MAJOR_V | SPR_GRID_MINOR_V | SPR_BOX_V))
+    Map_BufVLine(&sq, 0, 0, (gf & SPR_BOX_V) ? 8 / scale + 1 : (gf & 1) ? 2 : 4,
+                 Spr_Palette((gf & SPR_BOX_V) ? 53 : (gf & 1) ? 51 : 52), size - 1);
+  if (gf & (SPR_GRID_MAJOR_H | SPR_GRID_MINOR_H | SPR_BOX_H))
+    Map_BufHLine(&sq, 0, 0, (gf & SPR_BOX_H) ? 8 / scale + 1 : (gf & 4) ? 2 : 4,
+                 Spr_Palette((gf & SPR_BOX_H) ? 53 : (gf & 4) ? 51 : 52), size - 1);
+  i32 px = ((x - w.originX) * 16 + w.pixOffX) / scale, py = ((y - w.originY) * 16 + w.pixOffY) / scale;
+  Os_LockEnter(&w.lock);
+  for (int r = 0; r < size; ++r) {
+    i32 ty = py + r;
+    if (ty < 0 || ty >= w.backHeight) continue;
+    for (int c = 0; c < size; ++c) {
+      i32 tx = px + c;
+      if (tx >= 0 && tx < w.backWidth) w.back[i64(ty) * w.backWidth + tx] = sqPix[r * size + c];
+    }
+  }
+  w.dirty = 1;
+  Os_LockLeave(&w.lock);
+}

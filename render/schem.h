@@ -1,0 +1,39 @@
+// Drawing primitives over pixel buffers and the schematic view: the track
+// model of a cell as a connector mask, and the drawing of one schematic
+// cell (lines, chords, class figures, signal state marks) into a square
+// that goes into a view's back buffer.
+//
+// Owns the connector table and the schematic geometry per scale. The
+// primitives work on any u32 pixel buffer given with its size and clip to
+// it; device-context transfers live in the Windows build only.
+#pragma once
+#include "platform/types.h"
+
+// A u32 pixel buffer, row 0 at the top.
+struct SchBuf {
+  u32* pixels;
+  i32 width, height;
+};
+void Map_BufSetPixel(SchBuf* b, i32 x, i32 y, u32 colour);
+// Every step-th pixel between the two ends (either order).
+void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2);
+void Map_BufHLine(SchBuf* b, i32 x1, i32 y, int step, u32 colour, i32 x2);
+// Bresenham line, every step-th point.
+void Map_BufLine(SchBuf* b, i32 x1, i32 y1, i32 x2, i32 y2, int step, u32 colour);
+void Map_BufFillRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2);
+void Map_BufFrameRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2);
+// Arrow heads at (x, y) for each direction bit (1 down, 2 up, 4 right, 8
+// left, 16..128 the diagonal corners).
+void Map_BufArrows(SchBuf* b, i32 x, i32 y, int bits, u32 colour);
+
+// Connector mask of a cell code (0 above 32767).
+u32 Trk_PieceConnectorMask(u32 code);
+// The palette entry of the schematic colour of a code at a cell (see the
+// redraw rules); *drawn the code drawn (a train's saved code).
+int Map_SchematicColourIndex(u32 code, i32 x, i32 y, i32 level, u32* drawn);
+// Draws one schematic cell into a square buffer of side `size` (16 / scale
+// for views, 16 or 24 for previews): scale 1, 2, 4, 8 for views, 0 for a
+// preview of side 16, -1 for side 24.
+void Map_DrawSchematicSquare(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code);
+// The schematic redraw of cell x, y in view v (code, colour, square, grid).
+void Map_DrawSchematicAt(int v, i32 x, i32 y);

@@ -1,0 +1,297 @@
+// The cell compositor: pixel markers and the pixel-write rule, doubling,
+// terrain classes, see-through and train-hiding codes, grid flags, shading,
+// clocks, and whole cells composed into a view checked pixel by pixel.
+#include <cmath>
+#include <cstring>
+
+#include "operation/trnquery.h"
+#include "render/blit.h"
+#include "render/daylight.h"
+#include "render/sprview.h"
+#include "tests/render_fixture.h"
+#include "tools/render/demo_layout.h"
+
+namespace {
+
+const u32 BG = 0x00123456;
+
+TEST(ComposeRules, PixelWriteRule) {
+  struct Case {
+    u32 target, source, expect;
+    const char* what;
+  } cases[] = {
+      {0x00AABBCC, 0x00112233, 0x00112233, "a colour replaces"},
+      {0x80010000, 0x00112233, 0x00112233, "a colour replaces transparent"},
+      {0x80010000, 0x80000000, 0x80000000, "darken over transparent stays a marker"},
+      {0x00AABBCC, 0x80000000, 0x80AABBCC, "darken over a colour marks it"},
+      {0x80AABBCC, 0x80000000, 0x80AABBCC, "darken twice is darken once"},
+      {0x00AABBCC, 0x80000100, BG, "background marker takes the level's colour"},
+      {0x00AABBCC, 0x80010000, 0x00AABBCC, "transparent leaves the target"},
+      {0x00AABBCC, 0x80000001, 0x00AABBCC, "no-colour is never written"},
+      {0x00AABBCC, 0x7F112233, 0x7F112233, "a lighting tag is part of the colour"},
+  };
+  for (const Case& c : cases) {
+    u32 t = c.target;
+    Spr_PutPixel(&t, c.source, BG);
+    EXPECT_EQ(c.expect, t) << c.what;
+  }
+}
+
+TEST(ComposeRules, DoublingCoversTwoByTwoAndMergesDarken) {
+  Spr_FillBuffer(SPR_TRANSPARENT, 1);
+  Spr_FillBuffer(0x00000505, 2);
+  CellPixel* b1 = Spr_Buffer(1);
+  b1[0] = 0x00ABCDEF;        // row 0 col 0
+  b1[32 + 1] = SPR_DARKEN;   // row 1 col 1
+  Spr_DoubleBuffer(1);
+  CellPixel* b2 = Spr_Buffer(2);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 2; ++c) {
+      EXPECT_EQ(0x00ABCDEFu, b2[r * 64 + c]);
+      EXPECT_EQ(0x80000505u, b2[(2 + r) * 64 + 2 + c]) << "darken merged by the write rule";
+    }
+  EXPECT_EQ(0x00000505u, b2[4]) << "transparent source leaves the block";
+}
+
+TEST(ComposeRules, TerrainClassOfCodes) {
+  struct Case {
+    u32 code;
+    int cls, variant, row;
+  } cases[] = {
+      {0, 1, 0, 1},        {3, 1, 0, 4},        {512, 1, 1, 1},      {1024, 2, 0, 1},     {2048 + 10, 3, 0, 7},
+      {3072 + 14, 4, 0, 21}, {4096 + 16, 5, 0, 114}, {4608 + 40, 6, 0, 25}, {5120 + 512 - 1, 7, 0, 24},
+      {5632, 8, 0, 1},     {7168 + 512, 9, 1, 1}, {8192, 10, 0, 1},    {9216 + 209, 11, 0, 2}, {10240 + 137, 12, 0, 2},
+      {11264 + 272, 13, 0, 89}, {12288 + 300, 14, 0, 139}, {0x4000 + 5, 0, 0, 0}, {0xC000, 0, 0, 0},
+      {4096 + 100, 5, 0, 3}, {4096 + 102, 5, 0, 4}, {4096 + 104, 5, 0, 2}, {4096 + 106, 5, 0, 1},
+      {4096 + 0x4000 - 16384 + 168, 5, 0, 81},
+  };
+  for (const Case& c : cases) {
+    int v = -1, row = -1;
+    EXPECT_EQ(c.cls, Spr_TerrainClass(c.code, &v, &row, nullptr)) << c.code;
+    EXPECT_EQ(c.variant, v) << c.code;
+    EXPECT_EQ(c.row, row) << c.code;
+  }
+  int plain = -1;
+  EXPECT_EQ(1 + 9, Spr_TerrainClass(480, nullptr, nullptr, &plain)) << "turnout ground rows add 9 to the class";
+  EXPECT_EQ(1, plain);
+}
+
+TEST(ComposeRules, SeeThroughHidingAndPortals) {
+  struct {
+    u32 code;
+    i32 level;
+    int see;
+  } see[] = {{0xC001, 0, 1}, {0xC002, -3, 1}, {0xC001, -4, 0}, {0xC000, 0, 0}, {0xC003, 0, 0}, {1, 0, 0}};
+  for (auto& c : see) EXPECT_EQ(c.see, Spr_IsSeeThrough(c.code, c.level)) << c.code << " " << c.level;
+  struct {
+    u32 code;
+    int hides;
+  } hide[] = {{208, 1}, {210, 1}, {211, 0}, {232, 1}, {216, 1}, {221, 1}, {223, 1}, {217, 0}, {240, 1},
+              {243, 1}, {241, 0}, {248, 1}, {250, 1}, {249, 0}, {4096 + 208, 1}, {32768 + 208, 0}, {0xC000, 0}};
+  for (auto& c : hide) EXPECT_EQ(c.hides, Spr_HidesTrain(c.code)) << c.code;
+  struct {
+    u32 code;
+    int bit;
+  } portal[] = {{220, 8}, {251, 8}, {221, 1}, {250, 1}, {222, 4}, {242, 4}, {223, 2}, {243, 2}, {224, 0}, {16384 + 220, 0}};
+  for (auto& c : portal) EXPECT_EQ(c.bit, Spr_PortalBit(c.code)) << c.code;
+}
+
+TEST(ComposeRules, GridAndBoxFlags) {
+  g_sprGrid = SprGrid{1, 3, 2, 10, 8, 5, 4};
+  g_sprBox = SprBox{1, 20, 30, 25, 34, -2, 0};
+  struct {
+    i32 x, y, level;
+    int flags;
+  } cases[] = {
+      {3, 2, 0, 1 | 4},  {13, 6, 0, 1 | 8},  {8, 10, 0, 2 | 4}, {-7, 2, 0, 1 | 4}, {4, 3, 0, 0},
+      {20, 31, 0, 16},   {26, 31, 0, 16},    {22, 30, 0, 32},   {22, 35, 0, 32},   {26, 30, 0, 16 | 64},
+      {26, 35, 0, 64},   {22, 30, -3, 0},    {19, 31, 0, 0},
+  };
+  for (auto& c : cases) {
+    g_sprGrid.on = c.level >= -2 ? 1 : 0;
+    int f = Spr_GridFlags(c.x, c.y, c.level);
+    if (c.x >= 19) f &= 16 | 32 | 64;  // box cases: the grid may add its own lines
+    EXPECT_EQ(c.flags, f) << c.x << "," << c.y << "," << c.level;
+  }
+  g_sprGrid = SprGrid{};
+  g_sprBox = SprBox{};
+}
+
+TEST(ComposeRules, ClockSineIsComputedNotCopied) {
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(int(std::lround(256.0 * std::sin(6.0 * i * 3.14159265358979 / 180.0))), Spr_ClockSine(i)) << i;
+  // The listed 254 at 84 degrees is a misprint of round(254.6).
+  EXPECT_EQ(255, Spr_ClockSine(14));
+  int dx, dy;
+  Spr_ClockHand(15, 100, 0, &dx, &dy);
+  EXPECT_EQ(100, dx);
+  EXPECT_EQ(0, dy);
+  Spr_ClockHand(30, 100, 0, &dx, &dy);
+  EXPECT_EQ(0, dx);
+  EXPECT_EQ(-100, dy);
+  Spr_ClockHand(14, 100, 0, &dx, &dy);
+  EXPECT_EQ(99, dx);  // 100 * 255 / 256 toward zero
+  Spr_ClockHand(10, 100, 16, &dx, &dy);
+  EXPECT_EQ(86, dx);
+  EXPECT_EQ(50 - 43, dy) << "flag 16 slants the dial by dx / 2";
+}
+
+TEST(ComposeRules, DigitalClockText) {
+  struct {
+    int h, m, s, flags;
+    const char* text;
+  } cases[] = {{13, 5, 9, 0, "01:05"}, {13, 5, 9, 2, "13:05"}, {13, 5, 9, 8, "01:05:09"}, {0, 0, 0, 10, "00:00:00"}};
+  for (auto& c : cases) {
+    char t[10];
+    Spr_ClockText(c.h, c.m, c.s, c.flags, t);
+    EXPECT_STREQ(c.text, t);
+  }
+}
+
+TEST(ComposeRules, ShadingDarkensMarkedPixelsAndBelowGroundIsFixed) {
+  g_sprOptions.lighting = 0;
+  Spr_SetLevel(0);
+  Spr_FillBuffer(0x00646464, 1);
+  CellPixel* b = Spr_Buffer(1);
+  b[0] = SPR_DARKEN;
+  b[1] = 0x80C86432;
+  b[2] = 0x80100510;
+  b[3] = SPR_TRANSPARENT;
+  Spr_ShadeBuffer(1, 0, 0);
+  EXPECT_EQ(0u, b[0]) << "a darken marker alone shows black";
+  EXPECT_EQ(u32((0xC8 - 70) << 16 | (0x64 - 50) << 8 | (0x32 - 35)), b[1]);
+  EXPECT_EQ(0u, b[2]) << "darkening stops at 0";
+  EXPECT_EQ(Spr_LevelBackground(0), b[3]);
+  EXPECT_EQ(0x00646464u, b[4]);
+  EXPECT_EQ(120u, Spr_LightingMode(-1, 0));
+  g_sprOptions.lighting = 2;
+  EXPECT_EQ(121u, Spr_LightingMode(-2, 0));
+  g_sprOptions.lighting = 0;
+  EXPECT_EQ(0u, Spr_LightingMode(0, 16));
+}
+
+TEST(ComposeRules, ShadeColourByFlagKind) {
+  EXPECT_EQ(0x00102030u, Map_ShadeColour(0x7F102030, 0)) << "mode 0 drops the tag";
+  EXPECT_EQ(0x00FCFCA8u, Map_ShadeColour(0x50102030, 8)) << "lamp lit at night";
+  EXPECT_EQ(0x80FC3014u, Map_ShadeColour(0xD1102030, 8)) << "red lamp keeps bit 31";
+  u32 m = (0x60 + 0x30 + 0x18) / 8;
+  EXPECT_EQ(m << 16 | m << 8 | m, Map_ShadeColour(0x00603018, 1)) << "night grey";
+}
+
+// ---------------------------------------------------------------- whole cells
+
+struct ComposeCells : RenderStore {
+  int window = 0;
+  void OpenView(int scale, i32 level, i32 ox = 11, i32 oy = 11, i32 w = 640, i32 h = 320) {
+    ASSERT_EQ(0, Map_OpenView(0, &window, MAP_MODE_PICTURE, scale, ox, oy, level, w, h));
+  }
+  // The back-buffer pixels of cell (x, y) in view 0, top row first.
+  std::vector<u32> Cell(i32 x, i32 y) {
+    const MapView& v = g_mapViews[0];
+    int s = v.scale;
+    std::vector<u32> out;
+    for (int r = 0; r < 16 * s; ++r)
+      for (int c = 0; c < 32 * s; ++c)
+        out.push_back(Map_GetBackPixel(0, (x - v.originX) * 32 * s + c, (y - v.originY) * 16 * s + r));
+    return out;
+  }
+};
+
+TEST_F(ComposeCells, EmptyCellShowsTheLevelBackground) {
+  struct {
+    i32 level;
+    int pal;
+  } cases[] = {{0, 131}, {-1, 177}, {-4, 177}};
+  for (auto& c : cases) {
+    OpenView(1, c.level);
+    Map_RedrawCell(12, 12, c.level, MAP_REDRAW_ALL);
+    for (u32 p : Cell(12, 12)) ASSERT_EQ(Asm_SwapRedBlue(Pal_GetColour(c.pal)) & 0xFFFFFF, p) << c.level;
+    Map_CloseView(0);
+  }
+}
+
+TEST_F(ComposeCells, SeeThroughShowsTheLevelBelowAndOnlyBackgroundAtTheBottom) {
+  Grid_SetCell(12, 12, -1, 4096);  // track on ballast below ground
+  OpenView(1, -1);
+  Map_RedrawCell(12, 12, -1, MAP_REDRAW_ALL);
+  std::vector<u32> below = Cell(12, 12);
+  Map_CloseView(0);
+  Grid_SetCell(12, 12, 0, 0xC001);
+  OpenView(1, 0);
+  Map_RedrawCell(12, 12, 0, MAP_REDRAW_ALL);
+  EXPECT_EQ(below, Cell(12, 12)) << "level 0 looks through to level -1 (lighting off)";
+  Map_CloseView(0);
+  Grid_SetCell(12, 12, -4, 0xC001);
+  OpenView(1, -4);
+  Map_RedrawCell(12, 12, -4, MAP_REDRAW_ALL);
+  for (u32 p : Cell(12, 12)) ASSERT_EQ(Spr_LevelBackground(-4), p) << "nothing below level -4";
+}
+
+// A symbol's picture over the empty cell, checked against its own pixels by
+// the write rule at each zoom the store has pictures of.
+TEST_F(ComposeCells, SymbolPictureIsPlacedPixelByPixel) {
+  u32 code = 0;
+  const GfxSubPicture* sp = nullptr;
+  for (u32 c = 0xC003; c < 0xD800 && !sp; ++c) {
+    const GfxSubPicture* p = Gfx_GetSubPicture(c, 0, 1, 0);
+    if (p && p->blocks[0][0].pixels && p->blocks[0][0].layer == 2 && !p->blocks[1][0].pixels &&
+        i16(p->blocks[0][0].x) >= 0 && i16(p->blocks[0][0].y) >= 0 && p->blocks[0][0].x + p->blocks[0][0].width <= 32 &&
+        p->blocks[0][0].y + p->blocks[0][0].height <= 16)
+      code = c, sp = p;
+  }
+  ASSERT_NE(nullptr, sp) << "the picture files hold a symbol inside one cell";
+  Grid_SetCell(12, 12, 0, CellCode(code));  // parity (even, even): sub-picture 1
+  for (int scale : {1, 2, 4}) {
+    OpenView(scale, 0);
+    Map_RedrawCell(12, 12, 0, MAP_REDRAW_ALL);
+    int dz = 0;
+    const GfxBlock* b = Spr_ChooseBlock(sp, 0, scale, &dz);
+    ASSERT_NE(nullptr, b);
+    int f = scale / dz;  // drawn at dz, doubled up to the scale
+    std::vector<u32> got = Cell(12, 12);
+    u32 bg = Spr_LevelBackground(0);
+    int W = 32 * scale, H = 16 * scale;
+    for (int r = 0; r < H; ++r)
+      for (int c = 0; c < W; ++c) {
+        int pc = c / f - b->x, prFromBottom = (H - 1 - r) / f - b->y;
+        u32 expect = bg;
+        if (pc >= 0 && pc < b->width && prFromBottom >= 0 && prFromBottom < b->height) {
+          u32 s = b->pixels[(b->height - 1 - prFromBottom) * b->width + pc];
+          if (!(s & 0x80000000u)) expect = s & 0xFFFFFF;
+          else if (s == SPR_DARKEN) expect = Spr_Darken(bg);
+        }
+        ASSERT_EQ(expect, got[r * W + c]) << "scale " << scale << " at " << c << "," << r;
+      }
+    Map_CloseView(0);
+  }
+}
+
+TEST_F(ComposeCells, SameCellSameTextureOnEveryRedraw) {
+  for (u32 code : {4096u, 5632u, 12288u + 1, 0u + 512}) {
+    Grid_SetCell(12, 12, 0, CellCode(code));
+    OpenView(2, 0);
+    Map_RedrawCell(12, 12, 0, MAP_REDRAW_ALL);
+    std::vector<u32> first = Cell(12, 12);
+    Map_RedrawCell(13, 12, 0, MAP_REDRAW_ALL);
+    Map_RedrawCell(12, 12, 0, MAP_REDRAW_ALL);
+    EXPECT_EQ(first, Cell(12, 12)) << code;
+    Map_CloseView(0);
+  }
+}
+
+// A train standing across cells: the cell under a hiding code keeps the
+// vehicles of the cell below out of it.
+TEST_F(ComposeCells, TrainReachingUpIsHiddenByTunnelCodes) {
+  for (i32 x = 10; x <= 20; ++x) Grid_SetCell(x, 13, 0, 4096);
+  TrainRec* t = demo::PlaceTrain(14, 13, 0, 1, 0, 3, 2, 0, 1);
+  ASSERT_NE(nullptr, t);
+  TrnCellImage img;
+  Trn_CellVehicleImage(13, 13, 0, &img, Grid_GetCell(13, 13, 0));
+  ASSERT_GE(img.count, 1);
+  EXPECT_EQ(4096, img.saved);
+  EXPECT_FALSE(Spr_HidesTrain(img.saved));
+  Trn_SetCellGraphic(13, 13, 0, 4096 + 208, Grid_GetCell(13, 13, 0));
+  EXPECT_TRUE(Spr_HidesTrain(Trn_GetCellGraphic(13, 13, 0, Grid_GetCell(13, 13, 0))));
+}
+
+}  // namespace

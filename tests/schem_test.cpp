@@ -1,0 +1,83 @@
+// Schematic view: connector masks of track shapes, the clipped buffer
+// primitives, the schematic colour of a cell and a drawn schematic cell.
+#include <vector>
+
+#include "render/schem.h"
+#include "tests/render_fixture.h"
+#include "tools/render/demo_layout.h"
+
+namespace {
+
+TEST(SchemRules, ConnectorMasks) {
+  struct {
+    u32 code, mask;
+  } cases[] = {
+      {0, 0xC},          {1, 0x3},          {4096 + 2, 0x30},   {3, 0xC0},          {8, 0x6},
+      {12, 0x6000033},   {47, 0xFF},        {136, 0x50000C0C},  {140, 0x50000C0C},  {143, 0x5000C0C0},
+      {160, 0x3},        {162, 0xC},        {164, 0x30},        {166, 0xC0},        {256, 0xC},
+      {260, 0x3},        {208, 0x3},        {184, 0x2},         {496, 0x22},   {504, 0x22},
+      {288, 0x4200000},  {303, 0x1200000},  {5, 0x2030},        {4, 0x1030},        {97, 0x203},
+      {32768, 0},        {0xC000, 0},
+  };
+  for (auto& c : cases) EXPECT_EQ(c.mask, Trk_PieceConnectorMask(c.code)) << c.code;
+}
+
+TEST(SchemRules, PrimitivesClipToTheBuffer) {
+  std::vector<u32> px(16 * 8, 0);
+  SchBuf b = {px.data(), 16, 8};
+  Map_BufHLine(&b, -5, 3, 2, 7, 40);
+  Map_BufVLine(&b, 15, 20, 1, 9, -3);
+  Map_BufLine(&b, -10, -10, 30, 30, 1, 5);
+  Map_BufFillRect(&b, 14, 6, 4, 100, 100);
+  Map_BufArrows(&b, 12, 0, 0xFF, 6);
+  Map_BufSetPixel(&b, 16, 0, 1);
+  Map_BufSetPixel(nullptr, 0, 0, 1);
+  EXPECT_EQ(7u, px[3 * 16 + 1]) << "every 2nd pixel from -5: -5, -3, -1, 1";
+  EXPECT_EQ(0u, px[3 * 16 + 2]);
+  EXPECT_EQ(4u, px[7 * 16 + 15]);
+  EXPECT_EQ(5u, px[2 * 16 + 2]);
+}
+
+struct SchemStore : RenderStore {};
+
+TEST_F(SchemStore, ColourOfCells) {
+  struct {
+    u32 code;
+    i32 level;
+    int colour;
+  } cases[] = {{0, 0, 48},     {4095, 0, 48},  {4096, 0, 66},  {6144, 0, 67},  {8192, 0, 68},  {0x4000 | 5, 0, 56},
+               {0x4000 | 4100, 0, 69}, {0x4000 | 7000, 0, 70}, {0x4000 | 9000, 0, 71}, {0xC000, 0, 132}, {0xC000, -1, 178}};
+  for (auto& c : cases) {
+    u32 drawn;
+    EXPECT_EQ(c.colour, Map_SchematicColourIndex(c.code, 1, 1, c.level, &drawn)) << c.code;
+  }
+  for (i32 x = 0; x < 10; ++x) Grid_SetCell(x, 2, 0, 4096);
+  TrainRec* t = demo::PlaceTrain(5, 2, 0, 1, 0, 3, 1, 0, 1);
+  ASSERT_NE(nullptr, t);
+  u32 drawn = 0;
+  EXPECT_EQ(49, Map_SchematicColourIndex(Grid_GetCell(4, 2, 0), 4, 2, 0, &drawn));
+  EXPECT_EQ(4096u, drawn) << "the code under the train is drawn";
+  Trn_SetFollowed(t);
+  EXPECT_EQ(57, Map_SchematicColourIndex(Grid_GetCell(4, 2, 0), 4, 2, 0, &drawn));
+  Trn_SetFollowed(nullptr);
+}
+
+TEST_F(SchemStore, HorizontalTrackCellAtEachScale) {
+  Grid_SetCell(3, 3, 0, 0);  // shape 0: left to right through the centre
+  int window = 0;
+  for (int scale : {1, 2, 4, 8}) {
+    ASSERT_EQ(0, Map_OpenView(0, &window, MAP_MODE_SCHEMATIC, scale, 0, 0, 0, 64, 64));
+    Map_RedrawCell(3, 3, 0, MAP_REDRAW_SCHEMATIC);
+    int size = 16 / scale, c = size / 2;
+    u32 bg = Spr_Palette(132), line = Spr_Palette(92);  // ground detail: code below 4096
+    for (int x = 0; x < size; ++x) {
+      EXPECT_EQ(line, Map_GetBackPixel(0, 3 * size + x, 3 * size + c)) << scale << " " << x;
+      if (c > 0) {
+        EXPECT_EQ(bg, Map_GetBackPixel(0, 3 * size + x, 3 * size + c - 1)) << scale;
+      }
+    }
+    Map_CloseView(0);
+  }
+}
+
+}  // namespace
