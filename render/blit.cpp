@@ -238,35 +238,50 @@ u32 Spr_VehicleLength(const TrnCellPart* p) {
   return len < 8 ? 8 : (len > 256 ? 256 : len);
 }
 
-// Writes one zoom-1 vehicle pixel at (column, row from the top) of the zoom
-// buffer, scaled to a block of zoom x zoom pixels.
-static void VPix(int zoom, int col, int rowTop, u32 v) {
-  if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) return;
-  for (int yy = 0; yy < zoom; ++yy)
-    for (int xx = 0; xx < zoom; ++xx) Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
+// The picture a vehicle is drawn from at a zoom: the record's own picture of
+// that zoom when the store holds one whose sizes fit the record, else the
+// next smaller one (zoom 1 always). *pz is the zoom of the picture chosen.
+static const VehiclePicture* VehiclePictureFor(const VehicleRecord* rec, int zoom, int* pz) {
+  for (int z = zoom >= 4 ? 4 : zoom >= 2 ? 2 : 1; z > 1; z /= 2) {
+    const VehiclePicture& p = rec->zoom[z == 4 ? 2 : 1];
+    if (p.pixels && p.length == rec->length * u32(z) && p.a == rec->a * z && p.b == rec->b * z) {
+      *pz = z;
+      return &p;
+    }
+  }
+  *pz = 1;
+  return &rec->zoom[0];
 }
 
-// Pixel (along, across) of a vehicle's zoom-1 picture of the kind, or the
-// placeholder colour without a record. side: 0 / 1 the two side views;
-// top: the top view (across = column of the width).
-static u32 VehicleSidePixel(const VehicleRecord* rec, int side, int along, int up, int alternate) {
-  const VehiclePicture& pic = rec->zoom[0];
-  u32 L = rec->length, A = rec->a;
-  if (!pic.pixels || along < 0 || along >= int(L) || up < 0 || up >= int(A)) return SPR_NO_COLOUR;
-  (void)alternate;
+// Sizes of a vehicle picture; the zoom-1 block carries the record's.
+static void PictureSizes(const VehicleRecord* rec, const VehiclePicture* pic, int pz, u32* L, u32* A, u32* B, u32* C) {
+  if (pz == 1) {
+    *L = rec->length, *A = rec->a, *B = rec->b, *C = rec->c;
+  } else {
+    *L = pic->length, *A = pic->a, *B = pic->b, *C = pic->c;
+  }
+}
+
+// Pixel (along, up from the bottom) of side view 0 or 1 of a picture.
+static u32 VehicleSidePixel(const VehicleRecord* rec, const VehiclePicture* pic, int pz, int side, int along, int up) {
+  u32 L, A, B, C;
+  PictureSizes(rec, pic, pz, &L, &A, &B, &C);
+  if (!pic->pixels || along < 0 || along >= int(L) || up < 0 || up >= int(A)) return SPR_NO_COLOUR;
   u32 idx = u32(side) * L * A + (A - 1 - u32(up)) * L + u32(along);
-  if (idx >= pic.count) return SPR_NO_COLOUR;
-  return pic.pixels[idx];
+  if (idx >= pic->count) return SPR_NO_COLOUR;
+  return pic->pixels[idx];
 }
 
-static u32 VehicleTopPixel(const VehicleRecord* rec, int half, int across) {
-  const VehiclePicture& pic = rec->zoom[0];
-  u32 L = rec->length, A = rec->a, B = rec->b;
+// Pixel (row from the top, column across) of top view 0 (front on the top
+// row) or 1 (front on the bottom row, its end face showing) of a picture.
+static u32 VehicleTopPixel(const VehicleRecord* rec, const VehiclePicture* pic, int pz, int view, int row, int across) {
+  u32 L, A, B, C;
+  PictureSizes(rec, pic, pz, &L, &A, &B, &C);
   u32 rows = L / 2;
-  if (!pic.pixels || half < 0 || half >= int(rows) || across < 0 || across >= int(B)) return SPR_NO_COLOUR;
-  u32 idx = 2 * L * A + u32(across) * rows + u32(half);
-  if (idx >= pic.count) return SPR_NO_COLOUR;
-  return pic.pixels[idx];
+  if (!pic->pixels || row < 0 || row >= int(rows) || across < 0 || across >= int(B)) return SPR_NO_COLOUR;
+  u32 idx = 2 * L * A + u32(view) * (B * rows + B * C) + u32(across) * rows + u32(row);
+  if (idx >= pic->count) return SPR_NO_COLOUR;
+  return pic->pixels[idx];
 }
 
 void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emptyGround, int alternate) {
@@ -274,11 +289,21 @@ void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emp
   int L = int(Spr_VehicleLength(p));
   int first = p->first < 0 ? 0 : p->first, last = p->last >= L ? L - 1 : p->last;
   if (first > last) return;
+  if (zoom != 2 && zoom != 4) zoom = 1;
   int n = last - first + 1;
   int f = p->flags;
   int turned = (f & 0x8000) != 0;
+  (void)alternate;
+  // Every zoom-1 position of the placement becomes a zoom x zoom block; the
+  // block takes the pixels of the picture of the largest zoom the store has
+  // (pz), each of its pixels fz x fz buffer pixels when pz is below the zoom.
+  int pz = 1;
+  const VehiclePicture* pic = nullptr;
   if (f & (4 | 8 | 16 | 32 | 64 | 128)) {
     // Crosswise and diagonal: the side view, the head on the side the flags name.
+    // On the empty cell zoom 4 shows the zoom-2 picture doubled.
+    if (rec) pic = VehiclePictureFor(rec, emptyGround && zoom == 4 ? 2 : zoom, &pz);
+    int fz = zoom / pz;
     int mirrored = (f & (8 | 16 | 128)) != 0;
     int start = mirrored ? 32 - p->start - n : p->start;
     int side = ((f & (4 | 32 | 64)) != 0) != turned ? 1 : 0;
@@ -294,34 +319,59 @@ void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emp
       for (int up = 0; up < height; ++up) {
         int rowBottom = base + up + lift - (reachingUp ? 16 : 0);
         if (rowBottom < 0 || rowBottom > 15) continue;
-        u32 v;
-        if (rec)
-          v = VehicleSidePixel(rec, side, along, up, alternate && !emptyGround);
-        else
-          v = (along & 1) ? 0xF0F0F0u : 0x00FF00u;
-        VPix(zoom, col, 15 - rowBottom, v);
+        int rowTop = 15 - rowBottom;
+        for (int yy = 0; yy < zoom; ++yy)
+          for (int xx = 0; xx < zoom; ++xx) {
+            u32 v;
+            if (rec) {
+              int sx = xx / fz, sy = yy / fz;  // sub-pixel in the picture, sy from the top
+              int a = along * pz + (mirrored ? pz - 1 - sx : sx);
+              v = VehicleSidePixel(rec, pic, pz, side, a, up * pz + pz - 1 - sy);
+            } else {
+              v = (along & 1) ? 0xF0F0F0u : 0x00FF00u;
+            }
+            if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
+            Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
+          }
       }
     }
     return;
   }
   if (f & (1 | 2)) {
-    // Lengthwise: the top view, one row per two pixels of length.
+    // Lengthwise: the top view, one row per two pixels of length. The view
+    // whose front points the way the vehicle's own front faces on screen:
+    // travelling down (flag 2) the front is at the bottom, a turned vehicle
+    // the other way round.
+    if (rec) pic = VehiclePictureFor(rec, zoom, &pz);
+    int fz = zoom / pz;
     int width = rec ? int(rec->b) : 8;
     int e = rec ? int(rec->c) / 2 : 0;
     int mirrored = (f & 2) != 0;
-    int startRow = p->start / 2 - e + (reachingUp ? 16 : 0);
+    int view = mirrored != turned ? 1 : 0;
+    int start = mirrored ? 32 - p->start - n : p->start;
+    int startRow = start / 2 - e + (reachingUp ? 16 : 0);
+    int rows = int(pic ? (pz == 1 ? rec->length : pic->length) / 2 : 0);
     for (int k = 0; first / 2 + k <= last / 2; ++k) {
       int rowTop = startRow + k;
       if (rowTop < 0 || rowTop > 15) continue;
       int half = mirrored ? (last / 2 - k) : (first / 2 + k);
       for (int c = 0; c < width; ++c) {
         int col = 16 - width / 2 + c;
-        u32 v;
-        if (rec)
-          v = VehicleTopPixel(rec, half, c);
-        else
-          v = (c & 1) ? 0xF0F0F0u : (half * 2 < L / 2 ? 0x0000FFu : 0xFF0000u);
-        VPix(zoom, col, rowTop, v);
+        for (int yy = 0; yy < zoom; ++yy)
+          for (int xx = 0; xx < zoom; ++xx) {
+            u32 v;
+            if (rec) {
+              int sx = xx / fz, sy = yy / fz;
+              // Picture rows run from the vehicle's front; read downward on screen.
+              int h = half * pz + (mirrored ? pz - 1 - sy : sy);
+              int row = mirrored ? rows - 1 - h : h;
+              v = VehicleTopPixel(rec, pic, pz, view, row, c * pz + sx);
+            } else {
+              v = (c & 1) ? 0xF0F0F0u : (half * 2 < L / 2 ? 0x0000FFu : 0xFF0000u);
+            }
+            if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
+            Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
+          }
       }
     }
   }

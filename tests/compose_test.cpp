@@ -8,6 +8,7 @@
 #include "render/blit.h"
 #include "render/daylight.h"
 #include "render/sprview.h"
+#include "render/vehicles.h"
 #include "tests/render_fixture.h"
 #include "tools/render/demo_layout.h"
 
@@ -292,6 +293,61 @@ TEST_F(ComposeCells, TrainReachingUpIsHiddenByTunnelCodes) {
   EXPECT_FALSE(Spr_HidesTrain(img.saved));
   Trn_SetCellGraphic(13, 13, 0, 4096 + 208, Grid_GetCell(13, 13, 0));
   EXPECT_TRUE(Spr_HidesTrain(Trn_GetCellGraphic(13, 13, 0, Grid_GetCell(13, 13, 0))));
+}
+
+// Vehicles at zoom 2 and 4 come from their own pictures of that zoom, pixel
+// for pixel (enlarging the zoom-1 picture loses their detail), and a train
+// travelling down shows the top view whose front is at the bottom.
+TEST_F(ComposeCells, VehicleIsDrawnFromThePictureOfItsZoom) {
+  const VehicleId id = 40321u << 4;  // a steam locomotive of the standard sets
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(id, 0));
+  const VehicleRecord* rec = Gfx_FindVehicleRecord(id);
+  ASSERT_NE(nullptr, rec);
+  ASSERT_GE(rec->length, 32u);
+  Spr_SetLevel(0);
+  for (int z : {2, 4}) {
+    if (!Gfx_GetVehicleZoomData(id, z)) {
+      ASSERT_EQ(0, Gfx_LoadVehicleSetZoom(id, z)) << z;
+    }
+    const VehiclePicture* pic = Gfx_GetVehicleZoomData(id, z);
+    ASSERT_NE(nullptr, pic) << z;
+    ASSERT_EQ(rec->length * u32(z), pic->length);
+    const u32 L = pic->length, A = pic->a, B = pic->b, C = pic->c, rows = L / 2;
+    const int W = 32 * z, H = 16 * z, e = int(rec->c) / 2;
+    struct {
+      u16 flags;
+      const char* what;
+    } cases[] = {{4, "crosswise"}, {1, "travelling up"}, {2, "travelling down"}};
+    for (auto& k : cases) {
+      TrnCellPart part = {id, k.flags, 0, 31, 0, rec->length};
+      Spr_FillBuffer(SPR_TRANSPARENT, z);
+      Spr_DrawVehiclePart(&part, z, 0, 0, 0);
+      const CellPixel* buf = Spr_Buffer(z);
+      for (int by = 0; by < H; ++by)  // from the top
+        for (int bx = 0; bx < W; ++bx) {
+          i64 idx = -1;
+          if (k.flags == 4) {
+            // Second side view, bottom row on the middle line of the cell.
+            int along = bx, up = (H - 1 - by) - 8 * z;
+            if (up >= 0 && up < int(A) && by >= 0) idx = i64(L) * A + (A - 1 - u32(up)) * L + u32(along);
+          } else {
+            // Top view 1 (front up) or 2 (front down), the vehicle's first 32
+            // pixels of length in the cell, e rows standing out above it.
+            int across = bx - z * (16 - int(rec->b) / 2);
+            int row = (k.flags == 2 ? int(rows) - 16 * z : 0) + by + z * e;
+            int view = k.flags == 2 ? 1 : 0;
+            if (across >= 0 && across < int(B) && by / z + e <= 15)
+              idx = i64(2) * L * A + i64(view) * (B * rows + B * C) + i64(across) * rows + row;
+          }
+          CellPixel expect = SPR_TRANSPARENT;
+          if (idx >= 0) {
+            ASSERT_LT(idx, i64(pic->count));
+            Spr_PutPixel(&expect, pic->pixels[idx], Spr_CurrentBackground());
+          }
+          ASSERT_EQ(expect, buf[(H - 1 - by) * W + bx]) << k.what << " zoom " << z << " at " << bx << "," << by;
+        }
+    }
+  }
 }
 
 }  // namespace
