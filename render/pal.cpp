@@ -54,6 +54,12 @@ i32 Pal_PartnerOf(i32 i) {
 // partner because the fixed colours are all different.
 void Pal_Reset(void) {
   for (i32 i = 0; i < PAL_ENTRIES; ++i) g_palette[i] = Rgb(kFixed[i % PAL_FIXED_ENTRIES]);
+  // The fifteen ballast stone shades: greys and grey-browns, so that the
+  // stones of a track bed read as one material, not as coloured noise.
+  static const u8 kStones[15][3] = {{118, 112, 104}, {132, 126, 118}, {104, 98, 92},  {146, 140, 130}, {96, 90, 84},
+                                    {124, 116, 106}, {138, 134, 128}, {110, 104, 98}, {152, 146, 138}, {90, 86, 80},
+                                    {128, 120, 110}, {142, 136, 126}, {100, 96, 90},  {116, 110, 102}, {134, 128, 120}};
+  for (i32 k = 0; k < 15; ++k) g_palette[110 + k] = Rgb(kStones[k]);
   g_palette[PAL_BACKGROUND] = 0x00B0C8B0;
 }
 
