@@ -1,11 +1,12 @@
 #include "render/pal.h"
 
-// The fixed colours, bytes R, G, B. 0..15 the classic sixteen, then the
+// The fixed colours, bytes R, G, B. 0..15 the classic sixteen (but 1, the
+// water fill of the ground, is water blue), then the
 // grounds, tracks, buildings, water and lamp colours the base pictures and
 // the lighting tags name (29..32 are the lit window and lamp colours of the
 // lighting ranges).
 static const u8 kFixed[PAL_FIXED_ENTRIES][3] = {
-    {0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},     {128, 0, 128},
+    {0, 0, 0},       {56, 100, 160},  {0, 128, 0},     {128, 128, 0},   {0, 0, 128},     {128, 0, 128},
     {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},     {255, 255, 0},
     {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}, {96, 72, 48},    {120, 96, 64},
     {144, 120, 88},  {168, 144, 112}, {72, 104, 56},   {88, 128, 64},   {104, 152, 80},  {128, 176, 96},
@@ -60,6 +61,14 @@ void Pal_Reset(void) {
                                     {124, 116, 106}, {138, 134, 128}, {110, 104, 98}, {152, 146, 138}, {90, 86, 80},
                                     {128, 120, 110}, {142, 136, 126}, {100, 96, 90},  {116, 110, 102}, {134, 128, 120}};
   for (i32 k = 0; k < 15; ++k) g_palette[110 + k] = Rgb(kStones[k]);
+  // The terrain colours: the track marks of each ground class (rails and
+  // sleepers, 74..81), the track bed (82, 83, 84), the second colour of
+  // water (85) and of the four road classes (86..89).
+  static const u8 kTerrain[16][3] = {{70, 62, 54},   {80, 70, 58},    {64, 60, 56},   {90, 80, 66},
+                                     {62, 56, 50},   {72, 64, 56},    {84, 74, 62},   {76, 68, 58},
+                                     {120, 96, 70},  {110, 100, 90},  {104, 92, 80},  {90, 140, 200},
+                                     {180, 60, 50},  {200, 170, 60},  {90, 130, 180}, {120, 120, 130}};
+  for (i32 k = 0; k < 16; ++k) g_palette[74 + k] = Rgb(kTerrain[k]);
   g_palette[PAL_BACKGROUND] = 0x00B0C8B0;
 }
 
