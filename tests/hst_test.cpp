@@ -14,31 +14,15 @@ namespace {
 typedef std::vector<u8> Bytes;
 
 Bytes SaveStops() {
-  EXPECT_EQ(0, Fio_OpenWriteMemory());
-  EXPECT_EQ(0, Hst_SaveSection());
-  EXPECT_EQ(0, Fio_CloseWrite());
-  u32 size = 0;
-  u8* p = Fio_TakeWriteMemory(&size);
-  Bytes b(p, p + size);
-  Heap_Free(p);
+  const Bytes b = Test_SaveSection(Hst_SaveSection);
+  EXPECT_FALSE(b.empty()) << "the section could not be written";
   return b;
 }
 
-int LoadStops(const Bytes& b, u16 version) {
-  EXPECT_EQ(0, Fio_OpenReadMemory(b.data(), u32(b.size())));
-  const int r = Hst_LoadSection(version);
-  Fio_CloseRead();
-  return r;
-}
+int LoadStops(const Bytes& b, u16 version) { return Test_LoadSection(b, Hst_LoadSection, version); }
 
-void Put16(Bytes& b, u32 v) {
-  b.push_back(u8(v));
-  b.push_back(u8(v >> 8));
-}
-void Put32(Bytes& b, u32 v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
+void Put16(Bytes& b, u32 v) { Test_Put16(b, v); }
+void Put32(Bytes& b, u32 v) { Test_Put32(b, v); }
 
 class HstTest : public ::testing::Test {
  protected:

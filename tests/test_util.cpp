@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/fio.h"
+#include "platform/heap.h"
 #include "platform/os.h"
 
 wstr W16(const char* s) {
@@ -103,14 +104,6 @@ wstr Test_DataFolder(void) {
 #endif
 }
 
-static void Test_Put16(std::vector<u8>& b, u32 v) {
-  b.push_back(u8(v));
-  b.push_back(u8(v >> 8));
-}
-static void Test_Put32(std::vector<u8>& b, u32 v) {
-  Test_Put16(b, v & 0xFFFF);
-  Test_Put16(b, v >> 16);
-}
 static void Test_PutPos(std::vector<u8>& b, u32 x, u32 y, u8 level) {
   Test_Put16(b, x);
   Test_Put16(b, y);
@@ -212,4 +205,36 @@ std::vector<u8> Test_MinimalLindOld(void) {
   std::vector<u8> b = {'L', 'I'};
   Test_Put16(b, 0);
   return b;
+}
+
+std::vector<u8> Test_SaveSection(int (*save)(void)) {
+  std::vector<u8> out;
+  if (Fio_OpenWriteMemory() != 0) return out;
+  if (save() != 0) {
+    Fio_CancelWrite();
+    return out;
+  }
+  if (Fio_CloseWrite() != 0) return out;
+  u32 size = 0;
+  u8* p = Fio_TakeWriteMemory(&size);
+  if (p) out.assign(p, p + size);
+  Heap_Free(p);
+  return out;
+}
+
+int Test_LoadSection(const std::vector<u8>& bytes, int (*load)(u16 version), u16 version) {
+  if (Fio_OpenReadMemory(bytes.data(), u32(bytes.size())) != 0) return -1;
+  const int r = load(version);
+  if (Fio_IsReadOpen()) Fio_CloseRead();
+  return r;
+}
+
+void Test_Put16(std::vector<u8>& b, u32 v) {
+  b.push_back(u8(v));
+  b.push_back(u8(v >> 8));
+}
+
+void Test_Put32(std::vector<u8>& b, u32 v) {
+  Test_Put16(b, v & 0xFFFF);
+  Test_Put16(b, v >> 16);
 }

@@ -30,3 +30,11 @@ std::vector<u8> Test_MinimalLind(void);
 // below 14389): "GN" with the fields of that version, and "LI" with no lines.
 std::vector<u8> Test_MinimalGenlOld(u16 version);
 std::vector<u8> Test_MinimalLindOld(void);
+
+// A section written by a module's writer into memory, and bytes read back
+// by its reader; the reader's result is returned.
+std::vector<u8> Test_SaveSection(int (*save)(void));
+int Test_LoadSection(const std::vector<u8>& bytes, int (*load)(u16 version), u16 version);
+// Little-endian values appended to bytes built by hand.
+void Test_Put16(std::vector<u8>& b, u32 v);
+void Test_Put32(std::vector<u8>& b, u32 v);
