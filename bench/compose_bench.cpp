@@ -11,6 +11,7 @@
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "render/compose.h"
+#include "render/terrain.h"
 #include "render/font.h"
 #include "render/gfx.h"
 #include "render/map.h"

@@ -1,7 +1,7 @@
-// Zoom blitters and picture placement: puts element pictures, terrain mask
-// pieces and train vehicles into the composition buffers of the cell
-// compositor (render/compose.h), each at zoom 1, 2 or 4, with the smaller
-// zoom drawn and doubled when a picture of the larger zoom is missing.
+// Zoom blitters and picture placement: puts element pictures and train
+// vehicles into the composition buffers of the cell compositor
+// (render/compose.h), each at zoom 1, 2 or 4, with the smaller zoom drawn
+// and doubled when a picture of the larger zoom is missing.
 //
 // Owns the choice of the picture and box per zoom, the placement window
 // test, the clipping of every blit to its buffer, and the vehicle
@@ -26,27 +26,6 @@ int Spr_BoxMeetsWindow(int bx, int by, int bw, int bh, int zoom, int dx, int dy)
 void Spr_BlitBlock(int zoom, int wx, int wy, const GfxBlock* b);
 // Draws a block at `zoom` through drawZoom (doubling as needed).
 void Spr_PlaceBlock(int zoom, int drawZoom, int dx, int dy, const GfxBlock* b);
-
-// Terrain piece blitters. kind: SPR_TP_*; mask from "orba.gzg".
-enum {
-  SPR_TP_SOLID,    // bit 7, colour
-  SPR_TP_OLIVE,    // bit 4, textured olive
-  SPR_TP_PLAIN,    // bits 2-3, colour
-  SPR_TP_PAL84,    // bit 2, palette 84
-  SPR_TP_STONES,   // bit 1, palette 110 + rnd(15)
-  SPR_TP_SEQ26,    // bits 1-3, 26-colour sequence
-  SPR_TP_TAB36,    // bits 1-3 (class 14), 36-colour table
-  SPR_TP_CODES45,  // bits 1 and 3, 45 colour codes
-  SPR_TP_TWO,      // bits 0-3 and 7, colours a / b by parity
-  SPR_TP_SECOND    // bit 6, colour
-};
-// Mask piece n (0..87) as 8 x 16 bytes (zoom 1) or 16 x 32 (zoom 2), top
-// row first; null without masks.
-const u8* Spr_TerrainMask(int piece, int zoom);
-void Spr_BlitTerrainPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom);
-// The colour tables of the sequence blitters (values in bitmap order).
-u32 Spr_Seq26Colour(int i);
-u32 Spr_Tab36Colour(int i);
 
 // Vehicles of a cell: reachingUp draws the parts of the cell below that
 // stand out into this cell. emptyGround: the saved code is the empty cell.

@@ -1,4 +1,5 @@
 #include "render/compose.h"
+#include "render/terrain.h"
 
 #include <cstring>
 
@@ -6,7 +7,6 @@
 #include "operation/clock.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
-#include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/tim.h"
 #include "render/bgp.h"
@@ -15,12 +15,9 @@
 #include "render/gfx.h"
 #include "render/gfxfile.h"
 #include "render/pal.h"
-#include "render/terrain_tab.h"
 
 static CellPixel g_buf1[32 * 16], g_buf2[64 * 32], g_buf4[128 * 64];
 static u32 g_levelBg = 0;
-u8 (*g_sprMasks)[16][8] = nullptr;
-u8 (*g_sprMasks2)[32][16] = nullptr;  // the zoom-2 masks of the pieces
 
 SprOptions g_sprOptions = {1, 1, 1, 0, 1, 1};
 SprGrid g_sprGrid = {0, 0, 0, 10, 10, 5, 5};
@@ -74,51 +71,6 @@ void Spr_DoubleBuffer(int from) {
 }
 
 // ---------------------------------------------------------------- classes
-
-int Spr_TerrainClass(u32 code, int* variant, int* row, int* plain) {
-  int v = 0, r = 0, pl = -1, cls = 0;
-  if (code < 16384) {
-    u32 c = code & ~0x4000u;
-    static const struct {
-      u32 to;
-      int cls;
-    } ranges[] = {{1024, 1},  {2048, 2},  {3072, 3},   {4096, 4},   {4608, 5},   {5120, 6},   {5632, 7},
-                  {7168, 8},  {8192, 9},  {9216, 10},  {10240, 11}, {11264, 12}, {12288, 13}, {16384, 14}};
-    for (const auto& x : ranges)
-      if (c < x.to) {
-        cls = x.cls;
-        break;
-      }
-    if ((cls >= 1 && cls <= 4) || cls >= 9) v = (c >> 9) & 1;
-    int s = int(c & 0x1FF);
-    if (s <= 3) r = s + 1;
-    else if (s <= 11) r = s - 3;
-    else if (s <= 15) r = s + 7;
-    else if (s <= 23) r = s + 98;
-    else if (s <= 95) r = s - 15;
-    else if (s >= 208 && s <= 210) r = 2;
-    else if ((s >= 136 && s <= 151) || (s >= 256 && s <= 259)) r = (s & 3) + 1;
-    else if (s >= 260 && s <= 263) r = 1;
-    else if (s >= 168 && s <= 175) r = s - 168 + 81;
-    else if (s >= 184 && s <= 191) r = s - 184 + 81;
-    else if (s >= 272 && s <= 287) r = s - 272 + 89;
-    else if (s >= 288 && s <= 303) r = s - 288 + 127;
-    else if (s >= 472 && s <= 495) {
-      r = 57 + (s & 7);
-      pl = (s - 472) / 8;
-      cls += 9;
-      if (cls > 14) cls = 14;
-    } else if (s >= 496) r = s - 496 + 9;
-    else {
-      static const int m[4] = {2, 1, 3, 4};
-      r = m[(c >> 1) & 3];
-    }
-  }
-  if (variant) *variant = v;
-  if (row) *row = r;
-  if (plain) *plain = pl;
-  return cls;
-}
 
 int Spr_IsSeeThrough(u32 code, i32 level) {
   return (code == SPR_SEE_THROUGH_1 || code == SPR_SEE_THROUGH_2) && level > -4;
@@ -186,48 +138,6 @@ void Spr_DrawGridLines(int zoom, int flags) {
   if (flags & SPR_BOX_CORNER) p[(H - 1) * W] = Spr_Palette(53);
 }
 
-// ---------------------------------------------------------------- masks
-
-int Spr_LoadTerrainMasks(void) {
-  Spr_FreeTerrainMasks();
-  u8(*m)[16][8] = static_cast<u8(*)[16][8]>(Heap_Alloc(GFX_BASE_PICTURES * 16 * 8));
-  if (!m) return 5;
-  int r = Fio_OpenRead(u"orba.gzg", 1, 0);
-  if (r == 0) {
-    r = GfxFile_ReadBase(m);
-    Fio_CloseRead();
-  }
-  if (r != 0) {
-    Heap_Free(m);
-    return r;
-  }
-  u8(*m2)[32][16] = static_cast<u8(*)[32][16]>(Heap_Alloc(104 * 32 * 16));
-  if (!m2) {
-    Heap_Free(m);
-    return 5;
-  }
-  for (int n = 0; n < 104; ++n) {
-    // Piece n at zoom 2: pictures 152 + k, 153 + k on top, 144 + k, 145 + k below.
-    int k = (n % 4) * 2 + (n / 4) * 16;
-    const int pics[4] = {152 + k, 153 + k, 144 + k, 145 + k};
-    for (int q = 0; q < 4; ++q) {
-      int r0 = q < 2 ? 0 : 16, c0 = (q & 1) ? 8 : 0;
-      for (int r = 0; r < 16; ++r)
-        for (int c = 0; c < 8; ++c) m2[n][r0 + r][c0 + c] = pics[q] < GFX_BASE_PICTURES ? m[pics[q]][r][c] : 0;
-    }
-  }
-  g_sprMasks = m;
-  g_sprMasks2 = m2;
-  return 0;
-}
-
-void Spr_FreeTerrainMasks(void) {
-  if (g_sprMasks) Heap_Free(g_sprMasks);
-  if (g_sprMasks2) Heap_Free(g_sprMasks2);
-  g_sprMasks = nullptr;
-  g_sprMasks2 = nullptr;
-}
-
 // ---------------------------------------------------------------- layers
 
 u32 Spr_CellCode(i32 x, i32 y, i32 level) {
@@ -275,25 +185,6 @@ static void Layer(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden, int l
   Spr_DrawCellLayer(code, 0, 0, zoom, level, y, x, hidden, layer, dy, dx);
 }
 
-// ---------------------------------------------------------------- terrain
-
-static u32 GroundColour(int cls) {
-  static const int pal[15] = {0, 74, 75, 76, 77, 78, 79, 80, 81, 0, 74, 75, 76, 77, 0};
-  return (cls >= 0 && cls < 15 && pal[cls]) ? Spr_Palette(pal[cls]) : SPR_NO_COLOUR;
-}
-
-// Draws the patterns of a ground row: every strip piece with the blitter.
-static void DrawRow(int row, int kind, u32 a, u32 b, i32 seed, int zoom, int onlyPattern = -1) {
-  if (row <= 0 || row >= TERRAIN_ROWS) return;
-  for (int i = 0; i < 4; ++i) {
-    int pat = kTerrainShapeRows[row][i];
-    if (pat == 255) break;
-    if (onlyPattern >= 0 && i != onlyPattern) continue;
-    if (pat >= TERRAIN_PATTERNS) continue;
-    for (int s = 0; s < 4; ++s) Spr_BlitTerrainPiece(kind, kTerrainStripPieces[pat][s], s, a, b, seed, zoom);
-  }
-}
-
 void Spr_DrawCellBackground(i32 x, i32 y, int zoom) {
   const BackgroundSettings& g = g_background;
   if (!g.pixels || g.mode == 0 || g.width < 1 || g.height < 1 || g.picWidth < 1 || g.picHeight < 1) return;
@@ -311,126 +202,13 @@ void Spr_DrawCellBackground(i32 x, i32 y, int zoom) {
   }
 }
 
-static u32 BaseFill(int cls, int zoom) {
-  switch (cls) {
-    case 1: case 10: Spr_FillBuffer(Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
-    case 2: case 11: Spr_FillDither(Pal_ColourCodeToBgr(7) & 0xFFFFFF, Pal_ColourCodeToBgr(20) & 0xFFFFFF, zoom); break;
-    case 3: case 12: Spr_FillDither(Pal_ColourCodeToBgr(36) & 0xFFFFFF, Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
-    case 4: case 13: Spr_FillBuffer(Pal_ColourCodeToBgr(38) & 0xFFFFFF, zoom); break;
-    case 9: Spr_FillBuffer(Pal_ColourCodeToBgr(1) & 0xFFFFFF, zoom); break;
-  }
-  return 0;
-}
-
-static void TwoColours(int cls, u32* a, u32* b) {
-  static const int ca[5] = {8, 7, 36, 38, 1}, cb[5] = {8, 20, 8, 38, 1};
-  int i = cls == 9 ? 4 : ((cls - 1) % 9) % 4;
-  if (cls >= 10) i = cls - 10;
-  *a = Pal_ColourCodeToBgr(u32(ca[i])) & 0xFFFFFF;
-  *b = Pal_ColourCodeToBgr(u32(cb[i])) & 0xFFFFFF;
-}
-
-void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
-  i32 ny = below ? y + 1 : y - 1;
-  if (ny < 0 || ny > 32767) return;
-  u32 code = Spr_CellCode(x, ny, level);
-  if (code >= 16384) return;
-  int variant = 0;
-  int cls = Spr_TerrainClass(code, &variant, nullptr, nullptr);
-  int row = below ? kTerrainEdgeRowBelow[code & 0x1FF] : kTerrainEdgeRowAbove[code & 0x1FF];
-  if (row < 0) return;
-  i32 parity = (x ^ ny) & 1;
-  if (fill) {
-    DrawRow(row, SPR_TP_SOLID, colour == SPR_NO_COLOUR ? GroundColour(cls) : colour, 0, parity, zoom);
-    return;
-  }
-  if ((cls >= 1 && cls <= 4) || (cls >= 9 && cls <= 13)) {
-    if (!variant) return;
-    u32 a, b;
-    TwoColours(cls, &a, &b);
-    DrawRow(row, SPR_TP_TWO, a, b, parity, zoom);
-  } else if (cls >= 5 && cls <= 8) {
-    if (cls <= 6 && g_sprOptions.schotter) DrawRow(row, SPR_TP_STONES, 0, 0, parity, zoom);
-    if (cls == 7) DrawRow(row, SPR_TP_SEQ26, 0, 0, parity, zoom);
-    if (cls == 8 && g_sprOptions.schotter) DrawRow(row, SPR_TP_CODES45, 0, 0, parity, zoom);
-    DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
-  } else if (cls == 14) {
-    DrawRow(row, SPR_TP_TAB36, 0, 0, parity, zoom);
-  }
-}
-
-static void LowerUpper(int zoom, i32 level, i32 y, i32 x, int hidden) {
-  Spr_TerrainEdge(zoom, level, y, x, 1, 0, 0);
-  Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
-  Spr_TerrainEdge(zoom, level, y, x, 0, 0, 0);
-  Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 3, -16, 0);
-}
-
-u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) {
-  int variant = 0, row = 0, plain = -1;
-  int cls = Spr_TerrainClass(code, &variant, &row, &plain);
-  i32 parity = (x ^ y) & 1;
-  u32 ground = GroundColour(cls);
-  int common = (cls >= 5 && cls <= 8) || cls == 14 || variant;
-  if (common) {
-    Spr_FillBuffer(g_levelBg, zoom);
-    Spr_DrawCellBackground(x, y, zoom);
-    LowerUpper(zoom, level, y, x, hidden);
-  } else {
-    BaseFill(cls, zoom);
-  }
-  u32 a, b;
-  switch (cls) {
-    case 1: case 2: case 3: case 4:
-      if (variant) {
-        TwoColours(cls, &a, &b);
-        DrawRow(row, SPR_TP_TWO, a, b, parity, zoom);
-      }
-      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
-      break;
-    case 5: case 6:
-      if (g_sprOptions.schotter) DrawRow(row, SPR_TP_STONES, 0, 0, parity, zoom);
-      DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
-      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
-      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
-      break;
-    case 7:
-      DrawRow(row, SPR_TP_SEQ26, 0, 0, parity, zoom);
-      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
-      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
-      break;
-    case 8:
-      if (g_sprOptions.schotter) DrawRow(row, SPR_TP_CODES45, 0, 0, parity, zoom);
-      DrawRow(row, SPR_TP_PAL84, 0, 0, parity, zoom);
-      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
-      DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
-      break;
-    case 9: case 10: case 11: case 12: case 13:
-      if (variant) {
-        TwoColours(cls, &a, &b);
-        DrawRow(row, SPR_TP_TWO, a, b, parity, zoom);
-      }
-      if (plain >= 0) DrawRow(row, SPR_TP_SOLID, cls == 9 ? Spr_Palette(85) : ground, 0, parity, zoom, plain);
-      if (cls == 9 ? g_sprOptions.fwH2O : g_sprOptions.fwBus)
-        for (int i = 0; i < 4; ++i)
-          if (i != plain) DrawRow(row, SPR_TP_SECOND, Spr_Palette(cls == 9 ? 85 : 86 + cls - 10), 0, parity, zoom, i);
-      break;
-    case 14:
-      DrawRow(row, SPR_TP_TAB36, 0, 0, parity, zoom);
-      Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
-      DrawRow(row, SPR_TP_OLIVE, 0, 0, parity + x * 7 + y * 13, zoom);
-      break;
-  }
-  return ground;
-}
-
 int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
   u32 code = Spr_CellCode(x, y, level);
   u32 edge = SPR_NO_COLOUR;
   if (code >= 16384) {
     if (!Spr_IsSeeThrough(code, level)) Spr_FillBuffer(g_levelBg, zoom);
     Spr_DrawCellBackground(x, y, zoom);
-    LowerUpper(zoom, level, y, x, hidden);
+    Spr_ComposeNeighbourEdges(zoom, level, y, x, hidden);
   } else {
     edge = Spr_ComposeTerrain(code, zoom, level, y, x, hidden);
   }

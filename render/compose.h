@@ -3,9 +3,9 @@
 // the pixels of a composition buffer, shades them and hands them to a view.
 //
 // Owns the three composition buffers (32 x 16, 64 x 32, 128 x 64 CellPixel,
-// rows bottom-up), the pixel markers and the pixel-write rule, the terrain
-// masks read from "orba.gzg", the ground drawing, the layer order of a cell,
-// the shading, the grid and marked-box lines, element smoke and clocks.
+// rows bottom-up), the pixel markers and the pixel-write rule, the layer
+// order of a cell (the ground itself is render/terrain), the shading, the
+// grid and marked-box lines, element smoke and clocks.
 //
 // Promises: only reads the model; every write into a composition buffer is
 // clipped to it; the same cell gives the same pixels on every redraw (all
@@ -74,9 +74,6 @@ void Spr_FillDither(CellPixel a, CellPixel b, int zoom);
 void Spr_DoubleBuffer(int from);
 
 // ---------------------------------------------------------------- classes
-// Terrain class 0..14 of a code; *variant the second-ground bit (classes 1-4,
-// 9-14), *row the pattern row, *plain the plain-row mark (0..2, -1 none).
-int Spr_TerrainClass(u32 code, int* variant, int* row, int* plain);
 // 1 when the code leaves the level below visible (see-through on a level
 // above -4).
 int Spr_IsSeeThrough(u32 code, i32 level);
@@ -114,12 +111,6 @@ int Spr_GridFlags(i32 x, i32 y, i32 level);
 void Spr_DrawGridLines(int zoom, int flags);
 
 // ---------------------------------------------------------------- composition
-// Loads the terrain masks from the base picture file ("orba.gzg" in the
-// program folder). 0 ok, else the reader's code (the ground is then drawn in
-// plain colours).
-int Spr_LoadTerrainMasks(void);
-void Spr_FreeTerrainMasks(void);
-
 // The code of a cell as the compositor draws it (bit 14 stripped below
 // 0x8000); out of the grid: the empty cell.
 u32 Spr_CellCode(i32 x, i32 y, i32 level);
@@ -130,12 +121,6 @@ int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32
                       int layer, int dy, int dx);
 // Ground and lower layers of an ordinary cell; 0 or a portal direction bit.
 int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int symbolsHidden);
-// Terrain of a code below 16384; the ground colour or SPR_NO_COLOUR.
-u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int symbolsHidden);
-// The edge of the neighbour's ground reaching over the border (below: the
-// cell y + 1, else y - 1); fill draws its core in colour (no-colour: the
-// neighbour's own ground colour).
-void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour);
 // Completes a cell whose ground step returned a portal bit.
 void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int symbolsHidden);
 // The layers of the neighbours and the vehicles reaching up from below, in

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "render/blit.h"
+#include "render/terrain.h"
 #include "render/vehicles.h"
 #include "tests/render_fixture.h"
 

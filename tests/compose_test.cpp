@@ -6,6 +6,7 @@
 
 #include "operation/trnquery.h"
 #include "render/blit.h"
+#include "render/terrain.h"
 #include "render/daylight.h"
 #include "render/sprview.h"
 #include "render/vehicles.h"

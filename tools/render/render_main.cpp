@@ -18,6 +18,7 @@
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "render/compose.h"
+#include "render/terrain.h"
 #include "render/daylight.h"
 #include "render/font.h"
 #include "render/gfx.h"
