@@ -17,24 +17,35 @@ void Map_BufSetPixel(SchBuf* b, i32 x, i32 y, u32 colour) {
   b->pixels[i64(y) * b->width + x] = colour;
 }
 
-void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2) {
-  if (step < 1) step = 1;
-  if (y1 > y2) {
-    i32 t = y1;
-    y1 = y2;
-    y2 = t;
+// The positions lo, lo + step, ... up to hi that fall inside 0..size - 1;
+// computed in 64 bits so that a range ending near the largest coordinate
+// neither overflows nor walks the whole range outside the buffer.
+static void StepRange(i32 a, i32 b, int step, i32 size, i64* first, i64* last) {
+  if (a > b) {
+    i32 t = a;
+    a = b;
+    b = t;
   }
-  for (i32 y = y1; y <= y2; y += step) Map_BufSetPixel(b, x, y, colour);
+  i64 lo = a, hi = b < size - 1 ? b : size - 1;
+  if (lo < 0) lo += (-lo + step - 1) / step * step;
+  *first = lo;
+  *last = hi;
+}
+
+void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2) {
+  if (!b || !b->pixels) return;
+  if (step < 1) step = 1;
+  i64 y, last;
+  StepRange(y1, y2, step, b->height, &y, &last);
+  for (; y <= last; y += step) Map_BufSetPixel(b, x, i32(y), colour);
 }
 
 void Map_BufHLine(SchBuf* b, i32 x1, i32 y, int step, u32 colour, i32 x2) {
+  if (!b || !b->pixels) return;
   if (step < 1) step = 1;
-  if (x1 > x2) {
-    i32 t = x1;
-    x1 = x2;
-    x2 = t;
-  }
-  for (i32 x = x1; x <= x2; x += step) Map_BufSetPixel(b, x, y, colour);
+  i64 x, last;
+  StepRange(x1, x2, step, b->width, &x, &last);
+  for (; x <= last; x += step) Map_BufSetPixel(b, i32(x), y, colour);
 }
 
 void Map_BufLine(SchBuf* b, i32 x1, i32 y1, i32 x2, i32 y2, int step, u32 colour) {

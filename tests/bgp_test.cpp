@@ -17,44 +17,6 @@ namespace {
 
 typedef std::vector<u8> Bytes;
 
-void Put16(Bytes& b, u32 v) {
-  b.push_back(u8(v));
-  b.push_back(u8(v >> 8));
-}
-void Put32(Bytes& b, u32 v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
-// A BMP of w x h with the given stored rows (each padded by the caller),
-// colour table entries as COLORREF.
-Bytes Bmp(u16 bits, i32 w, i32 h, const std::vector<u32>& table, const Bytes& rows, u32 used = 0) {
-  Bytes b = {'B', 'M'};
-  u32 offset = 54 + 4 * u32(table.size());
-  Put32(b, offset + u32(rows.size()));
-  Put32(b, 0);
-  Put32(b, offset);
-  Put32(b, 40);
-  Put32(b, u32(w));
-  Put32(b, u32(h));
-  Put16(b, 1);
-  Put16(b, bits);
-  Put32(b, 0);
-  Put32(b, u32(rows.size()));
-  Put32(b, 0);
-  Put32(b, 0);
-  Put32(b, used);
-  Put32(b, 0);
-  for (u32 c : table) {
-    b.push_back(u8(c >> 16));
-    b.push_back(u8(c >> 8));
-    b.push_back(u8(c));
-    b.push_back(0);
-  }
-  b.insert(b.end(), rows.begin(), rows.end());
-  return b;
-}
-
 class BgpTest : public ::testing::Test {
  protected:
   void SetUp() override { Bgp_Reset(); }
@@ -86,12 +48,12 @@ TEST_F(BgpTest, PixelOrderAsBmpDefinesIt) {
   // 4-bit, 3 pixels: 1 2 3 -> bytes 0x12 0x30 (padded to 4).
   std::vector<u32> table16(16);
   for (u32 i = 0; i < 16; ++i) table16[i] = i * 0x010101;
-  ASSERT_EQ(0, Bgp_LoadPictureMemory(Bmp(4, 3, 1, table16, {0x12, 0x30, 0, 0}).data(), 0x3E + 64 + 4));
+  ASSERT_EQ(0, Bgp_LoadPictureMemory(Test_Bmp(4, 3, 1, table16, {0x12, 0x30, 0, 0}).data(), 0x3E + 64 + 4));
   EXPECT_EQ(table16[1], Bgp_GetPixel(0, 0)) << "the leftmost pixel is the high nibble";
   EXPECT_EQ(table16[2], Bgp_GetPixel(1, 0));
   EXPECT_EQ(table16[3], Bgp_GetPixel(2, 0));
   // 1-bit, 9 pixels: 1 0 0 0 0 0 0 1 | 1 -> bytes 0x81 0x80.
-  Bytes one = Bmp(1, 9, 1, {0x000000, 0xFFFFFF}, {0x81, 0x80, 0, 0});
+  Bytes one = Test_Bmp(1, 9, 1, {0x000000, 0xFFFFFF}, {0x81, 0x80, 0, 0});
   ASSERT_EQ(0, Bgp_LoadPictureMemory(one.data(), u32(one.size())));
   const u32 want[9] = {0xFFFFFF, 0, 0, 0, 0, 0, 0, 0xFFFFFF, 0xFFFFFF};
   for (int x = 0; x < 9; ++x) EXPECT_EQ(want[x], Bgp_GetPixel(x, 0)) << x;
@@ -101,11 +63,11 @@ TEST_F(BgpTest, PixelOrderAsBmpDefinesIt) {
 TEST_F(BgpTest, RowsBottomUpUnlessHeightIsNegative) {
   // 24-bit 1 x 2: stored rows blue pixel then red pixel.
   Bytes rows = {0xFF, 0, 0, 0, 0, 0, 0xFF, 0};
-  Bytes up = Bmp(24, 1, 2, {}, rows);
+  Bytes up = Test_Bmp(24, 1, 2, {}, rows);
   ASSERT_EQ(0, Bgp_LoadPictureMemory(up.data(), u32(up.size())));
   EXPECT_EQ(0x0000FFu, Bgp_GetPixel(0, 0)) << "top row is the last stored: red";
   EXPECT_EQ(0xFF0000u, Bgp_GetPixel(0, 1));
-  Bytes down = Bmp(24, 1, -2, {}, rows);
+  Bytes down = Test_Bmp(24, 1, -2, {}, rows);
   ASSERT_EQ(0, Bgp_LoadPictureMemory(down.data(), u32(down.size())));
   EXPECT_EQ(0xFF0000u, Bgp_GetPixel(0, 0));
   i32 w, h, bits;
@@ -114,13 +76,13 @@ TEST_F(BgpTest, RowsBottomUpUnlessHeightIsNegative) {
   EXPECT_EQ(1, w);
   EXPECT_EQ(2, h);
   EXPECT_EQ(24, bits);
-  Bytes b32 = Bmp(32, 1, 1, {}, {1, 2, 3, 0});
+  Bytes b32 = Test_Bmp(32, 1, 1, {}, {1, 2, 3, 0});
   ASSERT_EQ(0, Bgp_LoadPictureMemory(b32.data(), u32(b32.size())));
   EXPECT_EQ(0x010203u, Bgp_GetPixel(0, 0));
 }
 
 TEST_F(BgpTest, DamagedBmpsAreRefused) {
-  Bytes good = Bmp(8, 2, 2, std::vector<u32>(256, 7), {1, 2, 0, 0, 3, 4, 0, 0});
+  Bytes good = Test_Bmp(8, 2, 2, std::vector<u32>(256, 7), {1, 2, 0, 0, 3, 4, 0, 0});
   ASSERT_EQ(0, Bgp_LoadPictureMemory(good.data(), u32(good.size())));
   struct Case {
     const char* what;
@@ -157,7 +119,7 @@ TEST_F(BgpTest, PictureFileFailureKeepsSettingsAndTellsThePath) {
   EXPECT_EQ(2, Bgp_LoadPicture());
   EXPECT_NE(std::u16string::npos, std::u16string(Msg_LastText()).find(u"none.bmp"));
   EXPECT_EQ(folder + u"none.bmp", wstr(Bgp_GetSettings(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)));
-  Bytes good = Bmp(24, 1, 1, {}, {1, 2, 3, 0});
+  Bytes good = Test_Bmp(24, 1, 1, {}, {1, 2, 3, 0});
   ASSERT_TRUE(Test_WriteFile(folder + u"a.bmp", good));
   ASSERT_EQ(0, Bgp_SetPath((folder + u"a.bmp").c_str()));
   EXPECT_EQ(0, Bgp_LoadPicture());

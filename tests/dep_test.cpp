@@ -88,7 +88,9 @@ TEST_F(DepTest, PlaceReferencesParseWithAndWithoutPadding) {
   for (const auto& c : cases) {
     u32 place = 99;
     EXPECT_EQ(c.depot, Dep_ParsePlaceRef(W16(c.text).c_str(), &place, u'F')) << c.text;
-    if (c.depot > 0) EXPECT_EQ(c.place, place) << c.text;
+    if (c.depot > 0) {
+      EXPECT_EQ(c.place, place) << c.text;
+    }
   }
   // What the formatter prints reads back to the same place.
   wch text[24];

@@ -10,7 +10,6 @@
 #include "model/line.h"
 #include "operation/clock.h"
 #include "platform/fio.h"
-#include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/msg.h"
 #include "platform/str.h"
@@ -34,10 +33,6 @@ void Set16(Bytes& b, size_t at, u32 v) {
 void Set32(Bytes& b, size_t at, u32 v) {
   Set16(b, at, v & 0xFFFF);
   Set16(b, at + 2, v >> 16);
-}
-void Put16(Bytes& b, u32 v) {
-  b.push_back(u8(v));
-  b.push_back(u8(v >> 8));
 }
 
 // Offsets inside Test_MinimalGenl.
@@ -92,22 +87,13 @@ class GenlTest : public ::testing::Test {
     g_viewSlots[0].cellsX = 40;
     g_viewSlots[0].cellsY = 30;
   }
+  // Empty when the stream or the writer failed: never a valid section.
   static Bytes Save() {
-    EXPECT_EQ(0, Fio_OpenWriteMemory());
-    EXPECT_EQ(0, Genl_SaveSection());
-    EXPECT_EQ(0, Fio_CloseWrite());
-    u32 n = 0;
-    u8* p = Fio_TakeWriteMemory(&n);
-    Bytes b(p, p + n);
-    if (p) Heap_Free(p);
+    Bytes b = Test_SaveSection(Genl_SaveSection);
+    EXPECT_FALSE(b.empty()) << "the section could not be written";
     return b;
   }
-  static int Load(const Bytes& b, u16 version = LAY_VERSION) {
-    EXPECT_EQ(0, Fio_OpenReadMemory(b.data(), u32(b.size())));
-    const int r = Genl_LoadSection(version);
-    if (Fio_IsReadOpen()) Fio_CloseRead();
-    return r;
-  }
+  static int Load(const Bytes& b, u16 version = LAY_VERSION) { return Test_LoadSection(b, Genl_LoadSection, version); }
   static wstr Info(int slot) {
     static wch buf[20002];
     Lng_GetGeneralInfo(slot, buf);
@@ -300,8 +286,8 @@ TEST_F(GenlTest, DamagedValuesAreRefusedOrMended) {
   Set32(b, AT_ELEMENT_COUNT, 1);
   {
     Bytes name;
-    for (int i = 0; i < 260; ++i) Put16(name, 'a');
-    Put16(name, 0);
+    for (int i = 0; i < 260; ++i) Test_Put16(name, 'a');
+    Test_Put16(name, 0);
     b.insert(b.begin() + AT_ELEMENT_COUNT + 4, name.begin(), name.end());
   }
   cases.push_back({"a name of 260 units", b, 3});
@@ -317,8 +303,8 @@ TEST_F(GenlTest, DamagedValuesAreRefusedOrMended) {
   b = Test_MinimalGenl();
   Set32(b, AT_ELEMENT_COUNT, 1);
   Bytes name;
-  for (int i = 0; i < 259; ++i) Put16(name, 'a');
-  Put16(name, 0);
+  for (int i = 0; i < 259; ++i) Test_Put16(name, 'a');
+  Test_Put16(name, 0);
   b.insert(b.begin() + AT_ELEMENT_COUNT + 4, name.begin(), name.end());
   EXPECT_EQ(0, Load(b));
 
@@ -348,17 +334,17 @@ TEST_F(GenlTest, MarksOfOlderFilesAreConverted) {
   // 8-bit name.
   Bytes b = Test_MinimalGenlOld(14350);
   Bytes marks;
-  Put16(marks, 2);
-  Put16(marks, 0);
-  Put16(marks, 100);
-  Put16(marks, 200);
-  Put16(marks, 0x081E);  // 8:30
+  Test_Put16(marks, 2);
+  Test_Put16(marks, 0);
+  Test_Put16(marks, 100);
+  Test_Put16(marks, 200);
+  Test_Put16(marks, 0x081E);  // 8:30
   for (char c : std::string("Depot")) marks.push_back(u8(c));
   marks.push_back(0);
-  Put16(marks, 1);
-  Put16(marks, 300);
-  Put16(marks, 400);
-  Put16(marks, 0xFF00);  // none
+  Test_Put16(marks, 1);
+  Test_Put16(marks, 300);
+  Test_Put16(marks, 400);
+  Test_Put16(marks, 0xFF00);  // none
   marks.push_back(0);
   b.erase(b.begin() + 10, b.begin() + 12);
   b.insert(b.begin() + 10, marks.begin(), marks.end());
@@ -421,7 +407,7 @@ TEST_F(GenlTest, TextsOfOlderFiles) {
   const size_t texts = b.size() - 5;
   b.erase(b.begin() + texts, b.end());
   for (u8 v : {u8('a' + 7), u8('b' + 10), u8(13), u8(7)}) b.push_back(v);
-  Put16(b, 0);
+  Test_Put16(b, 0);
   ASSERT_EQ(0, Load(b, 14200));
   EXPECT_EQ(u"ab", Info(0));
   EXPECT_EQ(u"", Info(1));

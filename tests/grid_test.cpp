@@ -4,7 +4,6 @@
 
 #include "model/grid.h"
 #include "platform/fio.h"
-#include "platform/heap.h"
 #include "render/map.h"
 #include "tests/test_util.h"
 
@@ -13,14 +12,6 @@ namespace {
 typedef std::vector<u8> Bytes;
 
 void Put8(Bytes& b, u32 v) { b.push_back(u8(v)); }
-void Put16(Bytes& b, u32 v) {
-  b.push_back(u8(v));
-  b.push_back(u8(v >> 8));
-}
-void Put32(Bytes& b, u32 v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 void PutTag(Bytes& b, const char* tag) {
   while (*tag) b.push_back(u8(*tag++));
 }
@@ -31,21 +22,21 @@ Bytes QuadHead(u32 blocks) {
   Bytes b;
   PutTag(b, "NETZ");
   PutTag(b, "QUAD");
-  Put32(b, 64);
-  Put32(b, 64);
-  Put32(b, 5);
-  Put32(b, blocks);
+  Test_Put32(b, 64);
+  Test_Put32(b, 64);
+  Test_Put32(b, 5);
+  Test_Put32(b, blocks);
   return b;
 }
 
 // A block of today's form: position, one code at cell 0, the rest empty.
 void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
-  Put16(b, x);
-  Put16(b, y);
+  Test_Put16(b, x);
+  Test_Put16(b, y);
   Put8(b, u8(level));
-  Put16(b, firstCode);
-  for (int i = 0; i < 15; ++i) Put16(b, 0x80FF);
-  Put16(b, 0x80FE);
+  Test_Put16(b, firstCode);
+  for (int i = 0; i < 15; ++i) Test_Put16(b, 0x80FF);
+  Test_Put16(b, 0x80FE);
 }
 
 class GridTest : public ::testing::Test {
@@ -59,29 +50,14 @@ class GridTest : public ::testing::Test {
     Grid_Exit();
   }
 
+  // Even an empty grid writes the section head, so empty means a failure.
   static Bytes WriteSection() {
-    Bytes out;
-    if (Fio_OpenWriteMemory() != 0) {
-      ADD_FAILURE() << "memory write stream";
-      return out;
-    }
-    EXPECT_EQ(0, Grid_SaveSection());
-    EXPECT_EQ(0, Fio_CloseWrite());
-    u32 n = 0;
-    u8* p = Fio_TakeWriteMemory(&n);
-    if (p) {
-      out.assign(p, p + n);
-      Heap_Free(p);
-    }
+    Bytes out = Test_SaveSection(Grid_SaveSection);
+    EXPECT_FALSE(out.empty()) << "the section could not be written";
     return out;
   }
 
-  static int ReadSection(const Bytes& bytes, u16 version) {
-    EXPECT_EQ(0, Fio_OpenReadMemory(bytes.data(), u32(bytes.size())));
-    int r = Grid_LoadSection(version);
-    if (Fio_IsReadOpen()) Fio_CloseRead();
-    return r;
-  }
+  static int ReadSection(const Bytes& bytes, u16 version) { return Test_LoadSection(bytes, Grid_LoadSection, version); }
 };
 
 // ---------------------------------------------------------------- cells and blocks
@@ -343,10 +319,10 @@ TEST_F(GridTest, SectionBytesOfSingleBlocks) {
     Grid_Clear();
     c.fill();
     Bytes expect = QuadHead(1);
-    Put16(expect, 64);
-    Put16(expect, 128);
+    Test_Put16(expect, 64);
+    Test_Put16(expect, 128);
     Put8(expect, 0xFE);
-    for (u16 v : c.codes) Put16(expect, v);
+    for (u16 v : c.codes) Test_Put16(expect, v);
     EXPECT_EQ(expect, WriteSection()) << c.what;
   }
 }
@@ -425,12 +401,12 @@ TEST_F(GridTest, SectionRoundTrip) {
 
 TEST_F(GridTest, RunsCountOnlyTheirLowByteAndEndTheBlockWhenTheyOvershoot) {
   Bytes b = QuadHead(2);
-  Put16(b, 0);
-  Put16(b, 0);
+  Test_Put16(b, 0);
+  Test_Put16(b, 0);
   Put8(b, 0);
-  Put16(b, 0x8FFF);  // 256 cells: the high bits of the marker do not count
-  Put16(b, 0x0011);  // cell 256
-  for (int i = 0; i < 15; ++i) Put16(b, 0x80FF);  // 3840 more: overshoots by one
+  Test_Put16(b, 0x8FFF);  // 256 cells: the high bits of the marker do not count
+  Test_Put16(b, 0x0011);  // cell 256
+  for (int i = 0; i < 15; ++i) Test_Put16(b, 0x80FF);  // 3840 more: overshoots by one
   PutBlock(b, 64, 0, 0, 0x0022);
   ASSERT_EQ(0, ReadSection(b, 0x3850));
   EXPECT_EQ(0x0011, Grid_GetCell(0, 4, 0));
@@ -447,10 +423,10 @@ TEST_F(GridTest, MalformedSectionsFail) {
     Bytes b;
     PutTag(b, netz);
     PutTag(b, quad);
-    Put32(b, w);
-    Put32(b, h);
-    Put32(b, levels);
-    Put32(b, count);
+    Test_Put32(b, w);
+    Test_Put32(b, h);
+    Test_Put32(b, levels);
+    Test_Put32(b, count);
     return b;
   };
   auto withBlock = [](Bytes b, u32 x, u32 y, i32 level) {
@@ -459,10 +435,10 @@ TEST_F(GridTest, MalformedSectionsFail) {
   };
   Bytes twice = withBlock(withBlock(QuadHead(2), 0, 0, 0), 0, 0, 0);
   Bytes cut = QuadHead(1);
-  Put16(cut, 0);
-  Put16(cut, 0);
+  Test_Put16(cut, 0);
+  Test_Put16(cut, 0);
   Put8(cut, 0);
-  Put16(cut, 0x80FF);
+  Test_Put16(cut, 0x80FF);
   std::vector<Case> cases = {
       {"bad tag", head("NETX", "QUAD", 64, 64, 5, 0), 3},
       {"bad QUAD tag", head("NETZ", "QUAX", 64, 64, 5, 0), 3},
@@ -487,7 +463,7 @@ TEST_F(GridTest, MalformedSectionsFail) {
   // Files before 0x3835 carry "NP"; the still older "NZ" is refused.
   Bytes nz;
   PutTag(nz, "NZ");
-  Put32(nz, 0);
+  Test_Put32(nz, 0);
   Put8(nz, 255);
   EXPECT_EQ(3, ReadSection(nz, 0x3600));
 }
@@ -501,16 +477,16 @@ TEST_F(GridTest, CellPositionsByVersion) {
     i32 x, y, level;
   };
   Bytes now, u32Level, u32NoLevel, u16NoLevel;
-  Put16(now, 0x1234);
-  Put16(now, 0x0040);
+  Test_Put16(now, 0x1234);
+  Test_Put16(now, 0x0040);
   Put8(now, 0xFC);
-  Put32(u32Level, 70000);
-  Put32(u32Level, 5);
-  Put32(u32Level, 0xFFFFFFFD);
-  Put32(u32NoLevel, 3);
-  Put32(u32NoLevel, 4);
-  Put16(u16NoLevel, 0xFFFF);
-  Put16(u16NoLevel, 9);
+  Test_Put32(u32Level, 70000);
+  Test_Put32(u32Level, 5);
+  Test_Put32(u32Level, 0xFFFFFFFD);
+  Test_Put32(u32NoLevel, 3);
+  Test_Put32(u32NoLevel, 4);
+  Test_Put16(u16NoLevel, 0xFFFF);
+  Test_Put16(u16NoLevel, 9);
   const Case cases[] = {{0x3850, now, 0x1234, 0x40, -4},     {0x3840, now, 0x1234, 0x40, -4},
                         {14399, u32Level, 70000, 5, -3},     {14396, u32Level, 70000, 5, -3},
                         {14395, u32NoLevel, 3, 4, 0},        {14389, u32NoLevel, 3, 4, 0},
@@ -640,16 +616,16 @@ TEST_F(GridTest, OlderSectionFormsAreRead) {
   Bytes b;
   PutTag(b, "NETZ");
   PutTag(b, "QUAD");
-  Put16(b, 64);
-  Put16(b, 64);
-  Put16(b, 5);
-  Put32(b, 1);
-  Put32(b, 128);
-  Put32(b, 0);
-  Put32(b, 0xFFFFFFFE);
-  Put16(b, 0x0033);
-  for (int i = 0; i < 15; ++i) Put16(b, 0x80FF);
-  Put16(b, 0x80FE);
+  Test_Put16(b, 64);
+  Test_Put16(b, 64);
+  Test_Put16(b, 5);
+  Test_Put32(b, 1);
+  Test_Put32(b, 128);
+  Test_Put32(b, 0);
+  Test_Put32(b, 0xFFFFFFFE);
+  Test_Put16(b, 0x0033);
+  for (int i = 0; i < 15; ++i) Test_Put16(b, 0x80FF);
+  Test_Put16(b, 0x80FE);
   Grid_Clear();
   ASSERT_EQ(0, ReadSection(b, 0x383C));
   EXPECT_EQ(0x0033, Grid_GetCell(128, 0, -2));
@@ -657,17 +633,17 @@ TEST_F(GridTest, OlderSectionFormsAreRead) {
   // 0x3600: "NP", the chunk head with 255, "QU", u16 fields, u16 positions.
   Bytes c;
   PutTag(c, "NP");
-  Put32(c, 0);
+  Test_Put32(c, 0);
   Put8(c, 255);
   PutTag(c, "QU");
-  Put16(c, 64);
-  Put16(c, 64);
-  Put16(c, 1);
-  Put16(c, 64);
-  Put16(c, 128);
-  Put16(c, 0x0010);  // shape 16 becomes 8 with bit 9 in files before 0x3750
-  for (int i = 0; i < 15; ++i) Put16(c, 0x80FF);
-  Put16(c, 0x80FE);
+  Test_Put16(c, 64);
+  Test_Put16(c, 64);
+  Test_Put16(c, 1);
+  Test_Put16(c, 64);
+  Test_Put16(c, 128);
+  Test_Put16(c, 0x0010);  // shape 16 becomes 8 with bit 9 in files before 0x3750
+  for (int i = 0; i < 15; ++i) Test_Put16(c, 0x80FF);
+  Test_Put16(c, 0x80FE);
   Grid_Clear();
   ASSERT_EQ(0, ReadSection(c, 0x3600));
   EXPECT_EQ(0x0208, Grid_GetCell(64, 128, 0));
@@ -682,14 +658,14 @@ TEST_F(GridTest, OldestChunkFormFillsAGrid2048Wide) {
   // end of the row and a cell at the start of the next one.
   Bytes b;
   PutTag(b, "NP");
-  Put32(b, 3 + 8 + 1);
+  Test_Put32(b, 3 + 8 + 1);
   Put8(b, 1);
-  Put16(b, 50);      // 54 today
-  Put16(b, 0x8001);  // two empty cells
-  Put16(b, 101);
-  for (int i = 0; i < 7; ++i) Put16(b, 0x80FF);
-  Put16(b, 0x80FB);  // up to x = 2047
-  Put16(b, 27);      // 39 today, at (0, 1)
+  Test_Put16(b, 50);      // 54 today
+  Test_Put16(b, 0x8001);  // two empty cells
+  Test_Put16(b, 101);
+  for (int i = 0; i < 7; ++i) Test_Put16(b, 0x80FF);
+  Test_Put16(b, 0x80FB);  // up to x = 2047
+  Test_Put16(b, 27);      // 39 today, at (0, 1)
   ASSERT_EQ(0, ReadSection(b, 0x3400));
   EXPECT_EQ(54, Grid_GetCell(0, 0, 0));
   EXPECT_EQ(101, Grid_GetCell(3, 0, 0));
@@ -711,9 +687,9 @@ TEST_F(GridTest, OldestChunkFormFillsAGrid2048Wide) {
   for (const Case& c : cases) {
     Bytes d;
     PutTag(d, "NP");
-    Put32(d, c.count);
+    Test_Put32(d, c.count);
     Put8(d, c.chunks);
-    for (u16 v : c.codes) Put16(d, v);
+    for (u16 v : c.codes) Test_Put16(d, v);
     Grid_Clear();
     EXPECT_EQ(c.result, ReadSection(d, 0x3400)) << c.what;
   }
@@ -725,10 +701,10 @@ TEST_F(GridTest, OldestChunkFormStaysInsideTheGrid) {
   PutTag(b, "NP");
   const u32 runs = 2048u * 32768u / 256u;
   const u32 codes = runs + 1;
-  Put32(b, codes % 16384);
+  Test_Put32(b, codes % 16384);
   Put8(b, u8(codes / 16384 + 1));
-  for (u32 i = 0; i < runs; ++i) Put16(b, 0x80FF);
-  Put16(b, 50);
+  for (u32 i = 0; i < runs; ++i) Test_Put16(b, 0x80FF);
+  Test_Put16(b, 50);
   EXPECT_EQ(3, ReadSection(b, 0x3400));
 }
 

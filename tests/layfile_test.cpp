@@ -6,7 +6,6 @@
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "platform/fio.h"
-#include "platform/heap.h"
 #include "platform/msg.h"
 #include "platform/os.h"
 #include "render/cursor.h"
@@ -25,14 +24,6 @@ namespace {
 typedef std::vector<u8> Bytes;
 
 void Put8(Bytes& b, u32 v) { b.push_back(u8(v)); }
-void Put16(Bytes& b, u32 v) {
-  b.push_back(u8(v));
-  b.push_back(u8(v >> 8));
-}
-void Put32(Bytes& b, u32 v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 void PutTag(Bytes& b, const char* tag) {
   while (*tag) b.push_back(u8(*tag++));
 }
@@ -64,20 +55,20 @@ Bytes NetzHead(u32 blocks) {
   Bytes b;
   PutTag(b, "NETZ");
   PutTag(b, "QUAD");
-  Put32(b, 64);
-  Put32(b, 64);
-  Put32(b, 5);
-  Put32(b, blocks);
+  Test_Put32(b, 64);
+  Test_Put32(b, 64);
+  Test_Put32(b, 5);
+  Test_Put32(b, blocks);
   return b;
 }
 
 void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
-  Put16(b, x);
-  Put16(b, y);
+  Test_Put16(b, x);
+  Test_Put16(b, y);
   Put8(b, u8(level));
-  Put16(b, firstCode);
-  for (int i = 0; i < 15; ++i) Put16(b, 0x80FF);
-  Put16(b, 0x80FE);
+  Test_Put16(b, firstCode);
+  for (int i = 0; i < 15; ++i) Test_Put16(b, 0x80FF);
+  Test_Put16(b, 0x80FE);
 }
 
 Bytes Ma() { return Bytes{0x4D, 0x41, 0x00, 0x00}; }
@@ -87,15 +78,15 @@ Bytes Trailer() { return Bytes(16, 0); }
 Bytes MiddleSections() {
   Bytes b;
   PutTag(b, "ZUGD");
-  Put32(b, 0);
+  Test_Put32(b, 0);
   PutTag(b, "DEPO");
-  Put32(b, 0);
+  Test_Put32(b, 0);
   PutTag(b, "HSTP");
-  Put32(b, 0);
+  Test_Put32(b, 0);
   PutAll(b, Test_MinimalLind());
   PutTag(b, "ZG");  // no vehicle sets, no background picture
-  Put32(b, 0);
-  Put32(b, 0);
+  Test_Put32(b, 0);
+  Test_Put32(b, 0);
   return b;
 }
 
@@ -180,24 +171,13 @@ class LayfileTest : public ::testing::Test {
 // ---------------------------------------------------------------- the "MA" section
 
 TEST_F(LayfileTest, MaSection) {
-  ASSERT_EQ(0, Fio_OpenWriteMemory());
-  EXPECT_EQ(0, Lay_WriteMa());
-  EXPECT_EQ(0, Fio_CloseWrite());
-  u32 n = 0;
-  u8* p = Fio_TakeWriteMemory(&n);
-  ASSERT_NE(nullptr, p);
-  EXPECT_EQ(Ma(), Bytes(p, p + n));
-  Heap_Free(p);
+  EXPECT_EQ(Ma(), Test_SaveSection(Lay_WriteMa));
 
   struct Case {
     Bytes bytes;
     int result;
   } cases[] = {{Ma(), 0}, {{0x4D, 0x41, 0x01, 0x00}, 3}, {{0x4D, 0x42, 0x00, 0x00}, 3}, {{0x4D, 0x41, 0x00}, 1}};
-  for (const Case& c : cases) {
-    ASSERT_EQ(0, Fio_OpenReadMemory(c.bytes.data(), u32(c.bytes.size())));
-    EXPECT_EQ(c.result, Lay_ReadMa(LAY_VERSION)) << c.bytes.size();
-    if (Fio_IsReadOpen()) Fio_CloseRead();
-  }
+  for (const Case& c : cases) EXPECT_EQ(c.result, Test_LoadSection(c.bytes, Lay_ReadMa, LAY_VERSION)) << c.bytes.size();
 }
 
 // ---------------------------------------------------------------- save and load
@@ -265,15 +245,15 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     Bytes b = Test_MinimalGenlOld(version);
     PutAll(b, grid);
     PutTag(b, "ZU");
-    Put16(b, 0);
+    Test_Put16(b, 0);
     PutTag(b, "BF");  // no depots; files before 13575 mark the tag with 99
-    if (version < 13575) Put16(b, 99);
-    Put16(b, 0);
+    if (version < 13575) Test_Put16(b, 99);
+    Test_Put16(b, 0);
     PutTag(b, "HS");  // no stops
-    Put16(b, 0);
+    Test_Put16(b, 0);
     PutAll(b, Test_MinimalLindOld());
     PutTag(b, "ZG");
-    Put16(b, 0);
+    Test_Put16(b, 0);
     PutAll(b, Ma());
     PutAll(b, Trailer());
     return b;
@@ -281,23 +261,23 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
   // 0x35xx: "NP", the chunk head with 255, a "QU" part of u16 fields.
   Bytes np;
   PutTag(np, "NP");
-  Put32(np, 0);
+  Test_Put32(np, 0);
   Put8(np, 255);
   PutTag(np, "QU");
-  Put16(np, 64);
-  Put16(np, 64);
-  Put16(np, 1);
-  Put16(np, 0);
-  Put16(np, 0);
-  Put16(np, 0x0032);
-  for (int i = 0; i < 15; ++i) Put16(np, 0x80FF);
-  Put16(np, 0x80FE);
+  Test_Put16(np, 64);
+  Test_Put16(np, 64);
+  Test_Put16(np, 1);
+  Test_Put16(np, 0);
+  Test_Put16(np, 0);
+  Test_Put16(np, 0x0032);
+  for (int i = 0; i < 15; ++i) Test_Put16(np, 0x80FF);
+  Test_Put16(np, 0x80FE);
   // 0x3400: the oldest chunk form, not run-length coded.
   Bytes oldest;
   PutTag(oldest, "NP");
-  Put32(oldest, 1);
+  Test_Put32(oldest, 1);
   Put8(oldest, 1);
-  Put16(oldest, 50);
+  Test_Put16(oldest, 50);
   const Case cases[] = {
       {"0x35 with the low byte before the magic", {0x35, 0x10, 0x56, 0xD1, 0x4E, 0xD4}, body(0x3510, np), 0x3510,
        0x0032},
@@ -334,13 +314,13 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   };
   Bytes netzCut = NetzHead(2);
   PutBlock(netzCut, 0, 0, 0, 0x0001);
-  Put16(netzCut, 64);
+  Test_Put16(netzCut, 64);
   Bytes twice = NetzHead(2);
   PutBlock(twice, 0, 0, 0, 0x0001);
   PutBlock(twice, 0, 0, 0, 0x0002);
   Bytes genl;
   PutTag(genl, "GENL");
-  Put32(genl, 0);
+  Test_Put32(genl, 0);
   Bytes zugd;
   PutTag(zugd, "ZUGD");
   Bytes trailerCut = Ma();
@@ -355,13 +335,13 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Bytes manyLines = NetzHead(1);
   PutBlock(manyLines, 640, 640, -1, 0x0077);
   PutTag(manyLines, "ZUGD");
-  Put32(manyLines, 0);
+  Test_Put32(manyLines, 0);
   PutTag(manyLines, "DEPO");
-  Put32(manyLines, 0);
+  Test_Put32(manyLines, 0);
   PutTag(manyLines, "HSTP");
-  Put32(manyLines, 0);
+  Test_Put32(manyLines, 0);
   PutTag(manyLines, "LIND");
-  Put32(manyLines, 4001);
+  Test_Put32(manyLines, 4001);
 
   const std::vector<Case> cases = {
       {"no file", Bytes(), 1},

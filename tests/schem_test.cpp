@@ -38,6 +38,18 @@ TEST(SchemRules, PrimitivesClipToTheBuffer) {
   EXPECT_EQ(5u, px[2 * 16 + 2]);
 }
 
+TEST(SchemRules, LinesReachingTheLargestCoordinateKeepTheirStepAndEnd) {
+  std::vector<u32> px(16 * 8, 0);
+  SchBuf b = {px.data(), 16, 8};
+  // A stepped line from far outside keeps the step phase of its start and
+  // stops at the buffer instead of counting up to (and past) INT32_MAX.
+  Map_BufHLine(&b, -2147483647 - 1, 1, 3, 9, 2147483647);
+  Map_BufVLine(&b, 0, 2147483647, 2, 8, -2147483647 - 1);
+  for (int x = 0; x < 16; ++x)
+    EXPECT_EQ((x + 2) % 3 == 0 ? 9u : 0u, px[1 * 16 + x]) << x << ": -2^31 + 3k lands on 1, 4, 7 ...";
+  for (int y = 0; y < 8; ++y) EXPECT_EQ(y % 2 == 0 ? 8u : 0u, px[y * 16]) << y;
+}
+
 struct SchemStore : RenderStore {};
 
 TEST_F(SchemStore, ColourOfCells) {

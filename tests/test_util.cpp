@@ -238,3 +238,31 @@ void Test_Put32(std::vector<u8>& b, u32 v) {
   Test_Put16(b, v & 0xFFFF);
   Test_Put16(b, v >> 16);
 }
+
+std::vector<u8> Test_Bmp(u16 bits, i32 w, i32 h, const std::vector<u32>& table, const std::vector<u8>& rows,
+                         u32 used) {
+  std::vector<u8> b = {'B', 'M'};
+  u32 offset = 54 + 4 * u32(table.size());
+  Test_Put32(b, offset + u32(rows.size()));
+  Test_Put32(b, 0);
+  Test_Put32(b, offset);
+  Test_Put32(b, 40);
+  Test_Put32(b, u32(w));
+  Test_Put32(b, u32(h));
+  Test_Put16(b, 1);
+  Test_Put16(b, bits);
+  Test_Put32(b, 0);
+  Test_Put32(b, u32(rows.size()));
+  Test_Put32(b, 0);
+  Test_Put32(b, 0);
+  Test_Put32(b, used);
+  Test_Put32(b, 0);
+  for (u32 c : table) {
+    b.push_back(u8(c >> 16));
+    b.push_back(u8(c >> 8));
+    b.push_back(u8(c));
+    b.push_back(0);
+  }
+  b.insert(b.end(), rows.begin(), rows.end());
+  return b;
+}

@@ -38,3 +38,8 @@ int Test_LoadSection(const std::vector<u8>& bytes, int (*load)(u16 version), u16
 // Little-endian values appended to bytes built by hand.
 void Test_Put16(std::vector<u8>& b, u32 v);
 void Test_Put32(std::vector<u8>& b, u32 v);
+// A Windows BMP of w x h (40-byte information header, no compression) with
+// the given stored rows, each padded by the caller, and colour table entries
+// given as COLORREF; used: the header's used-colours count.
+std::vector<u8> Test_Bmp(u16 bits, i32 w, i32 h, const std::vector<u32>& table, const std::vector<u8>& rows,
+                         u32 used = 0);

@@ -10,7 +10,6 @@
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "platform/fio.h"
-#include "platform/heap.h"
 #include "platform/msg.h"
 #include "shell/ewin.h"
 #include "tests/test_util.h"
@@ -20,35 +19,18 @@ namespace {
 typedef std::vector<u8> Bytes;
 
 void Put8(Bytes& b, u32 v) { b.push_back(u8(v)); }
-void Put16(Bytes& b, u32 v) {
-  Put8(b, v);
-  Put8(b, v >> 8);
-}
-void Put32(Bytes& b, u32 v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 void PutAll(Bytes& b, std::initializer_list<u32> values) {
-  for (u32 v : values) Put32(b, v);
+  for (u32 v : values) Test_Put32(b, v);
 }
 
+// Even an empty list writes its tag and count, so empty means a failure.
 Bytes SaveSection() {
-  EXPECT_EQ(0, Fio_OpenWriteMemory());
-  EXPECT_EQ(0, TrnList_SaveSection());
-  EXPECT_EQ(0, Fio_CloseWrite());
-  u32 n = 0;
-  u8* p = Fio_TakeWriteMemory(&n);
-  Bytes b(p, p + n);
-  if (p) Heap_Free(p);
+  Bytes b = Test_SaveSection(TrnList_SaveSection);
+  EXPECT_FALSE(b.empty()) << "the section could not be written";
   return b;
 }
 
-int LoadSection(const Bytes& b, u16 version) {
-  EXPECT_EQ(0, Fio_OpenReadMemory(b.data(), u32(b.size())));
-  const int r = TrnList_LoadSection(version);
-  if (Fio_IsReadOpen()) Fio_CloseRead();
-  return r;
-}
+int LoadSection(const Bytes& b, u16 version) { return Test_LoadSection(b, TrnList_LoadSection, version); }
 
 u32 WalkCount() {
   u32 n = 0;
@@ -80,26 +62,26 @@ void PutCurrentTrain(Bytes& b, const CurrentTrain& c) {
   PutAll(b, {15, 10, 50, 100});                               // countdown, decrement, accel, brake
   PutAll(b, {20, 40, 0, u32(-1)});                            // stop times, remaining wait, at stop
   PutAll(b, {2, 2, 1, 1, 0, 1});                              // types, categories, props, path option
-  if (c.flags & TRN_RESERVED) Put32(b, 6);                    // reserved cells
+  if (c.flags & TRN_RESERVED) Test_Put32(b, 6);                    // reserved cells
   PutAll(b, {10, 96, 1, 0, 0});                               // sub-cell, tail, direction
-  Put32(b, c.textLen);
-  for (u32 i = 0; i < c.textLen && i < 3; ++i) Put16(b, u"Zug"[i % 3]);
-  Put32(b, c.retryLimit);
-  if ((c.flags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) && i32(c.retryLimit) >= 1) Put32(b, 1);
+  Test_Put32(b, c.textLen);
+  for (u32 i = 0; i < c.textLen && i < 3; ++i) Test_Put16(b, u"Zug"[i % 3]);
+  Test_Put32(b, c.retryLimit);
+  if ((c.flags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) && i32(c.retryLimit) >= 1) Test_Put32(b, 1);
   PutAll(b, {30, 1});  // horn countdown, running sound
   for (u32 i = 0; i <= c.lastCell && i < 4; ++i) {
-    Put16(b, 600 - i);  // x
-    Put16(b, 700);      // y
+    Test_Put16(b, 600 - i);  // x
+    Test_Put16(b, 700);      // y
     Put8(b, 0);         // level
-    Put16(b, 1);        // marked
-    if (i < c.lastCell) Put16(b, i == 0 ? 1 : 0x80);
+    Test_Put16(b, 1);        // marked
+    if (i < c.lastCell) Test_Put16(b, i == 0 ? 1 : 0x80);
   }
   // Vehicle 0: set 0x123, index 4; vehicle 1: user set 0x80000007.
   PutAll(b, {0x123, 4});
-  Put16(b, 0);
+  Test_Put16(b, 0);
   PutAll(b, {0x8000, 64});
   PutAll(b, {0x80000007u, c.vehicleIndex1});
-  Put16(b, 0);
+  Test_Put16(b, 0);
   PutAll(b, {0, 32});
 }
 
@@ -377,8 +359,8 @@ Bytes Form14389(u32 curIndex) {
   Put8(b, 0xFF);            // SplitPos -1
   Put8(b, 1);               // VehicleCount
   PutAll(b, {6, 2});        // home depot and place
-  Put32(b, curIndex);       // the timetable entry of the current place
-  Put32(b, TRN_IN_SERVICE);
+  Test_Put32(b, curIndex);       // the timetable entry of the current place
+  Test_Put32(b, TRN_IN_SERVICE);
   for (u32 i = 0; i < 6; ++i) {
     if (i == 1) PutAll(b, {0x7F0A1E2Au, 9, 0x8004, 0, 0, 0});  // seconds 0x2A are dropped
     else if (i == 2) PutAll(b, {0x7F0B0000u, 0, 3, 0, 0, 0});   // no depot: emptied
@@ -389,17 +371,17 @@ Bytes Form14389(u32 curIndex) {
   PutAll(b, {5, 9, 0, 17});             // stop times, wait, at stop
   PutAll(b, {3, 3, 2, 2, 4, 1});
   PutAll(b, {0, 64});                   // sub-cell offset, tail offset
-  Put32(b, 2);
-  Put16(b, 'H');
-  Put16(b, 'i');
+  Test_Put32(b, 2);
+  Test_Put16(b, 'H');
+  Test_Put16(b, 'i');
   // Cell 0: position, direction, mark, flags; cell 1: position, offset, mark.
   PutAll(b, {300, 400, 1, 0});
-  Put16(b, 1);
-  Put16(b, 1);
+  Test_Put16(b, 1);
+  Test_Put16(b, 1);
   PutAll(b, {0, 0, 1, 0});
-  Put16(b, 1);
-  Put32(b, 0x1234);  // vehicle id
-  Put16(b, 0);
+  Test_Put16(b, 1);
+  Test_Put32(b, 0x1234);  // vehicle id
+  Test_Put16(b, 0);
   PutAll(b, {0x8000, 64});
   return b;
 }
@@ -439,46 +421,46 @@ TEST_F(TrnFileTest, Form14389) {
 // words, and a byte after the fixed part; cells followed by five bytes.
 TEST_F(TrnFileTest, Form14160) {
   Bytes b;
-  Put16(b, TRN_SECTION_OLD_TAG);
-  Put16(b, 1);
-  for (u32 v : {0u, 1u, 1u, 8u}) Put16(b, v);
+  Test_Put16(b, TRN_SECTION_OLD_TAG);
+  Test_Put16(b, 1);
+  for (u32 v : {0u, 1u, 1u, 8u}) Test_Put16(b, v);
   Put8(b, 1);
   Put8(b, 0);
   Put8(b, 1);
-  Put16(b, 3);  // home depot (place 1)
-  Put16(b, 0);  // current place: home
-  Put32(b, TRN_IN_SERVICE | 0x40);  // with an old target cell
+  Test_Put16(b, 3);  // home depot (place 1)
+  Test_Put16(b, 0);  // current place: home
+  Test_Put32(b, TRN_IN_SERVICE | 0x40);  // with an old target cell
   // Timetable A: 6:30 at depot 3, then an empty one (hour 255), and one
   // without depot; timetable B: 7:05 at depot 2.
   for (u32 v : {30u, 6u}) Put8(b, v);
-  Put16(b, 3);
+  Test_Put16(b, 3);
   for (u32 v : {0u, 255u}) Put8(b, v);
-  Put16(b, 3);
+  Test_Put16(b, 3);
   for (u32 v : {0u, 8u}) Put8(b, v);
-  Put16(b, 0);
+  Test_Put16(b, 0);
   for (u32 v : {5u, 7u}) Put8(b, v);
-  Put16(b, 2);
+  Test_Put16(b, 2);
   for (int i = 0; i < 2; ++i) {
-    Put16(b, 0);
-    Put16(b, 0xFF00);
+    Test_Put16(b, 0);
+    Test_Put16(b, 0xFF00);
   }
-  for (u32 v : {80u, 20u, 60u}) Put16(b, v);  // max, speed, target in km/h
+  for (u32 v : {80u, 20u, 60u}) Test_Put16(b, v);  // max, speed, target in km/h
   PutAll(b, {4, 7 * 1024, 30, 60, 0xDEAD});   // countdown, decrement, accel, brake, skipped
-  for (u32 v : {10u, 20u, 0u}) Put16(b, v);   // stop times, wait
+  for (u32 v : {10u, 20u, 0u}) Test_Put16(b, v);   // stop times, wait
   PutAll(b, {0x80 | 0x4, 0x1});               // class words: category 2, flagged start
   PutAll(b, {700, 500});                      // old target cell
-  Put16(b, 12);                               // sub-cell offset
-  Put32(b, 64);                               // tail offset
-  Put32(b, 0);                                // instead of the text
+  Test_Put16(b, 12);                               // sub-cell offset
+  Test_Put32(b, 64);                               // tail offset
+  Test_Put32(b, 0);                                // instead of the text
   Put8(b, 0);                                 // after the fixed part
   PutAll(b, {700, 500, 1, 0});                // cell 0, direction (1, 0)
-  Put16(b, 1);
-  Put16(b, 100);  // flags above 63
+  Test_Put16(b, 1);
+  Test_Put16(b, 100);  // flags above 63
   for (int i = 0; i < 5; ++i) Put8(b, 0xEE);
   PutAll(b, {700, 500, 1, 0});  // the last cell: one behind
-  Put16(b, 1);
-  Put16(b, 64001);  // a user vehicle of the u16 form
-  Put16(b, 0);
+  Test_Put16(b, 1);
+  Test_Put16(b, 64001);  // a user vehicle of the u16 form
+  Test_Put16(b, 0);
   PutAll(b, {0x7001, 64});
   Grid_SetCell(700, 500, 0, 0x0100);
   Grid_SetCell(699, 500, 0, 0x0100);
@@ -515,47 +497,47 @@ TEST_F(TrnFileTest, Form14160) {
 // cell as two signed bytes, vehicles as id, flag word and length / 8.
 TEST_F(TrnFileTest, Form13576) {
   Bytes b;
-  Put16(b, TRN_SECTION_OLD_TAG);
-  Put16(b, 1);
-  for (u32 v : {0u, 2u, 2u, 4u}) Put16(b, v);
+  Test_Put16(b, TRN_SECTION_OLD_TAG);
+  Test_Put16(b, 1);
+  for (u32 v : {0u, 2u, 2u, 4u}) Test_Put16(b, v);
   Put8(b, 2);
   Put8(b, 1);
   Put8(b, 2);
-  Put16(b, 0);       // no home depot
-  Put16(b, 0);       // current place
-  Put16(b, 0x0004);  // at a stop
+  Test_Put16(b, 0);       // no home depot
+  Test_Put16(b, 0);       // current place
+  Test_Put16(b, 0x0004);  // at a stop
   for (int i = 0; i < 6; ++i) {
-    Put16(b, 0xFF00);  // empty entries
-    Put16(b, 0);
+    Test_Put16(b, 0xFF00);  // empty entries
+    Test_Put16(b, 0);
   }
-  Put16(b, 70);             // max 70 km/h
-  Put16(b, 30);             // speed 30 km/h
-  Put16(b, 3);              // countdown
+  Test_Put16(b, 70);             // max 70 km/h
+  Test_Put16(b, 30);             // speed 30 km/h
+  Test_Put16(b, 3);              // countdown
   Put8(b, 10);              // decrement
-  Put16(b, 0);              // old target
-  Put16(b, 0);
-  for (u32 v : {5u, 8u, 6u}) Put16(b, v);  // stop times, wait
-  Put16(b, 0x3);            // one class word: type 3
-  Put32(b, 0);              // instead of the text
+  Test_Put16(b, 0);              // old target
+  Test_Put16(b, 0);
+  for (u32 v : {5u, 8u, 6u}) Test_Put16(b, v);  // stop times, wait
+  Test_Put16(b, 0x3);            // one class word: type 3
+  Test_Put32(b, 0);              // instead of the text
   Put8(b, 0);
   for (int i = 0; i < 2; ++i) {  // cells 0 and 1
-    Put16(b, 50 - i);
-    Put16(b, 60);
+    Test_Put16(b, 50 - i);
+    Test_Put16(b, 60);
     Put8(b, 1);
     Put8(b, 0);
-    Put16(b, 0);
-    Put16(b, 1);  // mark
-    Put16(b, 3);  // flags
+    Test_Put16(b, 0);
+    Test_Put16(b, 1);  // mark
+    Test_Put16(b, 3);  // flags
     for (int k = 0; k < 5; ++k) Put8(b, 0);
   }
   Put8(b, 1);  // the last cell, one behind the one before
   Put8(b, 0);
-  Put16(b, 5379);  // vehicles: id, flags, length / 8 in the low byte
-  Put16(b, 0x8000);
-  Put16(b, 0x0108);
-  Put16(b, 0x123);
-  Put16(b, 0);
-  Put16(b, 4);
+  Test_Put16(b, 5379);  // vehicles: id, flags, length / 8 in the low byte
+  Test_Put16(b, 0x8000);
+  Test_Put16(b, 0x0108);
+  Test_Put16(b, 0x123);
+  Test_Put16(b, 0);
+  Test_Put16(b, 4);
   for (i32 x = 47; x <= 50; ++x) Grid_SetCell(x, 60, 0, 0x0100);
   ASSERT_EQ(0, LoadSection(b, 13576));
   TrainRec* t = TrnList_GetFirst();
@@ -583,41 +565,41 @@ TEST_F(TrnFileTest, Form13576) {
 // the old cell codes, which go into the grid under a train on the track.
 TEST_F(TrnFileTest, Form13312CarriesOldCellCodesInTheMarks) {
   Bytes b;
-  Put16(b, TRN_SECTION_OLD_TAG);
-  Put16(b, 1);
-  for (u32 v : {0u, 1u, 1u, 1u}) Put16(b, v);
+  Test_Put16(b, TRN_SECTION_OLD_TAG);
+  Test_Put16(b, 1);
+  for (u32 v : {0u, 1u, 1u, 1u}) Test_Put16(b, v);
   Put8(b, 1);  // LastCell
   Put8(b, 1);  // VehicleCount
-  Put16(b, 0);
-  Put16(b, 0);
+  Test_Put16(b, 0);
+  Test_Put16(b, 0);
   Put8(b, 0xAA);  // two skipped bytes
   Put8(b, 0xAA);
-  Put16(b, TRN_SET_ASIDE);
+  Test_Put16(b, TRN_SET_ASIDE);
   for (int i = 0; i < 6; ++i) {
-    Put16(b, 0xFF00);
-    Put16(b, 0);
+    Test_Put16(b, 0xFF00);
+    Test_Put16(b, 0);
   }
-  Put16(b, 50);
-  Put16(b, 0);
-  Put16(b, 1);
+  Test_Put16(b, 50);
+  Test_Put16(b, 0);
+  Test_Put16(b, 1);
   Put8(b, 10);
-  Put16(b, 0);
-  Put16(b, 0);
-  for (u32 v : {0u, 0u, 0u}) Put16(b, v);
-  Put16(b, 0x300 | 0x10);  // class word: type 8, bits 0x100 and 0x200 dropped
-  Put32(b, 0);
+  Test_Put16(b, 0);
+  Test_Put16(b, 0);
+  for (u32 v : {0u, 0u, 0u}) Test_Put16(b, v);
+  Test_Put16(b, 0x300 | 0x10);  // class word: type 8, bits 0x100 and 0x200 dropped
+  Test_Put32(b, 0);
   Put8(b, 0);
-  Put16(b, 20);
-  Put16(b, 30);
+  Test_Put16(b, 20);
+  Test_Put16(b, 30);
   Put8(b, 1);
   Put8(b, 0);
-  Put16(b, 0);
-  Put16(b, 0x0100);  // an old cell code
+  Test_Put16(b, 0);
+  Test_Put16(b, 0x0100);  // an old cell code
   for (int k = 0; k < 5; ++k) Put8(b, 0);
   Put8(b, 1);
   Put8(b, 0);
-  Put16(b, 77);  // vehicle id and flag word; no length
-  Put16(b, 0);
+  Test_Put16(b, 77);  // vehicle id and flag word; no length
+  Test_Put16(b, 0);
   ASSERT_EQ(0, LoadSection(b, 0x3400));
   TrainRec* t = TrnList_GetFirst();
   ASSERT_NE(nullptr, t);
