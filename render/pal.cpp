@@ -55,19 +55,21 @@ i32 Pal_PartnerOf(i32 i) {
 // partner because the fixed colours are all different.
 void Pal_Reset(void) {
   for (i32 i = 0; i < PAL_ENTRIES; ++i) g_palette[i] = Rgb(kFixed[i % PAL_FIXED_ENTRIES]);
-  // The fifteen ballast stone shades: greys and grey-browns, so that the
-  // stones of a track bed read as one material, not as coloured noise.
-  static const u8 kStones[15][3] = {{118, 112, 104}, {132, 126, 118}, {104, 98, 92},  {146, 140, 130}, {96, 90, 84},
-                                    {124, 116, 106}, {138, 134, 128}, {110, 104, 98}, {152, 146, 138}, {90, 86, 80},
-                                    {128, 120, 110}, {142, 136, 126}, {100, 96, 90},  {116, 110, 102}, {134, 128, 120}};
+  // The fifteen ballast stone shades: close greys and grey-browns, so that
+  // a track bed reads as one material at every zoom, not as coloured noise.
+  static const u8 kStones[15][3] = {{124, 120, 114}, {132, 128, 121}, {116, 112, 106}, {138, 133, 125}, {110, 106, 101},
+                                    {128, 122, 114}, {136, 132, 127}, {120, 115, 108}, {142, 137, 130}, {112, 109, 104},
+                                    {130, 124, 116}, {126, 123, 118}, {118, 114, 109}, {134, 128, 120}, {122, 118, 112}};
   for (i32 k = 0; k < 15; ++k) g_palette[110 + k] = Rgb(kStones[k]);
-  // The terrain colours: the track marks of each ground class (rails and
-  // sleepers, 74..81), the track bed (82, 83, 84), the second colour of
-  // water (85) and of the four road classes (86..89).
-  static const u8 kTerrain[16][3] = {{70, 62, 54},   {80, 70, 58},    {64, 60, 56},   {90, 80, 66},
-                                     {62, 56, 50},   {72, 64, 56},    {84, 74, 62},   {76, 68, 58},
-                                     {120, 96, 70},  {110, 100, 90},  {104, 92, 80},  {90, 140, 200},
-                                     {180, 60, 50},  {200, 170, 60},  {90, 130, 180}, {120, 120, 130}};
+  // The terrain colours: the rails of each ground class (74..81), drawn
+  // dark enough to read on the fills and beds under them; the sleepers of
+  // the ballast classes (82 timber, 83 concrete, 84 old timber of the mixed
+  // bed); the lane of waterways (85, a lighter water) and of the four road
+  // classes (86..89, asphalt matched to the fills of classes 1-4).
+  static const u8 kTerrain[16][3] = {{52, 50, 50},    {48, 52, 46},    {50, 52, 60},    {92, 78, 62},
+                                     {66, 64, 64},    {70, 68, 66},    {72, 64, 56},    {68, 62, 56},
+                                     {118, 86, 58},   {164, 158, 148}, {98, 74, 52},    {84, 130, 186},
+                                     {104, 104, 108}, {112, 114, 108}, {100, 104, 116}, {168, 154, 128}};
   for (i32 k = 0; k < 16; ++k) g_palette[74 + k] = Rgb(kTerrain[k]);
   g_palette[PAL_BACKGROUND] = 0x00B0C8B0;
 }

@@ -8,8 +8,12 @@
 #include "render/pal.h"
 #include "render/terrain_tab.h"
 
+// Pieces 0..103 are ground; 88..119 double as the grid text glyphs.
+enum { SPR_TP_KINDS = SPR_TP_SECOND + 1, TERRAIN_PIECES = 120 };
+
 static u8 (*g_sprMasks)[16][8] = nullptr;
 static u8 (*g_sprMasks2)[32][16] = nullptr;  // the zoom-2 masks of the pieces
+static void FreePieceSpans(void);
 
 // ---------------------------------------------------------------- classes
 
@@ -73,12 +77,12 @@ int Spr_LoadTerrainMasks(void) {
     Heap_Free(m);
     return r;
   }
-  u8(*m2)[32][16] = static_cast<u8(*)[32][16]>(Heap_Alloc(104 * 32 * 16));
+  u8(*m2)[32][16] = static_cast<u8(*)[32][16]>(Heap_Alloc(TERRAIN_PIECES * 32 * 16));
   if (!m2) {
     Heap_Free(m);
     return 5;
   }
-  for (int n = 0; n < 104; ++n) {
+  for (int n = 0; n < TERRAIN_PIECES; ++n) {
     // Piece n at zoom 2: pictures 152 + k, 153 + k on top, 144 + k, 145 + k below.
     int k = (n % 4) * 2 + (n / 4) * 16;
     const int pics[4] = {152 + k, 153 + k, 144 + k, 145 + k};
@@ -98,62 +102,23 @@ void Spr_FreeTerrainMasks(void) {
   if (g_sprMasks2) Heap_Free(g_sprMasks2);
   g_sprMasks = nullptr;
   g_sprMasks2 = nullptr;
+  FreePieceSpans();
 }
 
 // ---------------------------------------------------------------- terrain pieces
 
-// The set pixels of each piece's mask (position in the mask, value), so
-// that a blit visits only pixels that can be drawn; built on first use
-// after the masks were loaded.
-struct PieceList {
-  u16 pos[512];
-  u8 val[512];
-  int count;
+// The pixels a blitter kind draws of each piece, as buffer offsets from the
+// strip's bottom-left corner (zoom 4: the top-left pixel of each 2 x 2
+// block), in the mask's top-down order, which the colour sequences follow.
+// Built for a kind and zoom on first use after the masks were loaded, so a
+// blit writes only pixels it draws and tests no mask bits.
+struct PieceSpans {
+  u16* off;                    // every piece's offsets, one after the other
+  u16 first[TERRAIN_PIECES];   // where piece n starts in off
+  u16 count[TERRAIN_PIECES];
+  u8* two;                     // SPR_TP_TWO: 1 where (column + row) is odd
 };
-static PieceList* g_pieceLists[2];
-static const u8* g_pieceListsOf;
-
-static const PieceList* PieceListOf(int piece, int zoom) {
-  if (g_pieceListsOf != &g_sprMasks[0][0][0]) {
-    for (PieceList*& l : g_pieceLists) {
-      if (!l) l = static_cast<PieceList*>(Heap_Alloc(sizeof(PieceList) * 104));
-      if (!l) return nullptr;
-    }
-    for (int z = 0; z < 2; ++z)
-      for (int n = 0; n < 104; ++n) {
-        const u8* m = z == 0 ? &g_sprMasks[n][0][0] : &g_sprMasks2[n][0][0];
-        PieceList& pl = g_pieceLists[z][n];
-        pl.count = 0;
-        for (int i = 0; i < (z == 0 ? 128 : 512); ++i)
-          if (m[i]) {
-            pl.pos[pl.count] = u16(i);
-            pl.val[pl.count++] = m[i];
-          }
-      }
-    g_pieceListsOf = &g_sprMasks[0][0][0];
-  }
-  return &g_pieceLists[zoom == 1 ? 0 : 1][piece];
-}
-
-const u8* Spr_TerrainMask(int piece, int zoom) {
-  if (!g_sprMasks || !g_sprMasks2 || piece < 0 || piece >= 104) return nullptr;
-  return zoom == 1 ? &g_sprMasks[piece][0][0] : &g_sprMasks2[piece][0][0];
-}
-
-static const u32 kSeq26[26] = {0x8A7F6A, 0x958A73, 0x7E735F, 0x9C907A, 0x857A66, 0xA09580, 0x8F846E, 0x786D5A, 0x97886F,
-                               0x887C68, 0xA3977F, 0x7A6F5C, 0x918672, 0x8C816C, 0x9A8E78, 0x827763, 0x9D927C, 0x7F7460,
-                               0x938873, 0x8B7F6B, 0xA29680, 0x7C715D, 0x968B75, 0x877B67, 0x9E937D, 0x817662};
-static const u32 kTab36[36] = {
-    0x3F7A2E, 0x46822F, 0x3A7329, 0x4C8935, 0x41772C, 0x508E38, 0x3D7B30, 0x47852F, 0x386F28, 0x4A8733, 0x43802D, 0x52903A,
-    0x3E762B, 0x488431, 0x3B712A, 0x4D8A36, 0x42792E, 0x4F8D37, 0x407C2F, 0x49862F, 0x37702A, 0x4B8834, 0x447F2D, 0x518F39,
-    0x3C752C, 0x468331, 0x39722A, 0x4E8B35, 0x43782E, 0x4F8C38, 0x3F7A2F, 0x488530, 0x3A7029, 0x4C8933, 0x45812E, 0x50903A};
-// Colour codes of the mixed ground: earth, grass and stone shades only.
-static const u8 kCodes45[45] = {8,  7,  20, 26, 38, 24, 18, 17, 27, 53, 8,  7,  20, 26, 38,
-                                24, 18, 17, 27, 8,  7,  20, 26, 38, 24, 18, 17, 27, 53, 8,
-                                7,  20, 26, 38, 24, 18, 17, 27, 8,  7,  20, 26, 38, 24, 18};
-
-u32 Spr_Seq26Colour(int i) { return kSeq26[((i % 26) + 26) % 26]; }
-u32 Spr_Tab36Colour(int i) { return kTab36[((i % 36) + 36) % 36]; }
+static PieceSpans* g_spans[SPR_TP_KINDS][3];
 
 static int MaskBits(int kind) {
   switch (kind) {
@@ -171,92 +136,224 @@ static int MaskBits(int kind) {
   return 0;
 }
 
-void Spr_BlitTerrainPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom) {
-  if (strip < 0 || strip > 3) return;
-  int mz = zoom == 1 ? 1 : 2;
-  const u8* mask = Spr_TerrainMask(piece, mz);
-  if (!mask) return;
-  int mw = 8 * mz, mh = 16 * mz;
-  CellPixel* buf = Spr_Buffer(zoom);
-  int W = Spr_BufferWidth(zoom);
+static void FreePieceSpans(void) {
+  for (auto& byZoom : g_spans)
+    for (PieceSpans*& p : byZoom) {
+      if (!p) continue;
+      if (p->off) Heap_Free(p->off);
+      if (p->two) Heap_Free(p->two);
+      Heap_Free(p);
+      p = nullptr;
+    }
+}
+
+static const PieceSpans* SpansOf(int kind, int zoom) {
+  int zi = zoom == 1 ? 0 : zoom == 2 ? 1 : 2;
+  if (g_spans[kind][zi]) return g_spans[kind][zi];
+  if (!g_sprMasks || !g_sprMasks2) return nullptr;
+  int mz = zoom == 1 ? 1 : 2, mw = 8 * mz, mh = 16 * mz, f = zoom == 4 ? 2 : 1, W = Spr_BufferWidth(zoom);
   int bits = MaskBits(kind);
-  int f = zoom == 4 ? 2 : 1;  // zoom 4 writes 2 x 2 blocks of the zoom-2 mask
+  auto mask = [&](int n) { return mz == 1 ? &g_sprMasks[n][0][0] : &g_sprMasks2[n][0][0]; };
+  u32 total = 0;
+  for (int n = 0; n < TERRAIN_PIECES; ++n)
+    for (int i = 0; i < mw * mh; ++i) total += (mask(n)[i] & bits) != 0;
+  PieceSpans* p = static_cast<PieceSpans*>(Heap_Alloc(sizeof(PieceSpans)));
+  if (!p) return nullptr;
+  p->off = static_cast<u16*>(Heap_Alloc((total + 1) * sizeof(u16)));
+  p->two = kind == SPR_TP_TWO ? static_cast<u8*>(Heap_Alloc(total + 1)) : nullptr;
+  if (!p->off || (kind == SPR_TP_TWO && !p->two)) {
+    if (p->off) Heap_Free(p->off);
+    if (p->two) Heap_Free(p->two);
+    Heap_Free(p);
+    return nullptr;
+  }
+  u32 k = 0;
+  for (int n = 0; n < TERRAIN_PIECES; ++n) {
+    p->first[n] = u16(k);
+    for (int row = 0; row < mh; ++row)
+      for (int col = 0; col < mw; ++col) {
+        if (!(mask(n)[row * mw + col] & bits)) continue;
+        if (p->two) p->two[k] = u8((col + row) & 1);
+        p->off[k++] = u16((mh - 1 - row) * f * W + col * f);
+      }
+    p->count[n] = u16(k - p->first[n]);
+  }
+  g_spans[kind][zi] = p;
+  return p;
+}
+
+// The random sequences of the textured kinds depend only on the seed, not
+// on the piece: the k-th drawn pixel of any piece takes the k-th number
+// after the seed. Kept per seed, made on first use with the generator.
+enum { SEQ_LEN = 4 * 512 };  // zoom 4 olive: four numbers per mask pixel
+struct SeedSeq {
+  u8 made[45];
+  u8 v[45][SEQ_LEN];
+};
+static SeedSeq g_seqStones, g_seqCodes45, g_seqOlive;
+
+static const u8* SeedSequence(SeedSeq* q, int seed, int n) {
+  if (seed < 0 || seed >= n) return nullptr;
+  if (!q->made[seed]) {
+    Rnd_OwnNext(-seed);
+    for (int k = 0; k < SEQ_LEN; ++k) q->v[seed][k] = u8(Rnd_OwnNext(n));
+    q->made[seed] = 1;
+  }
+  return q->v[seed];
+}
+
+const u8* Spr_TerrainMask(int piece, int zoom) {
+  if (!g_sprMasks || !g_sprMasks2 || piece < 0 || piece >= TERRAIN_PIECES) return nullptr;
+  return zoom == 1 ? &g_sprMasks[piece][0][0] : &g_sprMasks2[piece][0][0];
+}
+
+static const u32 kSeq26[26] = {0x8A7F6A, 0x958A73, 0x7E735F, 0x9C907A, 0x857A66, 0xA09580, 0x8F846E, 0x786D5A, 0x97886F,
+                               0x887C68, 0xA3977F, 0x7A6F5C, 0x918672, 0x8C816C, 0x9A8E78, 0x827763, 0x9D927C, 0x7F7460,
+                               0x938873, 0x8B7F6B, 0xA29680, 0x7C715D, 0x968B75, 0x877B67, 0x9E937D, 0x817662};
+static const u32 kTab36[36] = {
+    0x3F7A2E, 0x46822F, 0x3A7329, 0x4C8935, 0x41772C, 0x508E38, 0x3D7B30, 0x47852F, 0x386F28, 0x4A8733, 0x43802D, 0x52903A,
+    0x3E762B, 0x488431, 0x3B712A, 0x4D8A36, 0x42792E, 0x4F8D37, 0x407C2F, 0x49862F, 0x37702A, 0x4B8834, 0x447F2D, 0x518F39,
+    0x3C752C, 0x468331, 0x39722A, 0x4E8B35, 0x43782E, 0x4F8C38, 0x3F7A2F, 0x488530, 0x3A7029, 0x4C8933, 0x45812E, 0x50903A};
+// Colour codes of the mixed ground: earth browns and stone greys of one
+// lightness, in an order that keeps equal colours apart.
+static const u8 kCodes45[45] = {17, 26, 53, 18, 8, 27, 19, 54, 17, 53, 26, 18, 27, 8, 54, 19, 53, 17, 26, 18, 8, 54, 27, 19, 17, 53, 18, 26, 8, 27, 54, 19, 53, 17, 18, 26, 27, 8, 54, 53, 17, 19, 26, 18, 8};
+
+u32 Spr_Seq26Colour(int i) { return kSeq26[((i % 26) + 26) % 26]; }
+u32 Spr_Tab36Colour(int i) { return kTab36[((i % 36) + 36) % 36]; }
+
+// The palette colours the textured kinds pick from, looked up once for a
+// whole row of pieces.
+struct PieceColours {
+  u32 stones[15];
+  u32 codes45[45];
+};
+
+// The colours for the kind in *pc, or null when the kind needs none.
+static const PieceColours* ResolveColours(int kind, PieceColours* pc) {
+  if (kind == SPR_TP_STONES) {
+    for (int i = 0; i < 15; ++i) pc->stones[i] = Spr_Palette(110 + i);
+    return pc;
+  }
+  if (kind == SPR_TP_CODES45) {
+    for (int i = 0; i < 45; ++i) pc->codes45[i] = Pal_ColourCodeToBgr(kCodes45[i]) & 0xFFFFFF;
+    return pc;
+  }
+  return nullptr;
+}
+
+static void BlitPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom,
+                      const PieceColours* pc) {
+  if (strip < 0 || strip > 3 || kind < 0 || kind >= SPR_TP_KINDS || piece < 0 || piece >= TERRAIN_PIECES) return;
+  if (zoom != 1 && zoom != 2 && zoom != 4) return;
+  const PieceSpans* sp = SpansOf(kind, zoom);
+  if (!sp || !sp->count[piece]) return;
+  const u16* off = sp->off + sp->first[piece];
+  const int count = sp->count[piece];
+  const int W = Spr_BufferWidth(zoom);
+  CellPixel* buf = Spr_Buffer(zoom) + strip * 8 * zoom;
+  // Zoom 4 writes 2 x 2 blocks of the zoom-2 mask.
+  auto put = [&](int k, u32 v) {
+    CellPixel* t = buf + off[k];
+    t[0] = v;
+    if (zoom == 4) t[1] = t[W] = t[W + 1] = v;
+  };
   // Every sequence starts from the cell's own seed, so a redraw repeats it.
-  int r = 0;
-  if (kind == SPR_TP_OLIVE) {
-    if (zoom == 1)
-      r = int(((seed % 32) + 32) % 32);
-    else
-      Rnd_OwnNext(-(((seed + strip) * 3) % 31));
-  } else if (kind == SPR_TP_STONES) {
-    Rnd_OwnNext(-(((seed + strip) * 3) % 15));
-  } else if (kind == SPR_TP_CODES45) {
-    if (zoom == 1)
-      r = ((seed + strip) * 3) % 45;
-    else
-      Rnd_OwnNext(-(((seed + strip) * 3) % 45));
-  } else if (kind == SPR_TP_SEQ26) {
-    r = ((seed + strip) * 3) % 26;
-  } else if (kind == SPR_TP_TAB36) {
-    r = seed % 36;
-  }
-  const PieceList* pl = PieceListOf(piece, mz);
-  if (!pl) return;
-  int shift = mz == 1 ? 3 : 4;  // mask width 8 or 16
-  if (kind == SPR_TP_SOLID || kind == SPR_TP_PLAIN || kind == SPR_TP_SECOND) {
-    // One colour: the common case of every ground row.
-    for (int i = 0; i < pl->count; ++i) {
-      if (!(pl->val[i] & bits)) continue;
-      int row = pl->pos[i] >> shift, col = pl->pos[i] & (mw - 1);
-      int bx = (strip * mw + col) * f, by = (mh - 1 - row) * f;
-      if (f == 1) {
-        buf[by * W + bx] = colourA;
-      } else {
-        buf[by * W + bx] = buf[by * W + bx + 1] = colourA;
-        buf[(by + 1) * W + bx] = buf[(by + 1) * W + bx + 1] = colourA;
-      }
+  switch (kind) {
+    case SPR_TP_SOLID:
+    case SPR_TP_PLAIN:
+    case SPR_TP_SECOND:
+    case SPR_TP_PAL84: {
+      u32 v = kind == SPR_TP_PAL84 ? Spr_Palette(84) : colourA;
+      if (zoom == 4)
+        for (int k = 0; k < count; ++k) put(k, v);
+      else
+        for (int k = 0; k < count; ++k) buf[off[k]] = v;
+      return;
     }
-    return;
-  }
-  (void)mask;
-  u32 stones[15], pal84 = Spr_Palette(84);
-  if (kind == SPR_TP_STONES)
-    for (int k = 0; k < 15; ++k) stones[k] = Spr_Palette(110 + k);
-  for (int i = 0; i < pl->count; ++i) {
-    int m = pl->val[i];
-    int row = pl->pos[i] >> shift, col = pl->pos[i] & (mw - 1);
-    {
-      if (!(m & bits)) continue;
-      u32 v;
-      switch (kind) {
-        case SPR_TP_OLIVE:
-          if (zoom == 1) {
-            v = 168u << 16 | u32(121 + r) << 8;
-            r = (r + 17) % 32;
-          } else {
-            v = 168u << 16 | u32(121 + Rnd_OwnNext(31)) << 8;
-          }
-          break;
-        case SPR_TP_PAL84: v = pal84; break;
-        case SPR_TP_STONES: v = stones[Rnd_OwnNext(15)]; break;
-        case SPR_TP_SEQ26: v = kSeq26[r]; r = (r + 1) % 26; break;
-        case SPR_TP_TAB36: v = kTab36[r]; r = (r + 1) % 36; break;
-        case SPR_TP_CODES45:
-          if (zoom == 1) {
-            v = Pal_ColourCodeToBgr(kCodes45[r]) & 0xFFFFFF;
-            r = (r + 1) % 45;
-          } else {
-            v = Pal_ColourCodeToBgr(kCodes45[Rnd_OwnNext(45)]) & 0xFFFFFF;
-          }
-          break;
-        case SPR_TP_TWO: v = ((col + row) & 1) ? colourB : colourA; break;
-        default: v = colourA; break;
+    case SPR_TP_TWO: {
+      const u8* odd = sp->two + sp->first[piece];
+      for (int k = 0; k < count; ++k) put(k, odd[k] ? colourB : colourA);
+      return;
+    }
+    case SPR_TP_SEQ26: {
+      int r = (((seed + strip) * 3) % 26 + 26) % 26;
+      for (int k = 0; k < count; ++k) {
+        put(k, kSeq26[r]);
+        if (++r == 26) r = 0;
       }
-      int bx = (strip * mw + col) * f, by = (mh - 1 - row) * f;
-      for (int yy = 0; yy < f; ++yy)
-        for (int xx = 0; xx < f; ++xx) buf[(by + yy) * W + bx + xx] = v;
+      return;
+    }
+    case SPR_TP_TAB36: {
+      int r = (seed % 36 + 36) % 36;
+      for (int k = 0; k < count; ++k) {
+        put(k, kTab36[r]);
+        if (++r == 36) r = 0;
+      }
+      return;
+    }
+    case SPR_TP_STONES: {
+      const u32* stones = pc->stones;
+      const u8* q = SeedSequence(&g_seqStones, ((seed + strip) * 3) % 15, 15);
+      if (!q) {
+        Rnd_OwnNext(-(((seed + strip) * 3) % 15));
+        for (int k = 0; k < count; ++k) put(k, stones[Rnd_OwnNext(15)]);
+        return;
+      }
+      for (int k = 0; k < count; ++k) put(k, stones[q[k]]);
+      return;
+    }
+    case SPR_TP_CODES45: {
+      const u32* codes = pc->codes45;
+      if (zoom == 1) {
+        int r = (((seed + strip) * 3) % 45 + 45) % 45;
+        for (int k = 0; k < count; ++k) {
+          buf[off[k]] = codes[r];
+          if (++r == 45) r = 0;
+        }
+        return;
+      }
+      const u8* q = SeedSequence(&g_seqCodes45, ((seed + strip) * 3) % 45, 45);
+      if (!q) {
+        Rnd_OwnNext(-(((seed + strip) * 3) % 45));
+        for (int k = 0; k < count; ++k) put(k, codes[Rnd_OwnNext(45)]);
+        return;
+      }
+      for (int k = 0; k < count; ++k) put(k, codes[q[k]]);
+      return;
+    }
+    case SPR_TP_OLIVE: {
+      auto olive = [](int g) { return 168u << 16 | u32(121 + g) << 8; };
+      if (zoom == 1) {
+        int r = (seed % 32 + 32) % 32;
+        for (int k = 0; k < count; ++k) {
+          buf[off[k]] = olive(r);
+          r = (r + 17) % 32;
+        }
+        return;
+      }
+      // Zoom 4 takes a new number for each pixel of its 2 x 2 blocks.
+      const u8* q = SeedSequence(&g_seqOlive, ((seed + strip) * 3) % 31, 31);
+      int live = !q;
+      if (live) Rnd_OwnNext(-(((seed + strip) * 3) % 31));
+      int j = 0;
+      auto next = [&]() { return live ? Rnd_OwnNext(31) : q[j++]; };
+      for (int k = 0; k < count; ++k) {
+        CellPixel* t = buf + off[k];
+        t[0] = olive(next());
+        if (zoom == 4) {
+          t[1] = olive(next());
+          t[W] = olive(next());
+          t[W + 1] = olive(next());
+        }
+      }
+      return;
     }
   }
+}
+
+void Spr_BlitTerrainPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom) {
+  PieceColours pc;
+  BlitPiece(kind, piece, strip, colourA, colourB, seed, zoom, ResolveColours(kind, &pc));
 }
 
 // ---------------------------------------------------------------- terrain
@@ -268,13 +365,15 @@ static u32 GroundColour(int cls) {
 
 // Draws the patterns of a ground row: every strip piece with the blitter.
 static void DrawRow(int row, int kind, u32 a, u32 b, i32 seed, int zoom, int onlyPattern = -1) {
-  if (row <= 0 || row >= TERRAIN_ROWS) return;
+  if (row <= 0 || row >= TERRAIN_ROWS || kTerrainShapeRows[row][0] == 255) return;
+  PieceColours store;
+  const PieceColours* pc = ResolveColours(kind, &store);
   for (int i = 0; i < 4; ++i) {
     int pat = kTerrainShapeRows[row][i];
     if (pat == 255) break;
     if (onlyPattern >= 0 && i != onlyPattern) continue;
     if (pat >= TERRAIN_PATTERNS) continue;
-    for (int s = 0; s < 4; ++s) Spr_BlitTerrainPiece(kind, kTerrainStripPieces[pat][s], s, a, b, seed, zoom);
+    for (int s = 0; s < 4; ++s) BlitPiece(kind, kTerrainStripPieces[pat][s], s, a, b, seed, zoom, pc);
   }
 }
 
@@ -297,18 +396,19 @@ static void TwoColours(int cls, u32* a, u32* b) {
   *b = Pal_ColourCodeToBgr(u32(cb[i])) & 0xFFFFFF;
 }
 
-void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
-  i32 ny = below ? y + 1 : y - 1;
-  if (ny < 0 || ny > 32767) return;
-  u32 code = Spr_CellCode(x, ny, level);
+// The edge of the ground of a neighbour with the given code (below: the
+// cell under this one, parity that of the neighbour's cell).
+static void EdgeOf(u32 code, int below, int zoom, i32 parity, int fill, u32 colour) {
   if (code >= 16384) return;
-  int variant = 0;
-  int cls = Spr_TerrainClass(code, &variant, nullptr, nullptr);
   int row = below ? kTerrainEdgeRowBelow[code & 0x1FF] : kTerrainEdgeRowAbove[code & 0x1FF];
   if (row < 0) return;
-  i32 parity = (x ^ ny) & 1;
+  int variant = 0;
+  int cls = Spr_TerrainClass(code, &variant, nullptr, nullptr);
   if (fill) {
-    DrawRow(row, SPR_TP_SOLID, colour == SPR_NO_COLOUR ? GroundColour(cls) : colour, 0, parity, zoom);
+    // Classes without a ground colour (water, class 14) have nothing to
+    // fill: the no-colour marker is never a pixel.
+    if (colour == SPR_NO_COLOUR) colour = GroundColour(cls);
+    if (colour != SPR_NO_COLOUR) DrawRow(row, SPR_TP_SOLID, colour, 0, parity, zoom);
     return;
   }
   if ((cls >= 1 && cls <= 4) || (cls >= 9 && cls <= 13)) {
@@ -320,22 +420,37 @@ void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32
     if (cls <= 6 && g_sprOptions.schotter) DrawRow(row, SPR_TP_STONES, 0, 0, parity, zoom);
     if (cls == 7) DrawRow(row, SPR_TP_SEQ26, 0, 0, parity, zoom);
     if (cls == 8 && g_sprOptions.schotter) DrawRow(row, SPR_TP_CODES45, 0, 0, parity, zoom);
-    DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
+    if (cls == 8)
+      DrawRow(row, SPR_TP_PAL84, 0, 0, parity, zoom);
+    else if (cls != 7)
+      DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
   } else if (cls == 14) {
     DrawRow(row, SPR_TP_TAB36, 0, 0, parity, zoom);
   }
 }
 
-// Layer 1 of the cell below: what its picture puts under this cell's ground.
-static void Below1(int zoom, i32 level, i32 y, i32 x, int hidden) {
-  Spr_DrawCellLayer(Spr_CellCode(x, y + 1, level), 0, 0, zoom, level, y + 1, x, hidden, 1, 16, 0);
+void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
+  i32 ny = below ? y + 1 : y - 1;
+  if (ny < 0 || ny > 32767) return;
+  EdgeOf(Spr_CellCode(x, ny, level), below, zoom, (x ^ ny) & 1, fill, colour);
+}
+
+// The start of a cell without ground of its own, with the codes of the
+// cells below and above already looked up.
+static void NeighbourEdges(int zoom, i32 level, i32 y, i32 x, int hidden, u32 below, u32 above) {
+  if (y + 1 <= 32767) EdgeOf(below, 1, zoom, (x ^ (y + 1)) & 1, 0, 0);
+  Spr_DrawCellLayer(below, 0, 0, zoom, level, y + 1, x, hidden, 1, 16, 0);
+  if (y - 1 >= 0) EdgeOf(above, 0, zoom, (x ^ (y - 1)) & 1, 0, 0);
+  Spr_DrawCellLayer(above, 0, 0, zoom, level, y - 1, x, hidden, 3, -16, 0);
 }
 
 void Spr_ComposeNeighbourEdges(int zoom, i32 level, i32 y, i32 x, int hidden) {
-  Spr_TerrainEdge(zoom, level, y, x, 1, 0, 0);
-  Below1(zoom, level, y, x, hidden);
-  Spr_TerrainEdge(zoom, level, y, x, 0, 0, 0);
-  Spr_DrawCellLayer(Spr_CellCode(x, y - 1, level), 0, 0, zoom, level, y - 1, x, hidden, 3, -16, 0);
+  NeighbourEdges(zoom, level, y, x, hidden, Spr_CellCode(x, y + 1, level), Spr_CellCode(x, y - 1, level));
+}
+
+// Layer 1 of the cell below: what its picture puts under this cell's ground.
+static void Below1(u32 below, int zoom, i32 level, i32 y, i32 x, int hidden) {
+  Spr_DrawCellLayer(below, 0, 0, zoom, level, y + 1, x, hidden, 1, 16, 0);
 }
 
 u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) {
@@ -344,10 +459,12 @@ u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) 
   i32 parity = (x ^ y) & 1;
   u32 ground = GroundColour(cls);
   int common = (cls >= 5 && cls <= 8) || cls == 14 || variant;
+  u32 below = SPR_EMPTY_CODE;
   if (common) {
+    below = Spr_CellCode(x, y + 1, level);
     Spr_FillBuffer(Spr_CurrentBackground(), zoom);
     Spr_DrawCellBackground(x, y, zoom);
-    Spr_ComposeNeighbourEdges(zoom, level, y, x, hidden);
+    NeighbourEdges(zoom, level, y, x, hidden, below, Spr_CellCode(x, y - 1, level));
   } else {
     BaseFill(cls, zoom);
   }
@@ -363,18 +480,18 @@ u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) 
     case 5: case 6:
       if (g_sprOptions.schotter) DrawRow(row, SPR_TP_STONES, 0, 0, parity, zoom);
       DrawRow(row, SPR_TP_PLAIN, Spr_Palette(cls == 6 ? 83 : 82), 0, parity, zoom);
-      Below1(zoom, level, y, x, hidden);
+      Below1(below, zoom, level, y, x, hidden);
       DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
       break;
     case 7:
       DrawRow(row, SPR_TP_SEQ26, 0, 0, parity, zoom);
-      Below1(zoom, level, y, x, hidden);
+      Below1(below, zoom, level, y, x, hidden);
       DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
       break;
     case 8:
       if (g_sprOptions.schotter) DrawRow(row, SPR_TP_CODES45, 0, 0, parity, zoom);
       DrawRow(row, SPR_TP_PAL84, 0, 0, parity, zoom);
-      Below1(zoom, level, y, x, hidden);
+      Below1(below, zoom, level, y, x, hidden);
       DrawRow(row, SPR_TP_SOLID, ground, 0, parity, zoom);
       break;
     case 9: case 10: case 11: case 12: case 13:
@@ -389,7 +506,7 @@ u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) 
       break;
     case 14:
       DrawRow(row, SPR_TP_TAB36, 0, 0, parity, zoom);
-      Below1(zoom, level, y, x, hidden);
+      Below1(below, zoom, level, y, x, hidden);
       DrawRow(row, SPR_TP_OLIVE, 0, 0, parity + x * 7 + y * 13, zoom);
       break;
   }

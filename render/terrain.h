@@ -8,7 +8,8 @@
 //
 // Promises: every write stays inside the composition buffer; the same cell
 // gives the same ground on every redraw (the random colours are seeded from
-// the cell). Main thread only.
+// the cell); the no-colour marker is never written as a pixel. Main thread
+// only.
 #pragma once
 #include "platform/types.h"
 
@@ -34,8 +35,9 @@ enum {
   SPR_TP_TWO,      // bits 0-3 and 7, colours a / b by parity
   SPR_TP_SECOND    // bit 6, colour
 };
-// Mask piece n (0..87) as 8 x 16 bytes (zoom 1) or 16 x 32 (zoom 2), top
-// row first; null without masks.
+// Mask piece n (0..119; 88..119 are also the grid text glyphs) as 8 x 16
+// bytes (zoom 1) or 16 x 32 (zoom 2), top row first; null without masks. The track pieces are 0..87: their rails
+// carry bit 7 (with bit 4), the sleepers bit 2, the bed bits 1 and 6.
 const u8* Spr_TerrainMask(int piece, int zoom);
 void Spr_BlitTerrainPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom);
 // The colour tables of the sequence blitters (values in bitmap order).

@@ -474,11 +474,14 @@ struct Vec {
 
 // The centre line of a path in ground units, extended past both ends along
 // their tangents (not past a stub's centre end); sLen is the length between
-// the true ends, which lie at s = 0 and s = sLen.
+// the true ends, which lie at s = 0 and s = sLen; q is the same length as
+// the screen shows it (v counts half), qLen the screen length of the path.
 struct PathLine {
   std::vector<Vec> pts;
   std::vector<float> s;
   float sLen = 0;
+  std::vector<float> q;
+  float qLen = 0;
   bool capEnd = false;  // a stub: nothing beyond the end
 };
 
@@ -544,6 +547,14 @@ PathLine BuildPath(int a, int b) {
     L.s[i] = L.s[i - 1] + std::sqrt(dx * dx + dv * dv);
   }
   L.sLen = L.s[core.size()];  // the second true end is the last core point
+  L.q.resize(L.pts.size());
+  L.q[0] = 0;
+  for (size_t i = 1; i < L.pts.size(); ++i) {
+    float dx = L.pts[i].x - L.pts[i - 1].x, dv = (L.pts[i].v - L.pts[i - 1].v) / 2.0f;
+    L.q[i] = L.q[i - 1] + std::sqrt(dx * dx + dv * dv);
+  }
+  for (float& q : L.q) q -= L.q[1];  // 0 at the first true end
+  L.qLen = L.q[core.size()];
   return L;
 }
 
@@ -551,6 +562,7 @@ struct Nearest {
   float d = 1e9f;   // unsigned distance in ground units
   float side = 0;   // sign: left or right of the direction of travel
   float s = 0;
+  float q = 0;      // screen length along the path
   Vec tangent{1, 0};
   bool beyond = false;  // past a capped end
 };
@@ -574,6 +586,7 @@ Nearest FindNearest(const PathLine& L, Vec p) {
       float len = std::sqrt(len2);
       best.d = d;
       best.s = L.s[i] + t * len;
+      best.q = L.q[i] + t * (L.q[i + 1] - L.q[i]);
       best.tangent = Vec{dx / len, dv / len};
       best.side = (dx * ev - dv * ex) >= 0 ? 1.0f : -1.0f;
       best.beyond = past;
@@ -618,9 +631,13 @@ void RasterPath(int a, int b, int zoom, float dv, u8* out) {
       rails[side].push_back(Vec{q.x * float(zoom), (16.0f - (q.v - dv) / 2.0f) * float(zoom)});
     }
   }
-  int n = int(std::lround(L.sLen / 4.0f));
+  // Sleepers every 4 screen pixels (zoom 1), a whole number per path so
+  // that they run on evenly into the next cell; spaced on the screen, not
+  // on the ground, so that track running up the screen is not twice as
+  // dense as track running across it.
+  int n = int(std::lround(L.qLen / 4.0f));
   if (n < 1) n = 1;
-  const float pitch = L.sLen / float(n);
+  const float pitch = L.qLen / float(n);
   for (int row = 0; row < H; ++row)
     for (int col = 0; col < W; ++col) {
       float sx = (float(col) + 0.5f) / float(zoom), sy = 16.0f - (float(row) + 0.5f) / float(zoom);
@@ -629,12 +646,10 @@ void RasterPath(int a, int b, int zoom, float dv, u8* out) {
       u8 m = ATK_MASK_NONE;
       if (!nr.beyond && nr.d <= kBandHalf) {
         m = ATK_MASK_BALLAST;
-        if (nr.d < gaugeHalf) m = ATK_MASK_CORE;
         if (nr.s >= 0 && nr.s <= L.sLen && nr.d <= kSleeperHalf) {
-          float speed = std::sqrt(nr.tangent.x * nr.tangent.x + nr.tangent.v * nr.tangent.v / 4.0f);
-          float onePx = 1.0f / (float(zoom) * speed);
+          float onePx = 1.0f / float(zoom);
           float win = zoom == 1 ? onePx : std::max(onePx, 0.3f * pitch);
-          float f = std::fmod(nr.s, pitch);
+          float f = std::fmod(nr.q, pitch);
           if (f >= (pitch - win) / 2 && f < (pitch + win) / 2) m = ATK_MASK_SLEEPER;
         }
         Vec sp{float(col) + 0.5f, float(row) + 0.5f};
@@ -772,7 +787,8 @@ int Atk_BuildGround(AtkGround* g) {
 
 void Atk_TablesSource(const AtkGround* g, std::string* out) {
   char buf[64];
-  *out = "// Ground pattern tables of the picture files (made by tools/gfxgen).\n";
+  *out = "// Ground pattern tables that match the masks of \"orba.gzg\" (made by tools/gfxgen --tables).\n";
+  *out += "#include \"render/terrain_tab.h\"\n";
   *out += "const unsigned char kTerrainShapeRows[143][4] = {\n";
   for (int r = 0; r < ATK_PATTERN_ROWS; ++r) {
     snprintf(buf, sizeof buf, "    {%d, %d, %d, %d},  // %d\n", g->shapeTable[r][0], g->shapeTable[r][1],
@@ -801,9 +817,9 @@ void Atk_RenderRow(const AtkGround* g, int row, int zoom, u8* out) {
   const int W = 32 * zoom, H = 16 * zoom;
   memset(out, 0, size_t(W * H));
   if (row < 0 || row >= ATK_PATTERN_ROWS) return;
-  // Ballast first, then rails and sleepers, then the core, as the
-  // compositor's colour steps run over all patterns of a row.
-  static const u8 steps[3][2] = {{ATK_MASK_BALLAST, 0}, {ATK_MASK_RAIL, ATK_MASK_SLEEPER}, {ATK_MASK_CORE, 0}};
+  // The bed first, then the sleepers, then the rails, as the compositor's
+  // colour steps run over all patterns of a row.
+  static const u8 steps[3][2] = {{ATK_MASK_BALLAST, ATK_MASK_CORE}, {ATK_MASK_SLEEPER, 0}, {ATK_MASK_RAIL, 0}};
   for (const auto& step : steps)
     for (int i = 0; i < 4 && g->shapeTable[row][i] != 255; ++i) {
       int pat = g->shapeTable[row][i];

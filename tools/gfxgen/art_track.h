@@ -49,12 +49,16 @@ int Atk_PathLine(int a, int b, float* xv, int max);
 // ---------------------------------------------------------------- ground masks
 // Mask values of a ground piece pixel (the numbers of the base file's
 // 8-bit pictures).
+// The rails carry bit 7, the one bit every class draws in its ground
+// colour, so that track shows on every ground; the sleepers bit 2 (the
+// sleeper colours of the ballast classes); the bed, between and beside the
+// rails, bits 1 and 6 (stones, and the lane of roads and waterways).
 enum : u8 {
   ATK_MASK_NONE = 0,
-  ATK_MASK_CORE = 144,     // between the rails: the ground colour
-  ATK_MASK_BALLAST = 98,   // stones, and the lane of roads and waterways
-  ATK_MASK_RAIL = 36,
-  ATK_MASK_SLEEPER = 40,
+  ATK_MASK_RAIL = 144,     // bits 7 and 4: ground colour (olive on class 14)
+  ATK_MASK_SLEEPER = 36,   // bit 2
+  ATK_MASK_BALLAST = 98,   // bits 1 and 6
+  ATK_MASK_CORE = 34,      // bit 1 only: stones without a lane; no pattern uses it
   ATK_MASK_GLYPH = 36      // symbol font pixels (bit 2)
 };
 enum { ATK_PATTERN_ROWS = 143, ATK_STRIP_PATTERNS = 32, ATK_PIECES_MAX = 88 };
@@ -85,5 +89,5 @@ void Atk_TablesSource(const AtkGround* g, std::string* out);
 // 2 (64 x 32), top row first: for tests and the contact sheet.
 void Atk_RenderPattern(int pattern, int zoom, u8* out);
 // The mask of a whole ground row (all its patterns over each other in the
-// compositor's order: ballast, then rails and sleepers, then the core).
+// compositor's order: the bed, then the sleepers, then the rails).
 void Atk_RenderRow(const AtkGround* g, int row, int zoom, u8* out);
