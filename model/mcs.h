@@ -17,6 +17,11 @@ struct McsPlaced {
 u32 Mcs_Count(void);
 // 1 while animated symbols are on (animation option bit 4).
 int Mcs_AnimationOn(void);
+// 1 when a placed symbol covers the cell, with the part of its picture the
+// cell shows in *part (may be null); 0 when none. code: the cell's code.
+// Without definitions a placed symbol covers only its own cell, which shows
+// its first part.
+int Mcs_GetInfo(i32 x, i32 y, i32 level, i32* part, u32 code);
 // Removes the object at the cell, if any.
 void Mcs_RemoveAt(i32 x, i32 y, i32 level);
 // Moves the object at the old cell (old x -1: none) to the new cell; 1 no

@@ -3,10 +3,13 @@
 #include "model/grid.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
+#include "operation/trnmove.h"
 #include "render/map.h"
 
 // Slots of trains further than this from their head cannot hold the cell.
 enum { TRN_QUERY_REACH = 201 };
+// A train waiting with its stop sound due stands as well.
+enum : u32 { TRN_STAND_SOUND = TRN_STOP_SOUND };
 
 static i32 Trn_Abs(i32 v) { return v < 0 ? -v : v; }
 
@@ -115,8 +118,11 @@ u16 Trn_CellVehicleImage(i32 x, i32 y, i32 level, TrnCellImage* out, u16 code) {
   if (!t) return CELL_EMPTY;
   const TrainCell* c = Trn_Cells(t);
   out->saved = u16(c[slot].SavedCode);
-  out->seed = i32((u32(t->Number) * 7919u + t->Line * 31u + slot * 13u) & 0x7FFFFFFF);
-  out->smoke = (t->StateFlags & (TRN_PAUSED | TRN_OFF_TRACK)) ? 0 : 1;
+  // The seed follows the train's place: a standing train redraws the same
+  // exhaust, a moving one shows it anew with every step.
+  out->seed = i32((u32(t->Number) * 7919u + t->Line * 31u + slot * 13u + u32(t->SubCellOffset) * 101u) & 0x7FFFFFFF);
+  // A paused train is not active: it shows no exhaust.
+  out->smoke = (t->StateFlags & TRN_PAUSED) ? 0 : 1;
   i32 dx, dy;
   if (slot == 0) {
     dx = t->DirX;
@@ -151,6 +157,12 @@ u16 Trn_CellVehicleImage(i32 x, i32 y, i32 level, TrnCellImage* out, u16 code) {
       p.length = len;
     }
     s = e;
+  }
+  // A standing train shows its alternate pictures when its first part here
+  // faces the way it leaves: forward, or back when it reverses after the stop.
+  if ((t->StateFlags & (TRN_AT_STOP | TRN_HELD | TRN_STAND_SOUND)) && out->count > 0) {
+    u16 d = out->parts[0].flags;
+    out->alternate = (t->StateFlags & TRN_STOP_REVERSE) ? (d & (4 | 32 | 64)) != 0 : (d & (8 | 16 | 128)) != 0;
   }
   return out->saved;
 }

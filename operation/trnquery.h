@@ -49,9 +49,12 @@ struct TrnCellPart {
 struct TrnCellImage {
   u16 saved;        // the code under the train, 0xC000 none
   int count;        // parts, 0..TRN_CELL_PARTS
-  i32 seed;         // exhaust particles
-  int smoke;        // exhaust drawn
-  int alternate;    // alternate picture set
+  i32 seed;         // exhaust particles: from the train and its place, 0..0x7FFFFFFF
+  int smoke;        // exhaust drawn: the train is not paused
+  int alternate;    // alternate side pictures: the train stands (0x4, 0x8,
+                    // 0x10000) and its first part here faces the way it
+                    // leaves (flags 8, 16, 128; with 0x40000, reversing
+                    // after the stop, 4, 32, 64)
   TrnCellPart parts[TRN_CELL_PARTS];
 };
 // The vehicle parts of the train at the cell; returns the saved code

@@ -66,23 +66,32 @@ void Spr_PlaceBlock(int zoom, int drawZoom, int dx, int dy, const GfxBlock* b) {
 
 // ---------------------------------------------------------------- vehicles
 
-u32 Spr_VehicleLength(const TrnCellPart* p) {
-  const VehicleRecord* rec = (p->vehicle & VEH_LENGTH_BIT) ? nullptr : Gfx_FindVehicleRecord(p->vehicle);
-  if (rec && rec->length >= 8) return rec->length;
-  // Without a record the id may be an ordinary set id whose low bits are no
-  // length at all; the train's entry holds the length the train was built with.
-  u32 len = p->length;
-  if (len == 0 && (p->vehicle & VEH_LENGTH_BIT)) len = p->vehicle & ~VEH_LENGTH_BIT & 0xFFFF;
-  return len < 8 ? 8 : (len > 256 ? 256 : len);
+namespace {
+
+enum : int {
+  kCrosswise = 4 | 8 | 16 | 32 | 64 | 128,
+  kLengthwise = 1 | 2,
+  kMirroredCross = 8 | 16 | 128,  // head on the right: columns counted from the right edge
+  kSecondSide = 4 | 32 | 64,
+  kFalling = 16 | 32,
+  kRising = 64 | 128,
+  kTurned = 0x8000
+};
+// Record flags that choose among the lengthwise pictures.
+enum : u16 { kRecFrontPairOnly = 32, kRecOwnTurned = 64, kRecLong = 128 };
+
+const VehicleRecord* RecordOf(u32 vehicle) {
+  return (vehicle & VEH_LENGTH_BIT) ? nullptr : Gfx_FindVehicleRecord(vehicle);
 }
 
 // The picture a vehicle is drawn from at a zoom: the record's own picture of
 // that zoom when the store holds one whose sizes fit the record, else the
 // next smaller one (zoom 1 always). *pz is the zoom of the picture chosen.
-static const VehiclePicture* VehiclePictureFor(const VehicleRecord* rec, int zoom, int* pz) {
+const VehiclePicture* PictureFor(const VehicleRecord* rec, int zoom, int* pz) {
   for (int z = zoom >= 4 ? 4 : zoom >= 2 ? 2 : 1; z > 1; z /= 2) {
     const VehiclePicture& p = rec->zoom[z == 4 ? 2 : 1];
-    if (p.pixels && p.length == rec->length * u32(z) && p.a == rec->a * z && p.b == rec->b * z) {
+    if (p.pixels && p.length == rec->length * u32(z) && p.a == rec->a * z && p.b == rec->b * z &&
+        p.c == rec->c * z) {
       *pz = z;
       return &p;
     }
@@ -91,69 +100,177 @@ static const VehiclePicture* VehiclePictureFor(const VehicleRecord* rec, int zoo
   return &rec->zoom[0];
 }
 
-// Sizes of a vehicle picture; the zoom-1 block carries the record's.
-static void PictureSizes(const VehicleRecord* rec, const VehiclePicture* pic, int pz, u32* L, u32* A, u32* B, u32* C) {
-  if (pz == 1) {
-    *L = rec->length, *A = rec->a, *B = rec->b, *C = rec->c;
-  } else {
-    *L = pic->length, *A = pic->a, *B = pic->b, *C = pic->c;
+const u32* SectionPixels(const VehiclePicture* pic, int section, u32* size) {
+  i64 off = Gfx_VehiclePictureSection(pic, section, size);
+  return off < 0 ? nullptr : pic->pixels + off;
+}
+
+int ZoomOf(int zoom) { return zoom == 2 || zoom == 4 ? zoom : 1; }
+
+// Writes one particle column of the exhaust: `count` particles at buffer
+// column x from row `row` (zoom pixels from the top of the cell) plus a
+// random spread, each a grey of its own. Rows outside the buffer are
+// dropped after their numbers are drawn, so that the cell above and the
+// train's own cell place the same particles.
+void SmokeColumn(int zoom, int x, int row, int spread, int count) {
+  for (int i = 0; i < count; ++i) {
+    int r = row + Rnd_OwnNext(spread);
+    u32 g = u32(10 + Rnd_OwnNext(236));
+    Spr_SetPixel(zoom, x, r, g * 0x010101u);
   }
 }
 
-// Pixel (along, up from the bottom) of side view 0 or 1 of a picture.
-static u32 VehicleSidePixel(const VehicleRecord* rec, const VehiclePicture* pic, int pz, int side, int along, int up) {
-  u32 L, A, B, C;
-  PictureSizes(rec, pic, pz, &L, &A, &B, &C);
-  if (!pic->pixels || along < 0 || along >= int(L) || up < 0 || up >= int(A)) return SPR_NO_COLOUR;
-  u32 idx = u32(side) * L * A + (A - 1 - u32(up)) * L + u32(along);
-  if (idx >= pic->count) return SPR_NO_COLOUR;
-  return pic->pixels[idx];
+// The particles of one source pixel at zoom-1 column c and base row `base`
+// (from the top of the cell): two at zoom 1, four in each of the zoom's
+// columns at zoom 2 and 4.
+void SmokeAt(int zoom, int c, int base) {
+  if (zoom == 1) {
+    SmokeColumn(1, c, base, 3, 2);
+  } else {
+    for (int i = 0; i < zoom; ++i) SmokeColumn(zoom, zoom * c + i, zoom * base, zoom == 2 ? 7 : 13, 4);
+  }
 }
 
-// Pixel (row from the top, column across) of top view 0 (front on the top
-// row) or 1 (front on the bottom row, its end face showing) of a picture.
-static u32 VehicleTopPixel(const VehicleRecord* rec, const VehiclePicture* pic, int pz, int view, int row, int across) {
-  u32 L, A, B, C;
-  PictureSizes(rec, pic, pz, &L, &A, &B, &C);
-  u32 rows = L / 2;
-  if (!pic->pixels || row < 0 || row >= int(rows) || across < 0 || across >= int(B)) return SPR_NO_COLOUR;
-  u32 idx = 2 * L * A + u32(view) * (B * rows + B * C) + u32(across) * rows + u32(row);
-  if (idx >= pic->count) return SPR_NO_COLOUR;
-  return pic->pixels[idx];
+// Seeds the own generator with the train's seed; a seed is never negative
+// (its sign would ask for a number instead of setting the seed).
+void SeedSmoke(i32 seed) { Rnd_OwnNext(-i32(u32(seed) & 0x7FFFFFFFu)); }
+
+struct SmokeSource {
+  int position, height, length;
+};
+int SmokeSources(const VehicleRecord* rec, SmokeSource out[3]) {
+  int n = 0;
+  for (int m = 0; m < rec->markerCount && m < 3; ++m) {
+    if (rec->markers[m][0] == 0xFFFF) break;  // -1: no further source
+    out[n++] = SmokeSource{rec->markers[m][0], i16(rec->markers[m][1]), rec->markers[m][2]};
+  }
+  return n;
+}
+
+// Crosswise smoke with the vehicle standing `drop` rows lower (empty ground).
+void CrosswiseSmoke(u32 vehicle, int f, int first, i32 seed, int zoom, int reachingUp, int start, int last,
+                    int drop) {
+  const VehicleRecord* rec = RecordOf(vehicle);
+  if (!rec || !(f & kCrosswise)) return;
+  zoom = ZoomOf(zoom);
+  int L = int(rec->length);
+  if (first < 0) first = 0;
+  if (last >= L) last = L - 1;
+  if (first > last) return;
+  SmokeSource src[3];
+  int n = SmokeSources(rec, src);
+  if (!n) return;
+  SeedSmoke(seed);
+  const int mirrored = (f & kMirroredCross) != 0;
+  for (int m = 0; m < n; ++m)
+    for (int k = 0; k < src[m].length; ++k) {
+      int along = src[m].position + k;
+      if (along < first || along > last) continue;
+      int c = start + (along - first);
+      if (mirrored) c = 31 - c;
+      int base = (reachingUp ? 18 : 2) - src[m].height + (k < 3 ? 3 - k : 0) + drop;
+      if (f & kFalling) base += 8 - (31 - c) / 2;
+      else if (f & kRising) base += 8 - c / 2;
+      SmokeAt(zoom, c, base);
+    }
+}
+
+}  // namespace
+
+u32 Spr_VehicleLength(const TrnCellPart* p) {
+  const VehicleRecord* rec = RecordOf(p->vehicle);
+  if (rec && rec->length >= 8) return rec->length;
+  // Without a record the id may be an ordinary set id whose low bits are no
+  // length at all; the train's entry holds the length the train was built with.
+  u32 len = p->length;
+  if (len == 0 && (p->vehicle & VEH_LENGTH_BIT)) len = p->vehicle & ~VEH_LENGTH_BIT & 0xFFFF;
+  return len < 8 ? 8 : (len > 256 ? 256 : len);
+}
+
+int Spr_CrosswiseSection(const VehiclePicture* pic, int f, int alternate) {
+  const int turned = (f & kTurned) != 0;
+  const int second = ((f & kSecondSide) != 0) != turned;
+  if (alternate) {
+    int alt = second ? VEH_SIDE_2_ALT : VEH_SIDE_1_ALT;
+    if (Gfx_VehiclePictureSection(pic, alt, nullptr) >= 0) return alt;
+  }
+  return second ? VEH_SIDE_2 : VEH_SIDE_1;
+}
+
+void Spr_LengthwiseSections(const VehicleRecord* rec, const VehiclePicture* pic, int f, int* front, int* rear) {
+  const int turned = (f & kTurned) != 0;
+  // Pair 0 shows the front on the top row, pair 1 on the bottom row: a
+  // vehicle travelling down, or a turned one travelling up, shows pair 1.
+  int pair = (((f & 2) != 0) != turned) ? 1 : 0;
+  if (rec->flags & kRecFrontPairOnly) pair = 0;
+  *front = pair ? VEH_TOP_2 : VEH_TOP_1;
+  *rear = pair ? VEH_END_2 : VEH_END_1;
+  int other = -1;
+  if (rec->flags & kRecLong) other = pair ? VEH_TOP_2_LONG : VEH_TOP_1_LONG;
+  else if (turned && (rec->flags & kRecOwnTurned)) other = pair ? VEH_END_4 : VEH_END_3;
+  if (other >= 0 && Gfx_VehiclePictureSection(pic, other, nullptr) >= 0) *rear = other;
+}
+
+const u32* Spr_VehiclePicture(u32 vehicle, int f, int* start, int alternate, int zoom, const VehiclePicture** pic,
+                              int* pictureZoom, int* last, int* first) {
+  const VehicleRecord* rec = RecordOf(vehicle);
+  if (!rec || !(f & kCrosswise)) return nullptr;
+  int L = int(rec->length);
+  int a = *first < 0 ? 0 : *first, b = *last >= L ? L - 1 : *last;
+  if (a > b) return nullptr;
+  const int n = b - a + 1;
+  if (f & kMirroredCross) *start = 32 - *start - n;
+  *first = a;
+  *last = b;
+  int pz = 1;
+  const VehiclePicture* p = PictureFor(rec, ZoomOf(zoom), &pz);
+  u32 size = 0;
+  const u32* px = SectionPixels(p, Spr_CrosswiseSection(p, f, alternate), &size);
+  if (!px) return nullptr;
+  if (pic) *pic = p;
+  if (pictureZoom) *pictureZoom = pz;
+  return px;
 }
 
 void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emptyGround, int alternate) {
-  const VehicleRecord* rec = (p->vehicle & VEH_LENGTH_BIT) ? nullptr : Gfx_FindVehicleRecord(p->vehicle);
-  int L = int(Spr_VehicleLength(p));
+  const VehicleRecord* rec = RecordOf(p->vehicle);
+  const int L = int(Spr_VehicleLength(p));
   int first = p->first < 0 ? 0 : p->first, last = p->last >= L ? L - 1 : p->last;
   if (first > last) return;
-  if (zoom != 2 && zoom != 4) zoom = 1;
-  int n = last - first + 1;
-  int f = p->flags;
-  int turned = (f & 0x8000) != 0;
-  (void)alternate;
+  zoom = ZoomOf(zoom);
+  const int f = p->flags;
   // Every zoom-1 position of the placement becomes a zoom x zoom block; the
   // block takes the pixels of the picture of the largest zoom the store has
   // (pz), each of its pixels fz x fz buffer pixels when pz is below the zoom.
-  int pz = 1;
-  const VehiclePicture* pic = nullptr;
-  if (f & (4 | 8 | 16 | 32 | 64 | 128)) {
-    // Crosswise and diagonal: the side view, the head on the side the flags name.
-    // On the empty cell zoom 4 shows the zoom-2 picture doubled.
-    if (rec) pic = VehiclePictureFor(rec, emptyGround && zoom == 4 ? 2 : zoom, &pz);
-    int fz = zoom / pz;
-    int mirrored = (f & (8 | 16 | 128)) != 0;
-    int start = mirrored ? 32 - p->start - n : p->start;
-    int side = ((f & (4 | 32 | 64)) != 0) != turned ? 1 : 0;
-    int height = rec ? int(rec->a) : 8;
-    int base = emptyGround ? 2 : 8;  // bottom row counted from the bottom of the cell
+  if (f & kCrosswise) {
+    // Crosswise and diagonal: the side view, the head on the side the flags
+    // name. On the empty cell the vehicle stands low, without its alternate
+    // pictures, and zoom 4 shows the zoom-2 picture doubled.
+    int start = p->start, pz = 1;
+    const VehiclePicture* pic = nullptr;
+    const u32* side = nullptr;
+    if (rec) {
+      side = Spr_VehiclePicture(p->vehicle, f, &start, emptyGround ? 0 : alternate, emptyGround && zoom == 4 ? 2 : zoom,
+                                &pic, &pz, &last, &first);
+      if (!side) return;
+    } else if (f & kMirroredCross) {
+      start = 32 - start - (last - first + 1);
+    }
+    const int n = last - first + 1;
+    const int fz = zoom / pz;
+    const int mirrored = (f & kMirroredCross) != 0;
+    const int height = rec ? int(rec->a) : 8;
+    const int Lz = pic ? int(pic->length) : 0, Az = pic ? int(pic->a) : 0;
+    const int base = emptyGround ? 2 : 8;  // bottom row counted from the bottom of the cell
     for (int k = 0; k < n; ++k) {
       int col = start + k;
       if (col < 0 || col > 31) continue;
       int along = mirrored ? last - k : first + k;
+      // Diagonals: the bottom row runs along the track, from row 15 - col/2
+      // (falling) or col/2 (rising) counted from the bottom of the cell.
       int lift = 0;
-      if (f & (16 | 32)) lift = 4 - col / 2 + 8;  // falling to the right
-      if (f & (64 | 128)) lift = col / 2 - 8 + 4;
+      if (f & kFalling) lift = 7 - col / 2;
+      if (f & kRising) lift = col / 2 - 8;
       for (int up = 0; up < height; ++up) {
         int rowBottom = base + up + lift - (reachingUp ? 16 : 0);
         if (rowBottom < 0 || rowBottom > 15) continue;
@@ -161,10 +278,14 @@ void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emp
         for (int yy = 0; yy < zoom; ++yy)
           for (int xx = 0; xx < zoom; ++xx) {
             u32 v;
-            if (rec) {
-              int sx = xx / fz, sy = yy / fz;  // sub-pixel in the picture, sy from the top
-              int a = along * pz + (mirrored ? pz - 1 - sx : sx);
-              v = VehicleSidePixel(rec, pic, pz, side, a, up * pz + pz - 1 - sy);
+            if (side) {
+              // Sub-pixel in the picture, sy from the top. A mirrored part
+              // shows the side picture as it is stored, its range mirrored
+              // within the length: the front at the right.
+              int sx = xx / fz, sy = yy / fz;
+              int ax = (mirrored ? L - 1 - along : along) * pz + sx;
+              int uz = up * pz + pz - 1 - sy;
+              v = side[(Az - 1 - uz) * Lz + ax];
             } else {
               v = (along & 1) ? 0xF0F0F0u : 0x00FF00u;
             }
@@ -175,51 +296,120 @@ void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emp
     }
     return;
   }
-  if (f & (1 | 2)) {
-    // Lengthwise: the top view, one row per two pixels of length. The view
-    // whose front points the way the vehicle's own front faces on screen:
-    // travelling down (flag 2) the front is at the bottom, a turned vehicle
-    // the other way round.
-    if (rec) pic = VehiclePictureFor(rec, zoom, &pz);
-    int fz = zoom / pz;
-    int width = rec ? int(rec->b) : 8;
-    int e = rec ? int(rec->c) / 2 : 0;
-    int mirrored = (f & 2) != 0;
-    int view = mirrored != turned ? 1 : 0;
-    int start = mirrored ? 32 - p->start - n : p->start;
-    int startRow = start / 2 - e + (reachingUp ? 16 : 0);
-    int rows = int(pic ? (pz == 1 ? rec->length : pic->length) / 2 : 0);
-    for (int k = 0; first / 2 + k <= last / 2; ++k) {
-      int rowTop = startRow + k;
-      if (rowTop < 0 || rowTop > 15) continue;
-      int half = mirrored ? (last / 2 - k) : (first / 2 + k);
-      for (int c = 0; c < width; ++c) {
-        int col = 16 - width / 2 + c;
-        for (int yy = 0; yy < zoom; ++yy)
-          for (int xx = 0; xx < zoom; ++xx) {
-            u32 v;
-            if (rec) {
-              int sx = xx / fz, sy = yy / fz;
-              // Picture rows run from the vehicle's front; read downward on screen.
-              int h = half * pz + (mirrored ? pz - 1 - sy : sy);
-              int row = mirrored ? rows - 1 - h : h;
-              v = VehicleTopPixel(rec, pic, pz, view, row, c * pz + sx);
-            } else {
-              v = (c & 1) ? 0xF0F0F0u : (half * 2 < L / 2 ? 0x0000FFu : 0xFF0000u);
+  if (!(f & kLengthwise)) return;
+  // Lengthwise: one row per two pixels of length, counted from the top of
+  // the cell. The picture is the top view of its direction followed by what
+  // shows below it (front and rear half); it stands e rows (the height
+  // offset) above the vehicle's place, so the roof rises into the cell above
+  // and the rear face fills the rows of the vehicle's own end. Travelling
+  // down, the part is mirrored: its range counts from the picture's top.
+  const int n = last - first + 1;
+  const int even = L & ~1;
+  int start = p->start, f0 = first, l0 = last;
+  if (f & 2) {
+    start = 32 - start - n;
+    f0 = even - 1 - last;
+    l0 = even - 1 - first;
+    if (f0 < 0) f0 = 0;
+    if (l0 < f0) return;
+  }
+  int pz = 1;
+  const VehiclePicture* pic = rec ? PictureFor(rec, zoom, &pz) : nullptr;
+  const u32 *front = nullptr, *rear = nullptr;
+  int rearColumns = 0;  // the rear half is stored column by column (long top view)
+  if (pic) {
+    int fs, rs;
+    u32 size;
+    Spr_LengthwiseSections(rec, pic, f, &fs, &rs);
+    front = SectionPixels(pic, fs, &size);
+    rear = SectionPixels(pic, rs, &size);
+    rearColumns = rs == VEH_TOP_1_LONG || rs == VEH_TOP_2_LONG;
+    if (!front) return;
+  }
+  const int fz = zoom / pz;
+  const int width = rec ? int(rec->b) : 8;
+  const int e = rec ? int(rec->c) : 0;
+  const int Bz = pic ? int(pic->b) : 0, rowsZ = pic ? int(pic->length) / 2 : 0;
+  const int rearRowsZ = !rear ? 0 : rearColumns ? rowsZ : int(pic->c);
+  const int startRow = start / 2 - e + (reachingUp ? 16 : 0);
+  for (int k = 0; f0 / 2 - e + k <= (l0 - 1) / 2; ++k) {
+    int rowTop = startRow + k;
+    if (rowTop > 15) break;
+    if (rowTop < 0) continue;
+    int R = f0 / 2 + k;  // picture row at zoom 1
+    for (int c = 0; c < width; ++c) {
+      int col = 16 - width / 2 + c;
+      for (int yy = 0; yy < zoom; ++yy)
+        for (int xx = 0; xx < zoom; ++xx) {
+          u32 v = SPR_NO_COLOUR;
+          if (pic) {
+            int rz = R * pz + yy / fz, cz = c * pz + xx / fz;
+            if (rz < rowsZ) {
+              v = front[cz * rowsZ + rz];
+            } else if (rz - rowsZ < rearRowsZ) {
+              int rr = rz - rowsZ;
+              v = rearColumns ? rear[cz * rowsZ + rr] : rear[rr * Bz + cz];
             }
-            if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
-            Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
+          } else {
+            v = (c & 1) ? 0xF0F0F0u : (R * 2 < L / 2 ? 0x0000FFu : 0xFF0000u);
           }
-      }
+          if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
+          Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
+        }
     }
   }
 }
 
+void Spr_DrawVehicleSmoke(u32 vehicle, int flags, int first, i32 seed, int zoom, int reachingUp, int start, int last) {
+  CrosswiseSmoke(vehicle, flags, first, seed, zoom, reachingUp, start, last, 0);
+}
+
+void Spr_DrawVehicleSmokeLengthwise(u32 vehicle, int f, int first, i32 seed, int zoom, int reachingUp, int start,
+                                    int last) {
+  const VehicleRecord* rec = RecordOf(vehicle);
+  if (!rec || !(f & kLengthwise) || (f & kCrosswise)) return;
+  zoom = ZoomOf(zoom);
+  const int L = int(rec->length), even = L & ~1;
+  if (first < 0) first = 0;
+  if (last >= L) last = L - 1;
+  if (first > last) return;
+  SmokeSource src[3];
+  int n = SmokeSources(rec, src);
+  if (!n) return;
+  SeedSmoke(seed);
+  const int mirrored = (f & 2) != 0;
+  int s0 = start, f0 = first;
+  if (mirrored) {
+    s0 = 32 - start - (last - first + 1);
+    f0 = even - 1 - last;
+    if (f0 < 0) f0 = 0;
+  }
+  for (int m = 0; m < n; ++m)
+    for (int k = 0; k < src[m].length; ++k) {
+      int along = src[m].position + k;
+      if (along < first || along > last) continue;
+      int a = mirrored ? even - 1 - along : along;
+      if (a < 0) continue;
+      // The row of the source's place on the track, as the crosswise rule
+      // counts from the vehicle's bottom row (7 from the top of the cell).
+      int ground = s0 / 2 + a / 2 - f0 / 2;
+      int base = ground - 5 - src[m].height + (k < 3 ? 3 - k : 0) + (reachingUp ? 16 : 0);
+      SmokeAt(zoom, 15 + (k & 1), base);
+    }
+}
+
+static void PartSmoke(const TrnCellPart* p, const TrnCellImage* img, int zoom, int reachingUp, int drop) {
+  if (p->flags & kCrosswise)
+    CrosswiseSmoke(p->vehicle, p->flags, p->first, img->seed, zoom, reachingUp, p->start, p->last, drop);
+  else if (p->flags & kLengthwise)
+    Spr_DrawVehicleSmokeLengthwise(p->vehicle, p->flags, p->first, img->seed, zoom, reachingUp, p->start, p->last);
+}
+
 void Spr_DrawTrainParts(const TrnCellImage* img, int zoom) {
-  int empty = img->saved == 0xC000;
-  int n = img->count > 8 ? 8 : img->count;
+  const int empty = img->saved == 0xC000;
+  const int n = img->count > 8 ? 8 : img->count;
   if (n <= 0) return;
-  int lengthFirst = (img->parts[0].flags & 1) || (img->parts[n - 1].flags & 2);
+  const int lengthFirst = (img->parts[0].flags & 1) || (img->parts[n - 1].flags & 2);
   for (int pass = 0; pass < 2; ++pass) {
     int lengthwise = (pass == 0) == (lengthFirst != 0);
     if (lengthwise) {
@@ -229,15 +419,24 @@ void Spr_DrawTrainParts(const TrnCellImage* img, int zoom) {
         if (img->parts[i].flags & 2) Spr_DrawVehiclePart(&img->parts[i], zoom, 0, empty, img->alternate);
     } else {
       for (int i = 0; i < n; ++i)
-        if (img->parts[i].flags & 0xFC) Spr_DrawVehiclePart(&img->parts[i], zoom, 0, empty, img->alternate);
+        if (img->parts[i].flags & kCrosswise) Spr_DrawVehiclePart(&img->parts[i], zoom, 0, empty, img->alternate);
     }
   }
+  // On the empty cell crosswise vehicles stand six rows lower; so does
+  // their exhaust.
+  if (img->smoke)
+    for (int i = 0; i < n; ++i) PartSmoke(&img->parts[i], img, zoom, 0, empty ? 6 : 0);
 }
 
 void Spr_DrawTrainPartsFromBelow(const TrnCellImage* img, int zoom) {
-  int n = img->count > 8 ? 8 : img->count;
+  const int n = img->count > 8 ? 8 : img->count;
+  // On the empty cell crosswise vehicles stand as low as in their own cell.
+  const int empty = img->saved == 0xC000;
   for (int i = 0; i < n; ++i)
-    if (img->parts[i].flags & (32 | 128 | 4 | 8 | 1)) Spr_DrawVehiclePart(&img->parts[i], zoom, 1, 0, img->alternate);
+    if (img->parts[i].flags & (32 | 128 | 4 | 8 | 1))
+      Spr_DrawVehiclePart(&img->parts[i], zoom, 1, empty, img->alternate);
   for (int i = n - 1; i >= 0; --i)
-    if (img->parts[i].flags & (2 | 16 | 64)) Spr_DrawVehiclePart(&img->parts[i], zoom, 1, 0, img->alternate);
+    if (img->parts[i].flags & (2 | 16 | 64)) Spr_DrawVehiclePart(&img->parts[i], zoom, 1, empty, img->alternate);
+  if (img->smoke)
+    for (int i = 0; i < n; ++i) PartSmoke(&img->parts[i], img, zoom, 1, empty ? 6 : 0);
 }

@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "model/grid.h"
+#include "model/infp.h"
+#include "model/logp.h"
+#include "model/mcs.h"
 #include "operation/clock.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
@@ -11,10 +14,12 @@
 #include "platform/tim.h"
 #include "render/bgp.h"
 #include "render/blit.h"
+#include "render/cellin.h"
 #include "render/daylight.h"
 #include "render/gfx.h"
 #include "render/gfxfile.h"
 #include "render/pal.h"
+#include <initializer_list>
 
 static CellPixel g_buf1[32 * 16], g_buf2[64 * 32], g_buf4[128 * 64];
 static u32 g_levelBg = 0;
@@ -148,25 +153,22 @@ u32 Spr_CellCode(i32 x, i32 y, i32 level) {
   return c;
 }
 
-// The sub-picture of a symbol by cell parity.
-static i32 ParityVariant(i32 x, i32 y) { return 1 + (x & 1) + 2 * (y & 1); }
+i32 Spr_CellSeed(i32 x, i32 y) { return (x * 73 + y * 151) & 0x7FFF; }
 
+// The record of a symbol code at a cell: the part of a placed multi-cell
+// symbol that covers the cell, else the sub-picture by cell parity; a part
+// or sub-picture the graphic does not have gives its first picture.
+static const GfxSubPicture* SymbolPicture(u32 code, i32 x, i32 y, i32 level) {
+  i32 part = 0;
+  const GfxSubPicture* sp = nullptr;
+  if (Mcs_GetInfo(x, y, level, &part, code)) sp = Gfx_GetSubPicture(code, 0, 0, part);
+  else sp = Gfx_GetSubPicture(code, 0, Map_CellPictureVariant(x, y, code), 0);
+  return sp ? sp : Gfx_GetSubPicture(code, 0, 0, 0);
+}
 
-int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
-                      int layer, int dy, int dx) {
-  (void)level;
-  if (code >= 65536 || code == SPR_EMPTY_CODE) return 0;
-  // Track shapes below 96 have no picture slot; most cells are such.
-  if (code < 16384 && (code & 0x1FF) < 96) return 0;
-  if (code >= 16384 && symbolsHidden) return 0;
-  const GfxSubPicture* sp;
-  if (code < 16384) {
-    sp = Gfx_GetSubPicture(code, state, 0, variant);
-  } else {
-    sp = Gfx_GetSubPicture(code, 0, ParityVariant(x, y), variant);
-    if (!sp) sp = Gfx_GetSubPicture(code, 0, 0, 0);
-  }
-  if (!sp) return 0;
+// Draws the placements of a record that belong to the layer and meet the
+// window; the number drawn.
+static int PlacePictures(const GfxSubPicture* sp, int zoom, int layer, int dy, int dx) {
   int drawn = 0;
   for (int p = 0; p < 3; ++p) {
     int dz = 1;
@@ -180,9 +182,67 @@ int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32
   return drawn;
 }
 
+// The smoke (layer 2) and the clock (its own layer) of a record, where their
+// boxes meet the window.
+static void DrawEffects(const GfxSubPicture* sp, int zoom, int layer, int dy, int dx, i32 seed) {
+  GfxEffects fx;
+  if (!Gfx_PictureEffects(sp, &fx)) return;
+  if (fx.smoke && layer == 2) {
+    const int sx = fx.smokeX * zoom, sy = fx.smokeY * zoom;
+    if (Spr_BoxMeetsWindow(sx, sy, fx.smokeWidth * zoom, 5 * zoom, zoom, dx, dy))
+      Spr_DrawSmoke(zoom, sx - dx * zoom, sy - dy * zoom, fx.smokeWidth, fx.lightSmoke, seed);
+  }
+  if (fx.clock && layer == fx.clockLayer) {
+    const int zi = zoom == 4 ? 2 : zoom == 2 ? 1 : 0, size = fx.clockSize[zi];
+    if (Spr_BoxMeetsWindow(fx.clockX[zi], fx.clockY[zi], size, size, zoom, dx, dy))
+      Spr_DrawClock(zoom, fx.clockX[zi] - dx * zoom, fx.clockY[zi] - dy * zoom, size, fx.clockFlags, fx.handA,
+                    fx.handB);
+  }
+}
+
+int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
+                      int layer, int dy, int dx) {
+  (void)variant;  // an element's variant follows from its state
+  if (code >= 65536 || code == SPR_EMPTY_CODE) return 0;
+  // Track shapes below 96 have no picture slot; most cells are such.
+  if (code < 16384 && (code & 0x1FF) < 96) return 0;
+  if (code >= 16384 && symbolsHidden) return 0;
+  const GfxSubPicture* sp = code < 16384 ? Gfx_GetSubPicture(code, state, 0, 0) : SymbolPicture(code, x, y, level);
+  if (!sp) return 0;
+  int drawn = PlacePictures(sp, zoom, layer, dy, dx);
+  DrawEffects(sp, zoom, layer, dy, dx, Spr_CellSeed(x, y));
+  return drawn;
+}
+
 static void Layer(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden, int layer, int dy, int dx) {
   if (code == SPR_EMPTY_CODE) return;
-  Spr_DrawCellLayer(code, 0, 0, zoom, level, y, x, hidden, layer, dy, dx);
+  // Only element codes with pictures have states worth asking for.
+  i32 state = (code < 16384 && (code & 0x1FF) >= 96) ? Map_PieceStateAt(x, y, level, nullptr, code) : 0;
+  Spr_DrawCellLayer(code, state, 0, zoom, level, y, x, hidden, layer, dy, dx);
+}
+
+int Spr_OverlayFlags(i32 x, i32 y, i32 level) {
+  int f = 0;
+  if (g_sprOptions.infoMarks && Info_GetLength(x, y, level) > 0) f |= SPR_OVL_INFO;
+  if (g_sprOptions.logMarks) {
+    const LogPoint* p = Logp_Find(x, y, level);
+    if (p) f |= (p->Flags & LOGP_F_OFF) ? SPR_OVL_LOG2 : SPR_OVL_LOG1;
+  }
+  return f;
+}
+
+void Spr_DrawOverlayMarks(int flags, int zoom) {
+  const int both = (flags & SPR_OVL_INFO) && (flags & (SPR_OVL_LOG1 | SPR_OVL_LOG2));
+  // The window moves the other way from the picture: dy -8 draws 8 higher.
+  if (flags & SPR_OVL_INFO) {
+    const GfxSubPicture* sp = Gfx_GetSubPicture(SPR_MARK_INFO, 0, 0, 0);
+    if (sp) PlacePictures(sp, zoom, 3, both ? 8 : 0, 0);
+  }
+  static const u32 kLogMarks[2][2] = {{SPR_OVL_LOG1, SPR_MARK_LOG1}, {SPR_OVL_LOG2, SPR_MARK_LOG2}};
+  for (const auto& m : kLogMarks) {
+    if (!(flags & int(m[0]))) continue;
+    if (const GfxSubPicture* sp = Gfx_GetSubPicture(m[1], 0, 0, 0)) PlacePictures(sp, zoom, 3, both ? -8 : 0, 0);
+  }
 }
 
 void Spr_DrawCellBackground(i32 x, i32 y, int zoom) {
@@ -212,7 +272,11 @@ int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
   } else {
     edge = Spr_ComposeTerrain(code, zoom, level, y, x, hidden);
   }
-  int drew = code == SPR_EMPTY_CODE ? 0 : Spr_DrawCellLayer(code, 0, 0, zoom, level, y, x, hidden, 4, 0, 0);
+  int drew = 0;
+  if (code != SPR_EMPTY_CODE) {
+    const i32 state = (code < 16384 && (code & 0x1FF) >= 96) ? Map_PieceStateAt(x, y, level, nullptr, code) : 0;
+    drew = Spr_DrawCellLayer(code, state, 0, zoom, level, y, x, hidden, 4, 0, 0);
+  }
   if (drew > 0 && Spr_PortalBit(code)) return Spr_PortalBit(code);
   Layer(code, zoom, level, y, x, hidden, 3, 0, 0);
   Spr_TerrainEdge(zoom, level, y, x, 0, 1, edge);
@@ -398,13 +462,6 @@ void Spr_ClockHand(int angle, int radius, int flags, int* dx, int* dy) {
   *dy = y;
 }
 
-static int g_clockH = 12, g_clockM = 0, g_clockS = 0;
-void Spr_SetClockTime(int hour, int minute, int second) {
-  g_clockH = hour;
-  g_clockM = minute;
-  g_clockS = second;
-}
-
 void Spr_ClockText(int hour, int minute, int second, int flags, char* out) {
   int h = (flags & 2) ? hour : hour % 12;
   int n = 0;
@@ -421,9 +478,12 @@ void Spr_ClockText(int hour, int minute, int second, int flags, char* out) {
   out[n] = 0;
 }
 
+// Digits 0-9 and the colon, 3 x 5, rows top first, bit 2 the left column.
+// The colon sits in its first column: the digit after it starts one
+// column on.
 static const u8 kDigits[11][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
                                   {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
-                                  {0, 2, 0, 2, 0}};
+                                  {0, 4, 0, 4, 0}};
 
 static void Line(int zoom, int x0, int y0, int x1, int y1, u32 c) {  // y from the top
   int dx = x1 > x0 ? x1 - x0 : x0 - x1, dy = y1 > y0 ? y0 - y1 : y1 - y0;
@@ -438,33 +498,37 @@ static void Line(int zoom, int x0, int y0, int x1, int y1, u32 c) {  // y from t
 }
 
 void Spr_DrawClock(int zoom, int x, int y, int size, int flags, u32 colourA, u32 colourB) {
-  int H = Spr_BufferHeight(zoom);
+  const int H = Spr_BufferHeight(zoom);
+  const int hour = g_simClock.hour, minute = g_simClock.minute, second = g_simClock.second;
   if (flags & 1) {
     char t[10];
-    Spr_ClockText(g_clockH, g_clockM, g_clockS, flags, t);
+    Spr_ClockText(hour, minute, second, flags, t);
     static const int pos[8] = {0, 3, 6, 7, 10, 13, 14, 17};
-    int d = (flags & 8) ? 20 : 13;
+    const int d = (flags & 8) ? 20 : 13;
+    // A glyph pixel grows with the box, so a clock of a larger zoom keeps
+    // its digits together (a 13-pixel box gives single pixels).
+    const int px = size / d > 1 ? size / d : 1;
     for (int k = 0; t[k]; ++k) {
-      int g = t[k] == ':' ? 10 : t[k] - '0';
-      int gx = x + size * pos[k] / d, top = H - 1 - (y + 4);
-      for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 3; ++c)
-          if (kDigits[g][r] & (4 >> c)) Spr_SetPixel(zoom, gx + c, top + r, colourA);
+      const int g = t[k] == ':' ? 10 : t[k] - '0';
+      const int gx = x + size * pos[k] / d, top = H - 1 - (y + 5 * px - 1);
+      for (int r = 0; r < 5 * px; ++r)
+        for (int c = 0; c < 3 * px; ++c)
+          if (kDigits[g][r / px] & (4 >> (c / px))) Spr_SetPixel(zoom, gx + c, top + r, colourA);
     }
     return;
   }
-  int cx = x + size / 2, cy = H - 1 - (y + size / 2), rad = (size + 1) / 2;
-  int showMinute = flags & 4, showSecond = flags & 8;
-  int hourAngle = (flags & 2) ? g_clockM / 24 + g_clockH * 5 / 2 : (g_clockH % 12) * 5 + g_clockM / 12;
+  const int cx = x + size / 2, cy = H - 1 - (y + size / 2), rad = (size + 1) / 2;
+  const int showMinute = flags & 4, showSecond = flags & 8;
+  const int hourAngle = (flags & 2) ? minute / 24 + hour * 5 / 2 : (hour % 12) * 5 + minute / 12;
   int dx, dy;
   Spr_ClockHand(hourAngle, (showMinute || showSecond) ? rad * 2 / 3 : rad, flags, &dx, &dy);
   Line(zoom, cx, cy, cx + dx, cy - dy, colourA);
   if (showMinute) {
-    Spr_ClockHand(g_clockM, rad, flags, &dx, &dy);
+    Spr_ClockHand(minute, rad, flags, &dx, &dy);
     Line(zoom, cx, cy, cx + dx, cy - dy, colourB);
   }
   if (showSecond) {
-    Spr_ClockHand(g_clockS, rad, flags, &dx, &dy);
+    Spr_ClockHand(second, rad, flags, &dx, &dy);
     Line(zoom, cx, cy, cx + dx, cy - dy, colourA);
   }
 }
@@ -485,7 +549,7 @@ void Spr_ComposeTrainCell(int zoom, i32 level, i32 y, i32 x, int hidden, const T
   Spr_DrawTrainParts(img, zoom);
   if (bit) {
     // The portal covers the train standing in it.
-    Spr_DrawCellLayer(Spr_CellCode(x, y, level), 0, 0, zoom, level, y, x, hidden, 4, 0, 0);
+    Layer(Spr_CellCode(x, y, level), zoom, level, y, x, hidden, 4, 0, 0);
     Spr_CompletePortal(bit, zoom, level, y, x, hidden);
   }
 }

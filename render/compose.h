@@ -22,6 +22,8 @@ enum : u32 {
   SPR_NO_COLOUR = 0x80000001u
 };
 enum { SPR_EMPTY_CODE = 0xC000, SPR_SEE_THROUGH_1 = 0xC001, SPR_SEE_THROUGH_2 = 0xC002 };
+// Picture codes of the marks drawn over cells with info and log points.
+enum { SPR_MARK_INFO = 0xC003, SPR_MARK_LOG1 = 0xC004, SPR_MARK_LOG2 = 0xC005 };
 
 // Overlay flags of one transfer.
 enum { SPR_OVL_INFO = 1, SPR_OVL_LOG1 = 2, SPR_OVL_LOG2 = 4, SPR_OVL_BELOW = 16 };
@@ -115,7 +117,10 @@ void Spr_DrawGridLines(int zoom, int flags);
 // 0x8000); out of the grid: the empty cell.
 u32 Spr_CellCode(i32 x, i32 y, i32 level);
 // Draws the placements of a cell's picture in one layer; dx, dy the window
-// position in the frame of the picture's cell (zoom-1 pixels). Returns the
+// position in the frame of the picture's cell (zoom-1 pixels); with them
+// the record's chimney smoke (layer 2) and clock (its layer). state: the
+// element state (Map_PieceStateAt). A symbol code shows the part of a
+// placed multi-cell symbol, else its picture by cell parity. Returns the
 // number of placements drawn.
 int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
                       int layer, int dy, int dx);
@@ -126,6 +131,16 @@ void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int symbolsH
 // The layers of the neighbours and the vehicles reaching up from below, in
 // the column order, after the ground step of the cell.
 void Spr_ComposeLayers(int zoom, i32 level, i32 y, i32 x, int symbolsHidden);
+// Seed of a cell's smoke: the same cell always smokes alike.
+i32 Spr_CellSeed(i32 x, i32 y);
+// Overlay flags of a cell on a level: SPR_OVL_INFO when info point marks
+// are on and an info point is there, SPR_OVL_LOG1 (SPR_OVL_LOG2 for a point
+// switched off) when log point marks are on and a log point is there.
+int Spr_OverlayFlags(i32 x, i32 y, i32 level);
+// The info and log point marks of the overlay flags (pictures 0xC003..
+// 0xC005, layer 3) over the zoom buffer; with both, the log mark 8 pixels
+// higher and the info mark 8 lower.
+void Spr_DrawOverlayMarks(int flags, int zoom);
 // Background picture under the cell.
 void Spr_DrawCellBackground(i32 x, i32 y, int zoom);
 
@@ -155,10 +170,9 @@ void Spr_ClockHand(int angle, int radius, int flags, int* dx, int* dy);
 // Digital clock text "HH:MM" or "HH:MM:SS" (flag bit 3), hour mod 12 unless
 // flag bit 1; out: room for 9.
 void Spr_ClockText(int hour, int minute, int second, int flags, char* out);
-// The simulated time the clocks show.
-void Spr_SetClockTime(int hour, int minute, int second);
-// Draws a clock into the zoom buffer: box (x, y bottom-left, size) in
-// buffer pixels, flags, two hand colours.
+// Draws a clock at the simulated time (operation/clock) into the zoom
+// buffer: box (x, y bottom-left, size) in buffer pixels, flags, two hand
+// colours.
 void Spr_DrawClock(int zoom, int x, int y, int size, int flags, u32 colourA, u32 colourB);
 // Chimney smoke over a source at buffer position (x0, y0 from the bottom).
 void Spr_DrawSmoke(int zoom, int x0, int y0, int width, int light, i32 seed);

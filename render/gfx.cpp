@@ -206,34 +206,34 @@ void DrawLabel(u32* px, const wch* text, int endCol, u32 colour) {
   }
 }
 
-int StorePlaceholder(i32 slotIndex, i32 variant, const wch* a, int endA, u32 colourA, const wch* b, int endB,
-                     u32 colourB, const wch* c, int endC, u32 colourC, const wch* d, int endD, u32 colourD) {
-  GfxElementRecord rec;
-  memset(&rec, 0, sizeof rec);
-  rec.zoom = 1;
-  rec.flags = 2 | 4;
-  rec.placeKind = 1;
-  rec.kept[0] = 4;
-  rec.placeValue = 2;
-  rec.count = 1;
-  GfxPicture& p = rec.pictures[0];
+struct PlaceholderLabel {
+  const wch* text;
+  int endCol;
+  u32 colour;
+};
+
+// A zoom-1 record of one 30 x 8 picture in layer 1 with the labels drawn on
+// it. 0, or 5 when memory is short (nothing to free then).
+int BuildPlaceholder(GfxElementRecord* rec, const PlaceholderLabel* labels, int count) {
+  memset(rec, 0, sizeof *rec);
+  rec->zoom = 1;
+  rec->flags = 2;
+  rec->count = 1;
+  GfxPicture& p = rec->pictures[0];
   p.layer = 1;
   p.width = PH_WIDTH;
   p.height = PH_HEIGHT;
   p.pixels = (u32*)Heap_Alloc(PH_WIDTH * PH_HEIGHT * 4);
   if (!p.pixels) return 5;
   Asm_FillDwords(p.pixels, GFX_TRANSPARENT, PH_WIDTH * PH_HEIGHT);
-  DrawLabel(p.pixels, a, endA, colourA);
-  DrawLabel(p.pixels, b, endB, colourB);
-  DrawLabel(p.pixels, c, endC, colourC);
-  DrawLabel(p.pixels, d, endD, colourD);
-  // A placeholder stands alone: other zooms and variants go.
-  if (ElementGraphicsTable && ElementGraphicsTable[slotIndex]) {
-    FreeSlot(ElementGraphicsTable[slotIndex]);
-    ElementGraphicsTable[slotIndex] = nullptr;
-  }
-  int r = StoreRecord(slotIndex, variant, 0, &rec);
-  GfxFile_FreeElementRecord(&rec);
+  for (int i = 0; i < count; ++i) DrawLabel(p.pixels, labels[i].text, labels[i].endCol, labels[i].colour);
+  return 0;
+}
+
+// Stores a built placeholder as the variant's record. 0 or 5.
+int StoreBuiltPlaceholder(i32 slotIndex, i32 variant, GfxElementRecord* rec) {
+  int r = StoreRecord(slotIndex, variant, 0, rec);
+  GfxFile_FreeElementRecord(rec);
   return r ? 5 : 0;
 }
 
@@ -362,6 +362,44 @@ int Gfx_ElementKind(GraphicCode code, GfxElementKind* out) {
   if (k.kind <= 0 || k.highState < k.lowState) k = GfxElementKind{0, k.flags, 0, 0};
   if (out) *out = k;
   return k.kind;
+}
+
+// ================================================================ effects
+
+int Gfx_PictureEffects(const GfxSubPicture* sp, GfxEffects* out) {
+  memset(out, 0, sizeof *out);
+  if (!sp || !(sp->flags & 4)) return 0;
+  const u32 kind = sp->placeKind;
+  if (kind & (GFX_FX_SMOKE | GFX_FX_LIGHT_SMOKE)) {
+    out->smokeX = sp->offsets[0][0] / 4;
+    out->smokeY = sp->offsets[0][1] / 4;
+    out->smokeWidth = sp->offsets[0][2] / 4;
+    // A source without width has no particles.
+    out->smoke = out->smokeWidth > 0;
+    out->lightSmoke = out->smoke && (kind & GFX_FX_LIGHT_SMOKE) ? 1 : 0;
+  }
+  if (kind & GFX_FX_CLOCK) {
+    out->clockLayer = int(sp->placeValue);
+    out->clockFlags = int((kind >> 8) & 0xFF);
+    out->handA = sp->kept[0];
+    out->handB = sp->kept[1];
+    for (int zi = 0; zi < 3; ++zi) {
+      const u16* b = sp->box[zi];
+      const int z = 1 << zi;
+      if (b[0] == 65535 || b[2] == 65535) {
+        // No box of this zoom: the zoom-1 box scaled.
+        out->clockX[zi] = out->clockX[0] * z;
+        out->clockY[zi] = out->clockY[0] * z;
+        out->clockSize[zi] = out->clockSize[0] * z;
+        continue;
+      }
+      out->clockX[zi] = i16(b[0]);
+      out->clockY[zi] = i16(b[1]);
+      out->clockSize[zi] = int(i16(b[2])) - int(i16(b[0])) + (zi > 0 ? 1 : 0);
+    }
+    out->clock = out->clockLayer >= 1 && out->clockLayer <= 5 && out->clockSize[0] > 0;
+  }
+  return out->smoke || out->clock;
 }
 
 // ================================================================ lookups
@@ -727,9 +765,19 @@ int Gfx_MakeUserSetPlaceholders(int set) {
   const int wide = set >= 100 ? 2 : 0;
   for (int i = 0; i < GFX_USER_SET_CODES; ++i) {
     Fmt_Print(slotText, 8, u"%02i", i);
-    if (StorePlaceholder(GFX_USER_FIRST_SLOT + set * GFX_USER_SET_CODES + i, 0, u"U", 4, 0x00E6E6, setText,
-                         12 + wide, 0xFAFAC8, u".", 16 + wide, 0x00E6E6, slotText, 24 + wide, 0xC8FAFA))
-      return 5;
+    const PlaceholderLabel labels[4] = {{u"U", 4, 0x00E6E6},
+                                        {setText, 12 + wide, 0xFAFAC8},
+                                        {u".", 16 + wide, 0x00E6E6},
+                                        {slotText, 24 + wide, 0xC8FAFA}};
+    GfxElementRecord rec;
+    if (BuildPlaceholder(&rec, labels, 4)) return 5;
+    // A user graphic's placeholder stands alone: other zooms and variants go.
+    const i32 slot = GFX_USER_FIRST_SLOT + set * GFX_USER_SET_CODES + i;
+    if (ElementGraphicsTable[slot]) {
+      FreeSlot(ElementGraphicsTable[slot]);
+      ElementGraphicsTable[slot] = nullptr;
+    }
+    if (StoreBuiltPlaceholder(slot, 0, &rec)) return 5;
   }
   return 0;
 }
@@ -755,24 +803,10 @@ int Gfx_MakeUserElementPlaceholders(int file) {
     for (GfxSubPicture* sp : var->sub)
       if (sp)
         for (int zi = 0; zi < 3; ++zi) FreeSubZoom(sp, zi);
+    const PlaceholderLabel labels[3] = {
+        {u"U", 4, 0x00E6E6}, {kKindLetter[family], 10, kKindColour[family]}, {number, 21, 0xC8FAFA}};
     GfxElementRecord rec;
-    memset(&rec, 0, sizeof rec);
-    rec.zoom = 1;
-    rec.flags = 2;
-    rec.count = 1;
-    GfxPicture& p = rec.pictures[0];
-    p.layer = 1;
-    p.width = PH_WIDTH;
-    p.height = PH_HEIGHT;
-    p.pixels = (u32*)Heap_Alloc(PH_WIDTH * PH_HEIGHT * 4);
-    if (!p.pixels) return 5;
-    Asm_FillDwords(p.pixels, GFX_TRANSPARENT, PH_WIDTH * PH_HEIGHT);
-    DrawLabel(p.pixels, u"U", 4, 0x00E6E6);
-    DrawLabel(p.pixels, kKindLetter[family], 10, kKindColour[family]);
-    DrawLabel(p.pixels, number, 21, 0xC8FAFA);
-    int r = StoreRecord(slot, v, 0, &rec);
-    GfxFile_FreeElementRecord(&rec);
-    if (r) return 5;
+    if (BuildPlaceholder(&rec, labels, 3) || StoreBuiltPlaceholder(slot, v, &rec)) return 5;
   }
   return 0;
 }

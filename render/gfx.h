@@ -69,6 +69,30 @@ struct GfxSlot {
   GfxVariant* variants;
 };
 
+// Chimney smoke and clock of a picture record, carried by its placement
+// block (record flags bit 2):
+// - placeKind: bit 0 smoke, bit 1 light smoke (smoke on as well), bit 2 a
+//   clock, bits 8-15 the clock flags (bit 0 digital, bit 1 24-hour, bit 2
+//   minute hand, bit 3 second hand or seconds, bits 4 and 5 a slanted dial);
+// - the box: the clock box at each zoom (left, bottom, right, top with y up
+//   from the cell bottom; the zoom-1 box ends past its last pixel, the
+//   zoom-2 and zoom-4 boxes on it, as the box spreads from zoom 1);
+// - placeValue: the layer the clock is drawn in;
+// - kept[0], kept[1]: the two hand colours (CellPixel);
+// - the three offsets: x, y and width of the smoke source, written at zoom-4
+//   scale, so the zoom-1 record holds four times the zoom-1 value.
+// A record without a placement block has neither.
+enum { GFX_FX_SMOKE = 1, GFX_FX_LIGHT_SMOKE = 2, GFX_FX_CLOCK = 4 };
+struct GfxEffects {
+  int smoke, lightSmoke;
+  int smokeX, smokeY, smokeWidth;  // zoom 1, cell frame (y up)
+  int clock, clockLayer, clockFlags;
+  int clockX[3], clockY[3], clockSize[3];  // per zoom index, that zoom's pixels
+  u32 handA, handB;
+};
+// The smoke and clock of a record; 1 when it has either, else 0 (*out zeroed).
+int Gfx_PictureEffects(const struct GfxSubPicture* sp, GfxEffects* out);
+
 extern GfxSlot** ElementGraphicsTable;  // GFX_SLOTS slot pointers or null
 extern u32* GfxBaseStrip;               // 16 rows of GFX_STRIP_ROW pixels, or null
 

@@ -147,6 +147,7 @@ void Map_ComposeCellColumn(void* dc, i32 px, i32 py, int target, int flags, i32 
 void Map_RedrawCell(i32 x, i32 y, i32 z, int mask) {
   g_mapRequests++;
   if (x < 0 || y < 0 || x > 32767 || y > 32767 || z > 0 || z < -4) return;
+  int marks = -1;  // the info and log point marks, looked up once per call
   for (int v = 0; v < MAP_VIEWS; ++v) {
     MapView& w = g_mapViews[v];
     if (!w.window || !w.back || w.level < z) continue;
@@ -161,7 +162,8 @@ void Map_RedrawCell(i32 x, i32 y, i32 z, int mask) {
         continue;
       i32 px = ((x - w.originX) * 32 + w.pixOffX) * w.scale, py = ((y - w.originY) * 16 + w.pixOffY) * w.scale;
       if (py > w.clientHeight) continue;
-      Map_ComposeCellColumn(nullptr, px, py, v, 0, start, w.level, y, x);
+      if (marks < 0) marks = Spr_OverlayFlags(x, y, start);
+      Map_ComposeCellColumn(nullptr, px, py, v, marks, start, w.level, y, x);
     } else if (w.mode == MAP_MODE_SCHEMATIC) {
       if (!(mask & MAP_REDRAW_SCHEMATIC)) continue;
       if (x < w.originX || x >= w.originX + w.visWidth || y < w.originY || y >= w.originY + w.visHeight) continue;
@@ -215,3 +217,41 @@ int Map_FlushRedrawQueue(int allViews) {
 void Map_FlushCellRedraws(int full) { Map_FlushRedrawQueue(full); }
 
 u32 Map_RedrawRequestCount(void) { return g_mapRequests; }
+
+// ---------------------------------------------------------------- view windows
+
+// The open view of slot v, or null.
+static MapView* OpenView(int v) {
+  if (v < 0 || v >= MAP_VIEWS || !g_mapViews[v].window) return nullptr;
+  return &g_mapViews[v];
+}
+
+// One past an inclusive edge, without overflow at the top of the range.
+static i32 PastEdge(i32 edge) { return edge == 0x7FFFFFFF ? edge : edge + 1; }
+
+void Map_InvalidateRect(int v, i32 left, i32 top, i32 bottom, i32 right) {
+  MapView* w = OpenView(v);
+  if (!w) return;
+  g_mapRequests++;
+  w->ready = 0;
+  Map_PlatformInvalidateRect(v, left, top, PastEdge(right), PastEdge(bottom));
+}
+
+void Map_RepaintRect(int v, i32 left, i32 top, i32 bottom, i32 right) {
+  if (!OpenView(v)) return;
+  Spr_RedrawViewRect(v, left, top, bottom, right);
+  Map_PlatformValidateRect(v, left, top, PastEdge(right), PastEdge(bottom));
+}
+
+void Map_OnViewPaint(int v) {
+  if (!OpenView(v)) return;
+  Map_PlatformPaint(v);
+}
+
+void Map_ScrollView(void* window, i32 left, i32 top, i32 dy, i32 dx, i32 bottom, i32 right) {
+  if (!window || (dx == 0 && dy == 0) || left > right || top > bottom) return;
+  int slot = -1;
+  for (int v = 0; v < MAP_VIEWS; ++v)
+    if (g_mapViews[v].window == window) slot = v;
+  Map_PlatformScroll(window, slot, left, top, PastEdge(right), PastEdge(bottom), dx, dy);
+}

@@ -43,6 +43,10 @@ struct MapView {
   i32 backWidth, backHeight;
   OsLock lock;
   int dirty;
+  // Natively the stand-in for the window's update region: the bounding
+  // rectangle of what was invalidated and not yet painted (right and bottom
+  // exclusive; empty when updRight <= updLeft). Windows keeps its own.
+  i32 updLeft, updTop, updRight, updBottom;
 };
 extern MapView g_mapViews[MAP_VIEWS];
 
@@ -83,5 +87,29 @@ void Map_FlushCellRedraws(int full);
 // Number of redraw and invalidate requests since start-up.
 u32 Map_RedrawRequestCount(void);
 
+// Clears the ready flag of open view v and invalidates (without erase) its
+// inclusive pixel rectangle.
+void Map_InvalidateRect(int v, i32 left, i32 top, i32 bottom, i32 right);
+// Redraws the inclusive pixel rectangle of open view v from the layout into
+// its back buffer and validates it.
+void Map_RepaintRect(int v, i32 left, i32 top, i32 bottom, i32 right);
+// WM_PAINT of a layout view: the rectangle to paint is redrawn from the
+// layout into the back buffer, which the view's paint thread presents.
+void Map_OnViewPaint(int v);
+// Scrolls the inclusive client rectangle of a view window by dx, dy pixels;
+// what is uncovered is invalidated. Nothing when both distances are 0 or the
+// rectangle is empty.
+void Map_ScrollView(void* window, i32 left, i32 top, i32 dy, i32 dx, i32 bottom, i32 right);
+
 // Platform side (map_win32.cpp / map_posix.cpp): invalidate a view window.
 void Map_PlatformInvalidate(void* window);
+// Invalidates (no erase) or validates a rectangle of view v's window; right
+// and bottom exclusive.
+void Map_PlatformInvalidateRect(int v, i32 left, i32 top, i32 right, i32 bottom);
+void Map_PlatformValidateRect(int v, i32 left, i32 top, i32 right, i32 bottom);
+// Begins the paint of view v, redraws the rectangle to paint through the
+// compositor's rectangle redraw and ends the paint.
+void Map_PlatformPaint(int v);
+// Scrolls the window's rectangle (right and bottom exclusive), invalidating
+// what is uncovered; v is the window's view slot, -1 when it has none.
+void Map_PlatformScroll(void* window, int v, i32 left, i32 top, i32 right, i32 bottom, i32 dx, i32 dy);

@@ -92,6 +92,8 @@ void Spr_CopyToViewBufferScaled(int v, i32 x, i32 y, int zoom, int num, int den)
 }
 
 void Spr_Transfer(int zoom, int target, i32 x, i32 y, int gridFlags, int overlayFlags) {
+  // The marks lie under the grid lines.
+  if (overlayFlags & (SPR_OVL_INFO | SPR_OVL_LOG1 | SPR_OVL_LOG2)) Spr_DrawOverlayMarks(overlayFlags, zoom);
   if (gridFlags) Spr_DrawGridLines(zoom, gridFlags);
   if (target < 0 || target >= MAP_VIEWS) {
     Spr_ResolveMarkers(zoom);
@@ -162,7 +164,7 @@ void Spr_RedrawViewRect(int v, i32 x1, i32 y1, i32 y2, i32 x2) {
           continue;
         }
         i32 start = Map_StartLevel(x, y, view.level);
-        int flags = 0;
+        int flags = Spr_OverlayFlags(x, y, start);
         Map_ComposeCellColumn(nullptr, px, py, v, flags, start, view.level, y, x);
       }
   } else if (view.mode == MAP_MODE_SCHEMATIC) {

@@ -17,11 +17,13 @@ void Spr_CopyToViewBufferEnlarged(int v, i32 x, i32 y, int zoom, int n);
 // Magnified by num / den (num > den >= 1).
 void Spr_CopyToViewBufferScaled(int v, i32 x, i32 y, int zoom, int num, int den);
 // Transfer of a finished composition of zoom to view target at (x, y):
-// marks and grid lines, shading, copy by the view's scale.
+// info and log point marks of the overlay flags, then grid and box lines,
+// shading, copy by the view's scale.
 void Spr_Transfer(int zoom, int target, i32 x, i32 y, int gridFlags, int overlayFlags);
 // Background fill of a cell that is not composed (32 s x 16 s).
 void Spr_FillEmptyCell(int v, i32 x, i32 y);
-// Recomposes the inclusive pixel rectangle of view v.
+// Recomposes the inclusive pixel rectangle of view v (with the info and
+// log point marks of each cell).
 void Spr_RedrawViewRect(int v, i32 x1, i32 y1, i32 y2, i32 x2);
 // Layout marked unusable: picture views only show the background.
 void Spr_SetLayoutUnusable(int on);

@@ -15,12 +15,17 @@
 // The portable form draws into a buffer given as an argument (SchBuf of
 // render/schem.h, row 0 on top) where the Windows program draws into a
 // device context. Glyphs 0..32 come from pictures 88..120 of the base
-// strip of the graphics store; cell pictures, vehicles and glyphs above 32
-// (which the Windows program draws as text) cover their cells with the
-// background here.
+// strip of the graphics store; glyphs above 32 (which the Windows program
+// draws as text) cover their cell with the background here. Cell pictures
+// and vehicles are drawn by the preview drawers (render/preview.h) at scale
+// 1: items 1 and 4 one cell picture, item 5 a picture standing on the row
+// and rising above it by its height, item 3 the vehicle's first two cells
+// facing left, a blank glyph and the same facing right. While a string is
+// drawn the second ground colours (FwH2O, FwBus) are on.
 //
 // Promises: nothing is written outside the buffer nor at or right of
-// x + width when width >= 0; a string of 0 cells draws nothing.
+// x + width when width >= 0; a string of 0 cells draws nothing; the
+// display options are as before when a string is drawn.
 #pragma once
 #include "platform/types.h"
 #include "render/schem.h"

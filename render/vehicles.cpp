@@ -187,7 +187,7 @@ int Gfx_LoadVehicleSet(VehicleId id, int flags) {
       out.markers[m][1] = v.markers[m].value;
       out.markers[m][2] = v.markers[m].kind;
     }
-    out.zoom[0] = VehiclePicture{v.pixels, v.pixelCount, v.length, v.a, v.b, v.c};
+    out.zoom[0] = VehiclePicture{v.pixels, v.pixelCount, v.length, v.a, v.b, v.c, v.flags};
     v.pixels = nullptr;
   }
   InsertSorted(rec);
@@ -312,6 +312,36 @@ int Gfx_GetVehicleTexts(VehicleId id, const wch* texts[5]) {
   return 0;
 }
 
+// ================================================================ picture sections
+
+i64 Gfx_VehicleSection(u32 length, u32 a, u32 b, u32 c, u32 f, int section, u32* size) {
+  const u64 side = u64(length) * a, top = u64(length / 2) * b, end = u64(b) * c;
+  const int extra = (f & GFX_VF_EXTRA_VIEWS) != 0, dbl = (f & GFX_VF_DOUBLE) != 0;
+  // Sizes of the sections in block order; 0 for a section the flags leave out.
+  u64 sizes[VEH_SECTIONS] = {side, side, top, end, top, end};
+  sizes[VEH_END_3] = sizes[VEH_END_4] = extra ? end : 0;
+  sizes[VEH_SIDE_1_LONG] = sizes[VEH_SIDE_2_LONG] = dbl ? side : 0;
+  sizes[VEH_TOP_1_LONG] = sizes[VEH_TOP_2_LONG] = dbl ? top : 0;
+  sizes[VEH_SIDE_1_ALT] = (f & GFX_VF_EXTRA_1) ? side : 0;
+  sizes[VEH_SIDE_1_ALT_LONG] = (f & GFX_VF_EXTRA_1) && dbl ? side : 0;
+  sizes[VEH_SIDE_2_ALT] = (f & GFX_VF_EXTRA_2) ? side : 0;
+  sizes[VEH_SIDE_2_ALT_LONG] = (f & GFX_VF_EXTRA_2) && dbl ? side : 0;
+  if (section < 0 || section >= VEH_SECTIONS || sizes[section] == 0) return -1;
+  u64 off = 0;
+  for (int i = 0; i < section; ++i) off += sizes[i];
+  if (size) *size = u32(sizes[section]);
+  return i64(off);
+}
+
+i64 Gfx_VehiclePictureSection(const VehiclePicture* pic, int section, u32* size) {
+  if (!pic || !pic->pixels) return -1;
+  u32 n = 0;
+  i64 off = Gfx_VehicleSection(pic->length, pic->a, pic->b, pic->c, pic->fileFlags, section, &n);
+  if (off < 0 || u64(off) + n > pic->count) return -1;
+  if (size) *size = n;
+  return off;
+}
+
 // ================================================================ zoom pictures
 
 int Gfx_VehicleFileName(VehicleId id, wch* name, int zoom) {
@@ -363,7 +393,10 @@ static int ReadVehicleZoom(VehicleRecord* v, u32 id, int zoom) {
   if (r) return r;
   VehiclePicture& p = v->zoom[zoom == 2 ? 1 : 2];
   Heap_Free(p.pixels);
-  p = VehiclePicture{rec.pixels, rec.pixelCount, rec.length, rec.a, rec.b, rec.c};
+  // A version-901 record says itself which pictures it carries; the older
+  // form follows the zoom-1 vehicle.
+  u32 layout = rec.version == 901 ? GfxFile_VehicleZoomFileFlags(rec.flags) : v->fileFlags;
+  p = VehiclePicture{rec.pixels, rec.pixelCount, rec.length, rec.a, rec.b, rec.c, layout};
   return 0;
 }
 

@@ -6,8 +6,9 @@
 //
 // Owns the VehicleSetRecord list (sorted by set id, with a last-hit cache
 // forgotten whenever the list changes), the pending list of set ids read from
-// a layout file, the user vehicle file names and the failure-message switch.
-// Trains and dialogs hold only VehicleId values.
+// a layout file, the user vehicle file names and the failure-message switch,
+// and where each picture of a vehicle lies in its picture block. Trains and
+// dialogs hold only VehicleId values.
 //
 // Promises: a set is either wholly in the list or not at all; a failed load
 // leaves the list as it was. Main thread only.
@@ -33,7 +34,43 @@ struct VehiclePicture {
   u32* pixels;      // Heap block (the picture order of render/gfxfile.h) or null
   u32 count;
   u16 length, a, b, c;  // at this zoom
+  u32 fileFlags;    // the zoom-1 flag word whose pictures the block carries
 };
+
+// The pictures of a vehicle's block, in block order (render/gfxfile.h): the
+// two side views (L x A, rows top first), top view 1 (front on the top row;
+// B columns of L/2 rows, column by column), end view 1 (the face seen below
+// top view 1; C rows of B, top first), top view 2 (front on the bottom row)
+// and end view 2; with GFX_VF_EXTRA_VIEWS end views 3 and 4 (the faces of a
+// turned vehicle); with GFX_VF_DOUBLE the long set: second pictures of both
+// sides and of both top views (the rear halves of long lengthwise pictures,
+// L/2 rows each); with GFX_VF_EXTRA_1 the alternate of side 1 (and its second
+// picture with GFX_VF_DOUBLE), with GFX_VF_EXTRA_2 that of side 2.
+enum VehSection {
+  VEH_SIDE_1,
+  VEH_SIDE_2,
+  VEH_TOP_1,
+  VEH_END_1,
+  VEH_TOP_2,
+  VEH_END_2,
+  VEH_END_3,
+  VEH_END_4,
+  VEH_SIDE_1_LONG,
+  VEH_SIDE_2_LONG,
+  VEH_TOP_1_LONG,
+  VEH_TOP_2_LONG,
+  VEH_SIDE_1_ALT,
+  VEH_SIDE_1_ALT_LONG,
+  VEH_SIDE_2_ALT,
+  VEH_SIDE_2_ALT_LONG,
+  VEH_SECTIONS
+};
+// Where a section lies in a block of the given sizes and flag word: its
+// first pixel and its pixel count (*size); -1 when the flags carry no such
+// section.
+i64 Gfx_VehicleSection(u32 length, u32 a, u32 b, u32 c, u32 fileFlags, int section, u32* size);
+// The same within a picture block; -1 also when the block is too short.
+i64 Gfx_VehiclePictureSection(const VehiclePicture* pic, int section, u32* size);
 
 struct VehicleRecord {
   u32 length;       // pixels at zoom 1, 8..256
@@ -42,7 +79,7 @@ struct VehicleRecord {
   u32 fileFlags;    // the file's flag word
   u16 a, b, c;
   u8 markerCount;
-  u16 markers[3][3];  // position, value, kind
+  u16 markers[3][3];  // exhaust sources: position (0xFFFF none), height, length
   VehiclePicture zoom[3];  // zoom 1, 2, 4
 };
 

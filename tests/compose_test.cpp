@@ -4,8 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/hst.h"
+#include "model/infp.h"
+#include "model/logp.h"
+#include "operation/clock.h"
 #include "operation/trnquery.h"
 #include "render/blit.h"
+#include "render/cellin.h"
 #include "render/terrain.h"
 #include "render/daylight.h"
 #include "render/sprview.h"
@@ -148,6 +153,56 @@ TEST(ComposeRules, DigitalClockText) {
     Spr_ClockText(c.h, c.m, c.s, c.flags, t);
     EXPECT_STREQ(c.text, t);
   }
+}
+
+// The simulated time for one test, put back afterwards.
+struct ClockAt {
+  SimClock saved = g_simClock;
+  ClockAt(int h, int m, int sec) {
+    g_simClock.hour = u8(h);
+    g_simClock.minute = u8(m);
+    g_simClock.second = u8(sec);
+  }
+  ~ClockAt() { g_simClock = saved; }
+};
+
+std::vector<u32> Buffer(int zoom) {
+  const CellPixel* b = Spr_Buffer(zoom);
+  return std::vector<u32>(b, b + Spr_BufferWidth(zoom) * Spr_BufferHeight(zoom));
+}
+
+// Pixel x, y (y from the bottom, the buffers' row order) of the zoom buffer.
+u32 At(int zoom, int x, int y) { return Spr_Buffer(zoom)[y * Spr_BufferWidth(zoom) + x]; }
+
+std::vector<u32> DigitalClock(int h, int m, int flags) {
+  ClockAt t(h, m, 9);
+  Spr_FillBuffer(SPR_TRANSPARENT, 1);
+  Spr_DrawClock(1, 2, 3, 13, flags, 0x00FFAA00, 0x000000FF);
+  return Buffer(1);
+}
+
+TEST(ComposeRules, DigitalClockShowsTheSimulatedTimeOnTwelveOrTwentyFourHours) {
+  Spr_SetLevel(0);
+  EXPECT_EQ(DigitalClock(13, 5, 1), DigitalClock(1, 5, 1)) << "13:05 shows 01:05 without flag bit 1";
+  EXPECT_NE(DigitalClock(13, 5, 3), DigitalClock(1, 5, 3)) << "and 13:05 with it";
+  // The first glyph: "0" has its left column in the middle row, "1" not.
+  DigitalClock(13, 5, 1);
+  EXPECT_EQ(0x00FFAA00u, At(1, 2, 3 + 2));
+  DigitalClock(13, 5, 3);
+  EXPECT_EQ(SPR_TRANSPARENT, At(1, 2, 3 + 2));
+  EXPECT_EQ(0x00FFAA00u, At(1, 3, 3 + 2));
+  // The colon stands alone in its column, between the hour and minute digits.
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(r == 1 || r == 3 ? 0x00FFAA00u : SPR_TRANSPARENT, At(1, 2 + 6, 3 + r)) << r;
+  // With seconds the glyphs stand on a grid of 20 columns: in a box of 20
+  // the last digit of 13:05:09 ends at column 19.
+  ClockAt t(13, 5, 9);
+  Spr_FillBuffer(SPR_TRANSPARENT, 1);
+  Spr_DrawClock(1, 2, 3, 20, 1 | 8, 0x00FFAA00, 0x000000FF);
+  int last = -1;
+  for (int x = 0; x < 32; ++x)
+    for (int y = 0; y < 16; ++y)
+      if (At(1, x, y) != SPR_TRANSPARENT) last = x;
+  EXPECT_EQ(2 + 19, last);
 }
 
 TEST(ComposeRules, ShadingDarkensMarkedPixelsAndBelowGroundIsFixed) {
@@ -314,7 +369,7 @@ TEST_F(ComposeCells, VehicleIsDrawnFromThePictureOfItsZoom) {
     ASSERT_NE(nullptr, pic) << z;
     ASSERT_EQ(rec->length * u32(z), pic->length);
     const u32 L = pic->length, A = pic->a, B = pic->b, C = pic->c, rows = L / 2;
-    const int W = 32 * z, H = 16 * z, e = int(rec->c) / 2;
+    const int W = 32 * z, H = 16 * z, e = int(rec->c);
     struct {
       u16 flags;
       const char* what;
@@ -332,13 +387,15 @@ TEST_F(ComposeCells, VehicleIsDrawnFromThePictureOfItsZoom) {
             int along = bx, up = (H - 1 - by) - 8 * z;
             if (up >= 0 && up < int(A) && by >= 0) idx = i64(L) * A + (A - 1 - u32(up)) * L + u32(along);
           } else {
-            // Top view 1 (front up) or 2 (front down), the vehicle's first 32
-            // pixels of length in the cell, e rows standing out above it.
+            // Top view 1 (front up) or 2 (front down) with its end view below
+            // it, standing e = C rows up out of the cell.
             int across = bx - z * (16 - int(rec->b) / 2);
             int row = (k.flags == 2 ? int(rows) - 16 * z : 0) + by + z * e;
             int view = k.flags == 2 ? 1 : 0;
-            if (across >= 0 && across < int(B) && by / z + e <= 15)
-              idx = i64(2) * L * A + i64(view) * (B * rows + B * C) + i64(across) * rows + row;
+            i64 top = i64(2) * L * A + i64(view) * (B * rows + B * C);
+            if (across >= 0 && across < int(B))
+              idx = row < int(rows) ? top + i64(across) * rows + row
+                                    : top + i64(B) * rows + i64(row - int(rows)) * B + across;
           }
           CellPixel expect = SPR_TRANSPARENT;
           if (idx >= 0) {
@@ -349,6 +406,168 @@ TEST_F(ComposeCells, VehicleIsDrawnFromThePictureOfItsZoom) {
         }
     }
   }
+}
+
+// ---------------------------------------------------------------- smoke, clocks, marks
+
+// The clock of a picture record: drawn at its layer where its box meets the
+// window, its hands in the record's two colours, at every zoom.
+TEST_F(ComposeCells, ClockHandsComeFromThePictureRecord) {
+  const u32 code = 53248;  // an analog clock tower with hour and minute hands
+  GfxEffects fx;
+  ASSERT_EQ(1, Gfx_PictureEffects(Gfx_GetSubPicture(code, 0, 0, 0), &fx));
+  ASSERT_TRUE(fx.clock);
+  ASSERT_EQ(4, fx.clockFlags & 15) << "analog, minute hand";
+  ASSERT_NE(fx.handA, fx.handB);
+  Spr_SetLevel(0);
+  ClockAt t(3, 0, 0);  // hour hand to the right, minute hand up
+  const int dy = 16 * (fx.clockY[0] / 16);
+  for (int zoom : {1, 2, 4}) {
+    const int zi = zoom == 4 ? 2 : zoom == 2 ? 1 : 0, size = fx.clockSize[zi];
+    ASSERT_GE(size, 4 * zoom);
+    const int cx = fx.clockX[zi] + size / 2, cy = fx.clockY[zi] - dy * zoom + size / 2;
+    Spr_FillBuffer(SPR_TRANSPARENT, zoom);
+    Spr_DrawCellLayer(code, 0, 0, zoom, 0, 10, 10, 0, fx.clockLayer, dy, 0);
+    EXPECT_EQ(fx.handA & 0xFFFFFF, At(zoom, cx + 1, cy) & 0xFFFFFF) << "hour hand, zoom " << zoom;
+    EXPECT_EQ(fx.handB & 0xFFFFFF, At(zoom, cx, cy + 2) & 0xFFFFFF) << "minute hand, zoom " << zoom;
+    // A window the box does not meet: no hand.
+    Spr_FillBuffer(SPR_TRANSPARENT, zoom);
+    Spr_DrawCellLayer(code, 0, 0, zoom, 0, 10, 10, 0, fx.clockLayer, dy + 16, 0);
+    for (u32 p : Buffer(zoom)) ASSERT_NE(fx.handB & 0xFFFFFF, p & 0xFFFFFF) << "zoom " << zoom;
+  }
+}
+
+// Chimney smoke: only with the record's smoke flags, in layer 2, where the
+// smoke box meets the window; grey particles above the source, the same on
+// every redraw.
+TEST_F(ComposeCells, SmokeOnlyWhenTheRecordSaysAndItsBoxMeetsTheWindow) {
+  const u32 code = 4096 + 137;  // a depot shed with a smoking chimney
+  GfxSubPicture* sp = const_cast<GfxSubPicture*>(Gfx_GetSubPicture(code, 0, 0, 0));
+  ASSERT_NE(nullptr, sp);
+  GfxEffects fx;
+  ASSERT_EQ(1, Gfx_PictureEffects(sp, &fx));
+  ASSERT_TRUE(fx.smoke);
+  Spr_SetLevel(0);
+  const int dy = 16 * (fx.smokeY / 16);
+  const u32 kind = sp->placeKind;
+  auto draw = [&](int zoom, int layer, int wy, u32 placeKind) {
+    sp->placeKind = placeKind;
+    Spr_FillBuffer(SPR_TRANSPARENT, zoom);
+    Spr_DrawCellLayer(code, 0, 0, zoom, 0, 20, 30, 0, layer, wy, 0);
+    sp->placeKind = kind;
+    return Buffer(zoom);
+  };
+  for (int zoom : {1, 2, 4}) {
+    const std::vector<u32> with = draw(zoom, 2, dy, kind), without = draw(zoom, 2, dy, kind & ~3u);
+    ASSERT_NE(with, without) << "zoom " << zoom;
+    const int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+    for (int i = 0; i < W * H; ++i) {
+      if (with[i] == without[i]) continue;
+      const u32 p = with[i];
+      EXPECT_TRUE((p & 255) == ((p >> 8) & 255) && (p & 255) == ((p >> 16) & 255)) << "a grey particle";
+      const int x = i % W, yUp = i / W;
+      EXPECT_GE(x, fx.smokeX * zoom);
+      EXPECT_GE(yUp, (fx.smokeY - dy) * zoom) << "above the source";
+    }
+    EXPECT_EQ(with, draw(zoom, 2, dy, kind)) << "the same smoke again";
+    EXPECT_EQ(draw(zoom, 3, dy, kind), draw(zoom, 3, dy, kind & ~3u)) << "layer 3 has no smoke";
+    EXPECT_EQ(draw(zoom, 2, dy + 16, kind), draw(zoom, 2, dy + 16, kind & ~3u)) << "a window above the smoke";
+  }
+}
+
+TEST_F(ComposeCells, OverlayFlagsFromTheStoresAndTheSwitches) {
+  Info_Clear();
+  Logp_Clear();
+  ASSERT_EQ(0, Info_Set(5, 6, 0, 4));
+  ASSERT_EQ(0, Info_SetText(5, 6, 0, u"abc"));
+  ASSERT_EQ(0, Logp_Set(7, 6, 0, 255, u"L", LOGP_F_ENTER));
+  ASSERT_EQ(0, Logp_Set(8, 6, 0, 255, u"M", LOGP_F_OFF));
+  ASSERT_EQ(0, Logp_Set(9, 6, -1, 255, u"N", 0));
+  ASSERT_EQ(0, Info_Set(9, 6, -1, 2));
+  ASSERT_EQ(0, Info_SetText(9, 6, -1, u"x"));
+  struct {
+    i32 x, level;
+    int info, log, flags;
+  } cases[] = {
+      {5, 0, 1, 1, SPR_OVL_INFO}, {5, 0, 0, 1, 0},           {7, 0, 1, 1, SPR_OVL_LOG1},
+      {7, 0, 1, 0, 0},            {8, 0, 1, 1, SPR_OVL_LOG2}, {9, -1, 1, 1, SPR_OVL_INFO | SPR_OVL_LOG1},
+      {9, -1, 0, 1, SPR_OVL_LOG1}, {9, 0, 1, 1, 0},          {6, 0, 1, 1, 0},
+  };
+  for (auto& c : cases) {
+    g_sprOptions.infoMarks = c.info;
+    g_sprOptions.logMarks = c.log;
+    EXPECT_EQ(c.flags, Spr_OverlayFlags(c.x, 6, c.level)) << c.x << " " << c.level << " " << c.info << c.log;
+  }
+  EXPECT_EQ(0u, Info_GetLength(5, 6, -1));
+  ASSERT_EQ(0, Info_SetText(5, 6, 0, u"   "));
+  EXPECT_EQ(0u, Info_GetLength(5, 6, 0)) << "a blank text deletes the point";
+  Info_Clear();
+  Logp_Clear();
+}
+
+// The marks: pictures 0xC003..0xC005 in layer 3; with an info and a log mark
+// on one cell the log mark 8 pixels higher, the info mark 8 lower; drawn
+// before the grid lines, which lie over them.
+TEST_F(ComposeCells, OverlayMarksMoveApartAndLieUnderTheGridLines) {
+  Spr_SetLevel(0);
+  auto marks = [](int flags) {
+    Spr_FillBuffer(SPR_TRANSPARENT, 1);
+    Spr_DrawOverlayMarks(flags, 1);
+    return Buffer(1);
+  };
+  const std::vector<u32> info = marks(SPR_OVL_INFO), log1 = marks(SPR_OVL_LOG1), log2 = marks(SPR_OVL_LOG2),
+                         both = marks(SPR_OVL_INFO | SPR_OVL_LOG1);
+  const std::vector<u32> empty(32 * 16, SPR_TRANSPARENT);
+  ASSERT_NE(empty, info);
+  ASSERT_NE(empty, log1);
+  ASSERT_NE(log1, log2) << "two kinds of log mark";
+  // Rows from the bottom: the shifted pictures.
+  for (int r = 0; r < 16; ++r)
+    for (int c = 0; c < 32; ++c) {
+      u32 expect = SPR_TRANSPARENT;
+      if (r + 8 < 16 && info[(r + 8) * 32 + c] != SPR_TRANSPARENT) expect = info[(r + 8) * 32 + c];
+      if (r - 8 >= 0 && log1[(r - 8) * 32 + c] != SPR_TRANSPARENT) expect = log1[(r - 8) * 32 + c];
+      ASSERT_EQ(expect, both[r * 32 + c]) << c << "," << r;
+    }
+  // The log mark, 8 higher, reaches the top row: the horizontal grid line
+  // lies over it on every second pixel, the mark shows between.
+  int checked = 0;
+  const int top = 15 * 32;
+  for (int c = 1; c < 32; c += 2)
+    if (both[top + c] != SPR_TRANSPARENT && both[top + c - 1] != SPR_TRANSPARENT) {
+      Spr_FillBuffer(0x00101010, 1);
+      Spr_Transfer(1, -1, 0, 0, SPR_GRID_MAJOR_H, SPR_OVL_INFO | SPR_OVL_LOG1);
+      EXPECT_EQ(Spr_Palette(51), Spr_Buffer(1)[top + c - 1]) << c - 1;
+      EXPECT_EQ(both[top + c] & 0xFFFFFF, Spr_Buffer(1)[top + c]) << c;
+      ++checked;
+    }
+  EXPECT_GT(checked, 0) << "the mark pictures reach the top row when moved up";
+}
+
+TEST(ComposeRules, PieceOwnersInTheirOrderAndTheStateOfAStop) {
+  struct {
+    u32 code;
+    int owner;
+  } cases[] = {
+      {264, MAP_OWNER_STOP},         {4096 + 271, MAP_OWNER_STOP},   {0x4000 | 264, MAP_OWNER_STOP},
+      {152, MAP_OWNER_TIMETABLE},    {192, MAP_OWNER_SHUNTING},      {200, MAP_OWNER_DWX},
+      {176, MAP_OWNER_LFST},         {272, MAP_OWNER_TURNOUT},       {168, MAP_OWNER_BUFFER},
+      {128, MAP_OWNER_SOUND},        {400, MAP_OWNER_SIGNAL10},      {408, MAP_OWNER_SIGNAL},
+      {4096 + 0, MAP_OWNER_NONE},    {136, MAP_OWNER_NONE},          {0xC000, MAP_OWNER_NONE},
+      {32767, MAP_OWNER_NONE},
+  };
+  for (auto& c : cases) EXPECT_EQ(c.owner, Map_PieceOwner(c.code)) << c.code;
+  ASSERT_EQ(0, Grid_Init());
+  Hst_Clear();
+  ASSERT_EQ(0, Hst_Set(5, 6, 0, 0, nullptr, 0, nullptr, 3, 0, 1, 0, 1));
+  int has = -1;
+  EXPECT_EQ(3, Map_PieceStateAt(5, 6, 0, &has, 4096 + 264)) << "the stop answers";
+  EXPECT_EQ(1, has);
+  EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, &has, 4096 + 152)) << "a timetable shape: not the stop";
+  EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, &has, 32767));
+  EXPECT_EQ(0, has) << "codes from 32767 on have no state";
+  EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, nullptr, 0xC000));
+  Hst_Clear();
 }
 
 }  // namespace

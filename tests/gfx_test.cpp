@@ -14,6 +14,7 @@
 #include "render/font.h"
 #include "render/gfx.h"
 #include "render/gfxfile.h"
+#include "render/cellin.h"
 #include "render/pal.h"
 #include "render/vehicles.h"
 #include "tests/gfx_fixture.h"
@@ -211,6 +212,52 @@ TEST_F(GfxStoreTest, InitOnCompleteFilesIsReady) {
   for (int i = 0; i < 240; ++i) inked += u->pixels[i] != GFX_TRANSPARENT;
   EXPECT_GT(inked, 20);
   EXPECT_EQ(0u, Msg_Count()) << "no message on complete files";
+}
+
+// Smoke and clock of a record from its placement block and offsets (the
+// fixture's records: kind 7, offsets 8, -4, 16, box 1, 2, 20, 12, value 3,
+// kept 5 and 6); placeholders have neither.
+TEST_F(GfxStoreTest, SmokeAndClockFieldsOfARecord) {
+  ASSERT_EQ(0, fx.Write(0, 1));
+  ASSERT_EQ(Ready(), Gfx_Init());
+  GfxEffects e;
+  ASSERT_EQ(1, Gfx_PictureEffects(Gfx_GetSubPicture(128, 0, 0, 0), &e));
+  EXPECT_EQ(1, e.smoke);
+  EXPECT_EQ(1, e.lightSmoke);
+  EXPECT_EQ(2, e.smokeX) << "zoom-4 scale: a quarter of 8";
+  EXPECT_EQ(-1, e.smokeY);
+  EXPECT_EQ(4, e.smokeWidth);
+  EXPECT_EQ(1, e.clock);
+  EXPECT_EQ(3, e.clockLayer);
+  EXPECT_EQ(0, e.clockFlags);
+  EXPECT_EQ(5u, e.handA);
+  EXPECT_EQ(6u, e.handB);
+  const int x[3] = {1, 2, 4}, y[3] = {2, 4, 8}, size[3] = {19, 38, 76};
+  for (int zi = 0; zi < 3; ++zi) {
+    EXPECT_EQ(x[zi], e.clockX[zi]) << zi;
+    EXPECT_EQ(y[zi], e.clockY[zi]) << zi;
+    EXPECT_EQ(size[zi], e.clockSize[zi]) << "the box spread from zoom 1 keeps its size, zoom index " << zi;
+  }
+  EXPECT_EQ(0, Gfx_PictureEffects(Gfx_GetSubPicture(55552 + 3, 0, 0, 0), &e)) << "a placeholder";
+  EXPECT_EQ(0, e.smoke + e.clock);
+  EXPECT_EQ(0, Gfx_PictureEffects(nullptr, &e));
+}
+
+TEST_F(GfxStoreTest, PictureVariantByCellParity) {
+  ASSERT_EQ(0, fx.Write(0, 1));
+  ASSERT_EQ(Ready(), Gfx_Init());
+  struct {
+    i32 x, y;
+    u32 code;
+    i32 variant;
+  } cases[] = {
+      {2, 4, 51200, 1}, {3, 4, 51200, 2}, {2, 5, 51200, 5 - 3}, {3, 5, 51200, 5 - 4},  // two pictures
+      {3, 5, 49152, 4}, {2, 5, 49152, 3},  // the empty cell: parity as it stands
+      {3, 5, 49154, 0},                    // one picture
+      {3, 5, 128, 0},   {3, 5, 70000, 0}, {3, 5, 0xC3FF, 0},
+  };
+  for (auto& c : cases)
+    EXPECT_EQ(c.variant, Map_CellPictureVariant(c.x, c.y, c.code)) << c.code << " " << c.x << "," << c.y;
 }
 
 TEST_F(GfxStoreTest, EveryStatesPictureIsLoadedNotOnlyStateZeros) {

@@ -1,14 +1,18 @@
 // Symbol strings: the units each marker takes, the cells they cover, the
 // drawing of glyphs, highlight sections, overrun and padding, and clipping
 // to the buffer and the clip width. The strip is a made-up one in which
-// every glyph has its own ink pattern.
+// every glyph has its own ink pattern. Last, with the graphics store of the
+// data files, the picture and vehicle items drawn by the preview drawers.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "render/gfx.h"
 #include "render/pal.h"
+#include "render/preview.h"
 #include "render/symstr.h"
+#include "render/vehicles.h"
+#include "tests/render_fixture.h"
 
 namespace {
 
@@ -222,6 +226,112 @@ TEST_F(SymStr, GlyphCodesAboveTheFontKeepTheirCell) {
   Map_DrawGlyph(&b, 0, 0, kBack, kText, SYM_BLANK);
   Map_DrawGlyph(&b, 8, 0, kBack, kText, 'Q');
   for (u32 v : px) ASSERT_EQ(kBack, v);
+}
+
+// ---------------------------------------------------------------- pictures and vehicles
+
+struct SymStrPictures : RenderStore {
+  // The string drawn alone at (0, y) of a w x h buffer with as many cells
+  // as it measures.
+  static std::vector<u32> Draw(const std::vector<wch>& s, i32 w, i32 h, i32 y, i32* result = nullptr) {
+    std::vector<u32> px(size_t(w) * h, kSentinel);
+    SchBuf b = {px.data(), w, h};
+    i32 r = Map_DrawSymbolString(&b, 0, y, -1, Map_MeasureSymbolString(s.data(), nullptr) / SYM_CELL, kBack, kHigh,
+                                 kText, s.data());
+    if (result) *result = r;
+    return px;
+  }
+  static std::vector<wch> Item(wch code, u32 value, std::initializer_list<wch> more) {
+    std::vector<wch> s = {code, wch(value & 0xFFFF), wch(value >> 16)};
+    s.insert(s.end(), more);
+    s.push_back(0);
+    return s;
+  }
+};
+
+TEST_F(SymStrPictures, CellPictureItemsShowTheirPicture) {
+  const u32 bg = Spr_LevelBackground(0);
+  // Item 1: the cell preview of the code at scale 1.
+  for (u32 code : {5632u + 40, 4096u + 1, 0xC000u}) {
+    i32 r = 1;
+    std::vector<u32> got = Draw(Item(1, code, {0}), 32, 16, 0, &r);
+    EXPECT_EQ(0, r);
+    std::vector<u32> want(32 * 16, kSentinel);
+    SchBuf b = {want.data(), 32, 16};
+    Map_DrawCellPreview(&b, 0, 0, MAP_TARGET_PREVIEW1, code, 0, 0);
+    EXPECT_EQ(want, got) << code;
+  }
+  std::vector<u32> ground = Draw(Item(1, 5632 + 40, {0}), 32, 16, 0);
+  EXPECT_NE(ground, std::vector<u32>(32 * 16, bg)) << "a picture, not the background";
+  // Item 4: the empty cell.
+  for (u32 v : Draw({4, 0}, 32, 16, 0)) EXPECT_EQ(bg, v);
+  // Item 5: a picture taller than one row stands on the string's row and
+  // rises above it.
+  u32 tall = 0;
+  i32 h = 0;
+  for (u32 code = 0xC003; code < 0x10000 && !tall; ++code) {
+    h = Map_PieceImageHeight(code, 0);
+    if (h >= 32) tall = code;
+  }
+  ASSERT_NE(0u, tall) << "the picture files hold a picture of more than one row";
+  std::vector<u32> got = Draw(Item(5, tall, {0, 0}), 32, h, h - 16);
+  std::vector<u32> want(size_t(32) * h, kSentinel);
+  SchBuf b = {want.data(), 32, h};
+  Map_DrawPieceImage(&b, 0, h - 16, 0, 0, 0, tall);
+  EXPECT_EQ(want, got);
+  for (u32 v : got) ASSERT_NE(kSentinel, v) << "every row of the picture is drawn";
+}
+
+// A vehicle longer than two cells shows its first two cells both ways and
+// stays inside the item's 17 cells.
+TEST_F(SymStrPictures, VehicleItemShowsBothWaysInItsCells) {
+  for (VehicleId id : {40321u << 4, (40321u << 4) | 3}) {
+    ASSERT_EQ(0, Gfx_LoadVehicleSet(id, 0));
+    const i32 n = i32((Gfx_GetVehicleLength(id) + 31) / 32);
+    i32 r = 1;
+    std::vector<u32> got = Draw(Item(3, id, {0}), 140, 16, 0, &r);
+    EXPECT_EQ(0, r);
+    std::vector<u32> left(64 * 16, kSentinel), right(64 * 16, kSentinel);
+    SchBuf lb = {left.data(), 64, 16}, rb = {right.data(), 64, 16};
+    Map_DrawVehicleImage(&lb, n > 2 ? 64 - 32 * n : 0, 0, MAP_VEH_LEFT, id, 1, 2);
+    Map_DrawVehicleImage(&rb, 0, 0, MAP_VEH_RIGHT, id, 1, 2);
+    for (i32 y = 0; y < 16; ++y)
+      for (i32 x = 0; x < 140; ++x) {
+        u32 v = got[size_t(y) * 140 + x];
+        if (x < 64) ASSERT_EQ(left[size_t(y) * 64 + x], v) << id << " at " << x << "," << y;
+        else if (x < 72) ASSERT_EQ(kBack, v) << "the blank glyph";
+        else if (x < 136) ASSERT_EQ(right[size_t(y) * 64 + x - 72], v) << id << " at " << x << "," << y;
+        else ASSERT_EQ(kSentinel, v) << "17 cells";
+      }
+    bool vehicle = false;
+    for (u32 v : right) vehicle |= v != Spr_LevelBackground(0);
+    EXPECT_TRUE(vehicle) << id;
+  }
+}
+
+// Pictures keep to the clip edge like glyphs, and the ground options the
+// string forces are back afterwards.
+TEST_F(SymStrPictures, PicturesKeepToTheClipAndOptionsAreRestored) {
+  const VehicleId id = 40321u << 4;
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(id, 0));
+  std::vector<wch> s = Item(3, id, {0});
+  std::vector<wch> more = Item(1, 5632 + 40, {0});
+  s.pop_back();
+  s.insert(s.end(), more.begin(), more.end());
+  g_sprOptions.fwH2O = 0;
+  g_sprOptions.fwBus = 0;
+  for (i32 width : {0, 20, 70, 150}) {
+    std::vector<u32> px(size_t(200) * 16, kSentinel);
+    SchBuf b = {px.data(), 200, 16};
+    Map_DrawSymbolString(&b, 5, 0, width, 21, kBack, kHigh, kText, s.data());
+    for (i32 y = 0; y < 16; ++y)
+      for (i32 x = 0; x < 200; ++x)
+        if (x < 5 || x >= 5 + width) {
+          ASSERT_EQ(kSentinel, px[size_t(y) * 200 + x]) << width << " at " << x;
+        }
+  }
+  EXPECT_EQ(0, g_sprOptions.fwH2O);
+  EXPECT_EQ(0, g_sprOptions.fwBus);
 }
 
 }  // namespace

@@ -585,6 +585,67 @@ TEST_F(TrnTest, VehicleFrontsAreCountedPerCell) {
   EXPECT_EQ(128u, Trn_TotalLength(t));
 }
 
+// The compositor's cell image: exhaust unless the train is paused; the
+// alternate pictures while it stands, when the first part in the cell faces
+// the way it leaves (forward, or back when it reverses after the stop); a
+// seed that stays while the train stands and changes when it moves.
+TEST_F(TrnTest, CellImageCarriesExhaustAndAlternateFlags) {
+  ASSERT_EQ(0, Create(1, 1, 2, 2));
+  TrainRec* t = PlaceOnTrack(1, 1, 1000, 1000);
+  ASSERT_NE(nullptr, t);
+  TrainVehicle* v = Trn_Vehicles(t);
+  v[0].Length = v[1].Length = 40;
+  const u32 kReverse = 0x40000;
+  struct {
+    int dx;  // 1: travelling right (part flag 8), -1: left (4)
+    u32 state;
+    int smoke, alternate;
+  } cases[] = {
+      {1, 0, 1, 0},
+      {1, TRN_IN_SERVICE, 1, 0},
+      {1, TRN_PAUSED, 0, 0},
+      {1, TRN_AT_STOP, 1, 1},
+      {1, TRN_HELD, 1, 1},
+      {1, TRN_STOP_SOUND, 1, 1},
+      {1, TRN_AT_STOP | TRN_PAUSED, 0, 1},
+      {1, TRN_AT_STOP | kReverse, 1, 0},
+      {1, kReverse, 1, 0},
+      {-1, TRN_AT_STOP, 1, 0},
+      {-1, TRN_AT_STOP | kReverse, 1, 1},
+      {-1, TRN_HELD | kReverse, 1, 1},
+  };
+  TrainCell* c = Trn_Cells(t);
+  for (auto& k : cases) {
+    for (u32 i = 0; i <= t->LastCell; ++i) c[i].X = 1000 - k.dx * i32(i);
+    t->DirX = k.dx;
+    t->StateFlags = k.state;
+    TrnCellImage img;
+    EXPECT_EQ(c[0].SavedCode, Trn_CellVehicleImage(1000, 1000, 0, &img, t->MarkerCode));
+    ASSERT_GE(img.count, 1);
+    EXPECT_EQ(k.dx > 0 ? 8 : 4, img.parts[0].flags);
+    EXPECT_EQ(k.smoke, img.smoke) << std::hex << k.state << " dx " << k.dx;
+    EXPECT_EQ(k.alternate, img.alternate) << std::hex << k.state << " dx " << k.dx;
+  }
+  for (u32 i = 0; i <= t->LastCell; ++i) c[i].X = 1000 - i32(i);
+  t->DirX = 1;
+  t->StateFlags = TRN_IN_SERVICE;
+  TrnCellImage a, b;
+  Trn_CellVehicleImage(999, 1000, 0, &a, t->MarkerCode);
+  Trn_CellVehicleImage(999, 1000, 0, &b, t->MarkerCode);
+  EXPECT_EQ(a.seed, b.seed) << "the same cell redraws alike";
+  EXPECT_GE(a.seed, 0);
+  Trn_CellVehicleImage(1000, 1000, 0, &b, t->MarkerCode);
+  EXPECT_NE(a.seed, b.seed) << "another cell of the train";
+  t->SubCellOffset += 2;
+  Trn_CellVehicleImage(999, 1000, 0, &b, t->MarkerCode);
+  EXPECT_NE(a.seed, b.seed) << "a step of the train";
+  // No train: nothing to draw.
+  EXPECT_EQ(0xC000, Trn_CellVehicleImage(5, 5, 0, &b, t->MarkerCode));
+  EXPECT_EQ(0, b.count);
+  EXPECT_EQ(0, b.smoke);
+  EXPECT_EQ(0, b.alternate);
+}
+
 TEST_F(TrnTest, ScaledRegionKeepsATrainTogether) {
   i32 nx = 0, ny = 0;
   EXPECT_EQ(0, Trn_ScaleRegionPos(100, 100, 110, &ny, &nx, 1, 2, 1, 3, 0, 105));

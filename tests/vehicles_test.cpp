@@ -2,6 +2,7 @@
 // the lookups, and the layout file section "ZG" with the background block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -197,6 +198,108 @@ TEST_F(VehicleTest, ZoomPicturesOfCachedSets) {
   ASSERT_EQ(0, GfxFile_SaveVehicleZoomSingle(name, FOLDER_ZOOM2, "edited\r\n", &z));
   EXPECT_EQ(0, Gfx_LoadVehicleSetZoom(kRequiredVehicleSets[1], 2));
   EXPECT_NE(nullptr, Gfx_GetVehicleZoomData(kRequiredVehicleSets[1], 2));
+}
+
+// The sections of a picture block follow each other without gap or overlap
+// and fill exactly the pixels the flags ask for; the flags decide which
+// sections exist.
+TEST(VehiclePictureSections, TileTheBlockForEveryFlagWord) {
+  const u32 bits[4] = {GFX_VF_EXTRA_VIEWS, GFX_VF_DOUBLE, GFX_VF_EXTRA_1, GFX_VF_EXTRA_2};
+  for (u32 m = 0; m < 16; ++m) {
+    u32 f = 0;
+    for (int i = 0; i < 4; ++i)
+      if (m & (1u << i)) f |= bits[i];
+    for (u32 L : {8u, 41u, 256u}) {
+      const u32 A = 14, B = 16, C = 2;
+      u64 next = 0;
+      for (int k = 0; k < VEH_SECTIONS; ++k) {
+        u32 size = 0;
+        i64 off = Gfx_VehicleSection(L, A, B, C, f, k, &size);
+        if (off < 0) continue;
+        EXPECT_EQ(next, u64(off)) << "section " << k << " flags " << std::hex << f;
+        u32 want = k == VEH_SIDE_1 || k == VEH_SIDE_2 || k >= VEH_SIDE_1_LONG ? L * A : B * C;
+        if (k == VEH_TOP_1 || k == VEH_TOP_2 || k == VEH_TOP_1_LONG || k == VEH_TOP_2_LONG) want = (L / 2) * B;
+        EXPECT_EQ(want, size) << "section " << k;
+        next = u64(off) + size;
+      }
+      EXPECT_EQ(u64(GfxFile_VehiclePixelCount(L, A, B, C, f)), next) << std::hex << f << " L " << std::dec << L;
+    }
+    EXPECT_EQ((f & GFX_VF_EXTRA_VIEWS) != 0, Gfx_VehicleSection(40, 10, 8, 6, f, VEH_END_4, nullptr) >= 0);
+    EXPECT_EQ((f & GFX_VF_DOUBLE) != 0, Gfx_VehicleSection(40, 10, 8, 6, f, VEH_TOP_2_LONG, nullptr) >= 0);
+    EXPECT_EQ((f & GFX_VF_EXTRA_2) && (f & GFX_VF_DOUBLE),
+              Gfx_VehicleSection(40, 10, 8, 6, f, VEH_SIDE_2_ALT_LONG, nullptr) >= 0);
+  }
+  EXPECT_EQ(-1, Gfx_VehicleSection(40, 10, 8, 6, 0, VEH_SECTIONS, nullptr));
+  EXPECT_EQ(-1, Gfx_VehicleSection(40, 10, 8, 6, 0, -1, nullptr));
+  EXPECT_EQ(-1, Gfx_VehiclePictureSection(nullptr, VEH_SIDE_1, nullptr));
+}
+
+// A zoom picture of version 901 carries the pictures its own flags name,
+// whatever the zoom-1 vehicle has; the zoom-1 block those of the file.
+TEST_F(VehicleTest, ZoomPictureKeepsItsOwnLayout) {
+  const VehicleId id = kRequiredVehicleSets[1];
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(id, 0));
+  const VehicleRecord* rec = Gfx_FindVehicleRecord(id);
+  ASSERT_NE(nullptr, rec);
+  EXPECT_EQ(rec->fileFlags, rec->zoom[0].fileFlags);
+  EXPECT_EQ(-1, Gfx_VehiclePictureSection(&rec->zoom[0], VEH_SIDE_1_ALT, nullptr));
+  Os_CreateFolder((folder + u"zoom2").c_str());
+  GfxVehicleSet s = fx.VehicleSet(u16(id >> 4));
+  GfxVehicleZoom z = fx.VehicleZoom(id, s.vehicles[0], 2);
+  z.flags = 2 | 8;  // the alternate of side 1
+  z.pixelCount = GfxFile_VehicleZoomPixelCount(&z, s.vehicles[0].flags);
+  std::vector<u32> px(z.pixelCount, 0x00123456);
+  z.pixels = px.data();
+  wch name[OS_MAX_PATH];
+  ASSERT_EQ(0, Gfx_VehicleFileName(id, name, 2));
+  ASSERT_EQ(0, GfxFile_SaveVehicleZoomSingle(name, FOLDER_ZOOM2, "edited\r\n", &z));
+  ASSERT_EQ(0, Gfx_LoadVehicleSetZoom(id, 2));
+  const VehiclePicture* p = Gfx_GetVehicleZoomData(id, 2);
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ(u32(GFX_VF_EXTRA_1), p->fileFlags);
+  u32 size = 0;
+  EXPECT_EQ(i64(p->count) - i64(size_t(p->length) * p->a), Gfx_VehiclePictureSection(p, VEH_SIDE_1_ALT, &size));
+  EXPECT_EQ(u32(p->length) * p->a, size);
+}
+
+// The vehicles the build ships: steam engines smoke from their chimney near
+// the front, electric locomotives and coaches carry alternate sides, long
+// coaches long lengthwise pictures, at every zoom.
+TEST(ShippedVehicles, CarrySmokeAlternateAndLongPictures) {
+  Heap_Init();
+  Fio_InitBuffers();
+  Fio_SetFolderPath(0, Test_DataFolder().c_str());
+  Gfx_EmptyVehicleSets();
+  const VehicleId steam = 40321u << 4, electric = 40740u << 4, coach = 40320u << 4;
+  for (VehicleId id : {steam, electric, coach}) {
+    ASSERT_EQ(VEH_LOAD_OK, Gfx_LoadVehicleSet(id, 0));
+    for (int z : {2, 4}) ASSERT_EQ(0, Gfx_LoadVehicleSetZoom(id, z)) << id << " zoom " << z;
+  }
+  const VehicleRecord* s = Gfx_FindVehicleRecord(steam);
+  ASSERT_NE(nullptr, s);
+  ASSERT_GE(s->markerCount, 1);
+  EXPECT_LT(s->markers[0][0], s->length / 4) << "the chimney stands near the front";
+  EXPECT_GE(s->markers[0][2], 1) << "a source of some length";
+  const VehicleRecord* e = Gfx_FindVehicleRecord(electric);
+  const VehicleRecord* c = Gfx_FindVehicleRecord(coach);
+  ASSERT_NE(nullptr, e);
+  ASSERT_NE(nullptr, c);
+  EXPECT_EQ(0, e->markerCount) << "no exhaust from an electric locomotive";
+  EXPECT_TRUE(c->flags & 128) << "long lengthwise pictures";
+  for (int zi = 0; zi < 3; ++zi) {
+    EXPECT_GE(Gfx_VehiclePictureSection(&e->zoom[zi], VEH_SIDE_1_ALT, nullptr), 0) << "zoom index " << zi;
+    EXPECT_GE(Gfx_VehiclePictureSection(&e->zoom[zi], VEH_SIDE_2_ALT, nullptr), 0) << "zoom index " << zi;
+    EXPECT_GE(Gfx_VehiclePictureSection(&c->zoom[zi], VEH_TOP_1_LONG, nullptr), 0) << "zoom index " << zi;
+    EXPECT_GE(Gfx_VehiclePictureSection(&c->zoom[zi], VEH_SIDE_2_ALT_LONG, nullptr), 0) << "zoom index " << zi;
+    EXPECT_EQ(-1, Gfx_VehiclePictureSection(&s->zoom[zi], VEH_SIDE_1_ALT, nullptr));
+  }
+  // The alternate side differs from the normal one (pantographs lowered).
+  u32 n = 0, na = 0;
+  const VehiclePicture& p = e->zoom[0];
+  i64 a = Gfx_VehiclePictureSection(&p, VEH_SIDE_1, &n), b = Gfx_VehiclePictureSection(&p, VEH_SIDE_1_ALT, &na);
+  ASSERT_EQ(n, na);
+  EXPECT_FALSE(std::equal(p.pixels + a, p.pixels + a + n, p.pixels + b));
+  Gfx_EmptyVehicleSets();
 }
 
 // ---------------------------------------------------------------- section "ZG"

@@ -159,16 +159,34 @@ void DrawStop(Canvas* c, int d) {
   Cnv_Rect(c, l + 2, b + 1.6f, 3, t, Cnv_Rgb(30, 120, 60));
 }
 
+// Centre of the dial of a timetable point's clock post.
+void ClockPointDial(int d, float* cx, float* cy) {
+  float x, v;
+  PostPlace(d, 10, 0, &x, &v);
+  *cx = x + 0.5f;
+  *cy = Asc_Sy(v, 17);
+}
+
+// The hands are the compositor's: they show the simulated time.
 void DrawClockPoint(Canvas* c, int d) {
   Platform(c, d, 11.5f, 10, 4);
   float x, v;
   PostPlace(d, 10, 0, &x, &v);
   Asc_Post(c, x, v, 14, kBlack);
-  float cy = Asc_Sy(v, 17);
-  Cnv_Ellipse(c, x + 0.5f, cy, 3.6f, 3.6f, kBlack);
-  Cnv_Ellipse(c, x + 0.5f, cy, 2.8f, 2.8f, kWhite);
-  Cnv_Line(c, x + 0.5f, cy, x + 0.5f, cy + 2.2f, 0.6f, kBlack);
-  Cnv_Line(c, x + 0.5f, cy, x + 2.0f, cy, 0.6f, kBlack);
+  float cx, cy;
+  ClockPointDial(d, &cx, &cy);
+  Cnv_Ellipse(c, cx, cy, 3.6f, 3.6f, kBlack);
+  Cnv_Ellipse(c, cx, cy, 2.8f, 2.8f, kWhite);
+}
+
+// The departure board of the platforms with a digital clock: a dark board
+// on two posts over the right-hand platform. The clock box lies inside it.
+const float kBoardX = 20, kBoardV = 16, kBoardZ = 9, kBoardW = 16, kBoardH = 8;
+
+void DrawPlatformClock(Canvas* c) {
+  Asc_Post(c, kBoardX + 2, kBoardV, kBoardZ, kPostGrey);
+  Asc_Post(c, kBoardX + kBoardW - 3, kBoardV, kBoardZ, kPostGrey);
+  Cnv_FramedRect(c, kBoardX, Asc_Sy(kBoardV, kBoardZ), kBoardW, kBoardH, Cnv_Rgb(28, 32, 40), kPostGrey);
 }
 
 void SignBoard(Canvas* c, int d, int kind) {
@@ -343,6 +361,22 @@ void DrawPortal(Canvas* c, int d, int style) {
   Cnv_Rect(c, mx - 3, Asc_Sy(mv, 2), 6, 2.5f, kBlack);
 }
 
+// Ground position and top of the chimney of a depot shed (steam sheds
+// smoke).
+void DepotChimney(int shape, float* x, float* v, float* top) {
+  int axis = shape & 3;
+  if (axis == 1) {
+    *x = 26;
+    *v = 10;
+    *top = 15;
+  } else {
+    float bx = axis == 0 ? 4 : axis == 2 ? 20 : 0, bv = axis == 0 ? 23 : 24;
+    *x = bx + 8;
+    *v = bv + 3;
+    *top = 13;
+  }
+}
+
 void DrawDepot(Canvas* c, int shape) {
   int style = (shape - 136) >> 2, axis = shape & 3;
   static const u32 walls[4] = {Cnv_Rgb(170, 92, 64), Cnv_Rgb(138, 104, 70), Cnv_Rgb(150, 164, 180), Cnv_Rgb(200, 186, 150)};
@@ -360,6 +394,9 @@ void DrawDepot(Canvas* c, int shape) {
     Asc_GableRoof(c, x, v, 12, 8, 7, 3, true, roofs[style]);
     Cnv_Rect(c, x + 3, Asc_Sy(v, 0), 6, 5, Cnv_Shade(walls[style], 0.45f));
   }
+  float chx, chv, chz;
+  DepotChimney(shape, &chx, &chv, &chz);
+  Asc_Box(c, chx, chv, 1.6f, 1.6f, chz - 5, chz, Cnv_Rgb(120, 70, 56), Cnv_Rgb(40, 36, 36));
   // Yellow and black depot board by the track.
   static const float boards[4][2] = {{22, 25}, {25, 4}, {9, 9}, {23, 9}};
   float bx = boards[axis][0], bv = boards[axis][1];
@@ -471,6 +508,7 @@ void DrawElement(Canvas* c, u32 code, int layer) {
   } else if (s >= 261 && s <= 263) {
     if (s != 262) Platform(c, ATK_UP, -11.5f, 15, 4);
     if (s != 261) Platform(c, ATK_UP, 11.5f, 15, 4);
+    if (s != 261) DrawPlatformClock(c);
   } else if (s >= 264 && s <= 271) {
     DrawStop(c, d);
   } else if (s >= 392 && s <= 471) {
@@ -508,6 +546,72 @@ ApcDraw Ael_Prepare(u32 code, ApcSpec* spec) {
   // train standing in the portal.
   spec->layers[0] = IsPortalShape(s) ? 4 : 2;
   return DrawElement;
+}
+
+int Ael_Effects(u32 code, ArtEffects* out) {
+  *out = ArtEffects();
+  const int s = int(code & 0x1FF);
+  if (s >= 136 && s <= 151) {
+    float x, v, top;
+    DepotChimney(s, &x, &v, &top);
+    out->smoke = 1;
+    out->smokeX = int(std::floor(x));
+    out->smokeY = int(std::floor(Asc_Sy(v, top))) + 1;
+    out->smokeWidth = 4;
+    return 1;
+  }
+  if (s >= 152 && s <= 159) {
+    // An analog clock with hour and minute hands.
+    ClockPointDial(s & 7, &out->clockX, &out->clockY);
+    out->clock = 1;
+    out->clockFlags = 4;
+    out->clockSize = 5;
+    out->handA = out->handB = kBlack;
+    return 1;
+  }
+  if (s == 262 || s == 263) {
+    // A digital 24-hour clock whose digits are lit at night (never shaded).
+    out->clock = 1;
+    out->clockFlags = 1 | 2;
+    out->clockSize = 13;
+    out->clockX = kBoardX + 1.5f + 6.5f;
+    out->clockY = Asc_Sy(kBoardV, kBoardZ) + 1.5f + 6.5f;
+    out->handA = out->handB = Cnv_Rgb(255, 180, 40) | 0x40000000u;
+    return 1;
+  }
+  return 0;
+}
+
+void Art_SetRecordEffects(GfxElementRecord* rec, const ArtEffects* fx) {
+  if (!fx->smoke && !fx->clock) return;
+  const int z = rec->zoom;
+  rec->flags |= 4;
+  rec->placeKind = u32(fx->smoke ? (fx->lightSmoke ? 2 : 1) : 0) | u32(fx->clock ? 4 : 0) |
+                   u32(fx->clock ? fx->clockFlags & 0xFF : 0) << 8;
+  rec->placeValue = 2;
+  // Without a clock the box stays "not set", as in a record without the
+  // block (the box of a picture code also tells its extent over cells).
+  for (u32& b : rec->box) b = 65535;
+  if (fx->smoke) {
+    // Given at zoom-4 scale whatever the record's zoom.
+    rec->offsets[0] = 4 * fx->smokeX;
+    rec->offsets[1] = 4 * fx->smokeY;
+    rec->offsets[2] = 4 * fx->smokeWidth;
+  }
+  if (fx->clock) {
+    const int size = fx->clockSize * z;
+    const int x1 = int(std::floor(fx->clockX * float(z))) - size / 2;
+    const int y1 = int(std::floor(fx->clockY * float(z))) - size / 2;
+    // The zoom-1 box ends past its last pixel, larger zooms on it.
+    const int end = z > 1 ? size - 1 : size;
+    rec->box[0] = u32(x1);
+    rec->box[1] = u32(y1);
+    rec->box[2] = u32(x1 + end);
+    rec->box[3] = u32(y1 + end);
+    rec->placeValue = u32(fx->clockLayer);
+    rec->kept[0] = fx->handA;
+    rec->kept[1] = fx->handB;
+  }
 }
 
 int Ael_SignalAspect(int shape) {

@@ -116,6 +116,19 @@ void DrawWay(Canvas* c, u32 code, int bank, int i) {
 }
 
 // ---------------------------------------------------------------- buildings
+// Where the chimney of a house stands (ground x, v, top z); 0 for a flat
+// roof without one.
+int HouseChimney(u32 h, float scale, bool city, float* cx, float* cv, float* top) {
+  float w = (14 + float((h >> 6) % 10)) * scale, d = (10 + float((h >> 10) % 8)) * scale;
+  int floors = city ? 2 + int((h >> 13) % 4) : 1 + int((h >> 13) % 2);
+  float z1 = 6 * scale * float(floors);
+  if (city && ((h >> 16) & 1)) return 0;
+  *cx = 16 - w / 2 + w * 0.7f;
+  *cv = 16 - d / 2 + d * 0.6f;
+  *top = z1 + 3 + d * 0.3f;
+  return 1;
+}
+
 void DrawHouse(Canvas* c, u32 h, float scale, bool city) {
   static const u32 walls[8] = {Cnv_Rgb(224, 206, 170), Cnv_Rgb(200, 120, 90), Cnv_Rgb(236, 230, 214), Cnv_Rgb(190, 170, 140),
                                Cnv_Rgb(170, 180, 190), Cnv_Rgb(210, 190, 120), Cnv_Rgb(176, 110, 80), Cnv_Rgb(220, 220, 210)};
@@ -142,7 +155,9 @@ void DrawHouse(Canvas* c, u32 h, float scale, bool city) {
   } else {
     Asc_GableRoof(c, x, v, w, d, z1, 3 + d * 0.3f, (h >> 17) & 1 ? false : true, roof);
     // A chimney.
-    Asc_Box(c, x + w * 0.7f, v + d * 0.6f, 1.6f, 1.6f, z1, z1 + 3 + d * 0.3f, Cnv_Rgb(140, 80, 60), Cnv_Rgb(60, 50, 50));
+    float cx, cv, top;
+    HouseChimney(h, scale, city, &cx, &cv, &top);
+    Asc_Box(c, cx, cv, 1.6f, 1.6f, z1, top, Cnv_Rgb(140, 80, 60), Cnv_Rgb(60, 50, 50));
   }
 }
 
@@ -518,9 +533,9 @@ void DrawSymbol(Canvas* c, u32 code, int layer) {
     case F_CLOCK: {
       Asc_Box(c, 12, 12, 8, 8, 0, 26, Cnv_Rgb(190, 110, 80), Cnv_Rgb(190, 110, 80));
       Asc_GableRoof(c, 12, 12, 8, 8, 26, 6, false, Cnv_Rgb(60, 90, 80));
-      Cnv_Ellipse(c, 16, Asc_Sy(12, 21), 3, 3, kWhite);
-      Cnv_Line(c, 16, Asc_Sy(12, 21), 16, Asc_Sy(12, 23), 0.5f, kDark);
-      Cnv_Line(c, 16, Asc_Sy(12, 21), 17.5f, Asc_Sy(12, 21), 0.5f, kDark);
+      // The face only: the hands (or digits) are the compositor's.
+      if (i == 5) Cnv_FramedRect(c, 5, Asc_Sy(12, 18), 22, 7, kDark, Cnv_Rgb(120, 120, 120));
+      else Cnv_Ellipse(c, 16, Asc_Sy(12, 21), 3.5f, 3.5f, kWhite);
       break;
     }
     case F_FIELD: DrawField(c, h, i); break;
@@ -562,8 +577,58 @@ ApcDraw Asy_Prepare(u32 code, ApcSpec* spec) {
   const Family* f = FamilyOf(code);
   // Ground-like pictures lie under what stands on the cells around them.
   bool flat = f && (f->kind == F_WAY || f->kind == F_STREET || f->kind == F_FIELD || f->kind == F_WATER);
-  spec->layers[0] = flat ? 3 : 2;
+  // The info and log point marks lie in layer 3, under the grid lines.
+  const bool mark = code >= 49155 && code <= 49157;
+  spec->layers[0] = flat || mark ? 3 : 2;
   return DrawSymbol;
+}
+
+int Asy_Effects(u32 code, ArtEffects* out) {
+  *out = ArtEffects();
+  const Family* f = FamilyOf(code);
+  if (!f) return 0;
+  const int i = int(code - f->first);
+  const u32 h = Asc_Hash(code);
+  if (f->kind == F_CLOCK) {
+    out->clock = 1;
+    out->handA = out->handB = kDark;
+    if (i == 5) {
+      // A digital 24-hour clock with seconds, lit at night.
+      out->clockFlags = 1 | 2 | 8;
+      out->clockSize = 20;
+      out->clockX = 16;
+      out->clockY = Asc_Sy(12, 18) + 11;
+      out->handA = out->handB = Cnv_Rgb(80, 255, 120) | 0x40000000u;
+      return 1;
+    }
+    // Analog dials: hour and minute hands, odd ones a second hand too,
+    // number 4 a 24-hour dial.
+    out->clockFlags = 4 | (i % 2 ? 8 : 0) | (i == 4 ? 2 : 0);
+    out->clockSize = 6;
+    out->clockX = 16;
+    out->clockY = Asc_Sy(12, 21);
+    out->handB = Cnv_Rgb(160, 20, 20);
+    return 1;
+  }
+  if (f->kind == F_INDUSTRY && h % 4 == 1) {
+    // The boiler house chimney.
+    out->smoke = 1;
+    out->smokeX = 22;
+    out->smokeY = int(Asc_Sy(16, 34)) + 1;
+    out->smokeWidth = 4;
+    return 1;
+  }
+  float cx, cv, top;
+  if ((f->kind == F_HOUSE || f->kind == F_CITY) && h % 3 == 0 &&
+      HouseChimney(h, 1.0f, f->kind == F_CITY, &cx, &cv, &top)) {
+    // A light smoke from every third house.
+    out->smoke = out->lightSmoke = 1;
+    out->smokeX = int(cx);
+    out->smokeY = int(Asc_Sy(cv, top)) + 1;
+    out->smokeWidth = 2;
+    return 1;
+  }
+  return 0;
 }
 
 void Asy_Name(u32 code, char* buf, int size) {

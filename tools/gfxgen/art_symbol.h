@@ -1,7 +1,7 @@
 // Picture codes: the symbols a user places on cells (ways, platforms,
 // fences, buildings, trees, fields, water, streets, street furniture, signs)
 // and the marks the program draws itself (see-through cell, info and log
-// point marks).
+// point marks, which lie in layer 3 over the cell).
 //
 // Owns: which picture codes have a picture and the drawing of each.
 //
@@ -10,6 +10,7 @@
 // details, so a range reads as one family in the tile palette.
 #pragma once
 #include "platform/types.h"
+#include "tools/gfxgen/art_element.h"
 #include "tools/gfxgen/art_picture.h"
 
 // 1 when the code has a picture.
@@ -18,3 +19,6 @@ int Asy_HasPicture(u32 code);
 int Asy_ListCodes(u32* out, int max);
 ApcDraw Asy_Prepare(u32 code, ApcSpec* spec);
 void Asy_Name(u32 code, char* buf, int size);
+// The chimney smoke and clock of a picture code (clock towers, factory
+// chimneys, the chimneys of some houses); 1 when it has any.
+int Asy_Effects(u32 code, ArtEffects* out);

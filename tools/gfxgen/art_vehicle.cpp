@@ -7,8 +7,9 @@
 
 namespace {
 
-// File flag bits used here: bit 15 marks a vehicle that drives itself.
-const u32 kPowered = 1u << 15;
+// File flag bits used here: bit 15 marks a vehicle that drives itself; the
+// alternate sides (pantographs down, doors open) and the long set.
+const u32 kPowered = 1u << 15, kAlt = GFX_VF_EXTRA_1 | GFX_VF_EXTRA_2, kLong = GFX_VF_DOUBLE;
 
 const u32 kBlackish = Cnv_Rgb(34, 34, 36), kWheel = Cnv_Rgb(48, 46, 46), kWindow = Cnv_Rgb(150, 190, 214),
           kWindowDark = Cnv_Rgb(60, 78, 96), kBuffer = Cnv_Rgb(70, 70, 72), kLight = Cnv_Rgb(255, 244, 190);
@@ -31,6 +32,9 @@ AvhVehicle V(int index, int kind, int length, int a, int b, u32 body, u32 trim, 
   return v;
 }
 
+// An exhaust source: `position` pixels behind the vehicle's front (side 1
+// has its front at x = L, so x = L - 1 - position), `length` pixels long,
+// the particles starting about five rows above `height`.
 AvhVehicle WithSmoke(AvhVehicle v, int position, int height, int length) {
   v.markers[v.markerCount++] = GfxVehicleMarker{u16(position), u16(height), u16(length)};
   return v;
@@ -52,19 +56,19 @@ std::vector<AvhSet> BuildCatalogue() {
             roofGrey = Cnv_Rgb(86, 88, 92), black = Cnv_Rgb(40, 40, 44), yellow = Cnv_Rgb(236, 184, 30),
             white = Cnv_Rgb(236, 236, 232), orange = Cnv_Rgb(220, 110, 30), silver = Cnv_Rgb(176, 180, 184);
   add(6256, 40000, "Regional railcar", {
-      V(0, AVH_RAILCAR, 72, 11, 11, red, cream, roofGrey, "Railcar", kPowered),
-      V(1, AVH_CONTROL_CAR, 72, 11, 11, red, cream, roofGrey, "Railcar trailer")});
+      V(0, AVH_RAILCAR, 72, 11, 11, red, cream, roofGrey, "Railcar", kPowered | kAlt),
+      V(1, AVH_CONTROL_CAR, 72, 11, 11, red, cream, roofGrey, "Railcar trailer", kAlt)});
   add(20001, 40010, "Buses", {
-      V(0, AVH_BUS, 48, 10, 10, yellow, white, Cnv_Rgb(220, 220, 214), "City bus", kPowered),
-      V(1, AVH_BUS, 48, 10, 10, Cnv_Rgb(60, 120, 190), white, Cnv_Rgb(220, 220, 214), "Coach", kPowered)});
+      V(0, AVH_BUS, 48, 10, 10, yellow, white, Cnv_Rgb(220, 220, 214), "City bus", kPowered | kAlt),
+      V(1, AVH_BUS, 48, 10, 10, Cnv_Rgb(60, 120, 190), white, Cnv_Rgb(220, 220, 214), "Coach", kPowered | kAlt)});
   add(20010, 40020, "Electric multiple unit", {
-      V(0, AVH_EMU_HEAD, 88, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Driving car", kPowered),
-      V(1, AVH_EMU_MIDDLE, 84, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Middle car", kPowered)});
+      V(0, AVH_EMU_HEAD, 88, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Driving car", kPowered | kAlt | kLong),
+      V(1, AVH_EMU_MIDDLE, 84, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Middle car", kPowered | kAlt)});
   add(20020, 40030, "Trams", {
-      V(0, AVH_TRAM_HEAD, 56, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram front section", kPowered),
-      V(1, AVH_TRAM_MIDDLE, 40, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram middle section"),
-      V(2, AVH_TRAM_CLASSIC, 48, 11, 10, cream, Cnv_Rgb(180, 40, 36), Cnv_Rgb(120, 120, 120), "Classic tram", kPowered),
-      V(3, AVH_TRAM_CLASSIC, 44, 11, 10, cream, Cnv_Rgb(40, 90, 60), Cnv_Rgb(120, 120, 120), "Classic tram trailer")});
+      V(0, AVH_TRAM_HEAD, 56, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram front section", kPowered | kAlt),
+      V(1, AVH_TRAM_MIDDLE, 40, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram middle section", kAlt),
+      V(2, AVH_TRAM_CLASSIC, 48, 11, 10, cream, Cnv_Rgb(180, 40, 36), Cnv_Rgb(120, 120, 120), "Classic tram", kPowered | kAlt),
+      V(3, AVH_TRAM_CLASSIC, 44, 11, 10, cream, Cnv_Rgb(40, 90, 60), Cnv_Rgb(120, 120, 120), "Classic tram trailer", kAlt)});
   add(40310, 40040, "Freight wagons", {
       V(0, AVH_BOX, 48, 10, 11, brown, Cnv_Rgb(90, 52, 34), roofGrey, "Box wagon"),
       V(1, AVH_TANK, 44, 10, 11, black, silver, black, "Tank wagon"),
@@ -75,27 +79,27 @@ std::vector<AvhSet> BuildCatalogue() {
       V(6, AVH_TANK, 44, 10, 11, silver, Cnv_Rgb(220, 120, 30), silver, "Chemical tank wagon"),
       V(7, AVH_BRAKE_VAN, 32, 10, 11, Cnv_Rgb(140, 50, 40), cream, roofGrey, "Brake van")});
   add(40320, 40050, "Passenger coaches", {
-      V(0, AVH_COACH, 96, 11, 11, green, cream, roofGrey, "Coach second class"),
-      V(1, AVH_COACH, 96, 11, 11, green, yellow, roofGrey, "Coach first class"),
-      V(2, AVH_COACH, 96, 11, 11, red, cream, roofGrey, "Dining car"),
+      V(0, AVH_COACH, 96, 11, 11, green, cream, roofGrey, "Coach second class", kAlt | kLong),
+      V(1, AVH_COACH, 96, 11, 11, green, yellow, roofGrey, "Coach first class", kAlt | kLong),
+      V(2, AVH_COACH, 96, 11, 11, red, cream, roofGrey, "Dining car", kAlt | kLong),
       V(3, AVH_BAGGAGE, 80, 11, 11, green, cream, roofGrey, "Baggage car"),
-      V(4, AVH_COACH, 96, 11, 11, blue, cream, roofGrey, "Sleeping car")});
+      V(4, AVH_COACH, 96, 11, 11, blue, cream, roofGrey, "Sleeping car", kAlt | kLong)});
   add(40321, 40060, "Steam locomotives", {
-      WithSmoke(V(0, AVH_STEAM, 64, 12, 11, black, red, black, "Goods steam locomotive", kPowered), 52, 12, 3),
+      WithSmoke(V(0, AVH_STEAM, 64, 12, 11, black, red, black, "Goods steam locomotive", kPowered), 3, 12, 3),
       V(1, AVH_TENDER, 40, 11, 11, black, red, black, "Tender"),
-      WithSmoke(V(2, AVH_TANK_LOCO, 48, 12, 11, black, red, black, "Tank locomotive", kPowered), 38, 12, 3),
-      WithSmoke(V(3, AVH_STEAM, 80, 12, 11, green, Cnv_Rgb(200, 160, 60), black, "Express steam locomotive", kPowered), 68, 12, 3),
+      WithSmoke(V(2, AVH_TANK_LOCO, 48, 12, 11, black, red, black, "Tank locomotive", kPowered), 3, 12, 3),
+      WithSmoke(V(3, AVH_STEAM, 80, 12, 11, green, Cnv_Rgb(200, 160, 60), black, "Express steam locomotive", kPowered), 3, 12, 3),
       V(4, AVH_TENDER, 48, 11, 11, green, Cnv_Rgb(200, 160, 60), black, "Express tender")});
   add(40510, 40070, "Diesel locomotives", {
-      WithSmoke(V(0, AVH_DIESEL_HOOD, 64, 12, 11, yellow, black, roofGrey, "Road diesel", kPowered), 30, 12, 2),
+      WithSmoke(V(0, AVH_DIESEL_HOOD, 64, 12, 11, yellow, black, roofGrey, "Road diesel", kPowered), 48, 10, 2),
       WithSmoke(V(1, AVH_DIESEL_CAB, 72, 12, 11, blue, white, roofGrey, "Mainline diesel", kPowered), 36, 12, 2),
-      WithSmoke(V(2, AVH_SHUNTER, 40, 11, 11, orange, black, roofGrey, "Shunting diesel", kPowered), 12, 11, 1)});
+      WithSmoke(V(2, AVH_SHUNTER, 40, 11, 11, orange, black, roofGrey, "Shunting diesel", kPowered), 10, 9, 2)});
   add(40740, 40080, "Electric trains", {
-      V(0, AVH_ELECTRIC, 64, 12, 11, Cnv_Rgb(190, 36, 36), white, Cnv_Rgb(120, 124, 128), "Electric locomotive", kPowered),
-      V(1, AVH_ELECTRIC, 72, 12, 11, Cnv_Rgb(40, 110, 80), Cnv_Rgb(230, 200, 60), Cnv_Rgb(120, 124, 128), "Heavy electric locomotive", kPowered),
-      V(2, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity coach"),
-      V(3, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(230, 200, 60), Cnv_Rgb(150, 150, 156), "Intercity coach first class"),
-      V(4, AVH_CONTROL_CAR, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity control car")});
+      V(0, AVH_ELECTRIC, 64, 14, 11, Cnv_Rgb(190, 36, 36), white, Cnv_Rgb(120, 124, 128), "Electric locomotive", kPowered | kAlt),
+      V(1, AVH_ELECTRIC, 72, 14, 11, Cnv_Rgb(40, 110, 80), Cnv_Rgb(230, 200, 60), Cnv_Rgb(120, 124, 128), "Heavy electric locomotive", kPowered | kAlt),
+      V(2, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity coach", kAlt | kLong),
+      V(3, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(230, 200, 60), Cnv_Rgb(150, 150, 156), "Intercity coach first class", kAlt | kLong),
+      V(4, AVH_CONTROL_CAR, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity control car", kAlt | kLong)});
   return sets;
 }
 
@@ -139,14 +143,25 @@ void RoundedRoof(Canvas* c, float x0, float x1, float y, float h, u32 roof) {
   Cnv_Rect(c, x0, y, x1 - x0, h * 0.5f, Cnv_Shade(roof, 0.9f));
 }
 
-void Pantograph(Canvas* c, float x, float top) {
+// A raised pantograph reaches above the roof (clipped at the picture's top);
+// a lowered one lies folded on the roof.
+void Pantograph(Canvas* c, float x, float top, bool lowered = false) {
   u32 p = Cnv_Rgb(40, 40, 40);
+  if (lowered) {
+    Cnv_Line(c, x - 3, top - 0.4f, x + 1, top - 0.1f, 0.5f, p);
+    Cnv_Rect(c, x - 3.5f, top - 0.5f, 1.2f, 0.5f, p);
+    return;
+  }
   Cnv_Line(c, x - 3, top, x, top + 2.2f, 0.5f, p);
   Cnv_Line(c, x, top + 2.2f, x - 2, top + 3.2f, 0.5f, p);
   Cnv_Rect(c, x - 3.5f, top + 3.2f, 4, 0.5f, p);
 }
 
-void DrawSide(Canvas* c, const AvhVehicle* v) {
+// An open door shows the lit inside of the vehicle.
+const u32 kDoorOpen = Cnv_Rgb(226, 204, 140);
+
+// alt: the alternate picture (pantographs lowered, doors open).
+void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
   float L = float(v->length), A = float(v->a);
   float r = 1.5f;
   float floorY = 2.6f, top = A;
@@ -221,6 +236,9 @@ void DrawSide(Canvas* c, const AvhVehicle* v) {
       for (float x = 5; x < cabX - 2; x += 4) Cnv_Rect(c, x, floorY + 2.5f, 2.4f, 1.6f, Cnv_Shade(v->body, 0.78f));
       for (float s = 2; s < L - 2; s += 5) Cnv_Rect(c, s, floorY + 1, 2.5f, 0.8f, v->trim);
       Cnv_Rect(c, cabX + cabW * 0.4f, A - 6.6f, 2, 1.4f, Cnv_Rgb(60, 60, 60));
+      // The exhaust stack on the long hood, where the smoke source lies.
+      float stack = small ? L - 12 : L - 50;
+      Cnv_Rect(c, stack, A - 2.6f, 2, 1.2f, Cnv_Rgb(44, 44, 46));
       Buffers(c, L, 2.8f);
       Cnv_Rect(c, L - 1.6f, 3.8f, 1.2f, 0.9f, kLight);
       break;
@@ -236,6 +254,8 @@ void DrawSide(Canvas* c, const AvhVehicle* v) {
       bool loco = k == AVH_DIESEL_CAB || k == AVH_ELECTRIC;
       bool cabFront = loco || k == AVH_RAILCAR || k == AVH_CONTROL_CAR || k == AVH_EMU_HEAD;
       bool cabRear = loco;
+      // An electric locomotive's raised pantographs stand inside its picture.
+      if (k == AVH_ELECTRIC) top = A - 3.7f;
       Bogie(c, 10, r);
       Bogie(c, L - 10, r);
       Cnv_Rect(c, 1, floorY, L - 2, 1.0f, kBlackish);
@@ -257,9 +277,9 @@ void DrawSide(Canvas* c, const AvhVehicle* v) {
         float x0 = cabFront ? 8 : 6, x1 = L - (cabFront ? 14 : 6);
         WindowRow(c, x0, x1, winY, winH, 5, 3.6f);
         // Doors near both ends.
-        Cnv_Rect(c, 2.2f, floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f, Cnv_Shade(v->body, 0.82f));
-        Cnv_Rect(c, L - 4.8f - (cabFront ? 7 : 0), floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f,
-                 Cnv_Shade(v->body, 0.82f));
+        u32 door = alt ? kDoorOpen : Cnv_Shade(v->body, 0.82f);
+        Cnv_Rect(c, 2.2f, floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f, door);
+        Cnv_Rect(c, L - 4.8f - (cabFront ? 7 : 0), floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f, door);
       }
       if (cabFront) {
         Cnv_Rect(c, L - 6, winY, 4.5f, winH, kWindowDark);
@@ -267,8 +287,8 @@ void DrawSide(Canvas* c, const AvhVehicle* v) {
       }
       if (cabRear) Cnv_Rect(c, 1.5f, winY, 4.5f, winH, kWindowDark);
       if (k == AVH_ELECTRIC) {
-        Pantograph(c, 18, top);
-        Pantograph(c, L - 14, top);
+        Pantograph(c, 18, top, alt);
+        Pantograph(c, L - 14, top, alt);
       }
       if (k == AVH_EMU_HEAD) Pantograph(c, 30, top);
       if (k == AVH_DIESEL_CAB || k == AVH_RAILCAR) Cnv_Rect(c, L * 0.45f, top - 0.3f, 4, 1, Cnv_Rgb(60, 60, 60));
@@ -353,7 +373,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v) {
       Cnv_Rect(c, 0.5f, 2.2f, L - 1, 1.4f, v->trim);
       float winY = 4.4f, winH = bodyTop - winY - 0.8f;
       WindowRow(c, 3, L - 6, winY, winH, 4.5f, 3.4f);
-      Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, kWindowDark);
+      Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, alt ? kDoorOpen : kWindowDark);
       if (k == AVH_TRAM_HEAD || classic) {
         Cnv_Rect(c, L - 3, winY, 2.5f, winH, kWindowDark);
         Cnv_Rect(c, L - 1.6f, 2.6f, 1.0f, 0.8f, kLight);
@@ -373,7 +393,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v) {
       Cnv_Ellipse(c, 8, 1.8f, 1.7f, 1.7f, kWheel);
       Cnv_Ellipse(c, L - 9, 1.8f, 1.7f, 1.7f, kWheel);
       WindowRow(c, 4, L - 6, 4.8f, bodyTop - 5.8f, 5, 4.2f);
-      Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, kWindowDark);
+      Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, alt ? kDoorOpen : kWindowDark);
       Cnv_Rect(c, 0.5f, 3.6f, L - 1, 0.8f, v->trim);
       Cnv_Rect(c, L - 1.2f, 2.2f, 0.8f, 0.8f, kLight);
       break;
@@ -410,21 +430,12 @@ void DrawTop(Canvas* c, const AvhVehicle* v, bool frontUp) {
   if (k == AVH_BUS) Cnv_Rect(c, 2.5f, H * 0.4f, B - 5, H * 0.2f, Cnv_Rgb(200, 200, 196));
   if (k == AVH_DIESEL_HOOD || k == AVH_DIESEL_CAB || k == AVH_SHUNTER)
     for (float y = 3; y < H - 3; y += 4) Cnv_Rect(c, 2.5f, y, B - 5, 1.2f, Cnv_Shade(v->body, 0.75f));
-  // Roof edge lines.
+  // Roof edge lines; the near end's face is the end view below this one.
   Cnv_Rect(c, 0, 0, 0.6f, H, Cnv_Shade(v->body, 0.6f));
   Cnv_Rect(c, B - 0.6f, 0, 0.6f, H, Cnv_Shade(v->body, 0.6f));
-  // Near end face at the bottom, a few rows high.
-  float face = std::min(3.0f, H / 3);
-  Cnv_Rect(c, 0, 0, B, face, v->body);
-  bool cab = k != AVH_BOX && k != AVH_TANK && k != AVH_FLAT && k != AVH_HOPPER && k != AVH_OPEN &&
-             k != AVH_TENDER && k != AVH_BRAKE_VAN;
-  if (cab && !frontUp) Cnv_Rect(c, 1.5f, face * 0.35f, B - 3, face * 0.5f, kWindowDark);
-  if (!frontUp) {
-    Cnv_Rect(c, 1, 0, 1.2f, 0.8f, kLight);
-    Cnv_Rect(c, B - 2.2f, 0, 1.2f, 0.8f, kLight);
-  }
 }
 
+// The face at one end: the front face (lamps, cab windows) or the rear.
 void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
   float B = float(v->b), C = float(v->c);
   int k = v->kind;
@@ -477,23 +488,54 @@ const AvhSet* Avh_FindSet(u16 number) {
   return nullptr;
 }
 
+int Avh_HasView(const AvhVehicle* v, int view) {
+  const u32 f = v->flags;
+  const bool dbl = (f & GFX_VF_DOUBLE) != 0;
+  switch (view) {
+    case AVH_SIDE_1_LONG:
+    case AVH_SIDE_2_LONG:
+    case AVH_TOP_1_LONG:
+    case AVH_TOP_2_LONG: return dbl;
+    case AVH_SIDE_1_ALT: return (f & GFX_VF_EXTRA_1) != 0;
+    case AVH_SIDE_1_ALT_LONG: return (f & GFX_VF_EXTRA_1) && dbl;
+    case AVH_SIDE_2_ALT: return (f & GFX_VF_EXTRA_2) != 0;
+    case AVH_SIDE_2_ALT_LONG: return (f & GFX_VF_EXTRA_2) && dbl;
+    default: return view >= 0 && view < AVH_VIEWS;
+  }
+}
+
 void Avh_View(const AvhVehicle* v, int view, int zoom, std::vector<u32>* px, int* w, int* h) {
   Canvas c;
   int L = v->length, A = v->a, B = v->b, C = v->c;
+  bool mirror = false;
   switch (view) {
     case AVH_SIDE_1:
     case AVH_SIDE_2:
+    case AVH_SIDE_1_LONG:
+    case AVH_SIDE_2_LONG:
+    case AVH_SIDE_1_ALT:
+    case AVH_SIDE_2_ALT:
+    case AVH_SIDE_1_ALT_LONG:
+    case AVH_SIDE_2_ALT_LONG:
       Cnv_Init(&c, zoom, 0, 0, L, A);
-      DrawSide(&c, v);
+      DrawSide(&c, v, view >= AVH_SIDE_1_ALT);
+      mirror = view == AVH_SIDE_2 || view == AVH_SIDE_2_LONG || view == AVH_SIDE_2_ALT || view == AVH_SIDE_2_ALT_LONG;
       break;
     case AVH_TOP_1:
     case AVH_TOP_2:
       Cnv_Init(&c, zoom, 0, 0, B, L / 2);
       DrawTop(&c, v, view == AVH_TOP_1);
       break;
+    case AVH_TOP_1_LONG:
+    case AVH_TOP_2_LONG:
+      // The rear half of a long lengthwise picture: the face below the top
+      // view in its top rows, the rest left clear.
+      Cnv_Init(&c, zoom, 0, C - L / 2, B, L / 2);
+      DrawEnd(&c, v, view == AVH_TOP_2_LONG);
+      break;
     default:
       Cnv_Init(&c, zoom, 0, 0, B, C);
-      DrawEnd(&c, v, view == AVH_END_1);
+      DrawEnd(&c, v, view == AVH_END_2);
       break;
   }
   *w = c.pw;
@@ -503,17 +545,17 @@ void Avh_View(const AvhVehicle* v, int view, int zoom, std::vector<u32>* px, int
   // Shadows are the compositor's business for vehicles: no darken markers.
   for (u32& p : *px)
     if (p == CNV_DARKEN) p = CNV_TRANSPARENT;
-  if (view == AVH_SIDE_2) Mirror(px, *w, *h);
+  if (mirror) Mirror(px, *w, *h);
 }
 
 void Avh_Render(const AvhVehicle* v, int zoom, std::vector<u32>* out) {
   out->clear();
-  static const int order[AVH_VIEWS] = {AVH_SIDE_1, AVH_SIDE_2, AVH_TOP_1, AVH_END_1, AVH_TOP_2, AVH_END_2};
-  for (int view : order) {
+  for (int view = 0; view < AVH_ALL_VIEWS; ++view) {
+    if (!Avh_HasView(v, view)) continue;
     std::vector<u32> px;
     int w, h;
     Avh_View(v, view, zoom, &px, &w, &h);
-    if (view == AVH_TOP_1 || view == AVH_TOP_2) {
+    if (view == AVH_TOP_1 || view == AVH_TOP_2 || view == AVH_TOP_1_LONG || view == AVH_TOP_2_LONG) {
       // Top views go column by column.
       for (int x = 0; x < w; ++x)
         for (int y = 0; y < h; ++y) out->push_back(px[size_t(y * w + x)]);
@@ -521,4 +563,13 @@ void Avh_Render(const AvhVehicle* v, int zoom, std::vector<u32>* out) {
       out->insert(out->end(), px.begin(), px.end());
     }
   }
+}
+
+u32 Avh_ZoomRecordFlags(const AvhVehicle* v) {
+  u32 f = 2;
+  if (v->flags & GFX_VF_EXTRA_VIEWS) f |= 1;
+  if (v->flags & GFX_VF_DOUBLE) f |= 4;
+  if (v->flags & GFX_VF_EXTRA_1) f |= 8;
+  if (v->flags & GFX_VF_EXTRA_2) f |= 16;
+  return f;
 }

@@ -95,6 +95,9 @@ int WriteCombined(const char* file, const char* header, int zoom, std::vector<En
   std::vector<GfxCombinedEntry> ce(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {
     FillRecord(*entries[i].pic, entries[i].name.c_str(), &recs[i]);
+    ArtEffects fx;
+    if (entries[i].code < 16384 ? Ael_Effects(entries[i].code, &fx) : Asy_Effects(entries[i].code, &fx))
+      Art_SetRecordEffects(&recs[i], &fx);
     ce[i].code = entries[i].code;
     ce[i].state = entries[i].state;
     ce[i].subPicture = 0;
@@ -244,7 +247,7 @@ int WriteVehicles(Sheet* sheet) {
         rec.zoom = u8(z);
         rec.version = 901;
         rec.versionHalf = 0;
-        rec.flags = 2;
+        rec.flags = Avh_ZoomRecordFlags(&v);
         rec.length = u16(v.length * z);
         rec.a = u16(v.a * z);
         rec.b = u16(v.b * z);

@@ -1,12 +1,16 @@
 // A layout built in code for the render tool, the compositor tests and the
 // benchmark: ground of every terrain class (plain and second-ground), track
 // in all directions, every element shape that has a picture, symbols, a
-// level below ground seen through see-through cells, and trains standing
-// across several cells in each direction.
+// level below ground seen through see-through cells, trains standing
+// across several cells in each direction, and a row of clocks, smoking
+// chimneys and info and log point marks (the clocks show 13:05:09).
 #pragma once
 #include <cstring>
 
 #include "model/grid.h"
+#include "model/infp.h"
+#include "model/logp.h"
+#include "operation/clock.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "render/gfx.h"
@@ -57,6 +61,58 @@ enum { kHorizontal = 0, kVertical = 1, kDiagFalling = 2, kDiagRising = 3 };
 
 inline void Row(i32 x0, i32 x1, i32 y, i32 level, u32 code) {
   for (i32 x = x0; x <= x1; ++x) Grid_SetCell(x, y, level, CellCode(code));
+}
+
+// The first code of a range whose picture has smoke (or a clock); 0 none.
+inline u32 FirstWithEffect(u32 first, u32 last, int clock) {
+  for (u32 code = first; code <= last; ++code) {
+    GfxEffects fx;
+    if (Gfx_PictureEffects(Gfx_GetSubPicture(code, 0, 0, 0), &fx) && (clock ? fx.clock : fx.smoke)) return code;
+  }
+  return 0;
+}
+
+// Clocks, chimney smoke and the info and log point marks, right of the level
+// below ground: the number of pictures placed.
+inline int BuildEffects(i32 ox, i32 oy) {
+  g_simClock.hour = 13;
+  g_simClock.minute = 5;
+  g_simClock.second = 9;
+  const i32 y = oy + 47;
+  Row(ox + 16, ox + 31, y + 2, 0, 4096 + kHorizontal);
+  // Elements: timetable point clock posts, a platform's digital clock and
+  // depot sheds whose chimneys smoke.
+  const u32 elements[] = {4096 + 152, 4096 + 155, 4096 + 263, 4096 + 137, 4096 + 136, 4096 + 138};
+  int placed = 0;
+  i32 x = ox + 16;
+  for (u32 code : elements) {
+    Grid_SetCell(x, y, 0, CellCode(code));
+    x += 3;
+    ++placed;
+  }
+  // Symbols: the clock towers, a factory and a house with smoke.
+  x = ox + 16;
+  for (u32 code = 53248; code <= 53253; ++code, x += 2) Grid_SetCell(x, y + 4, 0, CellCode(code));
+  placed += 6;
+  const u32 smoking[3] = {FirstWithEffect(52224, 52293, 0), FirstWithEffect(51200, 51343, 0),
+                          FirstWithEffect(54016, 54177, 0)};
+  for (u32 code : smoking) {
+    if (!code) continue;
+    Grid_SetCell(x, y + 4, 0, CellCode(code));
+    x += 2;
+    ++placed;
+  }
+  // Marks: an info point, a log point, one switched off, and both on a cell.
+  static const wch kText[] = u"Demo info";
+  const u32 length = sizeof kText / sizeof kText[0];
+  for (i32 mx : {ox + 24, ox + 30}) {
+    Info_Set(mx, y - 2, 0, length);
+    Info_SetText(mx, y - 2, 0, kText);
+  }
+  Logp_Set(ox + 26, y - 2, 0, 255, u"LOG1", LOGP_F_ENTER);
+  Logp_Set(ox + 28, y - 2, 0, 255, u"LOG2", LOGP_F_ENTER | LOGP_F_OFF);
+  Logp_Set(ox + 30, y - 2, 0, 255, u"LOG3", LOGP_F_LEAVE);
+  return placed;
 }
 
 // Builds the demo layout at origin (ox, oy); returns the number of element
@@ -115,6 +171,7 @@ inline int BuildLayout(i32 ox, i32 oy, u32 vehicleId) {
   PlaceTrain(ox + 24, oy + 10, 0, 1, 1, 4, 2, vehicleId, 5);
   PlaceTrain(ox + 20, oy + 21, 0, 1, -1, 4, 2, 0, 6);
   PlaceTrain(ox + 8, oy + 46, -1, 1, 0, 4, 2, vehicleId, 7);
+  placed += BuildEffects(ox, oy);
   return placed;
 }
 

@@ -24,6 +24,7 @@
 #include "render/gfx.h"
 #include "render/map.h"
 #include "tools/render/demo_layout.h"
+#include "tools/render/demo_vehicles.h"
 
 static std::u16string Widen(const std::string& s) {
   std::u16string w;
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
     }
   } else {
     int n = demo::BuildLayout(100, 100, 645136);
+    demo::BuildVehicleShowcase(56, 100);
     fprintf(stderr, "demo layout: %d element pictures\n", n);
   }
   if (night || dusk) {

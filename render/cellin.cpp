@@ -1,0 +1,74 @@
+#include "render/cellin.h"
+
+#include "model/hst.h"
+#include "operation/tracktab.h"
+#include "operation/trnmove.h"
+#include "render/gfx.h"
+
+// The element classes of the track connection table that the shape takes in
+// any of the eight directions of entry, as a bit set by class. Every cell of
+// every redraw asks, so the 512 shapes are worked out once.
+static u32 ShapeClasses(u32 code) {
+  static u32 table[512];
+  static bool built = false;
+  if (!built) {
+    for (u32 s = 0; s < 512; ++s) {
+      u32 set = 0;
+      for (int d = 0; d < 8; ++d) set |= 1u << (kTrackConnection[d][Trk_ShapeIndex(s)] >> 8 & 31);
+      table[s] = set;
+    }
+    built = true;
+  }
+  return table[code & 0x1FF];
+}
+
+int Map_PieceOwner(u32 code) {
+  if (code >= 32767) return MAP_OWNER_NONE;
+  if (Hst_IsCode(code, nullptr, nullptr)) return MAP_OWNER_STOP;
+  const u32 c = ShapeClasses(code);
+  auto has = [c](int cls) { return (c >> cls) & 1; };
+  if (has(TRK_CLASS_STOP) || has(TRK_CLASS_STOP_REVERSE)) return MAP_OWNER_STOP;
+  if (has(TRK_CLASS_TP) || has(TRK_CLASS_TP_REVERSE)) return MAP_OWNER_TIMETABLE;
+  if (has(TRK_CLASS_SHUNT)) return MAP_OWNER_SHUNTING;
+  if (has(TRK_CLASS_DWX)) return MAP_OWNER_DWX;
+  if (has(TRK_CLASS_LFST)) return MAP_OWNER_LFST;
+  if (has(TRK_CLASS_TURNOUT1) || has(TRK_CLASS_TURNOUT2) || has(TRK_CLASS_TURNOUT3)) return MAP_OWNER_TURNOUT;
+  if (has(TRK_CLASS_BUFFER)) return MAP_OWNER_BUFFER;
+  if (has(TRK_CLASS_SOUND)) return MAP_OWNER_SOUND;
+  if (has(TRK_CLASS_SIGNAL)) return MAP_OWNER_SIGNAL10;
+  if (has(TRK_CLASS_SIGNAL21) || has(TRK_CLASS_SIGNAL22) || has(TRK_CLASS_SIGNAL23) || has(TRK_CLASS_SIGNAL24))
+    return MAP_OWNER_SIGNAL;
+  return MAP_OWNER_NONE;
+}
+
+// The owners below have no state query yet: their stores are empty, and a
+// cell without an object shows state 0.
+static i32 NoQueryYet(i32, i32, i32, u32) { return 0; }
+
+i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
+  if (hasState) *hasState = code < 32767 ? 1 : 0;
+  switch (Map_PieceOwner(code)) {
+    case MAP_OWNER_STOP:
+      return i32(Hst_GetKind(x, y, level, 0));
+    case MAP_OWNER_TIMETABLE:  // Tp_GetValue
+    case MAP_OWNER_SHUNTING:   // Rp_GetKind
+    case MAP_OWNER_DWX:        // Dwx_GetValue
+    case MAP_OWNER_LFST:       // Lfst_GetKind
+    case MAP_OWNER_TURNOUT:    // Pts_GetField
+    case MAP_OWNER_BUFFER:     // Prell_GetKind
+    case MAP_OWNER_SOUND:      // Snd_GetPointValue
+    case MAP_OWNER_SIGNAL10:   // Sig_GetElementField
+    case MAP_OWNER_SIGNAL:     // Sig_QueryElementState with the shape kind
+      return NoQueryYet(x, y, level, code);
+  }
+  return 0;
+}
+
+i32 Map_CellPictureVariant(i32 x, i32 y, u32 code) {
+  if (code < 16384 || code > 65535) return 0;
+  const i32 variant = 1 + (x & 1) + 2 * (y & 1);
+  if (code == 49152) return variant;
+  const i32 n = Gfx_GetSubPictureCount(code, 0);
+  if (n < 2) return 0;
+  return n >= variant ? variant : 5 - variant;
+}

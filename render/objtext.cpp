@@ -1,0 +1,117 @@
+#include "render/objtext.h"
+
+#include "model/dep.h"
+#include "model/logp.h"
+#include "model/tp.h"
+#include "render/cellin.h"
+#include "render/compose.h"
+#include "render/disp.h"
+#include "render/schem.h"
+#include "render/terrain.h"
+
+static void SetText(SprObjectText* out, const wch* text) {
+  int n = 0;
+  for (; text && text[n] && n < SPR_OBJECT_TEXT_MAX; ++n) out->text[n] = text[n];
+  out->text[n] = 0;
+}
+
+static int Result(SprObjectText* out, int kind, int textColour, const wch* text) {
+  out->kind = kind;
+  out->textColour = textColour;
+  out->boxColour = textColour + 1;
+  SetText(out, text ? text : u"?");
+  return 1;
+}
+
+// Each kind: 1 when the cell holds it (the text, or null when its data
+// cannot be read, and the colours given through the out record).
+
+// A turnout piece with a turnout controller. The controllers cannot be
+// asked for the element they are bound to yet, so no piece has one.
+static int TurnoutText(i32, i32, i32, u32, SprObjectText*) { return 0; }
+
+// A signal element: its name, which the signal store cannot give yet. The
+// shape kinds 2, 3, 4 (text colours 163, 165, 167) come with it; until then
+// every signal takes 161.
+static int SignalText(i32, i32, i32, u32 code, SprObjectText* out) {
+  const int owner = Map_PieceOwner(code);
+  if (owner != MAP_OWNER_SIGNAL && owner != MAP_OWNER_SIGNAL10) return 0;
+  return Result(out, SPR_OT_SIGNAL, 161, nullptr);
+}
+
+// A timetable point: its name (169 with a count below 1, else 171). The
+// store tells only that a point is there.
+static int TimetableText(i32 x, i32 y, i32 level, u32, SprObjectText* out) {
+  if (Tp_IdAtCell(x, y, level) < 0) return 0;
+  return Result(out, SPR_OT_TIMETABLE, 169, nullptr);
+}
+
+// A Dwx point: its name, which the store cannot give yet.
+static int DwxText(i32, i32, i32, u32 code, SprObjectText* out) {
+  if (Map_PieceOwner(code) != MAP_OWNER_DWX) return 0;
+  return Result(out, SPR_OT_DWX, 173, nullptr);
+}
+
+// A depot place (the class-136 shapes): its display name unpadded.
+static int DepotText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
+  const u32 shape = code & 0x1FF;
+  if (code >= 16384 || shape < 136 || shape > 151) return 0;
+  u32 place = 0;
+  const u32 depot = Dep_FindAtPosition(x, y, level, &place);
+  wch name[24];
+  const int readable = depot != 0 && Dep_FormatName(depot, -i32(place), name, nullptr) == 0;
+  return Result(out, SPR_OT_DEPOT, 175, readable ? name : nullptr);
+}
+
+// A log point: its name (182 when it is switched off).
+static int LogText(i32 x, i32 y, i32 level, u32, SprObjectText* out) {
+  const LogPoint* p = Logp_Find(x, y, level);
+  if (!p) return 0;
+  return Result(out, SPR_OT_LOG, (p->Flags & LOGP_F_OFF) ? 182 : 180, p->Name);
+}
+
+int Spr_CellObjectTextFor(i32 x, i32 y, i32 level, u32 flags, SprObjectText* out) {
+  if (!(flags & 63) || x < 0 || y < 0 || x > 32767 || y > 32767 || level > 0 || level < -4) return 0;
+  // A train's cell shows the object under the train.
+  const u32 code = Spr_CellCode(x, y, level);
+  typedef int (*KindText)(i32, i32, i32, u32, SprObjectText*);
+  static const KindText kinds[6] = {TurnoutText, SignalText, TimetableText,
+                                    DwxText, DepotText, LogText};
+  SprObjectText rec = {};
+  rec.columnOffset = (x & 1) ? 8 : 0;
+  for (int k = 0; k < 6; ++k)
+    if ((flags & (1u << k)) && kinds[k](x, y, level, code, &rec)) {
+      *out = rec;
+      return 1;
+    }
+  return 0;
+}
+
+int Spr_CellObjectText(i32 x, i32 y, i32 level, SprObjectText* out) {
+  u32 word = 0;
+  i32 row = 0;
+  Disp_GetObjectTextMode(&word, &row);
+  return Spr_CellObjectTextFor(x, y, level, word, out);
+}
+
+int Spr_DrawGridGlyph(SchBuf* dc, i32 x, i32 y, int scale, u32 colour, u32 character) {
+  if (!dc || character >= 32) return 0;
+  const int zoom = scale <= 1 ? 1 : 2;
+  const u8* mask = Spr_TerrainMask(88 + int(character), zoom);
+  if (!mask) return 0;
+  const int w = 8 * zoom, h = 16 * zoom, block = scale <= 1 ? 1 : (scale / 2 > 1 ? scale / 2 : 1);
+  int set = 0;
+  for (int r = 0; r < h; ++r)
+    for (int c = 0; c < w; ++c) {
+      if (!(mask[r * w + c] & 0x0C)) continue;
+      for (int by = 0; by < block; ++by)
+        for (int bx = 0; bx < block; ++bx) {
+          const i32 px = x + c * block + bx, py = y + r * block + by;
+          if (px >= 0 && py >= 0 && px < dc->width && py < dc->height) {
+            Map_BufSetPixel(dc, px, py, colour);
+            ++set;
+          }
+        }
+    }
+  return set;
+}
