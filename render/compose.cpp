@@ -385,12 +385,23 @@ u32 Map_ShadeColour(u32 c, u32 f) {
 void Spr_ShadeRun(const CellPixel* src, u32* dst, int n, u32 mode) {
   if (mode == 0) {
     // No light: only markers and darkened colours change; a run without any
-    // marked pixel (the common case) is a plain masked copy.
+    // marked pixel (the common case) is a plain masked copy. Into another
+    // buffer the copy is made in the same pass that looks for marks (the
+    // source still holds them); in place the marks must be found first.
     u32 any = 0;
-    for (int i = 0; i < n; ++i) any |= src[i];
-    if (!(any & 0x80000000u)) {
-      for (int i = 0; i < n; ++i) dst[i] = src[i] & 0xFFFFFF;
-      return;
+    if (src != dst) {
+      for (int i = 0; i < n; ++i) {
+        u32 c = src[i];
+        any |= c;
+        dst[i] = c & 0xFFFFFF;
+      }
+      if (!(any & 0x80000000u)) return;
+    } else {
+      for (int i = 0; i < n; ++i) any |= src[i];
+      if (!(any & 0x80000000u)) {
+        for (int i = 0; i < n; ++i) dst[i] = src[i] & 0xFFFFFF;
+        return;
+      }
     }
     for (int i = 0; i < n; ++i) {
       u32 c = src[i];
