@@ -1,8 +1,12 @@
 #include "render/cursor.h"
 
+#include "render/compose.h"
+#include "render/map.h"
+
 CursorState g_cursorState = {CUR_NORMAL, 0, 0, 0, 0};
 static u32 g_curFlags = 9;
 static int g_curSpeed = 55;
+static void* g_curActiveView;
 
 int Cur_SetState(int s) {
   CursorState& c = g_cursorState;
@@ -100,6 +104,49 @@ int Cur_ChooseForView(const CurViewInput* in, int* index) {
     }
   }
   return 0;
+}
+
+void Cur_SetActiveView(void* window) { g_curActiveView = window; }
+
+int Cur_BoxPixelRect(int v, i32* left, i32* top, i32* right, i32* bottom) {
+  if (v < 0 || v >= MAP_VIEWS || !g_mapViews[v].window) return 0;
+  const MapView& w = g_mapViews[v];
+  const SprBox& b = g_sprBox;
+  if (!b.shown || w.level < b.level1 || w.level > b.level2) return 0;
+  // Cell (x, y) starts at this pixel of the view; 64 bits, as a box may lie
+  // far outside the view.
+  auto px = [&w](i64 cell, int across) -> i64 {
+    i64 origin = across ? w.originX : w.originY, off = across ? w.pixOffX : w.pixOffY;
+    i64 size = across ? 32 : 16;
+    if (w.mode == MAP_MODE_PICTURE) return ((cell - origin) * size + off) * w.scale;
+    if (w.mode == MAP_MODE_SCHEMATIC) return ((cell - origin) * 16 + off) / (w.scale < 1 ? 1 : w.scale);
+    return (cell - origin) / (w.scale < 1 ? 1 : w.scale);
+  };
+  auto clamp = [](i64 p) -> i32 { return p < -1000000 ? -1000000 : p > 1000000 ? 1000000 : i32(p); };
+  *left = clamp(px(b.x1, 1));
+  *top = clamp(px(b.y1, 0));
+  *right = clamp(px(i64(b.x2) + 1, 1) - 1);
+  *bottom = clamp(px(i64(b.y2) + 1, 0) - 1);
+  return 1;
+}
+
+int Cur_OnSetCursor(void* window, int hit) {
+  if (!g_cursorState.initialised) return 0;
+  CurViewInput in = {};
+  in.hit = hit;
+  in.mx = in.my = -1;  // no mouse position: outside every zone
+  int v = -1;
+  for (int i = 0; i < MAP_VIEWS; ++i)
+    if (window && g_mapViews[i].window == window) v = i;
+  if (!Cur_PlatformMouse(window, &in.mx, &in.my, &in.width, &in.height)) in.mx = in.my = -1000000;
+  in.activeView = v >= 0 && window == g_curActiveView;
+  // Within the client only: a mouse outside it is in no zone.
+  if (in.mx < 0 || in.my < 0 || in.mx >= in.width || in.my >= in.height) in.activeView = 0;
+  in.boxShown = Cur_BoxPixelRect(v, &in.boxLeft, &in.boxTop, &in.boxRight, &in.boxBottom);
+  int index = 0;
+  int r = Cur_ChooseForView(&in, &index);
+  Cur_Show(index);
+  return r;
 }
 
 // ---------------------------------------------------------------- own cursor shapes

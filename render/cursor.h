@@ -61,6 +61,21 @@ struct CurViewInput {
 int Cur_ChooseForView(const CurViewInput* in, int* index);
 // Edge-scroll zone bits of a mouse position (1 left, 2 right, 4 top, 8 bottom).
 int Cur_EdgeZone(i32 mx, i32 my, i32 width, i32 height);
+// The pixel rectangle of the marked box in view slot v: the top-left pixel
+// of its first cell to the pixel before the top-left of the cell after its
+// last. 0 when the box is not shown or the view's level lies outside the
+// box's levels, else 1.
+int Cur_BoxPixelRect(int v, i32* left, i32* top, i32* right, i32* bottom);
+// The layout view that has the focus (the shell sets it; null: none). Only
+// that view shows the edge-scroll cursors.
+void Cur_SetActiveView(void* window);
+// WM_SETCURSOR of a layout view window: chooses and sets the cursor and
+// returns 0 for the state cursor, 1 for an edge-scroll zone, 2..5 for a box
+// edge (or the hit code passed in); 0 before the cursors are loaded.
+int Cur_OnSetCursor(void* window, int hit);
+// Windows layer: the mouse in the window's client pixels and the client
+// size; 0 when there is no mouse position to give (natively always).
+int Cur_PlatformMouse(void* window, i32* mx, i32* my, i32* width, i32* height);
 
 // Windows layer: loads the table (2 without a mouse), frees it, and sets the
 // cursor of an index. Natively the table is empty and setting does nothing.

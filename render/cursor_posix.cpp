@@ -10,3 +10,7 @@ int Cur_Init(void) {
 }
 void Cur_Free(void) { g_cursorState.initialised = 0; }
 void Cur_Show(int index) { (void)index; }
+int Cur_PlatformMouse(void* window, i32* mx, i32* my, i32* width, i32* height) {
+  (void)window, (void)mx, (void)my, (void)width, (void)height;
+  return 0;
+}

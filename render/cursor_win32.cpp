@@ -41,3 +41,15 @@ void Cur_Show(int index) {
   if (!g_cursorState.initialised || index < 0 || index >= CUR_TABLE || !g_cursors[index]) return;
   SetCursor(g_cursors[index]);
 }
+
+int Cur_PlatformMouse(void* window, i32* mx, i32* my, i32* width, i32* height) {
+  HWND w = static_cast<HWND>(window);
+  POINT p;
+  RECT rc;
+  if (!w || !GetCursorPos(&p) || !ScreenToClient(w, &p) || !GetClientRect(w, &rc)) return 0;
+  *mx = p.x;
+  *my = p.y;
+  *width = rc.right - rc.left;
+  *height = rc.bottom - rc.top;
+  return 1;
+}

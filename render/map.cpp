@@ -5,6 +5,7 @@
 #include "operation/trnquery.h"
 #include "platform/heap.h"
 #include "render/compose.h"
+#include "render/cursor.h"
 #include "render/gfx.h"
 #include "render/ovw.h"
 #include "render/schem.h"
@@ -254,4 +255,7 @@ void Map_ScrollView(void* window, i32 left, i32 top, i32 dy, i32 dx, i32 bottom,
   for (int v = 0; v < MAP_VIEWS; ++v)
     if (g_mapViews[v].window == window) slot = v;
   Map_PlatformScroll(window, slot, left, top, PastEdge(right), PastEdge(bottom), dx, dy);
+  // What lies under the mouse has moved: an edge zone or a box edge may
+  // have come or gone.
+  Cur_OnSetCursor(window, 0);
 }

@@ -97,8 +97,8 @@ void Map_RepaintRect(int v, i32 left, i32 top, i32 bottom, i32 right);
 // layout into the back buffer, which the view's paint thread presents.
 void Map_OnViewPaint(int v);
 // Scrolls the inclusive client rectangle of a view window by dx, dy pixels;
-// what is uncovered is invalidated. Nothing when both distances are 0 or the
-// rectangle is empty.
+// what is uncovered is invalidated, and the mouse cursor is chosen again.
+// Nothing when both distances are 0 or the rectangle is empty.
 void Map_ScrollView(void* window, i32 left, i32 top, i32 dy, i32 dx, i32 bottom, i32 right);
 
 // Platform side (map_win32.cpp / map_posix.cpp): invalidate a view window.

@@ -2,7 +2,9 @@
 // view shows for edge-scroll zones and the marked box's edges.
 #include <gtest/gtest.h>
 
+#include "render/compose.h"
 #include "render/cursor.h"
+#include "render/map.h"
 
 namespace {
 
@@ -87,6 +89,77 @@ namespace {
 
 // Every own cursor is drawn: some opaque pixels, a white body with a black
 // outline, and the hot spot on the picture.
+// The marked box's pixel rectangle in each kind of view, as the sizing
+// cursors need it, and the view level deciding whether it counts.
+TEST(Cursor, BoxPixelRectangleByViewKind) {
+  int token = 0;
+  const SprBox saved = g_sprBox;
+  g_sprBox = SprBox{1, 12, 7, 14, 9, -1, 0};  // columns 12..14, rows 7..9, levels -1..0
+  struct {
+    int mode, scale;
+    i32 level, l, t, r, b;
+  } cases[] = {
+      // picture: 32 x 16 per cell at scale 1, with the pixel offset (3, 2)
+      {MAP_MODE_PICTURE, 1, 0, (12 - 10) * 32 + 3, (7 - 5) * 16 + 2, (15 - 10) * 32 + 3 - 1, (10 - 5) * 16 + 2 - 1},
+      {MAP_MODE_PICTURE, 2, 0, 2 * (2 * 32 + 3), 2 * (2 * 16 + 2), 2 * (5 * 32 + 3) - 1, 2 * (5 * 16 + 2) - 1},
+      // schematic: 16 pixels a cell divided by the scale
+      {MAP_MODE_SCHEMATIC, 2, -1, (2 * 16 + 3) / 2, (2 * 16 + 2) / 2, (5 * 16 + 3) / 2 - 1, (5 * 16 + 2) / 2 - 1},
+      // overview: one pixel for scale x scale cells
+      {MAP_MODE_OVERVIEW, 1, 0, 2, 2, 4, 4},
+  };
+  for (auto& c : cases) {
+    ASSERT_EQ(0, Map_OpenView(0, &token, c.mode, c.scale, 10, 5, c.level, 400, 300));
+    g_mapViews[0].pixOffX = 3;
+    g_mapViews[0].pixOffY = 2;
+    i32 l, t, r, b;
+    ASSERT_EQ(1, Cur_BoxPixelRect(0, &l, &t, &r, &b)) << c.mode;
+    EXPECT_EQ(c.l, l) << c.mode << " scale " << c.scale;
+    EXPECT_EQ(c.t, t) << c.mode;
+    EXPECT_EQ(c.r, r) << c.mode;
+    EXPECT_EQ(c.b, b) << c.mode;
+    Map_CloseView(0);
+  }
+  ASSERT_EQ(0, Map_OpenView(0, &token, MAP_MODE_PICTURE, 1, 10, 5, -2, 400, 300));
+  i32 l, t, r, b;
+  EXPECT_EQ(0, Cur_BoxPixelRect(0, &l, &t, &r, &b)) << "level -2 lies outside the box's levels";
+  g_sprBox.level1 = -2;
+  EXPECT_EQ(1, Cur_BoxPixelRect(0, &l, &t, &r, &b));
+  g_sprBox.shown = 0;
+  EXPECT_EQ(0, Cur_BoxPixelRect(0, &l, &t, &r, &b));
+  EXPECT_EQ(0, Cur_BoxPixelRect(1, &l, &t, &r, &b)) << "an empty slot";
+  // A box far beyond the view gives clamped pixels, not a wrapped rectangle.
+  g_sprBox = SprBox{1, 0, 0, 32767, 32767, -4, 0};
+  g_mapViews[0].originX = 32000;
+  ASSERT_EQ(1, Cur_BoxPixelRect(0, &l, &t, &r, &b));
+  EXPECT_LT(l, 0);
+  EXPECT_GT(r, 0);
+  Map_CloseView(0);
+  g_sprBox = saved;
+}
+
+// Without loaded cursors the view handler does nothing; with them a sizing
+// hit code passes through and no mouse position means no edge zone.
+TEST(Cursor, ViewHandlerUsesTheHitCodeAndNeedsTheCursors) {
+  const CursorState saved = g_cursorState;
+  g_cursorState.initialised = 0;
+  EXPECT_EQ(0, Cur_OnSetCursor(nullptr, 3));
+  if (Cur_Init() != 0) {
+    g_cursorState = saved;
+    GTEST_SKIP() << "no mouse on this machine";
+  }
+  int token = 0;
+  ASSERT_EQ(0, Map_OpenView(0, &token, MAP_MODE_PICTURE, 1, 0, 0, 0, 400, 300));
+  Cur_SetActiveView(&token);
+  EXPECT_EQ(3, Cur_OnSetCursor(&token, 3));
+  EXPECT_EQ(4, Cur_OnSetCursor(&token, 4));
+  EXPECT_EQ(0, Cur_OnSetCursor(&token, 0)) << "natively there is no mouse: no edge zone";
+  Map_ScrollView(&token, 0, 0, 16, 0, 299, 399);  // scrolls and chooses again without harm
+  Cur_SetActiveView(nullptr);
+  Map_CloseView(0);
+  Cur_Free();
+  g_cursorState = saved;
+}
+
 TEST(Cursor, OwnCursorShapes) {
   for (int n = 1; n <= 11; ++n) {
     u8 andMask[128], xorMask[128];
