@@ -15,6 +15,11 @@ cmake -S "$root" -B "$root/build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/ming
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build/win32" -j "$jobs"
 
+# Windows tests that make real windows need a display; without one they run
+# on a virtual X server.
+winrun=()
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then winrun=(xvfb-run -a); fi
+
 status=0
 echo "== native tests"
 (cd "$root/build/native" && ctest --output-on-failure -j "$jobs") || status=1
@@ -22,7 +27,7 @@ echo "== native tests"
 if orba_can_run_32bit; then
   orba_wine_prefix 32 "$root/build/win32/wine"
   echo "== 32-bit Windows tests under Wine"
-  (cd "$root/build/win32" && ctest --output-on-failure -j "$jobs") || status=1
+  (cd "$root/build/win32" && "${winrun[@]}" ctest --output-on-failure -j "$jobs") || status=1
 else
   # This machine has no 32-bit code segment: no 32-bit x86 program can start
   # on it, under Wine or otherwise. The same sources and tests then run as a
@@ -33,6 +38,6 @@ else
   cmake --build "$root/build/win64" -j "$jobs"
   orba_wine_prefix 64 "$root/build/win64/wine"
   echo "== Windows tests under Wine"
-  (cd "$root/build/win64" && ctest --output-on-failure -j "$jobs") || status=1
+  (cd "$root/build/win64" && "${winrun[@]}" ctest --output-on-failure -j "$jobs") || status=1
 fi
 exit $status
