@@ -5,6 +5,7 @@
 #include "render/dc.h"
 #include "render/font.h"
 #include "render/gfx.h"
+#include "render/schem.h"
 #include "render/symstr.h"
 
 static COLORREF Rgb24(u32 colour) { return COLORREF(colour & 0xFFFFFFu); }
@@ -22,30 +23,26 @@ void Map_InvertPixel(void* dc, i32 x, i32 y) {
   SetPixel(d, x, y, Rgb24(~u32(c)));
 }
 
-void Map_VLine(void* dc, i32 x, i32 y1, int step, u32 colour, i32 y2) {
+// A line of every step-th pixel along one axis, walking only the positions
+// inside the device context's clip box.
+static void StepLine(void* dc, i32 fixed, i32 a, i32 b, int step, u32 colour, int vertical) {
   if (!dc) return;
-  // A step of 0 would never reach the far end.
-  if (step < 1) step = 1;
-  if (y1 > y2) {
-    i32 t = y1;
-    y1 = y2;
-    y2 = t;
-  }
   HDC d = static_cast<HDC>(dc);
-  for (i64 y = y1; y <= y2; y += step) SetPixel(d, x, i32(y), Rgb24(colour));
+  RECT clip;
+  if (GetClipBox(d, &clip) == ERROR) return;
+  if (step < 1) step = 1;
+  i64 p, last;
+  if (vertical)
+    Map_StepRange(a, b, step, clip.top, clip.bottom - 1, &p, &last);
+  else
+    Map_StepRange(a, b, step, clip.left, clip.right - 1, &p, &last);
+  for (; p <= last; p += step)
+    SetPixel(d, vertical ? fixed : i32(p), vertical ? i32(p) : fixed, Rgb24(colour));
 }
 
-void Map_HLine(void* dc, i32 x1, i32 y, int step, u32 colour, i32 x2) {
-  if (!dc) return;
-  if (step < 1) step = 1;
-  if (x1 > x2) {
-    i32 t = x1;
-    x1 = x2;
-    x2 = t;
-  }
-  HDC d = static_cast<HDC>(dc);
-  for (i64 x = x1; x <= x2; x += step) SetPixel(d, i32(x), y, Rgb24(colour));
-}
+void Map_VLine(void* dc, i32 x, i32 y1, int step, u32 colour, i32 y2) { StepLine(dc, x, y1, y2, step, colour, 1); }
+
+void Map_HLine(void* dc, i32 x1, i32 y, int step, u32 colour, i32 x2) { StepLine(dc, y, x1, x2, step, colour, 0); }
 
 void Map_FrameRect(void* dc, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2) {
   Map_HLine(dc, x1, y1, 1, colour, x2);

@@ -17,26 +17,24 @@ void Map_BufSetPixel(SchBuf* b, i32 x, i32 y, u32 colour) {
   b->pixels[i64(y) * b->width + x] = colour;
 }
 
-// The positions lo, lo + step, ... up to hi that fall inside 0..size - 1;
-// computed in 64 bits so that a range ending near the largest coordinate
-// neither overflows nor walks the whole range outside the buffer.
-static void StepRange(i32 a, i32 b, int step, i32 size, i64* first, i64* last) {
+void Map_StepRange(i32 a, i32 b, int step, i32 lo, i32 hi, i64* first, i64* last) {
+  if (step < 1) step = 1;
   if (a > b) {
     i32 t = a;
     a = b;
     b = t;
   }
-  i64 lo = a, hi = b < size - 1 ? b : size - 1;
-  if (lo < 0) lo += (-lo + step - 1) / step * step;
-  *first = lo;
-  *last = hi;
+  i64 f = a, l = b < hi ? b : hi;
+  if (f < lo) f += (i64(lo) - f + step - 1) / step * step;
+  *first = f;
+  *last = l;
 }
 
 void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2) {
   if (!b || !b->pixels) return;
   if (step < 1) step = 1;
   i64 y, last;
-  StepRange(y1, y2, step, b->height, &y, &last);
+  Map_StepRange(y1, y2, step, 0, b->height - 1, &y, &last);
   for (; y <= last; y += step) Map_BufSetPixel(b, x, i32(y), colour);
 }
 
@@ -44,7 +42,7 @@ void Map_BufHLine(SchBuf* b, i32 x1, i32 y, int step, u32 colour, i32 x2) {
   if (!b || !b->pixels) return;
   if (step < 1) step = 1;
   i64 x, last;
-  StepRange(x1, x2, step, b->width, &x, &last);
+  Map_StepRange(x1, x2, step, 0, b->width - 1, &x, &last);
   for (; x <= last; x += step) Map_BufSetPixel(b, i32(x), y, colour);
 }
 

@@ -16,6 +16,11 @@ struct SchBuf {
 };
 void Map_BufSetPixel(SchBuf* b, i32 x, i32 y, u32 colour);
 // Every step-th pixel between the two ends (either order).
+// The positions a, a + step, ... up to b (or b down to a: the smaller end
+// first, as the lines draw) that lie in lo..hi, as first and last. In 64
+// bits, so that a line ending at the largest coordinate neither overflows
+// nor walks the positions outside; a step below 1 counts as 1.
+void Map_StepRange(i32 a, i32 b, int step, i32 lo, i32 hi, i64* first, i64* last);
 void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2);
 void Map_BufHLine(SchBuf* b, i32 x1, i32 y, int step, u32 colour, i32 x2);
 // Bresenham line, every step-th point.

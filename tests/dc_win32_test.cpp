@@ -141,6 +141,12 @@ TEST(DcPrimitives, LinesWithSteps) {
   // Lines ending at the top of the coordinate range end (no wrap-around).
   Map_HLine(m.dc, 0x7FFFFFF0, 7, 8, c, 0x7FFFFFFF);
   Map_VLine(m.dc, 7, 0x7FFFFFFF, 5, c, 0x7FFFFFF0);
+  // A line over the whole coordinate range walks only the pixels of the
+  // device context and keeps the step phase of its start: -2^31 + 3k lands
+  // on 1, 4, 7, ...
+  m.Fill(kBack);
+  Map_HLine(m.dc, -2147483647 - 1, 3, 3, c, 2147483647);
+  for (i32 i = 0; i < 16; ++i) EXPECT_EQ(i % 3 == 1 ? Map_RgbToBuf(c) : kBack, m.At(i, 3)) << i;
 }
 
 TEST(DcPrimitives, PixelsRectanglesAndFills) {
