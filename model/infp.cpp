@@ -12,13 +12,7 @@ static InfoRec* Info_At(i32 x, i32 y, i32 level) {
 void Info_Init(void) { Pobj_Reset(&s_infos); }
 
 void Info_Clear(void) {
-  PointHead* p = s_infos.First;
-  while (p) {
-    PointHead* next = p->Next;
-    Heap_Free(p);
-    p = next;
-  }
-  Pobj_Reset(&s_infos);
+  Pobj_FreeAll(&s_infos);
 }
 
 void Info_Free(void) { Info_Clear(); }

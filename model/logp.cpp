@@ -14,13 +14,7 @@ void Logp_Init(void) { Pobj_Reset(&s_points); }
 
 void Logp_Clear(void) {
   s_logging = 0;
-  PointHead* p = s_points.First;
-  while (p) {
-    PointHead* next = p->Next;
-    Heap_Free(p);
-    p = next;
-  }
-  Pobj_Reset(&s_points);
+  Pobj_FreeAll(&s_points);
 }
 
 u32 Logp_Count(void) { return s_points.Count; }

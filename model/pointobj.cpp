@@ -1,6 +1,18 @@
 #include "model/pointobj.h"
 
+#include "platform/heap.h"
+
 void Pobj_Reset(PointStore* s) { *s = PointStore{}; }
+
+void Pobj_FreeAll(PointStore* s) {
+  PointHead* p = s->First;
+  while (p) {
+    PointHead* next = p->Next;
+    Heap_Free(p);
+    p = next;
+  }
+  Pobj_Reset(s);
+}
 
 PointHead* Pobj_Find(const PointStore* s, i32 x, i32 y, i32 level) {
   for (PointHead* p = s->Buckets[x & (POINT_BUCKETS - 1)]; p; p = p->BucketNext)

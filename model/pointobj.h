@@ -21,6 +21,8 @@ struct PointStore {
 
 // Empties the links (the records are the module's to free first).
 void Pobj_Reset(PointStore* s);
+// Frees every record (each one heap block) and empties the store.
+void Pobj_FreeAll(PointStore* s);
 PointHead* Pobj_Find(const PointStore* s, i32 x, i32 y, i32 level);
 // Pushes the record at the head of the list and of its bucket; count + 1.
 void Pobj_Push(PointStore* s, PointHead* p);

@@ -147,20 +147,28 @@ int SmokeSources(const VehicleRecord* rec, SmokeSource out[3]) {
   return n;
 }
 
+// The start of every exhaust: the part's range clipped to the vehicle, its
+// smoke sources and the seeded generator. The number of sources; 0 (nothing
+// to draw) for an empty range or a vehicle without smoke.
+int SmokeSetUp(const VehicleRecord* rec, int* first, int* last, i32 seed, SmokeSource src[3]) {
+  const int L = int(rec->length);
+  if (*first < 0) *first = 0;
+  if (*last >= L) *last = L - 1;
+  if (*first > *last) return 0;
+  int n = SmokeSources(rec, src);
+  if (n) SeedSmoke(seed);
+  return n;
+}
+
 // Crosswise smoke with the vehicle standing `drop` rows lower (empty ground).
 void CrosswiseSmoke(u32 vehicle, int f, int first, i32 seed, int zoom, int reachingUp, int start, int last,
                     int drop) {
   const VehicleRecord* rec = RecordOf(vehicle);
   if (!rec || !(f & kCrosswise)) return;
   zoom = ZoomOf(zoom);
-  int L = int(rec->length);
-  if (first < 0) first = 0;
-  if (last >= L) last = L - 1;
-  if (first > last) return;
   SmokeSource src[3];
-  int n = SmokeSources(rec, src);
+  int n = SmokeSetUp(rec, &first, &last, seed, src);
   if (!n) return;
-  SeedSmoke(seed);
   const int mirrored = (f & kMirroredCross) != 0;
   for (int m = 0; m < n; ++m)
     for (int k = 0; k < src[m].length; ++k) {
@@ -369,14 +377,10 @@ void Spr_DrawVehicleSmokeLengthwise(u32 vehicle, int f, int first, i32 seed, int
   const VehicleRecord* rec = RecordOf(vehicle);
   if (!rec || !(f & kLengthwise) || (f & kCrosswise)) return;
   zoom = ZoomOf(zoom);
-  const int L = int(rec->length), even = L & ~1;
-  if (first < 0) first = 0;
-  if (last >= L) last = L - 1;
-  if (first > last) return;
+  const int even = int(rec->length) & ~1;
   SmokeSource src[3];
-  int n = SmokeSources(rec, src);
+  int n = SmokeSetUp(rec, &first, &last, seed, src);
   if (!n) return;
-  SeedSmoke(seed);
   const int mirrored = (f & 2) != 0;
   int s0 = start, f0 = first;
   if (mirrored) {

@@ -134,10 +134,8 @@ int Cur_OnSetCursor(void* window, int hit) {
   if (!g_cursorState.initialised) return 0;
   CurViewInput in = {};
   in.hit = hit;
-  in.mx = in.my = -1;  // no mouse position: outside every zone
-  int v = -1;
-  for (int i = 0; i < MAP_VIEWS; ++i)
-    if (window && g_mapViews[i].window == window) v = i;
+  const int v = Map_ViewOfWindow(window);
+  // No mouse position: far outside every zone and edge.
   if (!Cur_PlatformMouse(window, &in.mx, &in.my, &in.width, &in.height)) in.mx = in.my = -1000000;
   in.activeView = v >= 0 && window == g_curActiveView;
   // Within the client only: a mouse outside it is in no zone.

@@ -92,6 +92,13 @@ void Map_CloseView(int v) {
   w = MapView{};
 }
 
+int Map_ViewOfWindow(const void* window) {
+  if (!window) return -1;
+  for (int v = 0; v < MAP_VIEWS; ++v)
+    if (g_mapViews[v].window == window) return v;
+  return -1;
+}
+
 u32 Map_GetBackPixel(int v, i32 x, i32 y) {
   if (v < 0 || v >= MAP_VIEWS) return 0;
   const MapView& w = g_mapViews[v];
@@ -251,10 +258,7 @@ void Map_OnViewPaint(int v) {
 
 void Map_ScrollView(void* window, i32 left, i32 top, i32 dy, i32 dx, i32 bottom, i32 right) {
   if (!window || (dx == 0 && dy == 0) || left > right || top > bottom) return;
-  int slot = -1;
-  for (int v = 0; v < MAP_VIEWS; ++v)
-    if (g_mapViews[v].window == window) slot = v;
-  Map_PlatformScroll(window, slot, left, top, PastEdge(right), PastEdge(bottom), dx, dy);
+  Map_PlatformScroll(window, Map_ViewOfWindow(window), left, top, PastEdge(right), PastEdge(bottom), dx, dy);
   // What lies under the mouse has moved: an edge zone or a box edge may
   // have come or gone.
   Cur_OnSetCursor(window, 0);

@@ -60,6 +60,8 @@ void Map_CloseView(int v);
 int Map_ResizeView(int v, i32 clientWidth, i32 clientHeight);
 // Recomputes the visible cell counts from the client size and scale.
 void Map_UpdateVisible(int v);
+// The slot whose view window this is; -1 for none (or a null window).
+int Map_ViewOfWindow(const void* window);
 // Pixel (x, y) of a view's back buffer for tests and export; 0 outside.
 u32 Map_GetBackPixel(int v, i32 x, i32 y);
 

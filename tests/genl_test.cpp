@@ -51,10 +51,7 @@ enum {
 class GenlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    Fio_InitBuffers();
-    Lng_Init();
-    Fio_SetFolderPath(0, Test_DataFolder().c_str());
-    ASSERT_EQ(0, Lng_LoadFile(u"orba.lng", 1));
+    ASSERT_EQ(0, Test_LoadTexts());
     ASSERT_EQ(0, Grid_Init());
   }
   static void TearDownTestSuite() { Grid_Exit(); }

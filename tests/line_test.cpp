@@ -51,10 +51,7 @@ void Resort(void) { g_calls.push_back("resort"); }
 class LineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    Fio_InitBuffers();
-    Lng_Init();
-    Fio_SetFolderPath(0, Test_DataFolder().c_str());
-    ASSERT_EQ(0, Lng_LoadFile(u"orba.lng", 1));
+    ASSERT_EQ(0, Test_LoadTexts());
   }
   void SetUp() override {
     ASSERT_EQ(1, Lin_Init());

@@ -18,10 +18,7 @@ typedef std::vector<u8> Bytes;
 class SchedTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    Fio_InitBuffers();
-    Lng_Init();
-    Fio_SetFolderPath(0, Test_DataFolder().c_str());
-    ASSERT_EQ(0, Lng_LoadFile(u"orba.lng", 1));
+    ASSERT_EQ(0, Test_LoadTexts());
   }
   void SetUp() override {
     Dlg_SetTimeSeparator(u':');

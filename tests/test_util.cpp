@@ -6,6 +6,7 @@
 
 #include "platform/fio.h"
 #include "platform/heap.h"
+#include "platform/lng.h"
 #include "platform/os.h"
 
 wstr W16(const char* s) {
@@ -91,6 +92,13 @@ std::vector<u8> Test_ReadFile(const wstr& path) {
 }
 
 bool Test_FileExists(const wstr& path) { return Os_Access(path.c_str(), OS_ACCESS_EXISTS) == 0; }
+
+int Test_LoadTexts(void) {
+  Fio_InitBuffers();
+  Lng_Init();
+  Fio_SetFolderPath(0, Test_DataFolder().c_str());
+  return Lng_LoadFile(u"orba.lng", 1);
+}
 
 wstr Test_DataFolder(void) {
   wstr d = W16(ORBA_DATA_DIR);

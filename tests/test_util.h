@@ -18,6 +18,9 @@ std::vector<u8> Test_ReadFile(const wstr& path);
 bool Test_FileExists(const wstr& path);
 // The folder holding the data files the build made (language files, ...).
 wstr Test_DataFolder(void);
+// The file buffers and the shipped language texts ("orba.lng" from the data
+// folder, which becomes folder 0); the result of the load, 0 ok.
+int Test_LoadTexts(void);
 // ASCII/UTF-8 to UTF-16 for readable test tables.
 wstr W16(const char* utf8);
 std::string U8(const wstr& s);
