@@ -43,6 +43,10 @@ struct MapView {
   i32 backWidth, backHeight;
   OsLock lock;
   int dirty;
+  // The memory device context (HDC) of the view's presentation, which the
+  // shell creates with the window; the overlay passes draw into it. Null
+  // natively and before the window has one.
+  void* memDC;
   // Natively the stand-in for the window's update region: the bounding
   // rectangle of what was invalidated and not yet painted (right and bottom
   // exclusive; empty when updRight <= updLeft). Windows keeps its own.

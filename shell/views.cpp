@@ -1,8 +1,6 @@
 #include "shell/views.h"
 
 ViewSlot g_viewSlots[VIEW_SLOTS];
-i32 g_activeViewSlot = -1;
-i32 g_followedViewSlot = -1;
 
 ViewSlot* Vwin_ActiveOrFirst(void) {
   const i32 s = (g_activeViewSlot >= 0 && g_activeViewSlot < VIEW_SLOTS) ? g_activeViewSlot : 0;

@@ -7,6 +7,7 @@
 // read it under the shell's lock).
 #pragma once
 #include "platform/types.h"
+#include "shell/vwin.h"
 
 enum { VIEW_SLOTS = 6 };
 
@@ -28,9 +29,6 @@ struct ViewSlot {
 };
 
 extern ViewSlot g_viewSlots[VIEW_SLOTS];
-// The active slot, -1 when none; the followed slot, -1 when none.
-extern i32 g_activeViewSlot;
-extern i32 g_followedViewSlot;
 
 // The active slot, or slot 0 when none is active.
 ViewSlot* Vwin_ActiveOrFirst(void);

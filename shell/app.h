@@ -1,0 +1,91 @@
+// Application start-up, shutdown and the frame window: the process from its
+// entry point to its last message.
+//
+// Owns the process-wide handles (instance, frame, title and clock windows,
+// tooltip window, icons, accelerators, the message-filter hook, the four
+// timing threads and SimSemaphore), the start-up choices of the command
+// line, StartupLanguage, TitleMode, SecondInstanceFlag, the step budget and
+// the flags and counters that the timing threads set.
+//
+// The decisions (command line, start-up texts, language, pacing, clock
+// placement, module order, start layout) are portable and tested natively;
+// app_win32.cpp turns messages into calls.
+#pragma once
+#include "platform/os.h"
+#include "platform/types.h"
+
+// ---------------------------------------------------------------- process state
+extern void* g_appInstance;   // HINSTANCE
+extern void* g_appFrame;      // the frame window (HWND), null before it exists and after shutdown
+extern OsHandle g_simSemaphore;
+extern int SecondInstanceFlag;
+extern int StartupLanguage;   // 0 English, 1 German, 2 French, 3 Dutch, 4 Polish, 5 Spanish
+extern int TitleMode;         // 0 none, 1 shown (starts the simulation at close), 2 shown (stays stopped)
+
+// ---------------------------------------------------------------- command line
+enum {
+  APP_SW_N = 1 << 0,
+  APP_SW_STOP = 1 << 1,
+  APP_SW_Q = 1 << 2,
+  APP_SW_TNR = 1 << 3,
+  APP_SW_Z = 1 << 4,
+  APP_SW_I = 1 << 5,
+  APP_SW_LANG = 1 << 6,
+  APP_SW_FILE = 1 << 7,
+  APP_SW_ERROR = 1 << 15
+};
+enum { APP_PATH_MAX = 260 };
+// Parses the command line (program path first). Returns the switch set; bit
+// APP_SW_ERROR means the line was refused (the caller shows the usage box).
+// A language switch sets StartupLanguage. title: in/out picture number (-1
+// none given); scale: 0, 1 or 2.
+int App_ParseCommandLine(const wch* line, wch* programPath, wch* layoutFile, wch* settingsPath, int* scale,
+                         i32* title);
+
+// ---------------------------------------------------------------- start-up texts
+// Built-in start-up text row 0..12 in language 0..5 (6 and above read 0).
+const wch* App_StartupText(int row, int language);
+// StartupLanguage of a Windows language id.
+int App_LanguageOfLangId(u16 langId);
+// Caption and body of the start-error box for a code (body with text 6).
+void App_StartErrorText(u32 code, int language, wch* caption, int captionSize, wch* body, int bodySize);
+
+// ---------------------------------------------------------------- modules
+// 0 or a start-up error code; the order of the Part.
+u32 App_InitModules(void);
+void App_FreeModules(void);
+// Shows the start-error box (through the platform box of app_win32) and,
+// when the code is fatal, frees the modules; 1 the program ends.
+int App_ReportStartError(u32 code);
+
+// ---------------------------------------------------------------- start layout
+void App_BuildStartLayout(void);
+// 0 placed; else a numbered message was shown and nothing of the train is left.
+int App_BuildStartTrain(void);
+
+// ---------------------------------------------------------------- pacing
+// Adds the time since the last tick to the step budget (capped at 200 ms; a
+// wrap adds 20) and updates last.
+void App_AddElapsed(i32* budget, u32* last, u32 now);
+// Steps for one 20 ms portion. running: the simulation runs; speed 1..20;
+// bremsF the delay factor; speed1Acc the speed-1 accumulator.
+int App_PortionSteps(int running, int speed, int bremsF, i32* speed1Acc);
+// 1 while the message loop itself drives the simulation.
+int App_LoopDrives(void);
+// One simulation step with its side work.
+void App_IdleStep(void);
+// The tick message 1028: spends the budget.
+void App_OnTick(void);
+
+// ---------------------------------------------------------------- clock window
+// Where the clock window goes on a work area: each axis that lies outside is
+// centred on that axis only.
+void App_PlaceClock(i32 left, i32 top, i32 right, i32 bottom, i32 width, i32 height, i32* x, i32* y);
+
+// ---------------------------------------------------------------- Windows
+int App_WinMain(void* instance);
+void App_CloseTitle(void);
+void App_SuspendDrawing(int mode);
+int App_ClockWindow(int mode, i32* x, i32* y, i32* height, i32* width);
+void App_EdgeScroll(int bits);
+void App_ExitNotice(void);

@@ -1,0 +1,20 @@
+// Command dispatch: every menu command (view menu, accelerators, context
+// menus) reaches Cmd_MenuCommand; keys that no accelerator takes reach
+// Cmd_KeyHandler.
+//
+// Owns the table of commands with an owner in this build; a command without
+// one is grey in every view menu and does nothing. Main thread.
+#pragma once
+#include "platform/types.h"
+
+enum { CMD_MOD_CTRL = 1, CMD_MOD_SHIFT = 2, CMD_MOD_ALT = 4 };
+// Sources of a command.
+enum { CMD_SRC_MENU = 0, CMD_SRC_ACCEL = 1, CMD_SRC_VIEW = 2 };
+
+// Runs one command; 0 when it has an owner here, 1 when it does nothing.
+int Cmd_MenuCommand(int id);
+// key: a virtual key (0x100 | character for characters); modifiers
+// CMD_MOD_*; inView: the key came from a view. Non-zero when taken.
+int Cmd_KeyHandler(int key, int modifiers, int inView);
+// 1 when the command has an owner in this build (its menu item is enabled).
+int Cmd_HasOwner(int id);
