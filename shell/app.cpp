@@ -6,3 +6,4 @@ OsHandle g_simSemaphore;
 int SecondInstanceFlag;
 int StartupLanguage;
 int TitleMode;
+volatile int g_appEdgeScrollBits;

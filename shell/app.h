@@ -21,6 +21,9 @@ extern OsHandle g_simSemaphore;
 extern int SecondInstanceFlag;
 extern int StartupLanguage;   // 0 English, 1 German, 2 French, 3 Dutch, 4 Polish, 5 Spanish
 extern int TitleMode;         // 0 none, 1 shown (starts the simulation at close), 2 shown (stays stopped)
+// Edge-scroll bits (1 left, 2 right, 4 up, 8 down) that the view windows set
+// and the idle step scrolls by.
+extern volatile int g_appEdgeScrollBits;
 
 // ---------------------------------------------------------------- command line
 enum {

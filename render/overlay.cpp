@@ -1,0 +1,3 @@
+#include "render/overlay.h"
+
+void Map_PaintOverlays(int v) { (void)v; }

@@ -1,0 +1,3 @@
+#include "shell/wire.h"
+
+void Wire_InstallHooks(void) {}
