@@ -576,81 +576,99 @@ enum { LNG_STARTUP_LANGUAGES = 6, LNG_STARTUP_NUMBERS = 13 };
 static const wch* const kLngStartup[LNG_STARTUP_LANGUAGES][LNG_STARTUP_NUMBERS] = {
     {u"Init Error #85", u"At least Windows95 or NT needed", u"", u"", u"Initialization error #%u:",
      u"\r\nTry to start, anyhow?", u"\r\nprogram canceled", u"Wrong parameters",
-     u"Usage: [layout file] [switches]\r\n"
-     u"Switches start with / or -:\r\n"
-     u"N  no start layout\r\n"
-     u"STOP  the simulation stays stopped\r\n"
-     u"Q  no title picture\r\n"
-     u"TNR=n  title picture n\r\n"
-     u"Z=N1, Z=N2  first view at scale 1 or 2\r\n"
-     u"I=\"path\"  settings file to use\r\n"
-     u"LD, LE, LES, LFR, LNL, LPL  language of the start-up messages",
+     u"\r\n"
+     u"Correct usage:  ORBAnnn.EXE [filename] [switches]\r\n"
+     u"Filename:  Load this layout file   xxx[.nt3]\r\n"
+     u"Switches: [N] [STOP] [Q | TNR=number] [Z=N1 | Z=N2] [I=\"filename\"] [LD | LE | LES | LFR | LNL | LPL]\r\n"
+     u"(all switches start with '/' or '-', e.g. /Q)\r\n"
+     u"N\t\t\tWithout start example\r\n"
+     u"STOP\t\t\tSet STOP status\r\n"
+     u"Q\t\t\tWithout title screen\r\n"
+     u"TNR=number\t\tShow title screen with that number (e.g. /TNR=2)\r\n"
+     u"Z=N1/N2\t\t\tFirst Edit window normal mode zoom factor=1 or 2\r\n"
+     u"I=\"filename\"\t\tUse this configuration (options) file\r\n"
+     u"Lx (x=D/E/ES/FR/NL/PL)\tThis message in German/English/Spanish/French/Dutch/Polish",
      u"Out of memory", u"File not found:", u"File incorrect:", u"PentiumPro CPU or newer needed"},
     {u"Startfehler 85", u"Mindestens Windows95 oder NT nötig", u"", u"", u"Startfehler %u:",
      u"\r\nStart trotzdem versuchen?", u"\r\nProgramm abgebrochen", u"Parameter falsch",
-     u"Aufruf: [Anlagendatei] [Schalter]\r\n"
-     u"Schalter beginnen mit / oder -:\r\n"
-     u"N  keine Startanlage\r\n"
-     u"STOP  die Simulation bleibt angehalten\r\n"
-     u"Q  kein Titelbild\r\n"
-     u"TNR=n  Titelbild n\r\n"
-     u"Z=N1, Z=N2  erste Ansicht im Maßstab 1 oder 2\r\n"
-     u"I=\"Pfad\"  zu verwendende Einstellungsdatei\r\n"
-     u"LD, LE, LES, LFR, LNL, LPL  Sprache der Startmeldungen",
+     u"\r\n"
+     u"Aufruf:  ORBAnnn.EXE [Dateiname] [Schalter]\r\n"
+     u"Dateiname:  diese Anlagendatei laden   xxx[.nt3]\r\n"
+     u"Schalter: [N] [STOP] [Q | TNR=Nummer] [Z=N1 | Z=N2] [I=\"Dateiname\"] [LD | LE | LES | LFR | LNL | LPL]\r\n"
+     u"(alle Schalter beginnen mit '/' oder '-', z. B. /Q)\r\n"
+     u"N\t\t\tohne Startbeispiel\r\n"
+     u"STOP\t\t\tSTOP-Zustand setzen\r\n"
+     u"Q\t\t\tohne Titelbild\r\n"
+     u"TNR=Nummer\t\tTitelbild mit dieser Nummer zeigen (z. B. /TNR=2)\r\n"
+     u"Z=N1/N2\t\t\terstes Bearbeitungsfenster in Normalansicht, Zoomfaktor 1 oder 2\r\n"
+     u"I=\"Dateiname\"\t\tdiese Einstellungsdatei (Optionen) verwenden\r\n"
+     u"Lx (x=D/E/ES/FR/NL/PL)\tdiese Meldung auf Deutsch/Englisch/Spanisch/Französisch/Niederländisch/Polnisch",
      u"Speicher reicht nicht", u"Datei nicht gefunden:", u"Datei defekt:",
      u"Mindestens PentiumPro-Prozessor nötig"},
     {u"Erreur à l'initialisation 85", u"Le minimum requis est Windows95/NT", u"", u"",
      u"Erreur à l'initialisation %u:", u"\r\nTentative de démarrage malgré tout?", u"\r\nprogramme interrompu",
      u"Paramètres incorrects",
-     u"Utilisation : [fichier de réseau] [options]\r\n"
-     u"Les options commencent par / ou - :\r\n"
-     u"N  sans réseau de départ\r\n"
-     u"STOP  la simulation reste arrêtée\r\n"
-     u"Q  sans image de titre\r\n"
-     u"TNR=n  image de titre n\r\n"
-     u"Z=N1, Z=N2  première vue à l'échelle 1 ou 2\r\n"
-     u"I=\"chemin\"  fichier de paramètres à utiliser\r\n"
-     u"LD, LE, LES, LFR, LNL, LPL  langue des messages de démarrage",
+     u"\r\n"
+     u"Utilisation :  ORBAnnn.EXE [fichier] [options]\r\n"
+     u"Fichier :  charger ce fichier de réseau   xxx[.nt3]\r\n"
+     u"Options : [N] [STOP] [Q | TNR=numéro] [Z=N1 | Z=N2] [I=\"fichier\"] [LD | LE | LES | LFR | LNL | LPL]\r\n"
+     u"(toutes les options commencent par '/' ou '-', p. ex. /Q)\r\n"
+     u"N\t\t\tsans exemple de démarrage\r\n"
+     u"STOP\t\t\tdémarrer à l'état STOP\r\n"
+     u"Q\t\t\tsans écran de titre\r\n"
+     u"TNR=numéro\t\tafficher l'écran de titre de ce numéro (p. ex. /TNR=2)\r\n"
+     u"Z=N1/N2\t\t\tpremière fenêtre d'édition en vue normale, facteur de zoom 1 ou 2\r\n"
+     u"I=\"fichier\"\t\tutiliser ce fichier de configuration (options)\r\n"
+     u"Lx (x=D/E/ES/FR/NL/PL)\tce message en allemand/anglais/espagnol/français/néerlandais/polonais",
      u"Mémoire insuffisante", u"Fichier inexistant:", u"Fichier corrompu:",
      u"Processeur PentiumPro ou plus récent nécessaire"},
     {u"Startfout 85", u"Ten minste Windows95/NT nodig", u"", u"", u"Initialisatiefout %u:",
      u"\r\nToch proberen te starten?", u"\r\nProgramma afgebroken", u"Foutieve parameters",
-     u"Gebruik: [baanbestand] [opties]\r\n"
-     u"Opties beginnen met / of -:\r\n"
-     u"N  geen startbaan\r\n"
-     u"STOP  de simulatie blijft gestopt\r\n"
-     u"Q  geen titelafbeelding\r\n"
-     u"TNR=n  titelafbeelding n\r\n"
-     u"Z=N1, Z=N2  eerste weergave op schaal 1 of 2\r\n"
-     u"I=\"pad\"  te gebruiken instellingenbestand\r\n"
-     u"LD, LE, LES, LFR, LNL, LPL  taal van de startmeldingen",
+     u"\r\n"
+     u"Gebruik:  ORBAnnn.EXE [bestandsnaam] [opties]\r\n"
+     u"Bestandsnaam:  dit baanbestand laden   xxx[.nt3]\r\n"
+     u"Opties: [N] [STOP] [Q | TNR=nummer] [Z=N1 | Z=N2] [I=\"bestandsnaam\"] [LD | LE | LES | LFR | LNL | LPL]\r\n"
+     u"(alle opties beginnen met '/' of '-', bijv. /Q)\r\n"
+     u"N\t\t\tzonder startvoorbeeld\r\n"
+     u"STOP\t\t\tin de STOP-toestand starten\r\n"
+     u"Q\t\t\tzonder titelscherm\r\n"
+     u"TNR=nummer\t\ttitelscherm met dit nummer tonen (bijv. /TNR=2)\r\n"
+     u"Z=N1/N2\t\t\teerste bewerkingsvenster in normale weergave, zoomfactor 1 of 2\r\n"
+     u"I=\"bestandsnaam\"\tdit configuratiebestand (opties) gebruiken\r\n"
+     u"Lx (x=D/E/ES/FR/NL/PL)\tdeze melding in het Duits/Engels/Spaans/Frans/Nederlands/Pools",
      u"Niet genoeg geheugen", u"Bestand niet gevonden", u"Gegevens beschadigd",
      u"Minstens PentiumPro processor nodig"},
     {u"Błąd startowy nr 85", u"Wymagany jest przynajmniej Windows 95 lub NT", u"", u"", u"Błąd startowy nr %u:",
      u"\r\nSpróbować uruchomić mimo to?", u"\r\nprogram anulowany", u"Nieprawidłowe parametry",
-     u"Użycie: [plik układu] [przełączniki]\r\n"
-     u"Przełączniki zaczynają się od / lub -:\r\n"
-     u"N  bez układu startowego\r\n"
-     u"STOP  symulacja pozostaje zatrzymana\r\n"
-     u"Q  bez obrazu tytułowego\r\n"
-     u"TNR=n  obraz tytułowy n\r\n"
-     u"Z=N1, Z=N2  pierwszy widok w skali 1 lub 2\r\n"
-     u"I=\"ścieżka\"  plik ustawień\r\n"
-     u"LD, LE, LES, LFR, LNL, LPL  język komunikatów startowych",
+     u"\r\n"
+     u"Poprawne użycie:  ORBAnnn.EXE [plik] [przełączniki]\r\n"
+     u"Plik:  wczytaj ten plik układu   xxx[.nt3]\r\n"
+     u"Przełączniki: [N] [STOP] [Q | TNR=numer] [Z=N1 | Z=N2] [I=\"plik\"] [LD | LE | LES | LFR | LNL | LPL]\r\n"
+     u"(wszystkie przełączniki zaczynają się od '/' lub '-', np. /Q)\r\n"
+     u"N\t\t\tbez przykładu startowego\r\n"
+     u"STOP\t\t\tstart w stanie STOP\r\n"
+     u"Q\t\t\tbez ekranu tytułowego\r\n"
+     u"TNR=numer\t\tpokaż ekran tytułowy o tym numerze (np. /TNR=2)\r\n"
+     u"Z=N1/N2\t\t\tpierwsze okno edycji w widoku normalnym, powiększenie 1 lub 2\r\n"
+     u"I=\"plik\"\t\tużyj tego pliku konfiguracji (opcji)\r\n"
+     u"Lx (x=D/E/ES/FR/NL/PL)\tten komunikat po niemiecku/angielsku/hiszpańsku/francusku/niderlandzku/polsku",
      u"Zabrakło pamięci", u"Nie znaleziono pliku:", u"Niewłaściwy plik:",
      u"Wymagany jest procesor 80486 lub wyższy"},
     {u"Error de salida número 85", u"Por los menos requiendo Windows95 o NT", u"", u"",
      u"Error de salida número %u", u"\r\n¿Intente salir, sin embargo?", u"\r\nPrograma cancelada",
      u"Parámetros falsos",
-     u"Uso: [fichero de maqueta] [opciones]\r\n"
-     u"Las opciones empiezan con / o -:\r\n"
-     u"N  sin maqueta inicial\r\n"
-     u"STOP  la simulación queda parada\r\n"
-     u"Q  sin imagen de título\r\n"
-     u"TNR=n  imagen de título n\r\n"
-     u"Z=N1, Z=N2  primera vista a escala 1 o 2\r\n"
-     u"I=\"ruta\"  fichero de configuración a usar\r\n"
-     u"LD, LE, LES, LFR, LNL, LPL  idioma de los mensajes de inicio",
+     u"\r\n"
+     u"Uso correcto:  ORBAnnn.EXE [fichero] [opciones]\r\n"
+     u"Fichero:  cargar este fichero de maqueta   xxx[.nt3]\r\n"
+     u"Opciones: [N] [STOP] [Q | TNR=número] [Z=N1 | Z=N2] [I=\"fichero\"] [LD | LE | LES | LFR | LNL | LPL]\r\n"
+     u"(todas las opciones empiezan por '/' o '-', p. ej. /Q)\r\n"
+     u"N\t\t\tsin ejemplo inicial\r\n"
+     u"STOP\t\t\tarrancar en estado STOP\r\n"
+     u"Q\t\t\tsin pantalla de título\r\n"
+     u"TNR=número\t\tmostrar la pantalla de título con ese número (p. ej. /TNR=2)\r\n"
+     u"Z=N1/N2\t\t\tprimera ventana de edición en vista normal, factor de zoom 1 o 2\r\n"
+     u"I=\"fichero\"\t\tusar este fichero de configuración (opciones)\r\n"
+     u"Lx (x=D/E/ES/FR/NL/PL)\teste mensaje en alemán/inglés/español/francés/neerlandés/polaco",
      u"No hay memoria", u"El fichero no se encuentro:", u"El fichero está dañado:",
      u"Requiendo procesador PentiumPro o más nuevo"},
 };

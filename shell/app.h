@@ -62,8 +62,13 @@ void App_FreeModules(void);
 int App_ReportStartError(u32 code);
 
 // ---------------------------------------------------------------- start layout
-void App_BuildStartLayout(void);
-// 0 placed; else a numbered message was shown and nothing of the train is left.
+// The start example on level 0 (its depot named by language texts 1380 and
+// 1381). 0 laid; else a numbered message was shown and the layout is as it
+// was.
+int App_BuildStartLayout(void);
+// The start line (named by language text 1380) with its one train, placed at
+// the example's depot place. 0 placed; else a numbered message was shown and
+// nothing of the line or the train is left.
 int App_BuildStartTrain(void);
 
 // ---------------------------------------------------------------- pacing
