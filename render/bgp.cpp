@@ -161,6 +161,12 @@ u32 Bgp_GetPixel(i32 x, i32 y) {
   }
 }
 
+u32 Map_BackgroundPixel(i32 i) {
+  const BackgroundSettings& b = g_background;
+  if (!b.pixels || b.picWidth <= 0 || i < 0) return 0xFF0000;
+  return Bgp_GetPixel(i % b.picWidth, i / b.picWidth);
+}
+
 int Bgp_SaveSection(void) {
   int r;
   if ((r = Fio_WriteU16(ZG_TAG)) || (r = Gfx_WriteVehicleIdList())) return r;

@@ -50,6 +50,12 @@ int Bgp_LoadPictureMemory(const u8* data, u32 size);
 // Pixel (x, y), y counted from the top row, as COLORREF; 0xFF0000 outside the
 // picture or without one.
 u32 Bgp_GetPixel(i32 x, i32 y);
+// Pixel i of the picture counted row by row from the top-left pixel (i =
+// y * picture width + x), as Bgp_GetPixel gives it: every pixel format the
+// store reads (32, 24, 8, 4 and 1 bits) becomes a COLORREF, the 4- and 1-bit
+// rows in the BMP's own pixel order; 0xFF0000 outside the picture or
+// without one.
+u32 Map_BackgroundPixel(i32 i);
 
 // Layout file section "ZG": tag, vehicle set ids, background block.
 // 0 or the stream's code.

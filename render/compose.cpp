@@ -361,7 +361,9 @@ u32 Map_ShadeColour(u32 c, u32 f) {
   if (k == 4 || f == 0) return c & ~0x7F000000u;
   if (k == 5 && (f & 8)) return ((c & 0x01000000u) ? 0xFC3014u : 0xFCFCA8u) | (c & 0x80000000u);
   if (k == 6) {
-    u32 cls = (c >> 26) & 3;
+    // A window: its class in bits 24..25 (3 is never lit), its second lit
+    // colour in bits 26..27.
+    u32 cls = (c >> 24) & 3;
     if (cls < 3 && (f & (16u << cls))) return (((c >> 26) & 3) == 0 ? 0xB09000u : 0xA0AC9Cu) | (c & 0x80000000u);
   }
   if (!(f & 7)) return c & ~0x7F000000u;

@@ -16,6 +16,7 @@ void Disp_ResetOptions(void) {
   o.objectTextMode = 192;
   o.objectTextRow = 0;
   o.singleFileGfx = 1;
+  o.displayPause = 0;
 }
 
 namespace {
@@ -67,6 +68,8 @@ void Disp_GetObjectTextMode(u32* word, i32* row) {
 
 void Disp_SetSingleFileGfx(i32 v) { g_displayOptions.singleFileGfx = v; }
 i32 Disp_GetSingleFileGfx(void) { return g_displayOptions.singleFileGfx; }
+void Disp_SetDisplayPause(i32 on) { g_displayOptions.displayPause = on ? 1 : 0; }
+i32 Disp_GetDisplayPause(void) { return g_displayOptions.displayPause; }
 
 // Letter i of text, 0 past its end.
 static wch LetterAt(const wch* text, int i) {

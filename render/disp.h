@@ -1,8 +1,8 @@
 // Display options: the switches that decide what the views show - which
 // element shapes get pictures, how stops, signal elements, shunting points
 // and LFST points are drawn, whether grid texts, train texts and object texts
-// are drawn and in which row, and whether element pictures are read from
-// single files first.
+// are drawn and in which row, whether element pictures are read from
+// single files first, and the display pause switch.
 //
 // Owns DisplayOptions. Each option is one word with a plain setter; the
 // settings reader and the display options dialog set them, the slot lookup,
@@ -24,6 +24,7 @@ struct DisplayOptions {
   u32 objectTextMode; // bits 1..128 and 0x8000 (keys ObjTxte, ObjTxteZei)
   i32 objectTextRow;  // 0..34
   i32 singleFileGfx;  // element pictures from single files first (key EinzelGZG)
+  i32 displayPause;   // DisplayPauseSwitch (the overlay-off switch)
 };
 extern DisplayOptions g_displayOptions;
 
@@ -56,6 +57,11 @@ void Disp_SetObjectTextMode(u32 word, i32 row);
 void Disp_GetObjectTextMode(u32* word, i32* row);
 void Disp_SetSingleFileGfx(i32 value);
 i32 Disp_GetSingleFileGfx(void);
+// The display pause switch (also called the overlay-off switch; a key and
+// panel field 12 toggle it): while it is on the views draw only the cursor
+// over the composed cells. Off at start and after a reset.
+void Disp_SetDisplayPause(i32 on);
+i32 Disp_GetDisplayPause(void);
 
 // The settings letters of ZugTxte and ObjTxte as words (text null or short:
 // the letters missing count as none). Train: 1 and *word, or 0 when the

@@ -106,6 +106,29 @@ u32 Map_GetBackPixel(int v, i32 x, i32 y) {
   return w.back[i64(y) * w.backWidth + x];
 }
 
+void Map_CellToPixel(int v, i32* x, i32* y) {
+  if (v < 0 || v >= MAP_VIEWS || !g_mapViews[v].window) {
+    *x = *y = -1;
+    return;
+  }
+  const MapView& w = g_mapViews[v];
+  const i32 s = w.scale < 1 ? 1 : w.scale;
+  auto axis = [&](i32 c, i32 origin, i32 offset, i32 cell) -> i32 {
+    if (c == -1) return -1;
+    if (w.mode == MAP_MODE_PICTURE) return ((c - origin) * cell + offset) * s;
+    if (w.mode == MAP_MODE_SCHEMATIC) return ((c - origin) * 16 + offset) / s;
+    return (c - origin) / s;
+  };
+  *x = axis(*x, w.originX, w.pixOffX, 32);
+  *y = axis(*y, w.originY, w.pixOffY, 16);
+}
+
+static MapShellHooks g_shellHooks;
+
+void Map_SetShellHooks(const MapShellHooks* hooks) { g_shellHooks = hooks ? *hooks : MapShellHooks{}; }
+i32 Map_ActiveView(void) { return g_shellHooks.activeView ? g_shellHooks.activeView() : -1; }
+i32 Map_FollowedView(void) { return g_shellHooks.followedView ? g_shellHooks.followedView() : -1; }
+
 // ---------------------------------------------------------------- composition
 
 static int IsMarker(u32 c) { return c >= TRN_MARKER_FIRST && c <= TRN_MARKER_LAST; }
@@ -168,7 +191,8 @@ void Map_RedrawCell(i32 x, i32 y, i32 z, int mask) {
       if (!(mask & MAP_REDRAW_PICTURE)) continue;
       if (x < w.originX - 1 || x >= w.originX + w.visWidth || y < w.originY - 1 || y >= w.originY + w.visHeight)
         continue;
-      i32 px = ((x - w.originX) * 32 + w.pixOffX) * w.scale, py = ((y - w.originY) * 16 + w.pixOffY) * w.scale;
+      i32 px = x, py = y;
+      Map_CellToPixel(v, &px, &py);
       if (py > w.clientHeight) continue;
       if (marks < 0) marks = Spr_OverlayFlags(x, y, start);
       Map_ComposeCellColumn(nullptr, px, py, v, marks, start, w.level, y, x);
@@ -252,8 +276,10 @@ void Map_RepaintRect(int v, i32 left, i32 top, i32 bottom, i32 right) {
 }
 
 void Map_OnViewPaint(int v) {
-  if (!OpenView(v)) return;
+  MapView* w = OpenView(v);
+  if (!w) return;
   Map_PlatformPaint(v);
+  if (w->showState == 3 && g_shellHooks.redrawClockFields) g_shellHooks.redrawClockFields();
 }
 
 void Map_ScrollView(void* window, i32 left, i32 top, i32 dy, i32 dx, i32 bottom, i32 right) {

@@ -36,8 +36,8 @@ struct MapView {
   i32 clientWidth, clientHeight;
   int groundDetail;         // 1 shows ground detail and symbols
   int ready;
-  int showState;
-  i32 cursorX, cursorY;     // overview cursor
+  int showState;            // 1 normal, 2 minimised, 3 maximised
+  i32 cursorX, cursorY;     // the cell cursor (its level is the view's level); -1 none
   // MapWindowBuffers
   u32* back;                // backWidth x backHeight pixels, top row first
   i32 backWidth, backHeight;
@@ -68,6 +68,24 @@ void Map_UpdateVisible(int v);
 int Map_ViewOfWindow(const void* window);
 // Pixel (x, y) of a view's back buffer for tests and export; 0 outside.
 u32 Map_GetBackPixel(int v, i32 x, i32 y);
+// The client pixel of the top-left corner of cell (x, y) in view v: picture
+// ((x - origin) * 32 + pixel offset) * scale, schematic ((x - origin) * 16 +
+// pixel offset) / scale, overview (x - origin) / scale, and the same for y.
+// A coordinate of -1 stays -1; both become -1 for a slot outside 0..5 or
+// without a window.
+void Map_CellToPixel(int v, i32* x, i32* y);
+
+// The shell keeps the slot numbers and the frame's status fields; the
+// renderer asks through these hooks, which start-up installs. Without them
+// no view is active, none follows a train and no field is repainted.
+struct MapShellHooks {
+  i32 (*activeView)(void);         // the view with the input focus, -1 none
+  i32 (*followedView)(void);       // the view that follows a train, -1 none
+  void (*redrawClockFields)(void); // the frame's clock, date and speed fields
+};
+void Map_SetShellHooks(const MapShellHooks* hooks);
+i32 Map_ActiveView(void);
+i32 Map_FollowedView(void);
 
 // Redraws the cell in every open view that shows it at or above its level.
 void Map_RedrawCell(i32 x, i32 y, i32 level, int mask);
@@ -101,6 +119,8 @@ void Map_InvalidateRect(int v, i32 left, i32 top, i32 bottom, i32 right);
 void Map_RepaintRect(int v, i32 left, i32 top, i32 bottom, i32 right);
 // WM_PAINT of a layout view: the rectangle to paint is redrawn from the
 // layout into the back buffer, which the view's paint thread presents.
+// After the paint of a maximised view (show state 3) the frame's clock,
+// date and speed fields are painted again.
 void Map_OnViewPaint(int v);
 // Scrolls the inclusive client rectangle of a view window by dx, dy pixels;
 // what is uncovered is invalidated, and the mouse cursor is chosen again.

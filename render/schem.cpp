@@ -61,8 +61,15 @@ void Map_BufLine(SchBuf* b, i32 x1, i32 y1, i32 x2, i32 y2, int step, u32 colour
 }
 
 void Map_BufFillRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2) {
-  for (i32 y = y1; y <= y2; ++y)
-    for (i32 x = x1; x <= x2; ++x) Map_BufSetPixel(b, x, y, colour);
+  if (!b || !b->pixels) return;
+  // Clipped first, so that a rectangle far larger than the buffer costs no
+  // more than the buffer.
+  if (x1 < 0) x1 = 0;
+  if (y1 < 0) y1 = 0;
+  if (x2 > b->width - 1) x2 = b->width - 1;
+  if (y2 > b->height - 1) y2 = b->height - 1;
+  if (x2 < x1) return;
+  for (i32 y = y1; y <= y2; ++y) Asm_FillDwords(b->pixels + i64(y) * b->width + x1, colour, u32(x2 - x1 + 1));
 }
 
 void Map_BufFrameRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2) {

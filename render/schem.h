@@ -25,6 +25,7 @@ void Map_BufVLine(SchBuf* b, i32 x, i32 y1, int step, u32 colour, i32 y2);
 void Map_BufHLine(SchBuf* b, i32 x1, i32 y, int step, u32 colour, i32 x2);
 // Bresenham line, every step-th point.
 void Map_BufLine(SchBuf* b, i32 x1, i32 y1, i32 x2, i32 y2, int step, u32 colour);
+// The inclusive rectangle clipped to the buffer; nothing when it is empty.
 void Map_BufFillRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2);
 void Map_BufFrameRect(SchBuf* b, i32 x1, i32 y1, u32 colour, i32 y2, i32 x2);
 // Arrow heads at (x, y) for each direction bit (1 down, 2 up, 4 right, 8
