@@ -328,18 +328,12 @@ void Map_LockedFillRect(int v, i32 x1, i32 y1, u32 pixel, i32 y2, i32 x2) {
   SchBuf b;
   MapView* w = EnterBuffer(v, &b);
   if (!w) return;
-  Map_BufFillRect(&b, x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, pixel, y1 < y2 ? y2 : y1, x1 < x2 ? x2 : x1);
+  Map_BufFillRect(&b, x1, y1, pixel, y2, x2);
   LeaveBuffer(w, 1);
 }
 
-// Clips the inclusive range lo..hi to 0..size - 1 (ends in either order);
-// 0 when nothing is left.
+// Clips the inclusive range lo..hi to 0..size - 1; 0 when nothing is left.
 static int ClipRange(i32* lo, i32* hi, i32 size) {
-  if (*lo > *hi) {
-    const i32 t = *lo;
-    *lo = *hi;
-    *hi = t;
-  }
   if (*lo < 0) *lo = 0;
   if (*hi > size - 1) *hi = size - 1;
   return *lo <= *hi;

@@ -111,10 +111,11 @@ void Map_LockedSetPixel(int v, i32 x, i32 y, u32 pixel);
 // counts as 1); dirty when any pixel was written.
 void Map_LockedVLine(int v, i32 x, i32 y1, int step, u32 pixel, i32 y2);
 void Map_LockedHLine(int v, i32 x1, i32 y, int step, u32 pixel, i32 x2);
-// The inclusive rectangle (corners in either order) clipped to the buffer;
-// sets dirty.
+// The inclusive rectangle clipped to the buffer (nothing when x2 < x1 or
+// y2 < y1); sets dirty.
 void Map_LockedFillRect(int v, i32 x1, i32 y1, u32 pixel, i32 y2, i32 x2);
-// Moves the contents of the inclusive rectangle dx pixels to the right
+// Moves the contents of the inclusive rectangle (clipped to the buffer;
+// nothing when it is empty) dx pixels to the right
 // (negative: left), then dy rows down (negative: up); what the move
 // uncovers keeps its old pixels; dirty is not set (the caller redraws the
 // uncovered strip).

@@ -616,13 +616,16 @@ TEST_F(LockedBuffer, LinesStepFromTheSmallerEndAndClip) {
   }
 }
 
-TEST_F(LockedBuffer, FillRectClipsTakesCornersInEitherOrderAndSetsDirty) {
+TEST_F(LockedBuffer, FillRectClipsAndSetsDirty) {
   Map_LockedFillRect(0, 10, 6, 5, 100, 100);
   EXPECT_EQ((std::vector<std::string>{"10,6", "11,6", "10,7", "11,7"}), Written());
   EXPECT_EQ(1, g_mapViews[0].dirty);
   Fill();
-  Map_LockedFillRect(0, 1, 2, 5, -7, -4);  // x -4..1, y -7..2
+  Map_LockedFillRect(0, -4, -7, 5, 2, 1);  // x -4..1, y -7..2
   EXPECT_EQ((std::vector<std::string>{"0,0", "1,0", "0,1", "1,1", "0,2", "1,2"}), Written());
+  Fill();
+  Map_LockedFillRect(0, 1, 2, 5, -7, -4);  // corners crossed: empty
+  EXPECT_EQ(0u, Written().size());
   Fill();
   Map_LockedFillRect(0, -2147483647 - 1, -2147483647 - 1, 5, 2147483647, 2147483647);
   EXPECT_EQ(size_t(W * H), Written().size()) << "the whole buffer, whatever the rectangle";
@@ -639,11 +642,11 @@ TEST_F(LockedBuffer, ShiftMovesBothWaysAndKeepsTheUncoveredStrip) {
     const char* what;
   } cases[] = {{3, 0, "right"}, {-2, 0, "left"}, {0, 2, "down"}, {0, -3, "up"}, {2, -1, "right and up"},
                {-1, 1, "left and down"}};
-  // The rectangle x 2..9, y 1..6, given with its corners crossed.
+  // The rectangle x 2..9, y 1..6.
   const i32 x1 = 2, y1 = 1, x2 = 9, y2 = 6;
   for (auto& c : cases) {
     Number();
-    Map_LockedShiftBuffer(0, x2, y2, c.dy, c.dx, y1, x1);
+    Map_LockedShiftBuffer(0, x1, y1, c.dy, c.dx, y2, x2);
     EXPECT_EQ(0, g_mapViews[0].dirty) << c.what;
     int wrong = 0;
     for (i32 y = 0; y < H; ++y)
@@ -671,7 +674,14 @@ TEST_F(LockedBuffer, ShiftMovesBothWaysAndKeepsTheUncoveredStrip) {
       for (i32 x = 0; x < W; ++x) moved += At(x, y) != old(x, y);
     EXPECT_EQ(0, moved) << d;
   }
-  // A rectangle reaching past the buffer is clipped to it.
+  // An empty rectangle moves nothing; one reaching past the buffer is
+  // clipped to it.
+  Number();
+  Map_LockedShiftBuffer(0, x2, y1, 1, 1, y2, x1);
+  int moved = 0;
+  for (i32 y = 0; y < H; ++y)
+    for (i32 x = 0; x < W; ++x) moved += At(x, y) != old(x, y);
+  EXPECT_EQ(0, moved) << "x2 < x1";
   Number();
   Map_LockedShiftBuffer(0, -5, -5, 0, 1, 100, 100);
   EXPECT_EQ(old(0, 3), At(0, 3)) << "the uncovered column keeps its pixel";
