@@ -7,6 +7,7 @@
 #include "platform/fio.h"
 #include "platform/os.h"
 #include "platform/print.h"
+#include "shell/wire.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ void BuildLayout(void) {
   static bool built;
   if (built) return;
   built = true;
+  Wire_InstallHooks();
   Grid_Init();
   u32 seed = 4711;
   // Level 0: fields of ground around a town, a grid of lines across them.

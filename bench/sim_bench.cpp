@@ -12,6 +12,7 @@
 #include "operation/trn.h"
 #include "operation/trndepart.h"
 #include "operation/trnlist.h"
+#include "shell/wire.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ void DrawLoop(i32 i) {
 
 void BuildNetwork(void) {
   if (g_built) return;
+  Wire_InstallHooks();
   Grid_Init();
   Lin_Init();
   for (i32 i = 0; i < kLoops; ++i) DrawLoop(i);

@@ -6,13 +6,11 @@
 #include "platform/lng.h"
 #include "platform/str.h"
 #include "platform/tim.h"
-#include "render/daylight.h"
-#include "shell/bld.h"
-#include "shell/marks.h"
-#include "shell/userfiles.h"
-#include "shell/views.h"
 
 static u32 g_genlKeptFlags;
+static GenlHooks g_genlHooks;
+
+void Genl_SetHooks(const GenlHooks* hooks) { g_genlHooks = hooks ? *hooks : GenlHooks{}; }
 
 u32 Genl_GetKeptFlags(void) { return g_genlKeptFlags; }
 void Genl_SetKeptFlags(u32 flags) { g_genlKeptFlags = flags & GENL_KEPT_FLAGS; }
@@ -73,30 +71,32 @@ int Genl_SaveSection(void) {
   int r;
 #define GENL_W(call) \
   if ((r = (call))) return r
-  const ViewSlot* v = Vwin_ActiveOrFirst();
+  const GenlHooks& h = g_genlHooks;
+  GenlView v = {};
+  if (h.getView) h.getView(&v);
   GENL_W(Fio_WriteU32(GENL_TAG));
-  GENL_W(Fio_WriteU32(u32(v->originX)));
-  GENL_W(Fio_WriteU32(u32(v->originY)));
-  GENL_W(Grid_WritePos(v->cursorX, v->cursorY, v->level));
-  GENL_W(Fio_WriteU32(MARK_COUNT));
-  for (int k = 0; k < MARK_COUNT; ++k) {
-    i32 x, y, level;
-    PackedWeekTime alarm;
-    wch name[MARK_NAME_MAX + 1];
-    Ewin_GetMark(k, &x, &y, &alarm, name, &level);
+  GENL_W(Fio_WriteU32(u32(v.originX)));
+  GENL_W(Fio_WriteU32(u32(v.originY)));
+  GENL_W(Grid_WritePos(v.cursorX, v.cursorY, v.level));
+  GENL_W(Fio_WriteU32(GENL_MARKS));
+  for (int k = 0; k < GENL_MARKS; ++k) {
+    i32 x = 0, y = 0, level = 0;
+    PackedWeekTime alarm = 0;
+    wch name[GENL_MARK_NAME_MAX + 1] = {0};
+    if (h.getMark) h.getMark(k, &x, &y, &alarm, name, &level);
     GENL_W(Grid_WritePos(x, y, level));
     GENL_W(Fio_WriteU32(alarm));
     GENL_W(Genl_WriteName(name));
   }
-  i32 hx, hy, hl;
-  Ewin_GetHome(&hx, &hy, &hl);
+  i32 hx = 0, hy = 0, hl = 0;
+  if (h.getHome) h.getHome(&hx, &hy, &hl);
   GENL_W(Grid_WritePos(hx, hy, hl));
-  i32 x1, y1, l1, l2, y2, x2;
-  Ewin_GetSelection(&x1, &y1, &l1, &l2, &y2, &x2);
+  i32 x1 = 0, y1 = 0, l1 = 0, l2 = 0, y2 = 0, x2 = 0;
+  if (h.getBox) h.getBox(&x1, &y1, &l1, &l2, &y2, &x2);
   const i32 box[6] = {x1, y1, x2, y2, l1, l2};
   for (i32 b : box) GENL_W(Fio_WriteU32(u32(b)));
-  i32 lx, ly;
-  Bld_GetLastLineEnd(&lx, &ly);
+  i32 lx = 0, ly = 0;
+  if (h.getLineEnd) h.getLineEnd(&lx, &ly);
   GENL_W(Fio_WriteU32(u32(lx)));
   GENL_W(Fio_WriteU32(u32(ly)));
   const SimClock& c = g_simClock;
@@ -117,8 +117,11 @@ int Genl_SaveSection(void) {
   GENL_W(Grid_WritePos(e[3], e[4], e[5]));
   const i32 seed = Rnd_GetLayoutSeed();
   u32 flags = g_genlKeptFlags;
-  if (Ewin_SelectionShown(EWIN_SEL_QUERY)) flags |= GENL_FLAG_BOX_SHOWN;
-  if (g_daylight.enabled) flags |= GENL_FLAG_DAYLIGHT;
+  int daylight = 0;
+  u16 daylightTimes[4] = {0, 0, 0, 0};
+  if (h.getDaylight) h.getDaylight(&daylight, daylightTimes);
+  if (h.getBoxShown && h.getBoxShown()) flags |= GENL_FLAG_BOX_SHOWN;
+  if (daylight) flags |= GENL_FLAG_DAYLIGHT;
   if (c.weekdayFrozen) flags |= GENL_FLAG_WEEKDAY_FROZEN;
   if (seed >= 1) flags |= GENL_FLAG_SEED;
   GENL_W(Fio_WriteU32(flags));
@@ -126,25 +129,28 @@ int Genl_SaveSection(void) {
   GENL_W(Fio_WriteU32(g_simRate.scale));
   for (u32 value : g_simRate.values) GENL_W(Fio_WriteU32(value));
   GENL_W(Fio_WriteByte(g_simRate.displaySwitch ? 'G' : 'g'));
-  for (u16 t : g_daylight.times) GENL_W(Fio_WriteU16(t));
-  wch name[USERFILE_NAME_MAX + 1];
-  GENL_W(Fio_WriteU32(USERFILE_ELEMENT_SLOTS));
-  for (int s = 1; s <= USERFILE_ELEMENT_SLOTS; ++s) {
-    File_GetUzgName(s, name);
+  for (u16 t : daylightTimes) GENL_W(Fio_WriteU16(t));
+  wch name[GENL_NAME_MAX + 1];
+  GENL_W(Fio_WriteU32(GENL_ELEMENT_NAMES));
+  for (int s = 1; s <= GENL_ELEMENT_NAMES; ++s) {
+    name[0] = 0;
+    if (h.getElementName) h.getElementName(s, name);
     GENL_W(Genl_WriteName(name));
   }
   for (int list = 0; list < 3; ++list) {
     GENL_W(Fio_WriteU32(20));
     for (int s = 1; s <= 20; ++s) {
-      File_GetUz1Name(list * 20 + s, name);
+      name[0] = 0;
+      if (h.getVehicleName) h.getVehicleName(list * 20 + s, name);
       GENL_W(Genl_WriteName(name));
     }
   }
   GENL_W(Fio_WriteU32(0));
   GENL_W(Fio_WriteU32(0));
-  GENL_W(Fio_WriteU32(USERFILE_SET_SLOTS));
-  for (int s = 0; s < USERFILE_SET_SLOTS; ++s) {
-    File_GetVehicleSetName(s, name);
+  GENL_W(Fio_WriteU32(GENL_SET_NAMES));
+  for (int s = 0; s < GENL_SET_NAMES; ++s) {
+    name[0] = 0;
+    if (h.getSetName) h.getSetName(s, name);
     GENL_W(Genl_WriteName(name));
   }
   static wch text[GENL_TEXT2_MAX + 1];
@@ -280,17 +286,17 @@ static int Genl_ReadMarks(u16 version) {
     for (int k = 0; k < 10; ++k) {
       i32 x, y, level;
       if ((r = Genl_ReadPos(version, &x, &y, &level))) return r;
-      Ewin_SetMark(k, x, y, 0, nullptr, level);
+      if (g_genlHooks.setMark) g_genlHooks.setMark(k, x, y, 0, nullptr, level);
     }
     return 0;
   }
   u32 count;
   if ((r = Genl_ReadWord(version, &count))) return r;
-  if (count > MARK_COUNT) return 3;
+  if (count > GENL_MARKS) return 3;
   for (u32 k = 0; k < count; ++k) {
     i32 x, y, level;
     u32 alarm;
-    wch name[MARK_NAME_MAX + 1];
+    wch name[GENL_MARK_NAME_MAX + 1];
     if (version < GV_WIDE) {
       u16 index, a;
       if ((r = Fio_ReadU16(&index))) return r;
@@ -298,13 +304,13 @@ static int Genl_ReadMarks(u16 version) {
       if ((r = Genl_ReadPos(version, &x, &y, &level)) || (r = Fio_ReadU16(&a))) return r;
       // An hour and minute of every weekday; a high byte of 255 is none.
       alarm = (a >> 8) == 255 ? 0 : (0x7Fu << 24 | u32(a) << 8);
-      if ((r = Genl_ReadName8(name, MARK_NAME_MAX))) return r;
+      if ((r = Genl_ReadName8(name, GENL_MARK_NAME_MAX))) return r;
     } else {
       if ((r = Genl_ReadPos(version, &x, &y, &level)) || (r = Fio_ReadU32(&alarm))) return r;
       if (version == GV_ALARM_NONE && alarm == 0xFFFF) alarm = 0;
-      if ((r = Genl_ReadName16(name, MARK_NAME_MAX))) return r;
+      if ((r = Genl_ReadName16(name, GENL_MARK_NAME_MAX))) return r;
     }
-    Ewin_SetMark(int(k), x, y, alarm, name, level);
+    if (g_genlHooks.setMark) g_genlHooks.setMark(int(k), x, y, alarm, name, level);
   }
   return 0;
 }
@@ -327,7 +333,7 @@ static int Genl_ReadSelection(u16 version) {
     x1 = v[0], y1 = v[1], x2 = v[2], y2 = v[3];
   }
   // A box out of the grid is not taken; the old one stays.
-  Ewin_SetSelection(x1, y1, l1, l2, y2, x2);
+  if (g_genlHooks.setBox) g_genlHooks.setBox(x1, y1, l1, l2, y2, x2);
   return 0;
 }
 
@@ -440,16 +446,17 @@ static int Genl_ReadRate(u16 version) {
 
 static int Genl_ReadNames(u16 version) {
   int r;
-  wch name[USERFILE_NAME_MAX + 1];
-  File_ClearUserFileNames();
+  const GenlHooks& h = g_genlHooks;
+  wch name[GENL_NAME_MAX + 1];
+  if (h.clearNames) h.clearNames();
   if (version >= GV_ELEMENT_NAMES) {
     u32 n;
     if ((r = Genl_ReadWord(version, &n))) return r;
-    if (n > USERFILE_ELEMENT_SLOTS) return 3;
+    if (n > GENL_ELEMENT_NAMES) return 3;
     if (version < GV_SECONDS && n != 0 && n != 4) return 3;
     for (u32 s = 1; s <= n; ++s) {
-      if ((r = Genl_ReadName(version, name, USERFILE_NAME_MAX))) return r;
-      File_SetUzgName(int(s), name);
+      if ((r = Genl_ReadName(version, name, GENL_NAME_MAX))) return r;
+      if (h.setElementName) h.setElementName(int(s), name);
     }
   }
   if (version >= GV_VEHICLE_NAMES) {
@@ -459,8 +466,8 @@ static int Genl_ReadNames(u16 version) {
       // Each name takes at least its zero: a count beyond the data fails
       // on reading, so it needs no bound of its own.
       for (u32 s = 1; s <= n; ++s) {
-        if ((r = Genl_ReadName16(name, USERFILE_NAME_MAX))) return r;
-        if (list < 3 && s <= 20) File_SetUz1Name(list * 20 + int(s), name);
+        if ((r = Genl_ReadName16(name, GENL_NAME_MAX))) return r;
+        if (list < 3 && s <= 20 && h.setVehicleName) h.setVehicleName(list * 20 + int(s), name);
       }
     }
   }
@@ -468,8 +475,8 @@ static int Genl_ReadNames(u16 version) {
     u16 one;
     if ((r = Fio_ReadU16(&one))) return r;
     if (one == 1) {
-      if ((r = Genl_ReadName8(name, USERFILE_NAME_MAX)) || (r = Genl_ReadName8(name, USERFILE_NAME_MAX))) return r;
-      File_SetVehicleSetName(0, name);
+      if ((r = Genl_ReadName8(name, GENL_NAME_MAX)) || (r = Genl_ReadName8(name, GENL_NAME_MAX))) return r;
+      if (h.setSetName) h.setSetName(0, name);
     } else if (one != 0) {
       return 3;
     }
@@ -477,10 +484,10 @@ static int Genl_ReadNames(u16 version) {
   }
   u32 n;
   if ((r = Genl_ReadWord(version, &n))) return r;
-  if (n > USERFILE_SET_SLOTS) return 3;
+  if (n > GENL_SET_NAMES) return 3;
   for (u32 s = 0; s < n; ++s) {
-    if ((r = Genl_ReadName(version, name, USERFILE_NAME_MAX))) return r;
-    File_SetVehicleSetName(int(s), name);
+    if ((r = Genl_ReadName(version, name, GENL_NAME_MAX))) return r;
+    if (h.setSetName) h.setSetName(int(s), name);
   }
   return 0;
 }
@@ -499,39 +506,47 @@ int Genl_LoadSection(u16 version) {
   // The view: origin and cursor of the active slot.
   u32 ox, oy;
   if ((r = Genl_ReadWord(version, &ox)) || (r = Genl_ReadWord(version, &oy))) return r;
-  ViewSlot* v = Vwin_ActiveOrFirst();
+  const GenlHooks& h = g_genlHooks;
+  GenlView v = {};
+  if (h.getView) h.getView(&v);
   i32 cx, cy, cl;
   if ((r = Genl_ReadPos(version, &cx, &cy, &cl))) return r;
-  const i32 limitX = GRID_SIZE - (v->cellsX > 0 ? v->cellsX : 0);
-  const i32 limitY = GRID_SIZE - (v->cellsY > 0 ? v->cellsY : 0);
-  v->originX = i32(ox) < 0 ? 0 : (i32(ox) > limitX ? limitX : i32(ox));
-  v->originY = i32(oy) < 0 ? 0 : (i32(oy) > limitY ? limitY : i32(oy));
-  v->cursorX = cx;
-  v->cursorY = cy;
-  v->level = cl;
+  const i32 limitX = GRID_SIZE - (v.cellsX > 0 ? v.cellsX : 0);
+  const i32 limitY = GRID_SIZE - (v.cellsY > 0 ? v.cellsY : 0);
+  v.originX = i32(ox) < 0 ? 0 : (i32(ox) > limitX ? limitX : i32(ox));
+  v.originY = i32(oy) < 0 ? 0 : (i32(oy) > limitY ? limitY : i32(oy));
+  v.cursorX = cx;
+  v.cursorY = cy;
+  v.level = cl;
   // A cursor right of or below the visible part is centred.
-  if (v->cellsX > 0 && cx >= v->originX + v->cellsX) v->originX = cx - v->cellsX / 2 < 0 ? 0 : cx - v->cellsX / 2;
-  if (v->cellsY > 0 && cy >= v->originY + v->cellsY) v->originY = cy - v->cellsY / 2 < 0 ? 0 : cy - v->cellsY / 2;
+  if (v.cellsX > 0 && cx >= v.originX + v.cellsX) v.originX = cx - v.cellsX / 2 < 0 ? 0 : cx - v.cellsX / 2;
+  if (v.cellsY > 0 && cy >= v.originY + v.cellsY) v.originY = cy - v.cellsY / 2 < 0 ? 0 : cy - v.cellsY / 2;
+  if (h.setView) h.setView(&v);
 
   if ((r = Genl_ReadMarks(version))) return r;
   i32 hx = 1024, hy = 1024, hl = 0;
   if (version >= GV_HOME && (r = Genl_ReadPos(version, &hx, &hy, &hl))) return r;
-  Ewin_SetHome(hx, hy, hl);
+  if (h.setHome) h.setHome(hx, hy, hl);
   if ((r = Genl_ReadSelection(version))) return r;
   if (version >= GV_LINE_END) {
     u32 lx, ly;
     if ((r = Genl_ReadWord(version, &lx)) || (r = Genl_ReadWord(version, &ly))) return r;
-    Bld_SetLastLineEnd(i32(lx), i32(ly));
+    if (h.setLineEnd) h.setLineEnd(i32(lx), i32(ly));
   } else {
-    i32 mx, my;
-    Ewin_GetMark(0, &mx, &my, nullptr, nullptr, nullptr);
-    Bld_SetLastLineEnd(mx, my);
+    i32 mx = 0, my = 0;
+    if (h.getMark) h.getMark(0, &mx, &my, nullptr, nullptr, nullptr);
+    if (h.setLineEnd) h.setLineEnd(mx, my);
   }
   if ((r = Genl_ReadClock(version)) || (r = Genl_ReadAlarm(version))) return r;
   u32 flags;
   if ((r = Genl_ReadExtentAndFlags(version, &flags))) return r;
-  Ewin_SelectionShown((flags & GENL_FLAG_BOX_SHOWN) ? EWIN_SEL_SHOW : EWIN_SEL_HIDE);
-  g_daylight.enabled = (flags & GENL_FLAG_DAYLIGHT) ? 1 : 0;
+  if (h.setBoxShown) h.setBoxShown((flags & GENL_FLAG_BOX_SHOWN) ? 1 : 0);
+  // The switch takes effect at once, the times only once they are read.
+  const int daylight = (flags & GENL_FLAG_DAYLIGHT) ? 1 : 0;
+  int wasOn = 0;
+  u16 daylightTimes[4] = {0, 0, 0, 0};
+  if (h.getDaylight) h.getDaylight(&wasOn, daylightTimes);
+  if (h.setDaylight) h.setDaylight(daylight, daylightTimes);
   g_simClock.weekdayFrozen = (flags & GENL_FLAG_WEEKDAY_FROZEN) ? 1 : 0;
   Tim_SetSingleDayMode(g_simClock.weekdayFrozen);
   g_genlKeptFlags = flags & GENL_KEPT_FLAGS;
@@ -540,7 +555,7 @@ int Genl_LoadSection(u16 version) {
     u16 t[4];
     for (u16& w : t)
       if ((r = Fio_ReadU16(&w))) return r;
-    for (int k = 0; k < 4; ++k) g_daylight.times[k] = t[k];
+    if (h.setDaylight) h.setDaylight(daylight, t);
   }
   if ((r = Genl_ReadNames(version))) return r;
   static wch text[GENL_TEXT2_MAX + 1];

@@ -5,13 +5,33 @@
 #include "operation/trnquery.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
-#include "render/map.h"
 
 CellCode** g_gridDir;
 u32 g_gridBlockCount;
 int GridBlocksChanged;
 
 static LayoutExtent g_gridExtent;
+static GridViewHooks g_gridViews;
+
+// ---------------------------------------------------------------- view hooks
+
+void Grid_SetViewHooks(const GridViewHooks* hooks) { g_gridViews = hooks ? *hooks : GridViewHooks{}; }
+
+void Grid_RedrawCell(i32 x, i32 y, i32 level, int mask) {
+  if (g_gridViews.redrawCell) g_gridViews.redrawCell(x, y, level, mask);
+}
+
+void Grid_QueueRedraw(i32 x, i32 y, i32 level) {
+  if (g_gridViews.queueRedraw) g_gridViews.queueRedraw(x, y, level);
+}
+
+void Grid_FlushRedraws(int full) {
+  if (g_gridViews.flushRedraws) g_gridViews.flushRedraws(full);
+}
+
+void Grid_InvalidateViews(int mask) {
+  if (g_gridViews.invalidateViews) g_gridViews.invalidateViews(mask);
+}
 
 enum : u32 {
   GRID_DIR_SLOTS = u32(GRID_BLOCK_COUNT) * GRID_LEVELS,
@@ -150,7 +170,7 @@ void Grid_ClearCell(i32 x, i32 y, i32 level) {
 
 int Grid_SetCellRedraw(i32 x, i32 y, i32 level, CellCode code) {
   if (!Grid_SetCell(x, y, level, code)) return 0;
-  Map_RedrawCell(x, y, level, MAP_REDRAW_ALL);
+  Grid_RedrawCell(x, y, level, GRID_REDRAW_ALL);
   return 1;
 }
 

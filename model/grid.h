@@ -16,6 +16,9 @@
 // Also reads and writes the layout file's grid section "NETZ" with its "QUAD"
 // blocks, converting the cell codes of every older file version, and the
 // file form of a cell position used by every point module's section.
+//
+// Owns too the view hooks: the one way in which the model and the operation
+// layer ask the views above them to redraw a changed cell (GridViewHooks).
 #pragma once
 #include "platform/types.h"
 
@@ -103,7 +106,8 @@ CellCode Grid_GetCellBelow(i32 x, i32 y, i32 level);
 CellCode Grid_GetCellNorm(i32 x, i32 y, i32 level);
 // Empties a non-empty cell and frees its block when all its cells are empty.
 void Grid_ClearCell(i32 x, i32 y, i32 level);
-// Grid_SetCell, then the cell is redrawn in every view (mask 11); 1 or 0.
+// Grid_SetCell, then the cell is redrawn in every view (GRID_REDRAW_ALL);
+// 1 or 0.
 int Grid_SetCellRedraw(i32 x, i32 y, i32 level, CellCode code);
 // Row scan: inside an existing block the code at *x, and *x moves on by one;
 // over a missing block CELL_EMPTY, and *x moves to the next block's start.
@@ -111,6 +115,30 @@ CellCode Grid_NextInRow(i32* x, i32 y, i32 level);
 int Grid_IsEmpty(void);
 // Each out may be null: blocks, blocks x 8 kilobytes, 64, 64.
 void Grid_GetMemoryStats(u32* blocks, u32* kilobytes, u32* blockWidth, u32* blockHeight);
+
+// ---------------------------------------------------------------- view hooks
+// The views (render/map) sit above the model; start-up installs these hooks
+// (shell/wire). Without them every call does nothing.
+// RedrawMask: which kinds of open view redraw the cell.
+enum { GRID_REDRAW_PICTURE = 1, GRID_REDRAW_SCHEMATIC = 2, GRID_REDRAW_OVERVIEW = 8, GRID_REDRAW_ALL = 11 };
+// InvalidateMask: the frame, every view, the picture views, the schematic views.
+enum { GRID_INVALIDATE_FRAME = 1, GRID_INVALIDATE_VIEWS = 2, GRID_INVALIDATE_PICTURE = 4 };
+struct GridViewHooks {
+  // The cell is redrawn in every open view of a kind in mask that shows it.
+  void (*redrawCell)(i32 x, i32 y, i32 level, int mask);
+  // A moving train's cells: queued, then redrawn together (in every kind of
+  // view when full, else in the picture views) with the cell above each.
+  void (*queueRedraw)(i32 x, i32 y, i32 level);
+  void (*flushRedraws)(int full);
+  // Whole views are drawn anew (InvalidateMask).
+  void (*invalidateViews)(int mask);
+};
+// Copies the hooks; null or a null member: that call does nothing.
+void Grid_SetViewHooks(const GridViewHooks* hooks);
+void Grid_RedrawCell(i32 x, i32 y, i32 level, int mask);
+void Grid_QueueRedraw(i32 x, i32 y, i32 level);
+void Grid_FlushRedraws(int full);
+void Grid_InvalidateViews(int mask);
 
 // ---------------------------------------------------------------- blocks
 // block = (y >> 6) * 512 + (x >> 6).

@@ -3,11 +3,10 @@
 #include <cstdlib>
 
 #include "model/grid.h"
+#include "model/layfile.h"
 #include "model/line.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
-#include "render/disp.h"
-#include "shell/ewin.h"
 
 enum : u32 { HST_TAG = 0x50545348 };  // "HSTP"
 enum : u16 { HST_TAG_OLD = 0x5348 };  // "HS"
@@ -90,7 +89,7 @@ int Hst_Delete(i32 x, i32 y, i32 level) {
   if (!s) return 1;
   Pobj_Unlink(&s_stops, &s->Head);
   Hst_FreeRec(s);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }
 
@@ -98,7 +97,7 @@ int Hst_Set(i32 x, i32 y, i32 level, u32 pairCount, const StopPair* pairs, u32 w
             u32 kind, u32 extra, u8 dirMask, u32 flags, u32 typeMask) {
   Hst_Delete(x, y, level);
   const int r = Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask);
-  if (r == 0) Ewin_SetModified();
+  if (r == 0) Lay_MarkModified();
   return r;
 }
 
@@ -121,10 +120,15 @@ i64 Hst_GetInfo(i32 x, i32 y, i32 level, u32* pairCount, StopPair* pairs, u32* w
 
 int Hst_IsHaltKind(u32 kind) { return (kind >= 1 && kind <= 9) || (kind >= 14 && kind <= 16) || kind == 101; }
 
+static HstHooks g_hstHooks;
+
+void Hst_SetHooks(const HstHooks* hooks) { g_hstHooks = hooks ? *hooks : HstHooks{}; }
+
 u32 Hst_GetKind(i32 x, i32 y, i32 level, int force) {
   const StopRec* s = Hst_At(x, y, level);
   if (!s) return 2;
-  if (!force && !Disp_GetOptAnzHst() && (s->Flags & HST_F_FLAGGED)) return Hst_IsHaltKind(s->Kind) ? 101 : 100;
+  const int shown = force || (g_hstHooks.showFlagged && g_hstHooks.showFlagged());
+  if (!shown && (s->Flags & HST_F_FLAGGED)) return Hst_IsHaltKind(s->Kind) ? 101 : 100;
   return s->Kind;
 }
 

@@ -67,6 +67,14 @@ i64 Hst_GetInfo(i32 x, i32 y, i32 level, u32* pairCount, StopPair* pairs, u32* w
 // 2 without a stop; 100/101 for a flagged stop unless forced or the display
 // option AnzHst is on; else the kind.
 u32 Hst_GetKind(i32 x, i32 y, i32 level, int force);
+// The display option AnzHst (render/disp) that shows flagged stops as their
+// kind: start-up installs the hook (shell/wire); without it the option
+// counts as off, its default.
+struct HstHooks {
+  int (*showFlagged)(void);
+};
+// Copies the hooks; null or a null member: the option counts as off.
+void Hst_SetHooks(const HstHooks* hooks);
 int Hst_SetKind(i32 x, i32 y, i32 level, u32 kind);
 int Hst_IsHaltKind(u32 kind);
 // 1 for a stop element code (the allowed kinds in *low, *high; may be null).

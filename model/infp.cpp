@@ -1,7 +1,7 @@
 #include "model/infp.h"
 
+#include "model/layfile.h"
 #include "platform/heap.h"
-#include "shell/ewin.h"
 
 static PointStore s_infos;
 
@@ -37,7 +37,7 @@ int Info_Delete(i32 x, i32 y, i32 level) {
   if (!r) return 1;
   Pobj_Unlink(&s_infos, &r->Head);
   Heap_Free(r);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }
 
@@ -55,7 +55,7 @@ int Info_Set(i32 x, i32 y, i32 level, u32 length) {
   r->Length = length;
   for (u32 i = 0; i < length; ++i) r->Text[i] = 0;
   Pobj_Push(&s_infos, &r->Head);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }
 
@@ -70,6 +70,6 @@ int Info_SetText(i32 x, i32 y, i32 level, const wch* text) {
   }
   for (; i < r->Length; ++i) r->Text[i] = 0;
   if (blank) return Info_Delete(x, y, level);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }

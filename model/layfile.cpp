@@ -14,16 +14,39 @@
 #include "platform/os.h"
 #include "platform/print.h"
 #include "platform/str.h"
-#include "render/bgp.h"
-#include "render/cursor.h"
-#include "render/map.h"
-#include "shell/ewin.h"
-#include "shell/marks.h"
 
 u16 LayoutFileVersion;
 wch LayoutFileName[OS_MAX_PATH];
 
 static const u8 kLayMagic[4] = {0x56, 0xD1, 0x4E, 0xD4};
+
+// ---------------------------------------------------------------- hooks
+
+static LayHooks g_layHooks;
+
+void Lay_SetHooks(const LayHooks* hooks) { g_layHooks = hooks ? *hooks : LayHooks{}; }
+
+void Lay_MarkModified(void) {
+  if (g_layHooks.setModified) g_layHooks.setModified();
+}
+
+static void Lay_ClearModified(void) {
+  if (g_layHooks.clearModified) g_layHooks.clearModified();
+}
+
+static int Lay_IsModified(void) { return g_layHooks.isModified ? g_layHooks.isModified() : 0; }
+
+void Lay_Busy(int begin) {
+  if (g_layHooks.busy) g_layHooks.busy(begin);
+}
+
+static int Lay_ReadBackground(u16 version) {
+  return g_layHooks.readBackgroundSection ? g_layHooks.readBackgroundSection(version) : 0;
+}
+
+static int Lay_WriteBackground(void) {
+  return g_layHooks.writeBackgroundSection ? g_layHooks.writeBackgroundSection() : 0;
+}
 
 enum : TextId {
   TXT_SAVE_TITLE = 11000,
@@ -107,7 +130,7 @@ static const LaySection kLaySections[] = {
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
-    {"ZG", 130, 0, Bgp_LoadSection, Bgp_SaveSection, 153, 154, TXT_NO_MEMORY},
+    {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
     {"", 0, 0, Lay_ReadTrailer, Lay_WriteTrailer, 0, 0, 0},
 };
@@ -131,7 +154,7 @@ static int Lay_ReadSections(u16 version) {
 
 // Empties every module of the layout, as a new load starts.
 static void Lay_ResetLayout(void) {
-  Ewin_ClearMarks();
+  if (g_layHooks.clearMarks) g_layHooks.clearMarks();
   Grid_Clear();
   TrnList_Clear();
   Dep_Clear();
@@ -209,7 +232,7 @@ int Lay_WriteFile(const wch* folderPath, wch* failedName) {
   const int r = Lay_WriteStream();
   Lay_CloseInfoBoxes(boxes);
   if (r == LAY_SAVE_OK || r == LAY_SAVE_ADDON_NOT_STORED) {
-    Ewin_ClearModified();
+    Lay_ClearModified();
     LayoutFileVersion = LAY_VERSION;
   }
   return r;
@@ -218,9 +241,9 @@ int Lay_WriteFile(const wch* folderPath, wch* failedName) {
 int Lay_Save(const wch* folderPath, wch* failedName) {
   wch ownName[OS_MAX_PATH];
   wch* name = failedName ? failedName : ownName;
-  Cur_SetState(CUR_WAIT_BEGIN);
+  Lay_Busy(1);
   const int r = Lay_WriteFile(folderPath, name);
-  Cur_SetState(CUR_WAIT_END);
+  Lay_Busy(0);
   wch text[OS_MAX_PATH + 128];
   switch (r) {
     case 1: Msg_ErrorId(244, TXT_WRITE_FAILED); break;
@@ -311,7 +334,7 @@ static int Lay_Load(const wch* name, const wch* boxText) {
     return r;
   }
   const u16 oldVersion = LayoutFileVersion;
-  const int oldModified = Ewin_IsModified();
+  const int oldModified = Lay_IsModified();
   u32 snapSize = 0;
   u8* snapshot = Lay_TakeSnapshot(&snapSize, boxText);
 
@@ -344,16 +367,16 @@ static int Lay_Load(const wch* name, const wch* boxText) {
       TrnList_RefreshCellCodes(1);
     }
     LayoutFileVersion = oldVersion;
-    if (oldModified) Ewin_SetModified();
-    else Ewin_ClearModified();
+    if (oldModified) Lay_MarkModified();
+    else Lay_ClearModified();
   } else {
-    Ewin_ClearModified();
+    Lay_ClearModified();
     Lay_CopyName(LayoutFileName, name);
-    Map_InvalidateViews(MAP_INVALIDATE_FRAME | MAP_INVALIDATE_VIEWS);
+    Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
   }
   if (snapshot) Heap_Free(snapshot);
   if (!r && TrnList_LoadFlaggedCount() > 0) {
-    Ewin_RunStop(1);
+    if (g_layHooks.stopSimulation) g_layHooks.stopSimulation();
     wch text[400];
     Fmt_Print(text, 400, u"%s %i  %s %i\n\r%s", Lng_GetText(TXT_FLAGGED_1), 0, Lng_GetText(TXT_FLAGGED_2),
               int(TrnList_LoadFlaggedCount()), Lng_GetText(TXT_FLAGGED_3));

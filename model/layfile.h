@@ -8,6 +8,12 @@
 // small "MA" section, the 16 bytes after the sections, and the save and load
 // drivers with their result codes and messages.
 //
+// Owns too the layout hooks (LayHooks): the one way in which every module of
+// the model and the operation layer tells the shell that the layout was
+// modified (Lay_MarkModified), and what the drivers ask of the layers above
+// (the modified mark, the wait cursor, stopping the simulation, the position
+// marks, the renderer's section "ZG").
+//
 // Promises: a save writes through the stream's temporary file, so a failed
 // save leaves the old file as it was; a refused load (any result but 0 and 6)
 // leaves the layout in memory, LayoutFileVersion, LayoutFileName and the
@@ -67,3 +73,31 @@ int Lay_ReadMa(u16 version);
 
 // 1 when the path does not name an existing file or folder, else 0.
 int Lay_PathMissing(const wch* path);
+
+// ---------------------------------------------------------------- hooks
+// Start-up installs them (shell/wire). Without hooks every call does
+// nothing, the modified query answers 0, and section "ZG" is neither
+// written nor read (a layout that only the model knows of).
+struct LayHooks {
+  // The shell's LayoutModifiedFlag: set by every edit, cleared by a load
+  // and a successful save, read and put back by a refused load.
+  void (*setModified)(void);
+  void (*clearModified)(void);
+  int (*isModified)(void);
+  // A long operation begins (1) or ends (0): the wait cursor.
+  void (*busy)(int begin);
+  // A load found trains flagged: the simulation stops.
+  void (*stopSimulation)(void);
+  // A load begins: the old layout's position marks are forgotten.
+  void (*clearMarks)(void);
+  // Section "ZG": the background picture and the layout's vehicle sets
+  // (render/bgp); the reader's and writer's results as a section's.
+  int (*readBackgroundSection)(u16 version);
+  int (*writeBackgroundSection)(void);
+};
+// Copies the hooks; null or a null member: that call does nothing.
+void Lay_SetHooks(const LayHooks* hooks);
+// Every set, create and delete of a layout module: the layout is modified.
+void Lay_MarkModified(void);
+// The wait cursor around a long operation: 1 begins, 0 ends (nested).
+void Lay_Busy(int begin);

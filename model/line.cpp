@@ -1,5 +1,6 @@
 #include "model/line.h"
 
+#include "model/layfile.h"
 #include "operation/clock.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
@@ -7,7 +8,6 @@
 #include "platform/msg.h"
 #include "platform/print.h"
 #include "platform/str.h"
-#include "shell/ewin.h"
 
 static LineRec* g_lines;
 static i32 g_lineCount;
@@ -179,7 +179,7 @@ int Lin_Create(const wch* name, LineId afterId, LineId copyFromId, LineId* newId
     for (const LinModuleHooks& h : g_linModules)
       if (h.copyLine && h.copyLine(rec.id, copyFromId) != 0) result = LIN_COPY_FAILED;
   }
-  Ewin_SetModified();
+  Lay_MarkModified();
   return result;
 }
 
@@ -198,7 +198,7 @@ int Lin_Delete(LineId id) {
   if (j < 0) return LIN_NO_SUCH_LINE;
   if (g_lines[j].text) Heap_Free(g_lines[j].text);
   Lin_RemoveAt(j);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return LIN_OK;
 }
 
@@ -241,7 +241,7 @@ int Lin_RenameMove(LineId id, wch* newName, i32 where) {
     Lin_InsertAt(target, rec);
     if (g_linTrains.resort) g_linTrains.resort();
   }
-  Ewin_SetModified();
+  Lay_MarkModified();
   return LIN_OK;
 }
 
@@ -349,7 +349,7 @@ int Lin_SetText(LineId id, const wch* text) {
   if (r.text) Heap_Free(r.text);
   r.text = block;
   r.textLength = length;
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }
 

@@ -1,7 +1,7 @@
 #include "model/logp.h"
 
+#include "model/layfile.h"
 #include "platform/heap.h"
-#include "shell/ewin.h"
 
 static PointStore s_points;
 static int s_logging;
@@ -26,7 +26,7 @@ int Logp_Delete(i32 x, i32 y, i32 level) {
   if (!p) return 1;
   Pobj_Unlink(&s_points, &p->Head);
   Heap_Free(p);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }
 
@@ -44,7 +44,7 @@ int Logp_Set(i32 x, i32 y, i32 level, u32 dirMask, const wch* name, u32 flags) {
   }
   p->Name[n] = 0;
   Pobj_Push(&s_points, &p->Head);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 0;
 }
 

@@ -1,8 +1,7 @@
 #include "model/rule.h"
 
-#include "dialogs/dlgtime.h"
-#include "dialogs/zugtext.h"
 #include "model/sched.h"
+#include "model/zugtext.h"
 #include "operation/clock.h"
 #include "platform/fio.h"
 #include "platform/fmt.h"

@@ -76,3 +76,19 @@ int Rule_ReadWeekdayName(const wch* text, int showError);
 // to 1): the WeekdayMask, with *consumed (may be null) the characters used;
 // 0 after an error (message 875 for a second "-", when showError).
 u32 Rule_ReadWeekdayList(const wch* text, i32* consumed, int showError);
+
+// Reads a week time (WeekTimeText): an optional weekday list
+// (Rule_ReadWeekdayList) and the time separator (platform/fmt.h), then hour,
+// minute and, when withSeconds, second. The one reader of every time the
+// user types, in the rule texts and in the dialogs. With minuteField given,
+// text is the hour field and the fields are read as plain numbers (an
+// unreadable second counts 0). Hour 24 is allowed only as 24:00:00 and
+// becomes 0:00 of the next weekday.
+// Results: 0 a time; -1 a weekday list without time (0:00:00); 1 an error in
+// the hour or the whole text, 2 in the minute, 3 in the second (messages 341,
+// 342, 343, 344, 345, 348, 356 when showErrors). *endIndex (may be null) is
+// where the text goes on: the scan stops at the end, ",", "-", ":", the
+// separator, the place flag letter (text 19000), "+" or ")". *out (may be
+// null) gets mask << 24 | hour << 16 | minute << 8 | second.
+int Dlg_ParseWeekTime(const wch* text, const wch* minuteField, const wch* secondField, int withSeconds, int showErrors,
+                      i32* endIndex, u32* out);

@@ -3,9 +3,6 @@
 #include "operation/trndepart.h"
 #include "operation/trnretry.h"
 #include "operation/trnstep.h"
-#include "render/daylight.h"
-#include "render/map.h"
-#include "shell/ewin.h"
 
 SimClock g_simClock = {1, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0};
 static i32 g_speedStep = CLK_SPEED_DEFAULT;
@@ -16,6 +13,9 @@ static u32 s_delayCountdown;
 // Tick phases: the retry list served next, the 10-tick counters of the retry
 // lists and of the train sounds, the 40-tick counter of signal switching.
 static i32 s_retryPhase, s_retryTicks, s_soundTicks, s_signalTicks;
+static ClkHooks g_clkHooks;
+
+void Clk_SetHooks(const ClkHooks* hooks) { g_clkHooks = hooks ? *hooks : ClkHooks{}; }
 
 static void Clk_ResetDelayCountdown(void) {
   if (ViaTimer) s_delayCountdown = 0;
@@ -167,16 +167,15 @@ u32 Clk_DayNumber(void) {
   return c.elapsedMinutes < today ? 0 : (c.elapsedMinutes - today) / 1440;
 }
 
-// The alarm action asks the user through the clock dialog; until it exists
-// the alarm stops the simulation, which is its lasting effect.
-static void Clk_AlarmAction(void) { Ewin_RunStop(EWIN_RUN_STOP); }
-
 static void Clk_TestAlarm(void) {
   SimClock& c = g_simClock;
   if (c.hour != c.alarmHour || c.minute != c.alarmMinute) return;
   if (c.alarmWeekday != 0 && c.alarmWeekday != c.weekday) return;
-  if (c.alarmRepeat == 0) Clk_AlarmAction();
-  else if (c.alarmRepeat > 0) c.alarmRepeat--;
+  if (c.alarmRepeat == 0) {
+    if (g_clkHooks.alarm) g_clkHooks.alarm();
+  } else if (c.alarmRepeat > 0) {
+    c.alarmRepeat--;
+  }
 }
 
 static void Clk_Minute(void) {
@@ -192,7 +191,7 @@ static void Clk_Minute(void) {
   }
   Trn_TimetableInsertions();
   Trn_TimetableDepartures();
-  if (Disp_UpdateDaylightPhase()) Map_InvalidateViews(MAP_INVALIDATE_PICTURE);
+  if (g_clkHooks.minute) g_clkHooks.minute();
   Clk_TestAlarm();
 }
 

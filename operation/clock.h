@@ -57,8 +57,8 @@ u32 Clk_DelayTableValue(i32 step);
 // One SimTick (a hundredth of a simulated second), or one call held back by
 // the delay gate. Order: the gate; the tick counter and, at each full second,
 // the count-down lists and the second, at each full minute the timetable
-// insertions and departures, the daylight phase and the alarm; every 10 ticks
-// one retry list; then the moving trains.
+// insertions and departures, the minute hook (the daylight phase) and the
+// alarm; every 10 ticks one retry list; then the moving trains.
 void Clk_Tick(void);
 // Sets the alarm: hour 0..23 (255 none), minute, weekday 0 (any) or 1..7,
 // matching minutes to let pass first (negative: never fire).
@@ -91,6 +91,18 @@ PackedWeekTime Clk_InWindowFromNow(PackedWeekTime t, PackedWeekTime to);
 int Clk_WindowOverlapsList(PackedWeekTime from, PackedWeekTime to, const u32* list, i32 n);
 // 1 when any window of list A overlaps list B.
 int Clk_ListsOverlap(const u32* listA, i32 nA, const u32* listB, i32 nB);
+
+// ---------------------------------------------------------------- hooks
+// What the clock tells the layers above it, installed by start-up
+// (shell/wire): each simulated minute, after the timetable insertions and
+// departures and before the alarm test (the daylight phase follows the
+// clock there); and the alarm firing. Without hooks nothing happens.
+struct ClkHooks {
+  void (*minute)(void);
+  void (*alarm)(void);
+};
+// Copies the hooks; null or a null member: that call does nothing.
+void Clk_SetHooks(const ClkHooks* hooks);
 
 // ---------------------------------------------------------------- layout rate
 // The layout scale in cells per kilometre (2..90 in the dialog), two position

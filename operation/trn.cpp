@@ -1,21 +1,27 @@
 #include "operation/trn.h"
 
 #include "model/grid.h"
+#include "model/layfile.h"
 #include "model/line.h"
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "platform/heap.h"
 #include "platform/str.h"
-#include "render/cursor.h"
-#include "render/map.h"
-#include "render/vehicles.h"
-#include "shell/ewin.h"
 
 // ---------------------------------------------------------------- vehicle catalogue
 
-u32 Trn_CatalogueVehicleLength(u32 vehicle) { return Gfx_GetVehicleLength(vehicle); }
-u32 Trn_CatalogueVehicleFlags(u32 vehicle) { return Gfx_GetVehicleFlags(vehicle); }
-int Trn_CatalogueLoadVehicleSet(u32 setId) { return Gfx_LoadVehicleSet(setId, 0); }
+static TrnHooks g_trnHooks;
+
+void Trn_SetHooks(const TrnHooks* hooks) { g_trnHooks = hooks ? *hooks : TrnHooks{}; }
+
+u32 Trn_CatalogueVehicleLength(u32 vehicle) {
+  return g_trnHooks.vehicleLength ? g_trnHooks.vehicleLength(vehicle) : 0;
+}
+u32 Trn_CatalogueVehicleFlags(u32 vehicle) {
+  return g_trnHooks.vehicleFlags ? g_trnHooks.vehicleFlags(vehicle) : 65535;
+}
+int Trn_CatalogueLoadVehicleSet(u32 setId) { return g_trnHooks.loadVehicleSet ? g_trnHooks.loadVehicleSet(setId) : 1; }
+int Trn_LabelsShown(void) { return g_trnHooks.trainsLabelled ? g_trnHooks.trainsLabelled() : 0; }
 // The vehicle index of the graphics file (Gfx_ReadVehicleIndexEntry) is not
 // offered yet: no old id translates.
 u32 Trn_CatalogueIndexEntry(u32 vehicle) { return 0; }
@@ -98,8 +104,8 @@ void Trn_RedrawCells(const TrainRec* t, int full) {
   if (t->StateFlags & TRN_OFF_TRACK) return;
   const TrainCell* c = Trn_Cells(t);
   for (u32 i = 0; i <= t->LastCell; ++i)
-    if (c[i].SavedCode != TRN_NO_CODE) Map_QueueCellRedraw(c[i].X, c[i].Y, c[i].Level);
-  Map_FlushCellRedraws(full);
+    if (c[i].SavedCode != TRN_NO_CODE) Grid_QueueRedraw(c[i].X, c[i].Y, c[i].Level);
+  Grid_FlushRedraws(full);
 }
 
 // ---------------------------------------------------------------- following
@@ -279,7 +285,7 @@ int TrnList_Create(const TrainCompositionEntry* composition, const TrainRec* tmp
 
   TrnList_InsertSorted(t);
   TrnList_EnterStateList(t);
-  Ewin_SetModified();
+  Lay_MarkModified();
   TrnList_SetTrainSounds(t, 1);
   return TRN_CREATE_OK;
 }
@@ -363,7 +369,7 @@ int TrnList_SetByIndex(i32 index, const TrainRec* fixed, const wch* text) {
     TrnList_UnlinkSorted(t);
     TrnList_InsertSorted(t);
   }
-  Ewin_SetModified();
+  Lay_MarkModified();
   return TRN_SET_OK;
 }
 
@@ -384,7 +390,7 @@ int TrnList_DeleteTrains(u32 line, i32 number) {
       found = 1;
       if (t->StateFlags & TRN_OFF_TRACK) {
         TrnList_FreeTrain(t);
-        Ewin_SetModified();
+        Lay_MarkModified();
       } else {
         stays = 1;
       }
@@ -418,11 +424,11 @@ int TrnList_DeleteOnTrack(u32 line, i32 number) {
       Trn_RemoveSymbolAt(x, y, level);
       // Only a cell that still shows this train gets its code back.
       if (Grid_GetCell(x, y, level) == t->MarkerCode) Grid_SetCellRedraw(x, y, level, CellCode(c[i].SavedCode));
-      if (i < t->LastCell && y > 1) Map_RedrawCell(x, y - 1, level, MAP_REDRAW_PICTURE);
+      if (i < t->LastCell && y > 1) Grid_RedrawCell(x, y - 1, level, GRID_REDRAW_PICTURE);
     }
   }
   TrnList_FreeTrain(t);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return 1;
 }
 
@@ -518,7 +524,7 @@ void TrnList_SetAllTrainSounds(int fill) {
 
 void TrnList_Resort(void) {
   if (Trn_GetCount() < 2) return;
-  Cur_SetState(CUR_WAIT_BEGIN);
+  Lay_Busy(1);
   TrnList_SortAll();
-  Cur_SetState(CUR_WAIT_END);
+  Lay_Busy(0);
 }

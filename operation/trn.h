@@ -263,13 +263,30 @@ void TrnList_Resort(void);
 void TrnList_CountByLine(u32 line, u32 counts[4]);
 
 // ---------------------------------------------------------------- vehicle catalogue
-// What the train records ask of the graphics store's vehicle catalogue:
+// What the train records ask of the graphics store's vehicle catalogue
+// (render/vehicles, above the trains) through the hooks below:
 // Trn_CatalogueVehicleLength -> Gfx_GetVehicleLength (0 unknown),
 // Trn_CatalogueVehicleFlags -> Gfx_GetVehicleFlags (65535 unknown),
-// Trn_CatalogueLoadVehicleSet -> Gfx_LoadVehicleSet (0 ok),
+// Trn_CatalogueLoadVehicleSet -> Gfx_LoadVehicleSet (0 ok, 1 not loaded),
 // Trn_CatalogueIndexEntry -> the vehicle index of the graphics file, an entry
 // of 0x10000 or more being a translated id (none offered yet: always 0).
 u32 Trn_CatalogueVehicleLength(u32 vehicle);
 u32 Trn_CatalogueVehicleFlags(u32 vehicle);
 int Trn_CatalogueLoadVehicleSet(u32 setId);
 u32 Trn_CatalogueIndexEntry(u32 vehicle);
+
+// What the trains ask of the layers above them, installed by start-up
+// (shell/wire): the vehicle catalogue, and whether the views label trains
+// (the two low bits of the train text mode, render/disp), so that a
+// departing train's label is redrawn. Without hooks the catalogue knows no
+// vehicle (length 0, flags 65535, a set does not load) and no label shows.
+struct TrnHooks {
+  u32 (*vehicleLength)(u32 vehicle);
+  u32 (*vehicleFlags)(u32 vehicle);
+  int (*loadVehicleSet)(u32 setId);
+  int (*trainsLabelled)(void);
+};
+// Copies the hooks; null or a null member: that call answers as above.
+void Trn_SetHooks(const TrnHooks* hooks);
+// 1 when the views label trains (the hook), else 0.
+int Trn_LabelsShown(void);

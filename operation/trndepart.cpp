@@ -8,7 +8,6 @@
 #include "operation/trnmove.h"
 #include "operation/trnres.h"
 #include "operation/trnstep.h"
-#include "render/disp.h"
 
 // ---------------------------------------------------------------- neighbours
 
@@ -66,9 +65,7 @@ int Trn_MatchInsertion(const TrainRec* t, u32 now) {
 }
 
 static void Trn_RedrawIfLabelled(TrainRec* t) {
-  u32 word = 0;
-  Disp_GetTrainTextMode(&word, nullptr);
-  if (word & 3) Trn_RedrawCells(t, 1);
+  if (Trn_LabelsShown()) Trn_RedrawCells(t, 1);
 }
 
 void Trn_TimetableDepartures(void) {

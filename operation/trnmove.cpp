@@ -22,7 +22,6 @@
 #include "operation/trnres.h"
 #include "operation/trnrev.h"
 #include "operation/trnstep.h"
-#include "render/map.h"
 
 enum : u32 { TRN_TURNED = 0x20, TRN_SIGNAL_NOTICE = 0x80 };
 
@@ -111,8 +110,8 @@ static void Trn_GiveBack(TrainCell& c) {
   if (c.GridWord) *c.GridWord = CellCode(c.SavedCode);
   else Grid_SetCell(c.X, c.Y, c.Level, CellCode(c.SavedCode));
   if (Mcs_AnimationOn()) Mcs_RemoveAt(c.X, c.Y, c.Level);
-  Map_RedrawCell(c.X, c.Y, c.Level, MAP_REDRAW_ALL);
-  if (c.Y >= 1) Map_RedrawCell(c.X, c.Y - 1, c.Level, MAP_REDRAW_PICTURE);
+  Grid_RedrawCell(c.X, c.Y, c.Level, GRID_REDRAW_ALL);
+  if (c.Y >= 1) Grid_RedrawCell(c.X, c.Y - 1, c.Level, GRID_REDRAW_PICTURE);
   c.SavedCode = TRN_NO_CODE;
 }
 
@@ -733,7 +732,7 @@ int Trn_EnterDepotPlace(TrainRec* t, i32 x, i32 y, i32 level) {
   Sig_TrainPasses(x, y, level, place << 16 | depot, t->Number, t->CurLine, t->Line, t->VehicleCount, 80);
   if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
   else TrnList_UnlinkState(t);
-  Map_RedrawCell(x, y, level, MAP_REDRAW_SCHEMATIC);
+  Grid_RedrawCell(x, y, level, GRID_REDRAW_SCHEMATIC);
   TrnList_UnlinkMarker(t);
   t->StateFlags |= TRN_OFF_TRACK;
   TrnList_PushOffTrack(t);

@@ -4,7 +4,6 @@
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "operation/trnmove.h"
-#include "render/map.h"
 
 // Slots of trains further than this from their head cannot hold the cell.
 enum { TRN_QUERY_REACH = 201 };
@@ -45,9 +44,9 @@ int Trn_SetCellGraphic(i32 x, i32 y, i32 level, u16 newCode, u16 marker) {
   TrainRec* t = Trn_FindAtCell(x, y, level, &slot, marker);
   if (!t) return 1;
   Trn_Cells(t)[slot].SavedCode = newCode;
-  Map_RedrawCell(x, y, level, MAP_REDRAW_ALL);
-  if (y >= 1) Map_RedrawCell(x, y - 1, level, MAP_REDRAW_PICTURE);
-  if (y >= 2) Map_RedrawCell(x, y - 2, level, MAP_REDRAW_PICTURE);
+  Grid_RedrawCell(x, y, level, GRID_REDRAW_ALL);
+  if (y >= 1) Grid_RedrawCell(x, y - 1, level, GRID_REDRAW_PICTURE);
+  if (y >= 2) Grid_RedrawCell(x, y - 2, level, GRID_REDRAW_PICTURE);
   return 0;
 }
 

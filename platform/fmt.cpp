@@ -1,6 +1,5 @@
 #include "platform/fmt.h"
 
-#include "dialogs/dlgtime.h"
 #include "platform/os.h"
 #include "platform/print.h"
 
@@ -88,6 +87,19 @@ int Fmt_Fixed2(wch* buf, u32 value) { return Fmt_Fixed2Sep(buf, value, Fmt_Decim
 int Fmt_Fixed3(wch* buf, u32 value) { return Fmt_Fixed3Sep(buf, value, Fmt_DecimalSeparator()); }
 
 // ---------------------------------------------------------------- times
+
+static wch g_timeSeparator = DLG_TIME_SEPARATOR_DEFAULT;
+
+wch Dlg_GetTimeSeparator(void) { return g_timeSeparator; }
+
+int Dlg_SetTimeSeparator(u32 code) {
+  if (code != 0) {
+    if (code > 0xFFFF || code <= 32 || (code >= u'0' && code <= u'9') || (code >= 0xD800 && code <= 0xDFFF))
+      return 1;
+  }
+  g_timeSeparator = wch(code);
+  return 0;
+}
 
 int Fmt_TimeOfDay(wch* buf, i32 seconds) {
   i32 h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;

@@ -6,9 +6,14 @@
 // by the caller in file and clipboard texts (the ...Sep forms), so that such
 // texts read back the same under any locale.
 //
-// Times of day are seconds joined by the time separator of the dialogs
-// (Dlg_GetTimeSeparator); with separator 0 they are plain digits.
+// Times of day are seconds joined by the time separator; with separator 0
+// they are plain digits.
 // General formatting is Fmt_Print (platform/print.h).
+//
+// Owns the TimeSeparator: the one character between hours, minutes and
+// seconds in every time text the program writes or reads (settings key
+// ZeitTrenn). It lives here, below every layer that writes or reads a time,
+// though the dialogs edit it.
 #pragma once
 #include "platform/types.h"
 
@@ -34,6 +39,16 @@ int Fmt_Fixed2(wch* buf, u32 value);
 int Fmt_Fixed3(wch* buf, u32 value);
 int Fmt_Fixed2Sep(wch* buf, u32 value, wch separator);
 int Fmt_Fixed3Sep(wch* buf, u32 value, wch separator);
+
+enum { DLG_TIME_SEPARATOR_DEFAULT = u':' };
+
+// The time separator; 0 means none: times are then written and read as plain
+// digits.
+wch Dlg_GetTimeSeparator(void);
+// 0 ok; 1 refused (a character that would make times unreadable: a control
+// code or blank, a decimal digit, a surrogate or a code above 0xFFFF); a
+// refused value changes nothing.
+int Dlg_SetTimeSeparator(u32 code);
 
 // Seconds of the day as "h:mm" or "h:mm:ss" (seconds only when not 0), or
 // "hhmm" / "hhmmss" without a separator; buf of FMT_NUMBER_SIZE units.

@@ -1,3 +1,155 @@
 #include "shell/wire.h"
 
-void Wire_InstallHooks(void) {}
+#include "model/genl.h"
+#include "model/grid.h"
+#include "model/hst.h"
+#include "model/layfile.h"
+#include "operation/clock.h"
+#include "operation/trn.h"
+#include "render/bgp.h"
+#include "render/cursor.h"
+#include "render/daylight.h"
+#include "render/disp.h"
+#include "render/map.h"
+#include "render/vehicles.h"
+#include "shell/bld.h"
+#include "shell/ewin.h"
+#include "shell/marks.h"
+#include "shell/userfiles.h"
+#include "shell/vwin.h"
+
+// The lower layers name the masks and table sizes in their own words; they
+// must mean what their owners' do, since the hooks pass them straight on.
+static constexpr bool Wire_Same(int a, int b) { return a == b; }
+static_assert(Wire_Same(GRID_REDRAW_PICTURE, MAP_REDRAW_PICTURE) &&
+                  Wire_Same(GRID_REDRAW_SCHEMATIC, MAP_REDRAW_SCHEMATIC) &&
+                  Wire_Same(GRID_REDRAW_OVERVIEW, MAP_REDRAW_OVERVIEW) && Wire_Same(GRID_REDRAW_ALL, MAP_REDRAW_ALL),
+              "redraw masks differ");
+static_assert(Wire_Same(GRID_INVALIDATE_FRAME, MAP_INVALIDATE_FRAME) &&
+                  Wire_Same(GRID_INVALIDATE_VIEWS, MAP_INVALIDATE_VIEWS) &&
+                  Wire_Same(GRID_INVALIDATE_PICTURE, MAP_INVALIDATE_PICTURE),
+              "invalidate masks differ");
+static_assert(Wire_Same(GENL_MARKS, MARK_COUNT) && Wire_Same(GENL_MARK_NAME_MAX, MARK_NAME_MAX), "mark table differs");
+static_assert(Wire_Same(GENL_ELEMENT_NAMES, USERFILE_ELEMENT_SLOTS) &&
+                  Wire_Same(GENL_VEHICLE_NAMES, USERFILE_VEHICLE_SLOTS) &&
+                  Wire_Same(GENL_SET_NAMES, USERFILE_SET_SLOTS) && Wire_Same(GENL_NAME_MAX, USERFILE_NAME_MAX),
+              "user file tables differ");
+static_assert(sizeof(g_daylight.times) == 4 * sizeof(u16), "daylight times differ");
+
+// ---------------------------------------------------------------- layout file
+
+static void Wire_Busy(int begin) { Cur_SetState(begin ? CUR_WAIT_BEGIN : CUR_WAIT_END); }
+
+static void Wire_StopSimulation(void) { Ewin_RunStop(EWIN_RUN_STOP); }
+
+// ---------------------------------------------------------------- general section
+
+// The active view's slot, slot 0 when none is active.
+static MapView& Wire_ActiveView(void) {
+  const i32 s = (g_activeViewSlot >= 0 && g_activeViewSlot < MAP_VIEWS) ? g_activeViewSlot : 0;
+  return g_mapViews[s];
+}
+
+static void Wire_GetView(GenlView* out) {
+  const MapView& v = Wire_ActiveView();
+  out->originX = v.originX;
+  out->originY = v.originY;
+  out->cursorX = v.cursorX;
+  out->cursorY = v.cursorY;
+  out->level = v.level;
+  out->cellsX = v.visWidth;
+  out->cellsY = v.visHeight;
+}
+
+static void Wire_SetView(const GenlView* in) {
+  MapView& v = Wire_ActiveView();
+  v.originX = in->originX;
+  v.originY = in->originY;
+  v.cursorX = in->cursorX;
+  v.cursorY = in->cursorY;
+  v.level = in->level;
+}
+
+static int Wire_GetBoxShown(void) { return Ewin_SelectionShown(EWIN_SEL_QUERY); }
+
+static void Wire_SetBoxShown(int shown) { Ewin_SelectionShown(shown ? EWIN_SEL_SHOW : EWIN_SEL_HIDE); }
+
+static void Wire_GetDaylight(int* enabled, u16 times[4]) {
+  *enabled = g_daylight.enabled;
+  for (int k = 0; k < 4; ++k) times[k] = g_daylight.times[k];
+}
+
+static void Wire_SetDaylight(int enabled, const u16 times[4]) {
+  g_daylight.enabled = enabled;
+  for (int k = 0; k < 4; ++k) g_daylight.times[k] = times[k];
+}
+
+// ---------------------------------------------------------------- clock
+
+// Each simulated minute the daylight phase follows the clock; a changed phase
+// shades every picture view anew.
+static void Wire_ClockMinute(void) {
+  if (Disp_UpdateDaylightPhase()) Map_InvalidateViews(MAP_INVALIDATE_PICTURE);
+}
+
+// The alarm action asks the user through the clock dialog; until it exists
+// the alarm stops the simulation, which is its lasting effect.
+static void Wire_ClockAlarm(void) { Ewin_RunStop(EWIN_RUN_STOP); }
+
+// ---------------------------------------------------------------- trains and stops
+
+static int Wire_LoadVehicleSet(u32 setId) { return Gfx_LoadVehicleSet(setId, 0); }
+
+static int Wire_TrainsLabelled(void) {
+  u32 word = 0;
+  Disp_GetTrainTextMode(&word, nullptr);
+  return (word & 3) != 0;
+}
+
+void Wire_InstallHooks(void) {
+  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
+  Grid_SetViewHooks(&grid);
+
+  LayHooks layout = {};
+  layout.setModified = Ewin_SetModified;
+  layout.clearModified = Ewin_ClearModified;
+  layout.isModified = Ewin_IsModified;
+  layout.busy = Wire_Busy;
+  layout.stopSimulation = Wire_StopSimulation;
+  layout.clearMarks = Ewin_ClearMarks;
+  layout.readBackgroundSection = Bgp_LoadSection;
+  layout.writeBackgroundSection = Bgp_SaveSection;
+  Lay_SetHooks(&layout);
+
+  GenlHooks general = {};
+  general.getView = Wire_GetView;
+  general.setView = Wire_SetView;
+  general.getMark = Ewin_GetMark;
+  general.setMark = Ewin_SetMark;
+  general.getHome = Ewin_GetHome;
+  general.setHome = Ewin_SetHome;
+  general.getBox = Ewin_GetSelection;
+  general.setBox = Ewin_SetSelection;
+  general.getBoxShown = Wire_GetBoxShown;
+  general.setBoxShown = Wire_SetBoxShown;
+  general.getLineEnd = Bld_GetLastLineEnd;
+  general.setLineEnd = Bld_SetLastLineEnd;
+  general.clearNames = File_ClearUserFileNames;
+  general.getElementName = File_GetUzgName;
+  general.setElementName = File_SetUzgName;
+  general.getVehicleName = File_GetUz1Name;
+  general.setVehicleName = File_SetUz1Name;
+  general.getSetName = File_GetVehicleSetName;
+  general.setSetName = File_SetVehicleSetName;
+  general.getDaylight = Wire_GetDaylight;
+  general.setDaylight = Wire_SetDaylight;
+  Genl_SetHooks(&general);
+
+  static const ClkHooks clock = {Wire_ClockMinute, Wire_ClockAlarm};
+  Clk_SetHooks(&clock);
+  static const TrnHooks trains = {Gfx_GetVehicleLength, Gfx_GetVehicleFlags, Wire_LoadVehicleSet,
+                                  Wire_TrainsLabelled};
+  Trn_SetHooks(&trains);
+  static const HstHooks stops = {Disp_GetOptAnzHst};
+  Hst_SetHooks(&stops);
+}

@@ -20,6 +20,7 @@
 #include "platform/msg.h"
 #include "render/vehicles.h"
 #include "shell/app.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -326,6 +327,7 @@ typedef std::pair<i32, i32> Pos;
 class AppStartTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Wire_InstallHooks();
     ASSERT_EQ(0, Test_LoadTexts());
     ASSERT_EQ(0, Grid_Init());
     Grid_Clear();

@@ -3,12 +3,14 @@
 #include "operation/clock.h"
 #include "operation/trnlist.h"
 #include "shell/ewin.h"
+#include "shell/wire.h"
 
 namespace {
 
 class ClockTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Wire_InstallHooks();
     TrnList_FreeAll();
     Clk_Reset();
     Clk_ResetPhases();

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "dialogs/dlgtime.h"
 #include "tests/test_util.h"
 
 namespace {

@@ -15,11 +15,13 @@
 #include "platform/str.h"
 #include "platform/tim.h"
 #include "render/daylight.h"
+#include "render/map.h"
 #include "shell/bld.h"
 #include "shell/ewin.h"
 #include "shell/marks.h"
 #include "shell/userfiles.h"
-#include "shell/views.h"
+#include "shell/vwin.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -51,6 +53,7 @@ enum {
 class GenlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    Wire_InstallHooks();
     ASSERT_EQ(0, Test_LoadTexts());
     ASSERT_EQ(0, Grid_Init());
   }
@@ -80,9 +83,12 @@ class GenlTest : public ::testing::Test {
     Tim_SetSingleDayMode(0);
     for (int s = 0; s < 3; ++s) Lng_SetGeneralInfo(s, u"");
     g_activeViewSlot = -1;
-    for (ViewSlot& v : g_viewSlots) v = ViewSlot{};
-    g_viewSlots[0].cellsX = 40;
-    g_viewSlots[0].cellsY = 30;
+    for (MapView& v : g_mapViews) {
+      v.originX = v.originY = v.cursorX = v.cursorY = v.level = 0;
+      v.visWidth = v.visHeight = 0;
+    }
+    g_mapViews[0].visWidth = 40;
+    g_mapViews[0].visHeight = 30;
   }
   // Empty when the stream or the writer failed: never a valid section.
   static Bytes Save() {
@@ -104,9 +110,9 @@ class GenlTest : public ::testing::Test {
 // A layout whose every general value differs from the reset state.
 void SetEverything() {
   g_activeViewSlot = 2;
-  ViewSlot& v = g_viewSlots[2];
-  v.cellsX = 50;
-  v.cellsY = 20;
+  MapView& v = g_mapViews[2];
+  v.visWidth = 50;
+  v.visHeight = 20;
   v.originX = 1000;
   v.originY = 2000;
   v.cursorX = 1010;
@@ -158,12 +164,12 @@ TEST_F(GenlTest, SavedValuesLoadBackAndSaveAsTheSameBytes) {
   const Bytes saved = Save();
   Reset();
   g_activeViewSlot = 2;
-  g_viewSlots[2].cellsX = 50;
-  g_viewSlots[2].cellsY = 20;
+  g_mapViews[2].visWidth = 50;
+  g_mapViews[2].visHeight = 20;
   ASSERT_EQ(0, Load(saved));
   EXPECT_EQ(saved, Save());
 
-  const ViewSlot& v = g_viewSlots[2];
+  const MapView& v = g_mapViews[2];
   EXPECT_EQ(1000, v.originX);
   EXPECT_EQ(2000, v.originY);
   EXPECT_EQ(1010, v.cursorX);
@@ -241,9 +247,9 @@ TEST_F(GenlTest, TheViewFollowsTheCursor) {
   Set16(b, 12, 500);  // cursor below the visible part
   Set16(b, 14, 100);
   ASSERT_EQ(0, Load(b));
-  EXPECT_EQ(GRID_SIZE - 40, g_viewSlots[0].originX);
-  EXPECT_EQ(100 - 15, g_viewSlots[0].originY);
-  EXPECT_EQ(500, g_viewSlots[0].cursorX);
+  EXPECT_EQ(GRID_SIZE - 40, g_mapViews[0].originX);
+  EXPECT_EQ(100 - 15, g_mapViews[0].originY);
+  EXPECT_EQ(500, g_mapViews[0].cursorX);
 }
 
 // ---------------------------------------------------------------- damaged sections
@@ -429,8 +435,8 @@ TEST_F(GenlTest, TheLayoutFileKeepsGeneralValuesAndLines) {
   Reset();
   Lin_Clear();
   g_activeViewSlot = 2;
-  g_viewSlots[2].cellsX = 50;
-  g_viewSlots[2].cellsY = 20;
+  g_mapViews[2].visWidth = 50;
+  g_mapViews[2].visHeight = 20;
   ASSERT_EQ(0, Lay_LoadFile(u"g.nt3"));
   EXPECT_EQ(777, Rnd_GetLayoutSeed());
   EXPECT_EQ(2, Lin_FindByName(u"RE"));

@@ -5,6 +5,7 @@
 #include "model/grid.h"
 #include "platform/fio.h"
 #include "render/map.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -41,7 +42,10 @@ void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
 
 class GridTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Fio_InitBuffers(); }
+  static void SetUpTestSuite() {
+    Wire_InstallHooks();
+    Fio_InitBuffers();
+  }
   static void TearDownTestSuite() { Fio_FreeBuffers(); }
   void SetUp() override { ASSERT_EQ(0, Grid_Init()); }
   void TearDown() override {

@@ -7,6 +7,7 @@
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "shell/ewin.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -27,6 +28,7 @@ void Put32(Bytes& b, u32 v) { Test_Put32(b, v); }
 class HstTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Wire_InstallHooks();
     ASSERT_EQ(0, Grid_Init());
     Hst_Clear();
   }

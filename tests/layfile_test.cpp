@@ -11,6 +11,7 @@
 #include "render/cursor.h"
 #include "render/map.h"
 #include "shell/ewin.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 #ifndef _WIN32
@@ -129,7 +130,10 @@ void BuildLayout(u16 salt) {
 
 class LayfileTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Fio_InitBuffers(); }
+  static void SetUpTestSuite() {
+    Wire_InstallHooks();
+    Fio_InitBuffers();
+  }
   static void TearDownTestSuite() { Fio_FreeBuffers(); }
   void SetUp() override {
     folder = Test_MakeTempFolder();

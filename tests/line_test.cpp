@@ -12,6 +12,7 @@
 #include "platform/print.h"
 #include "platform/str.h"
 #include "shell/ewin.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -51,6 +52,7 @@ void Resort(void) { g_calls.push_back("resort"); }
 class LineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    Wire_InstallHooks();
     ASSERT_EQ(0, Test_LoadTexts());
   }
   void SetUp() override {

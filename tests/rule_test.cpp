@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dlgtime.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "platform/fio.h"
+#include "platform/fmt.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/msg.h"

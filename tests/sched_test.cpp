@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dlgtime.h"
 #include "model/sched.h"
 #include "platform/fio.h"
+#include "platform/fmt.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/msg.h"

@@ -14,6 +14,7 @@
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "operation/trnstep.h"
+#include "shell/wire.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ struct Trace {
 class SimScenarioTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Wire_InstallHooks();
     ASSERT_EQ(0, Grid_Init());
     Grid_Clear();
     TrnList_FreeAll();

@@ -11,6 +11,7 @@
 #include "operation/trnquery.h"
 #include "platform/fio.h"
 #include "shell/ewin.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -83,6 +84,7 @@ bool InBucket(TrainRec* train) {
 class TrnTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Wire_InstallHooks();
     ASSERT_EQ(0, Grid_Init());
     TrnList_Clear();
     Ewin_ClearModified();

@@ -12,6 +12,7 @@
 #include "platform/fio.h"
 #include "platform/msg.h"
 #include "shell/ewin.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -107,7 +108,10 @@ TrainRec Template(u32 line, i32 number) {
 
 class TrnFileTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Fio_InitBuffers(); }
+  static void SetUpTestSuite() {
+    Wire_InstallHooks();
+    Fio_InitBuffers();
+  }
   static void TearDownTestSuite() { Fio_FreeBuffers(); }
   void SetUp() override {
     ASSERT_EQ(0, Grid_Init());

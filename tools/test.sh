@@ -21,6 +21,8 @@ winrun=()
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then winrun=(xvfb-run -a); fi
 
 status=0
+echo "== layers"
+bash "$root/tools/check-layers.sh" || status=1
 echo "== native tests"
 (cd "$root/build/native" && ctest --output-on-failure -j "$jobs") || status=1
 

@@ -23,6 +23,7 @@
 #include "render/font.h"
 #include "render/gfx.h"
 #include "render/map.h"
+#include "shell/wire.h"
 #include "tools/render/demo_layout.h"
 #include "tools/render/demo_vehicles.h"
 
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  Wire_InstallHooks();
   Heap_Init();
   Fio_InitBuffers();
   if (!data.empty() && data.back() != '/') data += '/';

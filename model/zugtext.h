@@ -1,7 +1,9 @@
 // Letters of the train categories and train types: what rule texts and the
 // train dialogs show for them and read back. The letters are the first
 // characters of language texts 19615..19617 (categories 1..3) and
-// 19600..19609 (types 1..10).
+// 19600..19609 (types 1..10). A pure lookup of language texts, kept in the
+// model because the rule texts read and write these letters; the train
+// dialogs use the same calls.
 #pragma once
 #include "platform/types.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/zugtext.h"
+#include "model/zugtext.h"
 
 #include "platform/lng.h"
 #include "platform/str.h"
