@@ -68,6 +68,10 @@ typedef void* OsHandle;
 // Os_ResumeThread. Returns the handle, 0 on failure.
 OsHandle Os_StartThread(OsThreadProc proc, void* arg, int run);
 int Os_ResumeThread(OsHandle thread);
+// Suspends a running thread until Os_ResumeThread; the suspend count before,
+// -1 on failure. Natively always -1: a POSIX thread cannot be stopped from
+// outside.
+int Os_SuspendThread(OsHandle thread);
 enum { OS_WAIT_OBJECT_0 = 0, OS_WAIT_TIMEOUT = 258, OS_WAIT_FAILED = -1, OS_INFINITE = -1 };
 int Os_WaitForSingleObject(OsHandle handle, i32 ms);  // threads and semaphores
 int Os_CloseHandle(OsHandle handle);

@@ -334,6 +334,11 @@ int Os_ResumeThread(OsHandle thread) {
   return was;
 }
 
+int Os_SuspendThread(OsHandle thread) {
+  (void)thread;
+  return -1;
+}
+
 static void DeadlineIn(struct timespec* ts, i32 ms) {
   clock_gettime(CLOCK_REALTIME, ts);
   ts->tv_sec += ms / 1000;

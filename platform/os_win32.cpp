@@ -191,6 +191,7 @@ OsHandle Os_StartThread(OsThreadProc proc, void* arg, int run) {
 }
 
 int Os_ResumeThread(OsHandle thread) { return int(ResumeThread((HANDLE)thread)); }
+int Os_SuspendThread(OsHandle thread) { return int(SuspendThread((HANDLE)thread)); }
 
 int Os_WaitForSingleObject(OsHandle handle, i32 ms) {
   DWORD r = WaitForSingleObject((HANDLE)handle, ms < 0 ? INFINITE : DWORD(ms));

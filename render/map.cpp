@@ -75,6 +75,7 @@ int Map_OpenView(int v, void* window, int mode, int scale, i32 originX, i32 orig
   w.originY = originY;
   w.level = level;
   w.groundDetail = 1;
+  if (clientWidth == 0 && clientHeight == 0) return 0;  // the shell sizes the buffer next
   int r = Map_ResizeView(v, clientWidth, clientHeight);
   if (r != 0) {
     Map_CloseView(v);
@@ -86,10 +87,19 @@ int Map_OpenView(int v, void* window, int mode, int scale, i32 originX, i32 orig
 void Map_CloseView(int v) {
   if (v < 0 || v >= MAP_VIEWS) return;
   MapView& w = g_mapViews[v];
-  if (!w.window && !w.back) return;
+  if (!w.window && !w.back && !w.lock.impl) return;
   if (w.back) Heap_Free(w.back);
   Os_LockDestroy(&w.lock);
-  w = MapView{};
+  // What the next view of the slot starts from.
+  MapView kept{};
+  kept.mode = w.mode;
+  kept.scale = w.scale;
+  kept.originX = w.originX;
+  kept.originY = w.originY;
+  kept.level = w.level;
+  kept.cursorX = w.cursorX;
+  kept.cursorY = w.cursorY;
+  w = kept;
 }
 
 int Map_ViewOfWindow(const void* window) {

@@ -55,9 +55,13 @@ struct MapView {
 extern MapView g_mapViews[MAP_VIEWS];
 
 // Opens slot v natively or for the shell: fills the fields, allocates the
-// back buffer (client size) and the lock. 0 ok, 1 bad slot or values, 5 no memory.
+// back buffer (client size) and the lock. A client of 0 x 0 opens the slot
+// without a back buffer (the shell sizes it next). 0 ok, 1 bad slot or
+// values, 5 no memory.
 int Map_OpenView(int v, void* window, int mode, int scale, i32 originX, i32 originY, i32 level, i32 clientWidth,
                  i32 clientHeight);
+// Frees the back buffer and the lock and empties the slot; its mode, scale,
+// origin, level and cursor stay as what the next view of the slot starts from.
 void Map_CloseView(int v);
 // A new client size: a new back buffer of that size; on failure the old
 // buffer stays with its own size. 0 ok, 1 bad slot, 5 no memory.

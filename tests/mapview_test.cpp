@@ -154,6 +154,34 @@ TEST_F(MapView_, ClosedOrMissingViewsAreLeftAlone) {
   EXPECT_EQ(nullptr, g_mapViews[1].window);
 }
 
+TEST_F(MapView_, AClosedSlotKeepsWhatItShowedAndOpensWithoutABufferFirst) {
+  ASSERT_EQ(0, Map_OpenView(2, &windows[2], MAP_MODE_SCHEMATIC, 4, 100, 200, -1, 320, 160));
+  g_mapViews[2].cursorX = 150;
+  g_mapViews[2].cursorY = 250;
+  Map_CloseView(2);
+  const MapView& m = g_mapViews[2];
+  EXPECT_EQ(nullptr, m.window);
+  EXPECT_EQ(nullptr, m.back);
+  EXPECT_EQ(nullptr, m.lock.impl);
+  EXPECT_EQ(MAP_MODE_SCHEMATIC, m.mode);
+  EXPECT_EQ(4, m.scale);
+  EXPECT_EQ(100, m.originX);
+  EXPECT_EQ(200, m.originY);
+  EXPECT_EQ(-1, m.level);
+  EXPECT_EQ(150, m.cursorX);
+  EXPECT_EQ(250, m.cursorY);
+
+  ASSERT_EQ(0, Map_OpenView(2, &windows[2], MAP_MODE_PICTURE, 1, 0, 0, 0, 0, 0));
+  EXPECT_EQ(nullptr, m.back) << "the shell sizes the buffer next";
+  EXPECT_NE(nullptr, m.lock.impl);
+  Map_RedrawCell(0, 0, 0, MAP_REDRAW_ALL);
+  Map_RedrawView(2);
+  Map_CloseView(2);
+  EXPECT_EQ(nullptr, m.window);
+  EXPECT_EQ(nullptr, m.lock.impl) << "a slot without a buffer frees its lock too";
+  EXPECT_EQ(1, Map_OpenView(2, &windows[2], MAP_MODE_PICTURE, 1, 0, 0, 0, 0, 160));
+}
+
 #ifndef _WIN32
 TEST_F(MapView_, ScrollInvalidatesWhatIsUncovered) {
   struct {
