@@ -5,6 +5,7 @@
 #include "platform/str.h"
 #include "render/cursor.h"
 #include "render/map.h"
+#include "render/overlay.h"
 #include "resources/resid.h"
 #include "shell/cmd.h"
 #include "shell/menu.h"
@@ -30,10 +31,10 @@ static i32 Clamp(i64 v, i64 lo, i64 hi) { return i32(v < lo ? lo : v > hi ? hi :
 void Vwin_ClearSlots(void) {
   for (int i = 0; i < VWIN_SLOTS; ++i) {
     Map_CloseView(i);
+    g_mapViews[i].showState = VWIN_SHOW_NORMAL;
     VwinSlot& s = g_vwinSlots[i];
     s = VwinSlot{};
     s.rectLeft = -1;
-    s.showState = VWIN_SHOW_NORMAL;
     s.scrollBarsShown = 1;
   }
   g_activeViewSlot = g_lastViewSlot = g_followedViewSlot = -1;
@@ -485,6 +486,12 @@ static i32 PixelsOfCells(const MapView& m, i32 cells, int vertical) {
   }
 }
 
+// An overview map moves by whole pixels only when the cells are a multiple
+// of its scale.
+static int ShiftsWholePixels(const MapView& m, i32 mx, i32 my) {
+  return m.mode != MAP_MODE_OVERVIEW || m.scale <= 1 || (mx % m.scale == 0 && my % m.scale == 0);
+}
+
 void Vwin_ScrollCells(int slot, i32 dx, i32 dy) {
   MapView* m = OpenView(slot);
   if (!m) return;
@@ -496,11 +503,18 @@ void Vwin_ScrollCells(int slot, i32 dx, i32 dy) {
   if (mx || my) {
     m->originX = nx;
     m->originY = ny;
-    // The back buffer is drawn again from the layout at the next paint; the
-    // window's content moves at once so that the eye follows the scroll.
-    InvalidateAll(slot);
-    Map_ScrollView(m->window, 0, 0, -PixelsOfCells(*m, my, 1), -PixelsOfCells(*m, mx, 0), m->clientHeight - 1,
-                   m->clientWidth - 1);
+    const i32 px = -PixelsOfCells(*m, mx, 0), py = -PixelsOfCells(*m, my, 1);
+    const i32 right = m->clientWidth - 1, bottom = m->clientHeight - 1;
+    if (ShiftsWholePixels(*m, mx, my)) {
+      // The buffer keeps what stays in view; the strips the move uncovers
+      // are drawn at the paint that the window's scroll asks for, and until
+      // then the view is not presented half drawn.
+      m->ready = 0;
+      Map_LockedShiftBuffer(slot, 0, 0, py, px, bottom, right);
+    } else {
+      InvalidateAll(slot);
+    }
+    Map_ScrollView(m->window, 0, 0, py, px, bottom, right);
   }
   Vwin_KeepCursorInView(slot);
   Vwin_PlatformShowPosition(slot);

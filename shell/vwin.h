@@ -4,8 +4,9 @@
 // scrolling by cells, the window arrangement and the paint and pacer threads.
 //
 // The other half of each slot - mode, scale, origin, visible cells, level,
-// cursor, client size, back buffer, buffer lock, dirty and ready flags and
-// the memory device context the overlay passes draw into - is render's
+// cursor, client size, show state (VWIN_SHOW_*), back buffer, buffer lock,
+// dirty and ready flags and the memory device context the overlay passes
+// draw into - is render's
 // MapView (g_mapViews, render/map.h); a slot is open when its MapView window
 // is not null. Both halves share the slot index 0..5. A closed slot keeps
 // its mode, scale, origin, level and cursor for the next view opened in it.
@@ -34,7 +35,6 @@ enum { VWIN_ZOOM_IN = 13, VWIN_ZOOM_OUT = 14 };
 
 struct VwinSlot {
   i32 rectLeft, rectTop, rectRight, rectBottom;  // remembered window rectangle; left -1: none yet
-  int showState;                                 // VWIN_SHOW_*
   int scrollBarsShown;                           // 0 hides both scroll bars
   int overlay;                                   // the per-view overlay flag (command 338)
   u32* history;                                  // VWIN_HISTORY_WORDS words of cursor history

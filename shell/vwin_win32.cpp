@@ -32,7 +32,7 @@ static int ArgSlot(void* arg) { return static_cast<int>(reinterpret_cast<intptr_
 static void Vwin_PresentFrame(int slot) {
   VwinSlot& s = g_vwinSlots[slot];
   MapView& m = g_mapViews[slot];
-  if (!m.dirty || !m.ready || !m.window || s.showState == VWIN_SHOW_MINIMISED || !m.back) return;
+  if (!m.dirty || !m.ready || !m.window || m.showState == VWIN_SHOW_MINIMISED || !m.back) return;
   if (!Os_LockTryEnter(&s.presentLock)) return;
   if (!Os_LockTryEnter(&m.lock)) {
     Os_LockLeave(&s.presentLock);
@@ -228,7 +228,7 @@ static LRESULT Vwin_OnCreate(HWND window) {
     return -1;
   m.cursorX = cursorX;
   m.cursorY = cursorY;
-  s.showState = VWIN_SHOW_NORMAL;
+  m.showState = VWIN_SHOW_NORMAL;
   s.quit = 0;
   s.pacerSuspended = s.presentHeld = 0;
   Os_LockCreate(&s.presentLock);
@@ -374,18 +374,18 @@ static void Vwin_RememberRect(HWND window, int slot) {
 }
 
 static void Vwin_OnSize(HWND window, int slot, WPARAM kind, LPARAM size) {
-  VwinSlot& s = g_vwinSlots[slot];
+  MapView& m = g_mapViews[slot];
   if (kind == SIZE_MINIMIZED)
-    s.showState = VWIN_SHOW_MINIMISED;
+    m.showState = VWIN_SHOW_MINIMISED;
   else if (kind == SIZE_MAXIMIZED)
-    s.showState = VWIN_SHOW_MAXIMISED;
+    m.showState = VWIN_SHOW_MAXIMISED;
   else if (kind == SIZE_RESTORED)
-    s.showState = VWIN_SHOW_NORMAL;
+    m.showState = VWIN_SHOW_NORMAL;
   else
     return;
   Vwin_RememberRect(window, slot);
   // Until Vwin_Create has made the buffers there is nothing to resize.
-  if (s.showState == VWIN_SHOW_MINIMISED || !s.copy) return;
+  if (m.showState == VWIN_SHOW_MINIMISED || !g_vwinSlots[slot].copy) return;
   const i32 width = LOWORD(size), height = HIWORD(size);
   if (width < 1 || height < 1) return;
   Vwin_ResizeBuffers(slot, width, height, 0);  // a failure keeps drawing into the old buffers

@@ -106,6 +106,11 @@ static int Wire_TrainsLabelled(void) {
   return (word & 3) != 0;
 }
 
+// ---------------------------------------------------------------- views
+
+static i32 Wire_ActiveViewSlot(void) { return g_activeViewSlot; }
+static i32 Wire_FollowedViewSlot(void) { return g_followedViewSlot; }
+
 void Wire_InstallHooks(void) {
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
   Grid_SetViewHooks(&grid);
@@ -152,4 +157,8 @@ void Wire_InstallHooks(void) {
   Trn_SetHooks(&trains);
   static const HstHooks stops = {Disp_GetOptAnzHst};
   Hst_SetHooks(&stops);
+  MapShellHooks views = {};
+  views.activeView = Wire_ActiveViewSlot;
+  views.followedView = Wire_FollowedViewSlot;
+  Map_SetShellHooks(&views);
 }

@@ -11,6 +11,6 @@
 #pragma once
 
 // Installs every hook: Grid_SetViewHooks, Lay_SetHooks, Genl_SetHooks,
-// Clk_SetHooks, Trn_SetHooks, Hst_SetHooks. Calling it again changes
-// nothing.
+// Clk_SetHooks, Trn_SetHooks, Hst_SetHooks, Map_SetShellHooks (the active
+// and followed view). Calling it again changes nothing.
 void Wire_InstallHooks(void);

@@ -258,16 +258,16 @@ TEST_F(Vwin, ClosingAViewForgetsItAndKeepsWhatTheSlotShowed) {
 TEST_F(Vwin, ClearSlotsSetsTheDefaults) {
   Open(0, 1, 1);
   g_vwinSlots[3].rectLeft = 10;
-  g_vwinSlots[3].showState = VWIN_SHOW_MAXIMISED;
+  g_mapViews[3].showState = VWIN_SHOW_MAXIMISED;
   g_vwinSlots[3].scrollBarsShown = 0;
   g_activeViewSlot = 0;
   g_lastViewSlot = 3;
   Vwin_ClearSlots();
   EXPECT_EQ(nullptr, View(0).window);
-  for (const VwinSlot& s : g_vwinSlots) {
-    EXPECT_EQ(-1, s.rectLeft);
-    EXPECT_EQ(VWIN_SHOW_NORMAL, s.showState);
-    EXPECT_EQ(1, s.scrollBarsShown);
+  for (int slot = 0; slot < VWIN_SLOTS; ++slot) {
+    EXPECT_EQ(-1, g_vwinSlots[slot].rectLeft);
+    EXPECT_EQ(1, g_vwinSlots[slot].scrollBarsShown);
+    EXPECT_EQ(VWIN_SHOW_NORMAL, View(slot).showState);
   }
   EXPECT_EQ(-1, g_activeViewSlot);
   EXPECT_EQ(-1, g_lastViewSlot);
@@ -344,24 +344,51 @@ TEST_F(Vwin, ZoomKeepsTheCursorsPlaceAndTheBufferChangesItsCells) {
 // ---------------------------------------------------------------- scrolling
 
 TEST_F(Vwin, ScrollingByCellsStaysInTheGridAndCarriesTheCursor) {
-  Open(0, 1, 1, 320, 160, 5, 5);  // 10 x 10 cells
-  View(0).cursorX = 5;
-  View(0).cursorY = 14;
-  View(0).updLeft = View(0).updRight = 0;
+  Open(0, 1, 1, 320, 160, 5, 5);  // 10 x 10 cells of 32 x 16 pixels
+  MapView& m = View(0);
+  for (i32 i = 0; i < 320 * 160; ++i) m.back[i] = u32(i);  // every pixel its own value
+  m.cursorX = 5;
+  m.cursorY = 14;
+  m.ready = 1;
+  Vwin_ScrollCells(0, 1, 0);
+  EXPECT_EQ(6, m.originX);
+  EXPECT_EQ(6, m.cursorX) << "pushed along by the left edge";
+  EXPECT_EQ(u32(32), m.back[0]) << "the buffer keeps what stays in view, a cell further left";
+  EXPECT_EQ(u32(100 * 320 + 319), m.back[100 * 320 + 287]);
+  EXPECT_EQ(0, m.ready) << "not presented before the uncovered strip is drawn";
+  EXPECT_EQ(288, m.updLeft) << "only the strip is painted again";
+  EXPECT_EQ(320, m.updRight);
+  EXPECT_EQ(0, m.updTop);
+  EXPECT_EQ(160, m.updBottom);
+
   Vwin_ScrollCells(0, 3, -2);
-  EXPECT_EQ(8, View(0).originX);
-  EXPECT_EQ(3, View(0).originY);
-  EXPECT_EQ(8, View(0).cursorX) << "pushed along by the left edge";
-  EXPECT_EQ(12, View(0).cursorY) << "pulled in from below";
-  EXPECT_EQ(0, View(0).updLeft);
-  EXPECT_EQ(320, View(0).updRight) << "the whole view is painted again";
+  EXPECT_EQ(9, m.originX);
+  EXPECT_EQ(3, m.originY);
+  EXPECT_EQ(12, m.cursorY) << "pulled in from below";
   Vwin_ScrollCells(0, -100, -100);
-  EXPECT_EQ(0, View(0).originX);
-  EXPECT_EQ(0, View(0).originY);
+  EXPECT_EQ(0, m.originX);
+  EXPECT_EQ(0, m.originY);
   Vwin_ScrollCells(0, 100000, 0x7FFFFFFF);
-  EXPECT_EQ(32768 - 10, View(0).originX);
-  EXPECT_EQ(32768 - 10, View(0).originY);
-  EXPECT_EQ(32758, View(0).cursorX);
+  EXPECT_EQ(32768 - 10, m.originX);
+  EXPECT_EQ(32768 - 10, m.originY);
+  EXPECT_EQ(32758, m.cursorX);
+  m.updLeft = m.updRight = 0;
+  Vwin_ScrollCells(0, 1, 1);
+  EXPECT_EQ(0, m.updRight) << "at the end nothing moves";
+}
+
+TEST_F(Vwin, AnOverviewShiftsByWholePixelsOrIsDrawnAgain) {
+  Open(1, 3, 4, 100, 100, 400, 400);  // a pixel is 4 x 4 cells
+  MapView& m = View(1);
+  m.back[1] = 0x123456;
+  Vwin_ScrollCells(1, 4, 0);
+  EXPECT_EQ(404, m.originX);
+  EXPECT_EQ(0x123456u, m.back[0]) << "one pixel to the left";
+  EXPECT_EQ(99, m.updLeft);
+  Vwin_ScrollCells(1, 1, 0);
+  EXPECT_EQ(405, m.originX);
+  EXPECT_EQ(0, m.updLeft) << "a part of a pixel: the whole view again";
+  EXPECT_EQ(100, m.updRight);
 }
 
 TEST_F(Vwin, ScrollBarLinesPagesThumbAndEnds) {

@@ -91,15 +91,20 @@ struct VwinWindow : RenderStore {
     GetClientRect(Window(slot), &r);
     return SIZE{r.right, r.bottom};
   }
-  // A frame of the view's present back buffer reached the window: the paint
-  // of the window made it ready and the paint thread took it.
+  // The paint of the window made the view ready and the paint thread took
+  // the back buffer as it is now.
   static bool Presented(int slot) {
     const MapView& m = g_mapViews[slot];
     return m.ready && !m.dirty;
   }
+  // That frame has reached the window: the paint thread left the present
+  // lock, which it holds until its copy to the window is done.
   static bool WaitPresented(int slot) {
     Pump();
-    return WaitFor([slot] { return Presented(slot); });
+    if (!WaitFor([slot] { return Presented(slot); })) return false;
+    Os_LockEnter(&g_vwinSlots[slot].presentLock);
+    Os_LockLeave(&g_vwinSlots[slot].presentLock);
+    return true;
   }
 };
 
@@ -135,6 +140,8 @@ TEST_F(VwinWindow, EachViewPresentsItsBackBuffer) {
   for (int slot = 0; slot < 2; ++slot) {
     g_mapViews[slot].dirty = 1;  // a frame after the arrangement
     ASSERT_TRUE(WaitPresented(slot)) << slot;
+    // Nothing is presented while the comparison reads the memory bitmap.
+    Os_LockEnter(&g_vwinSlots[slot].presentLock);
     // The window shows what the memory bitmap holds, pixel for pixel in the
     // display's own format.
     HDC window = GetDC(Window(slot));
@@ -158,6 +165,7 @@ TEST_F(VwinWindow, EachViewPresentsItsBackBuffer) {
       EXPECT_EQ(0, wrong) << slot;
       EXPECT_LT(0, shown) << "the layout is drawn, not an empty buffer";
     }
+    Os_LockLeave(&g_vwinSlots[slot].presentLock);
   }
 }
 
@@ -258,7 +266,7 @@ TEST_F(VwinWindow, SuspendedDrawingHoldsThePresentLocksAndResumes) {
   ASSERT_TRUE(WaitPresented(0));
   VwinSlot& s = g_vwinSlots[0];
   TryFromThread other{&s.presentLock, -1};
-  EXPECT_EQ(1, other.Try());
+  EXPECT_TRUE(WaitFor([&other] { return other.Try() == 1; })) << "free between frames";
   Vwin_SuspendPresent(0);
   EXPECT_EQ(1, s.presentHeld);
   EXPECT_EQ(1, s.pacerSuspended);
@@ -266,7 +274,7 @@ TEST_F(VwinWindow, SuspendedDrawingHoldsThePresentLocksAndResumes) {
   Vwin_SuspendPresent(1);
   EXPECT_EQ(0, s.presentHeld);
   EXPECT_EQ(0, s.pacerSuspended);
-  EXPECT_EQ(1, other.Try());
+  EXPECT_TRUE(WaitFor([&other] { return other.Try() == 1; }));
   g_mapViews[0].dirty = 1;
   EXPECT_TRUE(WaitPresented(0)) << "frames come again";
 

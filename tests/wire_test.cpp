@@ -17,6 +17,7 @@
 #include "render/disp.h"
 #include "render/map.h"
 #include "shell/ewin.h"
+#include "shell/vwin.h"
 #include "shell/wire.h"
 #include "tests/test_util.h"
 
@@ -86,6 +87,15 @@ TEST_F(WireTest, DisplayOptionsReachStopsAndTrains) {
   EXPECT_EQ(1, Trn_LabelsShown());
   Disp_SetTrainTextMode(4, 0);
   EXPECT_EQ(0, Trn_LabelsShown()) << "only the two low bits label trains";
+}
+
+TEST_F(WireTest, TheRendererAsksTheShellForTheActiveAndFollowedView) {
+  g_activeViewSlot = 2;
+  g_followedViewSlot = 4;
+  EXPECT_EQ(2, Map_ActiveView());
+  EXPECT_EQ(4, Map_FollowedView());
+  g_activeViewSlot = g_followedViewSlot = -1;
+  EXPECT_EQ(-1, Map_ActiveView());
 }
 
 TEST_F(WireTest, WithoutHooksTheLowerLayersWorkAlone) {
