@@ -1,5 +1,6 @@
 #include "operation/clock.h"
 
+#include "operation/pts.h"
 #include "operation/trndepart.h"
 #include "operation/trnretry.h"
 #include "operation/trnstep.h"
@@ -196,13 +197,15 @@ static void Clk_Minute(void) {
 }
 
 // The per-second steps of the timetable points and of timed signal switching,
-// the minute hooks of turnout controllers, animated symbols and position-mark
-// alarms, and the auto-save countdown join here when their modules offer them.
+// the minute hooks of animated symbols and position-mark alarms, and the
+// auto-save countdown join here when their modules offer them. The turnout
+// controllers' reset times carry seconds, so they are looked at each second.
 static void Clk_Second(void) {
   TrnList_StepStopSoundList();
   TrnList_StepStopList();
   TrnList_StepReverseWaitList();
   if (++g_simClock.second >= 60) Clk_Minute();
+  Pts_ClockHook();
 }
 
 void Clk_Tick(void) {
