@@ -1,6 +1,7 @@
 #include "operation/pts.h"
 
 #include "model/grid.h"
+#include "model/layfile.h"
 #include "model/line.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
@@ -10,7 +11,6 @@
 #include "platform/heap.h"
 #include "platform/str.h"
 #include "platform/tim.h"
-#include "shell/ewin.h"
 
 enum : u32 {
   PTS_RECORD_MASK = PTS_RECORD_BRANCH1 | PTS_RECORD_BRANCH2 | PTS_RECORD_BRANCH3,
@@ -137,6 +137,8 @@ static void Pts_Destroy(TurnoutController* c) {
 // A new block takes the place of an old one in the list, its bucket and the
 // walks; the old block is freed.
 static void Pts_Replace(TurnoutController* old, TurnoutController* c) {
+  c->Next = old->Next;
+  c->NextInBucket = old->NextInBucket;
   for (TurnoutController** p = &s_first; *p; p = &(*p)->Next)
     if (*p == old) {
       *p = c;
@@ -314,7 +316,7 @@ int Pts_SetById(i32 x, i32 y, i32 level, u32 option, u32 entry, u32 exit1, u32 e
   if (TurnoutController* old = Pts_FindAt(x, y, level, i32(part))) Pts_Destroy(old);
   Pts_Insert(c);
   if (part) Pts_SetOptionWord(x, y, level, option);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -332,7 +334,7 @@ int Pts_SetMode(i32 x, i32 y, i32 level, u32 entry, u32 exit1, u32 exit2, u32 ex
     c->Part = newPart;
     Pts_LinkOrdered(c);
   }
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -344,7 +346,7 @@ int Pts_SetOptionWord(i32 x, i32 y, i32 level, u32 option) {
       found = 1;
     }
   if (!found) return PTS_NONE;
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -386,7 +388,7 @@ int Pts_SetCyclic(i32 x, i32 y, i32 level, const u32 counts[3], u32 start, const
     d->ResetValue[i] = resetTimes[i] ? u16(total - resetStarts[i]) : 0;
   }
   d->Counter = u32(total - start);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -406,7 +408,7 @@ int Pts_SetWeights(i32 x, i32 y, i32 level, const u32 weights[3], i32 part) {
   if (Mem_Compare(d->Weight, weights, sizeof d->Weight) == 0) return PTS_OK;
   Mem_Copy(d->Weight, weights, sizeof d->Weight);
   d->RandPos = Pts_Random(total);
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -415,7 +417,7 @@ int Pts_SetClassMasks(i32 x, i32 y, i32 level, const u32 masks[12], i32 part) {
   TurnoutController* c = Pts_FindKind(x, y, level, part, PTS_KIND_BY_TRAIN, &r);
   if (!c) return r;
   Mem_Copy(Pts_KindData<PtsByTrainData>(c)->Masks, masks, sizeof(PtsByTrainData::Masks));
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -433,7 +435,7 @@ int Pts_SetElementLists(i32 x, i32 y, i32 level, u32 priority, const u32 counts[
     Mem_Copy(d->List[i].Ids, lists[i], i32(counts[i] * 4));
   }
   d->Priority = priority;
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -448,7 +450,7 @@ int Pts_SetPositionLists(i32 x, i32 y, i32 level, const u32* words, const u32 co
     at += counts[i];
   }
   if (!Pts_Rebuild(c, words, counts, 0)) return PTS_NO_MEMORY;
-  Ewin_SetModified();
+  Lay_MarkModified();
   return PTS_OK;
 }
 
@@ -534,7 +536,7 @@ int Pts_DeleteAt(i32 x, i32 y, i32 level, i32 part) {
     deleted = 1;
     if (part >= 0) break;
   }
-  if (deleted) Ewin_SetModified();
+  if (deleted) Lay_MarkModified();
   return deleted;
 }
 
@@ -542,7 +544,7 @@ int Pts_BindToElement(i32 x, i32 y, i32 level, u32 id) {
   if (id < 1 || id > PTS_ID_MAX) return 2;
   if (Pts_IdUsedElsewhere(id, x, y, level)) return 3;
   if (!Pts_FindAt(x, y, level, -1)) return 1;
-  if (Pts_BindParts(x, y, level, id)) Ewin_SetModified();
+  if (Pts_BindParts(x, y, level, id)) Lay_MarkModified();
   return 0;
 }
 
@@ -895,7 +897,7 @@ void Pts_OnLineDeleted(u32 line) {
       changed = 1;
     }
   }
-  if (changed) Ewin_SetModified();
+  if (changed) Lay_MarkModified();
 }
 
 int Pts_OnLineCopied(u32 newLine, u32 oldLine) {
@@ -934,7 +936,7 @@ int Pts_OnLineCopied(u32 newLine, u32 oldLine) {
     }
     Heap_Free(words);
   }
-  if (result) Ewin_SetModified();
+  if (result) Lay_MarkModified();
   return result;
 }
 
@@ -950,7 +952,7 @@ void Pts_OnDepotPlaceDeleted(u32 depot, u32 place) {
       changed = 1;
     }
   }
-  if (changed) Ewin_SetModified();
+  if (changed) Lay_MarkModified();
 }
 
 void Pts_OnDepotPlaceStored(u32 depot, u32 oldPlace, u32 newPlace) {
@@ -967,7 +969,7 @@ void Pts_OnDepotPlaceStored(u32 depot, u32 oldPlace, u32 newPlace) {
         }
     }
   }
-  if (changed) Ewin_SetModified();
+  if (changed) Lay_MarkModified();
 }
 
 // 1 when the list holds the id, as itself or negated.
@@ -1001,7 +1003,7 @@ void Pts_OnInstallationDeleted(u32 id) {
         changed = 1;
       }
   }
-  if (changed) Ewin_SetModified();
+  if (changed) Lay_MarkModified();
 }
 
 u32 Pts_CountInstallationUse(u32 id) {

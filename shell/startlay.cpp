@@ -8,6 +8,7 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/line.h"
+#include "operation/pts.h"
 #include "operation/trn.h"
 #include "operation/trndepart.h"
 #include "operation/trnlist.h"
@@ -130,6 +131,40 @@ void DeleteStops(void) {
   for (const StartStop& s : kStartStops) Hst_Delete(s.x, s.y, 0);
 }
 
+// The turnout controllers. The upper turnout (branch 1 on down the left
+// side, branch 2 into the siding) sends trains in service bound for any
+// place of the start depot into the siding and every other train on round
+// the oval; the lower one sends trains coming up the left side on up it,
+// with a note in the dispatcher list (a driving user is asked).
+struct StartController {
+  i32 x, y;
+  u32 kind, entry, exit1, exit2;
+};
+const StartController kStartControllers[] = {{16380, 16382, PTS_KIND_BY_LINE1, 1, 2, 0x40},
+                                             {16380, 16389, PTS_KIND_DISPATCH, 2, 1, 0x20}};
+
+void DeleteControllers(void) {
+  for (const StartController& c : kStartControllers) Pts_DeleteAt(c.x, c.y, 0, 0);
+}
+
+// Each controller takes the lowest free id; the ones made so far are
+// deleted again when one is refused.
+bool MakeControllers(u32 depot) {
+  for (const StartController& c : kStartControllers) {
+    const u32 id = Pts_NextFreeId();
+    if (id && Pts_SetById(c.x, c.y, 0, 0, c.entry, c.exit1, c.exit2, 0, id, c.kind, 0) == PTS_OK) continue;
+    DeleteControllers();
+    return false;
+  }
+  // Place list 2 of the upper turnout: the depot with place 0, every place.
+  const StartController& upper = kStartControllers[0];
+  const u32 siding[2] = {depot, 0};
+  const u32 counts[6] = {0, 0, 0, 0, 2, 0};
+  if (Pts_SetPositionLists(upper.x, upper.y, 0, siding, counts, 0) == PTS_OK) return true;
+  DeleteControllers();
+  return false;
+}
+
 u32 FirstFreeDepot(void) {
   for (u32 d = 1; d <= DEP_MAX_DEPOTS; ++d)
     if (!Dep_Find(d, 0, nullptr)) return d;
@@ -160,6 +195,10 @@ int App_BuildStartLayout(void) {
   SavedBox saved;
   SaveBox(&saved);
   int failed = !WriteCells() || !MakeStops();
+  if (!failed && !MakeControllers(depot)) {
+    DeleteStops();
+    failed = 1;
+  }
   if (!failed) {
     DepotPlace place;
     Mem_Fill(&place, 0, sizeof place);
@@ -170,15 +209,13 @@ int App_BuildStartLayout(void) {
     place.Directions = START_PLACE_EXIT;
     place.WaitMs = START_PLACE_WAIT_MS;
     if (Dep_InsertPlace(depot, name, shortName, &place) != 0) {
+      DeleteControllers();
       DeleteStops();
       failed = 1;
     }
   }
-  // The turnout at (16380,16382) takes a controller of kind 21 (words 1, 2,
-  // 0x40) whose place list sends trains bound for the depot into the siding,
-  // the one at (16380,16389) a controller of kind 1 (words 2, 1, 0x20); the
-  // text run "1", blank, U+001E belongs at (16384,16391). Neither the
-  // controller store nor the texts on the grid can take records yet.
+  // The text run "1", blank, U+001E belongs at (16384,16391); the texts on
+  // the grid cannot take runs yet.
   if (failed) {
     RestoreBox(&saved);
     Msg_ErrorId(MSG_LAYOUT_FAILED, TXT_LAYOUT_FAILED);

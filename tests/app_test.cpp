@@ -13,6 +13,7 @@
 #include "model/line.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
+#include "operation/pts.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "platform/fio.h"
@@ -334,6 +335,7 @@ class AppStartTest : public ::testing::Test {
     TrnList_FreeAll();
     Dep_Clear();
     Hst_Clear();
+    Pts_FreeAll();
     Lin_Init();
     Lin_Clear();
     Dmsg_Clear();
@@ -347,6 +349,7 @@ class AppStartTest : public ::testing::Test {
   void TearDown() override {
     TrnList_FreeAll();
     Hst_Clear();
+    Pts_FreeAll();
     Dep_Clear();
     Lin_Clear();
     Grid_Clear();
@@ -426,6 +429,43 @@ TEST_F(AppStartTest, LayoutCellsAndRecords) {
   EXPECT_EQ(30000u, info.WaitMs);
   EXPECT_EQ(2u, info.Directions) << "trains leave the place southwards";
 
+  // Two turnout controllers with their own ids: by line at the upper
+  // turnout, with the depot in the list of the siding's branch; the asking
+  // kind at the lower one.
+  EXPECT_EQ(2u, Pts_GetStats(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr));
+  struct Controller {
+    i32 y;
+    u32 kind, entry, exit1, exit2;
+  } controllers[] = {{16382, PTS_KIND_BY_LINE1, 1, 2, 0x40}, {16389, PTS_KIND_DISPATCH, 2, 1, 0x20}};
+  u32 ids[2];
+  for (int i = 0; i < 2; ++i) {
+    const Controller& want = controllers[i];
+    const TurnoutController* c = Pts_Find(kLeft, want.y, 0, 0);
+    ASSERT_TRUE(c) << want.y;
+    EXPECT_EQ(want.kind, c->Kind);
+    EXPECT_EQ(want.entry, c->EntryDir);
+    EXPECT_EQ(want.exit1, c->Exit1);
+    EXPECT_EQ(want.exit2, c->Exit2);
+    EXPECT_EQ(0u, c->Exit3);
+    ids[i] = c->Id;
+  }
+  EXPECT_NE(0u, ids[0]);
+  EXPECT_NE(0u, ids[1]);
+  EXPECT_NE(ids[0], ids[1]);
+  for (int n = 1; n <= 6; ++n) {
+    u32 count = 99;
+    const u32* words = nullptr;
+    ASSERT_EQ(0, Pts_GetPositionList(kLeft, 16382, 0, n, &count, &words, 0));
+    if (n != 5) {
+      EXPECT_EQ(0u, count) << "list " << n;
+      continue;
+    }
+    ASSERT_EQ(2u, count);
+    EXPECT_EQ(depot, words[0]);
+    EXPECT_EQ(0u, words[1]) << "every place of the depot";
+  }
+
   i32 minX, minY, minLevel, maxX, maxY, maxLevel;
   ASSERT_EQ(0, Grid_GetExtent(&minX, &minY, &minLevel, 0, &maxLevel, &maxY, &maxX));
   EXPECT_EQ(16379, minX);
@@ -450,6 +490,8 @@ TEST_F(AppStartTest, RefusedLayoutChangesNothing) {
   EXPECT_EQ(1u, Msg_Count());
   EXPECT_EQ(1u, Dep_Count(nullptr));
   EXPECT_EQ(0u, Hst_Count(nullptr));
+  EXPECT_EQ(0u, Pts_GetStats(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr));
   const auto all = Cells();
   ASSERT_EQ(1u, all.size());
   EXPECT_EQ(5, all.begin()->second);
@@ -525,6 +567,68 @@ TEST_F(AppStartTest, TrainLeavesTheDepotAndStopsAlongTheOval) {
   }
   EXPECT_EQ(slots, marked);
   EXPECT_GE(marked, 8u) << "a train of four vehicles covers at least 8 cells";
+}
+
+// The start train circles the oval: between two passes of a cell on the
+// right side it makes exactly the four stops of the oval, in order, twice.
+TEST_F(AppStartTest, TrainCirclesTheOvalStoppingAtEveryStop) {
+  ASSERT_EQ(0, App_BuildStartLayout());
+  ASSERT_EQ(0, App_BuildStartTrain());
+  TrainRec* t = TrnList_GetFirst();
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(t->StateFlags & TRN_IN_SERVICE) << "the start train has no timetable";
+
+  const Pos mark(kRight, 16385);
+  std::vector<std::vector<Pos>> laps;  // the stops made after each pass of the mark
+  Pos last(0, 0);
+  bool atStop = false;
+  int tick = 0;
+  for (; tick < 100 * 60 * 20 && laps.size() < 3; ++tick) {
+    Clk_Tick();
+    if (t->StateFlags & (TRN_DEPOT_WAIT | TRN_OFF_TRACK)) continue;
+    const TrainCell& h = Trn_Cells(t)[0];
+    const Pos head(h.X, h.Y);
+    if (head == mark && last != mark) laps.push_back({});
+    last = head;
+    const bool now = (t->StateFlags & TRN_AT_STOP) != 0;
+    if (now && !atStop && !laps.empty()) laps.back().push_back(head);
+    atStop = now;
+  }
+  ASSERT_EQ(3u, laps.size()) << "passes of the mark within " << tick << " ticks";
+  const std::vector<Pos> lap = {{kRight, 16379}, {16383, kTop}, {kLeft, 16387}, {16386, kBottom}};
+  EXPECT_EQ(lap, laps[0]);
+  EXPECT_EQ(lap, laps[1]);
+  EXPECT_TRUE(laps[2].empty());
+  // The lower turnout was only ever passed from its branch side: no train
+  // came up to it, so it posted nothing.
+  EXPECT_EQ(0u, Dmsg_Count());
+}
+
+// A train in service bound for the start depot is sent into the siding at
+// the upper turnout; one bound elsewhere, or not in service, goes on round.
+TEST_F(AppStartTest, UpperTurnoutSendsTrainsForTheDepotIntoTheSiding) {
+  ASSERT_EQ(0, App_BuildStartLayout());
+  u32 place = 0;
+  const u32 depot = Dep_FindAtPosition(16379, 16386, 0, &place);
+  ASSERT_NE(0u, depot);
+  struct Case {
+    u32 flags, depot, place, exit;
+  } cases[] = {
+      {TRN_IN_SERVICE, depot, 1, 0x40},
+      {TRN_IN_SERVICE, depot, 7, 0x40},  // any place of the depot
+      {TRN_IN_SERVICE, depot + 1, 1, 2},
+      {0, depot, 1, 2},
+  };
+  for (const Case& c : cases) {
+    TrainRec train;
+    std::memset(&train, 0, sizeof train);
+    train.StateFlags = c.flags;
+    train.CurDepot = u16(c.depot);
+    train.CurPlace = u16(c.place);
+    u32 cap = 99;
+    EXPECT_EQ(c.exit, Pts_ChooseExit(&train, kLeft, 16382, 0, &cap)) << c.flags << " " << c.depot << " " << c.place;
+    EXPECT_EQ(0u, cap);
+  }
 }
 
 TEST_F(AppStartTest, RefusedTrainLeavesNothing) {
