@@ -58,7 +58,8 @@ u32 Clk_DelayTableValue(i32 step);
 // the delay gate. Order: the gate; the tick counter and, at each full second,
 // the count-down lists and the second, at each full minute the timetable
 // insertions and departures, the minute hook (the daylight phase) and the
-// alarm; every 10 ticks one retry list; then the moving trains.
+// alarm, then the turnout controllers' reset times (Pts_ClockHook); every 10
+// ticks one retry list; then the moving trains.
 void Clk_Tick(void);
 // Sets the alarm: hour 0..23 (255 none), minute, weekday 0 (any) or 1..7,
 // matching minutes to let pass first (negative: never fire).
