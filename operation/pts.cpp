@@ -18,7 +18,8 @@ enum : u32 {
   PTS_NO_RULE = 0xFFFFFFFFu,  // kind data size of a kind without rules
   PTS_DISPATCH_MESSAGE = 8,
   PTS_COUNT_MAX = 65535,  // counts and weights, as the layout file keeps them
-  PTS_PRIORITY_MAX = 255
+  PTS_PRIORITY_MAX = 255,
+  PTS_LIST_WORDS_MAX = 0x100000  // one position list; far above any rule text, and sums stay in range
 };
 
 static TurnoutController* s_first;
@@ -445,7 +446,7 @@ int Pts_SetPositionLists(i32 x, i32 y, i32 level, const u32* words, const u32 co
   if (!Pts_IsLineKind(c->Kind)) return PTS_BAD_VALUES;
   u32 at = 0;
   for (int i = 0; i < 6; ++i) {
-    if (counts[i] > 0x100000 || (counts[i] && !words)) return PTS_BAD_VALUES;
+    if (counts[i] > PTS_LIST_WORDS_MAX || (counts[i] && !words)) return PTS_BAD_VALUES;
     if (i < 3 ? Lin_ListCountGroups(words + at, i32(counts[i])) < 0 : (counts[i] & 1) != 0) return PTS_BAD_VALUES;
     at += counts[i];
   }
