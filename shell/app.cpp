@@ -1,5 +1,30 @@
 #include "shell/app.h"
 
+#include "model/dep.h"
+#include "model/grid.h"
+#include "model/hst.h"
+#include "model/infp.h"
+#include "model/line.h"
+#include "model/logp.h"
+#include "operation/clock.h"
+#include "operation/dmsg.h"
+#include "operation/trn.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/lng.h"
+#include "platform/msg.h"
+#include "platform/print.h"
+#include "platform/str.h"
+#include "render/cursor.h"
+#include "render/daylight.h"
+#include "render/disp.h"
+#include "render/gfx.h"
+#include "render/pal.h"
+#include "render/terrain.h"
+#include "shell/ewin.h"
+#include "shell/vwin.h"
+#include "shell/wire.h"
+
 void* g_appInstance;
 void* g_appFrame;
 OsHandle g_simSemaphore;
@@ -7,3 +32,152 @@ int SecondInstanceFlag;
 int StartupLanguage;
 int TitleMode;
 volatile int g_appEdgeScrollBits;
+
+// Set by the timing threads, read and cleared by the idle step.
+volatile int g_appAnimationRequest;
+volatile u32 g_appBlinkCount;
+volatile i32 AutoSaveCountdown = 0x7FFFFFFF;
+
+// Pacing state of the tick message.
+static i32 g_stepBudget;
+static u32 g_lastTick;
+static i32 g_speed1Acc;
+
+// Result of the graphics store and of the cursors, reported after the
+// settings as warnings 96 and 99.
+static int g_gfxLowColour;
+static int g_cursorsMissing;
+static int g_modulesReady;
+static int g_inIdleStep;
+int g_appRunning;
+int g_appModalDepth;
+
+// ---------------------------------------------------------------- modules
+
+// Language file result to start-up code: 1 missing, 2 and 3 damaged, 4
+// memory; other open failures count as missing.
+static u32 App_LanguageCode(int r, u32 base) {
+  if (r == 0) return 0;
+  if (r == 4) return 14;
+  if (r == 2) return base + 1;
+  if (r == 3) return base + 2;
+  return base;
+}
+
+u32 App_InitModules(void) {
+  Wire_InstallHooks();
+  Pal_Reset();
+  Disp_ResetOptions();
+  if (App_PlatformProcessorClass() < 586) return 80;
+  Heap_Init();
+  if (Fio_InitBuffers() != 0) return 9;
+  if (Lng_Init() != 0) return 14;
+  u32 code = App_LanguageCode(Lng_LoadFile(u"orba.lng", 1), 71);
+  if (code) return code;
+  code = App_LanguageCode(Lng_LoadFile(u"orba.lnv", 0), 74);
+  if (code) return code;
+  if (Grid_Init() != 0) return 1;
+  const int g = Gfx_Init();
+  if (g != GFX_INIT_OK && g != GFX_INIT_LOW_COLOUR) return u32(g) + 20;
+  g_gfxLowColour = g == GFX_INIT_LOW_COLOUR;
+  if (Spr_LoadTerrainMasks() != 0) return 23;
+  TrnList_Init();
+  Dep_Init();
+  Vwin_ClearSlots();
+  g_cursorsMissing = Cur_Init() == 2;
+  Dmsg_Clear();
+  Lng_LoadLetterClasses();
+  Clk_Reset();
+  Clk_ResetPhases();
+  Clk_ResetRate();
+  Disp_ResetDaylight();
+  Hst_Init();
+  if (Lin_Init() != 0) return 12;
+  Info_Init();
+  Logp_Init();
+  g_modulesReady = 1;
+  return 0;
+}
+
+void App_ReportStartWarnings(void) {
+  if (g_gfxLowColour) Msg_WarnId(96, 1320);
+  if (g_cursorsMissing) Msg_WarnId(99, 1340);
+}
+
+void App_FreeModules(void) {
+  // Also after a start-up that failed half-way: each free is safe on a module
+  // that was never initialised.
+  g_modulesReady = 0;
+  Grid_Clear();
+  Fio_FreeBuffers();
+  Spr_FreeTerrainMasks();
+  Gfx_Free();
+  TrnList_Free();
+  Dep_Clear();
+  Cur_Free();
+  Hst_Free();
+  Lin_Clear();
+  Info_Free();
+  Logp_Clear();
+  Dmsg_Clear();
+  Lng_Exit();
+}
+
+int App_ModulesReady(void) { return g_modulesReady; }
+
+int App_ReportStartError(u32 code) {
+  wch caption[128], body[512];
+  App_StartErrorText(code, StartupLanguage, caption, 128, body, 512);
+  App_PlatformStopBox(body, caption);
+  App_FreeModules();
+  return 1;
+}
+
+// ---------------------------------------------------------------- pacing
+
+int App_LoopDrives(void) {
+  if (!SimRunFlag) return 0;
+  const i32 s = Clk_GetSpeed();
+  return s == 20 || (ViaTimer && s >= 2);
+}
+
+void App_IdleStep(void) {
+  // A box opened by a step (auto-save, dispatcher) runs its own message loop,
+  // where further ticks arrive; they must not step again underneath it.
+  if (g_inIdleStep) return;
+  g_inIdleStep = 1;
+  if (SimRunFlag) Clk_Tick();
+  // The animation of multi-cell symbols, the signal blink and the auto-save
+  // have no owner in this build yet: their requests are taken and dropped,
+  // so that no count piles up.
+  g_appAnimationRequest = 0;
+  g_appBlinkCount = 0;
+  if (Trn_GetFollowed() && Trn_TakeFollowedMoved() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
+  if (g_appEdgeScrollBits) App_EdgeScroll(g_appEdgeScrollBits);
+  g_inIdleStep = 0;
+}
+
+void App_OnTick(void) {
+  // Ticks arrive inside the boxes of start-up and after the modules are
+  // freed; only a running program steps.
+  if (!g_appRunning || App_LoopDrives()) return;
+  App_AddElapsed(&g_stepBudget, &g_lastTick, Os_GetTickCount());
+  while (g_stepBudget >= 1) {
+    g_stepBudget -= 20;
+    if (g_appModalDepth > 0) return;
+    const int n = App_PortionSteps(SimRunFlag, Clk_GetSpeed(), Clk_GetDelayFactor(), &g_speed1Acc);
+    for (int k = 1; k <= n; ++k) {
+      App_IdleStep();
+      if (k % 5 == 0 && App_PlatformInputPending()) {
+        g_stepBudget = 0;
+        return;
+      }
+    }
+  }
+}
+
+void App_ResetPacing(void) {
+  g_stepBudget = 0;
+  g_lastTick = 0;
+  g_speed1Acc = 0;
+}

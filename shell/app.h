@@ -25,6 +25,16 @@ extern int TitleMode;         // 0 none, 1 shown (starts the simulation at close
 // and the idle step scrolls by.
 extern volatile int g_appEdgeScrollBits;
 
+// 1 from the end of start-up to the beginning of shutdown: only then does
+// the tick message step.
+extern int g_appRunning;
+// Open modal boxes and dialogs (and menus): no step runs while it is above 0.
+extern int g_appModalDepth;
+// Counters and flags of the timing threads.
+extern volatile int g_appAnimationRequest;
+extern volatile u32 g_appBlinkCount;
+extern volatile i32 AutoSaveCountdown;
+
 // ---------------------------------------------------------------- command line
 enum {
   APP_SW_N = 1 << 0,
@@ -46,8 +56,6 @@ int App_ParseCommandLine(const wch* line, wch* programPath, wch* layoutFile, wch
                          i32* title);
 
 // ---------------------------------------------------------------- start-up texts
-// Built-in start-up text row 0..12 in language 0..5 (6 and above read 0).
-const wch* App_StartupText(int row, int language);
 // StartupLanguage of a Windows language id.
 int App_LanguageOfLangId(u16 langId);
 // Caption and body of the start-error box for a code (body with text 6).
@@ -57,6 +65,9 @@ void App_StartErrorText(u32 code, int language, wch* caption, int captionSize, w
 // 0 or a start-up error code; the order of the Part.
 u32 App_InitModules(void);
 void App_FreeModules(void);
+int App_ModulesReady(void);
+// Warnings 96 (low colour screen) and 99 (cursors missing) of initialisation.
+void App_ReportStartWarnings(void);
 // Shows the start-error box (through the platform box of app_win32) and,
 // when the code is fatal, frees the modules; 1 the program ends.
 int App_ReportStartError(u32 code);
@@ -90,8 +101,20 @@ void App_OnTick(void);
 // centred on that axis only.
 void App_PlaceClock(i32 left, i32 top, i32 right, i32 bottom, i32 width, i32 height, i32* x, i32* y);
 
+void App_ResetPacing(void);
+
+// ---------------------------------------------------------------- platform half
+// app_win32.cpp / app_posix.cpp. The processor class (386, 486, 586 and up;
+// 1000 another architecture); a stop box with OK; 1 when keys, mouse moves,
+// buttons or paint are pending.
+int App_PlatformProcessorClass(void);
+void App_PlatformStopBox(const wch* text, const wch* caption);
+int App_PlatformInputPending(void);
+
 // ---------------------------------------------------------------- Windows
 int App_WinMain(void* instance);
+// Asks the frame to close (the command "exit").
+void App_RequestExit(void);
 void App_CloseTitle(void);
 void App_SuspendDrawing(int mode);
 int App_ClockWindow(int mode, i32* x, i32* y, i32* height, i32* width);

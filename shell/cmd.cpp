@@ -1,7 +1,125 @@
 #include "shell/cmd.h"
 
-int Cmd_MenuCommand(int id) { return 1; }
+#include "operation/clock.h"
+#include "render/map.h"
+#include "resources/resid.h"
+#include "shell/app.h"
+#include "shell/ewin.h"
+#include "shell/menu.h"
+#include "shell/vwin.h"
 
-int Cmd_KeyHandler(int key, int modifiers, int inView) { return 0; }
+// Commands that act on the active view do nothing without one.
+static int Cmd_Active(void) {
+  const int v = g_activeViewSlot;
+  return (v >= 0 && v < VWIN_SLOTS && g_mapViews[v].window) ? v : -1;
+}
 
-int Cmd_HasOwner(int id) { return 0; }
+static void Cmd_ChangeLevel(int up) {
+  const int v = Cmd_Active();
+  if (v < 0) return;
+  MapView& m = g_mapViews[v];
+  const i32 level = m.level + (up ? 1 : -1);
+  if (level > 0 || level < -4) return;
+  m.level = level;
+  Map_RedrawView(v);
+  Map_InvalidateViews(MAP_INVALIDATE_FRAME);
+}
+
+static void Cmd_ToggleRun(void) {
+  Ewin_RunStop(EWIN_RUN_TOGGLE);
+  Menu_Check(CMD_RUN_TOGGLE, -1, SimRunFlag);
+}
+
+// The commands whose owners exist in this build, by id.
+static int Cmd_Run(int id) {
+  const int v = Cmd_Active();
+  if (id >= CMD_ZOOM_FIRST && id <= CMD_ZOOM_LAST) {
+    int mode, scale;
+    if (v >= 0 && Vwin_ZoomOfMenuId(id, &mode, &scale) == 0) Vwin_SetZoom(v, mode, scale);
+    return 0;
+  }
+  if (id >= CMD_ACTIVATE_FRAME && id <= CMD_ACTIVATE_LAST) {
+    Vwin_Activate(id == CMD_ACTIVATE_FRAME ? -1 : id - CMD_ACTIVATE_FRAME - 1);
+    return 0;
+  }
+  switch (id) {
+    case CMD_EXIT: App_RequestExit(); return 0;
+    case CMD_ZOOM_IN: if (v >= 0) Vwin_ZoomIn(v); return 0;
+    case CMD_ZOOM_OUT: if (v >= 0) Vwin_ZoomOut(v); return 0;
+    case CMD_TOGGLE_OVERLAY: Vwin_ToggleOverlay(); return 0;
+    case CMD_TOGGLE_SCROLLBARS: Vwin_ToggleScrollBars(); return 0;
+    case CMD_LEVEL_UP: Cmd_ChangeLevel(1); return 0;
+    case CMD_LEVEL_DOWN: Cmd_ChangeLevel(0); return 0;
+    case CMD_RUN_TOGGLE: Cmd_ToggleRun(); return 0;
+    case CMD_NEW_VIEW: Vwin_Create(0); return 0;
+    case CMD_CLOSE_VIEW: if (v >= 0) Vwin_Close(v); return 0;
+    case CMD_NEXT_VIEW: Vwin_Activate(-2); return 0;
+    case CMD_PREV_VIEW: Vwin_Activate(-3); return 0;
+    case CMD_ARRANGE: Vwin_ArrangeWindows(1, 1); return 0;
+    case CMD_CLOCK_WINDOW: App_ClockWindow(4, nullptr, nullptr, nullptr, nullptr); return 0;
+  }
+  return 1;
+}
+
+int Cmd_HasOwner(int id) {
+  if ((id >= CMD_ZOOM_FIRST && id <= CMD_ZOOM_LAST) || (id >= CMD_ACTIVATE_FRAME && id <= CMD_ACTIVATE_LAST))
+    return 1;
+  switch (id) {
+    case CMD_EXIT:
+    case CMD_ZOOM_IN:
+    case CMD_ZOOM_OUT:
+    case CMD_TOGGLE_OVERLAY:
+    case CMD_TOGGLE_SCROLLBARS:
+    case CMD_LEVEL_UP:
+    case CMD_LEVEL_DOWN:
+    case CMD_RUN_TOGGLE:
+    case CMD_NEW_VIEW:
+    case CMD_CLOSE_VIEW:
+    case CMD_NEXT_VIEW:
+    case CMD_PREV_VIEW:
+    case CMD_ARRANGE:
+    case CMD_CLOCK_WINDOW: return 1;
+  }
+  return 0;
+}
+
+int Cmd_MenuCommand(int id) {
+  const int r = Cmd_Run(id);
+  Map_InvalidateViews(MAP_INVALIDATE_FRAME);
+  return r;
+}
+
+// Keys: virtual keys as they are, characters as 0x100 | character.
+enum { KEY_CHAR = 0x100 };
+enum { VKEY_PRIOR = 0x21, VKEY_NEXT = 0x22, VKEY_END = 0x23, VKEY_HOME = 0x24, VKEY_LEFT = 0x25, VKEY_UP = 0x26,
+       VKEY_RIGHT = 0x27, VKEY_DOWN = 0x28 };
+
+static int Cmd_MoveKey(int key) {
+  const int v = Cmd_Active();
+  if (v < 0) return 0;
+  const MapView& m = g_mapViews[v];
+  const i32 pageX = m.visWidth > 2 ? m.visWidth - 1 : 1, pageY = m.visHeight > 2 ? m.visHeight - 1 : 1;
+  switch (key) {
+    case VKEY_LEFT: Vwin_ScrollCells(v, -1, 0); return 1;
+    case VKEY_RIGHT: Vwin_ScrollCells(v, 1, 0); return 1;
+    case VKEY_UP: Vwin_ScrollCells(v, 0, -1); return 1;
+    case VKEY_DOWN: Vwin_ScrollCells(v, 0, 1); return 1;
+    case VKEY_PRIOR: Vwin_ScrollCells(v, 0, -pageY); return 1;
+    case VKEY_NEXT: Vwin_ScrollCells(v, 0, pageY); return 1;
+    case VKEY_HOME: Vwin_ScrollCells(v, -pageX, 0); return 1;
+    case VKEY_END: Vwin_ScrollCells(v, pageX, 0); return 1;
+  }
+  return 0;
+}
+
+int Cmd_KeyHandler(int key, int modifiers, int inView) {
+  if (modifiers & (CMD_MOD_CTRL | CMD_MOD_ALT)) return 0;
+  switch (key) {
+    case KEY_CHAR | '+':
+    case KEY_CHAR | '=': Clk_SetSpeed(-1); return 1;
+    case KEY_CHAR | '-': Clk_SetSpeed(-2); return 1;
+    case KEY_CHAR | '*': Cmd_MenuCommand(CMD_ZOOM_IN); return 1;
+    case KEY_CHAR | '/': Cmd_MenuCommand(CMD_ZOOM_OUT); return 1;
+  }
+  return Cmd_MoveKey(key);
+}

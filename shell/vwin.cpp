@@ -469,6 +469,13 @@ void Vwin_ToggleOverlay(void) {
   Map_RedrawView(g_activeViewSlot);
 }
 
+void Vwin_ToggleScrollBars(void) {
+  if (!OpenView(g_activeViewSlot)) return;
+  VwinSlot& s = g_vwinSlots[g_activeViewSlot];
+  s.scrollBarsShown ^= 1;
+  Vwin_PlatformShowScrollBars(g_activeViewSlot, s.scrollBarsShown);
+}
+
 void Vwin_ToggleFullWidth(void) {
   g_vwinFullWidth ^= 1;
   Vwin_ArrangeWindows(0, 1);

@@ -189,6 +189,10 @@ int Vwin_ZoomOut(int slot);
 int Vwin_ResizeBuffers(int slot, i32 width, i32 height, int redraw);
 void Vwin_ArrangeWindows(int frameAtTop, int showFrame);
 void Vwin_ToggleOverlay(void);
+// Flips the active view's scroll-bars-shown flag and shows or hides both.
+void Vwin_ToggleScrollBars(void);
+// Platform half: shows or hides both scroll bars of an open view.
+void Vwin_PlatformShowScrollBars(int slot, int shown);
 // Suspends (0) or resumes (1) the pacers and holds (0) or releases (1) the
 // present lock of every open view; App_SuspendDrawing calls it.
 void Vwin_SuspendPresent(int mode);

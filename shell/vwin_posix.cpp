@@ -43,3 +43,5 @@ void Vwin_ArrangeWindows(int keepFrameTop, int showFrame) {
 void Vwin_SuspendPresent(int mode) { (void)mode; }
 
 void Vwin_PlatformShowPosition(int slot) { (void)slot; }
+
+void Vwin_PlatformShowScrollBars(int slot, int shown) {}

@@ -517,3 +517,10 @@ LRESULT CALLBACK EditWndProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     default: return DefWindowProcW(window, message, wp, lp);
   }
 }
+
+void Vwin_PlatformShowScrollBars(int slot, int shown) {
+  HWND w = static_cast<HWND>(g_mapViews[slot].window);
+  if (!w) return;
+  ShowScrollBar(w, SB_BOTH, shown ? TRUE : FALSE);
+  if (shown) Vwin_PlatformShowPosition(slot);
+}
