@@ -1,0 +1,280 @@
+// The real program, driven from outside: each test copies the program folder
+// into a folder of its own, starts orbasim.exe there, finds its windows by
+// class, reads what they show and drives them with messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const kFrameClass = L"VQ_ORBAW32_3853_Status";
+const wchar_t* const kViewClass = L"VQ_ORBAW32_3853_Edit";
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  p = p.substr(0, p.find_last_of(L'\\'));  // ...\tests
+  p = p.substr(0, p.find_last_of(L'\\'));  // the build folder
+  return p + L"\\bin\\";
+}
+
+// A fresh folder with the program and its data files, so that programs
+// started by tests side by side never share a file.
+std::wstring CopyProgramFolder(const wchar_t* leaveOut) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring dir = std::wstring(temp) + L"orbasim_e2e_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                     std::to_wstring(GetTickCount()) + L"\\";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  const std::wstring src = ProgramFolder();
+  for (const wchar_t* pattern : {L"orba*.exe", L"orba.*"}) {
+    WIN32_FIND_DATAW f;
+    HANDLE h = FindFirstFileW((src + pattern).c_str(), &f);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (leaveOut && lstrcmpiW(f.cFileName, leaveOut) == 0) continue;
+      CopyFileW((src + f.cFileName).c_str(), (dir + f.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(h, &f));
+    FindClose(h);
+  }
+  return dir;
+}
+
+struct Program {
+  PROCESS_INFORMATION pi = {};
+  DWORD started = 0;
+  bool Start(const std::wstring& dir, const wchar_t* args) {
+    std::wstring line = L"\"" + dir + L"orbasim.exe\" " + args;
+    std::vector<wchar_t> buf(line.begin(), line.end());
+    buf.push_back(0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    started = GetTickCount();
+    return CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi) != 0;
+  }
+  // Exit code, or STILL_ACTIVE when it did not end within ms.
+  DWORD WaitExit(DWORD ms) {
+    if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+  }
+  ~Program() {
+    if (!pi.hProcess) return;
+    if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+      TerminateProcess(pi.hProcess, 99);
+      WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+};
+
+struct Found {
+  DWORD pid;
+  const wchar_t* cls;
+  const wchar_t* captionPrefix;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
+  Found* f = reinterpret_cast<Found*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid != f->pid || !IsWindowVisible(w)) return TRUE;
+  wchar_t cls[128], caption[256];
+  GetClassNameW(w, cls, 128);
+  GetWindowTextW(w, caption, 256);
+  if (f->cls && lstrcmpW(cls, f->cls) != 0) return TRUE;
+  if (f->captionPrefix && wcsncmp(caption, f->captionPrefix, wcslen(f->captionPrefix)) != 0) return TRUE;
+  f->windows.push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> Windows(const Program& p, const wchar_t* cls, const wchar_t* captionPrefix = nullptr) {
+  Found f = {p.pi.dwProcessId, cls, captionPrefix, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&f));
+  return f.windows;
+}
+
+// Waits up to ms for cond, looking every 50 ms.
+template <class F>
+bool WaitFor(DWORD ms, F cond) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(50);
+  }
+}
+
+// The client area of a window as 0x00RRGGBB pixels, read from the screen.
+std::vector<unsigned> Pixels(HWND w, int* width, int* height) {
+  RECT r;
+  GetClientRect(w, &r);
+  *width = r.right;
+  *height = r.bottom;
+  std::vector<unsigned> px;
+  if (r.right <= 0 || r.bottom <= 0) return px;
+  HDC dc = GetDC(w);
+  HDC mem = CreateCompatibleDC(dc);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = r.right;
+  bi.bmiHeader.biHeight = -r.bottom;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  px.assign(static_cast<unsigned*>(bits), static_cast<unsigned*>(bits) + r.right * r.bottom);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(w, dc);
+  for (unsigned& p : px) p &= 0xFFFFFF;
+  return px;
+}
+
+// Distinct colours of a picture: a painted layout shows many, an empty
+// window one or two.
+size_t Colours(const std::vector<unsigned>& px) {
+  std::vector<unsigned> seen;
+  for (size_t i = 0; i < px.size() && seen.size() < 64; i += 7) {
+    bool known = false;
+    for (unsigned s : seen) known = known || s == px[i];
+    if (!known) seen.push_back(px[i]);
+  }
+  return seen.size();
+}
+
+size_t Differences(const std::vector<unsigned>& a, const std::vector<unsigned>& b) {
+  if (a.size() != b.size()) return a.size() > b.size() ? a.size() : b.size();
+  size_t n = 0;
+  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+  return n;
+}
+
+std::wstring ChildTexts(HWND box) {
+  std::wstring all;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t t[1024];
+    GetWindowTextW(c, t, 1024);
+    all += t;
+    all += L"\n";
+  }
+  return all;
+}
+
+HWND FirstPaintedView(const Program& p, DWORD ms) {
+  HWND view = nullptr;
+  WaitFor(ms, [&] {
+    std::vector<HWND> v = Windows(p, kViewClass);
+    if (v.empty()) return false;
+    int w, h;
+    if (Colours(Pixels(v[0], &w, &h)) < 8) return false;
+    view = v[0];
+    return true;
+  });
+  return view;
+}
+
+}  // namespace
+
+TEST(Orbasim, RunsTheStartLayoutScrollsZoomsOpensAViewAndEnds) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q"));
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view) << "no painted layout view";
+  printf("time from process start to the first painted view: %lu ms\n",
+         static_cast<unsigned long>(GetTickCount() - p.started));
+  ASSERT_EQ(1u, Windows(p, kFrameClass).size());
+
+  // The start train runs around the oval: the picture changes by itself.
+  int w, h;
+  std::vector<unsigned> before = Pixels(view, &w, &h);
+  bool moved = WaitFor(20000, [&] {
+    int w2, h2;
+    return Differences(before, Pixels(view, &w2, &h2)) > 20;
+  });
+  EXPECT_TRUE(moved) << "the view did not change while the simulation ran";
+
+  // Scrolled one cell to the right by the scroll bar: the new picture differs.
+  before = Pixels(view, &w, &h);
+  for (int i = 0; i < 4; ++i) SendMessageW(view, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_TRUE(WaitFor(5000, [&] {
+    int w2, h2;
+    return Differences(before, Pixels(view, &w2, &h2)) > size_t(w * h / 10);
+  })) << "scrolling did not change the picture";
+
+  // Zoomed to scale 2 (command 347): the view's title names the new scale.
+  wchar_t title1[256], title2[256];
+  GetWindowTextW(view, title1, 256);
+  SendMessageW(view, WM_COMMAND, 347, 0);
+  EXPECT_TRUE(WaitFor(5000, [&] {
+    GetWindowTextW(view, title2, 256);
+    return lstrcmpW(title1, title2) != 0;
+  })) << "zooming did not change the view";
+  EXPECT_TRUE(WaitFor(5000, [&] {
+    int w2, h2;
+    return Colours(Pixels(view, &w2, &h2)) >= 8;
+  })) << "the zoomed view is not painted";
+
+  // A second view (command 400).
+  SendMessageW(view, WM_COMMAND, 400, 0);
+  EXPECT_TRUE(WaitFor(10000, [&] { return Windows(p, kViewClass).size() == 2; }));
+
+  PostMessageW(Windows(p, kFrameClass)[0], WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, p.WaitExit(10000));
+}
+
+TEST(Orbasim, MissingElementPicturesStopTheStartWithError21) {
+  const std::wstring dir = CopyProgramFolder(L"orba.gzg");
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q"));
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor(30000, [&] {
+    std::vector<HWND> b = Windows(p, nullptr, L"Initialization error #21:");
+    if (b.empty()) return false;
+    box = b[0];
+    return true;
+  })) << "no start-error box";
+  EXPECT_NE(std::wstring::npos, ChildTexts(box).find(L"File not found: orba.gzg")) << ChildTexts(box).c_str();
+  EXPECT_TRUE(Windows(p, kViewClass).empty());
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_NE(STILL_ACTIVE, p.WaitExit(10000));
+}
+
+TEST(Orbasim, ASecondInstanceWarnsAtExitAndWritesNoSettings) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  Program first, second;
+  ASSERT_TRUE(first.Start(dir, L"/Q /STOP"));
+  ASSERT_NE(nullptr, FirstPaintedView(first, 60000));
+  ASSERT_TRUE(second.Start(dir, L"/Q /STOP"));
+  ASSERT_NE(nullptr, FirstPaintedView(second, 60000));
+  PostMessageW(Windows(second, kFrameClass)[0], WM_CLOSE, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor(10000, [&] {
+    for (HWND b : Windows(second, nullptr)) {
+      wchar_t caption[256];
+      GetWindowTextW(b, caption, 256);
+      if (wcsstr(caption, L"211")) {
+        box = b;
+        return true;
+      }
+    }
+    return false;
+  })) << "no warning 211";
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(0u, second.WaitExit(10000));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir + L"orba.ini").c_str()));
+  PostMessageW(Windows(first, kFrameClass)[0], WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, first.WaitExit(10000));
+}
