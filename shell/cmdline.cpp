@@ -174,8 +174,6 @@ int App_ParseCommandLine(const wch* line, wch* programPath, wch* layoutFile, wch
 
 // ---------------------------------------------------------------- start-up texts
 
-const wch* App_StartupText(int row, int language) { return Lng_StartupText(language, row); }
-
 int App_LanguageOfLangId(u16 langId) {
   switch (langId & 0x3FF) {
     case 7:
@@ -215,9 +213,9 @@ void App_StartErrorText(u32 code, int language, wch* caption, int captionSize, w
   StartError e = {code, ROW_GENERIC, nullptr};
   for (const StartError& k : kStartErrors)
     if (k.code == code) e = k;
-  Fmt_Print(caption, captionSize, App_StartupText(ROW_CAPTION, language), code);
-  const wch* text = App_StartupText(e.row, language);
-  const wch* fatal = App_StartupText(ROW_FATAL, language);
+  Fmt_Print(caption, captionSize, Lng_StartupText(language, ROW_CAPTION), code);
+  const wch* text = Lng_StartupText(language, e.row);
+  const wch* fatal = Lng_StartupText(language, ROW_FATAL);
   if (e.file) Fmt_Print(body, bodySize, u"%s %s%s", text, e.file, fatal);
   else Fmt_Print(body, bodySize, u"%s%s", text, fatal);
 }

@@ -174,17 +174,17 @@ TEST(AppTexts, UsageTextAsListed) {
                  u"Z=N1/N2\t\t\tFirst Edit window normal mode zoom factor=1 or 2\r\n"
                  u"I=\"filename\"\t\tUse this configuration (options) file\r\n"
                  u"Lx (x=D/E/ES/FR/NL/PL)\tThis message in German/English/Spanish/French/Dutch/Polish"),
-            wstr(App_StartupText(8, 0)));
+            wstr(Lng_StartupText(0, 8)));
   for (int language = 1; language < 6; ++language) {
-    const wstr usage = App_StartupText(8, language);
+    const wstr usage = Lng_StartupText(language, 8);
     SCOPED_TRACE(language);
     EXPECT_EQ(0u, usage.find(u"\r\n"));
     EXPECT_NE(wstr::npos, usage.find(u"[LD | LE | LES | LFR | LNL | LPL]"));
     EXPECT_NE(wstr::npos, usage.find(u"\r\nZ=N1/N2\t\t\t"));
-    EXPECT_NE(usage, wstr(App_StartupText(8, 0)));
+    EXPECT_NE(usage, wstr(Lng_StartupText(0, 8)));
   }
-  EXPECT_EQ(wstr(App_StartupText(7, 0)), wstr(App_StartupText(7, 6)));
-  EXPECT_EQ(wstr(u""), wstr(App_StartupText(2, 1)));
+  EXPECT_EQ(wstr(Lng_StartupText(0, 7)), wstr(Lng_StartupText(6, 7)));
+  EXPECT_EQ(wstr(u""), wstr(Lng_StartupText(1, 2)));
 }
 
 TEST(AppTexts, StartErrorBoxes) {
