@@ -15,6 +15,7 @@
 #include "platform/msg.h"
 #include "platform/print.h"
 #include "platform/str.h"
+#include "render/clkpaint.h"
 #include "render/cursor.h"
 #include "render/daylight.h"
 #include "render/disp.h"
@@ -141,12 +142,32 @@ int App_LoopDrives(void) {
   return s == 20 || (ViaTimer && s >= 2);
 }
 
+// The clock fields that a tick changed: seconds (hidden at the fast speed
+// steps), and with the minute the hours and the weekday.
+static void App_PaintClockChanges(const SimClock& before) {
+  const SimClock& now = g_simClock;
+  if (now.second == before.second && now.minute == before.minute) return;
+  if (!Clk_SecondsHidden() || now.minute != before.minute) {
+    Clk_PaintSeconds(nullptr);
+    Clk_PaintOverviewTitles();
+    Clk_PaintClockWindow(nullptr);
+  }
+  if (now.minute == before.minute) return;
+  Clk_PaintMinutes(nullptr);
+  if (now.hour != before.hour) Clk_PaintHours(nullptr);
+  if (now.weekday != before.weekday) Clk_PaintWeekday(nullptr);
+}
+
 void App_IdleStep(void) {
   // A box opened by a step (auto-save, dispatcher) runs its own message loop,
   // where further ticks arrive; they must not step again underneath it.
   if (g_inIdleStep) return;
   g_inIdleStep = 1;
-  if (SimRunFlag) Clk_Tick();
+  if (SimRunFlag) {
+    const SimClock before = g_simClock;
+    Clk_Tick();
+    App_PaintClockChanges(before);
+  }
   // The animation of multi-cell symbols, the signal blink and the auto-save
   // have no owner in this build yet: their requests are taken and dropped,
   // so that no count piles up.

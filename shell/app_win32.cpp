@@ -195,8 +195,6 @@ int App_RegisterClasses(void* instance) {
 }
 
 // ---------------------------------------------------------------- start-up
-static int App_SimRunning(void) { return SimRunFlag; }
-
 static HWND App_CreatePanelScroll(HWND frame, int field, DWORD style) {
   i32 y, w, h;
   const i32 x = Map_GetFieldRect(field, &y, &w, &h);
@@ -253,7 +251,6 @@ static int App_InitInstance(void* instance) {
   if (!frame) return 0;
   g_appFrame = frame;
   Clk_SetPaintWindows(frame, nullptr);
-  Clk_SetRunningQuery(App_SimRunning);
   g_panelScroll[0] = App_CreatePanelScroll(frame, 3, SBS_VERT);
   g_panelScroll[1] = App_CreatePanelScroll(frame, 6, SBS_HORZ);
   g_panelScroll[2] = App_CreatePanelScroll(frame, 39, SBS_VERT);

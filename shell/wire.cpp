@@ -1,5 +1,8 @@
 #include "shell/wire.h"
 
+#include "render/clkpaint.h"
+#include "shell/vwin.h"
+
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
@@ -7,6 +10,7 @@
 #include "operation/clock.h"
 #include "operation/trn.h"
 #include "render/bgp.h"
+#include "render/clkpaint.h"
 #include "render/cursor.h"
 #include "render/daylight.h"
 #include "render/disp.h"
@@ -110,6 +114,8 @@ static int Wire_TrainsLabelled(void) {
 
 static i32 Wire_ActiveViewSlot(void) { return g_activeViewSlot; }
 static i32 Wire_FollowedViewSlot(void) { return g_followedViewSlot; }
+static void Wire_RedrawClockFields(void) { Clk_RedrawAll(nullptr); }
+static int Wire_SimRunning(void) { return SimRunFlag; }
 
 void Wire_InstallHooks(void) {
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
@@ -157,8 +163,7 @@ void Wire_InstallHooks(void) {
   Trn_SetHooks(&trains);
   static const HstHooks stops = {Disp_GetOptAnzHst};
   Hst_SetHooks(&stops);
-  MapShellHooks views = {};
-  views.activeView = Wire_ActiveViewSlot;
-  views.followedView = Wire_FollowedViewSlot;
+  static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
+  Clk_SetRunningQuery(Wire_SimRunning);
 }
