@@ -93,7 +93,7 @@ u32 App_InitModules(void) {
   Clk_ResetRate();
   Disp_ResetDaylight();
   Hst_Init();
-  if (Lin_Init() != 0) return 12;
+  if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
   g_modulesReady = 1;
@@ -109,19 +109,20 @@ void App_FreeModules(void) {
   // Also after a start-up that failed half-way: each free is safe on a module
   // that was never initialised.
   g_modulesReady = 0;
-  Grid_Clear();
+  Grid_Exit();
   Fio_FreeBuffers();
   Spr_FreeTerrainMasks();
   Gfx_Free();
   TrnList_Free();
-  Dep_Clear();
+  Dep_Exit();
   Cur_Free();
   Hst_Free();
-  Lin_Clear();
+  Lin_Exit();
   Info_Free();
   Logp_Clear();
   Dmsg_Clear();
   Lng_Exit();
+  Heap_Exit();
 }
 
 int App_ModulesReady(void) { return g_modulesReady; }

@@ -18,7 +18,9 @@
 #include "platform/tim.h"
 #include "render/clkpaint.h"
 #include "render/cursor.h"
+#include "render/font.h"
 #include "render/map.h"
+#include "render/pal.h"
 #include "render/status.h"
 #include "render/title.h"
 #include "resources/resid.h"
@@ -170,6 +172,9 @@ void App_PlatformStopBox(const wch* text, const wch* caption) {
 
 int App_PlatformInputPending(void) { return HIWORD(GetQueueStatus(0x27)) != 0; }
 
+static void App_PaintFrameRate(void);
+static void App_OnFrameMoved(void);
+
 // ---------------------------------------------------------------- classes
 static ATOM App_RegisterClass(HINSTANCE inst, const wchar_t* name, WNDPROC proc, UINT style, int menu) {
   WNDCLASSEXW wc;
@@ -233,9 +238,18 @@ static void App_CreateTitle(void) {
   }
 }
 
+// The cell the first view shows: the start layout's middle when it was
+// built, else where the layout left the view.
+static i32 g_firstCellX = -1, g_firstCellY = -1;
+
 static void App_OpenFirstView(void) {
   ShowWindow(Frame(), SW_SHOW);
-  Vwin_Create(g_firstScale);
+  if (Vwin_Create(g_firstScale) != 0 || g_firstCellX < 0) return;
+  for (int v = 0; v < VWIN_SLOTS; ++v)
+    if (g_mapViews[v].window) {
+      Ewin_CentreOnCell(v, g_firstCellX, g_firstCellY, 0);
+      break;
+    }
 }
 
 static int App_InitInstance(void* instance) {
@@ -250,6 +264,8 @@ static int App_InitInstance(void* instance) {
                                nullptr, nullptr, static_cast<HINSTANCE>(instance), nullptr);
   if (!frame) return 0;
   g_appFrame = frame;
+  g_vwinFrameHooks.frameRateChanged = App_PaintFrameRate;
+  g_vwinFrameHooks.frameMoved = App_OnFrameMoved;
   Clk_SetPaintWindows(frame, nullptr);
   g_panelScroll[0] = App_CreatePanelScroll(frame, 3, SBS_VERT);
   g_panelScroll[1] = App_CreatePanelScroll(frame, 6, SBS_HORZ);
@@ -291,7 +307,10 @@ static int App_InitInstance(void* instance) {
     if (!g_titleWindow) TitleMode = 0;
   }
   if (!(g_switches & APP_SW_N)) {
-    App_BuildStartLayout();
+    if (App_BuildStartLayout() == 0) {
+      g_firstCellX = 16384;
+      g_firstCellY = 16384;
+    }
     App_BuildStartTrain();
     Ewin_ClearModified();
   }
@@ -370,16 +389,57 @@ static LRESULT App_OnFrameDestroy(void) {
 
 static LRESULT App_OnFrameActivate(HWND w, WPARAM wp) {
   if (LOWORD(wp) != WA_INACTIVE) {
-    if (g_activeViewSlot >= 0) g_lastViewSlot = g_activeViewSlot;
-    g_activeViewSlot = -1;
+    Vwin_NoteFrameActivated();
     SetFocus(w);
   }
   return 0;
 }
 
+// The frame-rate field (panel field 40): "%02i%s" with text 1500.
+static void App_PaintFrameRate(void) {
+  HWND f = Frame();
+  if (!f) return;
+  i32 y, w, h;
+  const i32 x = Map_GetFieldRect(40, &y, &w, &h);
+  HDC dc = GetDC(f);
+  if (!dc) return;
+  RECT r = {x, y, x + w, y + h};
+  HBRUSH b = CreateSolidBrush(Pal_GetColour(32) & 0xFFFFFF);
+  if (b) {
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+  }
+  wch t[32];
+  Fmt_Print(t, 32, u"%02i%s", Vwin_FrameRate(-1), Lng_GetText(1500));
+  const int saved = SaveDC(dc);
+  HFONT font = static_cast<HFONT>(Font_GetStatusFont());
+  if (font) SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, Pal_GetColour(34) & 0xFFFFFF);
+  SetTextAlign(dc, TA_LEFT | TA_TOP);
+  ExtTextOutW(dc, x, y, ETO_CLIPPED, &r, W(t), UINT(Str_Len(t)), nullptr);
+  RestoreDC(dc, saved);
+  ReleaseDC(f, dc);
+}
+
+// The panel's scroll bars follow their fields when the frame changes width.
+static void App_OnFrameMoved(void) {
+  RECT c;
+  if (!Frame() || !GetClientRect(Frame(), &c)) return;
+  Map_SetFieldLayout(g_vwinFullWidth, c.right);
+  static const int fields[3] = {3, 6, 39};
+  for (int i = 0; i < 3; ++i) {
+    i32 y, w, h;
+    const i32 x = Map_GetFieldRect(fields[i], &y, &w, &h);
+    if (g_panelScroll[i]) MoveWindow(g_panelScroll[i], x, y, w, h, TRUE);
+  }
+  InvalidateRect(Frame(), nullptr, FALSE);
+}
+
 static LRESULT App_OnFramePaint(HWND w) {
   Map_PaintStatusStrip(w);
   Clk_RedrawAll(nullptr);
+  App_PaintFrameRate();
   for (HWND s : g_panelScroll)
     if (s) InvalidateRect(s, nullptr, TRUE);
   return 0;

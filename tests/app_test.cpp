@@ -660,3 +660,15 @@ TEST_F(AppStartTest, TrainWithoutItsVehiclesIsRefused) {
 }
 
 }  // namespace
+
+// The modules of a real start: every file the build makes is read, and
+// freeing leaves nothing that a second start would trip over.
+TEST(AppModules, InitialiseWithTheBuiltDataFilesAndFreeTwice) {
+  Fio_SetFolderPath(FOLDER_PROGRAM, Test_DataFolder().c_str());
+  EXPECT_EQ(0u, App_InitModules());
+  App_FreeModules();
+  App_FreeModules();
+  Fio_SetFolderPath(FOLDER_PROGRAM, Test_DataFolder().c_str());
+  EXPECT_EQ(0u, App_InitModules());
+  App_FreeModules();
+}
