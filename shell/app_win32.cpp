@@ -244,10 +244,11 @@ static i32 g_firstCellX = -1, g_firstCellY = -1;
 
 static void App_OpenFirstView(void) {
   ShowWindow(Frame(), SW_SHOW);
-  if (Vwin_Create(g_firstScale) != 0 || g_firstCellX < 0) return;
+  if (Vwin_Create(g_firstScale) != 0) return;
   for (int v = 0; v < VWIN_SLOTS; ++v)
     if (g_mapViews[v].window) {
-      Ewin_CentreOnCell(v, g_firstCellX, g_firstCellY, 0);
+      if (g_firstCellX >= 0) Ewin_CentreOnCell(v, g_firstCellX, g_firstCellY, 0);
+      Vwin_Activate(v);
       break;
     }
 }
