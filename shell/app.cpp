@@ -8,6 +8,7 @@
 #include "model/logp.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
+#include "operation/pts.h"
 #include "operation/trn.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
@@ -84,6 +85,7 @@ u32 App_InitModules(void) {
   if (Spr_LoadTerrainMasks() != 0) return 23;
   TrnList_Init();
   Dep_Init();
+  Pts_Init();
   Vwin_ClearSlots();
   g_cursorsMissing = Cur_Init() == 2;
   Dmsg_Clear();
@@ -115,6 +117,7 @@ void App_FreeModules(void) {
   Gfx_Free();
   TrnList_Free();
   Dep_Exit();
+  Pts_Free();
   Cur_Free();
   Hst_Free();
   Lin_Exit();
