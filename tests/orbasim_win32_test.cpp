@@ -208,6 +208,7 @@ TEST(Orbasim, RunsTheStartLayoutScrollsZoomsOpensAViewAndEnds) {
 
   // Scrolled four cells to the right by the scroll bar: the picture moves
   // 128 pixels to the left (scale 1), up to the train that runs meanwhile.
+  SendMessageW(Windows(p, kFrameClass)[0], WM_COMMAND, 513, 0);  // view 1 becomes the active window
   before = Pixels(view, &w, &h);
   for (int i = 0; i < 4; ++i) SendMessageW(view, WM_HSCROLL, SB_LINERIGHT, 0);
   EXPECT_TRUE(WaitFor(5000, [&] {
