@@ -224,8 +224,12 @@ static void App_SetFolders(void) {
 }
 
 static void App_CreateTitle(void) {
+  // The client area takes the picture's size, so that a picture larger than
+  // the classic 192 x 256 is shown whole rather than cut.
+  i32 pw = 192, ph = 256;
+  if (Disp_TitlePixels(&pw, &ph) == nullptr || pw < 1 || ph < 1) pw = 192, ph = 256;
   const int cw = GetSystemMetrics(SM_CXFIXEDFRAME), ch = GetSystemMetrics(SM_CYFIXEDFRAME);
-  const int w = 2 * cw + 192, h = GetSystemMetrics(SM_CYCAPTION) + 2 * ch + 256;
+  const int w = 2 * cw + pw, h = GetSystemMetrics(SM_CYCAPTION) + 2 * ch + ph;
   RECT area;
   GetClientRect(GetDesktopWindow(), &area);
   area.bottom -= 28;

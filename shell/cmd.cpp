@@ -1,6 +1,10 @@
 #include "shell/cmd.h"
 
 #include "operation/clock.h"
+#include "platform/lng.h"
+#include "render/compose.h"
+#include "render/daylight.h"
+#include "render/disp.h"
 #include "render/map.h"
 #include "resources/resid.h"
 #include "shell/app.h"
@@ -112,7 +116,43 @@ static int Cmd_MoveKey(int key) {
   return 0;
 }
 
+static void Cmd_RedrawViews(int pictureOnly) {
+  for (int v = 0; v < MAP_VIEWS; ++v)
+    if (g_mapViews[v].window && (!pictureOnly || g_mapViews[v].mode == MAP_MODE_PICTURE)) Map_RedrawView(v);
+}
+
+// Ctrl with a letter: the letter's place in text 921 selects the toggle;
+// places whose owner is not in this build are not taken.
+enum { CTRL_DAYLIGHT = 2, CTRL_OVERLAY_OFF = 3, CTRL_VIEW_OVERLAY = 8 };
+
+int Cmd_CtrlLetter(int letter) {
+  const wch* table = Lng_GetText(921);
+  int slot = -1;
+  for (int i = 0; i < 18 && table[i]; ++i)
+    if (table[i] == wch(letter)) {
+      slot = i;
+      break;
+    }
+  switch (slot) {
+    case CTRL_DAYLIGHT:
+      g_daylight.enabled = !g_daylight.enabled;
+      g_sprOptions.lighting = g_daylight.enabled ? (g_sprOptions.lighting | 1) : (g_sprOptions.lighting & ~1);
+      Disp_UpdateDaylightPhase();
+      Cmd_RedrawViews(1);
+      return 1;
+    case CTRL_OVERLAY_OFF:
+      Disp_SetDisplayPause(!Disp_GetDisplayPause());
+      if (!Disp_GetDisplayPause()) Cmd_RedrawViews(0);
+      return 1;
+    case CTRL_VIEW_OVERLAY:
+      Vwin_ToggleOverlay();
+      return 1;
+  }
+  return 0;
+}
+
 int Cmd_KeyHandler(int key, int modifiers, int inView) {
+  if (modifiers == CMD_MOD_CTRL && key >= 'A' && key <= 'Z') return Cmd_CtrlLetter(key);
   if (modifiers & (CMD_MOD_CTRL | CMD_MOD_ALT)) return 0;
   switch (key) {
     case KEY_CHAR | '+':

@@ -16,5 +16,8 @@ int Cmd_MenuCommand(int id);
 // key: a virtual key (0x100 | character for characters); modifiers
 // CMD_MOD_*; inView: the key came from a view. Non-zero when taken.
 int Cmd_KeyHandler(int key, int modifiers, int inView);
+// Ctrl with the letter 'A'..'Z': the toggle at the letter's place in text
+// 921; 1 when taken.
+int Cmd_CtrlLetter(int letter);
 // 1 when the command has an owner in this build (its menu item is enabled).
 int Cmd_HasOwner(int id);
