@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include <time.h>
+
 #include "model/dep.h"
 #include "model/grid.h"
 #include "model/hst.h"
@@ -66,11 +68,22 @@ static u32 App_LanguageCode(int r, u32 base) {
   return base;
 }
 
+// Calendar seconds at start-up, for the running-time notice at exit.
+static i64 g_appStartTime;
+int g_appExitNoticeOn;
+
+void App_ExitNoticeText(u32 seconds, wch* buf, int size) {
+  wch ran[160] = {0};
+  if (seconds >= 1504) Fmt_Print(ran, 160, Lng_GetText(1360), seconds / 3600, seconds / 60 % 60, seconds % 60);
+  Fmt_Print(buf, size, u"%s%s", ran, Lng_GetText(1361));
+}
+
 u32 App_InitModules(void) {
   Wire_InstallHooks();
   Pal_Reset();
   Disp_ResetOptions();
   if (App_PlatformProcessorClass() < 586) return 80;
+  g_appStartTime = i64(time(nullptr));
   Heap_Init();
   if (Fio_InitBuffers() != 0) return 9;
   if (Lng_Init() != 0) return 14;
@@ -129,6 +142,11 @@ void App_FreeModules(void) {
 }
 
 int App_ModulesReady(void) { return g_modulesReady; }
+
+u32 App_SecondsRunning(void) {
+  const i64 now = i64(time(nullptr));
+  return now > g_appStartTime ? u32(now - g_appStartTime) : 0;
+}
 
 int App_ReportStartError(u32 code) {
   wch caption[128], body[512];

@@ -120,3 +120,10 @@ void App_SuspendDrawing(int mode);
 int App_ClockWindow(int mode, i32* x, i32* y, i32* height, i32* width);
 void App_EdgeScroll(int bits);
 void App_ExitNotice(void);
+// The exit mode (settings key EndeF): the running-time notice at exit is
+// shown only while it is on; off by default.
+extern int g_appExitNoticeOn;
+// The notice's text: text 1360 with hours, minutes and seconds when the
+// program ran 1504 seconds or more, then text 1361.
+void App_ExitNoticeText(u32 seconds, wch* buf, int size);
+u32 App_SecondsRunning(void);

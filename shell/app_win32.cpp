@@ -350,7 +350,14 @@ void App_CloseTitle(void) {
 }
 
 // ---------------------------------------------------------------- shutdown
-void App_ExitNotice(void) {}
+void App_ExitNotice(void) {
+  if (!g_appExitNoticeOn) return;
+  wch text[400];
+  App_ExitNoticeText(App_SecondsRunning(), text, 400);
+  ++g_appModalDepth;
+  MessageBoxW(Frame(), W(text), W(Lng_GetText(1362)), MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+  --g_appModalDepth;
+}
 
 // Everything that needs the views runs while they still exist: Windows
 // destroys owned windows before their owner's destruction message.

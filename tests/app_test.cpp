@@ -672,3 +672,15 @@ TEST(AppModules, InitialiseWithTheBuiltDataFilesAndFreeTwice) {
   EXPECT_EQ(0u, App_InitModules());
   App_FreeModules();
 }
+
+// The running-time notice names the time only from 1504 seconds on.
+TEST(AppModules, ExitNoticeText) {
+  ASSERT_EQ(0, Test_LoadTexts());
+  wch buf[400];
+  App_ExitNoticeText(1503, buf, 400);
+  EXPECT_EQ(wstr(Lng_GetText(1361)), wstr(buf));
+  App_ExitNoticeText(3 * 3600 + 7 * 60 + 9, buf, 400);
+  const wstr text = buf;
+  EXPECT_NE(wstr::npos, text.find(u"3:07:09")) << U8(text);
+  EXPECT_NE(wstr::npos, text.find(Lng_GetText(1361)));
+}
