@@ -21,6 +21,7 @@
 #include "platform/msg.h"
 #include "render/vehicles.h"
 #include "shell/app.h"
+#include "shell/ewin.h"
 #include "shell/wire.h"
 #include "tests/test_util.h"
 
@@ -601,6 +602,43 @@ TEST_F(AppStartTest, TrainCirclesTheOvalStoppingAtEveryStop) {
   EXPECT_TRUE(laps[2].empty());
   // The lower turnout was only ever passed from its branch side: no train
   // came up to it, so it posted nothing.
+  EXPECT_EQ(0u, Dmsg_Count());
+}
+
+// Run the way the program runs it: the idle step with the simulation on, at
+// the default speed step, for two simulated hours. The train keeps lapping:
+// every stop of the oval is made again and again, and no stop is ever more
+// than two simulated minutes after the one before.
+TEST_F(AppStartTest, TrainKeepsLappingForTwoHoursOfIdleSteps) {
+  ASSERT_EQ(0, App_BuildStartLayout());
+  ASSERT_EQ(0, App_BuildStartTrain());
+  TrainRec* t = TrnList_GetFirst();
+  ASSERT_TRUE(t);
+  ASSERT_EQ(0, Clk_SetSpeed(CLK_SPEED_DEFAULT));
+  SimRunFlag = 1;
+  std::map<Pos, int> made;
+  bool atStop = false;
+  long lastStop = 0, longestGap = 0;
+  const long ticks = 100L * 3600 * 2;
+  for (long tick = 1; tick <= ticks; ++tick) {
+    App_IdleStep();
+    const bool now = (t->StateFlags & TRN_AT_STOP) != 0;
+    if (now && !atStop) {
+      const TrainCell& h = Trn_Cells(t)[0];
+      made[{h.X, h.Y}]++;
+      if (tick - lastStop > longestGap) longestGap = tick - lastStop;
+      lastStop = tick;
+    }
+    atStop = now;
+  }
+  SimRunFlag = 0;
+  if (ticks - lastStop > longestGap) longestGap = ticks - lastStop;
+  EXPECT_EQ(2, g_simClock.hour);
+  EXPECT_EQ(0, g_simClock.minute);
+  EXPECT_EQ(4u, made.size()) << "only the four stops of the oval";
+  for (const Pos& stop : {Pos(kRight, 16379), Pos(16383, kTop), Pos(kLeft, 16387), Pos(16386, kBottom)})
+    EXPECT_GE(made[stop], 40) << stop.first << "," << stop.second;
+  EXPECT_LE(longestGap, 100L * 120) << "ticks without a stop";
   EXPECT_EQ(0u, Dmsg_Count());
 }
 
