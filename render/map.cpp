@@ -275,6 +275,10 @@ void Map_InvalidateRect(int v, i32 left, i32 top, i32 bottom, i32 right) {
   MapView* w = OpenView(v);
   if (!w) return;
   g_mapRequests++;
+  // Only a rectangle that meets the client brings a paint, which sets the
+  // view ready again; one wholly outside must not stop the presentation.
+  if (right < 0 || bottom < 0 || left >= w->clientWidth || top >= w->clientHeight || right < left || bottom < top)
+    return;
   w->ready = 0;
   Map_PlatformInvalidateRect(v, left, top, PastEdge(right), PastEdge(bottom));
 }

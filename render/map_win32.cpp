@@ -37,7 +37,10 @@ void Map_PlatformPaint(int v) {
   PAINTSTRUCT ps;
   if (!BeginPaint(w, &ps)) return;
   const RECT& r = ps.rcPaint;
-  if (r.right > r.left && r.bottom > r.top) Spr_RedrawViewRect(v, r.left, r.top, r.bottom - 1, r.right - 1);
+  if (r.right > r.left && r.bottom > r.top)
+    Spr_RedrawViewRect(v, r.left, r.top, r.bottom - 1, r.right - 1);
+  else
+    g_mapViews[v].ready = 1;  // nothing was left to draw: the buffer is whole again
   EndPaint(w, &ps);
 }
 

@@ -63,6 +63,24 @@ TEST_F(MapView_, InvalidateRectClearsTheReadyFlagOfThatViewOnly) {
   ExpectNothingDrawn(0);  // the paint redraws, not the invalidation
 }
 
+// A rectangle that misses the client brings no paint: the view must stay
+// ready, or its paint thread would never present it again.
+TEST_F(MapView_, InvalidateRectOutsideTheClientKeepsTheViewReady) {
+  Open(0, MAP_MODE_PICTURE, 1);
+  const MapView& m = g_mapViews[0];
+  const struct {
+    i32 left, top, bottom, right;
+  } outside[] = {{-40, 0, 15, -1}, {0, -30, -1, 31}, {m.clientWidth, 0, 15, m.clientWidth + 31},
+                 {0, m.clientHeight, m.clientHeight + 15, 31}, {50, 10, 5, 60}};
+  for (const auto& r : outside) {
+    g_mapViews[0].ready = 1;
+    Map_InvalidateRect(0, r.left, r.top, r.bottom, r.right);
+    EXPECT_EQ(1, m.ready) << r.left << "," << r.top;
+  }
+  Map_InvalidateRect(0, -10, -10, 0, 0);  // one pixel inside
+  EXPECT_EQ(0, m.ready);
+}
+
 #ifndef _WIN32
 // The update region of a window is Windows' own; these follow the native
 // stand-in (the Windows build tests a real window in dc_win32_test).
