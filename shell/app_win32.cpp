@@ -18,6 +18,7 @@
 #include "platform/tim.h"
 #include "render/clkpaint.h"
 #include "render/cursor.h"
+#include "render/dc.h"
 #include "render/font.h"
 #include "render/map.h"
 #include "render/pal.h"
@@ -299,6 +300,8 @@ static int App_InitInstance(void* instance) {
   const u32 code = App_InitModules();
   if (code != 0 && App_ReportStartError(code)) return 0;
   App_ReportStartWarnings();
+  // The previews of the dialogs and the control panel draw through these.
+  Map_CreatePreviewBitmaps();
   Menu_SetWindowTitles(-1);
 
   if (g_switches & APP_SW_Q) {
@@ -378,6 +381,7 @@ static void App_Shutdown(void) {
   g_simSemaphore = nullptr;
   App_ExitNotice();
   Disp_FreeTitlePicture();
+  Map_FreePreviewBitmaps();
   App_FreeModules();
 }
 
