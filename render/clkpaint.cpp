@@ -19,22 +19,17 @@ void Clk_WeekdayText(wch* buf, int size) {
   Fmt_Print(buf, size, u"%3s", three);
 }
 
-void Clk_ClockWindowText(wch* buf, int size) {
+// The weekday and the time, with or without the seconds as they are shown.
+static void Clk_FormatNow(wch* buf, int size, const wch* withSeconds, const wch* withoutSeconds) {
   wch day[8];
   Clk_WeekdayText(day, 8);
   const SimClock& c = g_simClock;
   if (Clk_SecondsHidden())
-    Fmt_Print(buf, size, u"%s:%2u:%02u ", day, u32(c.hour), u32(c.minute));
+    Fmt_Print(buf, size, withoutSeconds, day, u32(c.hour), u32(c.minute));
   else
-    Fmt_Print(buf, size, u"%s:%2u:%02u:%02u ", day, u32(c.hour), u32(c.minute), u32(c.second));
+    Fmt_Print(buf, size, withSeconds, day, u32(c.hour), u32(c.minute), u32(c.second));
 }
 
-void Clk_OverviewTitleText(wch* buf, int size) {
-  wch day[8];
-  Clk_WeekdayText(day, 8);
-  const SimClock& c = g_simClock;
-  if (Clk_SecondsHidden())
-    Fmt_Print(buf, size, u"%s:%2u:%02u   ", day, u32(c.hour), u32(c.minute));
-  else
-    Fmt_Print(buf, size, u"%s:%2u:%02u:%02u", day, u32(c.hour), u32(c.minute), u32(c.second));
-}
+void Clk_ClockWindowText(wch* buf, int size) { Clk_FormatNow(buf, size, u"%s:%2u:%02u:%02u ", u"%s:%2u:%02u "); }
+
+void Clk_OverviewTitleText(wch* buf, int size) { Clk_FormatNow(buf, size, u"%s:%2u:%02u:%02u", u"%s:%2u:%02u   "); }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "operation/clock.h"
+#include "render/clkpaint.h"
 #include "render/compose.h"
 #include "render/daylight.h"
 #include "render/disp.h"
@@ -35,4 +37,34 @@ TEST(CmdKeys, CommandsWithoutAnOwnerDoNothing) {
   EXPECT_EQ(1, Cmd_HasOwner(CMD_ZOOM_IN));
   // Commands on the active view do nothing without one.
   EXPECT_EQ(0, Cmd_MenuCommand(CMD_ZOOM_IN));
+}
+
+// The clock window's face and the overview title: the seconds are left out
+// while the simulation runs at speed 15 or more.
+static int g_running;
+static int Running(void) { return g_running; }
+
+TEST(ClockTexts, SecondsHiddenAtTheFastSpeeds) {
+  ASSERT_EQ(0, Test_LoadTexts());
+  Clk_SetRunningQuery(Running);
+  g_simClock.weekday = 2;
+  g_simClock.hour = 7;
+  g_simClock.minute = 5;
+  g_simClock.second = 9;
+  wch face[40], title[40];
+  g_running = 0;
+  Clk_ClockWindowText(face, 40);
+  Clk_OverviewTitleText(title, 40);
+  EXPECT_EQ(wstr(u"Tue: 7:05:09 "), wstr(face));
+  EXPECT_EQ(wstr(u"Tue: 7:05:09"), wstr(title));
+  g_running = 1;
+  Clk_SetSpeed(15);
+  Clk_ClockWindowText(face, 40);
+  Clk_OverviewTitleText(title, 40);
+  EXPECT_EQ(wstr(u"Tue: 7:05 "), wstr(face));
+  EXPECT_EQ(wstr(u"Tue: 7:05   "), wstr(title));
+  Clk_SetSpeed(14);
+  Clk_ClockWindowText(face, 40);
+  EXPECT_EQ(wstr(u"Tue: 7:05:09 "), wstr(face));
+  Clk_SetRunningQuery(nullptr);
 }
