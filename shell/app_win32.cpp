@@ -109,8 +109,16 @@ static unsigned App_TimerRun(void* arg) {
   return 0;
 }
 
+// The viewer never stores a layout: it has no auto-save and no countdown.
+#ifdef ORBA_VIEWER
+enum { TIMERS_STARTED = TIMER_AUTOSAVE };
+#else
+enum { TIMERS_STARTED = TIMERS };
+#endif
+
 static int App_StartTimers(void) {
-  for (AppTimer& t : g_timers) {
+  for (int i = 0; i < TIMERS_STARTED; ++i) {
+    AppTimer& t = g_timers[i];
     t.quit = 0;
     t.suspended = 0;
     t.thread = static_cast<HANDLE>(Os_StartThread(App_TimerRun, &t, 0));

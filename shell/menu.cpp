@@ -174,10 +174,13 @@ static void Menu_ProductWord(int viewer, wch* buf, int size) {
   Fmt_Print(buf, size, u"ORBA%s", viewer ? Lng_GetText(MENU_TITLE_PRODUCT) : u"");
 }
 
-// The layout file in the layouts folder; empty for a layout without a name.
+// The layout file in the layouts folder; a layout without a name (the start
+// layout, a new one) is called by text 11060, so that no title shows a gap.
 static void Menu_LayoutPath(wch* buf, int size) {
-  buf[0] = 0;
-  if (LayoutFileName[0] == 0) return;
+  if (LayoutFileName[0] == 0) {
+    Fmt_Print(buf, size, u"%s", Lng_GetText(11060));
+    return;
+  }
   wch path[OS_MAX_PATH];
   if (Fio_BuildPath(LayoutFileName, FOLDER_LAYOUTS, path) != 0) Str_Copy(path, LayoutFileName);
   Fmt_Print(buf, size, u"%s", path);

@@ -330,12 +330,12 @@ TEST_F(MenuTitles, ViewTitleShowsNumberAndScaleOfEachMode) {
   }
 }
 
-TEST_F(MenuTitles, LayoutWithoutNameLeavesItsPlaceEmpty) {
+TEST_F(MenuTitles, LayoutWithoutNameIsCalledUntitled) {
   LayoutFileName[0] = 0;
   g_mapViews[1].mode = MAP_MODE_PICTURE;
   g_mapViews[1].scale = 2;
-  EXPECT_EQ("ORBA View 2  - scale 2:1 ", Title(2));
-  EXPECT_EQ("ORBA -   ", Title(MENU_TITLE_MAIN));
+  EXPECT_EQ("ORBA View 2 Untitled - scale 2:1 ", Title(2));
+  EXPECT_EQ("ORBA - Untitled  ", Title(MENU_TITLE_MAIN));
 }
 
 TEST_F(MenuTitles, OutOfRangeAndShortBuffers) {
