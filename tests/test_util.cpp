@@ -3,6 +3,16 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <process.h>
+#define TEST_PROCESS_ID() _getpid()
+#else
+#include <unistd.h>
+#define TEST_PROCESS_ID() getpid()
+#endif
 
 #include "platform/fio.h"
 #include "platform/heap.h"
@@ -53,23 +63,76 @@ std::string U8(const wstr& s) {
   return out;
 }
 
-wstr Test_MakeTempFolder(void) {
-  static std::atomic<int> counter{0};
+namespace {
+#ifdef _WIN32
+const char16_t kSep = u'\\';
+#else
+const char16_t kSep = u'/';
+#endif
+
+wstr g_processFolder;
+std::filesystem::path g_startFolder;
+
+void Test_SetBaseFolders(const wstr& folder) {
+  for (int i = 0; i <= 6; ++i) Fio_SetFolderPath(i, folder.c_str());
+}
+}  // namespace
+
+wstr Test_ProcessFolder(void) {
+  if (!g_processFolder.empty()) return g_processFolder;
   wch tmp[OS_MAX_PATH];
   if (Os_GetTempFolder(tmp, OS_MAX_PATH) != 0) return wstr();
-  OsLocalTime t;
-  Os_GetLocalTime(&t);
-  char name[96];
-  snprintf(name, sizeof name, "orbatest_%u_%u_%02u%02u%02u%03u_%d", (unsigned)Os_GetTickCount(),
-           (unsigned)(size_t)&counter % 100000u, t.hour, t.minute, t.second, t.milliseconds, counter++);
-  wstr folder = wstr(tmp) + W16(name);
+  // The process id keeps the names of programs started at the same moment
+  // apart; creating the folder is the claim, so a name left behind by an
+  // earlier run with the same id is skipped, never shared.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    char name[64];
+    snprintf(name, sizeof name, "orbatest_%lu_%d", (unsigned long)TEST_PROCESS_ID(), attempt);
+    const wstr folder = wstr(tmp) + W16(name);
+    std::error_code ec;
+    if (std::filesystem::create_directory(std::filesystem::path(folder), ec)) {
+      g_processFolder = folder + kSep;
+      break;
+    }
+    if (ec) return wstr();
+  }
+  return g_processFolder;
+}
+
+int Test_BeginProcess(void) {
+  const wstr folder = Test_ProcessFolder();
+  if (folder.empty()) return 1;
+  std::error_code ec;
+  g_startFolder = std::filesystem::current_path(ec);
+  std::filesystem::current_path(std::filesystem::path(folder), ec);
+  if (ec) return 2;
+  Test_SetBaseFolders(folder);
+  return 0;
+}
+
+void Test_EndProcess(bool keep) {
+  if (g_processFolder.empty()) return;
+  std::error_code ec;
+  // A folder that is the current one cannot be removed on Windows.
+  if (!g_startFolder.empty()) std::filesystem::current_path(g_startFolder, ec);
+  if (keep) {
+    fprintf(stderr, "The files of this run are kept in %s\n", U8(g_processFolder).c_str());
+    return;
+  }
+  std::filesystem::remove_all(std::filesystem::path(g_processFolder), ec);
+  if (ec) fprintf(stderr, "%s not removed: %s\n", U8(g_processFolder).c_str(), ec.message().c_str());
+}
+
+wstr Test_MakeTempFolder(void) {
+  static std::atomic<int> counter{0};
+  const wstr root = Test_ProcessFolder();
+  if (root.empty()) return wstr();
+  char name[32];
+  snprintf(name, sizeof name, "t%d", counter++);
+  wstr folder = root + W16(name);
   Os_CreateFolder(folder.c_str());
-#ifdef _WIN32
-  folder += u'\\';
-#else
-  folder += u'/';
-#endif
-  for (int i = 0; i <= 6; ++i) Fio_SetFolderPath(i, folder.c_str());
+  folder += kSep;
+  Test_SetBaseFolders(folder);
   return folder;
 }
 

@@ -1,6 +1,7 @@
-// Shared helpers of the tests: UTF-16 literals, a fresh temporary folder per
-// test that is also set as every base data folder, and whole-file access
-// for building damaged files byte by byte.
+// Shared helpers of the tests: UTF-16 literals, a folder of its own for each
+// test program, a fresh temporary folder per test that is also set as every
+// base data folder, and whole-file access for building damaged files byte by
+// byte.
 #pragma once
 #include <string>
 #include <vector>
@@ -9,9 +10,22 @@
 
 typedef std::u16string wstr;
 
-// A new empty folder (with trailing separator) under the system's temporary
-// folder; set as folders 0..6 of the file layer so that names resolve there.
+// Test programs run side by side (CTest -j, many copies at once) and must
+// never write into one folder: each process makes a folder of its own under
+// the system's temporary folder at start (tests/test_main.cpp), works in it
+// as its current folder and as folders 0..6 of the file layer, and removes it
+// at the end; kept when a test failed, for a look at its files. 0 ok.
+int Test_BeginProcess(void);
+void Test_EndProcess(bool keep);
+// That folder, with trailing separator (made on first use).
+wstr Test_ProcessFolder(void);
+// A new empty folder (with trailing separator) inside the process's folder;
+// set as folders 0..6 of the file layer so that names resolve there.
 wstr Test_MakeTempFolder(void);
+// Windows only: starts GoogleTest's own thread before the first test and
+// waits until it runs (tests/test_main_win32.cpp says why). 0 ok, 1 when it
+// did not start within 20 seconds.
+int Test_StartFrameworkThread(void);
 // Writes or reads a whole file in that folder (or any full path).
 bool Test_WriteFile(const wstr& path, const std::vector<u8>& bytes);
 std::vector<u8> Test_ReadFile(const wstr& path);
