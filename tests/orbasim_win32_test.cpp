@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/test_util.h"
+
 namespace {
 
 const wchar_t* const kFrameClass = L"VQ_ORBAW32_3853_Status";
@@ -22,13 +24,13 @@ std::wstring ProgramFolder() {
   return p + L"\\bin\\";
 }
 
-// A fresh folder with the program and its data files, so that programs
+// A fresh folder with the program and its data files inside the test
+// process's own folder (removed when the run ends), so that programs
 // started by tests side by side never share a file.
 std::wstring CopyProgramFolder(const wchar_t* leaveOut) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring dir = std::wstring(temp) + L"orbasim_e2e_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                     std::to_wstring(GetTickCount()) + L"\\";
+  static int copies = 0;
+  const wstr own = Test_ProcessFolder();
+  std::wstring dir = std::wstring(own.begin(), own.end()) + L"orbasim" + std::to_wstring(copies++) + L"\\";
   CreateDirectoryW(dir.c_str(), nullptr);
   const std::wstring src = ProgramFolder();
   for (const wchar_t* pattern : {L"orba*.exe", L"orba.*"}) {
