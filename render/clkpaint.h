@@ -9,9 +9,9 @@
 #pragma once
 #include "platform/types.h"
 
-// The frame window that carries the status strip, and the clock window;
-// null when there is none.
-void Clk_SetPaintWindows(void* frame, void* clockWindow);
+// The clock window; null when there is none. The frame is the status
+// strip's window (Map_GetStatusWindow).
+void Clk_SetClockWindow(void* clockWindow);
 // 1 while the seconds are hidden: the simulation runs at speed 15 or more.
 int Clk_SecondsHidden(void);
 // The query of the simulation run flag (the shell installs it).

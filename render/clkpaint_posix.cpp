@@ -1,7 +1,7 @@
 // Natively there is nothing to paint the clock into.
 #include "render/clkpaint.h"
 
-void Clk_SetPaintWindows(void* frame, void* clockWindow) {}
+void Clk_SetClockWindow(void* clockWindow) {}
 void Clk_RedrawAll(void* dc) {}
 void Clk_PaintWeekday(void* dc) {}
 void Clk_PaintHours(void* dc) {}

@@ -15,7 +15,6 @@ namespace {
 
 enum { PAL_STRIP = 32, PAL_STRIP_VALUE = 34, PAL_CLOCK_TEXT = 125, PAL_CLOCK_BACK = 126 };
 
-HWND g_frame;
 HWND g_clock;
 
 inline const wchar_t* W(const wch* s) { return reinterpret_cast<const wchar_t*>(s); }
@@ -24,15 +23,17 @@ inline COLORREF Colour(int i) { return Pal_GetColour(i) & 0xFFFFFFu; }
 // A device context of the frame for the caller's null; released by Done.
 struct FrameDC {
   HDC dc;
+  HWND frame;
   bool own;
-  explicit FrameDC(void* given) : dc(static_cast<HDC>(given)), own(false) {
-    if (!dc && g_frame && IsWindow(g_frame)) {
-      dc = GetDC(g_frame);
+  explicit FrameDC(void* given) : dc(static_cast<HDC>(given)), frame(nullptr), own(false) {
+    frame = static_cast<HWND>(Map_GetStatusWindow());
+    if (!dc && frame && IsWindow(frame)) {
+      dc = GetDC(frame);
       own = true;
     }
   }
   ~FrameDC() {
-    if (own && dc) ReleaseDC(g_frame, dc);
+    if (own && dc) ReleaseDC(frame, dc);
   }
 };
 
@@ -70,8 +71,7 @@ void PaintField(void* given, int field, int x0, int x1, int cx, const wch* text,
 
 }  // namespace
 
-void Clk_SetPaintWindows(void* frame, void* clockWindow) {
-  g_frame = static_cast<HWND>(frame);
+void Clk_SetClockWindow(void* clockWindow) {
   g_clock = static_cast<HWND>(clockWindow);
 }
 

@@ -10,6 +10,7 @@
 #include "render/ovw.h"
 #include "render/schem.h"
 #include "render/sprview.h"
+#include "render/status.h"
 
 MapView g_mapViews[MAP_VIEWS];
 
@@ -228,6 +229,7 @@ void Map_RedrawView(int v) {
 
 void Map_InvalidateViews(int mask) {
   g_mapRequests++;
+  if ((mask & MAP_INVALIDATE_FRAME) && Map_GetStatusWindow()) Map_PlatformInvalidate(Map_GetStatusWindow());
   for (int v = 0; v < MAP_VIEWS; ++v) {
     MapView& w = g_mapViews[v];
     if (!w.window) continue;

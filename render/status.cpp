@@ -11,6 +11,12 @@ const StatusField StatusFieldTable[STATUS_FIELDS] = {
     {760, 16, 15, 16}, {772, 16, 23, 16},  {776, 0, 15, 16},  {776, 32, 15, 16}, {168, 4, 12, 24},
     {112, 24, 48, 16}};
 
+static void* g_statusWindow;
+
+void Map_SetStatusWindow(void* frame) { g_statusWindow = frame; }
+
+void* Map_GetStatusWindow(void) { return g_statusWindow; }
+
 static int g_fieldFullWidth;
 static i32 g_fieldClientWidth = STATUS_DESIGN_WIDTH;
 

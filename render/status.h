@@ -19,6 +19,11 @@ struct StatusField {
 };
 extern const StatusField StatusFieldTable[STATUS_FIELDS];
 
+// The frame window (HWND) that carries the strip; the shell sets it when the
+// frame exists and clears it at shutdown. Null natively.
+void Map_SetStatusWindow(void* frame);
+void* Map_GetStatusWindow(void);
+
 // Set by the shell whenever the full-width setting or the frame's client
 // width changes.
 void Map_SetFieldLayout(int fullWidth, i32 frameClientWidth);

@@ -280,7 +280,7 @@ static int App_InitInstance(void* instance) {
   g_appFrame = frame;
   g_vwinFrameHooks.frameRateChanged = App_PaintFrameRate;
   g_vwinFrameHooks.frameMoved = App_OnFrameMoved;
-  Clk_SetPaintWindows(frame, nullptr);
+  Map_SetStatusWindow(frame);
   g_panelScroll[0] = App_CreatePanelScroll(frame, 3, SBS_VERT);
   g_panelScroll[1] = App_CreatePanelScroll(frame, 6, SBS_HORZ);
   g_panelScroll[2] = App_CreatePanelScroll(frame, 39, SBS_VERT);
@@ -407,6 +407,7 @@ static LRESULT App_OnFrameDestroy(void) {
   if (g_mutex) CloseHandle(g_mutex);
   g_mutex = nullptr;
   g_appFrame = nullptr;
+  Map_SetStatusWindow(nullptr);
   PostQuitMessage(0);
   return 0;
 }
@@ -522,10 +523,8 @@ static LRESULT App_OnPanelScroll(HWND bar, WPARAM wp) {
 }
 
 // Keys caught by the filter hook inside dialogs and menus.
-static LRESULT App_OnHookKey(WPARAM code, LPARAM key) {
-  if (key == VK_F1) return code == 2 || code == 0 ? 1 : 0;
-  return 0;
-}
+// Help and the dialog framework come later: no key is taken yet.
+static LRESULT App_OnHookKey(WPARAM code, LPARAM key) { return 0; }
 
 LRESULT CALLBACK StatusWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -618,7 +617,7 @@ static int App_ShowClock(void) {
                                   Frame(), nullptr, static_cast<HINSTANCE>(g_appInstance), nullptr);
   if (!g_clockWindow) return g_clock.state;
   g_clock.state = 3;
-  Clk_SetPaintWindows(g_appFrame, g_clockWindow);
+  Clk_SetClockWindow(g_clockWindow);
   ShowWindow(g_clockWindow, SW_SHOWNOACTIVATE);
   return g_clock.state;
 }
@@ -672,7 +671,7 @@ LRESULT CALLBACK UhrWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: App_ClockWindow(1, nullptr, nullptr, nullptr, nullptr); return 0;
     case WM_DESTROY:
       if (g_clockWindow == w) g_clockWindow = nullptr;
-      Clk_SetPaintWindows(g_appFrame, g_clockWindow);
+      Clk_SetClockWindow(g_clockWindow);
       return 0;
     case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_ARROW)); return TRUE;
   }

@@ -87,11 +87,7 @@ int Cmd_HasOwner(int id) {
   return 0;
 }
 
-int Cmd_MenuCommand(int id) {
-  const int r = Cmd_Run(id);
-  Map_InvalidateViews(MAP_INVALIDATE_FRAME);
-  return r;
-}
+int Cmd_MenuCommand(int id) { return Cmd_Run(id); }
 
 // Keys: virtual keys as they are, characters as 0x100 | character.
 enum { KEY_CHAR = 0x100 };

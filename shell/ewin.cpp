@@ -51,6 +51,5 @@ int Ewin_CentreOnCell(int slot, i32 x, i32 y, i32 level) {
   Map_UpdateVisible(slot);
   Vwin_PlatformShowPosition(slot);
   Map_RedrawView(slot);
-  Map_InvalidateRect(slot, 0, 0, m.clientHeight - 1, m.clientWidth - 1);
   return 1;
 }
