@@ -6,7 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/setup.sh"
 
-jobs=$(nproc)
+# ORBA_JOBS lets several builds share one machine without exhausting its memory.
+jobs=${ORBA_JOBS:-$(nproc)}
 echo "== native build"
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBA_SANITIZE=ON >/dev/null
 cmake --build "$root/build/native" -j "$jobs"
