@@ -298,18 +298,14 @@ static int Lay_ReadVersion(u16* version) {
 
 // The layout in memory, written by the section writers into a heap block;
 // null when it could not be taken.
-static u8* Lay_TakeSnapshot(u32* size, const wch* boxText) {
+static u8* Lay_TakeSnapshot(u32* size) {
   *size = 0;
-  const int boxes = Msg_InfoDepth();
   if (Fio_OpenWriteMemory() != 0) return nullptr;
   if (Lay_WriteSections() != 0) {
     Fio_CancelWrite();
     return nullptr;
   }
   const int r = Fio_CloseWrite();
-  // Closing a write stream takes the top info box with it; the load's box
-  // must stay for the progress of the read and for its own close.
-  if (Msg_InfoDepth() < boxes) Msg_InfoOpen(boxText, Lng_GetText(TXT_LOAD_TITLE), 0, 0);
   if (r != 0) {
     Fio_CancelWrite();
     return nullptr;
@@ -317,15 +313,25 @@ static u8* Lay_TakeSnapshot(u32* size, const wch* boxText) {
   return Fio_TakeWriteMemory(size);
 }
 
-// Puts the layout of a snapshot back in place of a partly read one.
-static void Lay_RestoreSnapshot(const u8* data, u32 size) {
+// Puts the layout of a snapshot back in place of a partly read one; 0, or
+// the section readers' code when they could not (no memory): the layout is
+// then left empty.
+static int Lay_RestoreSnapshot(const u8* data, u32 size) {
   Lay_ResetLayout();
-  if (Fio_OpenReadMemory(data, size) != 0) return;
-  Lay_ReadSections(LAY_VERSION);
-  Fio_CloseRead();
+  int r = Fio_OpenReadMemory(data, size);
+  if (!r) {
+    r = Lay_ReadSections(LAY_VERSION);
+    if (Fio_IsReadOpen()) Fio_CloseRead();
+  }
+  if (r) Lay_ResetLayout();
+  return r;
 }
 
-static int Lay_Load(const wch* name, const wch* boxText) {
+static void Lay_KeepGraphics(int step) {
+  if (g_layHooks.keepGraphics) g_layHooks.keepGraphics(step);
+}
+
+static int Lay_Load(const wch* name) {
   if (Fio_OpenRead(name, FIO_SKIP_TO_CTRLZ | FIO_PROGRESS, FOLDER_LAYOUTS) != 0) return LAY_LOAD_NO_FILE;
   u16 version = 0;
   int r = Lay_ReadVersion(&version);
@@ -336,7 +342,16 @@ static int Lay_Load(const wch* name, const wch* boxText) {
   const u16 oldVersion = LayoutFileVersion;
   const int oldModified = Lay_IsModified();
   u32 snapSize = 0;
-  u8* snapshot = Lay_TakeSnapshot(&snapSize, boxText);
+  u8* snapshot = Lay_TakeSnapshot(&snapSize);
+  // Without the snapshot a refused load could not give the layout back:
+  // nothing is cleared then.
+  if (!snapshot) {
+    if (Fio_IsReadOpen()) Fio_CloseRead();
+    return LAY_LOAD_NO_SNAPSHOT;
+  }
+  // The vehicle sets and the background picture are not in the snapshot,
+  // only their list and settings: they wait aside until the load is decided.
+  Lay_KeepGraphics(LAY_GRAPHICS_SET_ASIDE);
 
   LayoutFileVersion = version;
   if (version >= 0x3500) Fio_BeginReadRle();
@@ -361,20 +376,30 @@ static int Lay_Load(const wch* name, const wch* boxText) {
   }
 
   if (r) {
-    if (snapshot) {
-      LayoutFileVersion = LAY_VERSION;
-      Lay_RestoreSnapshot(snapshot, snapSize);
+    LayoutFileVersion = LAY_VERSION;
+    const int restored = Lay_RestoreSnapshot(snapshot, snapSize);
+    Lay_KeepGraphics(restored ? LAY_GRAPHICS_DROP_ALL : LAY_GRAPHICS_PUT_BACK);
+    if (restored) {
+      // The layout is lost in memory: an empty new one takes its place, under
+      // no name, so that no save can put it over the user's file.
+      LayoutFileVersion = 0;
+      LayoutFileName[0] = 0;
+      Lay_ClearModified();
+      r = LAY_LOAD_NOT_RESTORED;
+    } else {
       TrnList_RefreshCellCodes(1);
+      LayoutFileVersion = oldVersion;
+      if (oldModified) Lay_MarkModified();
+      else Lay_ClearModified();
     }
-    LayoutFileVersion = oldVersion;
-    if (oldModified) Lay_MarkModified();
-    else Lay_ClearModified();
+    Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
   } else {
+    Lay_KeepGraphics(LAY_GRAPHICS_DROP);
     Lay_ClearModified();
     Lay_CopyName(LayoutFileName, name);
     Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
   }
-  if (snapshot) Heap_Free(snapshot);
+  Heap_Free(snapshot);
   if (!r && TrnList_LoadFlaggedCount() > 0) {
     if (g_layHooks.stopSimulation) g_layHooks.stopSimulation();
     wch text[400];
@@ -391,7 +416,7 @@ int Lay_LoadFile(const wch* name) {
   wch boxText[100];
   Fmt_Print(boxText, 100, u"%s %s", Lng_GetText(TXT_LOAD_BOX), name);
   Msg_InfoOpen(boxText, Lng_GetText(TXT_LOAD_TITLE), 0, 0);
-  const int r = Lay_Load(name, boxText);
+  const int r = Lay_Load(name);
   Lay_CloseInfoBoxes(boxes);
   return r;
 }
@@ -407,6 +432,8 @@ void Lay_ReportLoadResult(int result) {
     case LAY_LOAD_WARNINGS: Msg_WarnId(104, TXT_WARNINGS); return;
     case LAY_LOAD_NO_TRAILER: Msg_ErrorId(148, TXT_BAD_FILE); return;
     case LAY_LOAD_CLOSE_FAILED: Msg_ErrorId(149, TXT_CLOSE_FAILED); return;
+    case LAY_LOAD_NO_SNAPSHOT: Msg_ErrorId(113, TXT_NO_MEMORY); return;
+    case LAY_LOAD_NOT_RESTORED: Msg_ErrorId(118, TXT_NO_MEMORY); return;
     case 14: Msg_ErrorId(199, TXT_LEVEL_PASS); return;
     case 15: Msg_ErrorId(109, TXT_TRAIN_REMAP); return;
     case 17: Msg_ErrorId(185, TXT_BAD_FILE); return;

@@ -15,9 +15,9 @@
 // marks, the renderer's section "ZG").
 //
 // Promises: a save writes through the stream's temporary file, so a failed
-// save leaves the old file as it was; a refused load (any result but 0 and 6)
-// leaves the layout in memory, LayoutFileVersion, LayoutFileName and the
-// modified mark as they were. Both drivers close their info boxes and the
+// save leaves the old file as it was; a refused load (any result but 0, 6 and
+// 16) leaves the layout in memory, its vehicle sets and background picture,
+// LayoutFileVersion, LayoutFileName and the modified mark as they were. Both drivers close their info boxes and the
 // stream on every exit path.
 #pragma once
 #include "platform/types.h"
@@ -37,7 +37,12 @@ enum {
   LAY_LOAD_WARNINGS = 6,
   LAY_LOAD_NO_TRAILER = 11,
   LAY_LOAD_CLOSE_FAILED = 12,
-  LAY_LOAD_TRAIN_REMAP = 15
+  // No memory to keep the layout for a refused load: nothing was read.
+  LAY_LOAD_NO_SNAPSHOT = 13,
+  LAY_LOAD_TRAIN_REMAP = 15,
+  // Refused, and the layout could not be given back (no memory): an empty
+  // layout without a name stands in its place.
+  LAY_LOAD_NOT_RESTORED = 16
 };
 
 // Save results (Lay_WriteFile): 1 and 2 a write failed with that stream code,
@@ -94,7 +99,13 @@ struct LayHooks {
   // (render/bgp); the reader's and writer's results as a section's.
   int (*readBackgroundSection)(u16 version);
   int (*writeBackgroundSection)(void);
+  // What section "ZG" stands for in memory (the cached vehicle sets, the
+  // background picture): a load sets it aside before it reads; a refused
+  // load puts it back over what the reading left, an accepted one drops it;
+  // DROP_ALL frees it and what is in use.
+  void (*keepGraphics)(int step);
 };
+enum { LAY_GRAPHICS_SET_ASIDE = 0, LAY_GRAPHICS_PUT_BACK = 1, LAY_GRAPHICS_DROP = 2, LAY_GRAPHICS_DROP_ALL = 3 };
 // Copies the hooks; null or a null member: that call does nothing.
 void Lay_SetHooks(const LayHooks* hooks);
 // Every set, create and delete of a layout module: the layout is modified.

@@ -63,8 +63,9 @@ void Trn_FreeRecord(TrainRec* t) {
 }
 
 void Trn_SetAccelSteps(TrainRec* t) {
-  t->AccelStep = u32(i32(t->Accel) * 9 / 25);
-  t->BrakeStep = u32(i32(t->Brake) * 9 / 25);
+  // Worked in 64 bits: any 32-bit value a file gives stays in range.
+  t->AccelStep = u32(i64(i32(t->Accel)) * 9 / 25);
+  t->BrakeStep = u32(i64(i32(t->Brake)) * 9 / 25);
 }
 
 u32 Trn_TotalLength(const TrainRec* t) {

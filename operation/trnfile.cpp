@@ -538,8 +538,12 @@ static int TrnFile_ReadCells(TrainRec* t, u16 v) {
         t->DirY = i32(b);
         t->DirZ = 0;
       } else if (last) {
-        s.X = c[i - 1].X - i32(a);
-        s.Y = c[i - 1].Y - i32(b);
+        // The offsets come from the file: a tail cell outside every position
+        // a cell can have makes the record malformed.
+        const i64 x = i64(c[i - 1].X) - i32(a), y = i64(c[i - 1].Y) - i32(b);
+        if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) return 3;
+        s.X = i32(x);
+        s.Y = i32(y);
         s.Level = 0;
       }
       TRN_GET(mark, 2);
@@ -716,8 +720,9 @@ int TrnList_LoadSection(u16 version) {
     if (v < V14396) {
       if (old.oldTarget && (t->StateFlags & TRN_RESERVED)) {
         const TrainCell& head = Trn_Cells(t)[0];
-        const i32 dx = head.X > old.targetX ? head.X - old.targetX : old.targetX - head.X;
-        const i32 dy = head.Y > old.targetY ? head.Y - old.targetY : old.targetY - head.Y;
+        // Positions from the file may lie anywhere in 32 bits.
+        const i64 dx = head.X > old.targetX ? i64(head.X) - old.targetX : i64(old.targetX) - head.X;
+        const i64 dy = head.Y > old.targetY ? i64(head.Y) - old.targetY : i64(old.targetY) - head.Y;
         const i64 beyond = i64(t->ReservedCells) - (dx > dy ? dx : dy);
         if (beyond > 0) TrnFile_DropReservationBeyond(t, u32(beyond));
       }

@@ -10,6 +10,7 @@
 #include "platform/msg.h"
 #include "platform/os.h"
 #include "platform/print.h"
+#include "platform/str.h"
 
 FioReadStream g_fioRead;
 FioWriteStream g_fioWrite;
@@ -617,6 +618,24 @@ static int WriteStart(int flags) {
   return 0;
 }
 
+// "~orbawr" with a hash of the target's full path and the process id: two
+// programs writing into one folder, or one writing two targets there, never
+// meet in one temporary file.
+static void TempName(const wch* target, wch* out) {
+  u32 hash = 2166136261u;
+  for (const wch* p = target; *p; ++p) hash = (hash ^ u32(*p)) * 16777619u;
+  const u32 parts[2] = {hash, Os_GetProcessId()};
+  const char* prefix = "~orbawr";
+  int n = 0;
+  while (*prefix) out[n++] = wch(*prefix++);
+  for (u32 v : parts) {
+    out[n++] = u'-';
+    for (int shift = 28; shift >= 0; shift -= 4) out[n++] = wch("0123456789abcdef"[(v >> shift) & 15]);
+  }
+  for (const char* ext = ".tmp"; *ext;) out[n++] = wch(*ext++);
+  out[n] = 0;
+}
+
 int Fio_OpenWrite(const wch* name, int flags, int folder) {
   FioWriteStream& s = g_fioWrite;
   if (s.handle != HANDLE_CLOSED) return 3;
@@ -626,14 +645,17 @@ int Fio_OpenWrite(const wch* name, int flags, int folder) {
   int cut = 0;
   for (int i = 0; s.target[i]; ++i)
     if (s.target[i] == u'\\' || s.target[i] == u'/') cut = i + 1;
-  static const wch kTemp[] = u"~orbawr.tmp";
-  if (cut + int(sizeof kTemp / sizeof kTemp[0]) > OS_MAX_PATH) return 1;
+  wch temp[32];
+  TempName(s.target, temp);
+  const int len = int(Str_Len(temp));
+  if (cut + len + 1 > OS_MAX_PATH) return 1;
   memcpy(s.temp, s.target, cut * sizeof(wch));
-  memcpy(s.temp + cut, kTemp, sizeof kTemp);
+  memcpy(s.temp + cut, temp, (len + 1) * sizeof(wch));
   int h = Os_Create(s.temp);
   if (h < 0) return 1;
   s.handle = h;
   s.mem = nullptr;
+  s.infoDepth = Msg_InfoDepth();
   return WriteStart(flags);
 }
 
@@ -645,6 +667,7 @@ int Fio_OpenWriteMemory(void) {
   s.mem = nullptr;
   s.memSize = s.memCap = 0;
   s.handle = HANDLE_MEMORY;
+  s.infoDepth = 0;
   return WriteStart(0);
 }
 
@@ -665,8 +688,9 @@ int Fio_CloseWrite(void) {
   FioWriteStream& s = g_fioWrite;
   if (s.handle == HANDLE_CLOSED) return 3;
   int r = s.raw ? 0 : FlushCoder();
+  const int ownBox = s.handle != HANDLE_MEMORY && s.infoDepth > 0 && Msg_InfoDepth() == s.infoDepth;
   if (!r) r = FlushBuffer();
-  Msg_InfoClose();
+  if (ownBox) Msg_InfoClose();
   if (r) return r;  // the stream is closed and the old file kept
   if (s.handle == HANDLE_MEMORY) {
     s.handle = HANDLE_CLOSED;

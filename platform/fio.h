@@ -11,6 +11,13 @@
 // file in the target's folder and moves it over the target only when
 // Fio_CloseWrite completes without error. Fio_CancelWrite (and any write
 // error) throws the temporary file away and leaves the old file as it was.
+// The temporary name is made of the target's path and the process id, so
+// that programs saving into one folder at once never share one.
+//
+// Fio_CloseWrite of a file stream closes the info box that was on top when
+// the stream opened (callers open one before writing a file), and only while
+// it is still on top; a memory stream, or a stream opened with no box open,
+// closes none.
 //
 // Files are named by a name and a FolderIndex (see Fio_FolderPath).
 #pragma once
@@ -146,6 +153,9 @@ struct FioWriteStream {
   u32 memSize, memCap;
   wch target[OS_MAX_PATH];
   wch temp[OS_MAX_PATH + 16];
+  // Info boxes open when a file stream opened: the top one is the caller's
+  // progress box, which the block writes update and the close takes down.
+  int infoDepth;
 };
 
 extern FioReadStream g_fioRead;

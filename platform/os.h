@@ -78,6 +78,8 @@ int Os_CloseHandle(OsHandle handle);
 OsHandle Os_CreateSemaphore(i32 initial, i32 maximum);
 int Os_ReleaseSemaphore(OsHandle sem, i32 count);
 void Os_Sleep(u32 ms);
+// The id of this process, unique among the processes running at a time.
+u32 Os_GetProcessId(void);
 
 // ---------------------------------------------------------------- time and locale
 struct OsLocalTime {

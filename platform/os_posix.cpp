@@ -416,6 +416,8 @@ void Os_Sleep(u32 ms) {
   }
 }
 
+u32 Os_GetProcessId(void) { return u32(getpid()); }
+
 // ---------------------------------------------------------------- time and locale
 u32 Os_GetTickCount(void) {
   struct timespec ts;

@@ -205,6 +205,8 @@ OsHandle Os_CreateSemaphore(i32 initial, i32 maximum) { return CreateSemaphoreW(
 int Os_ReleaseSemaphore(OsHandle sem, i32 count) { return ReleaseSemaphore((HANDLE)sem, count, nullptr) ? 1 : 0; }
 void Os_Sleep(u32 ms) { Sleep(ms); }
 
+u32 Os_GetProcessId(void) { return GetCurrentProcessId(); }
+
 // ---------------------------------------------------------------- time and locale
 u32 Os_GetTickCount(void) { return GetTickCount(); }
 

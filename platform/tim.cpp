@@ -264,15 +264,18 @@ int Tim_ScheduleCompare(const u8* a, const u8* b) {
 enum { TIM_BODY_MAX = TIM_DAY_SIZE - 2 };  // a day buffer less its mask and final 0
 
 // Length of a group body (hour entries and 255) read from p, at most max
-// bytes; -1 malformed, -2 longer than max.
-static i32 Tim_CheckBody(const u8* p, i32 max) {
+// bytes of which only the first avail exist; -1 malformed (or cut short at
+// avail), -2 longer than max.
+static i32 Tim_CheckBody(const u8* p, i32 max, i32 avail) {
   i32 i = 0;
   for (;;) {
     if (i >= max) return -2;
+    if (i >= avail) return -1;
     u8 b = p[i++];
     if (b == TIM_END_GROUP) return i;
     if (b > 23) return -1;
     if (i >= max) return -2;
+    if (i >= avail) return -1;
     if (Tim_IsSecondByte(p[i])) {
       int last = p[i] & 0x7F;
       if (last < b || last > 23) return -1;
@@ -281,6 +284,7 @@ static i32 Tim_CheckBody(const u8* p, i32 max) {
     int minute = 0;
     for (;;) {
       if (i >= max) return -2;
+      if (i >= avail) return -1;
       u8 c = p[i++];
       if (c == TIM_END_HOUR) break;
       if (c == TIM_END_GROUP) return -1;  // hour not closed
@@ -294,6 +298,20 @@ static i32 Tim_CheckBody(const u8* p, i32 max) {
   }
 }
 
+i32 Tim_ScheduleCheck(const u8* bytes, i32 size) {
+  if (!bytes || size < 1) return -1;
+  i32 i = 0;
+  while (bytes[i]) {
+    if (bytes[i] > 127) return -1;
+    ++i;
+    const i32 n = Tim_CheckBody(bytes + i, TIM_BODY_MAX, size - i);
+    if (n < 0) return n;
+    i += n;
+    if (i >= size) return -1;
+  }
+  return i + 1;
+}
+
 int Tim_ScheduleExpand(const u8* schedule, u8 (*days)[TIM_DAY_SIZE]) {
   const u8* body[7] = {};
   i32 length[7] = {};
@@ -302,7 +320,7 @@ int Tim_ScheduleExpand(const u8* schedule, u8 (*days)[TIM_DAY_SIZE]) {
     while (*p) {
       u8 mask = *p++;
       if (mask > 127) return TIM_MALFORMED;
-      i32 n = Tim_CheckBody(p, TIM_BODY_MAX);
+      i32 n = Tim_CheckBody(p, TIM_BODY_MAX, TIM_BODY_MAX);
       if (n == -1) return TIM_MALFORMED;
       if (n == -2) return TIM_TOO_LONG;
       for (int d = 0; d < 7; ++d)
@@ -323,7 +341,7 @@ int Tim_ScheduleExpand(const u8* schedule, u8 (*days)[TIM_DAY_SIZE]) {
 i32 Tim_ScheduleMerge(u8 (*days)[TIM_DAY_SIZE], u8* out, i32 outSize) {
   i32 length[7];
   for (int d = 0; d < 7; ++d) {
-    length[d] = Tim_CheckBody(&days[d][1], TIM_BODY_MAX);
+    length[d] = Tim_CheckBody(&days[d][1], TIM_BODY_MAX, TIM_DAY_SIZE - 1);
     if (length[d] < 0) return -1;
   }
   // Each day joins the first earlier day with the same entries.

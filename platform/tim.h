@@ -62,6 +62,13 @@ enum { TIM_OK = 0, TIM_MALFORMED = 1, TIM_TOO_LONG = 2 };
 // minute, second) and TIM_TOO_LONG for a day that does not fit its buffer; on
 // an error the buffers are left as they were.
 int Tim_ScheduleExpand(const u8* schedule, u8 (*days)[TIM_DAY_SIZE]);
+// The gate for schedules from outside (files, the clipboard): the length of
+// the schedule at the start of size bytes, with its final 0, when it is whole
+// and well-formed within them (every group fits a day buffer); -1 malformed
+// or cut short, -2 a group too long. Every reader here walks a schedule by its
+// end marks alone (0 is also an hour and a minute), so only a schedule that
+// passed this check, or that the codec wrote, may be handed to them.
+i32 Tim_ScheduleCheck(const u8* bytes, i32 size);
 // Joins the seven day buffers into one schedule in out (outSize bytes): days
 // with equal entries share one group, groups in day order. Each day buffer
 // gets its own bit back. Returns the length with the final 0, -1 when a day

@@ -167,6 +167,36 @@ u32 Map_BackgroundPixel(i32 i) {
   return Bgp_GetPixel(i % b.picWidth, i / b.picWidth);
 }
 
+// The picture a layout load keeps aside until it is decided.
+static BackgroundSettings s_asideBackground;
+
+void Bgp_KeepLayoutGraphics(int step) {
+  switch (step) {
+    case BGP_SET_ASIDE:
+      Bgp_KeepLayoutGraphics(BGP_DROP);
+      s_asideBackground = g_background;
+      g_background.pixels = nullptr;
+      Bgp_Reset();
+      Gfx_SetAsideVehicleSets();
+      return;
+    case BGP_PUT_BACK:
+      FreePicture();
+      g_background = s_asideBackground;
+      s_asideBackground.pixels = nullptr;
+      Gfx_PutBackVehicleSets();
+      return;
+    case BGP_DROP_ALL:
+      Gfx_ResetLayoutGraphics();
+      Bgp_KeepLayoutGraphics(BGP_DROP);
+      return;
+    default:
+      Heap_Free(s_asideBackground.pixels);
+      s_asideBackground.pixels = nullptr;
+      Gfx_DropAsideVehicleSets();
+      return;
+  }
+}
+
 int Bgp_SaveSection(void) {
   int r;
   if ((r = Fio_WriteU16(ZG_TAG)) || (r = Gfx_WriteVehicleIdList())) return r;

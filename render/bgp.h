@@ -63,3 +63,10 @@ int Bgp_SaveSection(void);
 // Forgets the layout graphics, reads the section; 0, 3 malformed (tag,
 // flag, sizes, path), else the stream's code. The loader adds 130.
 int Bgp_LoadSection(u16 version);
+
+// What section "ZG" stands for in memory, around a layout load: the picture
+// and the cached vehicle sets are set aside (0; the store is then empty), put
+// back over what the load left (1), dropped (2), or dropped with what is in
+// use (3, an empty layout). The steps are those of LayHooks::keepGraphics.
+enum { BGP_SET_ASIDE = 0, BGP_PUT_BACK = 1, BGP_DROP = 2, BGP_DROP_ALL = 3 };
+void Bgp_KeepLayoutGraphics(int step);

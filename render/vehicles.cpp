@@ -1,5 +1,7 @@
 #include "render/vehicles.h"
 
+#include <utility>
+
 #include <cstring>
 
 #include "platform/fio.h"
@@ -121,6 +123,35 @@ void Gfx_EmptyVehicleSets(void) {
   Heap_Free(g_pending);
   g_pending = nullptr;
   g_pendingCount = 0;
+}
+
+// The sets a layout load keeps aside until it is decided (Bgp_KeepLayoutGraphics).
+static VehicleSetRecord* s_asideSets;
+static u32* s_asidePending;
+static u32 s_asidePendingCount;
+
+// Exchanges the cache and the pending list with those kept aside.
+static void SwapAside(void) {
+  std::swap(g_vehicleSets, s_asideSets);
+  std::swap(g_pending, s_asidePending);
+  std::swap(g_pendingCount, s_asidePendingCount);
+  g_lastHit = nullptr;
+}
+
+void Gfx_SetAsideVehicleSets(void) {
+  Gfx_DropAsideVehicleSets();
+  SwapAside();
+}
+
+void Gfx_PutBackVehicleSets(void) {
+  Gfx_EmptyVehicleSets();
+  SwapAside();
+}
+
+void Gfx_DropAsideVehicleSets(void) {
+  SwapAside();
+  Gfx_EmptyVehicleSets();
+  SwapAside();
 }
 
 int Gfx_IsVehicleSetCached(VehicleId id) { return FindSet(Veh_SetId(id)) ? 1 : 0; }

@@ -100,6 +100,12 @@ extern VehicleSetRecord* g_vehicleSets;
 inline u32 Veh_SetId(VehicleId id) { return id & ~15u; }
 
 void Gfx_EmptyVehicleSets(void);  // frees every cached set and the pending list
+// A layout load keeps the cached sets and the pending list aside (the cache
+// is then empty); putting them back frees what was cached since; dropping
+// frees the sets kept aside.
+void Gfx_SetAsideVehicleSets(void);
+void Gfx_PutBackVehicleSets(void);
+void Gfx_DropAsideVehicleSets(void);
 int Gfx_LoadVehicleSet(VehicleId id, int flags);
 void Gfx_FreeVehicleSet(VehicleId id, int uncount);
 int Gfx_IsVehicleSetCached(VehicleId id);

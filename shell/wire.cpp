@@ -130,6 +130,10 @@ void Wire_InstallHooks(void) {
   layout.clearMarks = Ewin_ClearMarks;
   layout.readBackgroundSection = Bgp_LoadSection;
   layout.writeBackgroundSection = Bgp_SaveSection;
+  static_assert(BGP_SET_ASIDE == LAY_GRAPHICS_SET_ASIDE && BGP_PUT_BACK == LAY_GRAPHICS_PUT_BACK &&
+                    BGP_DROP == LAY_GRAPHICS_DROP && BGP_DROP_ALL == LAY_GRAPHICS_DROP_ALL,
+                "the graphics steps of the loader and the store");
+  layout.keepGraphics = Bgp_KeepLayoutGraphics;
   Lay_SetHooks(&layout);
 
   GenlHooks general = {};

@@ -6,11 +6,26 @@
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
+#include "platform/msg.h"
+#include "platform/os.h"
 #include "tests/test_util.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 
 typedef std::vector<u8> Bytes;
 
 namespace {
+
+// The names of the files in a folder, sorted.
+std::vector<wstr> FilesIn(const wstr& folder) {
+  std::vector<wstr> names;
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(folder)))
+    names.push_back(e.path().filename().u16string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 Bytes Repeat(const Bytes& unit, size_t times) {
   Bytes out;
@@ -223,11 +238,66 @@ TEST_F(FioTest, WriteKeepsOldFileUntilComplete) {
   ASSERT_EQ(0, Fio_WriteBlock(big.data(), u32(big.size())));
   ASSERT_EQ(0, Fio_CloseWrite());
   EXPECT_EQ(big, Test_ReadFile(folder + u"keep.bin"));
-  EXPECT_FALSE(Test_FileExists(folder + u"~orbawr.tmp"));
+  EXPECT_EQ(std::vector<wstr>{u"keep.bin"}, FilesIn(folder));
 
   // A file that cannot be made leaves nothing behind.
   EXPECT_EQ(1, Fio_OpenWrite(u"missing\\x.bin", 0, FOLDER_PROGRAM));
   EXPECT_FALSE(Fio_IsWriteOpen());
+}
+
+TEST_F(FioTest, TemporaryFileBelongsToTheTargetAndTheProcess) {
+  // The temporary file of another program saving into this folder under the
+  // one name every program used to take.
+  const Bytes theirs = {7, 7, 7};
+  ASSERT_TRUE(Test_WriteFile(folder + u"~orbawr.tmp", theirs));
+  char pid[16];
+  snprintf(pid, sizeof pid, "%08x", unsigned(Os_GetProcessId()));
+
+  std::vector<wstr> temps;
+  for (const char16_t* target : {u"a.bin", u"b.bin"}) {
+    ASSERT_EQ(0, Fio_OpenWrite(target, 0, FOLDER_PROGRAM));
+    ASSERT_EQ(0, Fio_WriteU32(0x01020304));
+    std::vector<wstr> names = FilesIn(folder);
+    wstr temp;
+    for (const wstr& n : names)
+      if (n != u"~orbawr.tmp" && n.rfind(u"~orbawr", 0) == 0) temp = n;
+    ASSERT_FALSE(temp.empty());
+    EXPECT_NE(std::string::npos, U8(temp).find(pid)) << U8(temp);
+    temps.push_back(temp);
+    ASSERT_EQ(0, Fio_CloseWrite());
+    EXPECT_EQ(Bytes({4, 3, 2, 1}), Test_ReadFile(folder + target));
+  }
+  EXPECT_NE(temps[0], temps[1]) << "two targets share a temporary name";
+  EXPECT_EQ(theirs, Test_ReadFile(folder + u"~orbawr.tmp"));
+  EXPECT_EQ((std::vector<wstr>{u"a.bin", u"b.bin", u"~orbawr.tmp"}), FilesIn(folder));
+}
+
+TEST_F(FioTest, CloseWriteTakesDownOnlyTheBoxItWasGiven) {
+  struct Case {
+    const char* what;
+    int boxesBefore;  // open when the stream opens
+    int boxesAfter;   // opened while it writes
+    bool memory;
+    int left;         // open after the close
+  } cases[] = {
+      {"the caller's progress box", 1, 0, false, 0},
+      {"no box given", 0, 0, false, 0},
+      {"no box given, someone's box opened since", 0, 1, false, 1},
+      {"a box above the caller's", 1, 1, false, 2},
+      {"two boxes, the top one the caller's", 2, 0, false, 1},
+      {"a memory stream", 1, 0, true, 1},
+  };
+  for (const Case& c : cases) {
+    for (int i = 0; i < c.boxesBefore; ++i) Msg_InfoOpen(u"x", u"y", 0, 0);
+    ASSERT_EQ(0, c.memory ? Fio_OpenWriteMemory() : Fio_OpenWrite(u"box.bin", 0, FOLDER_PROGRAM)) << c.what;
+    for (int i = 0; i < c.boxesAfter; ++i) Msg_InfoOpen(u"x", u"y", 0, 0);
+    EXPECT_EQ(0, Fio_WriteByte(1)) << c.what;
+    EXPECT_EQ(0, Fio_CloseWrite()) << c.what;
+    EXPECT_EQ(c.left, Msg_InfoDepth()) << c.what;
+    while (Msg_InfoDepth() > 0) Msg_InfoClose();
+    u32 n;
+    Heap_Free(Fio_TakeWriteMemory(&n));
+  }
 }
 
 TEST_F(FioTest, OpenRulesAndResults) {

@@ -8,10 +8,13 @@
 #include "platform/fio.h"
 #include "platform/msg.h"
 #include "platform/os.h"
+#include "render/bgp.h"
 #include "render/cursor.h"
 #include "render/map.h"
+#include "render/vehicles.h"
 #include "shell/ewin.h"
 #include "shell/wire.h"
+#include "tests/gfx_fixture.h"
 #include "tests/test_util.h"
 
 #ifndef _WIN32
@@ -29,6 +32,10 @@ void PutTag(Bytes& b, const char* tag) {
   while (*tag) b.push_back(u8(*tag++));
 }
 void PutAll(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+Bytes PutAllOf(Bytes a, const Bytes& b) {
+  PutAll(a, b);
+  return a;
+}
 
 // The header text up to and including the Ctrl-Z; the version bytes follow.
 Bytes HeaderText() {
@@ -395,6 +402,106 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   }
 }
 
+// The ids of the cached vehicle sets, in cache order.
+std::vector<u32> CachedSets() {
+  std::vector<u32> ids;
+  for (const VehicleSetRecord* s = g_vehicleSets; s; s = s->next) ids.push_back(s->id);
+  return ids;
+}
+
+TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
+  // A file of 10 bytes (header text, version, nothing of the body) once
+  // emptied the vehicle-set cache and dropped the picture; the next save
+  // then wrote the layout without its sets.
+  const Bytes tenBytes = {'n', 't', '3', 0x1A, 0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x50};
+  ASSERT_EQ(10u, tenBytes.size());
+  // Refused after its own "ZG" was read: a set list and a picture of its own.
+  Bytes otherGraphics = NetzHead(0);
+  PutTag(otherGraphics, "ZUGD");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "DEPO");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "HSTP");
+  Test_Put32(otherGraphics, 0);
+  PutAll(otherGraphics, Test_MinimalLind());
+  PutTag(otherGraphics, "ZG");
+  Test_Put32(otherGraphics, 1);
+  Test_Put32(otherGraphics, kRequiredVehicleSets[3]);
+  Test_Put32(otherGraphics, 1);
+  for (u32 v : {0u, 10u, 20u, 30u, 40u}) Test_Put32(otherGraphics, v);
+  for (char c : std::string("other.bmp")) Test_Put16(otherGraphics, u8(c));
+  Test_Put16(otherGraphics, 0);
+  PutAll(otherGraphics, Bytes{0x4D, 0x41, 0x01, 0x00});  // "MA" with a non-zero word
+  struct Case {
+    const char* what;
+    Bytes file;
+    int result;
+  } cases[] = {{"header and version only", tenBytes, 21}, {"refused after its ZG", FileOf(otherGraphics), 143}};
+
+  GfxFixture fx;
+  ASSERT_EQ(0, fx.Write(0, 2));
+  Gfx_EmptyVehicleSets();
+  ASSERT_EQ(VEH_LOAD_OK, Gfx_LoadVehicleSet(kRequiredVehicleSets[1], 0));
+  ASSERT_EQ(VEH_LOAD_OK, Gfx_LoadVehicleSet(kRequiredVehicleSets[5], 0));
+  ASSERT_EQ(0, Bgp_SetPath(u"mine.bmp"));
+  ASSERT_EQ(0, Bgp_SetArea(100, 200, 30, 40));
+  const Bytes bmp = Test_Bmp(24, 2, 2, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0});
+  ASSERT_EQ(0, Bgp_LoadPictureMemory(bmp.data(), u32(bmp.size())));
+  BuildLayout(3);
+  ASSERT_EQ(0, SaveAs("mine.nt3"));
+  const Bytes saved = Test_ReadFile(PathOf("mine.nt3"));
+  const std::vector<u32> sets = CachedSets();
+  ASSERT_EQ(2u, sets.size());
+  const u32 length = Gfx_GetVehicleLength(kRequiredVehicleSets[1]);
+  ASSERT_NE(0u, length);
+  const u8* pixels = g_background.pixels;
+  const u32 pixel = Bgp_GetPixel(1, 0);
+
+  for (const Case& c : cases) {
+    WriteRaw("bad.nt3", c.file);
+    EXPECT_EQ(c.result, Load("bad.nt3")) << c.what;
+    EXPECT_EQ(sets, CachedSets()) << c.what;
+    EXPECT_EQ(length, Gfx_GetVehicleLength(kRequiredVehicleSets[1])) << c.what;
+    EXPECT_EQ(pixels, g_background.pixels) << c.what;
+    EXPECT_EQ(pixel, Bgp_GetPixel(1, 0)) << c.what;
+    EXPECT_EQ(W16("mine.bmp"), wstr(g_background.path)) << c.what;
+    EXPECT_EQ(30, g_background.width) << c.what;
+    // What a save now writes is what it wrote before the load.
+    ASSERT_EQ(0, SaveAs("again.nt3")) << c.what;
+    EXPECT_EQ(saved, Test_ReadFile(PathOf("again.nt3"))) << c.what;
+  }
+
+  // An accepted load gives up what was set aside: its own list and picture.
+  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(Ma(), Trailer()))));
+  ASSERT_EQ(0, Load("empty.nt3"));
+  EXPECT_TRUE(CachedSets().empty());
+  EXPECT_EQ(nullptr, g_background.pixels);
+  EXPECT_EQ(0, g_background.path[0]);
+}
+
+TEST_F(LayfileTest, LoadWithoutRoomForTheSnapshotReadsNothing) {
+  // The snapshot is written through the one write stream; while it is taken
+  // by another writer, as when memory runs out, no snapshot can be made.
+  BuildLayout(4);
+  const std::vector<u64> before = GridDump();
+  ASSERT_EQ(0, SaveAs("other.nt3"));
+  Grid_Clear();
+  BuildLayout(7);
+  const std::vector<u64> mine = GridDump();
+  ASSERT_NE(before, mine);
+  SetName("mine.nt3");
+  Ewin_SetModified();
+  ASSERT_EQ(0, Fio_OpenWriteMemory());
+  EXPECT_EQ(LAY_LOAD_NO_SNAPSHOT, Load("other.nt3"));
+  Fio_CancelWrite();
+  EXPECT_EQ(mine, GridDump());
+  EXPECT_EQ(W16("mine.nt3"), wstr(LayoutFileName));
+  EXPECT_EQ(1, Ewin_IsModified());
+  Msg_ResetLast();
+  Lay_ReportLoadResult(LAY_LOAD_NO_SNAPSHOT);
+  EXPECT_EQ(113u, Msg_LastNumber());
+}
+
 TEST_F(LayfileTest, TruncatedFileOfThisProgramLeavesTheLayoutAsItWas) {
   // Another layout, saved and cut inside its last bytes, must not replace
   // the one in memory even though its whole grid section reads well.
@@ -432,7 +539,7 @@ TEST_F(LayfileTest, LoadResultMessages) {
     int result;
     u32 number;
   } cases[] = {{0, 0},     {1, 105},   {2, 106},   {3, 103},   {4, 107},   {5, 108},   {6, 104},
-               {11, 148},  {12, 149},  {13, 0},    {14, 199},  {15, 109},  {16, 0},    {17, 185},
+               {11, 148},  {12, 149},  {13, 113},  {14, 199},  {15, 109},  {16, 118},    {17, 185},
                {18, 186},  {31, 110},  {32, 111},  {33, 115},  {34, 116},  {35, 0},    {141, 110},
                {142, 111}, {143, 158}, {144, 159}, {181, 177}, {182, 117}};
   for (const Case& c : cases) {

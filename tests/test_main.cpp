@@ -6,8 +6,16 @@
 
 #include "tests/test_util.h"
 
+namespace {
+// Each test's temporary folders go when it ends; a failed test keeps them.
+class TempFolderListener : public testing::EmptyTestEventListener {
+  void OnTestEnd(const testing::TestInfo& info) override { Test_EndTest(info.result()->Failed()); }
+};
+}  // namespace
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new TempFolderListener);
 #ifdef _WIN32
   if (Test_StartFrameworkThread() != 0) fprintf(stderr, "GoogleTest's thread did not start.\n");
 #endif

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <gtest/gtest.h>
+
 #ifdef _WIN32
 #include <process.h>
 #define TEST_PROCESS_ID() _getpid()
@@ -72,6 +74,8 @@ const char16_t kSep = u'/';
 
 wstr g_processFolder;
 std::filesystem::path g_startFolder;
+// The folders Test_MakeTempFolder made during the running test.
+std::vector<wstr> g_testFolders;
 
 void Test_SetBaseFolders(const wstr& folder) {
   for (int i = 0; i <= 6; ++i) Fio_SetFolderPath(i, folder.c_str());
@@ -126,14 +130,41 @@ void Test_EndProcess(bool keep) {
 wstr Test_MakeTempFolder(void) {
   static std::atomic<int> counter{0};
   const wstr root = Test_ProcessFolder();
-  if (root.empty()) return wstr();
-  char name[32];
-  snprintf(name, sizeof name, "t%d", counter++);
-  wstr folder = root + W16(name);
-  Os_CreateFolder(folder.c_str());
-  folder += kSep;
-  Test_SetBaseFolders(folder);
-  return folder;
+  if (root.empty()) {
+    ADD_FAILURE() << "Test_MakeTempFolder: this process has no folder of its own";
+    return wstr();
+  }
+  // Creating the folder is the claim: a name that exists already (left by
+  // anything) is skipped, never shared.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    char name[32];
+    snprintf(name, sizeof name, "t%d", counter++);
+    const wstr folder = root + W16(name);
+    std::error_code ec;
+    if (std::filesystem::create_directory(std::filesystem::path(folder), ec)) {
+      g_testFolders.push_back(folder);
+      Test_SetBaseFolders(folder + kSep);
+      return folder + kSep;
+    }
+    if (ec) {
+      ADD_FAILURE() << "Test_MakeTempFolder: " << U8(folder) << " not made: " << ec.message();
+      return wstr();
+    }
+  }
+  ADD_FAILURE() << "Test_MakeTempFolder: no new folder in " << U8(root);
+  return wstr();
+}
+
+void Test_EndTest(bool keep) {
+  if (!keep) {
+    for (const wstr& folder : g_testFolders) {
+      std::error_code ec;
+      std::filesystem::remove_all(std::filesystem::path(folder), ec);
+      if (ec) fprintf(stderr, "%s not removed: %s\n", U8(folder).c_str(), ec.message().c_str());
+    }
+  }
+  g_testFolders.clear();
+  if (!g_processFolder.empty()) Test_SetBaseFolders(g_processFolder);
 }
 
 bool Test_WriteFile(const wstr& path, const std::vector<u8>& bytes) {

@@ -20,8 +20,13 @@ void Test_EndProcess(bool keep);
 // That folder, with trailing separator (made on first use).
 wstr Test_ProcessFolder(void);
 // A new empty folder (with trailing separator) inside the process's folder;
-// set as folders 0..6 of the file layer so that names resolve there.
+// set as folders 0..6 of the file layer so that names resolve there. Empty,
+// with the test failed, when no folder could be made.
 wstr Test_MakeTempFolder(void);
+// The end of each test (tests/test_main.cpp): the folders it made are
+// removed, unless kept because it failed, and the process's folder is again
+// folders 0..6.
+void Test_EndTest(bool keep);
 // Windows only: starts GoogleTest's own thread before the first test and
 // waits until it runs (tests/test_main_win32.cpp says why). 0 ok, 1 when it
 // did not start within 20 seconds.

@@ -318,6 +318,58 @@ TEST(TimExpand, MalformedSchedulesAreRefused) {
   }
 }
 
+// Schedules from outside pass one bounded check before any reader walks
+// them by their end marks. Each damaged one lies in a block of exactly its
+// own size, so that a read past its end is a fault the sanitizers see.
+TEST(TimCheck, SchedulesCutShortOrDamagedAreRefusedWithinTheirBytes) {
+  EXPECT_EQ(Tim_ScheduleCheck(kWeek.data(), i32(kWeek.size())), i32(kWeek.size()));
+  const Bytes everyDay = {127, EG, 0};
+  EXPECT_EQ(Tim_ScheduleCheck(everyDay.data(), 3), 3);
+  const Bytes empty = {0};
+  EXPECT_EQ(Tim_ScheduleCheck(empty.data(), 1), 1);
+  // Bytes after the final 0 are not the schedule's.
+  Bytes trailing = kWeek;
+  trailing.push_back(0x55);
+  EXPECT_EQ(Tim_ScheduleCheck(trailing.data(), i32(trailing.size())), i32(kWeek.size()));
+
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    i32 result;
+  } cases[] = {
+      {"cut after minute 0 (the 0 is no end)", {0x01, 5, 0}, -1},
+      {"cut after hour 0", {0x01, 0}, -1},
+      {"cut after a range byte", {0x01, 5, Range(7)}, -1},
+      {"cut after a second", {0x01, 5, 1, Sec(0)}, -1},
+      {"cut after the hour's end", {0x01, 5, 1, EH}, -1},
+      {"cut after the group's end", {0x01, 5, 1, EH, EG}, -1},
+      {"cut after a mask", {0x01}, -1},
+      {"nothing", {}, -1},
+      {"hour 24", {0x01, 24, 0, EH, EG, 0}, -1},
+      {"a mask with bit 7", {0x80, EG, 0}, -1},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<u8[]> exact(new u8[c.bytes.size() + 1]);
+    std::copy(c.bytes.begin(), c.bytes.end(), exact.get());
+    EXPECT_EQ(Tim_ScheduleCheck(c.bytes.empty() ? nullptr : exact.get(), i32(c.bytes.size())), c.result) << c.what;
+  }
+  // A group longer than a day buffer holds: 24 hours of 60 minutes of 61
+  // seconds each fill one; one more hour entry does not fit.
+  Bytes tooLong = {0x01};
+  for (int h = 0; h < 24; ++h) {
+    tooLong.push_back(u8(h));
+    for (int m = 0; m < 60; ++m) {
+      tooLong.push_back(u8(m));
+      for (int sec = 0; sec < 60; ++sec) tooLong.push_back(Sec(sec));
+    }
+    tooLong.push_back(EH);
+  }
+  for (int i = 0; i < 200; ++i) tooLong.push_back(u8(i % 24)), tooLong.push_back(0), tooLong.push_back(EH);
+  tooLong.push_back(EG);
+  tooLong.push_back(0);
+  EXPECT_EQ(Tim_ScheduleCheck(tooLong.data(), i32(tooLong.size())), -2);
+}
+
 TEST(TimExpand, MergeChecksItsInputAndOutput) {
   DayBuffers b;
   ASSERT_EQ(Tim_ScheduleExpand(kWeek.data(), b.get()), TIM_OK);

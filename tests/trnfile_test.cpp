@@ -50,6 +50,7 @@ struct CurrentTrain {
   u32 textLen = 3;
   u32 vehicleIndex1 = 5;
   u32 retryLimit = 2;
+  u32 accel = 50, brake = 100;
 };
 
 void PutCurrentTrain(Bytes& b, const CurrentTrain& c) {
@@ -60,7 +61,7 @@ void PutCurrentTrain(Bytes& b, const CurrentTrain& c) {
     else PutAll(b, {0, 0, 0, 0, 0, 0});
   }
   PutAll(b, {120000, 40000, 60000, 50000, 0, 70000});        // speeds and caps
-  PutAll(b, {15, 10, 50, 100});                               // countdown, decrement, accel, brake
+  PutAll(b, {15, 10, c.accel, c.brake});                      // countdown, decrement, accel, brake
   PutAll(b, {20, 40, 0, u32(-1)});                            // stop times, remaining wait, at stop
   PutAll(b, {2, 2, 1, 1, 0, 1});                              // types, categories, props, path option
   if (c.flags & TRN_RESERVED) Test_Put32(b, 6);                    // reserved cells
@@ -355,7 +356,7 @@ TEST_F(TrnFileTest, CountsAndLengthsAreCheckedBeforeUse) {
 // Files 14389..14393: counts as bytes, the current depot place as a
 // timetable reference, no SpeedCapB/C, cells in the 14389 position form with
 // two u32 each, no direction fields, no retry and horn fields.
-Bytes Form14389(u32 curIndex) {
+Bytes Form14389(u32 curIndex, u32 lastCellOffset = 1) {
   Bytes b;
   PutAll(b, {TRN_SECTION_TAG, 1});
   PutAll(b, {0, 2, 2, 5});  // index, line, current line, number
@@ -382,7 +383,7 @@ Bytes Form14389(u32 curIndex) {
   PutAll(b, {300, 400, 1, 0});
   Test_Put16(b, 1);
   Test_Put16(b, 1);
-  PutAll(b, {0, 0, 1, 0});
+  PutAll(b, {0, 0, lastCellOffset, 0});
   Test_Put16(b, 1);
   Test_Put32(b, 0x1234);  // vehicle id
   Test_Put16(b, 0);
@@ -423,7 +424,7 @@ TEST_F(TrnFileTest, Form14389) {
 // old timetables, speeds as u16 km/h, the decrement in 1024ths, an old target
 // cell instead of the path option, a skipped u32 instead of the text, class
 // words, and a byte after the fixed part; cells followed by five bytes.
-TEST_F(TrnFileTest, Form14160) {
+Bytes Form14160(u32 extraFlags = 0, u32 targetX = 700) {
   Bytes b;
   Test_Put16(b, TRN_SECTION_OLD_TAG);
   Test_Put16(b, 1);
@@ -433,7 +434,7 @@ TEST_F(TrnFileTest, Form14160) {
   Put8(b, 1);
   Test_Put16(b, 3);  // home depot (place 1)
   Test_Put16(b, 0);  // current place: home
-  Test_Put32(b, TRN_IN_SERVICE | 0x40);  // with an old target cell
+  Test_Put32(b, TRN_IN_SERVICE | 0x40 | extraFlags);  // with an old target cell
   // Timetable A: 6:30 at depot 3, then an empty one (hour 255), and one
   // without depot; timetable B: 7:05 at depot 2.
   for (u32 v : {30u, 6u}) Put8(b, v);
@@ -452,7 +453,7 @@ TEST_F(TrnFileTest, Form14160) {
   PutAll(b, {4, 7 * 1024, 30, 60, 0xDEAD});   // countdown, decrement, accel, brake, skipped
   for (u32 v : {10u, 20u, 0u}) Test_Put16(b, v);   // stop times, wait
   PutAll(b, {0x80 | 0x4, 0x1});               // class words: category 2, flagged start
-  PutAll(b, {700, 500});                      // old target cell
+  PutAll(b, {targetX, 500});                  // old target cell
   Test_Put16(b, 12);                               // sub-cell offset
   Test_Put32(b, 64);                               // tail offset
   Test_Put32(b, 0);                                // instead of the text
@@ -466,6 +467,11 @@ TEST_F(TrnFileTest, Form14160) {
   Test_Put16(b, 64001);  // a user vehicle of the u16 form
   Test_Put16(b, 0);
   PutAll(b, {0x7001, 64});
+  return b;
+}
+
+TEST_F(TrnFileTest, Form14160) {
+  Bytes b = Form14160();
   Grid_SetCell(700, 500, 0, 0x0100);
   Grid_SetCell(699, 500, 0, 0x0100);
   ASSERT_EQ(0, LoadSection(b, 14160));
@@ -495,6 +501,37 @@ TEST_F(TrnFileTest, Form14160) {
   EXPECT_EQ(699, Trn_Cells(t)[1].X);
   EXPECT_EQ(0x80000000u | (4000u - 4000u) * 16 | 1u, Trn_Vehicles(t)[0].Vehicle);
   EXPECT_EQ(0x1u, Trn_Vehicles(t)[0].VehFlags) << "bits 0x7000 are never kept";
+}
+
+// Values of any size a file may hold: no arithmetic on them overflows (the
+// sanitizers of the native build trap on any that would).
+TEST_F(TrnFileTest, ExtremeValuesFromTheFileAreWorkedInRange) {
+  Grid_SetCell(700, 500, 0, 0x0100);
+  Grid_SetCell(699, 500, 0, 0x0100);
+  Grid_SetCell(300, 400, 0, 0x0100);
+  Grid_SetCell(299, 400, 0, 0x0100);
+  CurrentTrain steep;
+  steep.accel = 0x7FFFFFFFu;
+  steep.brake = 0x80000000u;
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    u16 version;
+    int result;
+  } cases[] = {
+      {"acceleration and braking at the ends of 32 bits", CurrentSection({steep}), LAY_VERSION, 0},
+      {"a last cell 2^31 cells behind the one before", Form14389(2, 0x80000000u), 14389, 3},
+      // Read, and its train flagged: that cell lies off the grid.
+      {"a last cell 2^31 - 1 cells ahead", Form14389(2, 0x7FFFFFFFu), 14389, -1},
+      {"a reserving train's old target at -2^31", Form14160(TRN_RESERVED, 0x80000000u), 14160, 0},
+      {"a reserving train's old target at 2^31 - 1", Form14160(TRN_RESERVED, 0x7FFFFFFFu), 14160, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.result, LoadSection(c.bytes, c.version)) << c.what;
+  ASSERT_EQ(0, LoadSection(CurrentSection({steep}), LAY_VERSION));
+  const TrainRec* t = TrnList_GetFirst();
+  ASSERT_NE(nullptr, t);
+  EXPECT_EQ(u32(i64(0x7FFFFFFF) * 9 / 25), t->AccelStep);
+  EXPECT_EQ(u32(i64(INT32_MIN) * 9 / 25), t->BrakeStep);
 }
 
 // Files before 14160 (here 13576): u16 state, two speeds in km/h, the last
