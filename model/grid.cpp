@@ -45,6 +45,13 @@ enum : u32 {
 // run of (low byte + 1) empty cells.
 static inline bool Grid_IsRunCode(u32 code) { return (code & 0xF000) == 0x8000; }
 
+// A train marker in a file from 13573 on: no writer puts one there (a cell
+// under a train is stored as the code the train keeps), so it stands for no
+// train and reads as the empty cell it shows as.
+static inline bool Grid_IsForeignMarker(u32 code, u16 version) {
+  return version >= 13573 && code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST;
+}
+
 static void Grid_SetNoExtent(void) {
   // Chosen so that growing by a point gives the box of that point.
   g_gridExtent.minX = GRID_EXTENT_GROW;
@@ -640,7 +647,7 @@ static int Grid_ReadQuad(u16 version) {
           cell += (code & 0xFF) + 1u;
           continue;
         }
-        if (code != CELL_EMPTY) p[cell] = code;
+        if (code != CELL_EMPTY && !Grid_IsForeignMarker(code, version)) p[cell] = code;
         cell++;
       }
     } else {
@@ -654,7 +661,7 @@ static int Grid_ReadQuad(u16 version) {
           cell += (c & 0xFF) + 1u;
           continue;
         }
-        if (c != CELL_EMPTY) p[cell] = CellCode(c);
+        if (c != CELL_EMPTY && !Grid_IsForeignMarker(c, version)) p[cell] = CellCode(c);
         cell++;
       }
     }

@@ -295,8 +295,17 @@ int App_BuildStartTrain(void) {
   tmpl.Brake = START_BRAKE;
   tmpl.StopTimeMin = START_STOP_MIN;
   tmpl.StopTimeMax = START_STOP_MAX;
+  // Each vehicle with the bits a load takes from its graphic (the turned
+  // picture, bits 3..5), so that the train is the one its saved layout gives
+  // back.
+  TrainCompositionEntry composition[START_VEHICLES];
+  for (u32 i = 0; i < START_VEHICLES; ++i) {
+    const u32 gfx = Gfx_GetVehicleFlags(kStartComposition[i].Vehicle);
+    composition[i] = kStartComposition[i];
+    composition[i].Flags |= (gfx & TRN_VEH_PICTURE_TURNED) | (gfx & TRN_VEH_GFX_BITS);
+  }
   if (!length || tmpl.LastCell >= TRN_MAX_CELLS ||
-      TrnList_Create(kStartComposition, &tmpl, nullptr, place.X, place.Y, place.Level) != TRN_CREATE_OK) {
+      TrnList_Create(composition, &tmpl, nullptr, place.X, place.Y, place.Level) != TRN_CREATE_OK) {
     DeleteLine(line);
     Msg_ErrorId(MSG_TRAIN_FAILED, TXT_TRAIN_FAILED);
     return 1;

@@ -498,6 +498,24 @@ TEST_F(AppStartTest, RefusedLayoutChangesNothing) {
   EXPECT_EQ(5, all.begin()->second);
 }
 
+TEST_F(AppStartTest, TheStartTrainsVehiclesCarryTheBitsALoadGivesThem) {
+  // A load takes the turned picture and bits 3..5 of each vehicle from its
+  // graphic; the start train once lacked them, so that its layout, saved and
+  // loaded, came back with another train.
+  ASSERT_EQ(0, App_BuildStartLayout());
+  ASSERT_EQ(0, App_BuildStartTrain());
+  const TrainRec* t = TrnList_GetFirst();
+  ASSERT_TRUE(t);
+  u32 withBits = 0;
+  for (u32 i = 0; i < t->VehicleCount; ++i) {
+    const TrainVehicle& v = Trn_Vehicles(t)[i];
+    const u32 gfx = Gfx_GetVehicleFlags(v.Vehicle);
+    EXPECT_EQ((gfx & TRN_VEH_PICTURE_TURNED) | (gfx & TRN_VEH_GFX_BITS), v.VehFlags) << i;
+    withBits |= v.VehFlags;
+  }
+  EXPECT_NE(0u, withBits) << "the start vehicles have bits to carry";
+}
+
 TEST_F(AppStartTest, TrainLeavesTheDepotAndStopsAlongTheOval) {
   ASSERT_EQ(0, App_BuildStartLayout());
   const auto laid = Cells();

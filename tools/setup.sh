@@ -6,7 +6,7 @@ orba_sudo=""
 orba_missing=()
 for p in cmake g++ make googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686 \
          binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 \
-         wine wine32:i386 wine64 xvfb xauth python3; do
+         wine wine32:i386 wine64 xvfb xauth python3 clang libclang-rt-14-dev; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || orba_missing+=("$p")
 done
 if [ ${#orba_missing[@]} -gt 0 ]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: natively (with sanitizers) and the
-# Windows build under Wine. On a fresh Debian 12 machine it first installs
+# Builds everything and runs every test: natively (with sanitizers), each
+# fuzz target for a few seconds, and the Windows build under Wine. On a fresh Debian 12 machine it first installs
 # what is missing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,6 +26,10 @@ echo "== layers"
 bash "$root/tools/check-layers.sh" || status=1
 echo "== native tests"
 (cd "$root/build/native" && ctest --output-on-failure -j "$jobs") || status=1
+# Every reader of outside data under its fuzz target for a few seconds: the
+# seeds and what earlier runs found must pass (tools/fuzz.sh runs longer).
+echo "== fuzz targets"
+ORBA_JOBS=$jobs bash "$root/tools/fuzz.sh" 5 || status=1
 
 if orba_can_run_32bit; then
   orba_wine_prefix 32 "$root/build/win32/wine"
