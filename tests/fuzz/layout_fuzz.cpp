@@ -60,8 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
   const FuzzBytes first = Fuzz_SaveLayout(u"first.nt3");
   int again = Lay_LoadFile(u"first.nt3");
   FUZZ_CHECK(again == LAY_LOAD_OK || again == LAY_LOAD_WARNINGS, again);
-  const FuzzBytes second = Fuzz_SaveLayout(u"second.nt3");
-  FUZZ_CHECK(second.size() == first.size(), int(second.size()));
+  Fuzz_SaveLayout(u"second.nt3");
   again = Lay_LoadFile(u"second.nt3");
   FUZZ_CHECK(again == LAY_LOAD_OK || again == LAY_LOAD_WARNINGS, again);
   const FuzzBytes saved = Fuzz_SaveLayout(u"third.nt3");
