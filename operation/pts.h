@@ -159,6 +159,19 @@ const TurnoutController* Pts_Find(i32 x, i32 y, i32 level, i32 part);
 // without rules.
 int Pts_Create(const TurnoutController* fixed, TurnoutController** out);
 
+// For the file reader: a record with zeroed kind data and room for
+// listWords more words, linked behind prev (null: in id order) and into its
+// bucket; parts are not bound. Null without memory or for a kind without
+// rules. Pts_SortById puts the list back in order (id, then part).
+TurnoutController* Pts_CreateBehind(const TurnoutController* fixed, TurnoutController* prev, u32 listWords);
+void Pts_SortById(void);
+// Size of a kind's data without lists; 0 for a kind without data or rules.
+u32 Pts_KindDataSize(u32 kind);
+// Files before 13574: every controller without an id gets the lowest free one.
+void Pts_GiveMissingIds(void);
+// The first record of the ordered list (then ->Next); valid until the store changes.
+const TurnoutController* Pts_First(void);
+
 // ---------------------------------------------------------------- setters
 // Results: 0 done; 1 no controller (or no memory where said); 2 wrong kind
 // or a conflict; 3 bad values. Part -1 is the lowest part at the cell.

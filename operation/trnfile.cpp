@@ -3,6 +3,7 @@
 #include "model/grid.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
+#include "operation/trnres.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -44,9 +45,6 @@ static void TrnFile_SetLoadErrorFlag(void) {}
 // A train of an old file whose cells could not be followed on the track: its
 // head goes to the clipboard as "%i,%i,%i" (Clip_AppendLine).
 static void TrnFile_ReportUnconvertible(i32 x, i32 y, i32 level) {}
-// Gives back the part of an old train's reservation beyond its old target
-// (Trn_Unreserve of the path reservation).
-static void TrnFile_DropReservationBeyond(TrainRec* t, u32 cells) {}
 // Cell-code classes of the shell: a ramp leading one level down
 // (Ewin_IsCodeClass216) and one leading one level up (Ewin_IsCodeClass184).
 static int TrnFile_IsRampDown(u32 code) {
@@ -719,7 +717,7 @@ int TrnList_LoadSection(u16 version) {
         const i32 dx = head.X > old.targetX ? head.X - old.targetX : old.targetX - head.X;
         const i32 dy = head.Y > old.targetY ? head.Y - old.targetY : old.targetY - head.Y;
         const i64 beyond = i64(t->ReservedCells) - (dx > dy ? dx : dy);
-        if (beyond > 0) TrnFile_DropReservationBeyond(t, u32(beyond));
+        if (beyond > 0) Trn_UnreserveBeyond(t, t->ReservedCells - u32(beyond), u32(beyond));
       }
       if (old.oldTarget) {
         t->ReservedCells = 0;
@@ -813,7 +811,7 @@ static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
   } else {
     e->VehFlags &= ~1u;
   }
-  e->VehFlags = (e->VehFlags & ~0x3Eu) | (gfx & TRN_VEH_GFX_BITS);
+  e->VehFlags = (e->VehFlags & ~u32(TRN_VEH_GFX_OWN)) | (gfx & TRN_VEH_GFX_BITS);
   return result;
 }
 

@@ -1,0 +1,453 @@
+#include "operation/ptsfile.h"
+
+#include "model/grid.h"
+#include "model/line.h"
+#include "operation/pts.h"
+#include "operation/trnquery.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
+#include "platform/str.h"
+
+enum : u16 {
+  PTS_V13570 = 0x3502,  // four connector words (before: one byte)
+  PTS_V13571 = 0x3503,  // today's kind numbers
+  PTS_V13574 = 0x3506,  // every controller has an id
+  PTS_V14169 = 0x3769,  // records kept in file order
+  PTS_V14170 = 0x376A,  // u32 count, parts, cyclic reset times in their own words
+  PTS_V14336 = 0x3800,  // u16 ids up to this one
+  PTS_V14344 = 0x3808,  // option word
+  PTS_V14389 = 0x3835,  // four-letter tag and today's kind data
+  PTS_V14390 = 0x3836,  // signal lists
+  PTS_V14406 = 0x3846,  // speed caps
+  PTS_V14407 = 0x3847   // option words within their shape's range
+};
+
+enum : u32 {
+  PTS_FILE_MAX = 0x40000,        // controllers of one section: one for each id and part
+  PTS_FILE_LIST_MAX = 0x10000,   // words of one line or place list read from a file
+  PTS_OLD_LIST_MAX = 2400,       // u16 words of one old list
+  PTS_OLD_NO_TIME = 0xFF00,      // high byte 255: no reset time
+  PTS_EVERY_DAY = 0x7Fu << 24    // the weekday bits of an old reset time
+};
+
+// ---------------------------------------------------------------- connectors
+
+int Pts_TileConnections(u32 code, u32 words[4]) {
+  struct Row {
+    u16 shape;
+    u8 w[4];
+  };
+  static const Row kRows[] = {
+      {12, {1, 32, 2, 16}},  {13, {1, 128, 2, 64}}, {14, {4, 32, 8, 16}},  {15, {4, 64, 8, 128}},
+      {16, {1, 16, 2, 32}},  {17, {2, 32, 1, 16}},  {18, {1, 64, 2, 128}}, {19, {2, 128, 1, 64}},
+      {20, {8, 32, 4, 16}},  {21, {4, 16, 8, 32}},  {22, {4, 128, 8, 64}}, {23, {8, 64, 4, 128}},
+      {48, {4, 8, 16, 0}},   {49, {4, 8, 128, 0}},  {50, {8, 4, 32, 0}},   {51, {8, 4, 64, 0}},
+      {52, {2, 1, 128, 0}},  {53, {2, 1, 32, 0}},   {54, {1, 2, 64, 0}},   {55, {1, 2, 16, 0}},
+      {56, {64, 128, 8, 0}}, {57, {64, 128, 1, 0}}, {58, {128, 64, 4, 0}}, {59, {128, 64, 2, 0}},
+      {60, {16, 32, 1, 0}},  {61, {16, 32, 4, 0}},  {62, {32, 16, 2, 0}},  {63, {32, 16, 8, 0}},
+      {64, {2, 32, 128, 0}}, {65, {1, 16, 64, 0}},  {66, {8, 64, 32, 0}},  {67, {4, 128, 16, 0}},
+      {68, {32, 8, 2, 0}},   {69, {16, 4, 1, 0}},   {70, {128, 2, 4, 0}},  {71, {64, 1, 8, 0}},
+      {72, {2, 1, 32, 128}}, {73, {1, 2, 16, 64}},  {74, {8, 4, 64, 32}},  {75, {4, 8, 128, 16}},
+      {76, {32, 16, 8, 2}},  {77, {16, 32, 4, 1}},  {78, {128, 64, 2, 4}}, {79, {64, 128, 1, 8}},
+      {80, {4, 8, 2, 0}},    {81, {4, 8, 1, 0}},    {82, {8, 4, 1, 0}},    {83, {8, 4, 2, 0}},
+      {84, {2, 1, 8, 0}},    {85, {2, 1, 4, 0}},    {86, {1, 2, 4, 0}},    {87, {1, 2, 8, 0}},
+      {88, {1, 2, 64, 32}},  {89, {1, 2, 16, 128}}, {90, {4, 8, 16, 64}},  {91, {4, 8, 128, 32}},
+      {92, {32, 16, 8, 1}},  {93, {32, 16, 2, 4}},  {94, {64, 128, 8, 2}}, {95, {64, 128, 1, 4}},
+  };
+  if (code > 32767) {
+    words[0] = words[1] = words[2] = words[3] = 0;
+    return 1;
+  }
+  u32 s = code & 0x1FF;
+  if (s >= 472 && s <= 495) s = 72 + (s - 472) % 8;
+  for (const Row& r : kRows)
+    if (r.shape == s) {
+      for (int i = 0; i < 4; ++i) words[i] = r.w[i];
+      return 0;
+    }
+  return 1;
+}
+
+void Pts_ExpandOldMask(u32 words[4], u32 oldMask) {
+  static const u32 kTypes[5] = {3, 12, 16, 96, 0x380};
+  words[0] = words[1] = words[2] = words[3] = 0;
+  for (int b = 0; b < 5; ++b)
+    if (oldMask & (1u << b)) words[0] |= kTypes[b];
+  if (oldMask & 0x20) words[1] |= 0x3FF;
+  if (oldMask & 0x40) words[2] |= 0x3FF;
+  static const u32 kStates[4] = {1, 2, 4, 8};
+  for (int b = 0; b < 4; ++b)
+    if (oldMask & (0x100u << b)) words[3] |= kStates[b];
+}
+
+// ---------------------------------------------------------------- writing
+
+static int Pts_WriteLists(const TurnoutController* c) {
+  const PtsByLineData* d = Pts_KindData<PtsByLineData>(c);
+  int r;
+  for (int i = 0; i < 3; ++i)
+    if ((r = Fio_WriteU32(d->LineCount[i]))) return r;
+  for (int i = 0; i < 3; ++i)
+    if ((r = Fio_WriteU32(d->PlaceCount[i]))) return r;
+  if ((r = Fio_WriteU32(d->RecordFlags))) return r;
+  const u32* w = reinterpret_cast<const u32*>(d + 1);
+  u32 total = 0;
+  for (int i = 0; i < 3; ++i) total += d->LineCount[i] + d->PlaceCount[i];
+  for (u32 k = 0; k < total; ++k)
+    if ((r = Fio_WriteU32(w[k]))) return r;
+  return 0;
+}
+
+static int Pts_WriteKindData(const TurnoutController* c) {
+  int r = 0;
+  switch (c->Kind) {
+    case PTS_KIND_CYCLIC: {
+      const PtsCyclicData* d = Pts_KindData<PtsCyclicData>(c);
+      for (int i = 0; i < 3; ++i)
+        if ((r = Fio_WriteU16(u16(d->Count[i])))) return r;
+      if ((r = Fio_WriteU16(u16(d->Counter)))) return r;
+      for (int i = 0; i < 3; ++i) {
+        if ((r = Fio_WriteU32(d->ResetTime[i]))) return r;
+        if (d->ResetTime[i] && (r = Fio_WriteU16(d->ResetValue[i]))) return r;
+      }
+      return 0;
+    }
+    case PTS_KIND_RANDOM: {
+      const PtsRandomData* d = Pts_KindData<PtsRandomData>(c);
+      const u16 v[6] = {u16(d->Weight[0]), u16(d->Weight[1]), u16(d->Weight[2]), u16(d->RandPos), 0, 0};
+      for (u16 x : v)
+        if ((r = Fio_WriteU16(x))) return r;
+      return 0;
+    }
+    case PTS_KIND_BY_TRAIN: {
+      const PtsByTrainData* d = Pts_KindData<PtsByTrainData>(c);
+      for (int b = 0; b < 3; ++b)
+        for (int m = 0; m < PTS_MASKS_PER_BRANCH; ++m)
+          if ((r = Fio_WriteU32(d->Masks[b][m]))) return r;
+      return 0;
+    }
+    case PTS_KIND_BY_SIGNALS: {
+      const PtsBySignalsData* d = Pts_KindData<PtsBySignalsData>(c);
+      for (int i = 0; i < 3; ++i) {
+        if ((r = Fio_WriteU32(d->List[i].Count))) return r;
+        for (u32 k = 0; k < d->List[i].Count; ++k)
+          if ((r = Fio_WriteU32(d->List[i].Ids[k]))) return r;
+      }
+      return Fio_WriteByte(u8(d->Priority));
+    }
+    default:
+      return Pts_IsLineKind(c->Kind) ? Pts_WriteLists(c) : 0;
+  }
+}
+
+int Pts_SaveSection(void) {
+  int r;
+  if ((r = Fio_WriteU32(PTS_TAG))) return r;
+  u32 count = 0;
+  for (const TurnoutController* c = Pts_First(); c; c = c->Next) ++count;
+  if ((r = Fio_WriteU32(count))) return r;
+  for (const TurnoutController* c = Pts_First(); c; c = c->Next) {
+    if ((r = Grid_WritePos(c->X, c->Y, c->Level)) || (r = Fio_WriteU32(c->Id)) || (r = Fio_WriteByte(u8(c->Kind))) ||
+        (r = Fio_WriteU16(u16(c->EntryDir))) || (r = Fio_WriteU16(u16(c->Exit1))) ||
+        (r = Fio_WriteU16(u16(c->Exit2))) || (r = Fio_WriteU16(u16(c->Exit3))) || (r = Fio_WriteU32(c->Option)) ||
+        (r = Fio_WriteU16(u16(c->Part))) || (r = Fio_WriteU32(c->FacingCap1)) ||
+        (r = Fio_WriteU32(c->TrailingCap1)) || (r = Fio_WriteU32(c->FacingCap2)) ||
+        (r = Fio_WriteU32(c->TrailingCap2)))
+      return r;
+    if (c->Exit3 && ((r = Fio_WriteU32(c->FacingCap3)) || (r = Fio_WriteU32(c->TrailingCap3)))) return r;
+    if ((r = Pts_WriteKindData(c))) return r;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- reading
+
+static int Pts_Get8(u8* v) { return Fio_ReadByte(v); }
+static int Pts_Get16(u32* v) {
+  u16 w = 0;
+  const int r = Fio_ReadU16(&w);
+  *v = w;
+  return r;
+}
+
+// An old reset time: high byte 255 none, else hour and minute on every day.
+static u32 Pts_OldResetTime(u32 w) {
+  if ((w & 0xFF00) == PTS_OLD_NO_TIME) return 0;
+  return PTS_EVERY_DAY | ((w >> 8) & 0xFF) << 16 | (w & 0xFF) << 8;
+}
+
+static int Pts_ReadCyclic(PtsCyclicData* d, u16 v) {
+  int r;
+  if (v < PTS_V13571) {
+    u8 c1, c2, a, b;
+    if ((r = Pts_Get8(&c1)) || (r = Pts_Get8(&c2)) || (r = Pts_Get8(&a)) || (r = Pts_Get8(&b))) return r;
+    d->Count[0] = c1;
+    d->Count[1] = c2;
+    d->Count[2] = 0;
+    d->Counter = 0;
+    if (a) d->Counter = a + d->Count[1];
+    if (b) d->Counter = b;
+    return 0;
+  }
+  for (int i = 0; i < 3; ++i)
+    if ((r = Pts_Get16(&d->Count[i]))) return r;
+  if ((r = Pts_Get16(&d->Counter))) return r;
+  if (v < PTS_V14170) {
+    const int announced = (d->Counter & 0x8000) != 0;
+    d->Counter &= 0x7FFF;
+    if (announced) {
+      u32 t, value;
+      if ((r = Pts_Get16(&t)) || (r = Pts_Get16(&value))) return r;
+      d->ResetTime[0] = Pts_OldResetTime(t);
+      d->ResetValue[0] = d->ResetTime[0] ? u16(value) : 0;
+    }
+    return 0;
+  }
+  for (int i = 0; i < 3; ++i) {
+    u32 t = 0, value = 0;
+    if (v < PTS_V14389) {
+      if ((r = Pts_Get16(&t)) || (r = Pts_Get16(&value))) return r;
+      t = Pts_OldResetTime(t);
+    } else {
+      if ((r = Fio_ReadU32(&t))) return r;
+      if (t && (r = Pts_Get16(&value))) return r;
+    }
+    d->ResetTime[i] = t;
+    d->ResetValue[i] = t ? u16(value) : 0;
+  }
+  return 0;
+}
+
+static int Pts_ReadSignals(PtsBySignalsData* d, u16 v) {
+  int r;
+  if (v < PTS_V14390) {
+    for (int i = 0; i < 3; ++i) {
+      u32 id;
+      if ((r = Pts_Get16(&id))) return r;
+      d->List[i].Count = id ? 1 : 0;
+      d->List[i].Ids[0] = id;
+    }
+    u8 prio, unused;
+    u32 skip;
+    if ((r = Pts_Get8(&prio)) || (r = Pts_Get8(&unused)) || (r = Pts_Get16(&skip))) return r;
+    d->Priority = prio;
+    return 0;
+  }
+  for (int i = 0; i < 3; ++i) {
+    if ((r = Fio_ReadU32(&d->List[i].Count))) return r;
+    if (d->List[i].Count > PTS_SIGNAL_MAX) return 3;
+    for (u32 k = 0; k < d->List[i].Count; ++k)
+      if ((r = Fio_ReadU32(&d->List[i].Ids[k]))) return r;
+  }
+  u8 prio;
+  if ((r = Pts_Get8(&prio))) return r;
+  d->Priority = prio;
+  return 0;
+}
+
+// The six lists of kinds 21..23 into words (counts[6] words, line lists
+// first); *words is allocated (null when all are empty). Files before 14389
+// keep u16 lists: place lists of depot ids, line lists of (line, flags)
+// entries, each of which becomes a group of its one line.
+static int Pts_ReadLists(u16 v, u32 counts[6], u32* recordFlags, u32** words) {
+  int r;
+  *words = nullptr;
+  *recordFlags = 0;
+  if (v < PTS_V14170) return 3;
+  const int wide = v >= PTS_V14389;
+  for (int i = 0; i < 6; ++i) {
+    if ((r = wide ? Fio_ReadU32(&counts[i]) : Pts_Get16(&counts[i]))) return r;
+    if (counts[i] > (wide ? u32(PTS_FILE_LIST_MAX) : u32(PTS_OLD_LIST_MAX))) return 3;
+  }
+  if (wide && (r = Fio_ReadU32(recordFlags))) return r;
+  u32 total = 0;
+  for (int i = 0; i < 6; ++i) total += wide ? counts[i] : (i < 3 ? counts[i] / 2 * 3 : counts[i] * 2);
+  if (!total) return 0;
+  u32* w = static_cast<u32*>(Heap_Alloc(total * 4));
+  if (!w) return 4;
+  u32 at = 0;
+  for (int i = 0; i < 6 && !r; ++i) {
+    if (wide) {
+      for (u32 k = 0; k < counts[i] && !r; ++k) r = Fio_ReadU32(&w[at++]);
+      if (!r && (i < 3 ? Lin_ListCountGroups(w + at - counts[i], i32(counts[i])) < 0 : (counts[i] & 1))) r = 3;
+      continue;
+    }
+    const u32 n = counts[i];
+    u32 out = 0;
+    for (u32 k = 0; k < n && !r; ++k) {
+      u32 value = 0;
+      if ((r = Pts_Get16(&value))) break;
+      if (i >= 3) {
+        w[at + out++] = value;
+        w[at + out++] = 0;
+      } else if (k % 2 == 0) {
+        w[at + out++] = 1;
+        w[at + out++] = value;
+        w[at + out++] = 0;
+      }
+    }
+    if (i < 3 && (n & 1)) r = 3;
+    counts[i] = out;
+    at += out;
+  }
+  if (r) {
+    Heap_Free(w);
+    return r;
+  }
+  *words = w;
+  return 0;
+}
+
+// The fixed part of a record in the file's form, old kinds renumbered.
+static int Pts_ReadFixed(TurnoutController* f, u16 v) {
+  int r;
+  Mem_Fill(f, 0, sizeof *f);
+  if ((r = Grid_ReadPos(&f->X, &f->Y, &f->Level, v))) return r;
+  if (f->X < 0 || f->X >= GRID_SIZE || f->Y < 0 || f->Y >= GRID_SIZE || f->Level < -4 || f->Level > 0) return 3;
+  if (v <= PTS_V14336) {
+    if ((r = Pts_Get16(&f->Id))) return r;
+  } else if ((r = Fio_ReadU32(&f->Id))) {
+    return r;
+  }
+  if (f->Id > PTS_ID_MAX) return 3;
+  u8 kind;
+  if ((r = Pts_Get8(&kind))) return r;
+  f->Kind = kind;
+  if (v < PTS_V13570) {
+    u8 unused;
+    if ((r = Pts_Get8(&unused))) return r;
+    u32 code = Grid_GetCell(f->X, f->Y, f->Level);
+    if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) code = Trn_GetCellGraphic(f->X, f->Y, f->Level, u16(code));
+    if (code > 16383) code = CELL_EMPTY;
+    u32 w[4];
+    Pts_TileConnections(code, w);
+    f->EntryDir = w[0], f->Exit1 = w[1], f->Exit2 = w[2], f->Exit3 = w[3];
+  } else if ((r = Pts_Get16(&f->EntryDir)) || (r = Pts_Get16(&f->Exit1)) || (r = Pts_Get16(&f->Exit2)) ||
+             (r = Pts_Get16(&f->Exit3))) {
+    return r;
+  }
+  if (v >= PTS_V14344 && (r = Fio_ReadU32(&f->Option))) return r;
+  if (v >= PTS_V14170) {
+    if ((r = Pts_Get16(&f->Part))) return r;
+    if (f->Part > PTS_PARTS) return 3;
+  }
+  if (v >= PTS_V14406) {
+    u32* caps[6] = {&f->FacingCap1, &f->TrailingCap1, &f->FacingCap2, &f->TrailingCap2, &f->FacingCap3,
+                    &f->TrailingCap3};
+    for (int i = 0; i < (f->Exit3 ? 6 : 4); ++i)
+      if ((r = Fio_ReadU32(caps[i]))) return r;
+  }
+  if (v < PTS_V13571) {
+    static const u32 kOld[][2] = {{4, 21}, {5, 22}, {6, 11}, {132, 31}, {133, 32}};
+    for (const auto& m : kOld)
+      if (f->Kind == m[0]) {
+        f->Kind = m[1];
+        break;
+      }
+  }
+  return 0;
+}
+
+// The kind data into the record's data (the record holds zeroed data of its
+// kind; the lists of kinds 21..23 come through words).
+static int Pts_ReadKindData(TurnoutController* f, void* data, u16 v) {
+  int r;
+  switch (f->Kind) {
+    case PTS_KIND_CYCLIC:
+      return Pts_ReadCyclic(static_cast<PtsCyclicData*>(data), v);
+    case PTS_KIND_RANDOM: {
+      PtsRandomData* d = static_cast<PtsRandomData*>(data);
+      u32 zero;
+      for (int i = 0; i < 3; ++i)
+        if ((r = Pts_Get16(&d->Weight[i]))) return r;
+      if ((r = Pts_Get16(&d->RandPos)) || (r = Pts_Get16(&zero)) || (r = Pts_Get16(&zero))) return r;
+      return 0;
+    }
+    case PTS_KIND_BY_TRAIN: {
+      PtsByTrainData* d = static_cast<PtsByTrainData*>(data);
+      if (v < PTS_V14389) {
+        u32 old, skip;
+        for (int b = 0; b < 3; ++b) {
+          if ((r = Pts_Get16(&old))) return r;
+          Pts_ExpandOldMask(d->Masks[b], old);
+        }
+        if ((r = Pts_Get16(&skip)) || (r = Pts_Get16(&skip))) return r;
+        return 0;
+      }
+      for (int b = 0; b < 3; ++b)
+        for (int m = 0; m < PTS_MASKS_PER_BRANCH; ++m)
+          if ((r = Fio_ReadU32(&d->Masks[b][m]))) return r;
+      return 0;
+    }
+    case PTS_KIND_BY_SIGNALS:
+      return Pts_ReadSignals(static_cast<PtsBySignalsData*>(data), v);
+  }
+  return 0;
+}
+
+int Pts_LoadSection(u16 version) {
+  const u16 v = version;
+  int r;
+  Pts_FreeAll();
+  if (v >= PTS_V14389) {
+    u32 tag;
+    if ((r = Fio_ReadU32(&tag))) return r;
+    if (tag != PTS_TAG) return 3;
+  } else {
+    u32 tag;
+    if ((r = Pts_Get16(&tag))) return r;
+    if (tag != PTS_TAG_OLD) return 3;
+  }
+  u32 count;
+  if ((r = v >= PTS_V14170 ? Fio_ReadU32(&count) : Pts_Get16(&count))) return r;
+  if (count > PTS_FILE_MAX) return 3;
+  TurnoutController* prev = nullptr;
+  u32 partOption = 0;
+  for (u32 k = 0; k < count; ++k) {
+    TurnoutController f;
+    if ((r = Pts_ReadFixed(&f, v))) return r;
+    if (f.Kind == 31 || f.Kind == 32) return 4;
+    // The kind data goes into a block of its own first: the record is made
+    // only for a cell that still holds a turnout piece.
+    union {
+      PtsCyclicData cyclic;
+      PtsRandomData random;
+      PtsByTrainData byTrain;
+      PtsBySignalsData bySignals;
+    } data;
+    Mem_Fill(&data, 0, sizeof data);
+    u32 counts[6] = {0}, recordFlags = 0;
+    u32* words = nullptr;
+    if (Pts_IsLineKind(f.Kind)) r = Pts_ReadLists(v, counts, &recordFlags, &words);
+    else r = Pts_ReadKindData(&f, &data, v);
+    if (r) return r;
+    u32 low = 0, high = 0;
+    const int cls = Pts_ShapeClass(Grid_GetCellNorm(f.X, f.Y, f.Level), &low, &high);
+    if (f.Part == 1) partOption = f.Option;
+    else if (f.Part > 1) f.Option = partOption;
+    if (v < PTS_V14407 && (f.Option < low || f.Option > high)) f.Option = low;
+    TurnoutController* c = nullptr;
+    if (cls) {
+      u32 total = 0;
+      for (int i = 0; i < 6; ++i) total += counts[i];
+      c = Pts_CreateBehind(&f, v < PTS_V14169 ? nullptr : prev, total);
+      if (!c) {
+        if (words) Heap_Free(words);
+        return 4;
+      }
+      if (Pts_IsLineKind(c->Kind)) {
+        PtsByLineData* d = Pts_KindData<PtsByLineData>(c);
+        d->RecordFlags = recordFlags;
+        for (int i = 0; i < 3; ++i) d->LineCount[i] = counts[i], d->PlaceCount[i] = counts[3 + i];
+        if (total) Mem_Copy(d + 1, words, i32(total * 4));
+      } else {
+        Mem_Copy(c + 1, &data, i32(Pts_KindDataSize(c->Kind)));
+      }
+    }
+    if (words) Heap_Free(words);
+    prev = c;
+  }
+  Pts_SortById();
+  if (v < PTS_V13574) Pts_GiveMissingIds();
+  return 0;
+}

@@ -1,0 +1,29 @@
+// Turnout controllers in the layout file: section "WEIN" (and the older forms
+// "WE" back to the oldest files), and the connector words of a turnout
+// piece, which old files, the turnout dialogs and the schematic drawing take
+// from the piece itself.
+//
+// Owns no records: reads them into and writes them from operation/pts.
+// Promises: the writer stops at the first write error; the reader consumes
+// exactly its section or fails, keeps the file's order (re-sorted by id at
+// the end), drops records whose cell holds no turnout piece, and bounds every
+// count from the file before it allocates.
+#pragma once
+#include "platform/types.h"
+
+enum : u32 { PTS_TAG = 0x4E494557, PTS_TAG_OLD = 0x4557 };
+
+// 0 or the first stream error.
+int Pts_SaveSection(void);
+// Empties the store and reads the section: 0; a stream error; 3 a wrong tag,
+// a count or list out of range, or a form this reader does not know; 4 no
+// memory, or an old shunting controller (kinds 31, 32), which only the
+// shunting-point store could take over.
+int Pts_LoadSection(u16 version);
+
+// EntryDir, Exit1, Exit2, Exit3 of a turnout piece: 0; 1 for a code that is
+// no turnout piece (a code above 32767 also zeroes the words).
+int Pts_TileConnections(u32 code, u32 words[4]);
+// The four kind-14 words of one branch from an old mask (types by bit groups,
+// categories 2 and 3 whole, state bits from bits 8..11).
+void Pts_ExpandOldMask(u32 words[4], u32 oldMask);
