@@ -356,6 +356,7 @@ static int Lay_Load(const wch* name, const wch* boxText) {
   if (!r) {
     // Trains take their vehicles from the catalogue and their markers from
     // the grid only once every section is in.
+    TrnList_RecalcIntervals();
     const int after = TrnList_AfterLoad(version);
     if (after == 1) r = LAY_LOAD_TRAIN_REMAP;
     if (after == 2) warned = 1;

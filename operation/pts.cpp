@@ -599,6 +599,14 @@ int Pts_BindToElement(i32 x, i32 y, i32 level, u32 id) {
   return 0;
 }
 
+int Pts_BindAndRedraw(i32 x, i32 y, i32 level, u32 id) {
+  const int r = Pts_BindToElement(x, y, level, id);
+  // The id shows in the cell's object text; a redraw the views do not need
+  // costs one cell.
+  if (r == 0) Grid_RedrawCell(x, y, level, GRID_REDRAW_ALL);
+  return r;
+}
+
 u32 Pts_NextFreeId(void) {
   u32 last = 0;
   for (const TurnoutController* c = s_first; c; c = c->Next) {

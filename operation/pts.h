@@ -230,6 +230,9 @@ int Pts_DeleteAt(i32 x, i32 y, i32 level, i32 part);
 // Gives every part at the cell the id and re-files them: 0; 2 an id outside
 // 1..PTS_ID_MAX; 3 the id belongs to another cell; 1 no controller there.
 int Pts_BindToElement(i32 x, i32 y, i32 level, u32 id);
+// Pts_BindToElement, then the cell is redrawn, since its object text shows
+// the id.
+int Pts_BindAndRedraw(i32 x, i32 y, i32 level, u32 id);
 // The lowest id above 0 that no controller uses; 0 when none is left.
 u32 Pts_NextFreeId(void);
 // Walks the list: *x -1 starts at the first controller, -2 goes on after

@@ -4,6 +4,7 @@
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "operation/trnres.h"
+#include "operation/trnstep.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -728,8 +729,10 @@ int TrnList_LoadSection(u16 version) {
     Trn_SetAccelSteps(t);
     TrnList_SetTrainSounds(t, 0);
     const u32 speed = t->Speed;
+    const i32 countdown = t->StepCountdown;
     TrnList_EnterStateList(t);
     t->Speed = speed;
+    t->StepCountdown = countdown;
     TrnList_LinkAfter(last, t);
     last = t;
   }
@@ -813,6 +816,10 @@ static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
   }
   e->VehFlags = (e->VehFlags & ~u32(TRN_VEH_GFX_OWN)) | (gfx & TRN_VEH_GFX_BITS);
   return result;
+}
+
+void TrnList_RecalcIntervals(void) {
+  for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) t->StepInterval = t->Speed ? Trn_StepIntervalFor(t->Speed) : 1;
 }
 
 int TrnList_AfterLoad(u16 version) {

@@ -146,6 +146,21 @@ static void Trn_GiveCellBack(TrainCell& c) {
   c.SavedCode = TRN_NO_CODE;
 }
 
+// Slots past the occupied ones continue the train's line backwards, where
+// the tail will have been, so that the slot steps keep their meaning.
+static void Trn_ExtendSpareSlots(TrainRec* t, u32 used) {
+  TrainCell* c = Trn_Cells(t);
+  for (u32 k = used; k <= t->LastCell && k >= 1; ++k) {
+    const i32 dx = k >= 2 ? c[k - 1].X - c[k - 2].X : -t->DirX;
+    const i32 dy = k >= 2 ? c[k - 1].Y - c[k - 2].Y : -t->DirY;
+    c[k].X = c[k - 1].X + dx;
+    c[k].Y = c[k - 1].Y + dy;
+    c[k].Level = c[k - 1].Level;
+    c[k].GridWord = nullptr;
+    c[k].SavedCode = TRN_NO_CODE;
+  }
+}
+
 int Trn_Join(TrainRec* ahead, TrainRec* behind, int headOn) {
   if ((ahead->StateFlags & TRN_OFF_TRACK) || (behind->StateFlags & TRN_OFF_TRACK)) return TRN_JOIN_OFF_TRACK;
   const u32 vehicles = ahead->VehicleCount + behind->VehicleCount;
@@ -221,6 +236,7 @@ int Trn_Join(TrainRec* ahead, TrainRec* behind, int headOn) {
     jc[at].CellFlags &= ~7u;
     ++at;
   }
+  Trn_ExtendSpareSlots(j, at);
   TrainVehicle* jv = Trn_Vehicles(j);
   Mem_Copy(jv, Trn_Vehicles(first), i32(first->VehicleCount * sizeof(TrainVehicle)));
   Mem_Copy(jv + first->VehicleCount, Trn_Vehicles(second), i32(second->VehicleCount * sizeof(TrainVehicle)));
@@ -305,10 +321,12 @@ static TrainRec* Trn_MakePart(const TrainRec* t, u32 v0, u32 nv, const TrainCell
   p->StepCountdown = 0;
   p->WaitLeft = 0;
   TrainCell* c = Trn_Cells(p);
-  for (u32 k = 0; k < ns && k <= lastCell; ++k) {
-    c[k] = *slots[k];
-    c[k].CellFlags &= ~7u;
+  u32 used = 0;
+  for (; used < ns && used <= lastCell; ++used) {
+    c[used] = *slots[used];
+    c[used].CellFlags &= ~7u;
   }
+  Trn_ExtendSpareSlots(p, used);
   Mem_Copy(Trn_Vehicles(p), v + v0, i32(nv * sizeof(TrainVehicle)));
   return p;
 }
