@@ -1,12 +1,16 @@
 #include "operation/ptsfile.h"
 
 #include "model/grid.h"
+#include "model/dep.h"
 #include "model/line.h"
+#include "model/rule.h"
 #include "operation/pts.h"
 #include "operation/trnquery.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
+#include "platform/print.h"
 #include "platform/str.h"
+#include "platform/tim.h"
 
 enum : u16 {
   PTS_V13570 = 0x3502,  // four connector words (before: one byte)
@@ -450,4 +454,310 @@ int Pts_LoadSection(u16 version) {
   Pts_SortById();
   if (v < PTS_V13574) Pts_GiveMissingIds();
   return 0;
+}
+
+// ---------------------------------------------------------------- clipboard block
+
+enum {
+  PTS_CLIP_LINE = 200,             // a main or kind line
+  PTS_CLIP_SIGNAL_LINE = 1260,     // a signal list
+  PTS_CLIP_LIST_LINE = RULE_TEXT_SIZE  // a line or place list of kinds 21..23
+};
+
+static PtsClipLines s_clip;
+
+void Pts_SetClipLines(const PtsClipLines* lines) { s_clip = lines ? *lines : PtsClipLines{}; }
+
+static int Pts_ClipAppend(const wch* line) { return s_clip.appendLine ? s_clip.appendLine(line) : 2; }
+
+// Line n into buf; 0 read (a cut line counts as read), else none.
+static int Pts_ClipRead(i32 n, i32 size, wch* buf) {
+  buf[0] = 0;
+  if (!s_clip.readLine) return 2;
+  const int r = s_clip.readLine(n, size, buf);
+  return r == 1 ? 0 : r;
+}
+
+static int Pts_IsHexDigit(wch c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
+// unsigned, 'i' signed decimal); a comma after the last is allowed. 1 when
+// the whole line is exactly that.
+static int Pts_ScanFields(const wch* s, int n, const char* kinds, i64* out) {
+  for (int k = 0; k < n; ++k) {
+    const char kind = kinds[k];
+    int negative = 0;
+    if (kind == 'i' && *s == '-') negative = 1, ++s;
+    const int base = kind == 'x' ? 16 : 10;
+    i64 v = 0;
+    int digits = 0;
+    for (; base == 16 ? Pts_IsHexDigit(*s) : (*s >= '0' && *s <= '9'); ++s, ++digits) {
+      const int d = *s <= '9' ? *s - '0' : (*s | 0x20) - 'a' + 10;
+      v = v * base + d;
+      if (v > 0xFFFFFFFFll) return 0;
+    }
+    if (!digits) return 0;
+    out[k] = negative ? -v : v;
+    if (k + 1 < n) {
+      if (*s != ',') return 0;
+      ++s;
+    }
+  }
+  if (*s == ',') ++s;
+  return *s == 0;
+}
+
+static int Pts_CopyKindLines(const TurnoutController* c) {
+  wch line[PTS_CLIP_LIST_LINE];
+  int r = 0;
+  switch (c->Kind) {
+    case PTS_KIND_CYCLIC: {
+      const PtsCyclicData* d = Pts_KindData<PtsCyclicData>(c);
+      // The reset times with the values they set, as the record keeps them.
+      Fmt_Print(line, PTS_CLIP_LINE, u"%u,%u,%u,%x,%x,%x,%x,%x,%x", d->Count[0], d->Count[1], d->Count[2],
+                d->ResetTime[0], u32(d->ResetValue[0]), d->ResetTime[1], u32(d->ResetValue[1]), d->ResetTime[2],
+                u32(d->ResetValue[2]));
+      return Pts_ClipAppend(line);
+    }
+    case PTS_KIND_RANDOM: {
+      const PtsRandomData* d = Pts_KindData<PtsRandomData>(c);
+      Fmt_Print(line, PTS_CLIP_LINE, u"%u,%u,%u", d->Weight[0], d->Weight[1], d->Weight[2]);
+      return Pts_ClipAppend(line);
+    }
+    case PTS_KIND_BY_TRAIN: {
+      const PtsByTrainData* d = Pts_KindData<PtsByTrainData>(c);
+      line[0] = 0;
+      for (int b = 0; b < 3; ++b)
+        for (int m = 0; m < PTS_MASKS_PER_BRANCH; ++m) {
+          wch piece[12];
+          Fmt_Print(piece, 12, u"%x,", d->Masks[b][m]);
+          Str_Append(line, piece);
+        }
+      return Pts_ClipAppend(line);
+    }
+    case PTS_KIND_BY_SIGNALS: {
+      const PtsBySignalsData* d = Pts_KindData<PtsBySignalsData>(c);
+      Fmt_Print(line, PTS_CLIP_LINE, u"%u,%u,%u,%x", d->List[0].Count, d->List[1].Count, d->List[2].Count,
+                d->Priority);
+      if ((r = Pts_ClipAppend(line))) return r;
+      for (int i = 0; i < 3; ++i) {
+        if (!d->List[i].Count) continue;
+        // The ids themselves: the names of signal elements and
+        // installations come with the signal expressions.
+        line[0] = 0;
+        for (u32 k = 0; k < d->List[i].Count; ++k) {
+          wch piece[16];
+          Fmt_Print(piece, 16, k ? u" %i" : u"%i", i32(d->List[i].Ids[k]));
+          Str_Append(line, piece);
+        }
+        if ((r = Pts_ClipAppend(line))) return r;
+      }
+      return 0;
+    }
+    default:
+      break;
+  }
+  if (!Pts_IsLineKind(c->Kind)) return 0;
+  const PtsByLineData* d = Pts_KindData<PtsByLineData>(c);
+  Fmt_Print(line, PTS_CLIP_LINE, u"%u,%u,%u,%u,%u,%u", d->LineCount[0], d->LineCount[1], d->LineCount[2],
+            d->PlaceCount[0], d->PlaceCount[1], d->PlaceCount[2]);
+  if ((r = Pts_ClipAppend(line))) return r;
+  const u32* w = reinterpret_cast<const u32*>(d + 1);
+  for (int i = 0; i < 6; ++i) {
+    const u32 n = i < 3 ? d->LineCount[i] : d->PlaceCount[i - 3];
+    if (n) {
+      if (i < 3) Rule_Format(line, PTS_CLIP_LIST_LINE, w, 0, 0, i32(n));
+      else Rule_FormatPairList(line, PTS_CLIP_LIST_LINE, w, 0, i32(n));
+      if ((r = Pts_ClipAppend(line))) return r;
+    }
+    w += n;
+  }
+  return 0;
+}
+
+int Pts_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
+  const i32 xl = x1 < x2 ? x1 : x2, xh = x1 < x2 ? x2 : x1;
+  const i32 yl = y1 < y2 ? y1 : y2, yh = y1 < y2 ? y2 : y1;
+  const i32 ll = level1 < level2 ? level1 : level2, lh = level1 < level2 ? level2 : level1;
+  int r;
+  if ((r = Pts_ClipAppend(u"WEI_A"))) return r;
+  for (const TurnoutController* c = Pts_First(); c; c = c->Next) {
+    if (!Geo_InBox3(c->X, c->Y, c->Level, lh, yh, xh, ll, yl, xl)) continue;
+    wch line[PTS_CLIP_LINE];
+    Fmt_Print(line, PTS_CLIP_LINE, u"%x,%x,%i,%i,%u,%x,%x,%x,%x,%x,%i,%i,%i,%i,%i,%i", u32(c->X), u32(c->Y), c->Level,
+              i32(c->Part), c->Kind, c->EntryDir, c->Exit1, c->Exit2, c->Exit3, c->Option, i32(c->FacingCap1),
+              i32(c->TrailingCap1), i32(c->FacingCap2), i32(c->TrailingCap2), i32(c->FacingCap3),
+              i32(c->TrailingCap3));
+    if ((r = Pts_ClipAppend(line)) || (r = Pts_CopyKindLines(c))) return r;
+  }
+  return Pts_ClipAppend(u"WEI_E");
+}
+
+// A place list text ("ref, ref-last, ...") into pairs; the words written,
+// -1 when a reference cannot be read.
+static i32 Pts_ParsePlaceList(const wch* text, u32* out, i32 room) {
+  i32 n = 0;
+  wch ref[64];
+  while (*text) {
+    while (*text == ' ' || *text == ',') ++text;
+    if (!*text) break;
+    i32 len = 0;
+    while (text[len] && text[len] != ',') ++len;
+    if (len >= 64) return -1;
+    Mem_CopyWide(ref, text, len);
+    ref[len] = 0;
+    text += len;
+    while (len > 0 && ref[len - 1] == ' ') ref[--len] = 0;
+    // "first-last": a run of places of one depot.
+    u32 last = 0;
+    i32 dash = len - 1;
+    while (dash > 0 && ref[dash] >= '0' && ref[dash] <= '9') --dash;
+    if (dash > 0 && dash < len - 1 && ref[dash] == '-') {
+      for (i32 k = dash + 1; k < len; ++k) last = last * 10 + u32(ref[k] - '0');
+      ref[dash] = 0;
+    }
+    u32 place = 0;
+    const i32 depot = Dep_ParsePlaceRef(ref, &place, 0);
+    if (depot < 0) return -1;
+    if (!last || last < place) last = place;
+    for (u32 p = place; p <= last; ++p) {
+      if (n + 2 > room) return -1;
+      out[n++] = u32(depot);
+      out[n++] = p;
+    }
+  }
+  return n;
+}
+
+// Reads the kind lines of a pasted controller from *at on and applies them:
+// 0, 2 a list could not be read or set, 4 malformed. With c null the lines
+// are only read past.
+static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
+  static wch line[PTS_CLIP_LIST_LINE];
+  i64 v[12];
+  const i32 x = c ? c->X : 0, y = c ? c->Y : 0, level = c ? c->Level : 0;
+  if (kind == PTS_KIND_CYCLIC) {
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 9, "uuuxxxxxx", v)) return 4;
+    if (!c) return 0;
+    const u32 counts[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
+    const u64 total = u64(v[0]) + u64(v[1]) + u64(v[2]);
+    u32 times[3], starts[3];
+    for (int i = 0; i < 3; ++i) {
+      // The block keeps the values each reset time sets; the setter takes
+      // the start they stand for.
+      times[i] = u32(v[3 + 2 * i]);
+      const u64 value = u64(v[4 + 2 * i]);
+      starts[i] = times[i] && value >= 1 && value <= total ? u32(total - value) : 0;
+    }
+    return Pts_SetCyclic(x, y, level, counts, 0, times, starts, i32(c->Part)) ? 2 : 0;
+  }
+  if (kind == PTS_KIND_RANDOM) {
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 3, "uuu", v)) return 4;
+    const u32 weights[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
+    return c && Pts_SetWeights(x, y, level, weights, i32(c->Part)) ? 2 : 0;
+  }
+  if (kind == PTS_KIND_BY_TRAIN) {
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 12, "xxxxxxxxxxxx", v)) return 4;
+    u32 masks[12];
+    for (int i = 0; i < 12; ++i) masks[i] = u32(v[i]);
+    return c && Pts_SetClassMasks(x, y, level, masks, i32(c->Part)) ? 2 : 0;
+  }
+  if (kind == PTS_KIND_BY_SIGNALS) {
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 4, "uuux", v)) return 4;
+    u32 counts[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
+    const u32 priority = u32(v[3]);
+    static i32 ids[3][PTS_SIGNAL_MAX];
+    int bad = 0;
+    for (int i = 0; i < 3; ++i) {
+      if (!counts[i]) continue;
+      if (Pts_ClipRead((*at)++, PTS_CLIP_SIGNAL_LINE, line)) return 4;
+      u32 n = 0;
+      const wch* s = line;
+      while (*s && n < PTS_SIGNAL_MAX) {
+        while (*s == ' ') ++s;
+        if (!*s) break;
+        i64 one;
+        wch token[16];
+        i32 len = 0;
+        while (s[len] && s[len] != ' ' && len < 15) token[len] = s[len], ++len;
+        token[len] = 0;
+        s += len;
+        if (!Pts_ScanFields(token, 1, "i", &one)) {
+          bad = 1;
+          break;
+        }
+        ids[i][n++] = i32(one);
+      }
+      if (n != counts[i]) bad = 1;
+    }
+    if (!c) return 0;
+    if (bad) return 2;
+    const i32* lists[3] = {ids[0], ids[1], ids[2]};
+    return Pts_SetElementLists(x, y, level, priority, counts, lists, i32(c->Part)) ? 2 : 0;
+  }
+  if (!Pts_IsLineKind(kind)) return 0;
+  if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 6, "uuuuuu", v)) return 4;
+  u32 counts[6];
+  u32* words = static_cast<u32*>(Heap_Alloc(6 * RULE_WORDS_MAX * 4));
+  if (!words) return 2;
+  u32 total = 0;
+  int bad = 0;
+  for (int i = 0; i < 6; ++i) {
+    counts[i] = 0;
+    if (!v[i]) continue;
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LIST_LINE, line)) {
+      Heap_Free(words);
+      return 4;
+    }
+    const i32 n = i < 3 ? Rule_Parse(line, RULE_MODE_SIGNAL, words + total)
+                        : Pts_ParsePlaceList(line, words + total, RULE_WORDS_MAX);
+    if (n < 0) bad = 1;
+    else counts[i] = u32(n), total += u32(n);
+  }
+  int r = 0;
+  if (c && (bad || Pts_SetPositionLists(x, y, level, words, counts, i32(c->Part)))) r = 2;
+  Heap_Free(words);
+  return r;
+}
+
+int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz) {
+  wch line[PTS_CLIP_LINE];
+  i32 at = *lineNo;
+  if (Pts_ClipRead(at++, PTS_CLIP_LINE, line) || Str_CompareEx(line, u"WEI_A", 0) != 0) return 4;
+  int result = 0;
+  for (;;) {
+    if (Pts_ClipRead(at++, PTS_CLIP_LINE, line)) return 4;
+    i64 v[16];
+    if (!Pts_ScanFields(line, 16, "xxiiuxxxxxiiiiii", v)) {
+      if (Str_CompareEx(line, u"WEI_E", 0) != 0) return 4;
+      break;
+    }
+    TurnoutController f;
+    Mem_Fill(&f, 0, sizeof f);
+    f.X = i32(v[0]) + dx;
+    f.Y = i32(v[1]) + dy;
+    f.Level = i32(v[2]) + dz;
+    f.Part = u32(v[3]);
+    f.Kind = u32(v[4]);
+    f.EntryDir = u32(v[5]);
+    f.Exit1 = u32(v[6]);
+    f.Exit2 = u32(v[7]);
+    f.Exit3 = u32(v[8]);
+    f.Option = u32(v[9]);
+    u32* caps[6] = {&f.FacingCap1, &f.TrailingCap1, &f.FacingCap2, &f.TrailingCap2, &f.FacingCap3, &f.TrailingCap3};
+    for (int i = 0; i < 6; ++i) *caps[i] = u32(v[10 + i]);
+    f.Id = Pts_NextFreeId();
+    TurnoutController* c = nullptr;
+    const int inGrid = f.X >= 0 && f.X < GRID_SIZE && f.Y >= 0 && f.Y < GRID_SIZE && f.Level >= -4 && f.Level <= 0;
+    if (!inGrid || f.Part > PTS_PARTS || !f.Id || Pts_Create(&f, &c) != PTS_OK) {
+      c = nullptr;
+      if (inGrid) Grid_SetCell(f.X, f.Y, f.Level, CELL_EMPTY);
+      result |= 1;
+    }
+    const int r = Pts_PasteKindLines(c, f.Kind, &at);
+    if (r == 4) return 4;
+    result |= r;
+  }
+  *lineNo = at;
+  return result;
 }

@@ -21,6 +21,24 @@ int Pts_SaveSection(void);
 // shunting-point store could take over.
 int Pts_LoadSection(u16 version);
 
+// ---------------------------------------------------------------- clipboard block
+// The line layer over the clipboard that the block travels through (the
+// clipboard text lines of the platform: append a line, read line n),
+// installed by start-up; without it a copy gives 2 and a paste 4.
+struct PtsClipLines {
+  int (*appendLine)(const wch* line);               // 0 ok, else the clipboard's error
+  int (*readLine)(i32 n, i32 size, wch* buffer);    // 0 ok, 1 cut, 2 and 3 no line
+};
+void Pts_SetClipLines(const PtsClipLines* lines);
+// "WEI_A", one line (and its kind's lines) per controller inside the box in
+// list order, "WEI_E". 0 or the first append error.
+int Pts_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
+// Reads the block starting at line *lineNo ("WEI_A"); *lineNo ends after
+// "WEI_E". Each controller gets a new id and its cell moves by the offset.
+// 0; 1 some could not be created (their cells emptied); 2 a list could not
+// be read or set; 3 both; 4 a malformed block or no "WEI_E".
+int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz);
+
 // EntryDir, Exit1, Exit2, Exit3 of a turnout piece: 0; 1 for a code that is
 // no turnout piece (a code above 32767 also zeroes the words).
 int Pts_TileConnections(u32 code, u32 words[4]);

@@ -7,9 +7,13 @@
 
 #include <vector>
 
+#include <cstring>
+
+#include "model/dep.h"
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "model/line.h"
+#include "model/rule.h"
 #include "operation/pts.h"
 #include "tests/test_util.h"
 
@@ -307,6 +311,180 @@ TEST_F(PtsFileTest, OldShuntingControllersAreRefused) {
   b.push_back(132);
   b.push_back(0);
   EXPECT_EQ(4, Load(b, 0x3501));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- clipboard block
+
+namespace {
+
+std::vector<wstr> g_clip;
+
+int ClipAppend(const wch* line) {
+  g_clip.push_back(line);
+  return 0;
+}
+int ClipRead(i32 n, i32 size, wch* buf) {
+  if (n < 0 || size_t(n) >= g_clip.size()) {
+    buf[0] = 0;
+    return 3;
+  }
+  const wstr& s = g_clip[size_t(n)];
+  const size_t len = s.size() < size_t(size - 1) ? s.size() : size_t(size - 1);
+  for (size_t i = 0; i < len; ++i) buf[i] = s[i];
+  buf[len] = 0;
+  return len < s.size() ? 1 : 0;
+}
+int PlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
+  return Dep_FormatName(u32(depot), place, longText, shortText);
+}
+
+class PtsClipTest : public PtsFileTest {
+ protected:
+  void SetUp() override {
+    PtsFileTest::SetUp();
+    Dep_Clear();
+    g_clip.clear();
+    const PtsClipLines lines = {ClipAppend, ClipRead};
+    Pts_SetClipLines(&lines);
+    const RuleDepotHooks hooks = {nullptr, PlaceName};
+    Rule_SetDepotHooks(&hooks);
+  }
+  void TearDown() override {
+    Pts_SetClipLines(nullptr);
+    Rule_SetDepotHooks(nullptr);
+    Dep_Clear();
+    PtsFileTest::TearDown();
+  }
+};
+
+TEST_F(PtsClipTest, EveryKindRoundTripsThroughTheBlock) {
+  LineId line = 0;
+  ASSERT_EQ(0, Lin_Create(u"Ost", 0, 0, &line));
+  DepotPlace place;
+  std::memset(&place, 0, sizeof place);
+  place.X = 3, place.Y = 3, place.Number = 2, place.Directions = 8;
+  ASSERT_EQ(0, Dep_InsertPlace(5, u"Hafen", u"HF", &place));
+  place.Number = 3;
+  place.X = 4;
+  ASSERT_EQ(0, Dep_InsertPlace(5, u"Hafen", u"HF", &place));
+
+  Make(1, PTS_KIND_CYCLIC, kThree);
+  const u32 counts[3] = {2, 1, 3}, times[3] = {0x01070809, 0, 0x7F0C0000}, starts[3] = {4, 0, 5};
+  ASSERT_EQ(0, Pts_SetCyclic(1, 10, 0, counts, 2, times, starts, 0));
+  Make(2, PTS_KIND_RANDOM, kTwo);
+  const u32 weights[3] = {65535, 7, 0};
+  ASSERT_EQ(0, Pts_SetWeights(2, 10, 0, weights, 0));
+  Make(3, PTS_KIND_BY_TRAIN, kThree);
+  u32 masks[12];
+  for (u32 i = 0; i < 12; ++i) masks[i] = 0x10001u * (i + 1);
+  ASSERT_EQ(0, Pts_SetClassMasks(3, 10, 0, masks, 0));
+  Make(4, PTS_KIND_BY_SIGNALS, kTwo);
+  const i32 l1[2] = {7, -9}, l3[1] = {4};
+  const u32 sc[3] = {2, 0, 1};
+  const i32* lists[3] = {l1, nullptr, l3};
+  ASSERT_EQ(0, Pts_SetElementLists(4, 10, 0, 0x21, sc, lists, 0));
+  Make(5, PTS_KIND_BY_LINE3, kThree);
+  const u32 words[] = {1, line, 0, 5, 2, 5, 3};
+  const u32 lc[6] = {0, 3, 0, 4, 0, 0};
+  ASSERT_EQ(0, Pts_SetPositionLists(5, 10, 0, words, lc, 0));
+  Make(6, PTS_KIND_DISPATCH, kTwo);
+  Pts_DeleteAt(6, 10, 0, -1);  // outside the copied box anyway
+  ASSERT_EQ(0, Pts_SetById(9, 12, 0, 0, 4, 8, 16, 0, 77, PTS_KIND_BRANCH2, 0));  // outside the box
+
+  ASSERT_EQ(0, Pts_CopyToClip(0, 10, 0, 8, 10, 0));
+  EXPECT_EQ(u"WEI_A", g_clip.front());
+  EXPECT_EQ(u"WEI_E", g_clip.back());
+  // The block moved 100 cells east.
+  for (i32 x = 101; x <= 105; ++x) ASSERT_EQ(1, Grid_SetCell(x, 10, 0, Grid_GetCell(x - 100, 10, 0)));
+  i32 lineNo = 0;
+  ASSERT_EQ(0, Pts_PasteFromClip(&lineNo, 100, 0, 0));
+  EXPECT_EQ(i32(g_clip.size()), lineNo);
+  // The cyclic controller: the same counts, reset times and the values they
+  // set; its counter starts at the total.
+  u32 gc[3], start, gt[3], gs[3];
+  ASSERT_EQ(0, Pts_GetCyclic(101, 10, 0, gc, &start, gt, gs, 0));
+  EXPECT_EQ(0u, start);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(counts[i], gc[i]);
+    EXPECT_EQ(times[i], gt[i]);
+    EXPECT_EQ(times[i] ? starts[i] : 0u, gs[i]) << i;
+  }
+  u32 gw[3];
+  ASSERT_EQ(0, Pts_GetWeights(102, 10, 0, gw, 0));
+  EXPECT_EQ(65535u, gw[0]);
+  EXPECT_EQ(7u, gw[1]);
+  u32 gm[12];
+  ASSERT_EQ(0, Pts_GetClassMasks(103, 10, 0, gm, 0));
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(masks[i], gm[i]);
+  u32 prio, gcnt[3];
+  const i32* gl[3];
+  ASSERT_EQ(0, Pts_GetListsKind15(104, 10, 0, &prio, gcnt, gl, 0));
+  EXPECT_EQ(0x21u, prio);
+  ASSERT_EQ(2u, gcnt[0]);
+  EXPECT_EQ(-9, gl[0][1]);
+  ASSERT_EQ(1u, gcnt[2]);
+  const u32* w = nullptr;
+  u32 n = 0;
+  ASSERT_EQ(0, Pts_GetPositionList(105, 10, 0, 2, &n, &w, 0));
+  ASSERT_EQ(3u, n);
+  EXPECT_EQ(line, w[1]);
+  ASSERT_EQ(0, Pts_GetPositionList(105, 10, 0, 4, &n, &w, 0));
+  ASSERT_EQ(4u, n);
+  EXPECT_EQ((std::vector<u32>{5, 2, 5, 3}), std::vector<u32>(w, w + 4));
+  // New ids, the controller outside the box not copied.
+  EXPECT_NE(Pts_GetBoundId(1, 10, 0), Pts_GetBoundId(101, 10, 0));
+  EXPECT_FALSE(Pts_Find(109, 12, 0, -1));
+}
+
+TEST_F(PtsClipTest, PartsOfOneCellEndWithOneId) {
+  ASSERT_EQ(1, Grid_SetCell(1, 10, 0, 88));
+  ASSERT_EQ(0, Pts_SetById(1, 10, 0, 1, 1, 2, 64, 0, 3, PTS_KIND_BRANCH1, 1));
+  ASSERT_EQ(0, Pts_SetById(1, 10, 0, 1, 2, 1, 32, 0, 3, PTS_KIND_BRANCH2, 2));
+  ASSERT_EQ(0, Pts_CopyToClip(1, 10, 0, 1, 10, 0));
+  i32 lineNo = 0;
+  ASSERT_EQ(0, Pts_PasteFromClip(&lineNo, 0, 1, 0));
+  const TurnoutController* a = Pts_Find(1, 11, 0, 1);
+  const TurnoutController* b = Pts_Find(1, 11, 0, 2);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(a->Id, b->Id);
+  EXPECT_NE(3u, a->Id);
+}
+
+TEST_F(PtsClipTest, MalformedBlocksAndRefusedControllers) {
+  Make(1, PTS_KIND_BRANCH1, kTwo);
+  ASSERT_EQ(0, Pts_CopyToClip(0, 10, 0, 5, 10, 0));
+  const std::vector<wstr> good = g_clip;
+  // The last line is not "WEI_E".
+  g_clip.back() = u"WEI_X";
+  i32 lineNo = 0;
+  EXPECT_EQ(4, Pts_PasteFromClip(&lineNo, 0, 5, 0));
+  g_clip.pop_back();
+  lineNo = 0;
+  EXPECT_EQ(4, Pts_PasteFromClip(&lineNo, 0, 5, 0));
+  g_clip = {u"WEI_B"};
+  lineNo = 0;
+  EXPECT_EQ(4, Pts_PasteFromClip(&lineNo, 0, 5, 0));
+  // A kind without rules cannot be created: its cell is emptied.
+  g_clip = good;
+  g_clip[1].replace(g_clip[1].find(u",2,"), 3, u",31,");
+  ASSERT_EQ(1, Grid_SetCell(1, 15, 0, kTwo));
+  lineNo = 0;
+  EXPECT_EQ(1, Pts_PasteFromClip(&lineNo, 0, 5, 0));
+  EXPECT_EQ(u32(CELL_EMPTY), Grid_GetCell(1, 15, 0));
+  // A signal list that does not read.
+  Pts_FreeAll();
+  Make(4, PTS_KIND_BY_SIGNALS, kTwo);
+  const i32 l1[1] = {7};
+  const u32 sc[3] = {1, 0, 0};
+  const i32* lists[3] = {l1, nullptr, nullptr};
+  ASSERT_EQ(0, Pts_SetElementLists(4, 10, 0, 0, sc, lists, 0));
+  g_clip.clear();
+  ASSERT_EQ(0, Pts_CopyToClip(4, 10, 0, 4, 10, 0));
+  g_clip[3] = u"7 x";
+  lineNo = 0;
+  EXPECT_EQ(2, Pts_PasteFromClip(&lineNo, 0, 5, 0));
 }
 
 }  // namespace
