@@ -7,7 +7,8 @@
 // kind), the list ordered by id and part (records without an id first), the
 // 32 buckets by x & 31, the branch rules of every kind, the minute counters'
 // reset times and the hooks that keep line, depot-place and signal
-// references valid.
+// references valid. The file section and the clipboard block are
+// operation/ptsfile.
 //
 // Promises: a refused operation changes nothing; every change made through a
 // setter, a delete or a reference hook marks the layout modified; nothing

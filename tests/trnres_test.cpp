@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/layfile.h"
+#include "operation/clock.h"
 #include "operation/trnres.h"
 #include "tests/trn_fixture.h"
 
@@ -188,6 +189,60 @@ TEST_F(TrnResTest, AWalkThatMeetsTheOwnTailEndsThere) {
   EXPECT_FALSE(Marked(1, 0));
   EXPECT_FALSE(Marked(3, 2));
   CheckMarkers();
+}
+
+
+// A reservation through a controlled turnout: the branch it records is
+// forgotten when the reservation is given back, and a cyclic controller's
+// reset gives back the reservations through its cell.
+class ControlledTest : public TrnResTest {
+ protected:
+  void SetUp() override {
+    TrnResTest::SetUp();
+    Row(0, 11, 10);
+    Put(12, 10, kFixCross);
+    Put(13, 10, 48);  // west in: east (branch 1), south-east (branch 2)
+    Row(14, 30, 10);
+    Put(14, 11, 30);  // south-east in, east out
+    Row(15, 30, 11);
+  }
+};
+
+TEST_F(ControlledTest, GivingBackForgetsTheRecordedBranch) {
+  ASSERT_EQ(0, Pts_SetById(13, 10, 0, 0, 4, 8, 16, 0, 1, PTS_KIND_BY_LINE2, 0));
+  TrainRec* t = Place(1, {32, 32, 32}, Line(11, 10, -1, 0, 4), 1, 0);
+  ASSERT_EQ(1, Trn_Reserve(t, 1));
+  // Crossing, turnout (kind 22 sends the train south-east) and three cells
+  // beyond the crossing's reset count.
+  EXPECT_TRUE(Marked(13, 10));
+  EXPECT_TRUE(Marked(14, 11));
+  EXPECT_FALSE(Marked(14, 10));
+  const TurnoutController* c = Pts_Find(13, 10, 0, 0);
+  EXPECT_EQ(u32(PTS_RECORD_BRANCH2), Pts_KindData<PtsByLineData>(c)->RecordFlags);
+  EXPECT_EQ(t, Trn_PathQueryAt(15, 11, 0));
+  Trn_DropReservation(t);
+  EXPECT_EQ(0u, Pts_KindData<PtsByLineData>(c)->RecordFlags);
+  EXPECT_FALSE(Marked(14, 11));
+}
+
+TEST_F(ControlledTest, ACyclicResetGivesBackTheReservationsThroughItsCell) {
+  ASSERT_EQ(0, Pts_SetById(13, 10, 0, 0, 4, 8, 16, 0, 1, PTS_KIND_CYCLIC, 0));
+  const u32 counts[3] = {1, 1, 0}, times[3] = {0x01000000 | 8u << 16 | 30u << 8 | 15u, 0, 0}, starts[3] = {0, 0, 0};
+  ASSERT_EQ(0, Pts_SetCyclic(13, 10, 0, counts, 0, times, starts, 0));
+  TrainRec* t = Place(1, {32, 32, 32}, Line(11, 10, -1, 0, 4), 1, 0);
+  ASSERT_EQ(1, Trn_Reserve(t, 1));
+  ASSERT_TRUE(Marked(13, 10));
+  g_simClock.weekday = 1;
+  g_simClock.hour = 8;
+  g_simClock.minute = 30;
+  g_simClock.second = 14;
+  Pts_ClockHook();
+  EXPECT_TRUE(t->StateFlags & TRN_RESERVED);
+  g_simClock.second = 15;
+  Pts_ClockHook();
+  EXPECT_FALSE(t->StateFlags & TRN_RESERVED);
+  EXPECT_FALSE(Marked(13, 10));
+  EXPECT_FALSE(Marked(12, 10));
 }
 
 }  // namespace
