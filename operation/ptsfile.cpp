@@ -4,10 +4,13 @@
 #include "model/dep.h"
 #include "model/line.h"
 #include "model/rule.h"
+#include "model/zugtext.h"
 #include "operation/pts.h"
 #include "operation/trnquery.h"
 #include "platform/fio.h"
+#include "platform/fmt.h"
 #include "platform/heap.h"
+#include "platform/lng.h"
 #include "platform/print.h"
 #include "platform/str.h"
 #include "platform/tim.h"
@@ -760,4 +763,187 @@ int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz) {
   }
   *lineNo = at;
   return result;
+}
+
+// ---------------------------------------------------------------- text listing
+
+enum : TextId {
+  PTS_TXT_HEADING = 15000,
+  PTS_TXT_STATS = 15001,  // 15001 the count of all, 15002..15013 those of Pts_GetStats
+  PTS_TXT_KIND = 15040,
+  PTS_TXT_CONTROLLER = 15041,
+  PTS_TXT_EMPTY_LIST = 15045,
+  PTS_TXT_BRANCH3 = 15048,
+  PTS_TXT_CELL = 15049,
+  PTS_TXT_KIND_NAMES = 15050,  // + kind
+  PTS_TXT_PIECE = 15080,
+  PTS_TXT_TWO = 15081,
+  PTS_TXT_PART = 15082,
+  PTS_TXT_THREE = 15084,
+  PTS_TXT_COUNTS2 = 15085,
+  PTS_TXT_COUNTS3 = 15086,
+  PTS_TXT_START = 15087,
+  PTS_TXT_NO_RESET = 15088,
+  PTS_TXT_RESETS = 15089,
+  PTS_TXT_RESET_AT = 15090,
+  PTS_TXT_RESET_START = 15091,
+  PTS_TXT_WEIGHTS2 = 15093,
+  PTS_TXT_WEIGHTS3 = 15094,
+  PTS_TXT_SIGNAL_LIST = 15095,
+  PTS_TXT_MASKS = 15100,  // + branch - 1
+  PTS_TXT_NO_MASK = 15120,
+  PTS_TXT_STATE1 = 15121,  // state bits 1, 4, 2, 8
+};
+
+enum { PTS_LISTING_LINE = 512 };
+
+static int Pts_Write(const wch* text) { return Fio_WriteString(text); }
+
+static int Pts_WriteLine(const wch* text) {
+  int r = Fio_WriteString(text);
+  if (!r) r = Fio_WriteCrLf();
+  return r;
+}
+
+int Pts_FormatMasks(wch* out, i32 size, const u32 masks[4]) {
+  out[0] = 0;
+  if (!masks[0] && !masks[1] && !masks[2] && !masks[3]) {
+    Fmt_Print(out, size, u"%s\r\n", Lng_GetText(PTS_TXT_NO_MASK));
+    return 0;
+  }
+  i32 len = 0;
+  auto add = [&](const wch* piece) {
+    const i32 n = Str_Len(piece);
+    if (len + n + 1 > size) return;
+    Mem_CopyWide(out + len, piece, n);
+    len += n;
+    out[len] = 0;
+  };
+  for (u32 cat = 1; cat <= 3; ++cat)
+    for (u32 type = 1; type <= 32; ++type) {
+      const u32 bit = type == 32 ? 1u << 31 : 1u << (type - 1);
+      if (!(masks[cat - 1] & bit)) continue;
+      const wch piece[4] = {Zug_CategoryLetter(cat), Zug_TypeLetter(type == 32 ? 0 : type), u',', 0};
+      add(piece);
+    }
+  static const u32 kStates[4] = {PTS_STATE_PLACE_FLAGGED, PTS_STATE_PLACE, PTS_STATE_SERVICE_FLAGGED,
+                                 PTS_STATE_SERVICE};
+  for (int i = 0; i < 4; ++i)
+    if (masks[3] & kStates[i]) {
+      add(Lng_GetText(TextId(PTS_TXT_STATE1 + i)));
+      add(u",");
+    }
+  // The last separator becomes the line end.
+  if (len > 0 && out[len - 1] == u',') out[--len] = 0;
+  add(u"\r\n");
+  return 0;
+}
+
+static int Pts_ExportLists(const TurnoutController* c) {
+  const PtsByLineData* d = Pts_KindData<PtsByLineData>(c);
+  const u32* w = reinterpret_cast<const u32*>(d + 1);
+  const u32* lines[3];
+  const u32* places[3];
+  const u32* at = w;
+  for (int i = 0; i < 3; ++i) lines[i] = at, at += d->LineCount[i];
+  for (int i = 0; i < 3; ++i) places[i] = at, at += d->PlaceCount[i];
+  int r = 0;
+  for (int b = 0; b < (c->Exit3 ? 3 : 2) && !r; ++b) {
+    if (b == 2 && (r = Pts_WriteLine(Lng_GetText(PTS_TXT_BRANCH3)))) return r;
+    r = d->LineCount[b] ? Rule_PrintText(lines[b], i32(d->LineCount[b])) : Pts_WriteLine(Lng_GetText(PTS_TXT_EMPTY_LIST));
+    if (!r)
+      r = d->PlaceCount[b] ? Rule_PrintPositions(places[b], i32(d->PlaceCount[b]))
+                           : Pts_WriteLine(Lng_GetText(PTS_TXT_EMPTY_LIST));
+  }
+  return r;
+}
+
+int Pts_ExportOne(const TurnoutController* c) {
+  wch line[PTS_LISTING_LINE];
+  int r;
+  Fmt_Print(line, PTS_LISTING_LINE, u"%s%i%c", Lng_GetText(PTS_TXT_CONTROLLER), i32(c->Id), u':');
+  if ((r = Pts_WriteLine(line))) return r;
+  Fmt_Print(line, PTS_LISTING_LINE, u"%s %5i,%5i,%+i\r\n", Lng_GetText(PTS_TXT_CELL), c->X, c->Y, c->Level);
+  if ((r = Pts_Write(line))) return r;
+  const TextId piece = c->Part ? PTS_TXT_PART : c->Exit3 ? PTS_TXT_THREE : PTS_TXT_TWO;
+  Fmt_Print(line, PTS_LISTING_LINE, u"%s %s", Lng_GetText(PTS_TXT_PIECE), Lng_GetText(piece));
+  if ((r = Pts_WriteLine(line))) return r;
+  Fmt_Print(line, PTS_LISTING_LINE, u"%s %s", Lng_GetText(PTS_TXT_KIND), Lng_GetText(TextId(PTS_TXT_KIND_NAMES + c->Kind)));
+  if ((r = Pts_WriteLine(line))) return r;
+  switch (c->Kind) {
+    case PTS_KIND_CYCLIC: {
+      const PtsCyclicData* d = Pts_KindData<PtsCyclicData>(c);
+      const u32 total = d->Count[0] + d->Count[1] + d->Count[2];
+      if (c->Exit3) Fmt_Print(line, PTS_LISTING_LINE, Lng_GetText(PTS_TXT_COUNTS3), d->Count[0], d->Count[1], d->Count[2]);
+      else Fmt_Print(line, PTS_LISTING_LINE, Lng_GetText(PTS_TXT_COUNTS2), d->Count[0], d->Count[1]);
+      if ((r = Pts_WriteLine(line))) return r;
+      Fmt_Print(line, PTS_LISTING_LINE, u"%s %u, ", Lng_GetText(PTS_TXT_START), total - d->Counter);
+      if ((r = Pts_Write(line))) return r;
+      int any = 0;
+      for (int i = 0; i < 3; ++i) {
+        if (!d->ResetTime[i]) continue;
+        if (!any++ && (r = Pts_Write(Lng_GetText(PTS_TXT_RESETS)))) return r;
+        wch time[FMT_NUMBER_SIZE];
+        const u32 t = d->ResetTime[i];
+        Fmt_TimeOfDay(time, i32(((t >> 16) & 0xFF) * 3600 + ((t >> 8) & 0xFF) * 60 + (t & 0xFF)));
+        Fmt_Print(line, PTS_LISTING_LINE, u" %s %s %s %u,", Lng_GetText(PTS_TXT_RESET_AT), time,
+                  Lng_GetText(PTS_TXT_RESET_START), total - d->ResetValue[i]);
+        if ((r = Pts_Write(line))) return r;
+      }
+      if (!any && (r = Pts_Write(Lng_GetText(PTS_TXT_NO_RESET)))) return r;
+      if ((r = Fio_WriteCrLf())) return r;
+      break;
+    }
+    case PTS_KIND_RANDOM: {
+      const PtsRandomData* d = Pts_KindData<PtsRandomData>(c);
+      if (c->Exit3) Fmt_Print(line, PTS_LISTING_LINE, Lng_GetText(PTS_TXT_WEIGHTS3), d->Weight[0], d->Weight[1], d->Weight[2]);
+      else Fmt_Print(line, PTS_LISTING_LINE, Lng_GetText(PTS_TXT_WEIGHTS2), d->Weight[0], d->Weight[1]);
+      if ((r = Pts_WriteLine(line))) return r;
+      break;
+    }
+    case PTS_KIND_BY_TRAIN: {
+      const PtsByTrainData* d = Pts_KindData<PtsByTrainData>(c);
+      for (int b = 0; b < (c->Exit3 ? 3 : 2); ++b) {
+        if ((r = Pts_Write(Lng_GetText(TextId(PTS_TXT_MASKS + b)))) || (r = Pts_Write(u" "))) return r;
+        Pts_FormatMasks(line, PTS_LISTING_LINE, d->Masks[b]);
+        if ((r = Pts_Write(line))) return r;
+      }
+      break;
+    }
+    case PTS_KIND_BY_SIGNALS: {
+      const PtsBySignalsData* d = Pts_KindData<PtsBySignalsData>(c);
+      for (int i = 0; i < (c->Exit3 ? 3 : 2); ++i) {
+        Fmt_Print(line, PTS_LISTING_LINE, u"%s %i:\r\n", Lng_GetText(PTS_TXT_SIGNAL_LIST), i + 1);
+        if ((r = Pts_Write(line))) return r;
+        // The ids; the names of signal elements come with the signal
+        // expressions.
+        line[0] = 0;
+        for (u32 k = 0; k < d->List[i].Count; ++k) {
+          wch piece[16];
+          Fmt_Print(piece, 16, k ? u" %i" : u"%i", i32(d->List[i].Ids[k]));
+          Str_Append(line, piece);
+        }
+        if ((r = Pts_WriteLine(line))) return r;
+      }
+      break;
+    }
+    default:
+      if (Pts_IsLineKind(c->Kind) && (r = Pts_ExportLists(c))) return r;
+  }
+  return Fio_WriteSeparator();
+}
+
+int Pts_ExportText(void) {
+  u32 n[12];
+  const u32 total = Pts_GetStats(&n[0], &n[1], &n[2], &n[3], &n[4], &n[5], &n[6], &n[7], &n[8], &n[9], &n[10], &n[11]);
+  int r;
+  if ((r = Pts_WriteLine(Lng_GetText(PTS_TXT_HEADING)))) return r;
+  wch line[PTS_LISTING_LINE];
+  for (int i = 0; i < 13; ++i) {
+    Fmt_Print(line, PTS_LISTING_LINE, Lng_GetText(TextId(PTS_TXT_STATS + i)), i == 0 ? total : n[i - 1]);
+    if ((r = Pts_WriteLine(line))) return r;
+  }
+  for (const TurnoutController* c = Pts_First(); c; c = c->Next)
+    if ((r = Pts_ExportOne(c))) return r;
+  return 0;
 }

@@ -39,6 +39,18 @@ int Pts_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 // be read or set; 3 both; 4 a malformed block or no "WEI_E".
 int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz);
 
+// ---------------------------------------------------------------- text listing
+struct TurnoutController;
+// The turnout part of the layout's text listing into the write stream: a
+// heading, the counts, then every controller (Pts_ExportOne). 0 or the
+// first write error.
+int Pts_ExportText(void);
+int Pts_ExportOne(const TurnoutController* c);
+// The four kind-14 words of one branch as text: category and type letters
+// joined by ",", then the state names, ending in CR LF; text 15120 when all
+// are 0. Always 0.
+int Pts_FormatMasks(wch* out, i32 size, const u32 masks[4]);
+
 // EntryDir, Exit1, Exit2, Exit3 of a turnout piece: 0; 1 for a code that is
 // no turnout piece (a code above 32767 also zeroes the words).
 int Pts_TileConnections(u32 code, u32 words[4]);

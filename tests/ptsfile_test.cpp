@@ -14,7 +14,10 @@
 #include "model/layfile.h"
 #include "model/line.h"
 #include "model/rule.h"
+#include "model/zugtext.h"
 #include "operation/pts.h"
+#include "platform/fio.h"
+#include "platform/heap.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -485,6 +488,66 @@ TEST_F(PtsClipTest, MalformedBlocksAndRefusedControllers) {
   g_clip[3] = u"7 x";
   lineNo = 0;
   EXPECT_EQ(2, Pts_PasteFromClip(&lineNo, 0, 5, 0));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- text listing
+
+namespace {
+
+class PtsListingTest : public PtsFileTest {
+ protected:
+  static void SetUpTestSuite() { ASSERT_EQ(0, Test_LoadTexts()); }
+  static wstr Listing() {
+    EXPECT_EQ(0, Fio_OpenWriteMemory());
+    Fio_SetTextMode(FIO_UTF16LE);
+    EXPECT_EQ(0, Pts_ExportText());
+    EXPECT_EQ(0, Fio_CloseWrite());
+    u32 n = 0;
+    u8* p = Fio_TakeWriteMemory(&n);
+    wstr text = p ? wstr(reinterpret_cast<wch*>(p), n / 2) : wstr();
+    Heap_Free(p);
+    return text;
+  }
+};
+
+TEST_F(PtsListingTest, EveryControllerWithItsKindData) {
+  Make(3, PTS_KIND_CYCLIC, kTwo, 12);
+  const u32 counts[3] = {2, 1, 0}, times[3] = {0x01070809, 0, 0}, starts[3] = {1, 0, 0};
+  ASSERT_EQ(0, Pts_SetCyclic(3, 10, 0, counts, 1, times, starts, 0));
+  Make(4, PTS_KIND_RANDOM, kThree, 13);
+  const u32 weights[3] = {5, 6, 7};
+  ASSERT_EQ(0, Pts_SetWeights(4, 10, 0, weights, 0));
+  Make(5, PTS_KIND_BY_TRAIN, kTwo, 14);
+  const u32 masks[12] = {0, 0, 0, 0, 0, 0, 0, PTS_STATE_SERVICE};
+  ASSERT_EQ(0, Pts_SetClassMasks(5, 10, 0, masks, 0));
+  Make(6, PTS_KIND_BY_LINE1, kTwo, 15);
+  const wstr text = Listing();
+  struct Want {
+    const char16_t* piece;
+  } wants[] = {
+      {u"Turnout controllers\r\nControllers: 4\r\n"},
+      {u"Cyclic: 1\r\nRandom: 1\r\nBy train: 1\r\nBy signals: 0\r\nBy line: 1\r\nSingle, two branches: 3\r\n"},
+      {u"Turnout controller 12:\r\nCell:     3,   10,+0\r\nPiece: two branches\r\nKind: cyclic\r\n"},
+      {u"Counts: 2, 1\r\nStart: 1, reset at 7:08:09 to start 1,\r\n"},
+      {u"Piece: three branches\r\nKind: random\r\nWeights: 5, 6, 7\r\n"},
+      {u"Branch 1 for: no train\r\nBranch 2 for: in service\r\n"},
+      {u"Kind: by line and depot place, else branch 1\r\n(none)\r\n(none)\r\n(none)\r\n(none)\r\n"},
+  };
+  for (const Want& w : wants) EXPECT_NE(wstr::npos, text.find(w.piece)) << U8(w.piece) << "\n---\n" << U8(text);
+}
+
+TEST_F(PtsListingTest, MasksAsLetters) {
+  wch out[256];
+  const u32 none[4] = {0, 0, 0, 0};
+  Pts_FormatMasks(out, 256, none);
+  EXPECT_EQ(wstr(u"no train\r\n"), wstr(out));
+  const u32 some[4] = {1, 0, 2, PTS_STATE_PLACE | PTS_STATE_SERVICE_FLAGGED};
+  Pts_FormatMasks(out, 256, some);
+  const wstr expected = wstr(1, Zug_CategoryLetter(1)) + Zug_TypeLetter(1) + u"," + Zug_CategoryLetter(3) +
+                        Zug_TypeLetter(2) + u",placed at a depot place,in service, flagged\r\n";
+  EXPECT_EQ(expected, wstr(out));
 }
 
 }  // namespace
