@@ -474,7 +474,9 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
     default:
       break;
   }
-  if (mark) t->StateFlags &= ~TRN_RESERVED;
+  // A marked cell ends the train's hold on its path; marks left beyond it
+  // would be cells no train may enter, this one included.
+  if (mark) Trn_DropReservation(t);
   slot->CellFlags = u8((cells[0].CellFlags & 7) | mark);
 
   if (dir == 0) {

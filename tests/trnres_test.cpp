@@ -246,3 +246,22 @@ TEST_F(ControlledTest, ACyclicResetGivesBackTheReservationsThroughItsCell) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cell that is only marked for signal notices, inside a reserved path:
+// the train gives the rest of its reservation back there instead of
+// standing for good before its own marks.
+TEST_F(CrossingTest, AMarkedCellInsideThePathDoesNotStrandTheTrain) {
+  Grid_SetCell(14, 10, 0, 394);  // east-west, only marked
+  TrainRec* t = Place(1, {32, 32, 32}, Line(11, 10, -1, 0, 4), 1, 0);
+  for (int i = 0; i < 8; ++i) {
+    t->SubCellOffset = 0;
+    Trn_EnterNextCell(t);
+    CheckMarkers();
+  }
+  EXPECT_EQ(19, Trn_Cells(t)[0].X);
+  for (i32 x = 12; x <= 20; ++x) EXPECT_FALSE(Marked(x, 10)) << x;
+}
+
+}  // namespace
