@@ -6,7 +6,10 @@
 #include "model/hst.h"
 #include "model/line.h"
 #include "operation/trn.h"
+#include "operation/pts.h"
+#include "operation/ptsfile.h"
 #include "operation/trnfile.h"
+#include "operation/trnres.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -127,6 +130,7 @@ static const LaySection kLaySections[] = {
     {"GENL", 20, 0, Genl_LoadSection, Genl_SaveSection, 112, 0, 0},
     {"NETZ", 30, 0, Grid_LoadSection, Grid_SaveSection, 115, 116, TXT_NO_MEMORY},
     {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
+    {"WEIN", 50, 0, Pts_LoadSection, Pts_SaveSection, 126, 165, TXT_NO_MEMORY},
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
@@ -157,6 +161,7 @@ static void Lay_ResetLayout(void) {
   if (g_layHooks.clearMarks) g_layHooks.clearMarks();
   Grid_Clear();
   TrnList_Clear();
+  Pts_FreeAll();
   Dep_Clear();
   Hst_Clear();
   Lin_Clear();
@@ -366,6 +371,7 @@ static int Lay_Load(const wch* name) {
   if (!r) {
     // Trains take their vehicles from the catalogue and their markers from
     // the grid only once every section is in.
+    TrnList_RecalcIntervals();
     const int after = TrnList_AfterLoad(version);
     if (after == 1) r = LAY_LOAD_TRAIN_REMAP;
     if (after == 2) warned = 1;
@@ -373,6 +379,9 @@ static int Lay_Load(const wch* name) {
   if (!r) {
     TrnList_SetAllTrainSounds(1);
     TrnList_RefreshCellCodes(1);
+    // Every file, not only the oldest: the count from the train section
+    // bounds the walk, and end marks of older files are taken out here.
+    TrnList_RefreshReservations();
   }
 
   if (r) {

@@ -8,6 +8,7 @@
 #include "operation/sig.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
+#include "operation/trnres.h"
 #include "platform/heap.h"
 #include "platform/str.h"
 #include "platform/tim.h"
@@ -252,6 +253,55 @@ int Pts_Create(const TurnoutController* fixed, TurnoutController** out) {
   Pts_Insert(c);
   if (out) *out = c;
   return PTS_OK;
+}
+
+TurnoutController* Pts_CreateBehind(const TurnoutController* fixed, TurnoutController* prev, u32 listWords) {
+  if (Pts_DataSize(fixed->Kind) == PTS_NO_RULE) return nullptr;
+  TurnoutController* c = Pts_AllocRecord(fixed, listWords);
+  if (!c) return nullptr;
+  if (prev) {
+    c->Next = prev->Next;
+    prev->Next = c;
+  } else {
+    Pts_LinkOrdered(c);
+  }
+  Pts_LinkBucket(c);
+  s_count++;
+  return c;
+}
+
+void Pts_SortById(void) {
+  // The file's order is kept wherever it is already right, so the walk
+  // moves only the records that stand too early.
+  for (;;) {
+    TurnoutController* prev = nullptr;
+    TurnoutController* c = s_first;
+    while (c && !(prev && Pts_SortsBefore(c, prev))) prev = c, c = c->Next;
+    if (!c) return;
+    Pts_UnlinkOrdered(c);
+    Pts_LinkOrdered(c);
+  }
+}
+
+u32 Pts_KindDataSize(u32 kind) {
+  const u32 n = Pts_DataSize(kind);
+  return n == PTS_NO_RULE ? 0 : n;
+}
+
+const TurnoutController* Pts_First(void) { return s_first; }
+
+void Pts_GiveMissingIds(void) {
+  for (TurnoutController* c = s_first; c;) {
+    TurnoutController* next = c->Next;
+    if (c->Id == 0) {
+      const u32 id = Pts_NextFreeId();
+      if (!id) return;
+      // Every part at the cell takes the one id.
+      Pts_BindParts(c->X, c->Y, c->Level, id);
+      next = s_first;
+    }
+    c = next;
+  }
 }
 
 // The record rebuilt in a new block with new lists (kinds 21..23), in the
@@ -547,6 +597,14 @@ int Pts_BindToElement(i32 x, i32 y, i32 level, u32 id) {
   if (!Pts_FindAt(x, y, level, -1)) return 1;
   if (Pts_BindParts(x, y, level, id)) Lay_MarkModified();
   return 0;
+}
+
+int Pts_BindAndRedraw(i32 x, i32 y, i32 level, u32 id) {
+  const int r = Pts_BindToElement(x, y, level, id);
+  // The id shows in the cell's object text; a redraw the views do not need
+  // costs one cell.
+  if (r == 0) Grid_RedrawCell(x, y, level, GRID_REDRAW_ALL);
+  return r;
 }
 
 u32 Pts_NextFreeId(void) {
@@ -876,10 +934,10 @@ void Pts_ClockHook(void) {
     PtsCyclicData* d = Pts_KindData<PtsCyclicData>(c);
     for (int i = 0; i < 3; ++i) {
       const u32 at = d->ResetTime[i];
-      // Reservations through the cell would be dropped here, so that no
-      // train keeps a path the new count sends elsewhere; the reservation
-      // walk keeps none yet.
-      if (at && (at >> 24) & (now >> 24) && (at & 0xFFFFFF) == (now & 0xFFFFFF)) d->Counter = d->ResetValue[i];
+      if (!at || !((at >> 24) & (now >> 24)) || (at & 0xFFFFFF) != (now & 0xFFFFFF)) continue;
+      // No train keeps a path that the new count would send elsewhere.
+      Trn_ReleaseCutReservations(c->X, c->Y, c->Level, c->X, c->Y, c->Level, 0);
+      d->Counter = d->ResetValue[i];
     }
   }
 }

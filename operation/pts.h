@@ -7,7 +7,8 @@
 // kind), the list ordered by id and part (records without an id first), the
 // 32 buckets by x & 31, the branch rules of every kind, the minute counters'
 // reset times and the hooks that keep line, depot-place and signal
-// references valid.
+// references valid. The file section and the clipboard block are
+// operation/ptsfile.
 //
 // Promises: a refused operation changes nothing; every change made through a
 // setter, a delete or a reference hook marks the layout modified; nothing
@@ -159,6 +160,19 @@ const TurnoutController* Pts_Find(i32 x, i32 y, i32 level, i32 part);
 // without rules.
 int Pts_Create(const TurnoutController* fixed, TurnoutController** out);
 
+// For the file reader: a record with zeroed kind data and room for
+// listWords more words, linked behind prev (null: in id order) and into its
+// bucket; parts are not bound. Null without memory or for a kind without
+// rules. Pts_SortById puts the list back in order (id, then part).
+TurnoutController* Pts_CreateBehind(const TurnoutController* fixed, TurnoutController* prev, u32 listWords);
+void Pts_SortById(void);
+// Size of a kind's data without lists; 0 for a kind without data or rules.
+u32 Pts_KindDataSize(u32 kind);
+// Files before 13574: every controller without an id gets the lowest free one.
+void Pts_GiveMissingIds(void);
+// The first record of the ordered list (then ->Next); valid until the store changes.
+const TurnoutController* Pts_First(void);
+
 // ---------------------------------------------------------------- setters
 // Results: 0 done; 1 no controller (or no memory where said); 2 wrong kind
 // or a conflict; 3 bad values. Part -1 is the lowest part at the cell.
@@ -217,6 +231,9 @@ int Pts_DeleteAt(i32 x, i32 y, i32 level, i32 part);
 // Gives every part at the cell the id and re-files them: 0; 2 an id outside
 // 1..PTS_ID_MAX; 3 the id belongs to another cell; 1 no controller there.
 int Pts_BindToElement(i32 x, i32 y, i32 level, u32 id);
+// Pts_BindToElement, then the cell is redrawn, since its object text shows
+// the id.
+int Pts_BindAndRedraw(i32 x, i32 y, i32 level, u32 id);
 // The lowest id above 0 that no controller uses; 0 when none is left.
 u32 Pts_NextFreeId(void);
 // Walks the list: *x -1 starts at the first controller, -2 goes on after

@@ -5,6 +5,7 @@
 #include "model/line.h"
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
+#include "operation/trnres.h"
 #include "platform/heap.h"
 #include "platform/str.h"
 
@@ -32,10 +33,6 @@ u32 Trn_CatalogueIndexEntry(u32 vehicle) { return 0; }
 
 // The home depot place's cell and speed (Dep_GetPlace); 1 when there is none.
 static int Trn_HomePlaceCell(u16 depot, u16 place, i32* x, i32* y, i32* level, u32* speedKmh) { return 1; }
-// Giving back and taking again a train's reservation ahead (Trn_Unreserve,
-// Trn_Reserve of the path reservation).
-static void Trn_DropReservation(TrainRec* t) {}
-static void Trn_TakeReservation(TrainRec* t) {}
 // The multi-cell symbol placed at a cell a train leaves (Mcs_RemoveAt).
 static void Trn_RemoveSymbolAt(i32 x, i32 y, i32 level) {}
 // The titles of the followed view (Menu_SetWindowTitles).
@@ -309,7 +306,7 @@ int TrnList_GetByIndex(i32 index, const TrainReadOut* out) {
     // The dialogs show a train whose first vehicle's picture does not face
     // forward from its last vehicle on.
     const int reversed =
-        !out->storedOrder && t->VehicleCount && !(Trn_CatalogueVehicleFlags(v[0].Vehicle) & 0x10);
+        !out->storedOrder && t->VehicleCount && !(Trn_CatalogueVehicleFlags(v[0].Vehicle) & TRN_VEH_FACES_FORWARD);
     for (u32 i = 0; i < n; ++i) {
       const TrainVehicle& src = v[reversed ? t->VehicleCount - 1 - i : i];
       TrainCompositionEntry& e = out->vehicles[i];
@@ -365,7 +362,7 @@ int TrnList_SetByIndex(i32 index, const TrainRec* fixed, const wch* text) {
   t->Text = newText;
   t->TextLen = fixed->TextLen > 0 ? fixed->TextLen : 0;
   Trn_SetAccelSteps(t);
-  if (dropped && routeChanged) Trn_TakeReservation(t);
+  if (dropped && routeChanged) Trn_Reserve(t, 0);
   if (newKey) {
     TrnList_UnlinkSorted(t);
     TrnList_InsertSorted(t);

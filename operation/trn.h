@@ -51,13 +51,19 @@ enum : u32 {
   TRN_REVERSE_WAIT = 0x20000
 };
 
-// Vehicle flag bits (TrainVehicle.VehFlags).
+// Vehicle flag bits (TrainVehicle.VehFlags), the one table every module
+// uses. Coupling bits name the vehicle's own ends: on a turned vehicle its
+// front faces the train's rear.
 enum : u32 {
-  TRN_VEH_PICTURE_TURNED = 0x1,  // the graphic's own turned-picture bit
-  TRN_VEH_GFX_BITS = 0x38,       // bits 3..5, copied from the graphic's flags
-  TRN_VEH_MISSING = 0x1000,      // the graphic is missing
-  TRN_VEH_UNSAVED = 0x7000,      // bits never saved
-  TRN_VEH_TURNED = 0x8000
+  TRN_VEH_PICTURE_TURNED = 0x1,     // 0x0001 the turned flag does not follow reversals
+  TRN_VEH_NO_FRONT_COUPLING = 0x2,  // 0x0002 no coupling at the vehicle's front
+  TRN_VEH_NO_REAR_COUPLING = 0x4,   // 0x0004 no coupling at its rear
+  TRN_VEH_GFX_BITS = 0x38,          // 0x0038 bits 3..5, copied from the graphic's flags
+  TRN_VEH_FACES_FORWARD = 0x10,     // 0x0010 of those: the picture faces the way of travel
+  TRN_VEH_GFX_OWN = 0x3E,           // 0x003E the bits the graphic's flags set again on load
+  TRN_VEH_MISSING = 0x1000,         // 0x1000 the graphic is missing
+  TRN_VEH_UNSAVED = 0x7000,         // 0x7000 bits never saved
+  TRN_VEH_TURNED = 0x8000           // 0x8000 the vehicle stands turned in the train
 };
 // A vehicle id that stands for a missing vehicle of the length in its low bits.
 enum : u32 { TRN_MISSING_VEHICLE = 0x40000000u };

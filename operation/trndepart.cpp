@@ -130,8 +130,7 @@ void Trn_StartService(TrainRec* t, int entry, int flagged) {
   t->CurPlace = place;
   const int reserved = (t->StateFlags & TRN_RESERVED) != 0;
   if (reserved) {
-    Trn_Unreserve(t);
-    t->StateFlags &= ~TRN_RESERVED;
+    Trn_DropReservation(t);
   }
   t->StateFlags &= ~(TRN_AT_PLACE | TRN_FLAGGED_START);
   t->StateFlags |= TRN_IN_SERVICE;
@@ -145,8 +144,8 @@ void Trn_StartService(TrainRec* t, int entry, int flagged) {
 int Trn_EndService(TrainRec* t) {
   if (!(t->StateFlags & TRN_IN_SERVICE)) return 1;
   if (t->StateFlags & TRN_RESERVED) {
-    Trn_Unreserve(t);
-    t->StateFlags &= ~(TRN_IN_SERVICE | TRN_RESERVED | TRN_FLAGGED_START);
+    Trn_DropReservation(t);
+    t->StateFlags &= ~(TRN_IN_SERVICE | TRN_FLAGGED_START);
     Trn_Reserve(t, 0);
   } else {
     t->StateFlags &= ~(TRN_IN_SERVICE | TRN_FLAGGED_START);
@@ -285,8 +284,7 @@ void Trn_ApplyDwx(TrainRec* t, u32 line, u32 type, u32 depotPlace, u32 pathOptio
   }
   const int gaveBack = (t->StateFlags & TRN_RESERVED) != 0;
   if (gaveBack) {
-    Trn_Unreserve(t);
-    t->StateFlags &= ~TRN_RESERVED;
+    Trn_DropReservation(t);
   }
   t->CurLine = newLine;
   t->Type = newType;

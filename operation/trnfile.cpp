@@ -3,6 +3,8 @@
 #include "model/grid.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
+#include "operation/trnres.h"
+#include "operation/trnstep.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -44,9 +46,6 @@ static void TrnFile_SetLoadErrorFlag(void) {}
 // A train of an old file whose cells could not be followed on the track: its
 // head goes to the clipboard as "%i,%i,%i" (Clip_AppendLine).
 static void TrnFile_ReportUnconvertible(i32 x, i32 y, i32 level) {}
-// Gives back the part of an old train's reservation beyond its old target
-// (Trn_Unreserve of the path reservation).
-static void TrnFile_DropReservationBeyond(TrainRec* t, u32 cells) {}
 // Cell-code classes of the shell: a ramp leading one level down
 // (Ewin_IsCodeClass216) and one leading one level up (Ewin_IsCodeClass184).
 static int TrnFile_IsRampDown(u32 code) {
@@ -724,7 +723,7 @@ int TrnList_LoadSection(u16 version) {
         const i64 dx = head.X > old.targetX ? i64(head.X) - old.targetX : i64(old.targetX) - head.X;
         const i64 dy = head.Y > old.targetY ? i64(head.Y) - old.targetY : i64(old.targetY) - head.Y;
         const i64 beyond = i64(t->ReservedCells) - (dx > dy ? dx : dy);
-        if (beyond > 0) TrnFile_DropReservationBeyond(t, u32(beyond));
+        if (beyond > 0) Trn_UnreserveBeyond(t, t->ReservedCells - u32(beyond), u32(beyond));
       }
       if (old.oldTarget) {
         t->ReservedCells = 0;
@@ -735,8 +734,10 @@ int TrnList_LoadSection(u16 version) {
     Trn_SetAccelSteps(t);
     TrnList_SetTrainSounds(t, 0);
     const u32 speed = t->Speed;
+    const i32 countdown = t->StepCountdown;
     TrnList_EnterStateList(t);
     t->Speed = speed;
+    t->StepCountdown = countdown;
     TrnList_LinkAfter(last, t);
     last = t;
   }
@@ -818,8 +819,12 @@ static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
   } else {
     e->VehFlags &= ~1u;
   }
-  e->VehFlags = (e->VehFlags & ~0x3Eu) | (gfx & TRN_VEH_GFX_BITS);
+  e->VehFlags = (e->VehFlags & ~u32(TRN_VEH_GFX_OWN)) | (gfx & TRN_VEH_GFX_BITS);
   return result;
+}
+
+void TrnList_RecalcIntervals(void) {
+  for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) t->StepInterval = t->Speed ? Trn_StepIntervalFor(t->Speed) : 1;
 }
 
 int TrnList_AfterLoad(u16 version) {

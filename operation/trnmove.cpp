@@ -237,12 +237,12 @@ static int Trn_MeetTrain(TrainRec* t, const TrainCell* slot, u32 code) {
   if (o->StateFlags & TRN_SET_ASIDE) {
     int r = -1;
     const u32 last = o->LastCell;
-    if (os == 0 && opposite) r = Trn_Join(t, o, 1);
+    if (os == 0 && opposite) r = Trn_Join(o, t, 1);
     else if (last >= 1 && os == last - 1 && oc[last].SavedCode == TRN_NO_CODE &&
              oc[os].X - oc[last].X == t->DirX && oc[os].Y - oc[last].Y == t->DirY)
-      r = Trn_Join(t, o, 0);
+      r = Trn_Join(o, t, 0);
     else if (os == last && oc[last].SavedCode != TRN_NO_CODE)
-      r = Trn_Join(t, o, 0);
+      r = Trn_Join(o, t, 0);
     if (r < 0) return TRN_ENTER_REFUSED;
     if (r == 0) return TRN_ENTER_JOINED;
     u32 kind = 20;
@@ -378,7 +378,7 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
       // Sound points act only while sound output is on (module operation/snd).
       break;
     case TRK_CLASS_BUFFER: {
-      Trn_Reverse(t, 1);
+      Trn_Reverse(t, 1, 0);
       const i32 wait = Prell_GetValue(nx, ny, nz);
       if (wait > 0) {
         if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
@@ -424,7 +424,7 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
         dir = 1;
         break;
       }
-      const int r = Trn_Split(t, i32(v), 0, 0, 0);
+      const int r = Trn_Split(t, v, 0, 0, 0, 0);
       if (r == 0) return TRN_ENTER_JOINED;
       if (r == 3 || r == 5 || r == 6 || r == 7) {
         Trn_Post(t, r == 3 ? 21 : r == 5 ? 24 : r == 6 ? 22 : 23, nx, ny, nz, 0);
@@ -474,7 +474,9 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
     default:
       break;
   }
-  if (mark) t->StateFlags &= ~TRN_RESERVED;
+  // A marked cell ends the train's hold on its path; marks left beyond it
+  // would be cells no train may enter, this one included.
+  if (mark) Trn_DropReservation(t);
   slot->CellFlags = u8((cells[0].CellFlags & 7) | mark);
 
   if (dir == 0) {
@@ -687,23 +689,6 @@ int Trn_StopBehind(TrainRec* t, TrainRec* other, u32 slot) {
 
 // ---------------------------------------------------------------- depot places
 
-static void Trn_TurnComposition(TrainRec* t) {
-  t->StateFlags ^= TRN_TURNED;
-  TrainVehicle* v = Trn_Vehicles(t);
-  const u32 n = t->VehicleCount;
-  for (u32 i = 0; i < n / 2; ++i) {
-    TrainVehicle tmp = v[i];
-    v[i] = v[n - 1 - i];
-    v[n - 1 - i] = tmp;
-    if (!(v[i].VehFlags & TRN_VEH_PICTURE_TURNED)) v[i].VehFlags ^= TRN_VEH_TURNED;
-    if (!(v[n - 1 - i].VehFlags & TRN_VEH_PICTURE_TURNED)) v[n - 1 - i].VehFlags ^= TRN_VEH_TURNED;
-  }
-  if (n & 1) {
-    TrainVehicle& m = v[n / 2];
-    if (!(m.VehFlags & TRN_VEH_PICTURE_TURNED)) m.VehFlags ^= TRN_VEH_TURNED;
-  }
-}
-
 static int Trn_NamesPlace(const TrainRec* t, u32 depot, u32 place) {
   if (t->HomeDepot == depot && (t->HomePlace & 0x7FFF) == place) return 1;
   for (int i = 0; i < TRN_TIMETABLE_ENTRIES; ++i) {
@@ -746,7 +731,7 @@ int Trn_EnterDepotPlace(TrainRec* t, i32 x, i32 y, i32 level) {
     c[k].Level = level;
     c[k].GridWord = nullptr;
   }
-  if (!(info.Directions & Trn_DirectionCode(t->DirX, t->DirY))) Trn_TurnComposition(t);
+  if (!(info.Directions & Trn_DirectionCode(t->DirX, t->DirY))) Trn_ReverseVehicles(t);
   t->SubCellOffset = 0;
   if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
   return 1;

@@ -1,6 +1,7 @@
 #include "render/cellin.h"
 
 #include "model/hst.h"
+#include "operation/pts.h"
 #include "operation/tracktab.h"
 #include "operation/trnmove.h"
 #include "render/gfx.h"
@@ -32,7 +33,9 @@ int Map_PieceOwner(u32 code) {
   if (has(TRK_CLASS_SHUNT)) return MAP_OWNER_SHUNTING;
   if (has(TRK_CLASS_DWX)) return MAP_OWNER_DWX;
   if (has(TRK_CLASS_LFST)) return MAP_OWNER_LFST;
-  if (has(TRK_CLASS_TURNOUT1) || has(TRK_CLASS_TURNOUT2) || has(TRK_CLASS_TURNOUT3)) return MAP_OWNER_TURNOUT;
+  if (has(TRK_CLASS_TURNOUT1) || has(TRK_CLASS_TURNOUT2) || has(TRK_CLASS_TURNOUT3) ||
+      has(TRK_CLASS_CONTROLLED) || has(TRK_CLASS_CONTROLLED_LEVEL))
+    return MAP_OWNER_TURNOUT;
   if (has(TRK_CLASS_BUFFER)) return MAP_OWNER_BUFFER;
   if (has(TRK_CLASS_SOUND)) return MAP_OWNER_SOUND;
   if (has(TRK_CLASS_SIGNAL)) return MAP_OWNER_SIGNAL10;
@@ -50,11 +53,12 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
   switch (Map_PieceOwner(code)) {
     case MAP_OWNER_STOP:
       return i32(Hst_GetKind(x, y, level, 0));
+    case MAP_OWNER_TURNOUT:
+      return i32(Pts_GetField(x, y, level, -1));
     case MAP_OWNER_TIMETABLE:  // Tp_GetValue
     case MAP_OWNER_SHUNTING:   // Rp_GetKind
     case MAP_OWNER_DWX:        // Dwx_GetValue
     case MAP_OWNER_LFST:       // Lfst_GetKind
-    case MAP_OWNER_TURNOUT:    // Pts_GetField
     case MAP_OWNER_BUFFER:     // Prell_GetKind
     case MAP_OWNER_SOUND:      // Snd_GetPointValue
     case MAP_OWNER_SIGNAL10:   // Sig_GetElementField

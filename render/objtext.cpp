@@ -3,6 +3,8 @@
 #include "model/dep.h"
 #include "model/logp.h"
 #include "model/tp.h"
+#include "operation/pts.h"
+#include "platform/print.h"
 #include "render/cellin.h"
 #include "render/compose.h"
 #include "render/disp.h"
@@ -26,9 +28,15 @@ static int Result(SprObjectText* out, int kind, int textColour, const wch* text)
 // Each kind: 1 when the cell holds it (the text, or null when its data
 // cannot be read, and the colours given through the out record).
 
-// A turnout piece with a turnout controller. The controllers cannot be
-// asked for the element they are bound to yet, so no piece has one.
-static int TurnoutText(i32, i32, i32, u32, SprObjectText*) { return 0; }
+// A turnout piece with a turnout controller: the id bound to it.
+static int TurnoutText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
+  if (!Pts_ShapeClass(code, nullptr, nullptr)) return 0;
+  const u32 id = Pts_GetBoundId(x, y, level);
+  if (!id) return 0;
+  wch text[12];
+  Fmt_Print(text, 12, u"%u", id);
+  return Result(out, SPR_OT_TURNOUT, 159, text);
+}
 
 // A signal element: its name, which the signal store cannot give yet. The
 // shape kinds 2, 3, 4 (text colours 163, 165, 167) come with it; until then

@@ -8,6 +8,7 @@
 #include "model/infp.h"
 #include "model/logp.h"
 #include "operation/clock.h"
+#include "operation/pts.h"
 #include "operation/trnquery.h"
 #include "render/blit.h"
 #include "render/cellin.h"
@@ -568,6 +569,15 @@ TEST(ComposeRules, PieceOwnersInTheirOrderAndTheStateOfAStop) {
   EXPECT_EQ(0, has) << "codes from 32767 on have no state";
   EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, nullptr, 0xC000));
   Hst_Clear();
+  // Turnout pieces whose every way is controlled belong to the turnout
+  // controllers too; their state is the controller's display variant.
+  EXPECT_EQ(MAP_OWNER_TURNOUT, Map_PieceOwner(12));
+  EXPECT_EQ(MAP_OWNER_TURNOUT, Map_PieceOwner(48));
+  Pts_FreeAll();
+  EXPECT_EQ(0, Map_PieceStateAt(7, 6, 0, nullptr, 48)) << "no controller";
+  ASSERT_EQ(0, Pts_SetById(7, 6, 0, 2, 4, 8, 16, 0, 1, PTS_KIND_BRANCH1, 0));
+  EXPECT_EQ(2, Map_PieceStateAt(7, 6, 0, nullptr, 48));
+  Pts_FreeAll();
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ Bytes MiddleSections() {
   Bytes b;
   PutTag(b, "ZUGD");
   Test_Put32(b, 0);
+  PutTag(b, "WEIN");
+  Test_Put32(b, 0);
   PutTag(b, "DEPO");
   Test_Put32(b, 0);
   PutTag(b, "HSTP");
@@ -257,6 +259,8 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutAll(b, grid);
     PutTag(b, "ZU");
     Test_Put16(b, 0);
+    PutTag(b, "WE");  // no turnout controllers
+    Test_Put16(b, 0);
     PutTag(b, "BF");  // no depots; files before 13575 mark the tag with 99
     if (version < 13575) Test_Put16(b, 99);
     Test_Put16(b, 0);
@@ -346,6 +350,8 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Bytes manyLines = NetzHead(1);
   PutBlock(manyLines, 640, 640, -1, 0x0077);
   PutTag(manyLines, "ZUGD");
+  Test_Put32(manyLines, 0);
+  PutTag(manyLines, "WEIN");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "DEPO");
   Test_Put32(manyLines, 0);

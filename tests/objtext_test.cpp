@@ -8,6 +8,7 @@
 #include "model/dep.h"
 #include "model/grid.h"
 #include "model/logp.h"
+#include "operation/pts.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "render/cellin.h"
@@ -34,6 +35,7 @@ struct ObjTextTest : ::testing::Test {
     Dep_Clear();
   }
   void TearDown() override {
+    Pts_FreeAll();
     Logp_Clear();
     Dep_Clear();
     Grid_Clear();
@@ -69,6 +71,9 @@ TEST_F(ObjTextTest, KindsColoursAndTheFirstMatchingKind) {
   ASSERT_TRUE(Grid_SetCell(13, 20, 0, CellCode(4096 + 137)));  // a depot shape without a place
   wch yard[24];
   ASSERT_EQ(0, Dep_FormatName(7, -3, yard, nullptr));
+  ASSERT_TRUE(Grid_SetCell(16, 20, 0, 48));
+  ASSERT_TRUE(Grid_SetCell(17, 20, 0, 48));
+  ASSERT_EQ(0, Pts_SetById(16, 20, 0, 0, 4, 8, 16, 0, 4711, PTS_KIND_CYCLIC, 0));
   struct Case {
     i32 x;
     u32 flags;
@@ -84,6 +89,8 @@ TEST_F(ObjTextTest, KindsColoursAndTheFirstMatchingKind) {
       {11, 0, 0, 0, 0, 0, u"", "no flag, no text"},
       {11, SPR_OT_TIMETABLE | SPR_OT_DWX | SPR_OT_TURNOUT, 0, 0, 0, 0, u"", "kinds the cell does not hold"},
       {15, 63, 0, 0, 0, 0, u"", "an empty cell"},
+      {16, 63, 1, SPR_OT_TURNOUT, 159, 0, u"4711", "a turnout controller: its id"},
+      {17, SPR_OT_TURNOUT, 0, 0, 0, 0, u"", "a turnout piece without a controller"},
   };
   for (const Case& c : cases) {
     SprObjectText t;
