@@ -88,6 +88,27 @@ int Dep_GetPlace(u32 depot, u32 place, DepotPlaceInfo* out) {
   return 0;
 }
 
+static u32 Dep_DropFromList(i32* list, u32 count, u32 id) {
+  u32 k = 0;
+  for (u32 i = 0; i < count; ++i)
+    if (u32(list[i] < 0 ? -list[i] : list[i]) != id) list[k++] = list[i];
+  return k;
+}
+
+void Dep_OnElementDeleted(u32 id) {
+  for (DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i) {
+      DepotPlace& p = d->Places[i];
+      for (u32 k = 0; k < p.CondCount && k < DEP_COND_MAX; ++k)
+        if (p.Cond[k] == id) {
+          p.CondCount = 0;
+          break;
+        }
+      p.ListACount = Dep_DropFromList(p.ListA, p.ListACount, id);
+      p.ListBCount = Dep_DropFromList(p.ListB, p.ListBCount, id);
+    }
+}
+
 u32 Dep_PlaceCount(u32 depot) {
   const DepotRec* d = Dep_Find(depot, 0, nullptr);
   return d ? d->PlaceCount : 0;

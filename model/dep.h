@@ -72,6 +72,9 @@ u32 Dep_FindAtPosition(i32 x, i32 y, i32 level, u32* place);
 // Copies the place's fields; 0, or 1 for a bad depot or place.
 int Dep_GetPlace(u32 depot, u32 place, DepotPlaceInfo* out);
 u32 Dep_PlaceCount(u32 depot);
+// A signal installation was deleted: a place condition naming it is emptied
+// whole, list entries of its magnitude are removed.
+void Dep_OnElementDeleted(u32 id);
 u32 Dep_FirstPlaceNumber(u32 depot);
 // 0 ok, 1 empty, 2 bad character, 3 too long (long names 16, short 4); the
 // name runs to its end, ",", a blank or ":" after leading blanks.

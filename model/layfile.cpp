@@ -5,6 +5,8 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/line.h"
+#include "operation/sig.h"
+#include "operation/sigfile.h"
 #include "operation/trn.h"
 #include "operation/trnfile.h"
 #include "platform/fio.h"
@@ -128,6 +130,7 @@ static const LaySection kLaySections[] = {
     {"NETZ", 30, 0, Grid_LoadSection, Grid_SaveSection, 115, 116, TXT_NO_MEMORY},
     {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
+    {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
@@ -158,6 +161,7 @@ static void Lay_ResetLayout(void) {
   Grid_Clear();
   TrnList_Clear();
   Dep_Clear();
+  Sig_Clear();
   Hst_Clear();
   Lin_Clear();
 }
@@ -358,6 +362,8 @@ static int Lay_Load(const wch* name, const wch* boxText) {
   if (!r) {
     TrnList_SetAllTrainSounds(1);
     TrnList_RefreshCellCodes(1);
+    // Signal cells of old files that lost their element become track.
+    if (version < 0x380B) Sig_RemoveOrphanSignalTiles();
   }
 
   if (r) {
