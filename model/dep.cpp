@@ -109,6 +109,29 @@ void Dep_OnElementDeleted(u32 id) {
     }
 }
 
+static int Dep_PlaceNames(const DepotPlace& p, u32 id) {
+  for (u32 k = 0; k < p.CondCount && k < DEP_COND_MAX; ++k)
+    if (p.Cond[k] == id) return 1;
+  for (u32 k = 0; k < p.ListACount && k < DEP_LIST_MAX; ++k)
+    if (u32(p.ListA[k] < 0 ? -p.ListA[k] : p.ListA[k]) == id) return 1;
+  for (u32 k = 0; k < p.ListBCount && k < DEP_LIST_MAX; ++k)
+    if (u32(p.ListB[k] < 0 ? -p.ListB[k] : p.ListB[k]) == id) return 1;
+  return 0;
+}
+
+static int Dep_Within(i32 v, i32 a, i32 b) { return a <= b ? (v >= a && v <= b) : (v >= b && v <= a); }
+
+int Dep_AnyInBoxUses(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
+  for (const DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i) {
+      const DepotPlace& p = d->Places[i];
+      if (Dep_Within(p.X, x1, x2) && Dep_Within(p.Y, y1, y2) && Dep_Within(p.Level, level1, level2) &&
+          Dep_PlaceNames(p, id))
+        return 1;
+    }
+  return 0;
+}
+
 u32 Dep_PlaceCount(u32 depot) {
   const DepotRec* d = Dep_Find(depot, 0, nullptr);
   return d ? d->PlaceCount : 0;

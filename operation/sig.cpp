@@ -281,7 +281,7 @@ int Sig_NameRefused(const wch* name) {
   const i32 n = Str_Len(name);
   if (n > i32(SIG_NAME_UNITS) - 1) return 1;
   for (i32 i = 0; i < n; ++i)
-    if (name[i] == u'"') return 1;
+    if (!Str_IsNameChar(name[i])) return 1;
   return 0;
 }
 

@@ -186,8 +186,9 @@ void Sig_DefaultName(wch* out, u32 type, u32 id);
 // A free element name for the type into buffer (21 units); 1 when no id is
 // free or all 100 tries are taken.
 int Sig_MakeUniqueElementName(wch* buffer, u32 type);
-// 1 when the name cannot travel through the clipboard text's quoted fields
-// (a double quote) or is too long.
+// 1 when the name holds a character that is no name character (blanks,
+// quotes, commas, operators: the clipboard's texts and the condition texts
+// could not give it back) or is too long.
 int Sig_NameRefused(const wch* name);
 // The installation id, minus the element id, 0 for an unknown name.
 i32 Sig_FindByName(const wch* name);
@@ -233,7 +234,7 @@ int Sig_SpinElementName(const wch* name, wch* field, i32 n);
 // or memory fails.
 u32 Sig_CreateInstallation(u32 id);
 // 2 id outside 1..0x3FFFF; 3 another installation has the name; 4 an
-// element has it; 5 the name holds a double quote; 11 maximum below 1;
+// element has it; 5 the name holds a character that is no name character; 11 maximum below 1;
 // 12 limit below 1; 13 count above maximum; 14 limit above maximum;
 // 15 a text or schedule of a size that cannot be (negative, text beyond
 // SIG_TEXT_MAX, a schedule without its end); 1 creation or memory failure.
@@ -241,7 +242,7 @@ int Sig_SetInstallation(u32 id, const SignalInstallationData* d);
 // 3 the code is no signal shape; 2 no id or memory; else 0.
 int Sig_CreateElement(i32 x, i32 y, i32 level, u32 state, u32 code);
 // 1 no element at the cell (of d->Type's kind: 10 or the others); 2 memory;
-// 5 the name holds a double quote; else 0.
+// 5 the name holds a character that is no name character; else 0.
 int Sig_SetElement(i32 x, i32 y, i32 level, const SignalElementData* d);
 // Deletes the elements at the cell (a tile placed over it takes both); 1
 // when there is none.
