@@ -743,6 +743,29 @@ TEST_F(SigTest, OrphanTilesBecomeTrackOnEveryLevel) {
   EXPECT_EQ(kCounter, Grid_GetCell(x, 3, 0)) << "a cell with its element stays";
 }
 
+TEST_F(SigTest, StylesReplacedInABox) {
+  struct {
+    i32 x;
+    u32 code, state;
+  } cells[] = {{2, kCounter, 4}, {3, kCounter, 1}, {4, kCounter | 1, 5}, {30, kCounter, 4}};
+  for (auto& c : cells) {
+    ASSERT_TRUE(Grid_SetCell(c.x, 2, 0, CellCode(c.code)));
+    ASSERT_EQ(0, Sig_CreateElement(c.x, 2, 0, c.state, c.code));
+  }
+  // Group 3..5 moves to the same place in group 6..8; the direction mask
+  // leaves out the cell facing direction 1, the box the one at x 30.
+  EXPECT_EQ(1, Sig_RemapStatesInBox(0, 0, 0, 10, 10, 0, 10, 0, 1, kCounter, 0, 6, 3));
+  EXPECT_EQ(7u, Sig_GetElementField(2, 2, 0));
+  EXPECT_EQ(1u, Sig_GetElementField(3, 2, 0)) << "not in the group";
+  EXPECT_EQ(5u, Sig_GetElementField(4, 2, 0)) << "not in the direction mask";
+  EXPECT_EQ(4u, Sig_GetElementField(30, 2, 0)) << "outside the box";
+  EXPECT_EQ(1, Sig_RemapStatesInBox(0, 0, 0, 10, 10, 0, 10, 1, 3, kCounter, 0, 9, 6)) << "exact";
+  EXPECT_EQ(9u, Sig_GetElementField(2, 2, 0));
+  EXPECT_EQ(0, Sig_RemapStatesInBox(0, 0, 0, 10, 10, 0, 10, 1, 3, kCounter, 0, 12, 9)) << "beyond the style range";
+  EXPECT_EQ(-1, Sig_RemapStatesInBox(0, 0, 0, 10, 10, 0, 5, 0, 255, kCounter, 0, 0, 0));
+  EXPECT_EQ(-1, Sig_RemapStatesInBox(0, 0, 0, 10, 10, 0, 10, 0, 255, 16384, 0, 0, 0));
+}
+
 // ---------------------------------------------------------------- the renderer's questions
 
 TEST_F(SigTest, RendererStateQueries) {
