@@ -119,6 +119,12 @@ static int Dep_PlaceNames(const DepotPlace& p, u32 id) {
   return 0;
 }
 
+void Dep_MarkConditionUsers(u32 id) {
+  for (DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i)
+      if (d->Places[i].CondCount > 0 && d->Places[i].Cond[0] == id) d->Places[i].Options |= 2;
+}
+
 static int Dep_Within(i32 v, i32 a, i32 b) { return a <= b ? (v >= a && v <= b) : (v >= b && v <= a); }
 
 int Dep_AnyInBoxUses(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/dep.h"
 #include "model/grid.h"
 #include "model/line.h"
 #include "operation/clock.h"
@@ -633,6 +634,7 @@ static int Sig_LoadOld(u16 version) {
     }
     const u32 instFlags = a->Flags;
     a->Flags &= u8(~2u);
+    if (instFlags & 2) Dep_MarkConditionUsers(id);
     // The elements follow inside their installation.
     for (u32 i = 0; i < elements; ++i) {
       SignalElement e;

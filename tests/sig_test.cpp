@@ -695,7 +695,7 @@ TEST_F(SigTest, OldSectionConvertsCellsAndBuildsConditions) {
   Test_Put32(b, 40);  // id
   Test_Put32(b, 3);   // elements
   b.push_back(0);     // skipped
-  Test_Put32(b, 0);   // flags
+  Test_Put32(b, 2);   // flags: count the amount passed
   Test_Put32(b, 0);
   Test_Put32(b, 2);
   Test_Put32(b, 1);
@@ -708,7 +708,16 @@ TEST_F(SigTest, OldSectionConvertsCellsAndBuildsConditions) {
   element(5, 1);
   element(6, 2);
   element(6, 2);
+  DepotPlace place = {};
+  place.X = place.Y = 50;
+  place.Number = 1;
+  place.CondCount = 1;
+  place.Cond[0] = 40;
+  ASSERT_EQ(0, Dep_InsertPlace(1, u"Depot", u"D", &place));
   ASSERT_EQ(0, Test_LoadSection(b, Sig_LoadSection, 14346));
+  DepotPlaceInfo info;
+  ASSERT_EQ(0, Dep_GetPlace(1, 1, &info));
+  EXPECT_EQ(2u, info.Options & 2) << "the place whose condition begins with the installation is marked";
   EXPECT_EQ(1u, Sig_GetInstallationCount());
   EXPECT_EQ(2u, Sig_GetElementCount(nullptr)) << "the element on the same cell as the one before is dropped";
   EXPECT_EQ(0x4000 | 394, Grid_GetCell(5, 5, 0)) << "288..295 move by 104, bit 14 kept";
@@ -722,6 +731,7 @@ TEST_F(SigTest, OldSectionConvertsCellsAndBuildsConditions) {
   ASSERT_TRUE(second);
   EXPECT_EQ(40, second->List1[0]);
   EXPECT_EQ(5u, second->State) << "style + 3";
+  EXPECT_EQ(SIG_F_COUNT_AMOUNT, second->Flags) << "flag 2 of the installation; bit 7 cleared";
   wch name[SIG_NAME_UNITS];
   Sig_GetInstallationName(40, name);
   EXPECT_EQ(wstr(u"I40"), wstr(name)) << "default names after the section";
