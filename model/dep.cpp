@@ -88,6 +88,56 @@ int Dep_GetPlace(u32 depot, u32 place, DepotPlaceInfo* out) {
   return 0;
 }
 
+static u32 Dep_DropFromList(i32* list, u32 count, u32 id) {
+  u32 k = 0;
+  for (u32 i = 0; i < count; ++i)
+    if (u32(list[i] < 0 ? -list[i] : list[i]) != id) list[k++] = list[i];
+  return k;
+}
+
+void Dep_OnElementDeleted(u32 id) {
+  for (DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i) {
+      DepotPlace& p = d->Places[i];
+      for (u32 k = 0; k < p.CondCount && k < DEP_COND_MAX; ++k)
+        if (p.Cond[k] == id) {
+          p.CondCount = 0;
+          break;
+        }
+      p.ListACount = Dep_DropFromList(p.ListA, p.ListACount, id);
+      p.ListBCount = Dep_DropFromList(p.ListB, p.ListBCount, id);
+    }
+}
+
+static int Dep_PlaceNames(const DepotPlace& p, u32 id) {
+  for (u32 k = 0; k < p.CondCount && k < DEP_COND_MAX; ++k)
+    if (p.Cond[k] == id) return 1;
+  for (u32 k = 0; k < p.ListACount && k < DEP_LIST_MAX; ++k)
+    if (u32(p.ListA[k] < 0 ? -p.ListA[k] : p.ListA[k]) == id) return 1;
+  for (u32 k = 0; k < p.ListBCount && k < DEP_LIST_MAX; ++k)
+    if (u32(p.ListB[k] < 0 ? -p.ListB[k] : p.ListB[k]) == id) return 1;
+  return 0;
+}
+
+void Dep_MarkConditionUsers(u32 id) {
+  for (DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i)
+      if (d->Places[i].CondCount > 0 && d->Places[i].Cond[0] == id) d->Places[i].Options |= 2;
+}
+
+static int Dep_Within(i32 v, i32 a, i32 b) { return a <= b ? (v >= a && v <= b) : (v >= b && v <= a); }
+
+int Dep_AnyInBoxUses(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
+  for (const DepotRec* d = s_first; d; d = d->Next)
+    for (u32 i = 0; i < d->PlaceCount; ++i) {
+      const DepotPlace& p = d->Places[i];
+      if (Dep_Within(p.X, x1, x2) && Dep_Within(p.Y, y1, y2) && Dep_Within(p.Level, level1, level2) &&
+          Dep_PlaceNames(p, id))
+        return 1;
+    }
+  return 0;
+}
+
 u32 Dep_PlaceCount(u32 depot) {
   const DepotRec* d = Dep_Find(depot, 0, nullptr);
   return d ? d->PlaceCount : 0;

@@ -72,6 +72,15 @@ u32 Dep_FindAtPosition(i32 x, i32 y, i32 level, u32* place);
 // Copies the place's fields; 0, or 1 for a bad depot or place.
 int Dep_GetPlace(u32 depot, u32 place, DepotPlaceInfo* out);
 u32 Dep_PlaceCount(u32 depot);
+// A signal installation was deleted: a place condition naming it is emptied
+// whole, list entries of its magnitude are removed.
+void Dep_OnElementDeleted(u32 id);
+// Option bit 1 on every place whose condition begins with the installation
+// (the signal loader converts old files so).
+void Dep_MarkConditionUsers(u32 id);
+// 1 when a place inside the box (inclusive corners) refers to the signal
+// installation (its condition or a list entry of that magnitude).
+int Dep_AnyInBoxUses(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 u32 Dep_FirstPlaceNumber(u32 depot);
 // 0 ok, 1 empty, 2 bad character, 3 too long (long names 16, short 4); the
 // name runs to its end, ",", a blank or ":" after leading blanks.

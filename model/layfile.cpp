@@ -5,6 +5,8 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/line.h"
+#include "operation/sig.h"
+#include "operation/sigfile.h"
 #include "operation/trn.h"
 #include "operation/pts.h"
 #include "operation/ptsfile.h"
@@ -132,6 +134,7 @@ static const LaySection kLaySections[] = {
     {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
     {"WEIN", 50, 0, Pts_LoadSection, Pts_SaveSection, 126, 165, TXT_NO_MEMORY},
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
+    {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
@@ -163,6 +166,7 @@ static void Lay_ResetLayout(void) {
   TrnList_Clear();
   Pts_FreeAll();
   Dep_Clear();
+  Sig_Clear();
   Hst_Clear();
   Lin_Clear();
 }
@@ -379,6 +383,8 @@ static int Lay_Load(const wch* name) {
   if (!r) {
     TrnList_SetAllTrainSounds(1);
     TrnList_RefreshCellCodes(1);
+    // Signal cells of old files that lost their element become track.
+    if (version < 0x380B) Sig_RemoveOrphanSignalTiles();
     // Every file, not only the oldest: the count from the train section
     // bounds the walk, and end marks of older files are taken out here.
     TrnList_RefreshReservations();

@@ -1,6 +1,7 @@
 #include "operation/clock.h"
 
 #include "operation/pts.h"
+#include "operation/sigtime.h"
 #include "operation/trndepart.h"
 #include "operation/trnretry.h"
 #include "operation/trnstep.h"
@@ -196,8 +197,7 @@ static void Clk_Minute(void) {
   Clk_TestAlarm();
 }
 
-// The per-second steps of the timetable points and of timed signal switching,
-// the minute hooks of animated symbols and position-mark alarms, and the
+// The per-second step of the timetable points, the minute hooks of animated symbols and position-mark alarms, and the
 // auto-save countdown join here when their modules offer them. The turnout
 // controllers' reset times carry seconds, so they are looked at each second.
 static void Clk_Second(void) {
@@ -205,6 +205,7 @@ static void Clk_Second(void) {
   TrnList_StepStopList();
   TrnList_StepReverseWaitList();
   if (++g_simClock.second >= 60) Clk_Minute();
+  Sig_ClockStep();
   Pts_ClockHook();
 }
 
@@ -225,9 +226,11 @@ void Clk_Tick(void) {
     Trn_ServeRetryList(s_retryPhase);
     s_retryPhase = s_retryPhase >= 9 ? 0 : s_retryPhase + 1;
   }
-  // The train sounds and the signal switching step run from these counters
-  // once their modules exist.
+  // The train sounds run from this counter once their module exists.
   if (++s_soundTicks >= 10) s_soundTicks = 0;
-  if (++s_signalTicks >= 40) s_signalTicks = 0;
+  if (++s_signalTicks >= 40) {
+    s_signalTicks = 0;
+    Sig_SwitchingStep();
+  }
   Trn_StepAll();
 }

@@ -6,6 +6,7 @@
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
 #include "operation/trnres.h"

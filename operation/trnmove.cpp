@@ -15,6 +15,7 @@
 #include "operation/dmsg.h"
 #include "operation/pts.h"
 #include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "operation/snd.h"
 #include "operation/tracktab.h"
 #include "operation/trnlist.h"
@@ -140,9 +141,7 @@ void Trn_SignalPassing(TrainRec* t) {
     if (!(c[k].CellFlags & TRN_SIGNAL_NOTICE)) continue;
     i32 dx = t->DirX, dy = t->DirY;
     if (k > 0) dx = c[k - 1].X - c[k].X, dy = c[k - 1].Y - c[k].Y;
-    int cls = 0;
-    Trn_TrackConnection(dx, dy, c[k].SavedCode, &cls, t->PathOption);
-    u32 kind = cls == TRK_CLASS_SIGNAL ? 2 : 1;
+    u32 kind = Sig_ShapeTypeRange(c[k].SavedCode, nullptr, nullptr) == 10 ? 2 : 1;
     kind += Trn_DirectionCode(dx, dy) == (1u << (c[k].SavedCode & 7)) ? 4 : 8;
     const u32 answer = Sig_TrainPasses(c[k].X, c[k].Y, c[k].Level, Trn_OriginPlace(t), t->Number, t->CurLine,
                                        t->Line, c[k].CellFlags & 7, kind);

@@ -2,6 +2,7 @@
 
 #include "model/hst.h"
 #include "operation/pts.h"
+#include "operation/sigeval.h"
 #include "operation/tracktab.h"
 #include "operation/trnmove.h"
 #include "render/gfx.h"
@@ -38,9 +39,11 @@ int Map_PieceOwner(u32 code) {
     return MAP_OWNER_TURNOUT;
   if (has(TRK_CLASS_BUFFER)) return MAP_OWNER_BUFFER;
   if (has(TRK_CLASS_SOUND)) return MAP_OWNER_SOUND;
-  if (has(TRK_CLASS_SIGNAL)) return MAP_OWNER_SIGNAL10;
-  if (has(TRK_CLASS_SIGNAL21) || has(TRK_CLASS_SIGNAL22) || has(TRK_CLASS_SIGNAL23) || has(TRK_CLASS_SIGNAL24))
-    return MAP_OWNER_SIGNAL;
+  // Signals by the type of their shape: the track classes of shape 49 (the
+  // ten-state elements) are those of any marked cell.
+  const u32 type = Sig_ShapeTypeRange(code & ~0x4000u, nullptr, nullptr);
+  if (type == 10) return MAP_OWNER_SIGNAL10;
+  if (type >= 1 && type <= 4) return MAP_OWNER_SIGNAL;
   return MAP_OWNER_NONE;
 }
 
@@ -61,9 +64,11 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
     case MAP_OWNER_LFST:       // Lfst_GetKind
     case MAP_OWNER_BUFFER:     // Prell_GetKind
     case MAP_OWNER_SOUND:      // Snd_GetPointValue
-    case MAP_OWNER_SIGNAL10:   // Sig_GetElementField
-    case MAP_OWNER_SIGNAL:     // Sig_QueryElementState with the shape kind
       return NoQueryYet(x, y, level, code);
+    case MAP_OWNER_SIGNAL10:
+      return i32(Sig_GetElementField(x, y, level));
+    case MAP_OWNER_SIGNAL:
+      return i32(Sig_QueryElementState(x, y, level, nullptr, 0, Sig_ShapeKind(code & ~0x4000u)));
   }
   return 0;
 }

@@ -4,6 +4,8 @@
 #include "model/logp.h"
 #include "model/tp.h"
 #include "operation/pts.h"
+#include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "platform/print.h"
 #include "render/cellin.h"
 #include "render/compose.h"
@@ -38,13 +40,15 @@ static int TurnoutText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
   return Result(out, SPR_OT_TURNOUT, 159, text);
 }
 
-// A signal element: its name, which the signal store cannot give yet. The
-// shape kinds 2, 3, 4 (text colours 163, 165, 167) come with it; until then
-// every signal takes 161.
-static int SignalText(i32, i32, i32, u32 code, SprObjectText* out) {
+// A signal element: its name ("?" for a signal shape without one), in the
+// colours of its shape's kind (2, 3, 4: 163, 165, 167; type 10 161).
+static int SignalText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
   const int owner = Map_PieceOwner(code);
   if (owner != MAP_OWNER_SIGNAL && owner != MAP_OWNER_SIGNAL10) return 0;
-  return Result(out, SPR_OT_SIGNAL, 161, nullptr);
+  const u32 normal = code < 0x8000 ? (code & ~0x4000u) : code;
+  const SignalElement* e = Sig_FindElementAt(x, y, level, owner == MAP_OWNER_SIGNAL10);
+  const int kind = Sig_ShapeKind(normal);
+  return Result(out, SPR_OT_SIGNAL, kind == 2 ? 163 : kind == 3 ? 165 : kind == 4 ? 167 : 161, e ? e->Name : nullptr);
 }
 
 // A timetable point: its name (169 with a count below 1, else 171). The

@@ -11,6 +11,8 @@
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "operation/pts.h"
+#include "operation/sig.h"
+#include "operation/sigtime.h"
 #include "operation/trn.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
@@ -99,6 +101,7 @@ u32 App_InitModules(void) {
   TrnList_Init();
   Dep_Init();
   Pts_Init();
+  Sig_Init();
   Vwin_ClearSlots();
   g_cursorsMissing = Cur_Init() == 2;
   Dmsg_Clear();
@@ -131,6 +134,7 @@ void App_FreeModules(void) {
   TrnList_Free();
   Dep_Exit();
   Pts_Free();
+  Sig_Free();
   Cur_Free();
   Hst_Free();
   Lin_Exit();
@@ -190,11 +194,14 @@ void App_IdleStep(void) {
     Clk_Tick();
     App_PaintClockChanges(before);
   }
-  // The animation of multi-cell symbols, the signal blink and the auto-save
-  // have no owner in this build yet: their requests are taken and dropped,
-  // so that no count piles up.
+  // One signal blink step for each 100 ms request. The animation of
+  // multi-cell symbols and the auto-save have no owner in this build yet:
+  // their requests are taken and dropped, so that no count piles up.
   g_appAnimationRequest = 0;
-  g_appBlinkCount = 0;
+  for (u32 blinks = g_appBlinkCount; blinks > 0; --blinks) {
+    g_appBlinkCount = g_appBlinkCount - 1;
+    Sig_BlinkStep();
+  }
   if (Trn_GetFollowed() && Trn_TakeFollowedMoved() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
   if (g_appEdgeScrollBits) App_EdgeScroll(g_appEdgeScrollBits);
   g_inIdleStep = 0;

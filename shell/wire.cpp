@@ -8,6 +8,7 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/sigeval.h"
 #include "operation/trn.h"
 #include "render/bgp.h"
 #include "render/clkpaint.h"
@@ -167,6 +168,9 @@ void Wire_InstallHooks(void) {
   Trn_SetHooks(&trains);
   static const HstHooks stops = {Disp_GetOptAnzHst};
   Hst_SetHooks(&stops);
+  // The animation word has no owner yet: signals animate as with bit 16 on.
+  static const SigHooks signals = {Disp_GetOptSige, Disp_GetDisplayPause, nullptr};
+  Sig_SetHooks(&signals);
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);

@@ -91,6 +91,10 @@ Bytes MiddleSections() {
   Test_Put32(b, 0);
   PutTag(b, "DEPO");
   Test_Put32(b, 0);
+  PutTag(b, "SIGS");
+  Test_Put32(b, 0);
+  PutTag(b, "SIGE");
+  Test_Put32(b, 0);
   PutTag(b, "HSTP");
   Test_Put32(b, 0);
   PutAll(b, Test_MinimalLind());
@@ -264,6 +268,9 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutTag(b, "BF");  // no depots; files before 13575 mark the tag with 99
     if (version < 13575) Test_Put16(b, 99);
     Test_Put16(b, 0);
+    PutTag(b, "SI");  // a word that is skipped, no installations
+    Test_Put16(b, 0);
+    Test_Put16(b, 0);
     PutTag(b, "HS");  // no stops
     Test_Put16(b, 0);
     PutAll(b, Test_MinimalLindOld());
@@ -354,6 +361,10 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   PutTag(manyLines, "WEIN");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "DEPO");
+  Test_Put32(manyLines, 0);
+  PutTag(manyLines, "SIGS");
+  Test_Put32(manyLines, 0);
+  PutTag(manyLines, "SIGE");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "HSTP");
   Test_Put32(manyLines, 0);

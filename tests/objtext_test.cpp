@@ -9,6 +9,7 @@
 #include "model/grid.h"
 #include "model/logp.h"
 #include "operation/pts.h"
+#include "operation/sig.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "render/cellin.h"
@@ -166,6 +167,34 @@ TEST_F(ObjTextTest, GridGlyphsFromTheTerrainMasks) {
   Spr_DrawGridGlyph(&small, -2, -3, 2, 7, 0);
   for (size_t i = 16; i < px.size(); ++i) ASSERT_EQ(0u, px[i]) << "nothing past the small buffer";
   Spr_FreeTerrainMasks();
+}
+
+}  // namespace
+
+namespace {
+
+// A signal element's name in the colours of its shape's kind.
+TEST_F(ObjTextTest, SignalElementsShowTheirNameInTheirKindsColours) {
+  ASSERT_EQ(0, Grid_Init());
+  Sig_Clear();
+  struct {
+    u32 code;
+    int colour;
+  } cases[] = {{392, 161}, {400, 165}, {408, 167}, {416, 163}, {0x4000 | 448, 163}};
+  for (auto& c : cases) {
+    Grid_Clear();
+    Sig_Clear();
+    ASSERT_TRUE(Grid_SetCell(7, 7, 0, CellCode(c.code)));
+    ASSERT_EQ(0, Sig_CreateElement(7, 7, 0, 0, c.code & ~0x4000u));
+    SprObjectText t;
+    ASSERT_EQ(1, Spr_CellObjectTextFor(7, 7, 0, SPR_OT_SIGNAL, &t)) << c.code;
+    wch name[SIG_NAME_UNITS];
+    ASSERT_EQ(0, Sig_GetElementName(Sig_FirstElement()->Id, name));
+    EXPECT_EQ(wstr(name), wstr(t.text)) << c.code;
+    EXPECT_EQ(c.colour, t.textColour) << c.code;
+  }
+  Sig_Clear();
+  Grid_Clear();
 }
 
 }  // namespace
