@@ -1,4 +1,5 @@
 #include "shell/app.h"
+#include "shell/file.h"
 
 #include <time.h>
 
@@ -185,16 +186,21 @@ void App_IdleStep(void) {
   // where further ticks arrive; they must not step again underneath it.
   if (g_inIdleStep) return;
   g_inIdleStep = 1;
+  u32 autoOptions;
+  File_GetAutoSave(nullptr, &autoOptions);
   if (SimRunFlag) {
     const SimClock before = g_simClock;
     Clk_Tick();
     App_PaintClockChanges(before);
+    if ((autoOptions & FILE_AUTO_SIMULATED) && g_simClock.second != before.second)
+      AutoSaveCountdown = AutoSaveCountdown - 1;
   }
-  // The animation of multi-cell symbols, the signal blink and the auto-save
-  // have no owner in this build yet: their requests are taken and dropped,
-  // so that no count piles up.
+  // The animation of multi-cell symbols and the signal blink have no owner
+  // in this build yet: their requests are taken and dropped, so that no
+  // count piles up.
   g_appAnimationRequest = 0;
   g_appBlinkCount = 0;
+  if (AutoSaveCountdown < 1 && g_appModalDepth == 0) File_AutoSave();
   if (Trn_GetFollowed() && Trn_TakeFollowedMoved() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
   if (g_appEdgeScrollBits) App_EdgeScroll(g_appEdgeScrollBits);
   g_inIdleStep = 0;

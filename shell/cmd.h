@@ -19,5 +19,8 @@ int Cmd_KeyHandler(int key, int modifiers, int inView);
 // Ctrl with the letter 'A'..'Z': the toggle at the letter's place in text
 // 921; 1 when taken.
 int Cmd_CtrlLetter(int letter);
+// Alt with the letter 'A'..'Z': the command at the letter's place in text
+// 920; 1 when taken.
+int Cmd_AltLetter(int letter);
 // 1 when the command has an owner in this build (its menu item is enabled).
 int Cmd_HasOwner(int id);
