@@ -313,7 +313,8 @@ CFG_WRITE(Cfg_WriteO) { CFG_OUT(u"%u", u32(g_cfgWriteAtExit)); }
 
 CFG_READ(Cfg_ReadAutoDiff) {
   i32 n = 0;
-  if (v && !Cfg_Int(v, &n)) return 3;
+  if (!v) return 0;
+  if (!Cfg_Int(v, &n)) return 3;
   wch opt[40] = {0};
   Cfg_Other("AutoSpNtOpt", opt, 40);
   u32 o = 0;
@@ -547,7 +548,7 @@ CFG_WRITE(Cfg_WriteSpracheF) { CFG_OUT(u"%s", g_cfgLang[1]); }
 CFG_WRITE(Cfg_WriteHilfe) { CFG_OUT(u"%s", g_cfgLang[2]); }
 
 CFG_READ(Cfg_ReadDateiZahl) {
-  i32 n = 20;
+  i32 n = File_OptRecentFiles(-1) & 0x7FFF;
   if (v && (!Cfg_Int(v, &n) || n < 0 || n > 32)) return 3;
   wch test[40] = {0};
   Cfg_Other("DateiTest", test, 40);
@@ -878,11 +879,11 @@ static int Cfg_FolderWritable(const wch* folder) {
 }
 
 void Cfg_Folder(wch* folder) {
+  if (Fio_FolderPath(FOLDER_SETTINGS, folder, OS_MAX_PATH) == 0 && folder[0]) return;
   if (g_cfgFolder[0]) {
     Str_Copy(folder, g_cfgFolder);
     return;
   }
-  if (Fio_FolderPath(FOLDER_SETTINGS, folder, OS_MAX_PATH) == 0 && folder[0]) return;
   Fio_FolderPath(FOLDER_PROGRAM, folder, OS_MAX_PATH);
 }
 
