@@ -357,8 +357,16 @@ static int App_InitInstance(void* instance) {
     Ewin_ClearModified();
   }
   if (g_switches & APP_SW_FILE) {
-    App_SetFolders();
-    File_Load(g_layoutFile);
+    // A name without a folder is the working folder's, whatever layouts
+    // folder the settings named.
+    wch path[APP_PATH_MAX], cwd[APP_PATH_MAX];
+    Str_Copy(path, g_layoutFile);
+    if (!Str_FindChar(g_layoutFile, u'\\') && !Str_FindChar(g_layoutFile, u':') && Os_GetCwd(cwd, APP_PATH_MAX) == 0 &&
+        Str_Len(cwd) + 1 + Str_Len(g_layoutFile) < APP_PATH_MAX) {
+      const i32 n = Str_Len(cwd);
+      Fmt_Print(path, APP_PATH_MAX, n && cwd[n - 1] == u'\\' ? u"%s%s" : u"%s\\%s", cwd, g_layoutFile);
+    }
+    File_Load(path);
   }
   g_appRunning = 1;
   if (TitleMode != 0) {

@@ -756,7 +756,7 @@ static int Cfg_ReadColour(int i, const wch* v) {
   i32 n[4];
   u32 rgb[3];
   int k = 0;
-  wch part[8];
+  wch part[16];
   const wch* p = v;
   // Three hexadecimal numbers red, green, blue, or one colour code 0..62.
   for (; k < 3; ++k) {
