@@ -42,6 +42,13 @@ static wch g_cfgFolder[OS_MAX_PATH];
 int Cfg_WriteAtExit(void) { return g_cfgWriteAtExit; }
 const wch* Cfg_LanguageFile(int which) { return (which >= 0 && which < 3) ? g_cfgLang[which] : u""; }
 const wch* Cfg_BadKeys(void) { return g_cfgBad; }
+
+void Cfg_SetLanguageFile(int which, const wch* name) {
+  if (which < 0 || which > 2) return;
+  i32 n = 0;
+  for (; name[n] && n < CFG_PATH_MAX; ++n) g_cfgLang[which][n] = name[n];
+  g_cfgLang[which][n] = 0;
+}
 const wch* Cfg_FileName(void) { return kCfgName; }
 
 // ---------------------------------------------------------------- parser

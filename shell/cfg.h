@@ -43,6 +43,8 @@ const wch* Cfg_FileName(void);
 int Cfg_WriteAtExit(void);
 // The language and help file names (0 main texts, 1 second table, 2 help).
 const wch* Cfg_LanguageFile(int which);
+// Stores one of them (cut to CFG_PATH_MAX units).
+void Cfg_SetLanguageFile(int which, const wch* name);
 
 // ---------------------------------------------------------------- parser
 // A settings text in memory (UTF-16; the reader decodes the file). The

@@ -59,6 +59,9 @@ static int Cmd_Run(int id) {
     case CMD_EXPORT_TEXT: File_ExportText(); return 0;
     case CMD_EXPORT_PICTURE: File_ExportPicture(); return 0;
     case CMD_SAVE_SETTINGS: File_SaveSettings(); return 0;
+    case CMD_LANGUAGE_FILE: File_ChooseLanguage(1); return 0;
+    case CMD_VARIANT_LANGUAGE_FILE: File_ChooseLanguage(0); return 0;
+    case CMD_HELP_FILE: File_ChooseHelpFile(); return 0;
     case CMD_EXIT: App_RequestExit(); return 0;
     case CMD_ZOOM_IN: if (v >= 0) Vwin_ZoomIn(v); return 0;
     case CMD_ZOOM_OUT: if (v >= 0) Vwin_ZoomOut(v); return 0;
@@ -89,6 +92,9 @@ int Cmd_HasOwner(int id) {
     case CMD_EXPORT_TEXT:
     case CMD_EXPORT_PICTURE:
     case CMD_SAVE_SETTINGS:
+    case CMD_LANGUAGE_FILE:
+    case CMD_VARIANT_LANGUAGE_FILE:
+    case CMD_HELP_FILE:
     case CMD_EXIT:
     case CMD_ZOOM_IN:
     case CMD_ZOOM_OUT:
@@ -108,6 +114,13 @@ int Cmd_HasOwner(int id) {
 }
 
 int Cmd_MenuCommand(int id) { return Cmd_Run(id); }
+
+int Cmd_Dispatch(int id, int source, int context) {
+  // The cell context menu's commands act at the window's cursor once the
+  // cell actions are in this build; until then they do nothing.
+  if (context != 0) return 1;
+  return Cmd_MenuCommand(id);
+}
 
 // Keys: virtual keys as they are, characters as 0x100 | character.
 enum { KEY_CHAR = 0x100 };

@@ -457,6 +457,50 @@ int File_SaveSettings(void) {
   return r;
 }
 
+// ---------------------------------------------------------------- language and help files
+// The name to keep: bare when the file lies in the program folder.
+static void File_ProgramRelative(const wch* path, wch* out) {
+  wch folder[OS_MAX_PATH], name[OS_MAX_PATH], program[OS_MAX_PATH];
+  File_SplitPath(path, folder, name);
+  if (Fio_FolderPath(FOLDER_PROGRAM, program, OS_MAX_PATH) == 0 &&
+      Str_CompareEx(folder, program, STR_CMP_NOCASE) == 0)
+    Str_Copy(out, name);
+  else
+    Str_Copy(out, path);
+}
+
+void File_ChooseLanguage(int kind) {
+  wch path[OS_MAX_PATH], name[OS_MAX_PATH];
+  if (File_FileDialog(kind ? 11420 : 11430, 0, FOLDER_PROGRAM, nullptr, path, kind ? u"lng" : u"lnv",
+                      kind ? 11422 : 11432) != 2)
+    return;
+  File_ProgramRelative(path, name);
+  switch (Lng_LoadFile(name, kind ? 1 : 0)) {
+    case 0:
+      Cfg_SetLanguageFile(kind ? 0 : 1, name);
+      Menu_SetWindowTitles(-1);
+      for (int v = 0; v < MAP_VIEWS; ++v) Menu_FillViewMenu(v);
+      Map_InvalidateViews(MAP_INVALIDATE_FRAME | MAP_INVALIDATE_VIEWS);
+      break;
+    // The old texts stay.
+    case 1:
+    case 2: Msg_ErrorId(193, 11136); break;
+    case 3: Msg_ErrorId(194, 11137); break;
+    default: Msg_ErrorId(195, 8005); break;
+  }
+}
+
+void File_ChooseHelpFile(void) {
+  wch path[OS_MAX_PATH], name[OS_MAX_PATH];
+  if (File_FileDialog(11460, 0, FOLDER_PROGRAM, nullptr, path, u"chm", 11462) != 2) return;
+  File_ProgramRelative(path, name);
+  if (!name[0]) {
+    Msg_WarnId(197, 11138);
+    return;
+  }
+  Cfg_SetLanguageFile(2, name);
+}
+
 // ---------------------------------------------------------------- exports
 static int File_AskOverwrite(u32 number, const wch* path) {
   if (Os_Access(path, OS_ACCESS_EXISTS) != 0) return 1;

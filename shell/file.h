@@ -83,6 +83,10 @@ int File_AskSaveChanges(void);
 void File_OpenRecent(int id);
 // Save the settings now (command 398 and at exit).
 int File_SaveSettings(void);
+// Language files (kind 1 the main texts, 0 the second table) and the help
+// file, chosen in the open dialog (commands 464, 465, 466).
+void File_ChooseLanguage(int kind);
+void File_ChooseHelpFile(void);
 // The exports (commands 261, 262).
 void File_ExportText(void);
 void File_ExportPicture(void);

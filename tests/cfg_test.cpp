@@ -66,7 +66,9 @@ TEST_F(CfgTest, ParserFindsKeysLikeTheSystemProfileReader) {
     wch buf[CFG_VALUE_MAX + 1] = {0};
     EXPECT_EQ(c.found, Cfg_FindValue(text.c_str(), u"ORBA_385", W16(c.key).c_str(), buf, CFG_VALUE_MAX + 1))
         << c.key;
-    if (c.found) EXPECT_EQ(W16(c.value), wstr(buf)) << c.key;
+    if (c.found) {
+      EXPECT_EQ(W16(c.value), wstr(buf)) << c.key;
+    }
   }
   EXPECT_EQ(1, Cfg_HasSection(text.c_str(), u"Other"));
   EXPECT_EQ(0, Cfg_HasSection(text.c_str(), u"ORBA_384"));
