@@ -4,6 +4,7 @@
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
+#include "model/layprot.h"
 #include "model/line.h"
 #include "operation/sig.h"
 #include "operation/sigfile.h"
@@ -128,14 +129,38 @@ struct LaySection {
   TextId textNoMemory;
 };
 
+// The slices of the protection code between the sections (nothing without
+// a code).
+#define LAY_LOCK(a, b)                                              \
+  static int Lay_ReadLock##a##_##b(u16) { return Lay_ReadLockSlice(a, b); } \
+  static int Lay_WriteLock##a##_##b(void) { return Lay_WriteLockSlice(a, b); }
+LAY_LOCK(0, 2)
+LAY_LOCK(2, 5)
+LAY_LOCK(4, 7)
+LAY_LOCK(7, 9)
+LAY_LOCK(8, 11)
+LAY_LOCK(10, 14)
+LAY_LOCK(13, 16)
+LAY_LOCK(15, 16)
+#undef LAY_LOCK
+#define LAY_LOCK_ROW(a, b) {"", 180, 0, Lay_ReadLock##a##_##b, Lay_WriteLock##a##_##b, 0, 0, 0}
+
 static const LaySection kLaySections[] = {
     {"GENL", 20, 0, Genl_LoadSection, Genl_SaveSection, 112, 0, 0},
     {"NETZ", 30, 0, Grid_LoadSection, Grid_SaveSection, 115, 116, TXT_NO_MEMORY},
+    LAY_LOCK_ROW(0, 2),
     {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
+    LAY_LOCK_ROW(2, 5),
     {"WEIN", 50, 0, Pts_LoadSection, Pts_SaveSection, 126, 165, TXT_NO_MEMORY},
+    LAY_LOCK_ROW(4, 7),
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
+    LAY_LOCK_ROW(7, 9),
+    LAY_LOCK_ROW(8, 11),
     {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
+    LAY_LOCK_ROW(10, 14),
+    LAY_LOCK_ROW(13, 16),
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
+    LAY_LOCK_ROW(15, 16),
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
@@ -160,7 +185,7 @@ static int Lay_ReadSections(u16 version) {
 }
 
 // Empties every module of the layout, as a new load starts.
-static void Lay_ResetLayout(void) {
+void Lay_ClearLayout(void) {
   if (g_layHooks.clearMarks) g_layHooks.clearMarks();
   Grid_Clear();
   TrnList_Clear();
@@ -340,7 +365,12 @@ static void Lay_KeepGraphics(int step) {
   if (g_layHooks.keepGraphics) g_layHooks.keepGraphics(step);
 }
 
+static int g_layLoadKept = 1;
+
+int Lay_LastLoadKeptLayout(void) { return g_layLoadKept; }
+
 static int Lay_Load(const wch* name) {
+  g_layLoadKept = 1;
   if (Fio_OpenRead(name, FIO_SKIP_TO_CTRLZ | FIO_PROGRESS, FOLDER_LAYOUTS) != 0) return LAY_LOAD_NO_FILE;
   u16 version = 0;
   int r = Lay_ReadVersion(&version);
@@ -364,7 +394,8 @@ static int Lay_Load(const wch* name) {
 
   LayoutFileVersion = version;
   if (version >= 0x3500) Fio_BeginReadRle();
-  Lay_ResetLayout();
+  Lay_ClearLayout();
+  Lay_BeginLoadProtectCode();
   r = Lay_ReadSections(version);
   if (r) {
     if (Fio_IsReadOpen()) Fio_CloseRead();
@@ -401,6 +432,7 @@ static int Lay_Load(const wch* name) {
       LayoutFileName[0] = 0;
       Lay_ClearModified();
       r = LAY_LOAD_NOT_RESTORED;
+      g_layLoadKept = 0;
     } else {
       TrnList_RefreshCellCodes(1);
       LayoutFileVersion = oldVersion;
@@ -410,6 +442,7 @@ static int Lay_Load(const wch* name) {
     Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
   } else {
     Lay_KeepGraphics(LAY_GRAPHICS_DROP);
+    Lay_ForgetEnteredCode();
     Lay_ClearModified();
     Lay_CopyName(LayoutFileName, name);
     Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);

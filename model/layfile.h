@@ -68,6 +68,27 @@ int Lay_WriteFile(const wch* folderPath, wch* failedName);
 int Lay_Save(const wch* folderPath, wch* failedName);
 // Reads the layout file name (relative to the layouts folder) into the model.
 int Lay_LoadFile(const wch* name);
+// 1 when the last load left a whole layout in memory: the file's, or, for a
+// refused load, the one before it; 0 when a refused load could not put the
+// old layout back (it had no memory for the copy) and a part is left.
+int Lay_LastLoadKeptLayout(void);
+// Empties every module of the layout (a load begins, a new layout).
+void Lay_ClearLayout(void);
+// The text listing ("dat") of the parts that the export options select,
+// written into fileName (a full path). 0 written; 3 the file could not be
+// created; a part's stream code; close code + 3 when closing fails.
+int Lay_ExportText(const wch* fileName);
+// The layout summary, the first part of the listing; 0 or the first stream
+// code.
+int Lay_WriteReport(void);
+// The export options: the selection word and the column separator.
+struct LayExportOptions {
+  u16 selection;
+  wch separator;
+};
+void Lay_SetExportOptions(const LayExportOptions* options);
+void Lay_GetExportOptions(LayExportOptions* options);
+
 // Shows the message of a load result (none for 0 and for codes that have
 // none).
 void Lay_ReportLoadResult(int result);

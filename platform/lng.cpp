@@ -329,8 +329,13 @@ int Lng_LoadFile(const wch* name, int which) {
   Lng_ResetCache(&g_lngTables[1]);
   if (!name || !name[0]) return 1;
 
-  int rc = Fio_OpenRead(name, FIO_UTF16LE, FOLDER_PROGRAM);
-  if (rc == 2) rc = Fio_OpenRead(name, 0, FOLDER_PROGRAM);  // no mark: 8-bit text
+  // A bare name lies in the program folder; a chosen file anywhere else
+  // comes with its path.
+  const int folder = (Str_FindChar(name, u'\\') || Str_FindChar(name, u'/') || Str_FindChar(name, u':'))
+                         ? FOLDER_FULLPATH
+                         : FOLDER_PROGRAM;
+  int rc = Fio_OpenRead(name, FIO_UTF16LE, folder);
+  if (rc == 2) rc = Fio_OpenRead(name, 0, folder);  // no mark: 8-bit text
   if (rc) return rc;
 
   LngTable fresh;

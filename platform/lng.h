@@ -14,8 +14,8 @@ typedef u32 TextId;
 
 int Lng_Init(void);
 void Lng_Exit(void);
-// which: 1 table 1 ("orba.lng"), 0 table 2 ("orba.lnv"); the file lies in the
-// program folder. 0 ok; 2 read error or no end line; 3 bad line; 4 no memory;
+// which: 1 table 1 ("orba.lng"), 0 table 2 ("orba.lnv"); a bare name lies in
+// the program folder, a name with a folder is taken as it is. 0 ok; 2 read error or no end line; 3 bad line; 4 no memory;
 // other Fio_OpenRead codes. A failure keeps the old table.
 int Lng_LoadFile(const wch* name, int which);
 // The name the table was last loaded from (empty when none).

@@ -40,6 +40,29 @@ int Os_GetProgramFolder(wch* buf, int size);
 // Folder for temporary files with its trailing separator; 0 ok, -1.
 int Os_GetTempFolder(wch* buf, int size);
 int Os_CreateFolder(const wch* path);             // 0 ok or exists, -1
+// The user's own application-data folder with its trailing separator (where
+// settings go when the program folder cannot be written); 0 ok, -1.
+int Os_GetAppDataFolder(wch* buf, int size);
+
+// ---------------------------------------------------------------- file dialogs
+// The system's open (save 0: only existing files) or save dialog (save 1:
+// asks nothing about an existing file; the caller does). filter: pairs of a
+// name and a pattern, each ended by a zero, the list by a second zero.
+// folder: where it starts (may be empty); path: in, the name shown first
+// (may be empty); out, the chosen full path (OS_MAX_PATH units). The
+// current folder is left as it was. 1 chosen, 0 cancelled.
+struct OsFileDialog {
+  void* owner;
+  int save;
+  const wch* title;
+  const wch* filter;
+  const wch* defaultExtension;
+  const wch* folder;
+};
+int Os_FileDialog(const OsFileDialog* d, wch* path);
+// Natively no dialog is shown: the next answers come from this queue (a test
+// fills it; null entries cancel), and an empty queue cancels.
+void Os_QueueFileDialogAnswer(const wch* path);
 
 // ---------------------------------------------------------------- memory
 void* Os_GlobalAlloc(u32 size);                   // fixed block or null
@@ -90,6 +113,19 @@ void Os_GetLocalTime(OsLocalTime* t);
 // First character of the user locale's decimal separator.
 wch Os_GetLocaleDecimalSeparator(void);
 u16 Os_GetUserDefaultLangID(void);
+// The system's short-date pattern (profile section "Intl", key "sShortDate";
+// "dd.mm.yyyy" when none), cut to size - 1 units.
+void Os_GetShortDatePattern(wch* buf, int size);
+// The user locale's time form: 24-hour clock, separator (up to 2 units),
+// morning and afternoon texts (up to 20), leading zero of the hour.
+struct OsTimeLocale {
+  int hour24;
+  wch separator[3];
+  wch am[21];
+  wch pm[21];
+  int leadingZero;
+};
+void Os_GetTimeLocale(OsTimeLocale* t);
 
 // Code-page conversion; cp -1 means the system's default 8-bit code page.
 // Both return the number of units written including the terminating zero

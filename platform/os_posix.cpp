@@ -212,6 +212,42 @@ int Os_CreateFolder(const wch* path) {
   return (errno == EEXIST && stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? 0 : -1;
 }
 
+int Os_GetAppDataFolder(wch* buf, int size) {
+  const char* h = getenv("XDG_CONFIG_HOME");
+  std::string s;
+  if (h && *h) s = h;
+  else if ((h = getenv("HOME")) && *h) s = std::string(h) + "/.config";
+  else return -1;
+  if (s.back() != '/') s += '/';
+  return Utf8ToPath(s.c_str(), buf, size);
+}
+
+// ---------------------------------------------------------------- file dialogs
+// No dialog natively: tests queue the answers.
+static std::string g_fileAnswers[8];
+static int g_fileAnswerCount;
+static int g_fileAnswerCancel[8];
+
+void Os_QueueFileDialogAnswer(const wch* path) {
+  if (g_fileAnswerCount >= 8) return;
+  g_fileAnswerCancel[g_fileAnswerCount] = path == nullptr;
+  g_fileAnswers[g_fileAnswerCount++] = path ? PathToUtf8(path) : std::string();
+}
+
+int Os_FileDialog(const OsFileDialog* d, wch* path) {
+  if (g_fileAnswerCount == 0) return 0;
+  const std::string answer = g_fileAnswers[0];
+  const int cancel = g_fileAnswerCancel[0];
+  for (int i = 1; i < g_fileAnswerCount; ++i) {
+    g_fileAnswers[i - 1] = g_fileAnswers[i];
+    g_fileAnswerCancel[i - 1] = g_fileAnswerCancel[i];
+  }
+  --g_fileAnswerCount;
+  if (cancel) return 0;
+  if (!d->save && access(answer.c_str(), F_OK) != 0) return 0;
+  return Utf8ToPath(answer.c_str(), path, OS_MAX_PATH) == 0 ? 1 : 0;
+}
+
 // ---------------------------------------------------------------- memory
 void* Os_GlobalAlloc(u32 size) { return size ? malloc(size) : nullptr; }
 
@@ -443,6 +479,23 @@ void Os_GetLocalTime(OsLocalTime* t) {
 wch Os_GetLocaleDecimalSeparator(void) { return u'.'; }
 
 u16 Os_GetUserDefaultLangID(void) { return 0x0409; }
+
+static void CopyAscii(wch* dst, int size, const char* src) {
+  int i = 0;
+  for (; i < size - 1 && src[i]; ++i) dst[i] = wch(u8(src[i]));
+  if (size > 0) dst[i] = 0;
+}
+
+// Natively the program's own defaults stand in for the locale.
+void Os_GetShortDatePattern(wch* buf, int size) { CopyAscii(buf, size, "dd.mm.yyyy"); }
+
+void Os_GetTimeLocale(OsTimeLocale* t) {
+  t->hour24 = 1;
+  CopyAscii(t->separator, 3, ":");
+  CopyAscii(t->am, 21, "AM");
+  CopyAscii(t->pm, 21, "PM");
+  t->leadingZero = 1;
+}
 
 // Windows-1252 above 0x7F: the system default here; 0x80..0x9F map to these.
 static const u16 kCp1252High[32] = {

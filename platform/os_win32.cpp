@@ -3,6 +3,8 @@
 #include "platform/os.h"
 
 #include <windows.h>
+#include <commdlg.h>
+#include <shlobj.h>
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
@@ -90,6 +92,37 @@ int Os_GetTempFolder(wch* buf, int size) {
   DWORD n = GetTempPathW(DWORD(size), W(buf));
   return (n == 0 || int(n) >= size) ? -1 : 0;
 }
+
+int Os_GetAppDataFolder(wch* buf, int size) {
+  wchar_t path[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path))) return -1;
+  int n = lstrlenW(path);
+  if (n + 2 > size) return -1;
+  for (int i = 0; i < n; ++i) buf[i] = wch(path[i]);
+  if (n && buf[n - 1] != u'\\') buf[n++] = u'\\';
+  buf[n] = 0;
+  return 0;
+}
+
+// ---------------------------------------------------------------- file dialogs
+int Os_FileDialog(const OsFileDialog* d, wch* path) {
+  OPENFILENAMEW o = {};
+  o.lStructSize = sizeof o;
+  o.hwndOwner = static_cast<HWND>(d->owner);
+  o.lpstrFilter = W(d->filter);
+  o.nFilterIndex = 1;
+  o.lpstrFile = W(path);
+  o.nMaxFile = OS_MAX_PATH;
+  o.lpstrInitialDir = d->folder && d->folder[0] ? W(d->folder) : nullptr;
+  o.lpstrTitle = W(d->title);
+  o.lpstrDefExt = d->defaultExtension && d->defaultExtension[0] ? W(d->defaultExtension) : nullptr;
+  o.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_NONETWORKBUTTON | OFN_LONGNAMES | OFN_EXPLORER |
+            OFN_PATHMUSTEXIST | (d->save ? 0 : OFN_FILEMUSTEXIST);
+  const BOOL ok = d->save ? GetSaveFileNameW(&o) : GetOpenFileNameW(&o);
+  return ok ? 1 : 0;
+}
+
+void Os_QueueFileDialogAnswer(const wch*) {}
 
 int Os_CreateFolder(const wch* path) {
   if (CreateDirectoryW(W(path), nullptr)) return 0;
@@ -230,6 +263,32 @@ wch Os_GetLocaleDecimalSeparator(void) {
 }
 
 u16 Os_GetUserDefaultLangID(void) { return GetUserDefaultLangID(); }
+
+void Os_GetShortDatePattern(wch* buf, int size) {
+  if (size < 1) return;
+  GetProfileStringW(L"Intl", L"sShortDate", L"dd.mm.yyyy", W(buf), DWORD(size));
+}
+
+// A locale value, cut to size units; empty when the system has none.
+static void Os_LocaleText(LCTYPE type, wch* buf, int size) {
+  wchar_t tmp[80];
+  buf[0] = 0;
+  if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, type, tmp, 80)) return;
+  int i = 0;
+  for (; i < size - 1 && tmp[i]; ++i) buf[i] = wch(tmp[i]);
+  buf[i] = 0;
+}
+
+void Os_GetTimeLocale(OsTimeLocale* t) {
+  wch v[4];
+  Os_LocaleText(LOCALE_ITIME, v, 4);
+  t->hour24 = v[0] == u'1';
+  Os_LocaleText(LOCALE_STIME, t->separator, 3);
+  Os_LocaleText(LOCALE_S1159, t->am, 21);
+  Os_LocaleText(LOCALE_S2359, t->pm, 21);
+  Os_LocaleText(LOCALE_ITLZERO, v, 4);
+  t->leadingZero = v[0] == u'1';
+}
 
 // Both conversions cut at the buffer: the system refuses a short buffer
 // outright, so a text that does not fit is converted whole first.

@@ -535,3 +535,32 @@ int Mem_BitCount(u32 value) {
   for (; value; value &= value - 1) ++n;
   return n;
 }
+
+// ---------------------------------------------------------------- protection code
+static int Str_ShiftValue(wch c) {
+  if (c >= u'A' && c <= u'Z') return c - u'A';
+  if (c >= u'0' && c <= u'9') return 26 + (c - u'0');
+  return -1;
+}
+
+static wch Str_ShiftChar(int v) { return v < 26 ? wch(u'A' + v) : wch(u'0' + (v - 26)); }
+
+void Str_ShiftEncode(wch* text) {
+  int i = 0;
+  for (; text[i] >= 33; ++i) {
+    const int v = Str_ShiftValue(text[i]);
+    text[i] = v < 0 ? u'q' : Str_ShiftChar((v + 3 * (i + 2)) % 36);
+  }
+  text[i] = 0;
+}
+
+void Str_ShiftDecode(wch* text) {
+  for (int i = 0; text[i]; ++i) {
+    if (text[i] == u'q') continue;
+    int v = Str_ShiftValue(text[i]);
+    if (v < 0) continue;
+    v -= 3 * (i + 2);
+    while (v < 0) v += 36;
+    text[i] = Str_ShiftChar(v);
+  }
+}

@@ -120,5 +120,13 @@ int Str_EscapeControls(wch* buf, i32 size);
 // the value 0, stays as it is.
 void Str_UnescapeControls(wch* buf);
 
+// ---------------------------------------------------------------- protection code
+// In place: the text ends at its first character below 33; each character
+// at position i of value v ('A'-'Z' 0-25, '0'-'9' 26-35) becomes the one of
+// value (v + 3 * (i + 2)) mod 36; any other character becomes 'q'. Decoding
+// undoes it and leaves 'q' alone.
+void Str_ShiftEncode(wch* text);
+void Str_ShiftDecode(wch* text);
+
 // ---------------------------------------------------------------- bits
 int Mem_BitCount(u32 value);

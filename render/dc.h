@@ -8,7 +8,8 @@
 // device context taken for them, and the stretch capability flag.
 //
 // Device contexts are HDC, passed as void* so that portable code can include
-// this header; the functions exist in the Windows build only (dc_win32.cpp).
+// this header; the functions exist in the Windows build only (dc_win32.cpp),
+// but for the stretch flag, which the native build keeps (map_posix.cpp).
 // Colours are COLORREF (0x00BBGGRR); only the low 24 bits are used. Pixel
 // buffers (SchBuf) hold 0x00RRGGBB, the order of device-independent bitmaps.
 //

@@ -61,3 +61,8 @@ void Map_PlatformScroll(void* window, int v, i32 left, i32 top, i32 right, i32 b
   if (dy > 0) AddUpdate(w, left, top, right, top + dy);
   if (dy < 0) AddUpdate(w, left, bottom + dy, right, bottom);
 }
+
+// The stretch option has no device natively; it is only kept.
+static int g_mapStretchCaps = 1;
+void Map_SetStretchCaps(int enable) { g_mapStretchCaps = enable ? 1 : 0; }
+int Map_GetStretchCaps(void) { return g_mapStretchCaps; }

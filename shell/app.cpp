@@ -1,4 +1,5 @@
 #include "shell/app.h"
+#include "shell/file.h"
 
 #include <time.h>
 
@@ -189,19 +190,24 @@ void App_IdleStep(void) {
   // where further ticks arrive; they must not step again underneath it.
   if (g_inIdleStep) return;
   g_inIdleStep = 1;
+  u32 autoOptions;
+  File_GetAutoSave(nullptr, &autoOptions);
   if (SimRunFlag) {
     const SimClock before = g_simClock;
     Clk_Tick();
     App_PaintClockChanges(before);
+    if ((autoOptions & FILE_AUTO_SIMULATED) && g_simClock.second != before.second)
+      AutoSaveCountdown = AutoSaveCountdown - 1;
   }
   // One signal blink step for each 100 ms request. The animation of
-  // multi-cell symbols and the auto-save have no owner in this build yet:
-  // their requests are taken and dropped, so that no count piles up.
+  // multi-cell symbols has no owner in this build yet: its requests are
+  // taken and dropped, so that no count piles up.
   g_appAnimationRequest = 0;
   for (u32 blinks = g_appBlinkCount; blinks > 0; --blinks) {
     g_appBlinkCount = g_appBlinkCount - 1;
     Sig_BlinkStep();
   }
+  if (AutoSaveCountdown < 1 && g_appModalDepth == 0) File_AutoSave();
   if (Trn_GetFollowed() && Trn_TakeFollowedMoved() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
   if (g_appEdgeScrollBits) App_EdgeScroll(g_appEdgeScrollBits);
   g_inIdleStep = 0;

@@ -12,3 +12,4 @@ void App_EdgeScroll(int bits) {}
 void App_RequestExit(void) {}
 
 int App_ClockWindow(int mode, i32* x, i32* y, i32* height, i32* width) { return 1; }
+void App_SuspendDrawing(int mode) {}

@@ -26,7 +26,9 @@
 #include "render/title.h"
 #include "resources/resid.h"
 #include "shell/app.h"
+#include "shell/cfg.h"
 #include "shell/cmd.h"
+#include "shell/file.h"
 #include "shell/ewin.h"
 #include "shell/menu.h"
 #include "shell/msgbox.h"
@@ -101,9 +103,13 @@ static unsigned App_TimerRun(void* arg) {
       case TIMER_BLINK:
         g_appBlinkCount = g_appBlinkCount + 1;
         break;
-      case TIMER_AUTOSAVE:
-        AutoSaveCountdown = AutoSaveCountdown - 1;
+      case TIMER_AUTOSAVE: {
+        // An interval in simulated seconds is counted by the steps instead.
+        u32 options;
+        File_GetAutoSave(nullptr, &options);
+        if (!(options & FILE_AUTO_SIMULATED)) AutoSaveCountdown = AutoSaveCountdown - 1;
         break;
+      }
     }
   }
   return 0;
@@ -228,8 +234,27 @@ static void App_SetFolders(void) {
     }
     for (int f = FOLDER_LAYOUTS; f <= FOLDER_SCRIPTS; ++f) Fio_SetFolderPath(f, cwd);
   }
+  // A settings folder from the command line, with its separator.
+  if (g_settingsPath[0]) {
+    wch folder[APP_PATH_MAX + 1];
+    Str_Copy(folder, g_settingsPath);
+    const i32 n = Str_Len(folder);
+    if (folder[n - 1] != u'\\') {
+      folder[n] = u'\\';
+      folder[n + 1] = 0;
+    }
+    Fio_SetFolderPath(FOLDER_SETTINGS, folder);
+  }
   wch prog[APP_PATH_MAX];
   if (Os_GetProgramFolder(prog, APP_PATH_MAX) == 0) Fio_SetFolderPath(FOLDER_PROGRAM, prog);
+}
+
+// The settings, once every module can take its values; language files the
+// settings name in place of the defaults are loaded in their place.
+static void App_ReadSettings(void) {
+  Cfg_Startup();
+  if (Str_CompareEx(Cfg_LanguageFile(0), u"orba.lng", STR_CMP_NOCASE) != 0) Lng_LoadFile(Cfg_LanguageFile(0), 1);
+  if (Str_CompareEx(Cfg_LanguageFile(1), u"orba.lnv", STR_CMP_NOCASE) != 0) Lng_LoadFile(Cfg_LanguageFile(1), 0);
 }
 
 static void App_CreateTitle(void) {
@@ -307,6 +332,7 @@ static int App_InitInstance(void* instance) {
   Msg_SetFrontEnd(&g_msgFrontEnd);
   const u32 code = App_InitModules();
   if (code != 0 && App_ReportStartError(code)) return 0;
+  App_ReadSettings();
   App_ReportStartWarnings();
   // The previews of the dialogs and the control panel draw through these.
   Map_CreatePreviewBitmaps();
@@ -331,10 +357,16 @@ static int App_InitInstance(void* instance) {
     Ewin_ClearModified();
   }
   if (g_switches & APP_SW_FILE) {
-    App_SetFolders();
-    const int r = Lay_LoadFile(g_layoutFile);
-    Lay_ReportLoadResult(r);
-    Ewin_ClearModified();
+    // A name without a folder is the working folder's, whatever layouts
+    // folder the settings named.
+    wch path[APP_PATH_MAX], cwd[APP_PATH_MAX];
+    Str_Copy(path, g_layoutFile);
+    if (!Str_FindChar(g_layoutFile, u'\\') && !Str_FindChar(g_layoutFile, u':') && Os_GetCwd(cwd, APP_PATH_MAX) == 0 &&
+        Str_Len(cwd) + 1 + Str_Len(g_layoutFile) < APP_PATH_MAX) {
+      const i32 n = Str_Len(cwd);
+      Fmt_Print(path, APP_PATH_MAX, n && cwd[n - 1] == u'\\' ? u"%s%s" : u"%s\\%s", cwd, g_layoutFile);
+    }
+    File_Load(path);
   }
   g_appRunning = 1;
   if (TitleMode != 0) {
@@ -387,6 +419,8 @@ static void App_Shutdown(void) {
   App_StopTimers();
   if (g_simSemaphore) CloseHandle(static_cast<HANDLE>(g_simSemaphore));
   g_simSemaphore = nullptr;
+  // A second instance never writes the settings (its warning came above).
+  if (App_ModulesReady() && Cfg_WriteAtExit() && !SecondInstanceFlag) File_SaveSettings();
   App_ExitNotice();
   Disp_FreeTitlePicture();
   Map_FreePreviewBitmaps();
@@ -395,8 +429,9 @@ static void App_Shutdown(void) {
 
 // ---------------------------------------------------------------- frame window
 static LRESULT App_OnFrameClose(HWND w) {
-  // The save question of the file commands comes with them; until then the
-  // frame closes at once.
+  // Unsaved changes are saved, dropped or keep the program open, as the
+  // user answers.
+  if (App_ModulesReady() && !File_AskSaveChanges()) return 0;
   App_Shutdown();
   DestroyWindow(w);
   return 0;

@@ -9,6 +9,7 @@
 #include "resources/resid.h"
 #include "shell/app.h"
 #include "shell/ewin.h"
+#include "shell/file.h"
 #include "shell/menu.h"
 #include "shell/vwin.h"
 
@@ -46,7 +47,21 @@ static int Cmd_Run(int id) {
     Vwin_Activate(id == CMD_ACTIVATE_FRAME ? -1 : id - CMD_ACTIVATE_FRAME - 1);
     return 0;
   }
+  if (id >= CMD_RECENT_FIRST && id <= CMD_RECENT_LAST) {
+    File_OpenRecent(id);
+    return 0;
+  }
   switch (id) {
+    case CMD_NEW_LAYOUT: File_New(); return 0;
+    case CMD_OPEN: File_Open(nullptr); return 0;
+    case CMD_SAVE: File_Save(); return 0;
+    case CMD_SAVE_AS: File_SaveAs(); return 0;
+    case CMD_EXPORT_TEXT: File_ExportText(); return 0;
+    case CMD_EXPORT_PICTURE: File_ExportPicture(); return 0;
+    case CMD_SAVE_SETTINGS: File_SaveSettings(); return 0;
+    case CMD_LANGUAGE_FILE: File_ChooseLanguage(1); return 0;
+    case CMD_VARIANT_LANGUAGE_FILE: File_ChooseLanguage(0); return 0;
+    case CMD_HELP_FILE: File_ChooseHelpFile(); return 0;
     case CMD_EXIT: App_RequestExit(); return 0;
     case CMD_ZOOM_IN: if (v >= 0) Vwin_ZoomIn(v); return 0;
     case CMD_ZOOM_OUT: if (v >= 0) Vwin_ZoomOut(v); return 0;
@@ -66,9 +81,20 @@ static int Cmd_Run(int id) {
 }
 
 int Cmd_HasOwner(int id) {
-  if ((id >= CMD_ZOOM_FIRST && id <= CMD_ZOOM_LAST) || (id >= CMD_ACTIVATE_FRAME && id <= CMD_ACTIVATE_LAST))
+  if ((id >= CMD_ZOOM_FIRST && id <= CMD_ZOOM_LAST) || (id >= CMD_ACTIVATE_FRAME && id <= CMD_ACTIVATE_LAST) ||
+      (id >= CMD_RECENT_FIRST && id <= CMD_RECENT_LAST))
     return 1;
   switch (id) {
+    case CMD_NEW_LAYOUT:
+    case CMD_OPEN:
+    case CMD_SAVE:
+    case CMD_SAVE_AS:
+    case CMD_EXPORT_TEXT:
+    case CMD_EXPORT_PICTURE:
+    case CMD_SAVE_SETTINGS:
+    case CMD_LANGUAGE_FILE:
+    case CMD_VARIANT_LANGUAGE_FILE:
+    case CMD_HELP_FILE:
     case CMD_EXIT:
     case CMD_ZOOM_IN:
     case CMD_ZOOM_OUT:
@@ -88,6 +114,13 @@ int Cmd_HasOwner(int id) {
 }
 
 int Cmd_MenuCommand(int id) { return Cmd_Run(id); }
+
+int Cmd_Dispatch(int id, int source, int context) {
+  // The cell context menu's commands act at the window's cursor once the
+  // cell actions are in this build; until then they do nothing.
+  if (context != 0) return 1;
+  return Cmd_MenuCommand(id);
+}
 
 // Keys: virtual keys as they are, characters as 0x100 | character.
 enum { KEY_CHAR = 0x100 };
@@ -147,8 +180,28 @@ int Cmd_CtrlLetter(int letter) {
   return 0;
 }
 
+// Alt with a letter: the letter's place in text 920 ("-" marks a place
+// without a command); places whose owner is not in this build are not taken.
+enum { ALT_DISPATCHER = 0, ALT_RUN = 1, ALT_NEXT_INFO = 2, ALT_NEXT_LOG = 3 };
+
+int Cmd_AltLetter(int letter) {
+  const wch* table = Lng_GetText(920);
+  int slot = -1;
+  for (int i = 0; i < 4 && table[i]; ++i)
+    if (table[i] != u'-' && table[i] == wch(letter)) {
+      slot = i;
+      break;
+    }
+  if (slot == ALT_RUN) {
+    Cmd_ToggleRun();
+    return 1;
+  }
+  return 0;
+}
+
 int Cmd_KeyHandler(int key, int modifiers, int inView) {
   if (modifiers == CMD_MOD_CTRL && key >= 'A' && key <= 'Z') return Cmd_CtrlLetter(key);
+  if (modifiers == CMD_MOD_ALT && key >= 'A' && key <= 'Z') return Cmd_AltLetter(key);
   if (modifiers & (CMD_MOD_CTRL | CMD_MOD_ALT)) return 0;
   switch (key) {
     case KEY_CHAR | '+':

@@ -13,11 +13,17 @@ enum { CMD_SRC_MENU = 0, CMD_SRC_ACCEL = 1, CMD_SRC_VIEW = 2 };
 
 // Runs one command; 0 when it has an owner here, 1 when it does nothing.
 int Cmd_MenuCommand(int id);
+// context 0: the menu dispatcher; else the cell context menu at the
+// window's cursor. source: CMD_SRC_*.
+int Cmd_Dispatch(int id, int source, int context);
 // key: a virtual key (0x100 | character for characters); modifiers
 // CMD_MOD_*; inView: the key came from a view. Non-zero when taken.
 int Cmd_KeyHandler(int key, int modifiers, int inView);
 // Ctrl with the letter 'A'..'Z': the toggle at the letter's place in text
 // 921; 1 when taken.
 int Cmd_CtrlLetter(int letter);
+// Alt with the letter 'A'..'Z': the command at the letter's place in text
+// 920; 1 when taken.
+int Cmd_AltLetter(int letter);
 // 1 when the command has an owner in this build (its menu item is enabled).
 int Cmd_HasOwner(int id);

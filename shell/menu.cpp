@@ -165,6 +165,48 @@ TextId Menu_ItemTextId(int id, int on) {
   return 0;
 }
 
+// ---------------------------------------------------------------- recent files
+static wch g_recent[MENU_RECENT_SLOTS][MENU_RECENT_LEN];
+
+void Menu_RecentAdd(const wch* path) {
+  if (!path) {
+    for (auto& r : g_recent) r[0] = 0;
+    return;
+  }
+  int i = MENU_RECENT_SLOTS - 1;
+  for (int k = 0; k < MENU_RECENT_SLOTS - 1; ++k)
+    if (g_recent[k][0] && Str_CompareEx(g_recent[k], path, STR_CMP_NOCASE | STR_CMP_SKIPBLANK) == 0) {
+      i = k;
+      break;
+    }
+  for (; i > 0; --i) Mem_CopyWide(g_recent[i], g_recent[i - 1], MENU_RECENT_LEN);
+  i32 n = Str_Len(path);
+  if (n > MENU_RECENT_LEN - 1) n = MENU_RECENT_LEN - 1;
+  Mem_CopyWide(g_recent[0], path, n);
+  g_recent[0][n] = 0;
+}
+
+int Menu_RecentGet(wch* buf, int id) {
+  const int i = id - CMD_RECENT_FIRST;
+  if (i < 0 || i >= MENU_RECENT_SLOTS || g_recent[i][0] == 0) return 1;
+  Str_Copy(buf, g_recent[i]);
+  return 0;
+}
+
+const wch* Menu_RecentSlot(int i) { return (i >= 0 && i < MENU_RECENT_SLOTS) ? g_recent[i] : u""; }
+
+void Menu_RecentText(int i, const wch* path, wch* buf, int size) {
+  wch doubled[2 * MENU_RECENT_LEN];
+  int n = 0;
+  for (const wch* p = path; *p && n < 2 * MENU_RECENT_LEN - 2; ++p) {
+    if (*p == u'&') doubled[n++] = u'&';
+    doubled[n++] = *p;
+  }
+  doubled[n] = 0;
+  if (i < 10) Fmt_Print(buf, size, u"&%c %s", wch(u'0' + i), doubled);
+  else Fmt_Print(buf, size, u"%u %s", u32(i), doubled);
+}
+
 // ---------------------------------------------------------------- titles
 enum { MENU_TITLE_PRODUCT = 8126, MENU_TITLE_MAIN_TEXT = 8120, MENU_TITLE_VIEW = 8121, MENU_TITLE_SCALE = 8122,
        MENU_TITLE_MODIFIED = 8123, MENU_TITLE_FRAME_TEXT = 8125 };

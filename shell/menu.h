@@ -65,6 +65,26 @@ void Menu_Enable(int id, int slot, int disable);
 // Checks or unchecks a command likewise.
 void Menu_Check(int id, int slot, int check);
 
+// ---------------------------------------------------------------- recent files
+// RecentFiles: 32 slots of 260 units, newest first; an empty slot starts
+// with a zero. Shown as commands 272..303 at the end of the File popup.
+enum { MENU_RECENT_SLOTS = 32, MENU_RECENT_LEN = 260 };
+// Puts path at the top: an equal entry (case and leading blanks ignored) in
+// slots 0..30 moves up, else slot 31 drops out. A path of 260 units or more
+// is cut to 259. Null empties every slot.
+void Menu_RecentAdd(const wch* path);
+// 0 and the path of command id (272..303) into buf (260 units); 1 when the
+// id lies outside or the entry is empty.
+int Menu_RecentGet(wch* buf, int id);
+// Slot i's path (empty for a slot outside 0..31).
+const wch* Menu_RecentSlot(int i);
+// The menu text of slot i: "&<digit> path" for 0..9, "<i> path" after, every
+// '&' of the path doubled; cut to size units.
+void Menu_RecentText(int i, const wch* path, wch* buf, int size);
+// Replaces the recent-file commands at the end of the File popup of view
+// slot 0..5 (-1 every view) by the first File_OptRecentFiles entries.
+void Menu_RecentBuild(int slot);
+
 // ---------------------------------------------------------------- titles
 // which: -2 the frame (the status window), 0 the main window, 1..6 view
 // slot which-1 (open or not).

@@ -8,3 +8,4 @@ void Menu_SetPopupTexts(int slot) {}
 void Menu_Enable(int id, int slot, int disable) {}
 void Menu_Check(int id, int slot, int check) {}
 void Menu_SetWindowTitles(int which) {}
+void Menu_RecentBuild(int slot) {}

@@ -6,7 +6,9 @@
 #include "render/map.h"
 #include "shell/app.h"
 #include "shell/cmd.h"
+#include "shell/file.h"
 #include "shell/menu.h"
+#include "resources/resid.h"
 
 #ifdef ORBA_VIEWER
 static const int kViewerBuild = 1;
@@ -83,6 +85,7 @@ void Menu_FillViewMenu(int slot) {
     Menu_Enable(m.id, slot, Cmd_HasOwner(m.id) ? 0 : 1);
   }
   Menu_SetPopupTexts(slot);
+  Menu_RecentBuild(slot);
 }
 
 // Applies a change to the menu of one slot or, for -1, of every slot.
@@ -101,6 +104,36 @@ void Menu_Enable(int id, int slot, int disable) {
 
 void Menu_Check(int id, int slot, int check) {
   Menu_ForSlots(slot, [&](HMENU menu) { CheckMenuItem(menu, UINT(id), MF_BYCOMMAND | (check ? MF_CHECKED : MF_UNCHECKED)); });
+}
+
+// ---------------------------------------------------------------- recent files
+// The entries follow Exit at the end of the File popup, behind a separator
+// of their own that goes with the last of them.
+static void Menu_RecentBuildIn(HMENU bar, HWND window) {
+  HMENU file = GetSubMenu(bar, 0);
+  if (!file) return;
+  for (int id = CMD_RECENT_FIRST; id <= CMD_RECENT_LAST; ++id) DeleteMenu(file, UINT(id), MF_BYCOMMAND);
+  int n = GetMenuItemCount(file);
+  if (n > 0 && (GetMenuState(file, UINT(n - 1), MF_BYPOSITION) & MF_SEPARATOR)) DeleteMenu(file, UINT(n - 1), MF_BYPOSITION);
+  const int count = File_OptRecentFiles(-1) & 0x7FFF;
+  int added = 0;
+  for (int i = 0; i < count && i < MENU_RECENT_SLOTS; ++i) {
+    const wch* path = Menu_RecentSlot(i);
+    if (!path[0]) continue;
+    if (!added++) AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    wch text[2 * MENU_RECENT_LEN + 8];
+    Menu_RecentText(i, path, text, 2 * MENU_RECENT_LEN + 8);
+    AppendMenuW(file, MF_STRING, UINT_PTR(CMD_RECENT_FIRST + i), reinterpret_cast<LPCWSTR>(text));
+  }
+  DrawMenuBar(window);
+}
+
+void Menu_RecentBuild(int slot) {
+  for (int s = 0; s < MAP_VIEWS; ++s) {
+    if (slot != MENU_ALL_SLOTS && s != slot) continue;
+    HMENU bar = Menu_OfSlot(s);
+    if (bar) Menu_RecentBuildIn(bar, static_cast<HWND>(g_mapViews[s].window));
+  }
 }
 
 // ---------------------------------------------------------------- titles

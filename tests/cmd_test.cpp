@@ -6,7 +6,10 @@
 #include "render/daylight.h"
 #include "render/disp.h"
 #include "resources/resid.h"
+#include "platform/lng.h"
 #include "shell/cmd.h"
+#include "shell/ewin.h"
+#include "shell/menu.h"
 #include "tests/test_util.h"
 
 // Ctrl with a letter finds its toggle by the letter's place in text 921.
@@ -31,10 +34,30 @@ TEST(CmdKeys, CtrlLettersToggleByTheirPlaceInTheLetterText) {
   EXPECT_EQ(0, Cmd_KeyHandler('A', CMD_MOD_CTRL, 1));
 }
 
+TEST(CmdKeys, AltLettersByTheirPlaceInTheLetterText) {
+  ASSERT_EQ(0, Test_LoadTexts());
+  // Text 920: the second place toggles the simulation run.
+  const wch run = Lng_GetText(920)[1];
+  Ewin_RunStop(EWIN_RUN_STOP);
+  EXPECT_EQ(1, Cmd_KeyHandler(run, CMD_MOD_ALT, 0));
+  EXPECT_EQ(1, SimRunFlag);
+  EXPECT_EQ(1, Cmd_KeyHandler(run, CMD_MOD_ALT, 1));
+  EXPECT_EQ(0, SimRunFlag);
+  // The dispatcher message list has no owner yet; a letter not in the text.
+  EXPECT_EQ(0, Cmd_KeyHandler(Lng_GetText(920)[0], CMD_MOD_ALT, 0));
+  EXPECT_EQ(0, Cmd_KeyHandler('Q', CMD_MOD_ALT, 0));
+}
+
 TEST(CmdKeys, CommandsWithoutAnOwnerDoNothing) {
-  EXPECT_EQ(1, Cmd_MenuCommand(CMD_SAVE));
-  EXPECT_EQ(0, Cmd_HasOwner(CMD_SAVE));
+  EXPECT_EQ(1, Cmd_MenuCommand(CMD_IMPORT_SCRIPT));
+  EXPECT_EQ(0, Cmd_HasOwner(CMD_IMPORT_SCRIPT));
   EXPECT_EQ(1, Cmd_HasOwner(CMD_ZOOM_IN));
+  EXPECT_EQ(1, Cmd_HasOwner(CMD_SAVE));
+  // A recent-file command whose entry is empty does nothing.
+  Menu_RecentAdd(nullptr);
+  const int modified = Ewin_IsModified();
+  EXPECT_EQ(0, Cmd_MenuCommand(CMD_RECENT_FIRST + 3));
+  EXPECT_EQ(modified, Ewin_IsModified());
   // Commands on the active view do nothing without one.
   EXPECT_EQ(0, Cmd_MenuCommand(CMD_ZOOM_IN));
 }

@@ -24,9 +24,43 @@ std::wstring ProgramFolder() {
   return p + L"\\bin\\";
 }
 
+// Writes the settings file of a program folder (8-bit text).
+void WriteSettings(const std::wstring& dir, const std::string& text) {
+  HANDLE f = CreateFileW((dir + L"orba.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(f, text.data(), DWORD(text.size()), &n, nullptr);
+  CloseHandle(f);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  std::string s;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return s;
+  char buf[4096];
+  DWORD n;
+  while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) s.append(buf, n);
+  CloseHandle(f);
+  return s;
+}
+
+// The settings file as text: UTF-16LE with its mark, or 8-bit.
+std::wstring SettingsText(const std::wstring& dir) {
+  const std::string b = ReadBytes(dir + L"orba.ini");
+  std::wstring t;
+  if (b.size() >= 2 && u8(b[0]) == 0xFF && u8(b[1]) == 0xFE)
+    for (size_t i = 2; i + 1 < b.size(); i += 2) t += wchar_t(u8(b[i]) | (u8(b[i + 1]) << 8));
+  else
+    for (char c : b) t += wchar_t(u8(c));
+  return t;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 // A fresh folder with the program and its data files inside the test
 // process's own folder (removed when the run ends), so that programs
-// started by tests side by side never share a file.
+// started by tests side by side never share a file. Its settings switch
+// the running-time notice at exit off, so that closing ends the program.
 std::wstring CopyProgramFolder(const wchar_t* leaveOut) {
   static int copies = 0;
   const wstr own = Test_ProcessFolder();
@@ -43,6 +77,8 @@ std::wstring CopyProgramFolder(const wchar_t* leaveOut) {
     } while (FindNextFileW(h, &f));
     FindClose(h);
   }
+  DeleteFileW((dir + L"orba.ini").c_str());
+  WriteSettings(dir, "[ORBA_385]\r\nEndeF=q\r\n");
   return dir;
 }
 
@@ -281,9 +317,248 @@ TEST(Orbasim, ASecondInstanceWarnsAtExitAndWritesNoSettings) {
     }
     return false;
   })) << "no warning 211";
+  const std::string settings = ReadBytes(dir + L"orba.ini");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(0u, second.WaitExit(10000));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir + L"orba.ini").c_str()));
+  EXPECT_EQ(settings, ReadBytes(dir + L"orba.ini"));
   PostMessageW(Windows(first, kFrameClass)[0], WM_CLOSE, 0, 0);
   EXPECT_EQ(0u, first.WaitExit(10000));
+}
+
+// ---------------------------------------------------------------- file commands
+namespace {
+
+// With ORBA_SHOT_DIR set, the screen at that moment as a BMP, for a look by eye.
+void Shot(const char* name) {
+  char dir[MAX_PATH];
+  if (!GetEnvironmentVariableA("ORBA_SHOT_DIR", dir, MAX_PATH)) return;
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = DWORD((w * 3 + 3) & ~3), image = stride * DWORD(h);
+  BITMAPFILEHEADER fh = {};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+  fh.bfSize = fh.bfOffBits + image;
+  const std::string path = std::string(dir) + "\\" + name + ".bmp";
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n;
+  WriteFile(f, &fh, sizeof fh, &n, nullptr);
+  WriteFile(f, &bi.bmiHeader, sizeof(BITMAPINFOHEADER), &n, nullptr);
+  WriteFile(f, bits, image, &n, nullptr);
+  CloseHandle(f);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+}
+
+// A window of the program whose caption contains part.
+HWND WaitCaption(const Program& p, const wchar_t* part, DWORD ms) {
+  HWND found = nullptr;
+  WaitFor(ms, [&] {
+    for (HWND w : Windows(p, nullptr)) {
+      wchar_t caption[512];
+      GetWindowTextW(w, caption, 512);
+      if (wcsstr(caption, part)) {
+        found = w;
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
+}
+
+std::wstring Caption(HWND w) {
+  wchar_t t[512] = {0};
+  GetWindowTextW(w, t, 512);
+  return t;
+}
+
+// Types path into the system file dialog with that title and presses OK.
+bool AnswerFileDialog(const Program& p, const wchar_t* title, const std::wstring& path, const char* shot) {
+  HWND d = WaitCaption(p, title, 20000);
+  if (!d) return false;
+  // Give the dialog a moment to fill its lists before it is photographed.
+  WaitFor(1500, [] { return false; });
+  if (shot) Shot(shot);
+  // The name field: the Explorer dialog's combo box (cmb13), or the older
+  // edit field (edt1).
+  if (!SetDlgItemTextW(d, 0x47C, path.c_str())) SetDlgItemTextW(d, 0x480, path.c_str());
+  PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(d, IDOK)));
+  return WaitFor(10000, [&] { return !IsWindow(d); });
+}
+
+// Closes the frame and expects the program to end without a question.
+void CloseProgram(Program& p) {
+  std::vector<HWND> frames = Windows(p, kFrameClass);
+  ASSERT_FALSE(frames.empty());
+  PostMessageW(frames[0], WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, p.WaitExit(20000));
+}
+
+// The texts of the recent-file commands in a view's File menu.
+std::vector<std::wstring> RecentEntries(HWND view) {
+  std::vector<std::wstring> r;
+  HMENU file = GetSubMenu(GetMenu(view), 0);
+  for (int id = 272; id <= 303; ++id) {
+    wchar_t t[600];
+    if (GetMenuStringW(file, UINT(id), t, 600, MF_BYCOMMAND) > 0) r.push_back(t);
+  }
+  return r;
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+}  // namespace
+
+// Save as to a name, open it from the command line, save twice (backups 000
+// and 001), save as under another folder, and find the recent files and the
+// layouts folder kept in the settings at the next start.
+TEST(Orbasim, SavesWithBackupsSavesAsAndKeepsTheSettings) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  WriteSettings(dir, "[ORBA_385]\r\nEndeF=q\r\nBackup=2\r\n");
+  const std::wstring first = dir + L"first.nt3";
+  const std::wstring maps = dir + L"maps\\";
+  CreateDirectoryW(maps.c_str(), nullptr);
+  const std::wstring second = maps + L"second.nt3";
+  {
+    // The start layout, saved under a name.
+    Program p;
+    ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+    HWND view = FirstPaintedView(p, 60000);
+    ASSERT_NE(nullptr, view);
+    PostMessageW(view, WM_COMMAND, 259, 0);
+    ASSERT_TRUE(AnswerFileDialog(p, L"Save layout as", first, "save_as_dialog"));
+    ASSERT_TRUE(WaitFor(10000, [&] { return Exists(first); }));
+    EXPECT_TRUE(WaitFor(5000, [&] { return Contains(Caption(view), L"first.nt3"); })) << Caption(view).c_str();
+    CloseProgram(p);
+  }
+  {
+    Program p;
+    ASSERT_TRUE(p.Start(dir, L"/Q /STOP first.nt3"));
+    HWND view = FirstPaintedView(p, 60000);
+    ASSERT_NE(nullptr, view) << "the layout of the command line is not shown";
+    EXPECT_TRUE(Contains(Caption(view), first)) << Caption(view).c_str();
+    EXPECT_TRUE(Contains(Caption(Windows(p, kFrameClass)[0]), L"ORBA")) << Caption(Windows(p, kFrameClass)[0]).c_str();
+
+    // Save (F2's command) twice: the older files become backups 000 and 001.
+    const std::string v1 = ReadBytes(first);
+    SendMessageW(view, WM_COMMAND, 258, 0);
+    EXPECT_TRUE(Exists(dir + L"first.000.nt2"));
+    EXPECT_EQ(v1, ReadBytes(dir + L"first.000.nt2"));
+    SendMessageW(view, WM_COMMAND, 258, 0);
+    EXPECT_TRUE(Exists(dir + L"first.001.nt2"));
+    EXPECT_FALSE(Exists(dir + L"first.002.nt2"));
+    EXPECT_TRUE(Exists(first));
+
+    // Save as into another folder: the title follows, both files are listed.
+    PostMessageW(view, WM_COMMAND, 259, 0);
+    ASSERT_TRUE(AnswerFileDialog(p, L"Save layout as", second, nullptr));
+    ASSERT_TRUE(WaitFor(10000, [&] { return Exists(second); }));
+    EXPECT_TRUE(WaitFor(5000, [&] { return Contains(Caption(view), second); })) << Caption(view).c_str();
+    const std::vector<std::wstring> recent = RecentEntries(view);
+    ASSERT_EQ(2u, recent.size());
+    EXPECT_EQ(L"&0 " + second, recent[0]);
+    EXPECT_EQ(L"&1 " + first, recent[1]);
+
+    // The File menu, open, for a look.
+    SetForegroundWindow(view);
+    PostMessageW(view, WM_SYSCOMMAND, SC_KEYMENU, 'f');
+    WaitFor(1500, [] { return false; });
+    Shot("file_menu");
+    PostMessageW(view, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(view, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitFor(500, [] { return false; });
+    CloseProgram(p);
+  }
+  const std::wstring settings = SettingsText(dir);
+  EXPECT_TRUE(Contains(settings, L"\r\nBackup=2\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nPfad_nt3=" + maps + L"\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nDName0=" + second + L"\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nDName1=" + first + L"\r\n")) << settings.c_str();
+  {
+    // The next start finds them, and the second recent entry opens its file.
+    Program p;
+    ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+    HWND view = FirstPaintedView(p, 60000);
+    ASSERT_NE(nullptr, view);
+    const std::vector<std::wstring> recent = RecentEntries(view);
+    ASSERT_EQ(2u, recent.size());
+    EXPECT_EQ(L"&0 " + second, recent[0]);
+    SendMessageW(view, WM_COMMAND, 273, 0);
+    EXPECT_TRUE(WaitFor(10000, [&] { return Contains(Caption(view), first); })) << Caption(view).c_str();
+    EXPECT_EQ(L"&0 " + first, RecentEntries(view)[0]);
+    CloseProgram(p);
+  }
+}
+
+// A refused file leaves the layout shown as it was.
+TEST(Orbasim, OpenRefusesADamagedFileAndKeepsTheLayout) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  const std::wstring bad = dir + L"bad.nt3";
+  {
+    HANDLE f = CreateFileW(bad.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n;
+    WriteFile(f, "no layout\r\n\x1a\x38junk", 15, &n, nullptr);
+    CloseHandle(f);
+  }
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view);
+  const std::wstring title = Caption(view);
+  PostMessageW(view, WM_COMMAND, 257, 0);
+  ASSERT_TRUE(AnswerFileDialog(p, L"Open layout", bad, "open_dialog"));
+  HWND box = WaitCaption(p, L"103", 10000);
+  ASSERT_NE(nullptr, box) << "no message for the damaged file";
+  Shot("open_refused");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(box); }));
+  EXPECT_EQ(title, Caption(view));
+  EXPECT_TRUE(WaitFor(5000, [&] {
+    int w, h;
+    return Colours(Pixels(view, &w, &h)) >= 8;
+  })) << "the layout is no longer shown";
+  CloseProgram(p);
+}
+
+// One key the program cannot use is named; the others are kept, and so is
+// the user's file.
+TEST(Orbasim, ASettingsFileWithOneBadKeyKeepsTheOthers) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  const std::wstring listed = dir + L"listed.nt3";
+  std::string path;
+  for (wchar_t c : listed) path += char(c);
+  const std::string text = "[ORBA_385]\r\nEndeF=q\r\nBackup=3\r\nQ=17\r\nDName0=" + path + "\r\n";
+  WriteSettings(dir, text);
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+  HWND box = WaitCaption(p, L"212", 60000);
+  ASSERT_NE(nullptr, box) << "no report of the bad key";
+  EXPECT_TRUE(Contains(ChildTexts(box), L"Q")) << ChildTexts(box).c_str();
+  Shot("bad_settings_key");
+  EXPECT_EQ(text, ReadBytes(dir + L"orba.ini"));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view);
+  const std::vector<std::wstring> recent = RecentEntries(view);
+  ASSERT_EQ(1u, recent.size());
+  EXPECT_EQ(L"&0 " + listed, recent[0]);
+  CloseProgram(p);
+  const std::wstring settings = SettingsText(dir);
+  EXPECT_TRUE(Contains(settings, L"\r\nBackup=3\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nDName0=" + listed + L"\r\n")) << settings.c_str();
 }

@@ -1,0 +1,101 @@
+// The text listing ("dat"): the driver and its first part, the summary.
+#include "model/grid.h"
+#include "model/layfile.h"
+#include "operation/clock.h"
+#include "platform/dfwfmt.h"
+#include "platform/fio.h"
+#include "platform/lng.h"
+#include "platform/msg.h"
+#include "platform/print.h"
+
+static LayExportOptions g_layExport = {0x9FFF, u' '};
+
+void Lay_SetExportOptions(const LayExportOptions* options) {
+  g_layExport = *options;
+  if (g_layExport.separator < 32) g_layExport.separator = u' ';
+}
+
+void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
+
+enum : u16 { LAY_EXPORT_SUMMARY = 0x0001, LAY_EXPORT_UTF16 = 0x2000, LAY_EXPORT_ANSI = 0x4000 };
+
+// One line of text by a format, then its line end.
+static int Lay_Line(const wch* fmt, ...) {
+  wch line[1024];
+  va_list ap;
+  va_start(ap, fmt);
+  Fmt_PrintV(line, 1024, fmt, ap);
+  va_end(ap);
+  const int r = Fio_WriteString(line);
+  return r ? r : Fio_WriteCrLf();
+}
+
+#define LAY_W(call)          \
+  do {                       \
+    const int r_ = (call);   \
+    if (r_) return r_;       \
+  } while (0)
+
+int Lay_WriteReport(void) {
+  wch info[20001];
+  LAY_W(Lay_Line(Lng_GetText(11443), LayoutFileName));
+  for (int slot = 0; slot < 2; ++slot) {
+    if (Lng_GetGeneralInfo(slot, info) != 0) info[0] = 0;
+    LAY_W(Fio_WriteString(Lng_GetText(slot == 0 ? 11440 : 11441)));
+    LAY_W(Lay_Line(u"%s", info));
+  }
+  const SimClock& c = g_simClock;
+  const u32 days = c.elapsedMinutes / 1440, rest = c.elapsedMinutes % 1440;
+  LAY_W(Lay_Line(u"%s %u %u:%02u", Lng_GetText(11446), days, rest / 60, rest % 60));
+  if (Lng_GetGeneralInfo(2, info) != 0) info[0] = 0;
+  LAY_W(Fio_WriteString(Lng_GetText(11442)));
+  LAY_W(Fio_WriteString(info));
+  LAY_W(Fio_WriteCrLf());
+  LAY_W(Fio_WriteSeparator());
+  wch time[64];
+  Dfw_FormatTimeLocale(c.hour, c.minute, c.second, time);
+  wch line[400];
+  Fmt_Print(line, 400, u"\r\n%s: %s %s\r\n\r\n", Lng_GetText(11450), Lng_GetText(17020 + c.weekday), time);
+  LAY_W(Fio_WriteString(line));
+  i32 x0, y0, l0, l1, y1, x1;
+  if (!Grid_IsEmpty() && Grid_GetExtent(&x0, &y0, &l0, 1, &l1, &y1, &x1) == 0) {
+    const u32 scale = g_simRate.scale ? g_simRate.scale : u32(CLK_SCALE_DEFAULT);
+    const u32 w = u32(x1 - x0 + 1), h = u32(y1 - y0 + 1);
+    LAY_W(Lay_Line(Lng_GetText(11451), scale));
+    LAY_W(Lay_Line(Lng_GetText(11452), x0, x1, w, w / scale, (w * 1000 / scale) % 1000));
+    LAY_W(Lay_Line(Lng_GetText(11453), y0, y1, h, h / scale, (h * 1000 / scale) % 1000));
+    LAY_W(Lay_Line(Lng_GetText(11454), l0, l1, u32(l1 - l0 + 1)));
+  }
+  return Fio_WriteSeparator();
+}
+
+int Lay_ExportText(const wch* fileName) {
+  const u16 sel = g_layExport.selection;
+  const int boxes = Msg_InfoDepth();
+  Msg_InfoOpen(Lng_GetText(11001), Lng_GetText(11000), 0, 0);
+  int flags = FIO_WRITE_BOM;
+  if (sel & LAY_EXPORT_ANSI) flags = FIO_ANSI;
+  else if (sel & LAY_EXPORT_UTF16) flags = FIO_UTF16LE | FIO_WRITE_BOM;
+  int r = 0;
+  if (Fio_OpenWrite(fileName, flags, FOLDER_FULLPATH) != 0) {
+    r = 3;
+  } else {
+    // The parts of the other modules join here in the listing's order as
+    // their writers come: lines, depots, trains, timetable points, Dwx
+    // points, turnout controllers, shunting points, signals, stops, LFST
+    // points and log points.
+    if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (r) {
+      Fio_CancelWrite();
+    } else {
+      const int c = Fio_CloseWrite();
+      if (c) {
+        Fio_CancelWrite();
+        r = c + 3;
+      }
+    }
+  }
+  while (Msg_InfoDepth() > boxes)
+    if (Msg_InfoClose() < 0) break;
+  return r;
+}

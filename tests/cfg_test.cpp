@@ -1,0 +1,212 @@
+// Settings file: the parser, the keys of the table (old sections, colour
+// forms, quoted separators, a bad key among good ones), writing and reading
+// back, and that the user's file survives a failed write and a bad key.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/layfile.h"
+#include "operation/clock.h"
+#include "platform/fio.h"
+#include "platform/msg.h"
+#include "platform/os.h"
+#include "render/cursor.h"
+#include "render/disp.h"
+#include "render/ovw.h"
+#include "render/pal.h"
+#include "resources/resid.h"
+#include "shell/cfg.h"
+#include "shell/file.h"
+#include "shell/menu.h"
+#include "shell/vwin.h"
+#include "shell/wire.h"
+#include "tests/test_util.h"
+
+namespace {
+
+class CfgTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Wire_InstallHooks();
+    ASSERT_EQ(0, Test_LoadTexts());
+  }
+  void SetUp() override {
+    folder = Test_MakeTempFolder();
+    ASSERT_FALSE(folder.empty());
+    Cfg_SetDefaults();
+    Msg_ResetLast();
+  }
+  // Reads a settings text given as UTF-8 lines.
+  int Read(const char* text) {
+    const wstr w = W16(text);
+    return Cfg_ReadText(w.c_str(), nullptr);
+  }
+  wstr Path() { return folder + u"orba.ini"; }
+  std::string FileText() {
+    const std::vector<u8> b = Test_ReadFile(Path());
+    std::string s;
+    for (size_t i = 2; i + 1 < b.size(); i += 2) s += char(b[i]);  // ASCII keys in UTF-16LE
+    return s;
+  }
+  wstr folder;
+};
+
+TEST_F(CfgTest, ParserFindsKeysLikeTheSystemProfileReader) {
+  const wstr text = W16(
+      "; comment\r\n[Other]\r\nBackup=1\r\n[ orba_385 ]\r\n  backup =  7  \r\nStat_Sep=\";\"\r\n"
+      "Quoted=\"a b\"\r\nHalf=\"x\r\nEmpty=\r\n");
+  struct Case {
+    const char* key;
+    int found;
+    const char* value;
+  } cases[] = {{"Backup", 1, "7"}, {"BACKUP", 1, "7"},   {"Stat_Sep", 1, ";"}, {"Quoted", 1, "a b"},
+               {"Half", 1, "\"x"}, {"Empty", 1, ""},     {"Missing", 0, ""}};
+  for (const Case& c : cases) {
+    wch buf[CFG_VALUE_MAX + 1] = {0};
+    EXPECT_EQ(c.found, Cfg_FindValue(text.c_str(), u"ORBA_385", W16(c.key).c_str(), buf, CFG_VALUE_MAX + 1))
+        << c.key;
+    if (c.found) {
+      EXPECT_EQ(W16(c.value), wstr(buf)) << c.key;
+    }
+  }
+  EXPECT_EQ(1, Cfg_HasSection(text.c_str(), u"Other"));
+  EXPECT_EQ(0, Cfg_HasSection(text.c_str(), u"ORBA_384"));
+}
+
+TEST_F(CfgTest, KeysOfTheTable) {
+  struct Case {
+    const char* what;
+    const char* text;
+    int result;
+    int backups;
+    u16 exportOptions;
+    wch separator;
+  } cases[] = {
+      {"current section", "[ORBA_385]\nBackup=3\nStat_Opt=1F\nStat_Sep=\";\"\n", 0, 3, 0x1F, u';'},
+      {"empty separator is a blank", "[ORBA_385]\nStat_Sep=\n", 0, 10, 0x9FFF, u' '},
+      {"quoted blank", "[ORBA_385]\nStat_Sep=\" \"\n", 0, 10, 0x9FFF, u' '},
+      {"old backup key 1 counts as 10", "[ORBA_380]\nU=1\n", 0, 10, 0x9FFF, u' '},
+      {"old backup key", "[ORBA_380]\nU=4\n", 0, 4, 0x9FFF, u' '},
+      {"old export key above 127", "[ORBA_375]\nS=129\n", 0, 10, 0x281, u' '},
+      {"newest section wins", "[ORBA_380]\nBackup=2\n[ORBA_384]\nBackup=5\n", 0, 5, 0x9FFF, u' '},
+      {"backup out of range", "[ORBA_385]\nBackup=1001\n", 3, 10, 0x9FFF, u' '},
+      {"not a number", "[ORBA_385]\nBackup=x\nStat_Opt=3\n", 3, 10, 0x3, u' '},
+  };
+  for (const Case& c : cases) {
+    Cfg_SetDefaults();
+    EXPECT_EQ(c.result, Read(c.text)) << c.what;
+    EXPECT_EQ(c.backups, File_GetBackupCount()) << c.what;
+    LayExportOptions o;
+    Lay_GetExportOptions(&o);
+    EXPECT_EQ(c.exportOptions, o.selection) << c.what;
+    EXPECT_EQ(c.separator, o.separator) << c.what;
+  }
+}
+
+TEST_F(CfgTest, ColourForms) {
+  const u32 code10 = Pal_ColourCodeToRgb(10) & 0xFFFFFF;
+  EXPECT_EQ(0, Read("[ORBA_385]\nFarbe7=10\nFarbe20=FF,00,00\nFarbe21=00,80,ff\n"));
+  EXPECT_EQ(code10, Pal_GetColour(7));
+  EXPECT_EQ(0x0000FFu, Pal_GetColour(20));  // pure red as COLORREF
+  EXPECT_EQ(0xFF8000u, Pal_GetColour(21));
+  const u32 before = Pal_GetColour(10);
+  EXPECT_EQ(3, Read("[ORBA_385]\nFarbe10=63\n"));
+  EXPECT_EQ(before, Pal_GetColour(10));
+  EXPECT_EQ(wstr(u"Farbe10"), wstr(Cfg_BadKeys()));
+}
+
+TEST_F(CfgTest, ABadKeyIsNamedAndTheOthersKeepTheirValues) {
+  EXPECT_EQ(3, Read("[ORBA_385]\nBackup=5\nQ=17\nDateiZahl=7\nRangp=X\nBremsF=600\n"));
+  EXPECT_EQ(wstr(u"Q, Rangp"), wstr(Cfg_BadKeys()));
+  EXPECT_EQ(5, File_GetBackupCount());
+  EXPECT_EQ(7, File_OptRecentFiles(-1) & 0x7FFF);
+  EXPECT_EQ(600, Clk_GetDelayFactor());
+  EXPECT_EQ(1, g_ovwExport.scale);  // Q keeps its default
+}
+
+TEST_F(CfgTest, LocateWithABadKeyReportsItAndLeavesTheFileAlone) {
+  const std::string text = "[ORBA_385]\r\nBackup=6\r\nQ=17\r\n";
+  ASSERT_TRUE(Test_WriteFile(Path(), std::vector<u8>(text.begin(), text.end())));
+  Cfg_Locate();
+  EXPECT_EQ(212u, Msg_LastNumber());
+  EXPECT_NE(std::u16string::npos, wstr(Msg_LastText()).find(u"Q"));
+  EXPECT_EQ(6, File_GetBackupCount());
+  const std::vector<u8> after = Test_ReadFile(Path());
+  EXPECT_EQ(text, std::string(after.begin(), after.end()));
+}
+
+TEST_F(CfgTest, LocateWithoutAFileWritesOne) {
+  Cfg_Locate();
+  EXPECT_EQ(0u, Msg_LastNumber());
+  const std::vector<u8> b = Test_ReadFile(Path());
+  ASSERT_GT(b.size(), 4u);
+  EXPECT_EQ(0xFF, b[0]);  // UTF-16LE with its byte-order mark
+  EXPECT_EQ(0xFE, b[1]);
+  const std::string s = FileText();
+  EXPECT_EQ(0u, s.find(";ORBA"));
+  EXPECT_NE(std::string::npos, s.find("\r\n[ORBA_385]\r\nFrameRate="));
+}
+
+TEST_F(CfgTest, WrittenSettingsReadBack) {
+  File_SetBackupCount(4);
+  File_SetAutoSave(FILE_AUTO_MODIFIED_ONLY, 300);
+  File_OptRecentFiles(12 | FILE_RECENT_TEST);
+  Cur_SetScrollSpeed(-1);  // the default, 55
+  Disp_SetOptRangp(0);
+  Pal_SetColour(20, 0x123456);
+  Menu_RecentAdd(u"C:\\b.nt3");
+  Menu_RecentAdd(u"C:\\a.nt3");
+  ASSERT_EQ(0, Read("[ORBA_385]\nFenster1=1,2,300,200,N,1,G\nFontVarSN=Arial\nSuchText0=depot\n"));
+  ASSERT_EQ(0, Cfg_WriteSettings());
+  const std::string written = FileText();
+
+  Cfg_SetDefaults();
+  File_OptRecentFiles(12);  // the test flag would drop files that do not exist
+  ASSERT_EQ(0, Cfg_ReadSettings(nullptr)) << U8(Cfg_BadKeys());
+  EXPECT_EQ(4, File_GetBackupCount());
+  i32 interval;
+  u32 options;
+  File_GetAutoSave(&interval, &options);
+  EXPECT_EQ(300, interval);
+  EXPECT_EQ(u32(FILE_AUTO_MODIFIED_ONLY), options);
+  EXPECT_EQ(55, Cur_GetScrollSpeed());
+  EXPECT_EQ(0, Disp_GetOptRangp());
+  EXPECT_EQ(0x123456u, Pal_GetColour(20));
+  EXPECT_EQ(wstr(u"C:\\a.nt3"), wstr(Menu_RecentSlot(0)));
+  EXPECT_EQ(wstr(u"C:\\b.nt3"), wstr(Menu_RecentSlot(1)));
+  // The keys without an owner here come back as they were.
+  EXPECT_NE(std::string::npos, written.find("\r\nFenster1=1,2,300,200,N,1,G\r\n"));
+  EXPECT_NE(std::string::npos, written.find("\r\nFontVarSN=Arial\r\n"));
+  EXPECT_NE(std::string::npos, written.find("\r\nSuchText0=depot\r\n"));
+  EXPECT_NE(std::string::npos, written.find("\r\nMausRBr=55\r\n"));
+  // Written again unchanged.
+  ASSERT_EQ(0, Cfg_WriteSettings());
+  EXPECT_EQ(written.substr(written.find("[ORBA")), FileText().substr(FileText().find("[ORBA")));
+}
+
+TEST_F(CfgTest, AFailedWriteKeepsTheOldFile) {
+  ASSERT_EQ(0, Cfg_WriteSettings());
+  const std::vector<u8> before = Test_ReadFile(Path());
+  ASSERT_EQ(0, Os_CreateFolder((folder + u"~orbawr.tmp").c_str()));
+  File_SetBackupCount(2);
+  EXPECT_NE(0, Cfg_WriteSettings());
+  EXPECT_EQ(before, Test_ReadFile(Path()));
+}
+
+TEST_F(CfgTest, RecentFilesAreReadNewestFirst) {
+  ASSERT_EQ(0, Read("[ORBA_385]\nDName0=C:\\zero.nt3\nDName1=C:\\one.nt3\nDName5=C:\\five.nt3\n"));
+  EXPECT_EQ(wstr(u"C:\\zero.nt3"), wstr(Menu_RecentSlot(0)));
+  EXPECT_EQ(wstr(u"C:\\one.nt3"), wstr(Menu_RecentSlot(1)));
+  EXPECT_EQ(wstr(u"C:\\five.nt3"), wstr(Menu_RecentSlot(2)));
+  // With the test flag, files that do not exist are left out.
+  Cfg_SetDefaults();
+  const std::string real = U8(folder) + "real.nt3";
+  ASSERT_TRUE(Test_WriteFile(folder + u"real.nt3", {1}));
+  const std::string text = "[ORBA_385]\nDateiTest=J\nDName0=" + real + "\nDName1=C:\\gone.nt3\n";
+  ASSERT_EQ(0, Read(text.c_str()));
+  EXPECT_EQ(W16(real.c_str()), wstr(Menu_RecentSlot(0)));
+  EXPECT_EQ(0, Menu_RecentSlot(1)[0]);
+}
+
+}  // namespace
