@@ -351,13 +351,13 @@ static u8* Lay_TakeSnapshot(u32* size) {
 // the section readers' code when they could not (no memory): the layout is
 // then left empty.
 static int Lay_RestoreSnapshot(const u8* data, u32 size) {
-  Lay_ResetLayout();
+  Lay_ClearLayout();
   int r = Fio_OpenReadMemory(data, size);
   if (!r) {
     r = Lay_ReadSections(LAY_VERSION);
     if (Fio_IsReadOpen()) Fio_CloseRead();
   }
-  if (r) Lay_ResetLayout();
+  if (r) Lay_ClearLayout();
   return r;
 }
 

@@ -6,6 +6,7 @@
 #include "operation/dmsg.h"
 #include "operation/pts.h"
 #include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "operation/tracktab.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"

@@ -4,6 +4,7 @@
 #include "model/logp.h"
 #include "operation/pts.h"
 #include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "operation/trn.h"
 #include "operation/trndepart.h"
 #include "operation/trnlist.h"
