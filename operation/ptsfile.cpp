@@ -414,6 +414,10 @@ int Pts_LoadSection(u16 version) {
     TurnoutController f;
     if ((r = Pts_ReadFixed(&f, v))) return r;
     if (f.Kind == 31 || f.Kind == 32) return 4;
+    // A kind without rules has no known data to read past.
+    if (!Pts_IsLineKind(f.Kind) && f.Kind != PTS_KIND_DISPATCH && f.Kind != PTS_KIND_BRANCH1 &&
+        f.Kind != PTS_KIND_BRANCH2 && f.Kind != PTS_KIND_BRANCH3 && !Pts_KindDataSize(f.Kind))
+      return 3;
     // The kind data goes into a block of its own first: the record is made
     // only for a cell that still holds a turnout piece.
     union {

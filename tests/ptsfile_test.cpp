@@ -187,6 +187,12 @@ TEST_F(PtsFileTest, DamagedSectionsAreRefused) {
   const size_t lcAt = 4 + 4 + 5 + 4 + 1 + 8 + 4 + 2 + 16;
   lines[lcAt + 3] = 0x7F;
   EXPECT_EQ(3, Load(lines));
+  // A kind without rules.
+  Pts_FreeAll();
+  Make(1, PTS_KIND_BRANCH1, kTwo);
+  Bytes kind = Save();
+  kind[4 + 4 + 5 + 4] = 7;
+  EXPECT_EQ(3, Load(kind));
   // Cut short: the stream's code.
   Bytes cut(lines.begin(), lines.begin() + 20);
   EXPECT_NE(0, Load(cut));
