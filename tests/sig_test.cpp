@@ -9,6 +9,8 @@
 
 #include "model/dep.h"
 #include "model/grid.h"
+#include "model/line.h"
+#include "model/rule.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "operation/sig.h"
@@ -211,6 +213,59 @@ TEST_F(SigTest, ATypeTenElementAndAnotherShareACell) {
   EXPECT_EQ(1u, Sig_FindElementAt(2, 2, 0, 0)->Type);
   EXPECT_EQ(0, Sig_DeleteElementAt(2, 2, 0));
   EXPECT_EQ(0u, Sig_GetElementCount(nullptr));
+}
+
+TEST_F(SigTest, RegionLineAndDepotHooks) {
+  ASSERT_NE(0, Lin_Init());
+  Lin_Clear();
+  LineId l1 = 0, l2 = 0;
+  ASSERT_EQ(0, Lin_Create(u"L1", 0, 0, &l1));
+  static u32 rules[RULE_WORDS_MAX];
+  const i32 n = Rule_Parse(u"L1", RULE_MODE_SIGNAL, rules);
+  ASSERT_GT(n, 0);
+  const u32 pairs[] = {4, 1, 4, 2, 5, 1};
+  SignalElementData d = Data("A", 1);
+  d.Flags = SIG_F_RULES | SIG_F_PLACES;
+  d.Rules = rules;
+  d.RuleCount = n;
+  d.Pairs = pairs;
+  d.PairCount = 6;
+  Element(3, 3, kMainClear, d);
+  Element(8, 3, kMainClear, Data("B", 1));
+  // A line found in a box, copied and deleted.
+  i32 x = 0, y = 0, level = 0;
+  u32 type = 0;
+  wch name[SIG_NAME_UNITS];
+  EXPECT_EQ(1, Sig_FindElementInRect(l1, 0, 0, 0, 10, 10, 0, &x, &y, &level, name, &type));
+  EXPECT_EQ(3, x);
+  EXPECT_EQ(1u, type);
+  x = -1;
+  EXPECT_EQ(0, Sig_FindElementInRect(l1, 0, 0, 0, 10, 10, 0, &x, &y, &level, name, &type)) << "the search goes on";
+  ASSERT_EQ(0, Lin_Create(u"L2", 0, 0, &l2));
+  EXPECT_EQ(0, Sig_OnLineCopied(l1, l2));
+  const SignalElement* a = Sig_FindElementAt(3, 3, 0, 0);
+  EXPECT_EQ(1, Lin_ListContains(a->Rules, a->RuleCount, l2));
+  Sig_OnLineDeleted(l1);
+  Sig_OnLineDeleted(l2);
+  EXPECT_EQ(nullptr, a->Rules);
+  EXPECT_EQ(0u, a->Flags & SIG_F_RULES) << "an emptied list is freed and its flag cleared";
+  // Depot places renumbered and deleted.
+  Sig_OnDepotPlaceStored(4, 2, 7);
+  EXPECT_EQ(7u, a->Pairs[3]);
+  Sig_OnDepotPlaceDeleted(4, 0);
+  ASSERT_EQ(2, a->PairCount);
+  EXPECT_EQ(5u, a->Pairs[0]);
+  Sig_OnDepotPlaceDeleted(5, 1);
+  EXPECT_EQ(0u, a->Flags & SIG_F_PLACES);
+  // Moved, then deleted by box: the hashes follow.
+  Sig_MoveBlock(0, 0, 0, 5, 5, 0, 100, 1, -1);
+  EXPECT_EQ(nullptr, Sig_FindElementAt(3, 3, 0, 0));
+  ASSERT_TRUE(Sig_FindElementAt(103, 4, -1, 0));
+  EXPECT_EQ(wstr(u"A"), wstr(Sig_FindElementAt(103, 4, -1, 0)->Name));
+  Sig_DeleteInBox(100, 0, -1, 110, 10, -1);
+  EXPECT_EQ(1u, Sig_GetElementCount(nullptr));
+  EXPECT_TRUE(Sig_FindElementAt(8, 3, 0, 0));
+  Lin_Clear();
 }
 
 // ---------------------------------------------------------------- the evaluator
