@@ -793,6 +793,48 @@ TEST_F(SigTest, OldSectionConvertsCellsAndBuildsConditions) {
   EXPECT_EQ(2, Sig_FindInstallation(40)->Maximum);
 }
 
+TEST_F(SigTest, OldestSectionFormWithItsSchedule) {
+  // Version 14000: u16 count and id, element counts as four bytes, the
+  // counts as bytes, a schedule of u16 length (its first byte a placeholder)
+  // and minutes, the element's flags as u16 and positions as two u16.
+  ASSERT_TRUE(Grid_SetCell(9, 9, 0, CellCode(312)));
+  Bytes b;
+  Test_Put16(b, 0x4953);
+  Test_Put16(b, 0);
+  Test_Put16(b, 1);
+  Test_Put16(b, 7);
+  for (u8 c : {1, 0, 0, 0}) b.push_back(c);
+  b.push_back(0);
+  for (u8 c : {1, 0, 3, 2}) b.push_back(c);  // flags: a schedule; count, maximum, limit
+  Test_Put16(b, 0);
+  b.push_back(1);     // kind
+  Test_Put16(b, 5);   // stored bytes
+  Test_Put16(b, 2);   // minutes
+  Test_Put16(b, 0);
+  Test_Put16(b, 0x8000);  // element flags: bit 7
+  Test_Put16(b, 9);
+  Test_Put16(b, 9);
+  for (u8 c : {0x55, 10, 0, 254, 255}) b.push_back(c);
+  ASSERT_EQ(0, Test_LoadSection(b, Sig_LoadSection, 14000));
+  SignalInstallationData out;
+  ASSERT_EQ(SIG_FREE, Sig_EnumInstallations(7, &out, nullptr));
+  EXPECT_EQ(3, out.Maximum);
+  EXPECT_EQ(2, out.Limit);
+  EXPECT_EQ(120u, out.Duration);
+  ASSERT_EQ(6, out.ScheduleBytes);
+  const u8 want[] = {127, 10, 0, 254, 255, 0};
+  EXPECT_EQ(0, std::memcmp(want, out.Schedule, 6));
+  EXPECT_EQ(440, Grid_GetCell(9, 9, 0));
+  const SignalElement* e = Sig_FindElementAt(9, 9, 0, 0);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(1u, e->Type);
+  EXPECT_EQ(42u, e->State);
+  ASSERT_EQ(1, e->TokenCount);
+  EXPECT_EQ(7u, e->Tokens[0]);
+  EXPECT_EQ(0, e->List1Count) << "a main signal with bit 7 counts nothing";
+  EXPECT_EQ(0u, e->Flags);
+}
+
 TEST_F(SigTest, OrphanTilesBecomeTrackOnEveryLevel) {
   struct {
     i32 level;
