@@ -835,6 +835,43 @@ TEST_F(SigTest, OldestSectionFormWithItsSchedule) {
   EXPECT_EQ(0u, e->Flags);
 }
 
+TEST_F(SigTest, OldestFilesGiveIdsToInstallationsWithoutOne) {
+  // Before 13573: an id 0 takes a new id, a repeated id moves the
+  // installation read first to a new one; element flags are one byte.
+  ASSERT_TRUE(Grid_SetCell(9, 9, 0, CellCode(312)));
+  ASSERT_TRUE(Grid_SetCell(11, 9, 0, CellCode(312)));
+  Bytes b;
+  Test_Put16(b, 0x4953);
+  Test_Put16(b, 0);
+  Test_Put16(b, 3);
+  auto installation = [&b](u16 id, i32 elementX) {
+    Test_Put16(b, id);
+    for (u8 c : {u8(elementX >= 0 ? 1 : 0), u8(0), u8(0), u8(0)}) b.push_back(c);
+    b.push_back(0);
+    for (u8 c : {0, 0, 1, 1}) b.push_back(c);
+    Test_Put16(b, 0);
+    if (elementX < 0) return;
+    b.push_back(0x80);
+    Test_Put16(b, u16(elementX));
+    Test_Put16(b, 9);
+  };
+  installation(5, -1);
+  installation(5, 9);
+  installation(0, 11);
+  ASSERT_EQ(0, Test_LoadSection(b, Sig_LoadSection, 13500));
+  ASSERT_EQ(3u, Sig_GetInstallationCount());
+  ASSERT_EQ(2u, Sig_GetElementCount(nullptr));
+  std::vector<u32> ids;
+  for (const SignalInstallation* a = Sig_FirstInstallation(); a; a = a->Next) ids.push_back(a->Id);
+  for (const SignalElement* e = Sig_FirstElement(); e; e = e->Next) ids.push_back(e->Id);
+  for (size_t i = 0; i < ids.size(); ++i)
+    for (size_t k = i + 1; k < ids.size(); ++k) EXPECT_NE(ids[i], ids[k]) << "ids are never shared";
+  EXPECT_EQ(5u, Sig_FindElementAt(9, 9, 0, 0)->Tokens[0]) << "the repeated id stays with the later one";
+  const u32 third = Sig_FindElementAt(11, 9, 0, 0)->Tokens[0];
+  EXPECT_TRUE(Sig_FindInstallation(third));
+  EXPECT_NE(5u, third);
+}
+
 TEST_F(SigTest, OrphanTilesBecomeTrackOnEveryLevel) {
   struct {
     i32 level;
