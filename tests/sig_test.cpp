@@ -268,6 +268,55 @@ TEST_F(SigTest, RegionLineAndDepotHooks) {
   Lin_Clear();
 }
 
+TEST_F(SigTest, ManualSwitchingAndWhoRefersToAnInstallation) {
+  const u32 a = Inst("A", 1, 3), b = Inst("B", 2, 2), c = Inst("C");
+  SignalElementData lists = Data("L", 1, {c});
+  lists.List1Count = 2;
+  lists.List1[0] = i32(a);
+  lists.List1[1] = -i32(b);
+  lists.List2Count = 1;
+  lists.List2[0] = i32(b);
+  SignalElement* main = Element(2, 2, kMainClear, lists);
+  Element(4, 2, kMainClear, Data("T", 1, {c}));
+  SignalElementData dist = Data("D", 2);
+  dist.LinkedId = main->Id;
+  Element(6, 2, kDistantClear, dist);
+  SignalElementData counter = Data("N", 10);
+  counter.List1Count = 1;
+  counter.List1[0] = -i32(c);
+  Element(8, 2, kCounter, counter);
+  // Every installation of both lists, once each.
+  EXPECT_EQ(0, Sig_SwitchAt(2, 2, 0, 1));
+  EXPECT_EQ(3, Sig_FindInstallation(a)->Count);
+  EXPECT_EQ(SIG_OCCUPIED, Sig_FindInstallation(b)->State);
+  EXPECT_EQ(0, Sig_FindInstallation(c)->Count) << "a condition with lists beside it is not switched";
+  // A distant signal switches its main signal's lists; toggling empties them.
+  EXPECT_EQ(0, Sig_SwitchAt(6, 2, 0, 2));
+  EXPECT_EQ(0, Sig_FindInstallation(a)->Count);
+  EXPECT_EQ(SIG_FREE, Sig_FindInstallation(b)->State);
+  // No lists and one condition token: that installation.
+  EXPECT_EQ(0, Sig_SwitchAt(4, 2, 0, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_FindInstallation(c)->State);
+  EXPECT_EQ(kMainStop, Grid_GetCell(4, 2, 0));
+  EXPECT_EQ(2, Sig_SwitchAt(5, 2, 0, 1));
+  EXPECT_EQ(1, Sig_SwitchAt(-1, 999, -1, 1));
+  // Who refers to c: two main signals by condition, the distant one through
+  // its link, the counter by its list.
+  u32 type10 = 0;
+  EXPECT_EQ(3u, Sig_CountInstallationUsers(c, &type10));
+  EXPECT_EQ(1u, type10);
+  EXPECT_EQ(1u, Sig_ReferringElementCount(c, &type10, 1)) << "it has dependents";
+  EXPECT_EQ(0u, Sig_ReferringElementCount(999, &type10, 0));
+  std::vector<u32> found;
+  i32 x = -1;
+  for (u32 id; (id = Sig_EnumElements(c, &x, nullptr, nullptr, nullptr)) != 0;) found.push_back(id);
+  EXPECT_EQ(4u, found.size());
+  x = -1;
+  found.clear();
+  for (u32 id; (id = Sig_EnumElements(a, &x, nullptr, nullptr, nullptr)) != 0;) found.push_back(id);
+  EXPECT_EQ(1u, found.size()) << "its list names it; a link counts only the linked element's condition";
+}
+
 // ---------------------------------------------------------------- the evaluator
 
 TEST_F(SigTest, EvaluatorPrecedenceFormsAndNumbers) {
