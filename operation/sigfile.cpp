@@ -635,12 +635,13 @@ static int Sig_LoadOld(u16 version) {
     const u32 instFlags = a->Flags;
     a->Flags &= u8(~2u);
     if (instFlags & 2) Dep_MarkConditionUsers(id);
-    // The elements follow inside their installation.
+    // Linked now, so that the ids its elements take are not its own; the
+    // schedule and the name follow, and it is linked again then.
+    Sig_AddLoadedInstallation(a);
     for (u32 i = 0; i < elements; ++i) {
       SignalElement e;
       if ((r = Sig_ReadOldElement(version, &e, id, instFlags))) {
         Sig_DropElement(&e);
-        Sig_DropInstallation(a);
         return r;
       }
       const int same = e.X == lastX && e.Y == lastY && e.Level == lastLevel;
@@ -652,28 +653,20 @@ static int Sig_LoadOld(u16 version) {
       e.Id = Sig_NextFreeId();
       if (!e.Id) {
         Sig_DropElement(&e);
-        Sig_DropInstallation(a);
         return 4;
       }
       Sig_DefaultName(e.Name, e.Type, e.Id);
-      if ((r = Sig_KeepElement(&e))) {
-        Sig_DropInstallation(a);
-        return r;
-      }
+      if ((r = Sig_KeepElement(&e))) return r;
     }
     if (a->Flags & 1) {
       SignalSchedule* s = static_cast<SignalSchedule*>(Heap_Alloc(u32(sizeof(SignalSchedule)) + n + 1));
-      if (!s) {
-        Sig_DropInstallation(a);
-        return 4;
-      }
-      a->Schedule = s;
+      if (!s) return 4;
       s->Kind = kind & 0xFF;
       s->Duration = duration;
       s->Next = 0;
       const u32 stored = oldSchedule ? n - 1 : n;
       if (Fio_ReadBlock(s->Bytes, stored) != stored) {
-        Sig_DropInstallation(a);
+        Heap_Free(s);
         return 1;
       }
       if (oldSchedule) {
@@ -683,12 +676,13 @@ static int Sig_LoadOld(u16 version) {
       }
       s->ByteCount = n;
       if (s->Bytes[n - 1] != 0) {
-        Sig_DropInstallation(a);
+        Heap_Free(s);
         return 3;
       }
+      a->Schedule = s;
     }
     Sig_DefaultName(a->Name, 0, id);
-    Sig_AddLoadedInstallation(a);
+    Sig_RenumberInstallation(a, id);
   }
   return Sig_FinishLoad();
 }

@@ -9,6 +9,8 @@
 
 #include "model/dep.h"
 #include "model/grid.h"
+#include "model/line.h"
+#include "model/rule.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "operation/sig.h"
@@ -211,6 +213,108 @@ TEST_F(SigTest, ATypeTenElementAndAnotherShareACell) {
   EXPECT_EQ(1u, Sig_FindElementAt(2, 2, 0, 0)->Type);
   EXPECT_EQ(0, Sig_DeleteElementAt(2, 2, 0));
   EXPECT_EQ(0u, Sig_GetElementCount(nullptr));
+}
+
+TEST_F(SigTest, RegionLineAndDepotHooks) {
+  ASSERT_NE(0, Lin_Init());
+  Lin_Clear();
+  LineId l1 = 0, l2 = 0;
+  ASSERT_EQ(0, Lin_Create(u"L1", 0, 0, &l1));
+  static u32 rules[RULE_WORDS_MAX];
+  const i32 n = Rule_Parse(u"L1", RULE_MODE_SIGNAL, rules);
+  ASSERT_GT(n, 0);
+  const u32 pairs[] = {4, 1, 4, 2, 5, 1};
+  SignalElementData d = Data("A", 1);
+  d.Flags = SIG_F_RULES | SIG_F_PLACES;
+  d.Rules = rules;
+  d.RuleCount = n;
+  d.Pairs = pairs;
+  d.PairCount = 6;
+  Element(3, 3, kMainClear, d);
+  Element(8, 3, kMainClear, Data("B", 1));
+  // A line found in a box, copied and deleted.
+  i32 x = 0, y = 0, level = 0;
+  u32 type = 0;
+  wch name[SIG_NAME_UNITS];
+  EXPECT_EQ(1, Sig_FindElementInRect(l1, 0, 0, 0, 10, 10, 0, &x, &y, &level, name, &type));
+  EXPECT_EQ(3, x);
+  EXPECT_EQ(1u, type);
+  x = -1;
+  EXPECT_EQ(0, Sig_FindElementInRect(l1, 0, 0, 0, 10, 10, 0, &x, &y, &level, name, &type)) << "the search goes on";
+  ASSERT_EQ(0, Lin_Create(u"L2", 0, 0, &l2));
+  EXPECT_EQ(0, Sig_OnLineCopied(l1, l2));
+  const SignalElement* a = Sig_FindElementAt(3, 3, 0, 0);
+  EXPECT_EQ(1, Lin_ListContains(a->Rules, a->RuleCount, l2));
+  Sig_OnLineDeleted(l1);
+  Sig_OnLineDeleted(l2);
+  EXPECT_EQ(nullptr, a->Rules);
+  EXPECT_EQ(0u, a->Flags & SIG_F_RULES) << "an emptied list is freed and its flag cleared";
+  // Depot places renumbered and deleted.
+  Sig_OnDepotPlaceStored(4, 2, 7);
+  EXPECT_EQ(7u, a->Pairs[3]);
+  Sig_OnDepotPlaceDeleted(4, 0);
+  ASSERT_EQ(2, a->PairCount);
+  EXPECT_EQ(5u, a->Pairs[0]);
+  Sig_OnDepotPlaceDeleted(5, 1);
+  EXPECT_EQ(0u, a->Flags & SIG_F_PLACES);
+  // Moved, then deleted by box: the hashes follow.
+  Sig_MoveBlock(0, 0, 0, 5, 5, 0, 100, 1, -1);
+  EXPECT_EQ(nullptr, Sig_FindElementAt(3, 3, 0, 0));
+  ASSERT_TRUE(Sig_FindElementAt(103, 4, -1, 0));
+  EXPECT_EQ(wstr(u"A"), wstr(Sig_FindElementAt(103, 4, -1, 0)->Name));
+  Sig_DeleteInBox(100, 0, -1, 110, 10, -1);
+  EXPECT_EQ(1u, Sig_GetElementCount(nullptr));
+  EXPECT_TRUE(Sig_FindElementAt(8, 3, 0, 0));
+  Lin_Clear();
+}
+
+TEST_F(SigTest, ManualSwitchingAndWhoRefersToAnInstallation) {
+  const u32 a = Inst("A", 1, 3), b = Inst("B", 2, 2), c = Inst("C");
+  SignalElementData lists = Data("L", 1, {c});
+  lists.List1Count = 2;
+  lists.List1[0] = i32(a);
+  lists.List1[1] = -i32(b);
+  lists.List2Count = 1;
+  lists.List2[0] = i32(b);
+  SignalElement* main = Element(2, 2, kMainClear, lists);
+  Element(4, 2, kMainClear, Data("T", 1, {c}));
+  SignalElementData dist = Data("D", 2);
+  dist.LinkedId = main->Id;
+  Element(6, 2, kDistantClear, dist);
+  SignalElementData counter = Data("N", 10);
+  counter.List1Count = 1;
+  counter.List1[0] = -i32(c);
+  Element(8, 2, kCounter, counter);
+  // Every installation of both lists, once each.
+  EXPECT_EQ(0, Sig_SwitchAt(2, 2, 0, 1));
+  EXPECT_EQ(3, Sig_FindInstallation(a)->Count);
+  EXPECT_EQ(SIG_OCCUPIED, Sig_FindInstallation(b)->State);
+  EXPECT_EQ(0, Sig_FindInstallation(c)->Count) << "a condition with lists beside it is not switched";
+  // A distant signal switches its main signal's lists; toggling empties them.
+  EXPECT_EQ(0, Sig_SwitchAt(6, 2, 0, 2));
+  EXPECT_EQ(0, Sig_FindInstallation(a)->Count);
+  EXPECT_EQ(SIG_FREE, Sig_FindInstallation(b)->State);
+  // No lists and one condition token: that installation.
+  EXPECT_EQ(0, Sig_SwitchAt(4, 2, 0, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_FindInstallation(c)->State);
+  EXPECT_EQ(kMainStop, Grid_GetCell(4, 2, 0));
+  EXPECT_EQ(2, Sig_SwitchAt(5, 2, 0, 1));
+  EXPECT_EQ(1, Sig_SwitchAt(-1, 999, -1, 1));
+  // Who refers to c: two main signals by condition, the distant one through
+  // its link, the counter by its list.
+  u32 type10 = 0;
+  EXPECT_EQ(3u, Sig_CountInstallationUsers(c, &type10));
+  EXPECT_EQ(1u, type10);
+  EXPECT_EQ(1u, Sig_ReferringElementCount(c, &type10, 1)) << "it has dependents";
+  EXPECT_EQ(0u, Sig_ReferringElementCount(999, &type10, 0));
+  std::vector<u32> found;
+  i32 x = -1;
+  for (u32 id; (id = Sig_EnumElements(c, &x, nullptr, nullptr, nullptr)) != 0;) found.push_back(id);
+  EXPECT_EQ(4u, found.size());
+  x = -1;
+  found.clear();
+  for (u32 id; (id = Sig_EnumElements(a, &x, nullptr, nullptr, nullptr)) != 0;) found.push_back(id);
+  EXPECT_EQ(1u, found.size()) << "its list names it; a link counts only the linked element's condition";
 }
 
 // ---------------------------------------------------------------- the evaluator
@@ -736,6 +840,85 @@ TEST_F(SigTest, OldSectionConvertsCellsAndBuildsConditions) {
   Sig_GetInstallationName(40, name);
   EXPECT_EQ(wstr(u"I40"), wstr(name)) << "default names after the section";
   EXPECT_EQ(2, Sig_FindInstallation(40)->Maximum);
+}
+
+TEST_F(SigTest, OldestSectionFormWithItsSchedule) {
+  // Version 14000: u16 count and id, element counts as four bytes, the
+  // counts as bytes, a schedule of u16 length (its first byte a placeholder)
+  // and minutes, the element's flags as u16 and positions as two u16.
+  ASSERT_TRUE(Grid_SetCell(9, 9, 0, CellCode(312)));
+  Bytes b;
+  Test_Put16(b, 0x4953);
+  Test_Put16(b, 0);
+  Test_Put16(b, 1);
+  Test_Put16(b, 7);
+  for (u8 c : {1, 0, 0, 0}) b.push_back(c);
+  b.push_back(0);
+  for (u8 c : {1, 0, 3, 2}) b.push_back(c);  // flags: a schedule; count, maximum, limit
+  Test_Put16(b, 0);
+  b.push_back(1);     // kind
+  Test_Put16(b, 5);   // stored bytes
+  Test_Put16(b, 2);   // minutes
+  Test_Put16(b, 0);
+  Test_Put16(b, 0x8000);  // element flags: bit 7
+  Test_Put16(b, 9);
+  Test_Put16(b, 9);
+  for (u8 c : {0x55, 10, 0, 254, 255}) b.push_back(c);
+  ASSERT_EQ(0, Test_LoadSection(b, Sig_LoadSection, 14000));
+  SignalInstallationData out;
+  ASSERT_EQ(SIG_FREE, Sig_EnumInstallations(7, &out, nullptr));
+  EXPECT_EQ(3, out.Maximum);
+  EXPECT_EQ(2, out.Limit);
+  EXPECT_EQ(120u, out.Duration);
+  ASSERT_EQ(6, out.ScheduleBytes);
+  const u8 want[] = {127, 10, 0, 254, 255, 0};
+  EXPECT_EQ(0, std::memcmp(want, out.Schedule, 6));
+  EXPECT_EQ(440, Grid_GetCell(9, 9, 0));
+  const SignalElement* e = Sig_FindElementAt(9, 9, 0, 0);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(1u, e->Type);
+  EXPECT_EQ(42u, e->State);
+  ASSERT_EQ(1, e->TokenCount);
+  EXPECT_EQ(7u, e->Tokens[0]);
+  EXPECT_EQ(0, e->List1Count) << "a main signal with bit 7 counts nothing";
+  EXPECT_EQ(0u, e->Flags);
+}
+
+TEST_F(SigTest, OldestFilesGiveIdsToInstallationsWithoutOne) {
+  // Before 13573: an id 0 takes a new id, a repeated id moves the
+  // installation read first to a new one; element flags are one byte.
+  ASSERT_TRUE(Grid_SetCell(9, 9, 0, CellCode(312)));
+  ASSERT_TRUE(Grid_SetCell(11, 9, 0, CellCode(312)));
+  Bytes b;
+  Test_Put16(b, 0x4953);
+  Test_Put16(b, 0);
+  Test_Put16(b, 3);
+  auto installation = [&b](u16 id, i32 elementX) {
+    Test_Put16(b, id);
+    for (u8 c : {u8(elementX >= 0 ? 1 : 0), u8(0), u8(0), u8(0)}) b.push_back(c);
+    b.push_back(0);
+    for (u8 c : {0, 0, 1, 1}) b.push_back(c);
+    Test_Put16(b, 0);
+    if (elementX < 0) return;
+    b.push_back(0x80);
+    Test_Put16(b, u16(elementX));
+    Test_Put16(b, 9);
+  };
+  installation(5, -1);
+  installation(5, 9);
+  installation(0, 11);
+  ASSERT_EQ(0, Test_LoadSection(b, Sig_LoadSection, 13500));
+  ASSERT_EQ(3u, Sig_GetInstallationCount());
+  ASSERT_EQ(2u, Sig_GetElementCount(nullptr));
+  std::vector<u32> ids;
+  for (const SignalInstallation* a = Sig_FirstInstallation(); a; a = a->Next) ids.push_back(a->Id);
+  for (const SignalElement* e = Sig_FirstElement(); e; e = e->Next) ids.push_back(e->Id);
+  for (size_t i = 0; i < ids.size(); ++i)
+    for (size_t k = i + 1; k < ids.size(); ++k) EXPECT_NE(ids[i], ids[k]) << "ids are never shared";
+  EXPECT_EQ(5u, Sig_FindElementAt(9, 9, 0, 0)->Tokens[0]) << "the repeated id stays with the later one";
+  const u32 third = Sig_FindElementAt(11, 9, 0, 0)->Tokens[0];
+  EXPECT_TRUE(Sig_FindInstallation(third));
+  EXPECT_NE(5u, third);
 }
 
 TEST_F(SigTest, OrphanTilesBecomeTrackOnEveryLevel) {
