@@ -33,6 +33,12 @@ if(ORBA_WIN32)
 endif()
 
 function(orba_resources_link_tests)
+  # The dialog framework's test runs the message-box templates and its own.
+  if(TARGET dfw_win32_test)
+    target_sources(dfw_win32_test PRIVATE ${CMAKE_SOURCE_DIR}/resources/dialogs.rc
+                                          ${CMAKE_SOURCE_DIR}/tests/dfw_win32_test.rc)
+    add_dependencies(dfw_win32_test gfxdata)
+  endif()
   if(TARGET menu_win32_test)
     add_dependencies(menu_win32_test orbasim orbaview)
     target_link_libraries(menu_win32_test PRIVATE version)

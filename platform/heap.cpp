@@ -52,11 +52,7 @@ int Heap_Free(void* block) {
   return 0;
 }
 
-void* Heap_AllocMovable(u32 size) {
-  void* p = Os_GlobalAlloc(size);
-  if (p) memset(p, 0, size);
-  return p;
-}
+void* Heap_AllocMovable(u32 size) { return Os_GlobalAllocMovable(size); }
 
 int Heap_FreeMovable(void* block) {
   if (!block) return 1;

@@ -13,7 +13,7 @@ u32 g_lastNumber;
 u32 g_count;
 wch g_lastText[1024];
 
-enum { INFO_MAX = 3, INFO_TEXT = 100 };
+enum { INFO_MAX = MSG_INFO_MAX, INFO_TEXT = MSG_INFO_TEXT };
 struct InfoBox {
   wch text[INFO_TEXT];
   wch progress[INFO_TEXT];
@@ -33,13 +33,19 @@ void CopyCut(wch* dst, int size, const wch* src) {
 
 void Msg_SetFrontEnd(const MsgFrontEnd* fe) { g_front = fe; }
 
+void Msg_Caption(wch* caption, int size, const wch* title, u32 number, int flags) {
+  if (flags & MSG_FLAG_NO_NUMBER)
+    CopyCut(caption, size, title);
+  else
+    Fmt_Print(caption, size, u"%s %s%u", title ? title : u"", Lng_GetText(MSG_TEXT_NUMBER), number);
+}
+
+u16 Msg_HelpTopic(u32 number) { return u16(MSG_HELP_BASE + number); }
+
 int Msg_Box(const wch* text, const wch* title, u32 number, int flags) {
   if (flags == 0) return 0;
-  wch caption[120];
-  if (flags & MSG_FLAG_NO_NUMBER)
-    CopyCut(caption, 120, title);
-  else
-    Fmt_Print(caption, 120, u"%s %s%u", title ? title : u"", Lng_GetText(MSG_TEXT_NUMBER), number);
+  wch caption[MSG_CAPTION_SIZE];
+  Msg_Caption(caption, MSG_CAPTION_SIZE, title, number, flags);
   g_lastNumber = number;
   g_count++;
   CopyCut(g_lastText, 1024, text);
@@ -63,7 +69,11 @@ int Msg_Ask(u32 number, const wch* text, int flag) {
   return Msg_Box(text, Lng_GetText(MSG_TITLE_QUESTION), number, flag ? 7 : 3);
 }
 
-int Msg_Trace(const wch* text) { return Msg_Box(text, u"Trace", 0, MSG_FLAG_SHOW | MSG_FLAG_NO_NUMBER); }
+int Msg_Trace(const wch* text) {
+  g_count++;
+  CopyCut(g_lastText, 1024, text);
+  return (g_front && g_front->trace) ? g_front->trace(text ? text : u"") : 1;
+}
 
 void Msg_TraceFile(const wch* text) {
   int h = Os_OpenAppend(u"Q52WTR.000");
@@ -83,9 +93,12 @@ int Msg_InfoOpen(const wch* text, const wch* title, int reserved, int cancellabl
   g_info[i].progress[0] = 0;
   g_info[i].reserved = reserved;
   g_info[i].cancellable = cancellable;
-  if (g_front && g_front->infoOpen && g_front->infoOpen(i, g_info[i].text, title, reserved, cancellable) != 0)
-    return -2;
   g_infoTop = i;
+  if (g_front && g_front->infoOpen && g_front->infoOpen(i, g_info[i].text, title, reserved, cancellable) != 0) {
+    g_infoTop = i - 1;
+    g_info[i].cancellable = 0;
+    return -2;
+  }
   return i;
 }
 
@@ -112,6 +125,25 @@ int Msg_InfoCancelPressed(void) {
 }
 
 int Msg_InfoDepth(void) { return g_infoTop + 1; }
+
+const wch* Msg_InfoText(int index) { return (index >= 0 && index <= g_infoTop) ? g_info[index].text : nullptr; }
+const wch* Msg_InfoProgress(int index) {
+  return (index >= 0 && index <= g_infoTop) ? g_info[index].progress : nullptr;
+}
+
+MsgInfoGeometry Msg_InfoPlace(i32 textLength, i32 reserved, int cancellable, i32 cancelWidth, i32 screenWidth,
+                              i32 ownerLeft, i32 ownerTop, i32 ownerRight, i32 ownerBottom) {
+  MsgInfoGeometry g;
+  g.width = (textLength + reserved + 11) * 8;
+  if (cancellable && g.width < cancelWidth + 64) g.width = cancelWidth + 64;
+  if (g.width > screenWidth - 48) g.width = screenWidth - 48;
+  g.height = MSG_INFO_HEIGHT;
+  g.x = ownerLeft + (ownerRight - ownerLeft - g.width) / 2;
+  if (g.x < 0) g.x = 0;
+  g.y = ownerTop + (ownerBottom - ownerTop - g.height) / 2;
+  g.progressX = textLength * 8 + 48;
+  return g;
+}
 
 u32 Msg_LastNumber(void) { return g_lastNumber; }
 const wch* Msg_LastText(void) { return g_lastText; }

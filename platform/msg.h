@@ -14,6 +14,8 @@
 
 enum { MSG_TITLE_ERROR = 8000, MSG_TITLE_QUESTION = 8010, MSG_TITLE_WARNING = 8020, MSG_TEXT_NUMBER = 8040 };
 enum { MSG_FLAG_YESNO = 1, MSG_FLAG_SHOW = 8, MSG_FLAG_NO_NUMBER = 128 };
+enum { MSG_CAPTION_SIZE = 120, MSG_HELP_BASE = 50000, MSG_TEXT_CANCEL_HINT = 8060 };
+enum { MSG_INFO_MAX = 3, MSG_INFO_TEXT = 100, MSG_INFO_HEIGHT = 96 };
 
 int Msg_Box(const wch* text, const wch* title, u32 number, int flags);
 int Msg_ErrorId(u32 number, u32 textId);
@@ -29,6 +31,24 @@ int Msg_InfoUpdate(const wch* progress);
 int Msg_InfoClose(void);
 int Msg_InfoCancelPressed(void);
 int Msg_InfoDepth(void);  // number of open info boxes
+// The text and progress text of info box i (0..2) as they are kept (cut to
+// the slot); null for a box that is not open.
+const wch* Msg_InfoText(int index);
+const wch* Msg_InfoProgress(int index);
+// The caption of a box: the title, unless flags has 128 followed by a
+// blank, text 8040 and the number; cut to size - 1 characters.
+void Msg_Caption(wch* caption, int size, const wch* title, u32 number, int flags);
+// The help topic of a box's help button: 50000 + number, as 16 bits.
+u16 Msg_HelpTopic(u32 number);
+// Where an info box goes: width (text length + reserved + 11) x 8, for a
+// cancellable box at least cancelWidth + 64, at most screenWidth - 48;
+// centred in the owner's rectangle (x not below 0), 96 pixels high. The
+// progress column is at x = text length x 8 + 48.
+struct MsgInfoGeometry {
+  i32 x, y, width, height, progressX;
+};
+MsgInfoGeometry Msg_InfoPlace(i32 textLength, i32 reserved, int cancellable, i32 cancelWidth, i32 screenWidth,
+                              i32 ownerLeft, i32 ownerTop, i32 ownerRight, i32 ownerBottom);
 
 // The last message box asked for (number and text), for the front end's tests
 // and for batch use; 0 when none since Msg_ResetLast.
@@ -44,5 +64,7 @@ struct MsgFrontEnd {
   void (*infoUpdate)(int index, const wch* progress);
   void (*infoClose)(int index);
   int (*cancelPressed)(void);
+  // The system box of Msg_Trace ("Trace", information icon, OK).
+  int (*trace)(const wch* text);
 };
 void Msg_SetFrontEnd(const MsgFrontEnd* fe);

@@ -70,8 +70,27 @@ void* Os_GlobalReAlloc(void* block, u32 size);    // may move; null and old bloc
 int Os_GlobalFree(void* block);                   // 0 ok, -1 refused
 u32 Os_GlobalSize(void* block);                   // real size, 0 unknown
 int Os_GlobalHandleValid(void* block);            // 1 when the pointer is a block of this layer
+// A zero-filled movable block, locked: its pointer, null on failure. Blocks
+// handed to the clipboard must be of this kind; Os_GlobalFree frees them.
+void* Os_GlobalAllocMovable(u32 size);
+// The handle of a block's pointer, null when it is none of this layer's.
+void* Os_GlobalHandle(const void* block);
+void* Os_GlobalLock(void* handle);                // the block's pointer, null on failure
+int Os_GlobalUnlock(void* handle);                // 1 still locked, 0 unlocked or failed
 // Physical memory figures for the information text; load in percent.
 void Os_GlobalMemoryStatus(u64* totalPhys, u64* availPhys, u64* totalVirtual, u64* availVirtual, u32* load);
+
+// ---------------------------------------------------------------- clipboard
+// The system clipboard, opened for a window around each use and closed
+// before the caller returns. Natively a clipboard of the process stands in.
+enum { OS_CF_TEXT = 1, OS_CF_DIB = 8, OS_CF_UNICODETEXT = 13 };
+int Os_OpenClipboard(void* window);               // 1 opened, 0 not
+int Os_CloseClipboard(void);
+int Os_EmptyClipboard(void);                      // 1 ok, 0 failed
+void* Os_GetClipboardData(u32 format);            // the block's handle, null when none
+// Hands the block (a handle of a movable block) to the clipboard, which then
+// owns it; the handle, null when refused (the caller still owns the block).
+void* Os_SetClipboardData(u32 format, void* handle);
 
 // ---------------------------------------------------------------- locks and threads
 // Recursive lock: the same thread may enter any number of times and must leave

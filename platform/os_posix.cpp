@@ -265,6 +265,50 @@ u32 Os_GlobalSize(void* block) { return block ? u32(malloc_usable_size(block)) :
 
 int Os_GlobalHandleValid(void* block) { return block != nullptr; }
 
+// Natively a block is its own handle and never moves.
+void* Os_GlobalAllocMovable(u32 size) { return size ? calloc(1, size) : nullptr; }
+void* Os_GlobalHandle(const void* block) { return const_cast<void*>(block); }
+void* Os_GlobalLock(void* handle) { return handle; }
+int Os_GlobalUnlock(void* handle) { return 0; }
+
+// ---------------------------------------------------------------- clipboard
+// The process's own clipboard: one block per format, owned once handed over.
+namespace {
+enum { CLIP_FORMATS = 16 };
+void* g_clipData[CLIP_FORMATS];
+int g_clipOpen;
+}  // namespace
+
+int Os_OpenClipboard(void* window) {
+  if (g_clipOpen) return 0;
+  g_clipOpen = 1;
+  return 1;
+}
+
+int Os_CloseClipboard(void) {
+  const int was = g_clipOpen;
+  g_clipOpen = 0;
+  return was;
+}
+
+int Os_EmptyClipboard(void) {
+  if (!g_clipOpen) return 0;
+  for (void*& d : g_clipData) {
+    free(d);
+    d = nullptr;
+  }
+  return 1;
+}
+
+void* Os_GetClipboardData(u32 format) { return (g_clipOpen && format < CLIP_FORMATS) ? g_clipData[format] : nullptr; }
+
+void* Os_SetClipboardData(u32 format, void* handle) {
+  if (!g_clipOpen || format >= CLIP_FORMATS || !handle) return nullptr;
+  if (g_clipData[format] != handle) free(g_clipData[format]);
+  g_clipData[format] = handle;
+  return handle;
+}
+
 void Os_GlobalMemoryStatus(u64* totalPhys, u64* availPhys, u64* totalVirtual, u64* availVirtual, u32* load) {
   struct sysinfo si;
   if (sysinfo(&si) != 0) memset(&si, 0, sizeof si);

@@ -157,6 +157,25 @@ u32 Os_GlobalSize(void* block) {
 
 int Os_GlobalHandleValid(void* block) { return block && GlobalHandle(block) ? 1 : 0; }
 
+void* Os_GlobalAllocMovable(u32 size) {
+  HGLOBAL h = size ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size) : nullptr;
+  if (!h) return nullptr;
+  void* p = GlobalLock(h);
+  if (!p) GlobalFree(h);
+  return p;
+}
+
+void* Os_GlobalHandle(const void* block) { return block ? GlobalHandle(block) : nullptr; }
+void* Os_GlobalLock(void* handle) { return handle ? GlobalLock((HGLOBAL)handle) : nullptr; }
+int Os_GlobalUnlock(void* handle) { return handle && GlobalUnlock((HGLOBAL)handle) ? 1 : 0; }
+
+// ---------------------------------------------------------------- clipboard
+int Os_OpenClipboard(void* window) { return OpenClipboard((HWND)window) ? 1 : 0; }
+int Os_CloseClipboard(void) { return CloseClipboard() ? 1 : 0; }
+int Os_EmptyClipboard(void) { return EmptyClipboard() ? 1 : 0; }
+void* Os_GetClipboardData(u32 format) { return GetClipboardData(format); }
+void* Os_SetClipboardData(u32 format, void* handle) { return SetClipboardData(format, (HANDLE)handle); }
+
 void Os_GlobalMemoryStatus(u64* totalPhys, u64* availPhys, u64* totalVirtual, u64* availVirtual, u32* load) {
   MEMORYSTATUSEX ms;
   ms.dwLength = sizeof ms;

@@ -153,6 +153,17 @@ void Map_DrawGlyph(SchBuf* buf, i32 x, i32 y, u32 background, u32 textColour, u3
   DrawGlyphClipped(&c, x, y, background, textColour, code);
 }
 
+void Map_WalkSymbolString(const wch* string, MapSymbolItemFn fn, void* context) {
+  int open = 0;
+  i32 cell = 0;
+  for (const wch* s = string; s && *s;) {
+    SymItem it = ReadItem(s, &open);
+    fn(context, it.code, cell, it.cells, open);
+    cell += it.cells;
+    s += it.units;
+  }
+}
+
 i32 Map_DrawSymbolString(SchBuf* buf, i32 x, i32 y, i32 width, i32 cells, u32 background, u32 highlightColour,
                          u32 textColour, const wch* string) {
   // With no cell there is nothing to spread over and nothing to pad: the

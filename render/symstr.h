@@ -53,6 +53,13 @@ void Map_DrawGlyph(SchBuf* buf, i32 x, i32 y, u32 background, u32 textColour, u3
 i32 Map_DrawSymbolString(SchBuf* buf, i32 x, i32 y, i32 width, i32 cells, u32 background, u32 highlightColour,
                          u32 textColour, const wch* string);
 
+// Walks the string's items in order: fn gets each item's code, the cell it
+// starts at, the cells it takes and whether the highlight is open, so that
+// a device-context drawer can write the glyphs above 32 as text over the
+// buffer form.
+typedef void (*MapSymbolItemFn)(void* context, u32 code, i32 cell, i32 cells, int highlight);
+void Map_WalkSymbolString(const wch* string, MapSymbolItemFn fn, void* context);
+
 // Width in pixels (8 per cell); *outUnits, when given, the number of u16
 // units including the end code. A null string measures 0 and 0 units.
 i32 Map_MeasureSymbolString(const wch* string, i32* outUnits);

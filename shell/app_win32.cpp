@@ -6,10 +6,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "dialogs/dfw.h"
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
 #include "operation/trn.h"
+#include "platform/clip.h"
 #include "platform/fio.h"
 #include "platform/lng.h"
 #include "platform/msg.h"
@@ -303,6 +305,7 @@ static int App_InitInstance(void* instance) {
                                nullptr, nullptr, static_cast<HINSTANCE>(instance), nullptr);
   if (!frame) return 0;
   g_appFrame = frame;
+  Clip_SetWindow(frame);
   g_vwinFrameHooks.frameRateChanged = App_PaintFrameRate;
   g_vwinFrameHooks.frameMoved = App_OnFrameMoved;
   Map_SetStatusWindow(frame);
@@ -442,6 +445,7 @@ static LRESULT App_OnFrameDestroy(void) {
   if (g_mutex) CloseHandle(g_mutex);
   g_mutex = nullptr;
   g_appFrame = nullptr;
+  Clip_SetWindow(nullptr);
   Map_SetStatusWindow(nullptr);
   PostQuitMessage(0);
   return 0;
@@ -559,7 +563,13 @@ static LRESULT App_OnPanelScroll(HWND bar, WPARAM wp) {
 
 // Keys caught by the filter hook inside dialogs and menus.
 // Help and the dialog framework come later: no key is taken yet.
-static LRESULT App_OnHookKey(WPARAM code, LPARAM key) { return 0; }
+// Keys caught inside a dialog's loop go to the innermost framework dialog
+// (its spin fields); a key it handles goes no further.
+static LRESULT App_OnHookKey(WPARAM code, LPARAM key) {
+  HWND dialog = static_cast<HWND>(Dfw_CurrentDialog());
+  if (code != MSGF_DIALOGBOX || !dialog) return 0;
+  return SendMessageW(dialog, WM_APP_DLGKEY2, WPARAM(key), 0);
+}
 
 LRESULT CALLBACK StatusWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {

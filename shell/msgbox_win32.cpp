@@ -1,6 +1,8 @@
 #include "shell/msgbox.h"
 
+#include "dialogs/dfw_win32.h"
 #include "platform/lng.h"
+#include "platform/osui.h"
 #include "platform/str.h"
 #include "render/cursor.h"
 #include "render/map.h"
@@ -8,6 +10,7 @@
 #include "render/symstr.h"
 #include "resources/resid.h"
 #include "shell/app.h"
+#include "shell/ewin.h"
 #include "shell/shell_win32.h"
 #include "shell/vwin.h"
 
@@ -15,154 +18,136 @@ namespace {
 
 inline const wchar_t* W(const wch* s) { return reinterpret_cast<const wchar_t*>(s); }
 
-// The owner of a box: the active view, else the frame, else the desktop.
+// The owner of an info box: the active view, else the frame.
 HWND Owner(void) {
   if (g_activeViewSlot >= 0 && g_activeViewSlot < MAP_VIEWS && g_mapViews[g_activeViewSlot].window)
     return static_cast<HWND>(g_mapViews[g_activeViewSlot].window);
-  if (g_appFrame) return static_cast<HWND>(g_appFrame);
-  return nullptr;
+  return static_cast<HWND>(g_appFrame);
 }
 
-struct BoxParam {
-  const wch* text;
-  const wch* caption;
-  u32 number;
-};
-
-INT_PTR CALLBACK BoxProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      const BoxParam* p = reinterpret_cast<const BoxParam*>(lp);
-      SetWindowTextW(d, W(p->caption));
-      SetDlgItemTextW(d, IDC_MSG_TEXT, W(p->text));
-      // Help pages come with the help front end; until then the button is grey.
-      EnableWindow(GetDlgItem(d, IDC_HELP_BUTTON), FALSE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      switch (LOWORD(wp)) {
-        case IDOK: EndDialog(d, 2); return TRUE;
-        case IDCANCEL: EndDialog(d, 1); return TRUE;
-        case IDYES: EndDialog(d, 3); return TRUE;
-        case IDNO: EndDialog(d, 4); return TRUE;
-      }
-      break;
-  }
-  return FALSE;
+// The owner of a message box: the innermost open dialog first, the desktop last.
+HWND BoxOwner(void) {
+  if (HWND d = static_cast<HWND>(Dfw_CurrentDialog())) return d;
+  if (HWND o = Owner()) return o;
+  return Os_GetDesktopWindow();
 }
 
+// A message box is a framework dialog: template 1 (OK, Help) or 2 (Yes, No,
+// Help, Cancel) filled from a descriptor whose title and text point at the
+// box's caption and message.
 int Box(const wch* text, const wch* caption, u32 number, int flags) {
-  BoxParam p = {text ? text : u"", caption ? caption : u"", number};
+  u8 bytes[64];
+  DlgBuild b;
+  Dfw_BuildBegin(&b, bytes, sizeof bytes);
+  Dfw_AddTitleString(&b, caption ? caption : u"", Msg_HelpTopic(number), -1);
+  Dfw_AddStaticString(&b, IDC_MSG_TEXT, text ? text : u"");
   const int yesNo = flags & MSG_FLAG_YESNO;
-  ++g_appModalDepth;
-  INT_PTR r = DialogBoxParamW(static_cast<HINSTANCE>(g_appInstance), MAKEINTRESOURCEW(yesNo ? IDD_MSG_YESNO : IDD_MSG_OK),
-                              Owner(), BoxProc, reinterpret_cast<LPARAM>(&p));
-  if (r <= 0) {
-    // Without its template the box is still shown, as a system box.
-    const int s = MessageBoxW(Owner(), W(p.text), W(p.caption),
-                              yesNo ? MB_YESNOCANCEL | MB_ICONQUESTION : MB_OK | MB_ICONEXCLAMATION);
-    r = s == IDYES ? 3 : s == IDNO ? 4 : s == IDOK ? 2 : 1;
+  if (yesNo) {
+    Dfw_AddButton(&b, DLG_YES);
+    Dfw_AddButton(&b, DLG_NO);
+    Dfw_AddButton(&b, DLG_HELP);
+    Dfw_AddButton(&b, DLG_CANCEL);
+  } else {
+    Dfw_AddButton(&b, DLG_OK);
+    Dfw_AddButton(&b, DLG_HELP);
   }
+  Dfw_BuildEnd(&b);
+  return Dfw_RunModal(BoxOwner(), yesNo ? IDD_MSG_YESNO : IDD_MSG_OK, DlgF_Einfach, bytes);
+}
+
+// The trace box holds the simulation while it is shown.
+int Trace(const wch* text) {
+  const int running = SimRunFlag;
+  SimRunFlag = 0;
+  ++g_appModalDepth;
+  const int r = Os_MessageBox(BoxOwner(), text, u"Trace", MB_OK | MB_ICONINFORMATION);
   --g_appModalDepth;
-  return int(r);
+  SimRunFlag = running;
+  return r;
 }
 
 // ---------------------------------------------------------------- info boxes
-struct InfoWindow {
-  HWND window;
-  const wch* text;
-  wch progress[100];
-  int cancellable;
-  i32 progressX;
-};
-InfoWindow g_info[3];
-int g_infoTop = -1;
+// The windows of the open boxes; their texts stay with the portable stack.
+HWND g_infoWindows[MSG_INFO_MAX];
+
+int IndexOf(HWND w) {
+  for (int i = 0; i < MSG_INFO_MAX; ++i)
+    if (w && g_infoWindows[i] == w) return i;
+  return -1;
+}
+
+int InfoCancellable(int i) { return GetWindowLongPtrW(g_infoWindows[i], GWLP_USERDATA) != 0; }
 
 int InfoOpen(int index, const wch* text, const wch* title, int reserved, int cancellable) {
-  if (index < 0 || index > 2) return 1;
-  const i32 len = Str_Len(text);
-  i32 width = (len + reserved + 11) * 8;
-  if (cancellable) {
-    const i32 cw = Map_MeasureSymbolString(Lng_GetText(8060), nullptr) + 64;
-    if (width < cw) width = cw;
-  }
-  const i32 screen = GetSystemMetrics(SM_CXSCREEN) - 48;
-  if (width > screen) width = screen;
+  if (index < 0 || index >= MSG_INFO_MAX) return 1;
   HWND owner = Owner();
-  RECT r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (owner) GetWindowRect(owner, &r);
-  i32 x = r.left + (r.right - r.left - width) / 2;
-  if (x < 0) x = 0;
-  const i32 y = r.top + (r.bottom - r.top - 96) / 2;
-  InfoWindow& b = g_info[index];
-  b.text = text;
-  b.progress[0] = 0;
-  b.cancellable = cancellable;
-  b.progressX = len * 8 + 48;
-  g_infoTop = index;
-  b.window = CreateWindowExW(0, ORBA_CLASS_INFOBOX, W(title ? title : u""), WS_POPUP | WS_CAPTION, x, y, width, 96,
-                             owner, nullptr, static_cast<HINSTANCE>(g_appInstance), nullptr);
-  if (!b.window) {
-    g_infoTop = index - 1;
-    return 1;
-  }
-  ShowWindow(b.window, SW_SHOW);
-  UpdateWindow(b.window);
+  RECT r = {0, 0, Os_GetSystemMetrics(SM_CXSCREEN), Os_GetSystemMetrics(SM_CYSCREEN)};
+  if (owner) Os_GetWindowRect(owner, &r);
+  const MsgInfoGeometry g =
+      Msg_InfoPlace(Str_Len(text), reserved, cancellable, Map_MeasureSymbolString(Lng_GetText(MSG_TEXT_CANCEL_HINT), nullptr),
+                    Os_GetSystemMetrics(SM_CXSCREEN), r.left, r.top, r.right, r.bottom);
+  // The slot is taken before the window exists: creation already paints.
+  g_infoWindows[index] = nullptr;
+  HWND w = Os_CreateWindowEx(0, ORBA_CLASS_INFOBOX, title, WS_POPUP | WS_CAPTION, g.x, g.y, g.width, g.height, owner,
+                             nullptr, nullptr);
+  if (!w) return 1;
+  g_infoWindows[index] = w;
+  SetWindowLongPtrW(w, GWLP_USERDATA, cancellable ? 1 : 0);
+  Os_ShowWindow(w, SW_SHOW);
+  Os_UpdateWindow(w);
   return 0;
 }
 
+// Each box paints the text of its own slot; the progress column follows
+// its text.
 void InfoPaint(HWND w, HDC dc) {
-  if (g_infoTop < 0 || g_info[g_infoTop].window != w) return;
-  const InfoWindow& b = g_info[g_infoTop];
+  const int i = IndexOf(w);
+  const wch* text = Msg_InfoText(i);
+  if (!text) return;
   RECT c;
-  GetClientRect(w, &c);
-  HBRUSH back = CreateSolidBrush(Pal_GetColour(0) & 0xFFFFFF);
+  Os_GetClientRect(w, &c);
+  HBRUSH back = Os_CreateSolidBrush(Pal_GetColour(0) & 0xFFFFFF);
   FillRect(dc, &c, back);
-  DeleteObject(back);
-  SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, Pal_GetColour(9) & 0xFFFFFF);
-  SetTextColor(dc, Pal_GetColour(8) & 0xFFFFFF);
-  const i32 y = b.cancellable ? 16 : 24;
-  if (b.cancellable) {
-    const wch* t = Lng_GetText(8060);
-    TextOutW(dc, 16, 44, W(t), Str_Len(t));
+  Os_DeleteObject(back);
+  Os_SetBkMode(dc, OPAQUE);
+  Os_SetBkColor(dc, Pal_GetColour(9) & 0xFFFFFF);
+  Os_SetTextColor(dc, Pal_GetColour(8) & 0xFFFFFF);
+  const int cancellable = InfoCancellable(i);
+  const i32 y = cancellable ? 16 : 24;
+  if (cancellable) {
+    const wch* t = Lng_GetText(MSG_TEXT_CANCEL_HINT);
+    Os_TextOut(dc, 16, 44, t, Str_Len(t));
   }
-  if (b.text) TextOutW(dc, 16, y, W(b.text), Str_Len(b.text));
-  if (b.progress[0]) TextOutW(dc, b.progressX, y, W(b.progress), Str_Len(b.progress));
+  Os_TextOut(dc, 16, y, text, Str_Len(text));
+  const wch* progress = Msg_InfoProgress(i);
+  if (progress && progress[0]) Os_TextOut(dc, Str_Len(text) * 8 + 48, y, progress, Str_Len(progress));
 }
 
 void InfoUpdate(int index, const wch* progress) {
-  if (index < 0 || index > 2 || !g_info[index].window) return;
-  InfoWindow& b = g_info[index];
-  int i = 0;
-  for (; progress && progress[i] && i < 99; ++i) b.progress[i] = progress[i];
-  b.progress[i] = 0;
-  HDC dc = GetDC(b.window);
-  if (dc) {
-    InfoPaint(b.window, dc);
-    ReleaseDC(b.window, dc);
-  }
+  if (index < 0 || index >= MSG_INFO_MAX || !g_infoWindows[index]) return;
+  HDC dc = Os_GetDC(g_infoWindows[index]);
+  if (!dc) return;
+  InfoPaint(g_infoWindows[index], dc);
+  Os_ReleaseDC(g_infoWindows[index], dc);
 }
 
 void InfoClose(int index) {
-  if (index < 0 || index > 2) return;
-  InfoWindow& b = g_info[index];
-  HWND w = b.window;
-  b = InfoWindow{};
-  g_infoTop = index - 1;
-  if (w) DestroyWindow(w);
-  if (g_infoTop >= 0 && g_info[g_infoTop].window) {
-    InvalidateRect(g_info[g_infoTop].window, nullptr, TRUE);
-    UpdateWindow(g_info[g_infoTop].window);
+  if (index < 0 || index >= MSG_INFO_MAX) return;
+  HWND w = g_infoWindows[index];
+  g_infoWindows[index] = nullptr;
+  if (w) Os_DestroyWindow(w);
+  if (index > 0 && g_infoWindows[index - 1]) {
+    Os_InvalidateRect(g_infoWindows[index - 1], nullptr, TRUE);
+    Os_UpdateWindow(g_infoWindows[index - 1]);
   }
-  if (HWND o = Owner()) SetFocus(o);
+  if (HWND o = Owner()) Os_SetFocus(o);
 }
 
-int CancelPressed(void) { return GetAsyncKeyState(VK_F12) < 0; }
+int CancelPressed(void) { return Os_GetAsyncKeyState(VK_F12) < 0; }
 
 }  // namespace
 
-const MsgFrontEnd g_msgFrontEnd = {Box, InfoOpen, InfoUpdate, InfoClose, CancelPressed};
+const MsgFrontEnd g_msgFrontEnd = {Box, InfoOpen, InfoUpdate, InfoClose, CancelPressed, Trace};
 
 LRESULT CALLBACK InfoBoxWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
