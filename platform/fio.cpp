@@ -636,21 +636,33 @@ static void TempName(const wch* target, wch* out) {
   out[n] = 0;
 }
 
+// Splits a built target path into its folder and the temporary name.
+static int Fio_TempPathOf(const wch* target, wch* out) {
+  int cut = 0;
+  for (int i = 0; target[i]; ++i)
+    if (target[i] == u'\\' || target[i] == u'/') cut = i + 1;
+  wch temp[32];
+  TempName(target, temp);
+  const int len = int(Str_Len(temp));
+  if (cut + len + 1 > OS_MAX_PATH) return 1;
+  memcpy(out, target, cut * sizeof(wch));
+  memcpy(out + cut, temp, (len + 1) * sizeof(wch));
+  return 0;
+}
+
+int Fio_TempPath(const wch* name, int folder, wch* buf) {
+  wch target[OS_MAX_PATH];
+  if (!name || !name[0] || Fio_BuildPath(name, folder, target) != 0) return 1;
+  return Fio_TempPathOf(target, buf);
+}
+
 int Fio_OpenWrite(const wch* name, int flags, int folder) {
   FioWriteStream& s = g_fioWrite;
   if (s.handle != HANDLE_CLOSED) return 3;
   if (!s.buf && Fio_InitBuffers() != 0) return 1;
   if (!name || !name[0] || Fio_BuildPath(name, folder, s.target) != 0) return 1;
   // The new file is made beside the old one and takes its place on close.
-  int cut = 0;
-  for (int i = 0; s.target[i]; ++i)
-    if (s.target[i] == u'\\' || s.target[i] == u'/') cut = i + 1;
-  wch temp[32];
-  TempName(s.target, temp);
-  const int len = int(Str_Len(temp));
-  if (cut + len + 1 > OS_MAX_PATH) return 1;
-  memcpy(s.temp, s.target, cut * sizeof(wch));
-  memcpy(s.temp + cut, temp, (len + 1) * sizeof(wch));
+  if (Fio_TempPathOf(s.target, s.temp) != 0) return 1;
   int h = Os_Create(s.temp);
   if (h < 0) return 1;
   s.handle = h;

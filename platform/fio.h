@@ -69,6 +69,10 @@ void Fio_FreeBuffers(void);
 
 int Fio_OpenRead(const wch* name, int flags, int folder);
 int Fio_OpenWrite(const wch* name, int flags, int folder);
+// Full path of the temporary file a write of name in folder is made in
+// before it takes the name's place (unique to the target and the process);
+// 0 ok, 1 when the path cannot be built.
+int Fio_TempPath(const wch* name, int folder, wch* buf);
 // In-memory streams: a read over bytes the caller keeps alive while the stream
 // is open, and a write into a growing heap block taken by Fio_TakeWriteMemory.
 int Fio_OpenReadMemory(const u8* data, u32 size);

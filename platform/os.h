@@ -60,9 +60,13 @@ struct OsFileDialog {
   const wch* folder;
 };
 int Os_FileDialog(const OsFileDialog* d, wch* path);
-// Natively no dialog is shown: the next answers come from this queue (a test
-// fills it; null entries cancel), and an empty queue cancels.
+// Answers given ahead (tests): while the queue holds any, the next file
+// dialog takes the first instead of asking (null: cancelled; an open
+// dialog cancels a path that does not exist). Natively no dialog is shown,
+// and an empty queue cancels.
 void Os_QueueFileDialogAnswer(const wch* path);
+// The next queued answer: -1 none queued, 0 cancelled, 1 path filled.
+int Os_TakeFileDialogAnswer(const OsFileDialog* d, wch* path);
 
 // ---------------------------------------------------------------- memory
 void* Os_GlobalAlloc(u32 size);                   // fixed block or null

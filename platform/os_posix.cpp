@@ -223,29 +223,10 @@ int Os_GetAppDataFolder(wch* buf, int size) {
 }
 
 // ---------------------------------------------------------------- file dialogs
-// No dialog natively: tests queue the answers.
-static std::string g_fileAnswers[8];
-static int g_fileAnswerCount;
-static int g_fileAnswerCancel[8];
-
-void Os_QueueFileDialogAnswer(const wch* path) {
-  if (g_fileAnswerCount >= 8) return;
-  g_fileAnswerCancel[g_fileAnswerCount] = path == nullptr;
-  g_fileAnswers[g_fileAnswerCount++] = path ? PathToUtf8(path) : std::string();
-}
-
+// No dialog natively: only queued answers, and an empty queue cancels.
 int Os_FileDialog(const OsFileDialog* d, wch* path) {
-  if (g_fileAnswerCount == 0) return 0;
-  const std::string answer = g_fileAnswers[0];
-  const int cancel = g_fileAnswerCancel[0];
-  for (int i = 1; i < g_fileAnswerCount; ++i) {
-    g_fileAnswers[i - 1] = g_fileAnswers[i];
-    g_fileAnswerCancel[i - 1] = g_fileAnswerCancel[i];
-  }
-  --g_fileAnswerCount;
-  if (cancel) return 0;
-  if (!d->save && access(answer.c_str(), F_OK) != 0) return 0;
-  return Utf8ToPath(answer.c_str(), path, OS_MAX_PATH) == 0 ? 1 : 0;
+  const int queued = Os_TakeFileDialogAnswer(d, path);
+  return queued > 0 ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- memory

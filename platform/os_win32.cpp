@@ -106,6 +106,8 @@ int Os_GetAppDataFolder(wch* buf, int size) {
 
 // ---------------------------------------------------------------- file dialogs
 int Os_FileDialog(const OsFileDialog* d, wch* path) {
+  const int queued = Os_TakeFileDialogAnswer(d, path);
+  if (queued >= 0) return queued;
   OPENFILENAMEW o = {};
   o.lStructSize = sizeof o;
   o.hwndOwner = static_cast<HWND>(d->owner);
@@ -121,8 +123,6 @@ int Os_FileDialog(const OsFileDialog* d, wch* path) {
   const BOOL ok = d->save ? GetSaveFileNameW(&o) : GetOpenFileNameW(&o);
   return ok ? 1 : 0;
 }
-
-void Os_QueueFileDialogAnswer(const wch*) {}
 
 int Os_CreateFolder(const wch* path) {
   if (CreateDirectoryW(W(path), nullptr)) return 0;

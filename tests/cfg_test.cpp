@@ -188,7 +188,11 @@ TEST_F(CfgTest, WrittenSettingsReadBack) {
 TEST_F(CfgTest, AFailedWriteKeepsTheOldFile) {
   ASSERT_EQ(0, Cfg_WriteSettings());
   const std::vector<u8> before = Test_ReadFile(Path());
-  ASSERT_EQ(0, Os_CreateFolder((folder + u"~orbawr.tmp").c_str()));
+  // The temporary file of the write cannot be made where a folder of its
+  // name stands.
+  wch temp[OS_MAX_PATH];
+  ASSERT_EQ(0, Fio_TempPath(Path().c_str(), FOLDER_FULLPATH, temp));
+  ASSERT_EQ(0, Os_CreateFolder(temp));
   File_SetBackupCount(2);
   EXPECT_NE(0, Cfg_WriteSettings());
   EXPECT_EQ(before, Test_ReadFile(Path()));

@@ -91,9 +91,15 @@ class FileTest : public ::testing::Test {
   wstr Path(const char* name) { return folder + W16(name); }
   bool Exists(const char* name) { return Test_FileExists(Path(name)); }
   Bytes Read(const char* name) { return Test_ReadFile(Path(name)); }
-  // Makes every write into the folder fail: the write stream's temporary
+  // Makes every write of these files fail: the write stream's temporary
   // file cannot be made where a folder of its name stands.
-  void BlockWrites() { ASSERT_EQ(0, Os_CreateFolder(Path("~orbawr.tmp").c_str())); }
+  void BlockWrites(std::initializer_list<wstr> paths) {
+    for (const wstr& path : paths) {
+      wch temp[OS_MAX_PATH];
+      ASSERT_EQ(0, Fio_TempPath(path.c_str(), FOLDER_FULLPATH, temp));
+      ASSERT_EQ(0, Os_CreateFolder(temp));
+    }
+  }
 
   wstr folder;
 };
@@ -166,7 +172,7 @@ TEST_F(FileTest, AFailedSaveKeepsTheOldFileUnderItsName) {
   ASSERT_EQ(0, File_Save());
   const Bytes good = Read("keep.nt3");
   Draw(0x4002);
-  BlockWrites();
+  BlockWrites({Path("keep.nt3"), Path("keep.000.nt2")});
   // The backup cannot be made: the question, declined.
   g_answers[232] = 4;
   EXPECT_NE(0, File_Save());
@@ -216,7 +222,7 @@ TEST_F(FileTest, SaveAsThatIsCancelledOrFailsKeepsTheOldName) {
   Draw(0x4002);
   const wstr sub = folder + u"sub\\";
   ASSERT_EQ(0, Os_CreateFolder(sub.c_str()));
-  ASSERT_EQ(0, Os_CreateFolder((sub + u"~orbawr.tmp").c_str()));
+  BlockWrites({sub + u"moved.nt3"});
   Os_QueueFileDialogAnswer((sub + u"moved.nt3").c_str());
   EXPECT_EQ(1, File_SaveAs());
   EXPECT_EQ(wstr(u"old.nt3"), wstr(LayoutFileName));
@@ -260,7 +266,7 @@ TEST_F(FileTest, AutoSaveAsksNothing) {
   Lay_ClearProtectCode();
   // A write that fails: 2, still no box, the file as it was.
   const Bytes before = Read("auto.nt3");
-  BlockWrites();
+  BlockWrites({Path("auto.nt3"), Path("auto.000.nt2")});
   EXPECT_EQ(2, File_AutoSave());
   EXPECT_EQ(before, Read("auto.nt3"));
   EXPECT_TRUE(Ewin_IsModified());

@@ -7,6 +7,7 @@
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "platform/dfwfmt.h"
 #include "platform/fio.h"
 #include "platform/lng.h"
 #include "shell/wire.h"
@@ -58,9 +59,12 @@ TEST_F(LayExportTest, SummaryOfASmallLayout) {
   for (i32 x = 16000; x < 16128; ++x) Grid_SetCell(x, 16384, 0, 0x4001);
   Grid_SetCell(16000, 16390, -2, 0x4001);
   Grid_UpdateExtent(0, 0, 0, 0);
+  // The clock in the locale's form, which differs between systems.
+  wch time[64];
+  Dfw_FormatTimeLocale(8, 5, 9, time);
   const std::string want = std::string("Layout file: oval.nt3\r\nLayout name: Oval\r\nAuthor: Ann\r\n") +
                            "Simulated time elapsed (days, hours:minutes): 2 1:01\r\nInformation: A small test\r\n" +
-                           kSeparator + "\r\nClock: Wed 08:05:09\r\n\r\n" +
+                           kSeparator + "\r\nClock: Wed " + U8(time) + "\r\n\r\n" +
                            "Scale: 64 cells per kilometre\r\n" + "X: from 16000 to 16127, 128 cells = 2.000 km\r\n" +
                            "Y: from 16384 to 16390, 7 cells = 0.109 km\r\n" + "Levels: from -2 to 0, 3 levels\r\n" +
                            kSeparator;

@@ -436,7 +436,13 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   Bytes otherGraphics = NetzHead(0);
   PutTag(otherGraphics, "ZUGD");
   Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "WEIN");
+  Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "DEPO");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "SIGS");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "SIGE");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "HSTP");
   Test_Put32(otherGraphics, 0);

@@ -17,6 +17,7 @@
 #include "resources/resid.h"
 #include "shell/app.h"
 #include "shell/cmd.h"
+#include "shell/file.h"
 #include "shell/menu.h"
 #include "tests/test_util.h"
 
@@ -131,6 +132,41 @@ TEST_F(MenuWindows, NoPlaceholderIsLeft) {
     }
   }
   EXPECT_EQ(g_menuItemCount + g_menuPopupCount, seen);
+}
+
+// The recent files at the end of the File popup, as many as the setting
+// shows, rebuilt without doubles in every view.
+TEST_F(MenuWindows, RecentFilesFollowTheListAndTheSetting) {
+  Menu_FillViewMenu(0);
+  Menu_FillViewMenu(1);
+  HMENU file = GetSubMenu(Bar(0), 0);
+  const int plain = GetMenuItemCount(file);
+  Menu_RecentAdd(nullptr);
+  for (int i = 11; i >= 0; --i) {
+    const std::string p = i == 3 ? "C:\\R&D\\three.nt3" : "C:\\maps\\f" + std::to_string(i) + ".nt3";
+    Menu_RecentAdd(W16(p.c_str()).c_str());
+  }
+  const int saved = File_OptRecentFiles(-1);
+  File_OptRecentFiles(12);
+  Menu_RecentBuild(MENU_ALL_SLOTS);
+  Menu_RecentBuild(MENU_ALL_SLOTS);
+  for (int s = 0; s < 2; ++s) {
+    HMENU f = GetSubMenu(Bar(s), 0);
+    EXPECT_EQ(plain + 1 + 12, GetMenuItemCount(f)) << s;  // a separator and twelve entries
+    EXPECT_EQ(L"&0 C:\\maps\\f0.nt3", MenuText(f, CMD_RECENT_FIRST, MF_BYCOMMAND));
+    EXPECT_EQ(L"&3 C:\\R&&D\\three.nt3", MenuText(f, CMD_RECENT_FIRST + 3, MF_BYCOMMAND));
+    EXPECT_EQ(L"10 C:\\maps\\f10.nt3", MenuText(f, CMD_RECENT_FIRST + 10, MF_BYCOMMAND));
+    EXPECT_EQ(UINT(MF_SEPARATOR), GetMenuState(f, UINT(plain), MF_BYPOSITION) & MF_SEPARATOR);
+  }
+  File_OptRecentFiles(3);
+  Menu_RecentBuild(0);
+  EXPECT_EQ(plain + 1 + 3, GetMenuItemCount(file));
+  EXPECT_EQ(UINT(-1), GetMenuState(file, CMD_RECENT_FIRST + 3, MF_BYCOMMAND));
+  File_OptRecentFiles(0);
+  Menu_RecentBuild(0);
+  EXPECT_EQ(plain, GetMenuItemCount(file));
+  File_OptRecentFiles(saved);
+  Menu_RecentAdd(nullptr);
 }
 
 TEST_F(MenuWindows, ItemTextGoesOnlyIntoThePopupOfItsPath) {
