@@ -312,8 +312,12 @@ static TurnoutController* Pts_Rebuild(TurnoutController* old, const u32* words, 
   for (int i = 0; i < 6; ++i) total += counts[i];
   TurnoutController* c = Pts_AllocRecord(old, total);
   if (!c) return nullptr;
-  Pts_KindData<PtsByLineData>(c)->RecordFlags = recordFlags;
-  for (int i = 0; i < 6; ++i) Pts_SetListCount(c, i, counts[i]);
+  PtsByLineData* d = Pts_KindData<PtsByLineData>(c);
+  d->RecordFlags = recordFlags;
+  for (int i = 0; i < 3; ++i) {
+    d->LineCount[i] = counts[i];
+    d->PlaceCount[i] = counts[3 + i];
+  }
   Mem_Copy(Pts_ListWords(c, 0), words, i32(total * 4));
   Pts_Replace(old, c);
   return c;

@@ -27,9 +27,11 @@ struct ObjTextTest : ::testing::Test {
   static void SetUpTestSuite() {
     Heap_Init();
     Fio_InitBuffers();
-    Fio_SetFolderPath(0, Test_DataFolder().c_str());
   }
   void SetUp() override {
+    // Each test starts with the base folders in its own temporary folder:
+    // the data folder is named again for every test.
+    Fio_SetFolderPath(0, Test_DataFolder().c_str());
     ASSERT_EQ(0, Grid_Init());
     Grid_Clear();
     Logp_Clear();
