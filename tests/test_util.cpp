@@ -163,8 +163,10 @@ void Test_EndTest(bool keep) {
       if (ec) fprintf(stderr, "%s not removed: %s\n", U8(folder).c_str(), ec.message().c_str());
     }
   }
+  // Folders a suite set up for all its tests stay; only those pointing into
+  // a folder just removed go back to the process's folder.
+  if (!g_testFolders.empty() && !g_processFolder.empty()) Test_SetBaseFolders(g_processFolder);
   g_testFolders.clear();
-  if (!g_processFolder.empty()) Test_SetBaseFolders(g_processFolder);
 }
 
 bool Test_WriteFile(const wstr& path, const std::vector<u8>& bytes) {

@@ -24,8 +24,8 @@ wstr Test_ProcessFolder(void);
 // with the test failed, when no folder could be made.
 wstr Test_MakeTempFolder(void);
 // The end of each test (tests/test_main.cpp): the folders it made are
-// removed, unless kept because it failed, and the process's folder is again
-// folders 0..6.
+// removed, unless kept because it failed; when it made any, the process's
+// folder is again folders 0..6.
 void Test_EndTest(bool keep);
 // Windows only: starts GoogleTest's own thread before the first test and
 // waits until it runs (tests/test_main_win32.cpp says why). 0 ok, 1 when it
