@@ -8,8 +8,10 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/ptsfile.h"
 #include "operation/sigeval.h"
 #include "operation/trn.h"
+#include "platform/clip.h"
 #include "render/bgp.h"
 #include "render/clkpaint.h"
 #include "render/cursor.h"
@@ -171,6 +173,8 @@ void Wire_InstallHooks(void) {
   // The animation word has no owner yet: signals animate as with bit 16 on.
   static const SigHooks signals = {Disp_GetOptSige, Disp_GetDisplayPause, nullptr};
   Sig_SetHooks(&signals);
+  static const PtsClipLines turnoutClip = {Clip_AppendLine, Clip_ReadLine};
+  Pts_SetClipLines(&turnoutClip);
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);

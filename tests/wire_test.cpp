@@ -10,8 +10,10 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/ptsfile.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
+#include "platform/clip.h"
 #include "platform/fio.h"
 #include "render/daylight.h"
 #include "render/disp.h"
@@ -134,6 +136,25 @@ TEST_F(WireTest, WithoutHooksTheLowerLayersWorkAlone) {
   ASSERT_FALSE(section.empty());
   EXPECT_EQ(0, Test_LoadSection(section, Genl_LoadSection, LAY_VERSION));
   EXPECT_EQ(section, Test_SaveSection(Genl_SaveSection));
+}
+
+// The turnout block travels through the clipboard's lines once start-up
+// has wired it; without a main window the copy reports the clipboard's error.
+TEST_F(WireTest, TheTurnoutBlockTravelsThroughTheClipboard) {
+  static int window;
+  Clip_SetWindow(&window);
+  ASSERT_EQ(0, Clip_Empty());
+  ASSERT_EQ(0, Pts_CopyToClip(0, 0, 0, 10, 10, 0));
+  wch line[16];
+  ASSERT_EQ(0, Clip_ReadLine(0, 16, line));
+  EXPECT_EQ(std::u16string(u"WEI_A"), std::u16string(line));
+  ASSERT_EQ(0, Clip_ReadLine(1, 16, line));
+  EXPECT_EQ(std::u16string(u"WEI_E"), std::u16string(line));
+  i32 lineNo = 0;
+  EXPECT_EQ(0, Pts_PasteFromClip(&lineNo, 0, 0, 0));
+  EXPECT_EQ(2, lineNo);
+  Clip_SetWindow(nullptr);
+  EXPECT_NE(0, Pts_CopyToClip(0, 0, 0, 10, 10, 0));
 }
 
 }  // namespace
