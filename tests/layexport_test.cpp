@@ -162,4 +162,27 @@ TEST_F(LayExportTest, SignalChaptersOfASmallLayout) {
             Export(0x4000 | 0x0080 | 0x0200));
 }
 
+// A scheduled installation lists its kind, its span and the week's entries.
+TEST_F(LayExportTest, AnInstallationsSchedule) {
+  const u8 schedule[] = {3, 10, 0, 254, 255, 0};  // Mondays and Tuesdays at 10:00
+  for (int kind = 0; kind < 2; ++kind) {
+    Sig_Clear();
+    const u32 id = Sig_CreateInstallation(0);
+    SignalInstallationData a = {};
+    std::memcpy(a.Name, u"South", 12);
+    a.Flags = 1;
+    a.Maximum = a.Limit = 1;
+    a.Kind = u8(kind);
+    a.Duration = kind ? 90 : 0;
+    a.Schedule = schedule;
+    a.ScheduleBytes = sizeof schedule;
+    ASSERT_EQ(0, Sig_SetInstallation(id, &a));
+    const std::string s = Export(0x4000 | 0x0080);
+    const char* want = kind ? "Schedule: occupied while a span runs\r\nSpan: 90 seconds\r\nMonday+Tuesday\r\n"
+                            : "Schedule: free while a span runs\r\nSpan: without end\r\nMonday+Tuesday\r\n";
+    EXPECT_NE(std::string::npos, s.find(want)) << s;
+    EXPECT_NE(std::string::npos, s.find("10: 00")) << s;
+  }
+}
+
 }  // namespace
