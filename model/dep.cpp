@@ -119,6 +119,46 @@ static int Dep_PlaceNames(const DepotPlace& p, u32 id) {
   return 0;
 }
 
+int Dep_PlaceRefersTo(const DepotPlace* place, u32 id) { return place ? Dep_PlaceNames(*place, id) : 0; }
+
+// The iteration cursor of Dep_NextPlace: the index of the place given
+// last in its depot; the depot is found anew by number on every call, so a
+// change of the list between calls leaves no stale pointer.
+static u32 s_iterIndex;
+
+u32 Dep_NextPlace(u32* depot) {
+  const DepotRec* d = *depot ? Dep_Find(*depot, 0, nullptr) : s_first;
+  if (*depot == 0) {
+    s_iterIndex = 0;
+  } else if (d && ++s_iterIndex >= d->PlaceCount) {
+    d = d->Next;
+    s_iterIndex = 0;
+  }
+  *depot = d ? d->Number : 0;
+  return d ? d->Places[s_iterIndex].Number : 0;
+}
+
+i32 Dep_PlaceInstallation(u32 depot, u32 place) {
+  u32 index = 0;
+  const DepotRec* d = place ? Dep_Find(depot, place, &index) : nullptr;
+  if (!d) return -1;
+  const DepotPlace& p = d->Places[index];
+  u32 found = 0;
+  auto take = [&found](u32 id) {
+    if (id == 0 || id > 0x3FFFF) return 0;  // operators of the condition
+    if (found && found != id) return 1;
+    found = id;
+    return 0;
+  };
+  for (u32 k = 0; k < p.CondCount && k < DEP_COND_MAX; ++k)
+    if (take(p.Cond[k])) return -2;
+  for (u32 k = 0; k < p.ListACount && k < DEP_LIST_MAX; ++k)
+    if (take(u32(p.ListA[k] < 0 ? -p.ListA[k] : p.ListA[k]))) return -2;
+  for (u32 k = 0; k < p.ListBCount && k < DEP_LIST_MAX; ++k)
+    if (take(u32(p.ListB[k] < 0 ? -p.ListB[k] : p.ListB[k]))) return -2;
+  return i32(found);
+}
+
 void Dep_MarkConditionUsers(u32 id) {
   for (DepotRec* d = s_first; d; d = d->Next)
     for (u32 i = 0; i < d->PlaceCount; ++i)

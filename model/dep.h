@@ -82,6 +82,15 @@ void Dep_MarkConditionUsers(u32 id);
 // installation (its condition or a list entry of that magnitude).
 int Dep_AnyInBoxUses(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 u32 Dep_FirstPlaceNumber(u32 depot);
+// Every place in list order: *depot 0 restarts; the place number with its
+// depot in *depot, 0 (and *depot 0) at the end.
+u32 Dep_NextPlace(u32* depot);
+// 1 when the place's condition names the installation or a list entry has
+// its magnitude.
+int Dep_PlaceRefersTo(const DepotPlace* place, u32 id);
+// The one signal installation all references of the place belong to
+// (condition operands, list magnitudes): 0 none, -1 bad place, -2 mixed.
+i32 Dep_PlaceInstallation(u32 depot, u32 place);
 // 0 ok, 1 empty, 2 bad character, 3 too long (long names 16, short 4); the
 // name runs to its end, ",", a blank or ":" after leading blanks.
 int Dep_CheckName(const wch* name, int isShort);

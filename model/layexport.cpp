@@ -2,6 +2,7 @@
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/sigfile.h"
 #include "platform/dfwfmt.h"
 #include "platform/fio.h"
 #include "platform/lng.h"
@@ -17,7 +18,14 @@ void Lay_SetExportOptions(const LayExportOptions* options) {
 
 void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
 
-enum : u16 { LAY_EXPORT_SUMMARY = 0x0001, LAY_EXPORT_UTF16 = 0x2000, LAY_EXPORT_ANSI = 0x4000 };
+enum : u16 {
+  LAY_EXPORT_SUMMARY = 0x0001,
+  LAY_EXPORT_SIGNAL_INSTALLATIONS = 0x0080,
+  LAY_EXPORT_SIGNAL_ELEMENTS = 0x0200,
+  LAY_EXPORT_OPTION = 0x0400,
+  LAY_EXPORT_UTF16 = 0x2000,
+  LAY_EXPORT_ANSI = 0x4000
+};
 
 // One line of text by a format, then its line end.
 static int Lay_Line(const wch* fmt, ...) {
@@ -80,11 +88,14 @@ int Lay_ExportText(const wch* fileName) {
   if (Fio_OpenWrite(fileName, flags, FOLDER_FULLPATH) != 0) {
     r = 3;
   } else {
-    // The parts of the other modules join here in the listing's order as
-    // their writers come: lines, depots, trains, timetable points, Dwx
-    // points, turnout controllers, shunting points, signals, stops, LFST
-    // points and log points.
+    // The parts in the listing's order; the other modules' writers join as
+    // they come: lines, depots, trains, timetable points, Dwx points,
+    // turnout controllers and shunting points before the signals; stops,
+    // LFST points and log points after them.
+    const u16 option = sel & LAY_EXPORT_OPTION;
     if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (!r && (sel & LAY_EXPORT_SIGNAL_INSTALLATIONS)) r = Sig_ExportInstallations(option);
+    if (!r && (sel & LAY_EXPORT_SIGNAL_ELEMENTS)) r = Sig_ExportElements(option);
     if (r) {
       Fio_CancelWrite();
     } else {

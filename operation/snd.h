@@ -25,3 +25,6 @@ int Snd_OutputOn(void);
 const SoundPoint* Snd_GetPointAt(i32 x, i32 y, i32 level);
 // Duration of a catalogue sound in ms; 0 none.
 u32 Snd_GetDuration(u32 sound);
+// Event sound 0, the short refusal sound of commands and keys; only while
+// sound output is on.
+void Snd_RequestEvent0(void);

@@ -1,6 +1,9 @@
 #include "shell/cmd.h"
 
+#include "model/dep.h"
 #include "operation/clock.h"
+#include "operation/sigeval.h"
+#include "operation/snd.h"
 #include "platform/lng.h"
 #include "render/compose.h"
 #include "render/daylight.h"
@@ -122,8 +125,24 @@ int Cmd_Dispatch(int id, int source, int context) {
   return Cmd_MenuCommand(id);
 }
 
+int Cmd_SwitchSignalAt(i32 x, i32 y, i32 level, int mode) {
+  int r;
+  u32 place = 0;
+  const u32 depot = Dep_FindAtPosition(x, y, level, &place);
+  if (depot) {
+    // A depot place switches the installation its element references name.
+    const i32 id = Dep_PlaceInstallation(depot, place);
+    r = id == 0 ? 1 : (id < 0 || Sig_SwitchAt(-1, id, -1, mode) != 0) ? 3 : 0;
+  } else {
+    r = Sig_SwitchAt(x, y, level, mode) != 0 ? 3 : 0;
+  }
+  if (r > 0) Snd_RequestEvent0();
+  return r;
+}
+
 // Keys: virtual keys as they are, characters as 0x100 | character.
 enum { KEY_CHAR = 0x100 };
+enum { VKEY_F4 = 0x73 };
 enum { VKEY_PRIOR = 0x21, VKEY_NEXT = 0x22, VKEY_END = 0x23, VKEY_HOME = 0x24, VKEY_LEFT = 0x25, VKEY_UP = 0x26,
        VKEY_RIGHT = 0x27, VKEY_DOWN = 0x28 };
 
@@ -199,7 +218,20 @@ int Cmd_AltLetter(int letter) {
   return 0;
 }
 
+// F4 at the active view's cursor: alone toggles, with Ctrl switches off,
+// with Shift on.
+static int Cmd_SignalKey(int modifiers, int inView) {
+  const int mode = modifiers == 0 ? 2 : modifiers == CMD_MOD_CTRL ? 0 : modifiers == CMD_MOD_SHIFT ? 1 : -1;
+  const int v = Cmd_Active();
+  if (mode < 0 || !inView || v < 0) return 0;
+  const MapView& m = g_mapViews[v];
+  if (m.cursorX < 0 || m.cursorY < 0) return 0;
+  Cmd_SwitchSignalAt(m.cursorX, m.cursorY, m.level, mode);
+  return 1;
+}
+
 int Cmd_KeyHandler(int key, int modifiers, int inView) {
+  if (key == VKEY_F4) return Cmd_SignalKey(modifiers, inView);
   if (modifiers == CMD_MOD_CTRL && key >= 'A' && key <= 'Z') return Cmd_CtrlLetter(key);
   if (modifiers == CMD_MOD_ALT && key >= 'A' && key <= 'Z') return Cmd_AltLetter(key);
   if (modifiers & (CMD_MOD_CTRL | CMD_MOD_ALT)) return 0;

@@ -27,3 +27,9 @@ int Cmd_CtrlLetter(int letter);
 int Cmd_AltLetter(int letter);
 // 1 when the command has an owner in this build (its menu item is enabled).
 int Cmd_HasOwner(int id);
+// Switches the signal at the cell (mode 0 off, 1 on, 2 toggle): at a depot
+// place the one installation its references name, else the installations
+// of the signal element there. 0 switched; 1 a depot place that names no
+// installation; 3 the switch refused (no element, or a place whose
+// references are mixed). Any refusal sounds event sound 0.
+int Cmd_SwitchSignalAt(i32 x, i32 y, i32 level, int mode);

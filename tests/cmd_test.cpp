@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "model/dep.h"
+#include "model/grid.h"
 #include "operation/clock.h"
+#include "operation/sig.h"
 #include "render/clkpaint.h"
 #include "render/compose.h"
 #include "render/daylight.h"
 #include "render/disp.h"
+#include "render/map.h"
 #include "resources/resid.h"
 #include "platform/lng.h"
 #include "shell/cmd.h"
 #include "shell/ewin.h"
 #include "shell/menu.h"
+#include "shell/vwin.h"
 #include "tests/test_util.h"
 
 // Ctrl with a letter finds its toggle by the letter's place in text 921.
@@ -90,4 +97,91 @@ TEST(ClockTexts, SecondsHiddenAtTheFastSpeeds) {
   Clk_ClockWindowText(face, 40);
   EXPECT_EQ(wstr(u"Tue: 7:05:09 "), wstr(face));
   Clk_SetRunningQuery(nullptr);
+}
+
+// The signal switch: at a signal element its installation, at a depot place
+// the one installation the place refers to; refusals give their codes and
+// change nothing.
+TEST(CmdSignals, SwitchAtAnElementOrADepotPlace) {
+  ASSERT_EQ(0, Grid_Init());
+  Grid_Clear();
+  Sig_Clear();
+  Dep_Clear();
+  auto install = [](const char16_t* name) {
+    const u32 id = Sig_CreateInstallation(0);
+    SignalInstallationData d = {};
+    std::memcpy(d.Name, name, (std::char_traits<char16_t>::length(name) + 1) * 2);
+    d.Maximum = d.Limit = 1;
+    EXPECT_EQ(0, Sig_SetInstallation(id, &d));
+    return id;
+  };
+  const u32 north = install(u"North"), south = install(u"South");
+  // A main signal whose condition is North.
+  ASSERT_TRUE(Grid_SetCell(10, 10, 0, CellCode(440)));
+  ASSERT_EQ(0, Sig_CreateElement(10, 10, 0, 0, 440));
+  SignalElementData e = {};
+  std::memcpy(e.Name, u"M1", 6);
+  e.Type = 1;
+  e.TokenCount = 1;
+  e.Tokens[0] = north;
+  ASSERT_EQ(0, Sig_SetElement(10, 10, 0, &e));
+  // Places: one naming South, one naming nothing, one naming both.
+  DepotPlace p = {};
+  p.X = 20;
+  p.Y = 10;
+  p.Number = 1;
+  p.ListACount = 1;
+  p.ListA[0] = -i32(south);
+  ASSERT_EQ(0, Dep_InsertPlace(1, u"Yard", u"Y", &p));
+  p.X = 21;
+  p.Number = 2;
+  p.ListACount = 0;
+  ASSERT_EQ(0, Dep_InsertPlace(1, u"Yard", u"Y", &p));
+  p.X = 22;
+  p.Number = 3;
+  p.ListACount = 1;
+  p.CondCount = 1;
+  p.Cond[0] = north;
+  ASSERT_EQ(0, Dep_InsertPlace(1, u"Yard", u"Y", &p));
+
+  EXPECT_EQ(0, Cmd_SwitchSignalAt(10, 10, 0, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_GetInstallationState(north));
+  EXPECT_EQ(0, Cmd_SwitchSignalAt(10, 10, 0, 2));
+  EXPECT_EQ(SIG_FREE, Sig_GetInstallationState(north)) << "toggled";
+  EXPECT_EQ(0, Cmd_SwitchSignalAt(20, 10, 0, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_GetInstallationState(south)) << "the place's installation";
+  EXPECT_EQ(0, Cmd_SwitchSignalAt(20, 10, 0, 0));
+  EXPECT_EQ(SIG_FREE, Sig_GetInstallationState(south));
+  // Refusals: a place naming nothing, a place naming two, a cell without a
+  // signal; nothing switches.
+  EXPECT_EQ(1, Cmd_SwitchSignalAt(21, 10, 0, 1));
+  EXPECT_EQ(3, Cmd_SwitchSignalAt(22, 10, 0, 1));
+  EXPECT_EQ(3, Cmd_SwitchSignalAt(30, 10, 0, 1));
+  EXPECT_EQ(SIG_FREE, Sig_GetInstallationState(north));
+  EXPECT_EQ(SIG_FREE, Sig_GetInstallationState(south));
+  // F4 at the active view's cursor: alone toggles, Ctrl switches off,
+  // Shift on; not from outside a view, not with both modifiers, not
+  // without an active view.
+  const int F4 = 0x73;
+  EXPECT_EQ(0, Cmd_KeyHandler(F4, 0, 1));
+  int window = 0;
+  ASSERT_EQ(0, Map_OpenView(0, &window, 1, 1, 0, 0, 0, 0, 0));
+  g_mapViews[0].cursorX = 10;
+  g_mapViews[0].cursorY = 10;
+  g_activeViewSlot = 0;
+  EXPECT_EQ(1, Cmd_KeyHandler(F4, 0, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_GetInstallationState(north));
+  EXPECT_EQ(1, Cmd_KeyHandler(F4, CMD_MOD_SHIFT, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_GetInstallationState(north));
+  EXPECT_EQ(1, Cmd_KeyHandler(F4, CMD_MOD_CTRL, 1));
+  EXPECT_EQ(SIG_FREE, Sig_GetInstallationState(north));
+  EXPECT_EQ(1, Cmd_KeyHandler(F4, CMD_MOD_SHIFT, 1));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_GetInstallationState(north));
+  EXPECT_EQ(0, Cmd_KeyHandler(F4, CMD_MOD_CTRL | CMD_MOD_SHIFT, 1));
+  EXPECT_EQ(0, Cmd_KeyHandler(F4, 0, 0));
+  EXPECT_EQ(SIG_OCCUPIED, Sig_GetInstallationState(north));
+  Vwin_ClearSlots();
+  Sig_Clear();
+  Dep_Clear();
+  Grid_Exit();
 }

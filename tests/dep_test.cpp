@@ -74,6 +74,45 @@ TEST_F(DepTest, PlacesAreSortedAndFoundByCellAndName) {
   EXPECT_EQ(W16("Wes0"), wstr(shortText));
 }
 
+// The installation of a place: its condition operands and list magnitudes
+// all name one, none do, or they differ; the walk over every place.
+TEST_F(DepTest, ThePlacesInstallationAndTheWalkOverAllPlaces) {
+  DepotPlace one = Place(1, 1, 1), none = Place(2, 2, 1), mixed = Place(3, 3, 1);
+  one.CondCount = 4;  // "!(7)": operators are no installations
+  one.Cond[0] = 0x1000003;
+  one.Cond[1] = 0x1000004;
+  one.Cond[2] = 7;
+  one.Cond[3] = 0x1000005;
+  one.ListACount = 1;
+  one.ListA[0] = -7;
+  mixed.CondCount = 1;
+  mixed.Cond[0] = 7;
+  mixed.ListBCount = 1;
+  mixed.ListB[0] = 8;
+  ASSERT_EQ(0, Insert(2, u"Ost", nullptr, one));
+  ASSERT_EQ(0, Insert(2, u"Ost", nullptr, none));
+  ASSERT_EQ(0, Insert(1, u"Alt", u"A", mixed));
+  EXPECT_EQ(7, Dep_PlaceInstallation(2, 1));
+  EXPECT_EQ(0, Dep_PlaceInstallation(2, 2));
+  EXPECT_EQ(-2, Dep_PlaceInstallation(1, 3));
+  EXPECT_EQ(-1, Dep_PlaceInstallation(2, 9));
+  EXPECT_EQ(-1, Dep_PlaceInstallation(5, 1));
+  u32 index = 0;
+  const DepotRec* d = Dep_Find(1, 3, &index);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(1, Dep_PlaceRefersTo(&d->Places[index], 8));
+  EXPECT_EQ(0, Dep_PlaceRefersTo(&d->Places[index], 9));
+  // Every place once in list order (depots by name), then the end.
+  std::vector<std::pair<u32, u32>> seen;
+  u32 depot = 0;
+  for (u32 place = Dep_NextPlace(&depot); place; place = Dep_NextPlace(&depot)) seen.push_back({depot, place});
+  EXPECT_EQ((std::vector<std::pair<u32, u32>>{{1, 3}, {2, 1}, {2, 2}}), seen);
+  EXPECT_EQ(0u, depot);
+  Dep_Clear();
+  depot = 0;
+  EXPECT_EQ(0u, Dep_NextPlace(&depot)) << "no places";
+}
+
 TEST_F(DepTest, PlaceReferencesParseWithAndWithoutPadding) {
   ASSERT_EQ(0, Insert(3, u"Westbahnhof", u"WB", Place(7, 10, 10)));
   const struct {
