@@ -2,6 +2,7 @@
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/ptsfile.h"
 #include "operation/sigfile.h"
 #include "platform/dfwfmt.h"
 #include "platform/fio.h"
@@ -20,6 +21,7 @@ void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
 
 enum : u16 {
   LAY_EXPORT_SUMMARY = 0x0001,
+  LAY_EXPORT_TURNOUTS = 0x0020,
   LAY_EXPORT_SIGNAL_INSTALLATIONS = 0x0080,
   LAY_EXPORT_SIGNAL_ELEMENTS = 0x0200,
   LAY_EXPORT_OPTION = 0x0400,
@@ -88,12 +90,13 @@ int Lay_ExportText(const wch* fileName) {
   if (Fio_OpenWrite(fileName, flags, FOLDER_FULLPATH) != 0) {
     r = 3;
   } else {
-    // The parts in the listing's order; the other modules' writers join as
-    // they come: lines, depots, trains, timetable points, Dwx points,
-    // turnout controllers and shunting points before the signals; stops,
-    // LFST points and log points after them.
+    // The parts in the listing's order. The other modules' writers join as
+    // they come: lines, depots, trains, timetable points and Dwx points
+    // between the summary and the turnout controllers; shunting points
+    // before the signals; stops, LFST points and log points after them.
     const u16 option = sel & LAY_EXPORT_OPTION;
     if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (!r && (sel & LAY_EXPORT_TURNOUTS)) r = Pts_ExportText();
     if (!r && (sel & LAY_EXPORT_SIGNAL_INSTALLATIONS)) r = Sig_ExportInstallations(option);
     if (!r && (sel & LAY_EXPORT_SIGNAL_ELEMENTS)) r = Sig_ExportElements(option);
     if (r) {

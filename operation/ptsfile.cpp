@@ -326,7 +326,9 @@ static int Pts_ReadFixed(TurnoutController* f, u16 v) {
     u32 code = Grid_GetCell(f->X, f->Y, f->Level);
     if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) code = Trn_GetCellGraphic(f->X, f->Y, f->Level, u16(code));
     if (code > 16383) code = CELL_EMPTY;
-    u32 w[4];
+    // A cell that holds no turnout piece gives a controller without
+    // connectors, never stack contents.
+    u32 w[4] = {0, 0, 0, 0};
     Pts_TileConnections(code, w);
     f->EntryDir = w[0], f->Exit1 = w[1], f->Exit2 = w[2], f->Exit3 = w[3];
   } else if ((r = Pts_Get16(&f->EntryDir)) || (r = Pts_Get16(&f->Exit1)) || (r = Pts_Get16(&f->Exit2)) ||

@@ -11,6 +11,8 @@
 #include "model/infp.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/pts.h"
+#include "operation/ptsfile.h"
 #include "operation/sig.h"
 #include "platform/dfwfmt.h"
 #include "platform/fio.h"
@@ -47,6 +49,7 @@ class LayExportTest : public ::testing::Test {
   }
   void TearDown() override {
     Sig_Clear();
+    Pts_FreeAll();
     Dep_Clear();
     Info_Clear();
     Grid_Exit();
@@ -160,6 +163,23 @@ TEST_F(LayExportTest, SignalChaptersOfASmallLayout) {
   Sig_Clear();
   EXPECT_EQ(std::string("Signal installations: 0\r\n") + kSeparator + "Signal elements: 0\r\n" + kSeparator,
             Export(0x4000 | 0x0080 | 0x0200));
+}
+
+// The turnout controllers' chapter comes with its bit, after the summary and
+// before the signals.
+TEST_F(LayExportTest, TurnoutChapterBetweenTheSummaryAndTheSignals) {
+  const CellCode piece = 48;  // a turnout of two branches
+  ASSERT_EQ(1, Grid_SetCell(100, 10, 0, piece));
+  u32 w[4];
+  ASSERT_EQ(0, Pts_TileConnections(piece, w));
+  ASSERT_EQ(0, Pts_SetById(100, 10, 0, 1, w[0], w[1], w[2], w[3], Pts_NextFreeId(), PTS_KIND_RANDOM, 0));
+  const std::string all = Export(0x4000 | 0x0001 | 0x0020 | 0x0080);
+  const size_t turnouts = all.find("Turnout controllers");
+  ASSERT_NE(std::string::npos, turnouts);
+  EXPECT_NE(std::string::npos, all.find("Controllers: 1", turnouts));
+  EXPECT_LT(all.find("Oval"), turnouts);
+  EXPECT_LT(turnouts, all.find("Signal installations: 0"));
+  EXPECT_EQ(std::string::npos, Export(0x4000 | 0x0001 | 0x0080).find("Turnout controllers"));
 }
 
 // A scheduled installation lists its kind, its span and the week's entries.

@@ -307,6 +307,12 @@ TEST_F(PtsFileTest, TheOldestFormTakesConnectorsFromThePiece) {
   EXPECT_EQ(2u, counts[0]);
   EXPECT_EQ(1u, counts[1]);
   EXPECT_EQ(1u, start);  // counter 2 of the total 3
+
+  // A controller whose cell holds no turnout piece has no connectors and
+  // is dropped; the rest of the section loads.
+  ASSERT_EQ(1, Grid_SetCell(30, 10, 0, CELL_EMPTY));
+  ASSERT_EQ(0, Load(b, 0x3501));
+  EXPECT_EQ(nullptr, Pts_Find(30, 10, 0, 0));
 }
 
 TEST_F(PtsFileTest, OldShuntingControllersAreRefused) {
