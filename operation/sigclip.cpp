@@ -425,6 +425,13 @@ static void Sig_PlainTrack(i32 x, i32 y, i32 level) {
   Grid_SetCell(x, y, level, CellCode((code & ~0x1FFu) | track));
 }
 
+// A block cut inside an element's announced lines: the element made for it
+// has no name and no data yet, and no copy could carry it, so it goes.
+static int Sig_PasteCut(int created, i32 x, i32 y, i32 level) {
+  if (created) Sig_DeleteElementAt(x, y, level);
+  return 2;
+}
+
 int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 dy, i32 dz) {
   for (SignalElement* e = Sig_FirstElement(); e; e = e->Next) e->PasteId = e->PasteLinkId = 0;
   Reader rd{clip, *line, {}};
@@ -455,26 +462,26 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
     SignalElementData d = {};
     int bad = 0;
     if (tokenCount > 0) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParseCondition(rd.buf, d.Tokens);
       bad |= n < 0;
       d.TokenCount = n < 0 ? 0 : n;
     }
     if (list1 > 0) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParseList(rd.buf, d.List1);
       bad |= n < 0;
       d.List1Count = n < 0 ? 0 : n;
     }
     if (list2 > 0) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParseList(rd.buf, d.List2);
       bad |= n < 0;
       d.List2Count = n < 0 ? 0 : n;
     }
     d.Flags = flags;
     if (flags & 3) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = rd.buf[0] ? Rule_Parse(rd.buf, RULE_MODE_STOP, rules) : 0;
       bad |= n < 0;
       d.RuleCount = n < 0 ? 0 : n;
@@ -482,7 +489,7 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
       if (d.RuleCount == 0) d.Flags &= ~SIG_F_RULES;
     }
     if (flags & 12) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParsePairs(rd.buf, pairs, SIG_LINE);
       bad |= n < 0;
       d.PairCount = n < 0 ? 0 : n;

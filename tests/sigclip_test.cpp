@@ -247,4 +247,14 @@ TEST_F(SigClipTest, DamagedBlocksAndRefusedRecords) {
   EXPECT_EQ(0u, Grid_GetCell(6, 5, 0)) << "((3 >> 1) with 0 and 1 exchanged) = 0";
 }
 
+// A block cut inside an element's own lines: the element made for it would
+// have no name and no lists, so it is not kept.
+TEST_F(SigClipTest, AnElementCutInsideItsLinesIsNotKept) {
+  Put(6, 5, 440 | 3);
+  g_lines = {u"SIGELEM_A", u"\"E\",\"\",6,5,0,0,0,0,0,0,0,0,1,0,9,0"};
+  u32 line = 0;
+  EXPECT_EQ(2, Sig_PasteElementsFromClip(&kClip, &line, 0, 0, 0));
+  EXPECT_EQ(0u, Sig_GetElementCount(nullptr));
+}
+
 }  // namespace
