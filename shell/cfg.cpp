@@ -401,9 +401,12 @@ static int Cfg_ReadFolder(const wch* v, int folder) {
   if (!v || !v[0]) return 0;
   wch path[OS_MAX_PATH];
   i32 n = Str_Len(v);
-  if (n + 2 > OS_MAX_PATH) return 3;
+  // The separator is counted only where it is added: a folder the writer
+  // wrote at the longest length, separator included, reads back.
+  const int separator = v[n - 1] == u'\\' || v[n - 1] == u'/';
+  if (n + (separator ? 0 : 1) >= OS_MAX_PATH) return 3;
   Str_Copy(path, v);
-  if (path[n - 1] != u'\\' && path[n - 1] != u'/') {
+  if (!separator) {
     path[n++] = u'\\';
     path[n] = 0;
   }

@@ -93,7 +93,17 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
 
   // What the writer wrote reads back whole and is written again the same.
   Cfg_SetDefaults();
-  FUZZ_CHECK(Cfg_ReadSettings(nullptr) == 0, 0);
+  if (Cfg_ReadSettings(nullptr) != 0) {
+    const std::u16string refused = Cfg_BadKeys();
+    fprintf(stderr, "written keys refused: %s\n", std::string(refused.begin(), refused.end()).c_str());
+    for (const std::u16string& line : read)
+      if ((u", " + refused + u", ").find(u", " + KeyOf(line) + u", ") != std::u16string::npos) {
+        fprintf(stderr, "%zu units:", line.size());
+        for (char16_t c : line) fprintf(stderr, " %x", unsigned(c));
+        fprintf(stderr, "\n");
+      }
+    Fuzz_Fail("the written settings read back whole", 0);
+  }
   const std::vector<std::u16string> again = Written();
   FUZZ_CHECK(again.size() == read.size(), again.size());
   for (size_t i = 0; i < read.size(); ++i)
