@@ -12,6 +12,7 @@
 #include "platform/msg.h"
 #include "platform/print.h"
 #include "platform/str.h"
+#include "platform/tim.h"
 
 enum : TextId { TXT_COPY_INSTALLATIONS = 14100, TXT_COPY_ELEMENTS = 14120 };
 // Room of one clipboard line: the longest condition (60 names of 20
@@ -315,6 +316,12 @@ int Sig_PasteInstallationsFromClip(const SigClipLines* clip, u32* line) {
     if (d.TextLength > 0) {
       if (Sig_ReadText(rd, text, d.TextLength)) return 2;
       d.Text = text;
+    }
+    // The schedule's readers walk it by its end marks alone: one that is
+    // cut or malformed refuses its installation.
+    if (d.Schedule && Tim_ScheduleCheck(d.Schedule, d.ScheduleBytes) != d.ScheduleBytes) {
+      warnings |= 16;
+      continue;
     }
     if (Sig_FindByName(d.Name)) {
       warnings |= 4;

@@ -222,6 +222,7 @@ TEST_F(SigClipTest, DamagedBlocksAndRefusedRecords) {
       {"a text shorter than announced", {u"SIGANL_A", u"\"A\",0,1,1,9", u"abc", u"SIGANL_E"}, 2},
       {"a text beyond any text", {u"SIGANL_A", u"\"A\",0,1,1,99999", u"SIGANL_E"}, 2},
       {"a refused installation", {u"SIGANL_A", u"\"A\",0,1,3,0", u"SIGANL_E"}, 16},
+      {"a schedule cut inside an hour entry", {u"SIGANL_A", u"\"A\",1,2,1,0", u"1,3,60", u"7f,08,00,", u"SIGANL_E"}, 16},
   };
   for (auto& c : cases) {
     Sig_Clear();
