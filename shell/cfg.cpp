@@ -385,7 +385,9 @@ CFG_READ(Cfg_ReadStatSep) {
   if (!v) return 0;
   LayExportOptions o;
   Lay_GetExportOptions(&o);
-  const wch* p = v[0] == u'"' ? v + 1 : v;
+  // A quote opens a half-quoted value; alone it is the separator itself,
+  // as the writer writes it quoted: """.
+  const wch* p = v[0] == u'"' && v[1] ? v + 1 : v;
   o.separator = *p ? *p : u' ';
   Lay_SetExportOptions(&o);
   return 0;

@@ -86,6 +86,8 @@ TEST_F(CfgTest, KeysOfTheTable) {
       {"current section", "[ORBA_385]\nBackup=3\nStat_Opt=1F\nStat_Sep=\";\"\n", 0, 3, 0x1F, u';'},
       {"empty separator is a blank", "[ORBA_385]\nStat_Sep=\n", 0, 10, 0x9FFF, u' '},
       {"quoted blank", "[ORBA_385]\nStat_Sep=\" \"\n", 0, 10, 0x9FFF, u' '},
+      {"quoted quote", "[ORBA_385]\nStat_Sep=\"\"\"\n", 0, 10, 0x9FFF, u'"'},
+      {"half-quoted", "[ORBA_385]\nStat_Sep=\";\n", 0, 10, 0x9FFF, u';'},
       {"old backup key 1 counts as 10", "[ORBA_380]\nU=1\n", 0, 10, 0x9FFF, u' '},
       {"old backup key", "[ORBA_380]\nU=4\n", 0, 4, 0x9FFF, u' '},
       {"old export key above 127", "[ORBA_375]\nS=129\n", 0, 10, 0x281, u' '},
