@@ -68,14 +68,20 @@ void Sig_FormatCondition(wch* out, i32 size, const u32* tokens, i32 count) {
   i32 len = 0;
   if (size < 1) return;
   out[0] = 0;
+  int afterName = 0;
   for (i32 i = 0; i < count; ++i) {
     const wch op[2] = {Sig_OpChar(tokens[i]), 0};
     if (op[0]) {
       Sig_Append(out, size, &len, op);
+      afterName = 0;
       continue;
     }
     const SignalInstallation* a = Sig_FindInstallation(tokens[i]);
-    if (a) Sig_Append(out, size, &len, a->Name);
+    if (!a) continue;
+    // Two names in a row stay two names when the text is read again.
+    if (afterName) Sig_Append(out, size, &len, u" ");
+    Sig_Append(out, size, &len, a->Name);
+    afterName = 1;
   }
 }
 

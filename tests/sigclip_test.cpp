@@ -193,6 +193,18 @@ TEST_F(SigClipTest, ExistingNamesAreKeptAndWarned) {
   EXPECT_EQ(a, Sig_FindElementAt(104, 4, 0, 0)->Tokens[0]) << "bound to the existing installation";
 }
 
+// A condition with two names in a row (a file or a paste may give one)
+// is written so that it reads back as the same tokens.
+TEST_F(SigClipTest, AdjacentNamesInAConditionStayApart) {
+  const u32 a = Inst(u"Alpha"), b = Inst(u"Beta");
+  const u32 tokens[] = {a, b, SIG_TOK_OR, a};
+  wch text[64];
+  Sig_FormatCondition(text, 64, tokens, 4);
+  u32 back[SIG_TOKENS_MAX];
+  ASSERT_EQ(4, Sig_ParseCondition(text, back)) << U8(text);
+  EXPECT_EQ(0, std::memcmp(tokens, back, sizeof tokens));
+}
+
 TEST_F(SigClipTest, NamesThatCannotTravelAreRefusedWhereTheyAreEntered) {
   const u32 id = Sig_CreateInstallation(0);
   for (const wch* name : {u"A\"B", u"A,B", u"A|B", u"A B"}) {
