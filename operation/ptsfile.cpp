@@ -639,8 +639,9 @@ static i32 Pts_ParsePlaceList(const wch* text, u32* out, i32 room) {
 }
 
 // Reads the kind lines of a pasted controller from *at on and applies them:
-// 0, 2 a list could not be read or set, 4 malformed. With c null the lines
-// are only read past.
+// 0, 1 the setter refused the counts, weights or masks (the controller
+// would keep none), 2 a list could not be read or set, 4 malformed. With c
+// null the lines are only read past.
 static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
   static wch line[PTS_CLIP_LIST_LINE];
   i64 v[12];
@@ -658,18 +659,18 @@ static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
       const u64 value = u64(v[4 + 2 * i]);
       starts[i] = times[i] && value >= 1 && value <= total ? u32(total - value) : 0;
     }
-    return Pts_SetCyclic(x, y, level, counts, 0, times, starts, i32(c->Part)) ? 2 : 0;
+    return Pts_SetCyclic(x, y, level, counts, 0, times, starts, i32(c->Part)) ? 1 : 0;
   }
   if (kind == PTS_KIND_RANDOM) {
     if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 3, "uuu", v)) return 4;
     const u32 weights[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
-    return c && Pts_SetWeights(x, y, level, weights, i32(c->Part)) ? 2 : 0;
+    return c && Pts_SetWeights(x, y, level, weights, i32(c->Part)) ? 1 : 0;
   }
   if (kind == PTS_KIND_BY_TRAIN) {
     if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 12, "xxxxxxxxxxxx", v)) return 4;
     u32 masks[12];
     for (int i = 0; i < 12; ++i) masks[i] = u32(v[i]);
-    return c && Pts_SetClassMasks(x, y, level, masks, i32(c->Part)) ? 2 : 0;
+    return c && Pts_SetClassMasks(x, y, level, masks, i32(c->Part)) ? 1 : 0;
   }
   if (kind == PTS_KIND_BY_SIGNALS) {
     if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 4, "uuux", v)) return 4;
@@ -763,7 +764,14 @@ int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz) {
       if (inGrid) Grid_SetCell(f.X, f.Y, f.Level, CELL_EMPTY);
       result |= 1;
     }
+    // A controller whose kind data is malformed or refused would stay with
+    // none, which no copy of it could give back: it goes again, as one that
+    // could not be created.
     const int r = Pts_PasteKindLines(c, f.Kind, &at);
+    if (c && (r == 4 || r == 1)) {
+      Pts_DeleteAt(f.X, f.Y, f.Level, i32(f.Part));
+      if (r == 1) Grid_SetCell(f.X, f.Y, f.Level, CELL_EMPTY);
+    }
     if (r == 4) return 4;
     result |= r;
   }

@@ -35,8 +35,10 @@ void Pts_SetClipLines(const PtsClipLines* lines);
 int Pts_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 // Reads the block starting at line *lineNo ("WEI_A"); *lineNo ends after
 // "WEI_E". Each controller gets a new id and its cell moves by the offset.
-// 0; 1 some could not be created (their cells emptied); 2 a list could not
-// be read or set; 3 both; 4 a malformed block or no "WEI_E".
+// 0; 1 some could not be created or their counts, weights or masks were
+// refused (their cells emptied); 2 a list could not be read or set; 3 both;
+// 4 a malformed block or no "WEI_E" (the controller of a malformed kind line
+// is not kept).
 int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz);
 
 // ---------------------------------------------------------------- text listing

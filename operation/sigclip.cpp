@@ -12,6 +12,7 @@
 #include "platform/msg.h"
 #include "platform/print.h"
 #include "platform/str.h"
+#include "platform/tim.h"
 
 enum : TextId { TXT_COPY_INSTALLATIONS = 14100, TXT_COPY_ELEMENTS = 14120 };
 // Room of one clipboard line: the longest condition (60 names of 20
@@ -67,14 +68,20 @@ void Sig_FormatCondition(wch* out, i32 size, const u32* tokens, i32 count) {
   i32 len = 0;
   if (size < 1) return;
   out[0] = 0;
+  int afterName = 0;
   for (i32 i = 0; i < count; ++i) {
     const wch op[2] = {Sig_OpChar(tokens[i]), 0};
     if (op[0]) {
       Sig_Append(out, size, &len, op);
+      afterName = 0;
       continue;
     }
     const SignalInstallation* a = Sig_FindInstallation(tokens[i]);
-    if (a) Sig_Append(out, size, &len, a->Name);
+    if (!a) continue;
+    // Two names in a row stay two names when the text is read again.
+    if (afterName) Sig_Append(out, size, &len, u" ");
+    Sig_Append(out, size, &len, a->Name);
+    afterName = 1;
   }
 }
 
@@ -316,6 +323,12 @@ int Sig_PasteInstallationsFromClip(const SigClipLines* clip, u32* line) {
       if (Sig_ReadText(rd, text, d.TextLength)) return 2;
       d.Text = text;
     }
+    // The schedule's readers walk it by its end marks alone: one that is
+    // cut or malformed refuses its installation.
+    if (d.Schedule && Tim_ScheduleCheck(d.Schedule, d.ScheduleBytes) != d.ScheduleBytes) {
+      warnings |= 16;
+      continue;
+    }
     if (Sig_FindByName(d.Name)) {
       warnings |= 4;
       continue;
@@ -425,6 +438,13 @@ static void Sig_PlainTrack(i32 x, i32 y, i32 level) {
   Grid_SetCell(x, y, level, CellCode((code & ~0x1FFu) | track));
 }
 
+// A block cut inside an element's announced lines: the element made for it
+// has no name and no data yet, and no copy could carry it, so it goes.
+static int Sig_PasteCut(int created, i32 x, i32 y, i32 level) {
+  if (created) Sig_DeleteElementAt(x, y, level);
+  return 2;
+}
+
 int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 dy, i32 dz) {
   for (SignalElement* e = Sig_FirstElement(); e; e = e->Next) e->PasteId = e->PasteLinkId = 0;
   Reader rd{clip, *line, {}};
@@ -455,26 +475,26 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
     SignalElementData d = {};
     int bad = 0;
     if (tokenCount > 0) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParseCondition(rd.buf, d.Tokens);
       bad |= n < 0;
       d.TokenCount = n < 0 ? 0 : n;
     }
     if (list1 > 0) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParseList(rd.buf, d.List1);
       bad |= n < 0;
       d.List1Count = n < 0 ? 0 : n;
     }
     if (list2 > 0) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParseList(rd.buf, d.List2);
       bad |= n < 0;
       d.List2Count = n < 0 ? 0 : n;
     }
     d.Flags = flags;
     if (flags & 3) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = rd.buf[0] ? Rule_Parse(rd.buf, RULE_MODE_STOP, rules) : 0;
       bad |= n < 0;
       d.RuleCount = n < 0 ? 0 : n;
@@ -482,7 +502,7 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
       if (d.RuleCount == 0) d.Flags &= ~SIG_F_RULES;
     }
     if (flags & 12) {
-      if (rd.Next()) return 2;
+      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
       const i32 n = Sig_ParsePairs(rd.buf, pairs, SIG_LINE);
       bad |= n < 0;
       d.PairCount = n < 0 ? 0 : n;

@@ -24,8 +24,9 @@ struct SigClipLines {
 int Sig_CopyInstallationsToClip(const SigClipLines* clip, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 int Sig_CopyElementsToClip(const SigClipLines* clip, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 // *line: the block's header line in, the line after its end line out. 2
-// fatal (a line missing, cut or not readable, no end line), else a warning
-// mask: 4 a record skipped, 8 no free id, 16 an installation refused.
+// fatal (a line missing, cut or not readable, no end line; an element whose
+// own lines are missing is not kept), else a warning mask: 4 a record
+// skipped, 8 no free id, 16 an installation refused.
 int Sig_PasteInstallationsFromClip(const SigClipLines* clip, u32* line);
 int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 dy, i32 dz);
 

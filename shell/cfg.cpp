@@ -385,7 +385,9 @@ CFG_READ(Cfg_ReadStatSep) {
   if (!v) return 0;
   LayExportOptions o;
   Lay_GetExportOptions(&o);
-  const wch* p = v[0] == u'"' ? v + 1 : v;
+  // A quote opens a half-quoted value; alone it is the separator itself,
+  // as the writer writes it quoted: """.
+  const wch* p = v[0] == u'"' && v[1] ? v + 1 : v;
   o.separator = *p ? *p : u' ';
   Lay_SetExportOptions(&o);
   return 0;
@@ -401,9 +403,12 @@ static int Cfg_ReadFolder(const wch* v, int folder) {
   if (!v || !v[0]) return 0;
   wch path[OS_MAX_PATH];
   i32 n = Str_Len(v);
-  if (n + 2 > OS_MAX_PATH) return 3;
+  // The separator is counted only where it is added: a folder the writer
+  // wrote at the longest length, separator included, reads back.
+  const int separator = v[n - 1] == u'\\' || v[n - 1] == u'/';
+  if (n + (separator ? 0 : 1) >= OS_MAX_PATH) return 3;
   Str_Copy(path, v);
-  if (path[n - 1] != u'\\' && path[n - 1] != u'/') {
+  if (!separator) {
     path[n++] = u'\\';
     path[n] = 0;
   }

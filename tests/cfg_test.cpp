@@ -86,6 +86,8 @@ TEST_F(CfgTest, KeysOfTheTable) {
       {"current section", "[ORBA_385]\nBackup=3\nStat_Opt=1F\nStat_Sep=\";\"\n", 0, 3, 0x1F, u';'},
       {"empty separator is a blank", "[ORBA_385]\nStat_Sep=\n", 0, 10, 0x9FFF, u' '},
       {"quoted blank", "[ORBA_385]\nStat_Sep=\" \"\n", 0, 10, 0x9FFF, u' '},
+      {"quoted quote", "[ORBA_385]\nStat_Sep=\"\"\"\n", 0, 10, 0x9FFF, u'"'},
+      {"half-quoted", "[ORBA_385]\nStat_Sep=\";\n", 0, 10, 0x9FFF, u';'},
       {"old backup key 1 counts as 10", "[ORBA_380]\nU=1\n", 0, 10, 0x9FFF, u' '},
       {"old backup key", "[ORBA_380]\nU=4\n", 0, 4, 0x9FFF, u' '},
       {"old export key above 127", "[ORBA_375]\nS=129\n", 0, 10, 0x281, u' '},
@@ -183,6 +185,23 @@ TEST_F(CfgTest, WrittenSettingsReadBack) {
   // Written again unchanged.
   ASSERT_EQ(0, Cfg_WriteSettings());
   EXPECT_EQ(written.substr(written.find("[ORBA")), FileText().substr(FileText().find("[ORBA")));
+}
+
+// A folder one unit below the longest path gets its separator and is
+// written at the longest length; that reads back.
+TEST_F(CfgTest, AFolderAtTheLongestPathReadsBackAsWritten) {
+  wch before[OS_MAX_PATH];
+  ASSERT_EQ(0, Fio_FolderPath(FOLDER_EXPORTS, before, OS_MAX_PATH));
+  const std::string dir = "C:\\" + std::string(OS_MAX_PATH - 5, 'd');  // no separator
+  EXPECT_EQ(0, Read(("[ORBA_385]\nPfad_dat=" + dir + "\n").c_str())) << U8(Cfg_BadKeys());
+  EXPECT_EQ(3, Read(("[ORBA_385]\nPfad_dat=" + dir + "d\\\n").c_str())) << "one unit too long";
+  ASSERT_EQ(0, Cfg_WriteSettings());
+  Cfg_SetDefaults();
+  EXPECT_EQ(0, Cfg_ReadSettings(nullptr)) << U8(Cfg_BadKeys());
+  wch path[OS_MAX_PATH];
+  ASSERT_EQ(0, Fio_FolderPath(FOLDER_EXPORTS, path, OS_MAX_PATH));
+  EXPECT_EQ(W16((dir + "\\").c_str()), wstr(path));
+  Fio_SetFolderPath(FOLDER_EXPORTS, before);
 }
 
 TEST_F(CfgTest, AFailedWriteKeepsTheOldFile) {

@@ -502,6 +502,34 @@ TEST_F(PtsClipTest, MalformedBlocksAndRefusedControllers) {
   EXPECT_EQ(2, Pts_PasteFromClip(&lineNo, 0, 5, 0));
 }
 
+// A controller whose kind line is malformed or whose counts the setter
+// refuses is not kept with no kind data: such a controller would copy into
+// a block that does not paste back.
+TEST_F(PtsClipTest, AControllerWithoutItsKindDataIsNotKept) {
+  Make(1, PTS_KIND_CYCLIC, kThree);
+  const u32 counts[3] = {2, 1, 3}, none[3] = {0, 0, 0};
+  ASSERT_EQ(0, Pts_SetCyclic(1, 10, 0, counts, 0, none, none, 0));
+  ASSERT_EQ(0, Pts_CopyToClip(1, 10, 0, 1, 10, 0));
+  ASSERT_EQ(4u, g_clip.size());  // WEI_A, the controller, its counts, WEI_E
+  const std::vector<wstr> good = g_clip;
+  struct {
+    const char* what;
+    const char16_t* kindLine;
+    int result;
+  } cases[] = {
+      {"counts the setter refuses", u"0,0,0,0,0,0,0,0,0", 1},
+      {"a malformed kind line", u"2,1,3,1070809,2\u0100,7f0c0000,1", 4},
+  };
+  for (const auto& c : cases) {
+    g_clip = good;
+    g_clip[2] = c.kindLine;
+    ASSERT_EQ(1, Grid_SetCell(1, 15, 0, kThree));
+    i32 lineNo = 0;
+    EXPECT_EQ(c.result, Pts_PasteFromClip(&lineNo, 0, 5, 0)) << c.what;
+    EXPECT_FALSE(Pts_Find(1, 15, 0, -1)) << c.what;
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- text listing

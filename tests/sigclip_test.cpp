@@ -193,6 +193,18 @@ TEST_F(SigClipTest, ExistingNamesAreKeptAndWarned) {
   EXPECT_EQ(a, Sig_FindElementAt(104, 4, 0, 0)->Tokens[0]) << "bound to the existing installation";
 }
 
+// A condition with two names in a row (a file or a paste may give one)
+// is written so that it reads back as the same tokens.
+TEST_F(SigClipTest, AdjacentNamesInAConditionStayApart) {
+  const u32 a = Inst(u"Alpha"), b = Inst(u"Beta");
+  const u32 tokens[] = {a, b, SIG_TOK_OR, a};
+  wch text[64];
+  Sig_FormatCondition(text, 64, tokens, 4);
+  u32 back[SIG_TOKENS_MAX];
+  ASSERT_EQ(4, Sig_ParseCondition(text, back)) << U8(text);
+  EXPECT_EQ(0, std::memcmp(tokens, back, sizeof tokens));
+}
+
 TEST_F(SigClipTest, NamesThatCannotTravelAreRefusedWhereTheyAreEntered) {
   const u32 id = Sig_CreateInstallation(0);
   for (const wch* name : {u"A\"B", u"A,B", u"A|B", u"A B"}) {
@@ -222,6 +234,7 @@ TEST_F(SigClipTest, DamagedBlocksAndRefusedRecords) {
       {"a text shorter than announced", {u"SIGANL_A", u"\"A\",0,1,1,9", u"abc", u"SIGANL_E"}, 2},
       {"a text beyond any text", {u"SIGANL_A", u"\"A\",0,1,1,99999", u"SIGANL_E"}, 2},
       {"a refused installation", {u"SIGANL_A", u"\"A\",0,1,3,0", u"SIGANL_E"}, 16},
+      {"a schedule cut inside an hour entry", {u"SIGANL_A", u"\"A\",1,2,1,0", u"1,3,60", u"7f,08,00,", u"SIGANL_E"}, 16},
   };
   for (auto& c : cases) {
     Sig_Clear();
@@ -245,6 +258,16 @@ TEST_F(SigClipTest, DamagedBlocksAndRefusedRecords) {
   EXPECT_EQ(4, Sig_PasteElementsFromClip(&kClip, &line, 0, 0, 0));
   EXPECT_EQ(0u, Sig_GetElementCount(nullptr));
   EXPECT_EQ(0u, Grid_GetCell(6, 5, 0)) << "((3 >> 1) with 0 and 1 exchanged) = 0";
+}
+
+// A block cut inside an element's own lines: the element made for it would
+// have no name and no lists, so it is not kept.
+TEST_F(SigClipTest, AnElementCutInsideItsLinesIsNotKept) {
+  Put(6, 5, 440 | 3);
+  g_lines = {u"SIGELEM_A", u"\"E\",\"\",6,5,0,0,0,0,0,0,0,0,1,0,9,0"};
+  u32 line = 0;
+  EXPECT_EQ(2, Sig_PasteElementsFromClip(&kClip, &line, 0, 0, 0));
+  EXPECT_EQ(0u, Sig_GetElementCount(nullptr));
 }
 
 }  // namespace

@@ -15,11 +15,17 @@
 #include "model/layfile.h"
 #include "model/line.h"
 #include "model/sched.h"
+#include "operation/pts.h"
+#include "operation/ptsfile.h"
+#include "operation/sig.h"
+#include "operation/sigclip.h"
 #include "operation/trnfile.h"
+#include "platform/clip.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "render/bgp.h"
 #include "render/gfxfile.h"
+#include "shell/cfg.h"
 #include "tests/fuzz/fuzz_util.h"
 #include "tests/gfx_fixture.h"
 
@@ -52,6 +58,74 @@ FuzzBytes Utf16(const std::u16string& text) {
   FuzzBytes b;
   for (char16_t c : text) b.push_back(u8(c)), b.push_back(u8(c >> 8));
   return b;
+}
+
+// The settings file as the program writes it, at the defaults and away from
+// them, and the tests' texts as 8-bit and UTF-16 files of old sections.
+void Settings(void) {
+  Cfg_SetDefaults();
+  if (Cfg_WriteSettings() == 0) Seed("settings", "defaults.ini", Fuzz_ReadFile(Cfg_FileName()));
+  const char16_t* texts[] = {
+      u"[ORBA_385]\r\nBackup=5\r\nStat_Opt=1F\r\nStat_Sep=\";\"\r\nDateiZahl=7\r\nBremsF=600\r\n"
+      u"Farbe7=10\r\nFarbe20=FF,00,00\r\nFenster1=1,2,300,200,N,1,G\r\nFontVarSN=Arial\r\n"
+      u"SuchText0=depot\r\nSuchText1=x\r\nDName0=C:\\a.nt3\r\nDName1=C:\\b.nt3\r\nZoom2=E\r\n",
+      u"; comment\r\n[Other]\r\nBackup=1\r\n[ orba_385 ]\r\n  backup =  7  \r\nStat_Sep=\";\"\r\n"
+      u"Quoted=\"a b\"\r\nHalf=\"x\r\nEmpty=\r\n",
+      u"[ORBA_380]\nU=4\nBackup=2\n[ORBA_384]\nBackup=5\n",
+      u"[ORBA_375]\nS=129\nU=1\n",
+      u"[ORBA_385]\nBackup=x\nStat_Opt=3\nQ=17\nRangp=X\nFarbe10=63\nBauStrecke=1,2,3\n"
+      u"BauFlaeche=1,2,3,4,5,6,7,8,9,10,11,12,13\nSuchSym=1F\nDateiDlg=X\nPfad_nt3=C:\\lay\n"};
+  int n = 0;
+  for (const char16_t* t : texts) {
+    FuzzBytes narrow;
+    for (const char16_t* c = t; *c; ++c) narrow.push_back(u8(*c));
+    Seed("settings", "text" + std::to_string(n) + ".ini", narrow);
+    Seed("settings", "wide" + std::to_string(n++) + ".ini", With({0xFF, 0xFE}, Utf16(t)));
+  }
+  Cfg_ReadText(texts[0], nullptr);
+  if (Cfg_WriteSettings() == 0) Seed("settings", "changed.ini", Fuzz_ReadFile(Cfg_FileName()));
+  Cfg_SetDefaults();
+}
+
+// The clipboard blocks as the region copy writes them (signal installations,
+// signal elements, turnouts), each block alone and all three together, and
+// the damaged blocks of the tests.
+int ClipRead(u32 n, u32 size, wch* buffer) { return Clip_ReadLine(i32(n), i32(size), buffer); }
+
+void Clips(void) {
+  static int window;
+  Clip_SetWindow(&window);
+  const SigClipLines sig = {Clip_AppendLine, ClipRead};
+  const PtsClipLines pts = {Clip_AppendLine, Clip_ReadLine};
+  Pts_SetClipLines(&pts);
+  Fuzz_ClipCells();
+  Fuzz_ClipRecords();
+  const i32 far = 1 << 20;
+  std::u16string all;
+  for (int block = 0; block < 3; ++block) {
+    Clip_Empty();
+    if (block == 0) Sig_CopyInstallationsToClip(&sig, -far, -far, -8, far, far, 8);
+    if (block == 1) Sig_CopyElementsToClip(&sig, -far, -far, -8, far, far, 8);
+    if (block == 2) Pts_CopyToClip(-far, -far, -8, far, far, 8);
+    std::u16string text;
+    wch line[300];
+    for (i32 n = 0; Clip_ReadLine(n, 300, line) == 0; ++n) text += std::u16string(line) + u"\r\n";
+    Seed("clip", "block" + std::to_string(block), Utf16(text));
+    all += text;
+  }
+  Seed("clip", "blocks", Utf16(all));
+  const char16_t* damaged[] = {
+      u"SIGANL_A\r\nSIGANL_E\r\nSIGELEM_A\r\nSIGELEM_E\r\nWEI_A\r\nWEI_E",
+      u"SIGANL_A\r\n\"A\",0,1,1,9\r\nabc\r\nSIGANL_E",
+      u"SIGANL_A\r\n\"A\",0,1,1,99999\r\nSIGANL_E",
+      u"SIGANL_A\r\nSIGANL_E\r\nSIGELEM_A\r\n\"E\",\"\",5,5,0,0,0,0,0,0,0,0,1,0,9,0\r\nNobody+\r\nSIGELEM_E\r\n",
+      u"a\rb\nc\r\n\r\nd"};
+  int n = 0;
+  for (const char16_t* t : damaged) Seed("clip", "damaged" + std::to_string(n++), Utf16(t));
+  Sig_Clear();
+  Pts_FreeAll();
+  Pts_SetClipLines(nullptr);
+  Clip_SetWindow(nullptr);
 }
 
 void Layouts(void) {
@@ -160,6 +234,8 @@ int main(int argc, char** argv) {
   Layouts();
   Rules();
   Languages();
+  Settings();
+  Clips();
   // The fixture's graphics files go into the work folder, which becomes the
   // program folder for them.
   Fio_SetFolderPath(FOLDER_PROGRAM, Fuzz_WorkFolder().c_str());

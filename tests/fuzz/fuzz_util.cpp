@@ -13,12 +13,16 @@
 #include "model/line.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
+#include "operation/ptsfile.h"
+#include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "operation/trnlist.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/msg.h"
 #include "platform/os.h"
+#include "platform/str.h"
 #include "render/bgp.h"
 #include "render/vehicles.h"
 #include "shell/app.h"
@@ -181,4 +185,82 @@ std::u16string Fuzz_Text(const u8* data, size_t size) {
   std::u16string s;
   for (size_t i = 0; i + 1 < size; i += 2) s += char16_t(data[i] | data[i + 1] << 8);
   return s;
+}
+
+void Fuzz_ClipCells(void) {
+  Grid_Clear();
+  const struct {
+    i32 x, y;
+    CellCode code;
+  } cells[] = {{4, 4, 440}, {8, 4, 424}, {12, 4, 392}, {16, 4, 440}, {1, 10, 72}, {2, 10, 48}, {3, 10, 72},
+               {4, 10, 48}, {5, 10, 88}};
+  for (const auto& c : cells)
+    if (Grid_SetCell(c.x, c.y, 0, c.code) != 1) Stop("no clipboard cells");
+}
+
+void Fuzz_ClipRecords(void) {
+  Sig_Clear();
+  Pts_FreeAll();
+  static const u8 schedule[] = {127, 8, 15, 0x80 | 30, 254, 255, 0};
+  u32 inst[3];
+  const wch* names[] = {u"Alpha", u"Beta", u"Gamma"};
+  for (int i = 0; i < 3; ++i) {
+    SignalInstallationData d = {};
+    Str_Copy(d.Name, names[i]);
+    d.Limit = 1;
+    d.Maximum = 2;
+    d.Kind = 1;
+    d.Duration = 60;
+    if (i == 0) {
+      d.Text = u"line\\one\nline two";
+      d.TextLength = Str_Len(d.Text) + 1;
+      d.Schedule = schedule;
+      d.ScheduleBytes = sizeof schedule;
+    }
+    inst[i] = Sig_CreateInstallation(0);
+    if (Sig_SetInstallation(inst[i], &d) != 0) Stop("no clipboard installation");
+  }
+  SignalElementData m = {};
+  Str_Copy(m.Name, u"Main");
+  m.Type = 1;
+  const u32 cond[] = {inst[0], SIG_TOK_OR, SIG_TOK_OPEN, inst[1], SIG_TOK_AND, SIG_TOK_NOT, inst[2], SIG_TOK_CLOSE};
+  m.TokenCount = 8;
+  for (int i = 0; i < 8; ++i) m.Tokens[i] = cond[i];
+  m.List1Count = 3;
+  for (int i = 0; i < 3; ++i) m.List1[i] = (i & 1) ? i32(inst[i]) : -i32(inst[i]);
+  m.List2Count = 1;
+  m.List2[0] = -i32(inst[1]);
+  m.Value = 5;
+  if (Sig_CreateElement(4, 4, 0, 3, 440) != 0 || Sig_SetElement(4, 4, 0, &m) != 0) Stop("no main signal");
+  SignalElementData dist = {};
+  Str_Copy(dist.Name, u"Dist");
+  dist.Type = 2;
+  dist.LinkedId = Sig_FindElementAt(4, 4, 0, 0)->Id;
+  if (Sig_CreateElement(8, 4, 0, 3, 424) != 0 || Sig_SetElement(8, 4, 0, &dist) != 0) Stop("no distant signal");
+  SignalElementData cnt = {};
+  Str_Copy(cnt.Name, u"Cnt");
+  cnt.Type = 10;
+  cnt.List1Count = 1;
+  cnt.List1[0] = i32(inst[0]);
+  if (Sig_CreateElement(12, 4, 0, 3, 392) != 0 || Sig_SetElement(12, 4, 0, &cnt) != 0) Stop("no counting element");
+  const struct {
+    i32 x;
+    u32 kind;
+  } turnouts[] = {{1, PTS_KIND_CYCLIC}, {2, PTS_KIND_RANDOM}, {3, PTS_KIND_BY_TRAIN}, {4, PTS_KIND_BY_SIGNALS}};
+  for (const auto& t : turnouts) {
+    u32 w[4];
+    if (Pts_TileConnections(Grid_GetCell(t.x, 10, 0), w) != 0 ||
+        Pts_SetById(t.x, 10, 0, 1, w[0], w[1], w[2], w[3], Pts_NextFreeId(), t.kind, 0) != 0)
+      Stop("no turnout controller");
+  }
+  const u32 counts[3] = {2, 1, 3}, times[3] = {0x01070809, 0, 0x7F0C0000}, starts[3] = {4, 0, 5};
+  const u32 weights[3] = {65535, 7, 0};
+  u32 masks[12];
+  for (u32 i = 0; i < 12; ++i) masks[i] = 0x10001u * (i + 1);
+  const i32 l1[2] = {7, -9}, l3[1] = {4};
+  const u32 sc[3] = {2, 0, 1};
+  const i32* lists[3] = {l1, nullptr, l3};
+  if (Pts_SetCyclic(1, 10, 0, counts, 2, times, starts, 0) != 0 || Pts_SetWeights(2, 10, 0, weights, 0) != 0 ||
+      Pts_SetClassMasks(3, 10, 0, masks, 0) != 0 || Pts_SetElementLists(4, 10, 0, 0x21, sc, lists, 0) != 0)
+    Stop("no turnout settings");
 }

@@ -55,3 +55,12 @@ int Fuzz_LoadSection(const u8* data, size_t size, int (*load)(u16 version), u16 
 u16 Fuzz_Version(const u8* two);
 // UTF-16 text from bytes (pairs, little-endian), with its final 0.
 std::u16string Fuzz_Text(const u8* data, size_t size);
+
+// The cells the clipboard blocks paste onto: signal shapes and turnout
+// pieces, the level-0 cells near the origin; the grid is emptied first.
+void Fuzz_ClipCells(void);
+// Records on those cells, every kind the blocks carry: installations with a
+// text and a schedule, main, distant and counting elements with lists and a
+// condition, turnout controllers of several kinds. Ends the process when
+// they cannot be made.
+void Fuzz_ClipRecords(void);
