@@ -138,8 +138,11 @@ TEST_F(WireTest, WithoutHooksTheLowerLayersWorkAlone) {
   EXPECT_EQ(section, Test_SaveSection(Genl_SaveSection));
 }
 
+#ifndef _WIN32
 // The turnout block travels through the clipboard's lines once start-up
 // has wired it; without a main window the copy reports the clipboard's error.
+// Natively only: the stand-in clipboard takes any window, while the system's
+// wants a real one and is shared with every other test program.
 TEST_F(WireTest, TheTurnoutBlockTravelsThroughTheClipboard) {
   static int window;
   Clip_SetWindow(&window);
@@ -156,5 +159,6 @@ TEST_F(WireTest, TheTurnoutBlockTravelsThroughTheClipboard) {
   Clip_SetWindow(nullptr);
   EXPECT_NE(0, Pts_CopyToClip(0, 0, 0, 10, 10, 0));
 }
+#endif
 
 }  // namespace
