@@ -1,6 +1,7 @@
 #include "model/layfile.h"
 
 #include "model/dep.h"
+#include "model/dwx.h"
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
@@ -155,6 +156,7 @@ static const LaySection kLaySections[] = {
     LAY_LOCK_ROW(4, 7),
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
     LAY_LOCK_ROW(7, 9),
+    {"DWXP", 190, 0, Dwx_LoadSection, Dwx_SaveSection, 179, 180, TXT_NO_MEMORY},
     LAY_LOCK_ROW(8, 11),
     {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
     LAY_LOCK_ROW(10, 14),
@@ -189,6 +191,7 @@ void Lay_ClearLayout(void) {
   if (g_layHooks.clearMarks) g_layHooks.clearMarks();
   Grid_Clear();
   TrnList_Clear();
+  Dwx_Clear();
   Pts_FreeAll();
   Dep_Clear();
   Sig_Clear();

@@ -1,5 +1,6 @@
 #include "model/pointobj.h"
 
+#include "operation/trnquery.h"
 #include "platform/heap.h"
 
 void Pobj_Reset(PointStore* s) { *s = PointStore{}; }
@@ -70,4 +71,67 @@ void Pobj_MoveInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i
     p->BucketNext = *b;
     *b = p;
   }
+}
+
+void Pobj_TransformInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX, i32 denX,
+                         i32 numY, i32 denY) {
+  if (numX < 1 || denX < 1 || numY < 1 || denY < 1) return;
+  for (PointHead* p = s->First; p; p = p->Next) {
+    if (!Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
+    i32 nx = p->X, ny = p->Y;
+    Trn_ScaleRegionPos(x1, y1, p->X, &ny, &nx, denY, numY, denX, numX, p->Level, p->Y);
+    Pobj_UnlinkBucket(s, p);
+    p->X = nx;
+    p->Y = ny;
+    PointHead** b = &s->Buckets[p->X & (POINT_BUCKETS - 1)];
+    p->BucketNext = *b;
+    *b = p;
+  }
+}
+
+// ---------------------------------------------------------------- clipboard blocks
+
+static PointClipLines s_clip;
+
+void Pobj_SetClipLines(const PointClipLines* lines) { s_clip = lines ? *lines : PointClipLines{}; }
+
+int Pobj_ClipAppend(const wch* line) { return s_clip.appendLine ? s_clip.appendLine(line) : 2; }
+
+int Pobj_ClipRead(i32 n, i32 size, wch* buf) {
+  buf[0] = 0;
+  if (!s_clip.readLine) return 2;
+  const int r = s_clip.readLine(n, size, buf);
+  return r == 0 ? 0 : r == 1 ? 1 : 2;
+}
+
+static int Pobj_IsHexDigit(wch c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest) {
+  for (int k = 0; k < n; ++k) {
+    const char kind = kinds[k];
+    int negative = 0;
+    if (kind == 'i' && *s == '-') negative = 1, ++s;
+    const int hex = kind == 'x';
+    i64 v = 0;
+    int digits = 0;
+    for (; hex ? Pobj_IsHexDigit(*s) : (*s >= '0' && *s <= '9'); ++s, ++digits) {
+      const int d = *s <= '9' ? *s - '0' : (*s | 0x20) - 'a' + 10;
+      v = v * (hex ? 16 : 10) + d;
+      if (v > 0xFFFFFFFFll) return 0;
+    }
+    if (!digits) return 0;
+    out[k] = negative ? -v : v;
+    if (k + 1 < n) {
+      if (*s != ',') return 0;
+      ++s;
+    }
+  }
+  if (rest) {
+    *rest = s;
+    return 1;
+  }
+  if (*s == ',') ++s;
+  return *s == 0;
 }

@@ -33,3 +33,27 @@ int Pobj_InBox(const PointHead* p, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i
 // Offsets every record in the box and re-buckets it; the list order stays.
 void Pobj_MoveInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy,
                     i32 dlevel);
+
+// ---------------------------------------------------------------- clipboard blocks
+// The clipboard text lines the point blocks travel through (append a line,
+// read line n), installed by start-up (shell/wire); without them a copy
+// gives 2 and a read finds no line.
+struct PointClipLines {
+  int (*appendLine)(const wch* line);             // 0 ok, else the clipboard's error
+  int (*readLine)(i32 n, i32 size, wch* buffer);  // 0 ok, 1 cut, 2 and 3 no line
+};
+void Pobj_SetClipLines(const PointClipLines* lines);
+int Pobj_ClipAppend(const wch* line);
+// Line n into buf (size units). 0 read; 1 the line was longer than the
+// buffer (a cut line is never taken for the whole one); 2 no such line.
+int Pobj_ClipRead(i32 n, i32 size, wch* buf);
+// Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
+// unsigned, 'i' signed decimal), each within 32 bits. 1 when they are there;
+// *rest (may be null) then points after the last one, else the line must end
+// there (a comma after the last is allowed).
+int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest);
+// Every record inside the box takes the position the region scaling gives
+// (Trn_ScaleRegionPos, ratios num / den of at least 1 from the box's first
+// corner); the level stays; the record is re-bucketed.
+void Pobj_TransformInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX, i32 denX,
+                         i32 numY, i32 denY);

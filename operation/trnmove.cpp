@@ -7,6 +7,7 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/lfst.h"
+#include "model/line.h"
 #include "model/logp.h"
 #include "model/mcs.h"
 #include "model/prlb.h"
@@ -18,6 +19,7 @@
 #include "operation/sigeval.h"
 #include "operation/snd.h"
 #include "operation/tracktab.h"
+#include "operation/trndepart.h"
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "operation/trnres.h"
@@ -257,6 +259,27 @@ static int Trn_MeetTrain(TrainRec* t, const TrainCell* slot, u32 code) {
   return TRN_ENTER_REFUSED;
 }
 
+// A Dwx point's matched rule group takes over what it names: the line to
+// switch to, the category, the type and the number (32767 lowest free,
+// 32766 highest free).
+static void Trn_TakeDwxRule(TrainRec* t, const u32* group, i32 length, const CellPos* cell) {
+  LinGroupLayout g;
+  if (length <= 0 || Lin_ListGroupLayout(group, length, &g) <= 0) return;
+  auto option = [&](u32 bit) -> const u32* {
+    for (int k = 0; k < LIN_OPTION_COUNT; ++k)
+      if (kLinOptionOrder[k] == bit) return g.offset[k] >= 0 ? group + g.offset[k] : nullptr;
+    return nullptr;
+  };
+  const u32* line = option(LIN_OPT_SWITCH_LINE);
+  const u32* category = option(LIN_OPT_CATEGORY);
+  const u32* type = option(LIN_OPT_TYPE);
+  if (line || category || type)
+    Trn_ApplyDwx(t, line ? *line : t->CurLine, type ? *type : t->Type, u32(t->CurDepot) | u32(t->CurPlace) << 16,
+                 t->PathOption, t->StateFlags, t->PropFlags, category ? *category : t->Category);
+  if (const u32* number = option(LIN_OPT_NUMBER)) Trn_ApplyDwxNumber(t, i32(*number), cell);
+  Trn_UpdateTargetSpeed(t);
+}
+
 int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
   TrainCell* cells = Trn_Cells(t);
   if ((t->StateFlags & TRN_DEPOT_WAIT) && !Trn_LeaveDepotPlace(t)) return TRN_ENTER_REFUSED;
@@ -435,11 +458,14 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
       }
       break;
     }
-    case TRK_CLASS_DWX:
-      // The taking over of the point's train data comes with the Dwx points;
-      // a cell without a point (answer 1) changes nothing.
-      Dwx_MatchTrain(nx, ny, nz, dirCode);
+    case TRK_CLASS_DWX: {
+      static DwxMatch match;
+      if (Dwx_MatchTrain(nx, ny, nz, dirCode, t->CurLine, u32(t->Number), &match) == 0) {
+        const CellPos cell = {nx, ny, nz};
+        Trn_TakeDwxRule(t, match.Group, match.Length, &cell);
+      }
       break;
+    }
     case TRK_CLASS_SIGNAL21: {
       i32 extra = -1;
       const int r = Sig_TestElementForTrain(nx, ny, nz, &extra, Trn_OriginPlace(t), t->Number, t->CurLine);

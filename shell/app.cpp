@@ -5,6 +5,7 @@
 
 #include "model/dep.h"
 #include "model/grid.h"
+#include "model/dwx.h"
 #include "model/hst.h"
 #include "model/infp.h"
 #include "model/line.h"
@@ -112,6 +113,7 @@ u32 App_InitModules(void) {
   Clk_ResetRate();
   Disp_ResetDaylight();
   Hst_Init();
+  Dwx_Init();
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
@@ -138,6 +140,7 @@ void App_FreeModules(void) {
   Sig_Free();
   Cur_Free();
   Hst_Free();
+  Dwx_Exit();
   Lin_Exit();
   Info_Free();
   Logp_Clear();

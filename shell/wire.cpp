@@ -7,6 +7,7 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/layfile.h"
+#include "model/pointobj.h"
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigeval.h"
@@ -175,6 +176,8 @@ void Wire_InstallHooks(void) {
   Sig_SetHooks(&signals);
   static const PtsClipLines turnoutClip = {Clip_AppendLine, Clip_ReadLine};
   Pts_SetClipLines(&turnoutClip);
+  static const PointClipLines pointClip = {Clip_AppendLine, Clip_ReadLine};
+  Pobj_SetClipLines(&pointClip);
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);
