@@ -23,7 +23,21 @@ static DwxRec* Dwx_At(i32 x, i32 y, i32 level) { return reinterpret_cast<DwxRec*
 static DwxRec* Dwx_Rec(PointHead* p) { return reinterpret_cast<DwxRec*>(p); }
 static u32* Dwx_WordsOf(DwxRec* d) { return reinterpret_cast<u32*>(d + 1); }
 
-void Dwx_Init(void) { Pobj_Reset(&s_dwx); }
+static i32 Dwx_CountLineInBox(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
+  i32 n = 0, x = 0, y, level;
+  while (Dwx_FindNextWithLine(id, x1, y1, level1, x2, y2, level2, &x, &y, &level)) {
+    ++n;
+    if (firstOnly) break;
+    x = -1;
+  }
+  return n;
+}
+
+void Dwx_Init(void) {
+  Pobj_Reset(&s_dwx);
+  static const LinModuleHooks lines = {Dwx_OnLineCopied, Dwx_OnLineDeleted, Dwx_CountLineInBox};
+  Lin_SetModuleHooks(LIN_MODULE_DWX, &lines);
+}
 void Dwx_Clear(void) { Pobj_FreeAll(&s_dwx); }
 void Dwx_Exit(void) { Dwx_Clear(); }
 u32 Dwx_Count(void) { return s_dwx.Count; }

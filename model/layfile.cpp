@@ -5,6 +5,7 @@
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
+#include "model/lfst.h"
 #include "model/layprot.h"
 #include "model/line.h"
 #include "operation/sig.h"
@@ -163,6 +164,7 @@ static const LaySection kLaySections[] = {
     LAY_LOCK_ROW(13, 16),
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     LAY_LOCK_ROW(15, 16),
+    {"LFST", 110, 0, Lfst_LoadSection, Lfst_SaveSection, 144, 171, TXT_NO_MEMORY},
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
@@ -196,6 +198,7 @@ void Lay_ClearLayout(void) {
   Dep_Clear();
   Sig_Clear();
   Hst_Clear();
+  Lfst_Clear();
   Lin_Clear();
 }
 

@@ -7,6 +7,7 @@
 #include "model/grid.h"
 #include "model/dwx.h"
 #include "model/hst.h"
+#include "model/lfst.h"
 #include "model/infp.h"
 #include "model/line.h"
 #include "model/logp.h"
@@ -114,6 +115,7 @@ u32 App_InitModules(void) {
   Disp_ResetDaylight();
   Hst_Init();
   Dwx_Init();
+  Lfst_Init();
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
@@ -141,6 +143,7 @@ void App_FreeModules(void) {
   Cur_Free();
   Hst_Free();
   Dwx_Exit();
+  Lfst_Free();
   Lin_Exit();
   Info_Free();
   Logp_Clear();

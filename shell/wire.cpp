@@ -6,6 +6,7 @@
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
+#include "model/lfst.h"
 #include "model/layfile.h"
 #include "model/pointobj.h"
 #include "operation/clock.h"
@@ -171,6 +172,8 @@ void Wire_InstallHooks(void) {
   Trn_SetHooks(&trains);
   static const HstHooks stops = {Disp_GetOptAnzHst};
   Hst_SetHooks(&stops);
+  static const LfstHooks lfst = {Disp_GetOptLfst};
+  Lfst_SetHooks(&lfst);
   // The animation word has no owner yet: signals animate as with bit 16 on.
   static const SigHooks signals = {Disp_GetOptSige, Disp_GetDisplayPause, nullptr};
   Sig_SetHooks(&signals);
