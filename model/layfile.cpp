@@ -8,6 +8,7 @@
 #include "model/lfst.h"
 #include "model/layprot.h"
 #include "model/line.h"
+#include "model/rngp.h"
 #include "operation/sig.h"
 #include "operation/sigfile.h"
 #include "operation/trn.h"
@@ -154,6 +155,7 @@ static const LaySection kLaySections[] = {
     {"ZUGD", 40, 0, TrnList_ReadSection, TrnList_SaveSection, 121, 122, TXT_TRAIN_NO_MEMORY},
     LAY_LOCK_ROW(2, 5),
     {"WEIN", 50, 0, Pts_LoadSection, Pts_SaveSection, 126, 165, TXT_NO_MEMORY},
+    {"RNGP", 200, 0, Rp_LoadSection, Rp_SaveSection, 181, 182, TXT_NO_MEMORY},
     LAY_LOCK_ROW(4, 7),
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
     LAY_LOCK_ROW(7, 9),
@@ -195,6 +197,7 @@ void Lay_ClearLayout(void) {
   TrnList_Clear();
   Dwx_Clear();
   Pts_FreeAll();
+  Rp_Clear();
   Dep_Clear();
   Sig_Clear();
   Hst_Clear();

@@ -30,6 +30,32 @@ void Pobj_Push(PointStore* s, PointHead* p) {
   ++s->Count;
 }
 
+void Pobj_InsertAfter(PointStore* s, PointHead* after, PointHead* p) {
+  PointHead** l = after ? &after->Next : &s->First;
+  p->Next = *l;
+  *l = p;
+  PointHead** b = &s->Buckets[p->X & (POINT_BUCKETS - 1)];
+  p->BucketNext = *b;
+  *b = p;
+  ++s->Count;
+}
+
+void Pobj_Replace(PointStore* s, PointHead* old, PointHead* fresh) {
+  for (PointHead** l = &s->First; *l; l = &(*l)->Next)
+    if (*l == old) {
+      *l = fresh;
+      break;
+    }
+  for (PointHead** b = &s->Buckets[old->X & (POINT_BUCKETS - 1)]; *b; b = &(*b)->BucketNext)
+    if (*b == old) {
+      *b = fresh;
+      break;
+    }
+  fresh->Next = old->Next;
+  fresh->BucketNext = old->BucketNext;
+  old->Next = old->BucketNext = nullptr;
+}
+
 static void Pobj_UnlinkBucket(PointStore* s, PointHead* p) {
   for (PointHead** b = &s->Buckets[p->X & (POINT_BUCKETS - 1)]; *b; b = &(*b)->BucketNext)
     if (*b == p) {

@@ -26,6 +26,13 @@ void Pobj_FreeAll(PointStore* s);
 PointHead* Pobj_Find(const PointStore* s, i32 x, i32 y, i32 level);
 // Pushes the record at the head of the list and of its bucket; count + 1.
 void Pobj_Push(PointStore* s, PointHead* p);
+// Links the record into the list right after `after` (null: at the head)
+// and at the head of its bucket; count + 1. Readers that keep the file's
+// order append this way.
+void Pobj_InsertAfter(PointStore* s, PointHead* after, PointHead* p);
+// Puts fresh in old's place in the list and in its bucket (same position);
+// old is linked nowhere after it.
+void Pobj_Replace(PointStore* s, PointHead* old, PointHead* fresh);
 // Unlinks the record from list and bucket; count - 1.
 void Pobj_Unlink(PointStore* s, PointHead* p);
 // 1 when the record lies in the box (corners included, in any order).

@@ -1,5 +1,6 @@
 #include "model/rule.h"
 
+#include "model/dep.h"
 #include "model/sched.h"
 #include "model/zugtext.h"
 #include "operation/clock.h"
@@ -1104,4 +1105,38 @@ int Rule_PrintPositions(const u32* pairs, i32 count) {
   int r = Fio_WriteString(text);
   if (!r) r = Fio_WriteCrLf();
   return r;
+}
+
+i32 Rule_ParsePairList(const wch* text, u32* out, i32 room) {
+  i32 n = 0;
+  wch ref[64];
+  while (*text) {
+    while (*text == ' ' || *text == ',') ++text;
+    if (!*text) break;
+    i32 len = 0;
+    while (text[len] && text[len] != ',') ++len;
+    if (len >= 64) return -1;
+    Mem_CopyWide(ref, text, len);
+    ref[len] = 0;
+    text += len;
+    while (len > 0 && ref[len - 1] == ' ') ref[--len] = 0;
+    // "first-last": a run of places of one depot.
+    u32 last = 0;
+    i32 dash = len - 1;
+    while (dash > 0 && ref[dash] >= '0' && ref[dash] <= '9') --dash;
+    if (dash > 0 && dash < len - 1 && ref[dash] == '-') {
+      for (i32 k = dash + 1; k < len; ++k) last = last * 10 + u32(ref[k] - '0');
+      ref[dash] = 0;
+    }
+    u32 place = 0;
+    const i32 depot = Dep_ParsePlaceRef(ref, &place, 0);
+    if (depot < 0) return -1;
+    if (!last || last < place) last = place;
+    for (u32 p = place; p <= last; ++p) {
+      if (n + 2 > room) return -1;
+      out[n++] = u32(depot);
+      out[n++] = p;
+    }
+  }
+  return n;
 }

@@ -89,6 +89,10 @@ int Rule_PrintText(const u32* words, i32 count);
 // stops while fewer than 24 units remain).
 int Rule_FormatPairList(wch* out, i32 capacity, const u32* pairs, int collapse, i32 count);
 int Rule_PrintPositions(const u32* pairs, i32 count);
+// The text form back into (depot, place) pairs: references joined by ",",
+// "ref-last" for a run of places; room words at most. The words written,
+// -1 when a reference cannot be read or the pairs do not fit.
+i32 Rule_ParsePairList(const wch* text, u32* out, i32 room);
 
 // The depot module answers place references and names through these hooks
 // (it installs them when it starts); without them no place can be resolved

@@ -602,42 +602,6 @@ int Pts_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
   return Pts_ClipAppend(u"WEI_E");
 }
 
-// A place list text ("ref, ref-last, ...") into pairs; the words written,
-// -1 when a reference cannot be read.
-static i32 Pts_ParsePlaceList(const wch* text, u32* out, i32 room) {
-  i32 n = 0;
-  wch ref[64];
-  while (*text) {
-    while (*text == ' ' || *text == ',') ++text;
-    if (!*text) break;
-    i32 len = 0;
-    while (text[len] && text[len] != ',') ++len;
-    if (len >= 64) return -1;
-    Mem_CopyWide(ref, text, len);
-    ref[len] = 0;
-    text += len;
-    while (len > 0 && ref[len - 1] == ' ') ref[--len] = 0;
-    // "first-last": a run of places of one depot.
-    u32 last = 0;
-    i32 dash = len - 1;
-    while (dash > 0 && ref[dash] >= '0' && ref[dash] <= '9') --dash;
-    if (dash > 0 && dash < len - 1 && ref[dash] == '-') {
-      for (i32 k = dash + 1; k < len; ++k) last = last * 10 + u32(ref[k] - '0');
-      ref[dash] = 0;
-    }
-    u32 place = 0;
-    const i32 depot = Dep_ParsePlaceRef(ref, &place, 0);
-    if (depot < 0) return -1;
-    if (!last || last < place) last = place;
-    for (u32 p = place; p <= last; ++p) {
-      if (n + 2 > room) return -1;
-      out[n++] = u32(depot);
-      out[n++] = p;
-    }
-  }
-  return n;
-}
-
 // Reads the kind lines of a pasted controller from *at on and applies them:
 // 0, 1 the setter refused the counts, weights or masks (the controller
 // would keep none), 2 a list could not be read or set, 4 malformed. With c
@@ -720,7 +684,7 @@ static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
       return 4;
     }
     const i32 n = i < 3 ? Rule_Parse(line, RULE_MODE_SIGNAL, words + total)
-                        : Pts_ParsePlaceList(line, words + total, RULE_WORDS_MAX);
+                        : Rule_ParsePairList(line, words + total, RULE_WORDS_MAX);
     if (n < 0) bad = 1;
     else counts[i] = u32(n), total += u32(n);
   }

@@ -440,13 +440,14 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
       dir = 0;
       break;
     case TRK_CLASS_SHUNT: {
-      const u32 v = Rp_ForTrain(t, nx, ny, nz, dirCode);
+      u32 line = 0, position = 0, parkWait = 0, value4 = 0, reverseWait = 0;
+      const u32 v = Rp_ForTrain(t, nx, ny, nz, &line, &position, &value4, &parkWait, &reverseWait, dirCode);
       if (v == 65535) return TRN_ENTER_HANDLED;
       if (v == 0) {
         dir = 1;
         break;
       }
-      const int r = Trn_Split(t, v, 0, 0, 0, 0);
+      const int r = Trn_Split(t, v, line, i32(reverseWait), i32(parkWait), i32(position));
       if (r == 0) return TRN_ENTER_JOINED;
       if (r == 3 || r == 5 || r == 6 || r == 7) {
         Trn_Post(t, r == 3 ? 21 : r == 5 ? 24 : r == 6 ? 22 : 23, nx, ny, nz, 0);

@@ -8,6 +8,7 @@
 #include "model/dwx.h"
 #include "model/hst.h"
 #include "model/lfst.h"
+#include "model/rngp.h"
 #include "model/infp.h"
 #include "model/line.h"
 #include "model/logp.h"
@@ -116,6 +117,7 @@ u32 App_InitModules(void) {
   Hst_Init();
   Dwx_Init();
   Lfst_Init();
+  Rp_Init();
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
@@ -144,6 +146,7 @@ void App_FreeModules(void) {
   Hst_Free();
   Dwx_Exit();
   Lfst_Free();
+  Rp_Free();
   Lin_Exit();
   Info_Free();
   Logp_Clear();

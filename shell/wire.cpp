@@ -7,6 +7,7 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/lfst.h"
+#include "model/rngp.h"
 #include "model/layfile.h"
 #include "model/pointobj.h"
 #include "operation/clock.h"
@@ -174,6 +175,9 @@ void Wire_InstallHooks(void) {
   Hst_SetHooks(&stops);
   static const LfstHooks lfst = {Disp_GetOptLfst};
   Lfst_SetHooks(&lfst);
+  Rp_SetShowFlagged(Disp_GetOptRangp);
+  static const RpHooks shunting = {nullptr, Wire_StopSimulation};
+  Rp_SetHooks(&shunting);
   // The animation word has no owner yet: signals animate as with bit 16 on.
   static const SigHooks signals = {Disp_GetOptSige, Disp_GetDisplayPause, nullptr};
   Sig_SetHooks(&signals);

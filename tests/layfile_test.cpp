@@ -89,13 +89,19 @@ Bytes MiddleSections() {
   Test_Put32(b, 0);
   PutTag(b, "WEIN");
   Test_Put32(b, 0);
+  PutTag(b, "RNGP");
+  Test_Put32(b, 0);
   PutTag(b, "DEPO");
+  Test_Put32(b, 0);
+  PutTag(b, "DWXP");
   Test_Put32(b, 0);
   PutTag(b, "SIGS");
   Test_Put32(b, 0);
   PutTag(b, "SIGE");
   Test_Put32(b, 0);
   PutTag(b, "HSTP");
+  Test_Put32(b, 0);
+  PutTag(b, "LFST");
   Test_Put32(b, 0);
   PutAll(b, Test_MinimalLind());
   PutTag(b, "ZG");  // no vehicle sets, no background picture
@@ -273,6 +279,8 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     Test_Put16(b, 0);
     PutTag(b, "HS");  // no stops
     Test_Put16(b, 0);
+    PutTag(b, "LF");  // no LFST points
+    Test_Put16(b, 0);
     PutAll(b, Test_MinimalLindOld());
     PutTag(b, "ZG");
     Test_Put16(b, 0);
@@ -360,13 +368,19 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "WEIN");
   Test_Put32(manyLines, 0);
+  PutTag(manyLines, "RNGP");
+  Test_Put32(manyLines, 0);
   PutTag(manyLines, "DEPO");
+  Test_Put32(manyLines, 0);
+  PutTag(manyLines, "DWXP");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "SIGS");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "SIGE");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "HSTP");
+  Test_Put32(manyLines, 0);
+  PutTag(manyLines, "LFST");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "LIND");
   Test_Put32(manyLines, 4001);
@@ -438,13 +452,19 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "WEIN");
   Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "RNGP");
+  Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "DEPO");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "DWXP");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "SIGS");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "SIGE");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "HSTP");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "LFST");
   Test_Put32(otherGraphics, 0);
   PutAll(otherGraphics, Test_MinimalLind());
   PutTag(otherGraphics, "ZG");
