@@ -4,9 +4,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/dwx.h"
 #include "model/hst.h"
 #include "model/infp.h"
+#include "model/lfst.h"
 #include "model/logp.h"
+#include "model/rngp.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
 #include "operation/trnquery.h"
@@ -579,6 +582,19 @@ TEST(ComposeRules, PieceOwnersInTheirOrderAndTheStateOfAStop) {
   ASSERT_EQ(0, Pts_SetById(7, 6, 0, 2, 4, 8, 16, 0, 1, PTS_KIND_BRANCH1, 0));
   EXPECT_EQ(2, Map_PieceStateAt(7, 6, 0, nullptr, 48));
   Pts_FreeAll();
+  // Shunting, Dwx and LFST points answer with their kind or display style;
+  // a flagged point shows 100 + the kind's parity while its option is off.
+  ASSERT_EQ(0, Rp_Set(8, 6, 0, 3, 1, 31));
+  ASSERT_EQ(0, Dwx_Set(9, 6, 0, 1, 1, u"D"));
+  const u32 zero[10] = {};
+  ASSERT_EQ(0, Lfst_Set(10, 6, 0, 0, nullptr, 5, 1, LFST_F_FLAGGED, zero, zero, zero));
+  EXPECT_EQ(3, Map_PieceStateAt(8, 6, 0, nullptr, 192));
+  EXPECT_EQ(1, Map_PieceStateAt(9, 6, 0, nullptr, 200));
+  EXPECT_EQ(101, Map_PieceStateAt(10, 6, 0, nullptr, 176));
+  EXPECT_EQ(0, Map_PieceStateAt(11, 6, 0, nullptr, 176)) << "no point";
+  Rp_Clear();
+  Dwx_Clear();
+  Lfst_Clear();
 }
 
 }  // namespace
