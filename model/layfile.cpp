@@ -423,6 +423,10 @@ static int Lay_Load(const wch* name) {
   if (!r) {
     TrnList_SetAllTrainSounds(1);
     TrnList_RefreshCellCodes(1);
+    // The oldest LFST elements become today's, each with its point.
+    if (version < 0x3808 && Lfst_ConvertOldElements() < 0) r = LAY_LOAD_LFST_CONVERSION;
+  }
+  if (!r) {
     // Signal cells of old files that lost their element become track.
     if (version < 0x380B) Sig_RemoveOrphanSignalTiles();
     // Every file, not only the oldest: the count from the train section
@@ -494,7 +498,7 @@ void Lay_ReportLoadResult(int result) {
     case 14: Msg_ErrorId(199, TXT_LEVEL_PASS); return;
     case 15: Msg_ErrorId(109, TXT_TRAIN_REMAP); return;
     case 17: Msg_ErrorId(185, TXT_BAD_FILE); return;
-    case 18: Msg_ErrorId(186, TXT_BAD_FILE); return;
+    case LAY_LOAD_LFST_CONVERSION: Msg_ErrorId(186, TXT_BAD_FILE); return;
     default: break;
   }
   if (result < 21) return;

@@ -40,6 +40,8 @@ enum {
   // No memory to keep the layout for a refused load: nothing was read.
   LAY_LOAD_NO_SNAPSHOT = 13,
   LAY_LOAD_TRAIN_REMAP = 15,
+  // The LFST elements of a file before 14344 could not all get their points.
+  LAY_LOAD_LFST_CONVERSION = 18,
   // Refused, and the layout could not be given back (no memory): an empty
   // layout without a name stands in its place.
   LAY_LOAD_NOT_RESTORED = 16

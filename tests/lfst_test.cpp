@@ -246,4 +246,23 @@ TEST_F(LfstTest, LineIdsLeaveAndJoinTheLists) {
   EXPECT_EQ(0u, count);
 }
 
+TEST_F(LfstTest, OldElementsBecomeTodaysWithTheirPoints) {
+  // Shape 184 + direction is the old element; codes from 7168 give kind 2.
+  Grid_SetCell(3, 4, 0, 184 + 2);
+  Grid_SetCell(5, 4, 0, CellCode(7168 + 184 + 5));
+  Grid_SetCell(6, 4, 0, 0);  // plain track stays
+  Grid_SetCell(3, 4, -1, 184);  // only level 0 is converted
+  Grid_UpdateExtent(0, 0, 0, 0);
+  EXPECT_EQ(2, Lfst_ConvertOldElements());
+  EXPECT_EQ(176u + 2, Grid_GetCell(3, 4, 0));
+  EXPECT_EQ(7168u + 176 + 5, Grid_GetCell(5, 4, 0));
+  EXPECT_EQ(184u, Grid_GetCell(3, 4, -1));
+  EXPECT_EQ(6u, Lfst_GetKind(3, 4, 0, 1));
+  EXPECT_EQ(2u, Lfst_GetKind(5, 4, 0, 1));
+  u32 mask = 0;
+  EXPECT_EQ(0, Lfst_GetInfo(5, 4, 0, nullptr, nullptr, &mask));
+  EXPECT_EQ(1u << 5, mask);
+  EXPECT_EQ(0, Lfst_ConvertOldElements());
+}
+
 }  // namespace
