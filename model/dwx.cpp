@@ -15,7 +15,14 @@
 enum : u32 { DWX_TAG = 0x50585744 };  // "DWXP"
 enum : u16 { DWX_TAG_OLD = 0x574C };
 enum : u16 { DWX_V_FIRST = 14171, DWX_V_VALUE = 14344, DWX_V_WIDE = 14389 };
-enum : TextId { DWX_TXT_COPY = 9620 };
+enum : TextId {
+  DWX_TXT_POINT = 9520,
+  DWX_TXT_AT = 9521,
+  DWX_TXT_RULE = 9523,
+  DWX_TXT_NO_RULE = 9524,
+  DWX_TXT_COUNT = 9600,
+  DWX_TXT_COPY = 9620
+};
 
 static PointStore s_dwx;
 
@@ -508,6 +515,34 @@ int Dwx_LoadSection(u16 version) {
       if ((r = Fio_ReadU32(&words[i]))) return r;
     if (Dwx_Create(x, y, level, value, mask, name)) return 4;
     if (wordCount && Dwx_SetRule(x, y, level, words, wordCount)) return 4;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- text listing
+
+static int Dwx_WriteLine(const wch* s) {
+  const int r = Fio_WriteString(s);
+  return r ? r : Fio_WriteCrLf();
+}
+
+int Dwx_WriteReport(int detail) {
+  wch line[256];
+  int r;
+  Fmt_Print(line, 256, Lng_GetText(DWX_TXT_COUNT), s_dwx.Count);
+  if ((r = Dwx_WriteLine(line)) || (r = Fio_WriteSeparator())) return r;
+  for (const PointHead* p = s_dwx.First; p; p = p->Next) {
+    const DwxRec* d = reinterpret_cast<const DwxRec*>(p);
+    if ((r = Fio_WriteString(Lng_GetText(DWX_TXT_POINT))) || (r = Dwx_WriteLine(d->Name))) return r;
+    Fmt_Print(line, 256, u"%s %5i,%5i,%+i\r\n", Lng_GetText(DWX_TXT_AT), p->X, p->Y, p->Level);
+    if ((r = Fio_WriteString(line))) return r;
+    // The cell's info text joins the listing with the info points' own
+    // writer; until then the detail flag adds nothing.
+    (void)detail;
+    if ((r = Fio_WriteString(Lng_GetText(DWX_TXT_RULE)))) return r;
+    if (d->WordCount) r = Rule_PrintText(Dwx_Words(d), i32(d->WordCount));
+    else r = Dwx_WriteLine(Lng_GetText(DWX_TXT_NO_RULE));
+    if (r || (r = Fio_WriteSeparator())) return r;
   }
   return 0;
 }

@@ -99,6 +99,9 @@ int Dwx_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
 // Every point set under a temporary name is renamed on every way out.
 int Dwx_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dlevel);
 
+// The Dwx part of the text listing; 0 or the first write error.
+int Dwx_WriteReport(int detail);
+
 int Dwx_SaveSection(void);
 // 0, stream codes 1 and 2, 3 malformed or a form not read here, 4 a point
 // not created.

@@ -1,6 +1,9 @@
 // The text listing ("dat"): the driver and its first part, the summary.
+#include "model/dwx.h"
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/lfst.h"
+#include "model/rngp.h"
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigfile.h"
@@ -22,9 +25,12 @@ void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
 enum : u16 {
   LAY_EXPORT_SUMMARY = 0x0001,
   LAY_EXPORT_TURNOUTS = 0x0020,
+  LAY_EXPORT_SHUNTING = 0x0040,
   LAY_EXPORT_SIGNAL_INSTALLATIONS = 0x0080,
+  LAY_EXPORT_DWX = 0x0100,
   LAY_EXPORT_SIGNAL_ELEMENTS = 0x0200,
   LAY_EXPORT_OPTION = 0x0400,
+  LAY_EXPORT_LFST = 0x1000,
   LAY_EXPORT_UTF16 = 0x2000,
   LAY_EXPORT_ANSI = 0x4000
 };
@@ -91,14 +97,17 @@ int Lay_ExportText(const wch* fileName) {
     r = 3;
   } else {
     // The parts in the listing's order. The other modules' writers join as
-    // they come: lines, depots, trains, timetable points and Dwx points
-    // between the summary and the turnout controllers; shunting points
-    // before the signals; stops, LFST points and log points after them.
+    // they come: lines, depots, trains and timetable points between the
+    // summary and the Dwx points; stops before the LFST points and log
+    // points after them.
     const u16 option = sel & LAY_EXPORT_OPTION;
     if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (!r && (sel & LAY_EXPORT_DWX)) r = Dwx_WriteReport(option);
     if (!r && (sel & LAY_EXPORT_TURNOUTS)) r = Pts_ExportText();
+    if (!r && (sel & LAY_EXPORT_SHUNTING)) r = Rp_WriteText(option);
     if (!r && (sel & LAY_EXPORT_SIGNAL_INSTALLATIONS)) r = Sig_ExportInstallations(option);
     if (!r && (sel & LAY_EXPORT_SIGNAL_ELEMENTS)) r = Sig_ExportElements(option);
+    if (!r && (sel & LAY_EXPORT_LFST)) r = Lfst_WriteText(option);
     if (r) {
       Fio_CancelWrite();
     } else {

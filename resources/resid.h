@@ -21,6 +21,7 @@
 #define IDD_MSG_YESNO 2       // message box: text, Yes, No, Help, Cancel
 #define IDC_MSG_TEXT 190      // the static text of both message boxes
 #define IDC_HELP_BUTTON 100   // the Help button of every dialog
+#define IDD_SHUNT_ASK 120     // a shunting point asks the driving user: text, answers 120..125, Help
 // The Yes and No buttons are IDYES (6) and IDNO (7) of windows.h, OK and
 // Cancel IDOK and IDCANCEL.
 

@@ -1,5 +1,7 @@
 #include "shell/wire.h"
 
+#include "dialogs/rpask.h"
+
 #include "render/clkpaint.h"
 #include "shell/vwin.h"
 
@@ -176,7 +178,7 @@ void Wire_InstallHooks(void) {
   static const LfstHooks lfst = {Disp_GetOptLfst};
   Lfst_SetHooks(&lfst);
   Rp_SetShowFlagged(Disp_GetOptRangp);
-  static const RpHooks shunting = {nullptr, Wire_StopSimulation};
+  static const RpHooks shunting = {RpAsk_Ask, Wire_StopSimulation};
   Rp_SetHooks(&shunting);
   // The animation word has no owner yet: signals animate as with bit 16 on.
   static const SigHooks signals = {Disp_GetOptSige, Disp_GetDisplayPause, nullptr};

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "dialogs/dfw.h"
+#include "dialogs/rpask.h"
 #include "model/grid.h"
 #include "model/line.h"
 #include "model/pointobj.h"
@@ -349,6 +351,36 @@ TEST_F(RpTest, ClipboardRoundTrip) {
   g_clip = {u"RP_A", u"1,1,0,32,1,0", u"0,0,0,0,41,0,30,15,0,0"};
   lineNo = 0;
   EXPECT_EQ(4, Rp_PasteFromClip(&lineNo, 0, 0, 0));
+}
+
+TEST_F(RpTest, TheQuestionDialogOffersWhatTheDecisionAllows) {
+  struct Case {
+    int takeOffered, following, proposal;
+  } cases[] = {{1, 0, RP_ANSWER_RESULT}, {0, 1, RP_ANSWER_TAKE}};
+  for (const Case& c : cases) {
+    RpQuestion q = {train, 1, 2, 0, 15524, c.takeOffered, c.proposal};
+    u8 bytes[RPASK_DESC_SIZE];
+    ASSERT_EQ(0, RpAsk_BuildDesc(&q, c.following, bytes, sizeof bytes));
+    EXPECT_EQ(DLG_TITLE, bytes[0]);
+    EXPECT_EQ(u32(c.proposal), Dfw_Get16(bytes, 12)) << "the proposal has the focus";
+    const u8* text = Dfw_FindDescItem(bytes, 190);
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(15524u, Dfw_Get16(text, 4));
+    auto disabled = [&](int answer) {
+      const u8* r = Dfw_FindDescItem(bytes, answer);
+      EXPECT_NE(nullptr, r) << answer;
+      return r && r[0] == DLG_CAPTION_DISABLED;
+    };
+    EXPECT_FALSE(disabled(RP_ANSWER_REFUSE));
+    EXPECT_EQ(!c.takeOffered, disabled(RP_ANSWER_TAKE));
+    EXPECT_EQ(!c.following, disabled(RP_ANSWER_STOP_FOLLOWING));
+    EXPECT_EQ(c.following != 0, disabled(RP_ANSWER_FOLLOW));
+    EXPECT_FALSE(disabled(RP_ANSWER_STOP_SIMULATION));
+  }
+  // The native build shows no dialog: the question counts as closed and
+  // the decision stands.
+  RpQuestion q = {train, 1, 2, 0, 15523, 1, RP_ANSWER_TAKE};
+  EXPECT_EQ(0, RpAsk_Ask(&q));
 }
 
 }  // namespace
