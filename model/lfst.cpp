@@ -247,6 +247,15 @@ i32 Lfst_ConvertOldElements(void) {
 
 // ---------------------------------------------------------------- region and line hooks
 
+static u32* Lfst_KindOf(PointHead* p) { return &reinterpret_cast<LfstRec*>(p)->Kind; }
+
+i32 Lfst_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, int mode, u32 dirFilter, u32 elementCode, u32 classMask,
+                          u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2) {
+  static const PointKindAccess access = {Lfst_KindOf, Lfst_IsCode};
+  return Pobj_ReplaceKindsInBox(&s_lfst, &access, x1, y1, level1, mode, dirFilter, elementCode, classMask, newKind,
+                                oldKind, level2, y2, x2);
+}
+
 void Lfst_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel) {
   Pobj_MoveInBox(&s_lfst, x1, y1, level1, x2, y2, level2, dx, dy, dlevel);
 }

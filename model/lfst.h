@@ -79,6 +79,11 @@ u32 Lfst_CountByKind(u32* uniformZero, u32* uniformNonzero);
 // on level 0 inside the extent becomes the new one with a point; the number
 // made, -1 when one was refused.
 i32 Lfst_ConvertOldElements(void);
+// The kind replacement of a box (Pobj_ReplaceKindsInBox with this
+// module's elements); the number changed, -1 for an element code above 16383
+// without a class mask.
+i32 Lfst_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, int mode, u32 dirFilter, u32 elementCode, u32 classMask,
+                          u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2);
 void Lfst_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel);
 void Lfst_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX, i32 denX, i32 numY,
                          i32 denY);

@@ -1,5 +1,6 @@
 #include "model/pointobj.h"
 
+#include "model/grid.h"
 #include "operation/trnquery.h"
 #include "platform/heap.h"
 
@@ -160,4 +161,45 @@ int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch*
   }
   if (*s == ',') ++s;
   return *s == 0;
+}
+
+// ---------------------------------------------------------------- kinds in a box
+
+static int (*s_codeClass)(u32 code);
+
+void Pobj_SetCodeClass(int (*codeClass)(u32 code)) { s_codeClass = codeClass; }
+
+i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1, i32 y1, i32 level1, int mode,
+                           u32 dirFilter, u32 elementCode, u32 classMask, u32 newKind, u32 oldKind, i32 level2,
+                           i32 y2, i32 x2) {
+  u32 group = 0, group2 = 0;
+  if (!classMask) {
+    if (elementCode > 16383) return -1;
+    group = elementCode & ~0x1FFu;
+    const int plain = (group >= 4096 && group <= 7167) || (group >= 12288 && group <= 16383);
+    group2 = plain ? group : group ^ 0x200u;
+  }
+  i32 changed = 0;
+  for (PointHead* p = s->First; p; p = p->Next) {
+    if (!Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
+    u32* kind = access->kind(p);
+    const int taken = mode == 0 ? (*kind == (oldKind & ~1u) || *kind == (oldKind | 1u)) : *kind == oldKind;
+    if (!taken) continue;
+    const u32 code = Grid_GetCell(p->X, p->Y, p->Level) & ~0x4000u;
+    u32 low, high;
+    if (!access->isCode(code, &low, &high)) continue;
+    if (!((dirFilter >> (code & 7)) & 1)) continue;
+    if (classMask) {
+      const int cls = s_codeClass ? s_codeClass(code) : 0;
+      if (!((classMask >> cls) & 1)) continue;
+    } else {
+      const u32 g = code & ~0x1FFu;
+      if (g != group && g != group2) continue;
+    }
+    const u32 fresh = mode == 0 ? ((*kind & 1) ? (newKind | 1u) : (newKind & ~1u)) : newKind;
+    if (*kind < low || *kind > high || fresh < low || fresh > high || fresh == *kind) continue;
+    *kind = fresh;
+    ++changed;
+  }
+  return changed;
 }

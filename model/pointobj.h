@@ -64,3 +64,25 @@ int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch*
 // corner); the level stays; the record is re-bucketed.
 void Pobj_TransformInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX, i32 denX,
                          i32 numY, i32 denY);
+
+// ---------------------------------------------------------------- kinds in a box
+// The kind replacement of the modules whose points carry element kinds by
+// parity pairs (LFST and shunting points): their kind field and element
+// test.
+struct PointKindAccess {
+  u32* (*kind)(PointHead* p);
+  int (*isCode)(u32 code, u32* low, u32* high);
+};
+// The class of an element code (render's Gfx_CodeClass), installed by
+// start-up; without it every code is of class 0.
+void Pobj_SetCodeClass(int (*codeClass)(u32 code));
+// Every point inside the box whose kind is the old kind (mode 0: either of
+// its parity pair), whose cell holds one of the module's elements in a
+// direction of dirFilter (bit = direction) and whose code matches the class
+// mask (bit = class), or without a mask the element code's group, takes the
+// new kind (mode 0: of the same parity as its old one) when both kinds lie
+// in the element's range. The number changed; -1 without a class mask for
+// an element code above 16383.
+i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1, i32 y1, i32 level1, int mode,
+                           u32 dirFilter, u32 elementCode, u32 classMask, u32 newKind, u32 oldKind, i32 level2,
+                           i32 y2, i32 x2);

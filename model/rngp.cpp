@@ -385,6 +385,15 @@ int Rp_AddLineIdBeside(u32 newId, u32 oldId) {
 
 // ---------------------------------------------------------------- region hooks
 
+static u32* Rp_KindOf(PointHead* p) { return &reinterpret_cast<ShuntPointRec*>(p)->Kind; }
+
+i32 Rp_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, int mode, u32 dirFilter, u32 elementCode, u32 classMask,
+                          u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2) {
+  static const PointKindAccess access = {Rp_KindOf, Rp_IsCode};
+  return Pobj_ReplaceKindsInBox(&s_rp, &access, x1, y1, level1, mode, dirFilter, elementCode, classMask, newKind,
+                                oldKind, level2, y2, x2);
+}
+
 void Rp_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel) {
   Pobj_MoveInBox(&s_rp, x1, y1, level1, x2, y2, level2, dx, dy, dlevel);
 }

@@ -111,6 +111,11 @@ u32 Rp_ForTrain(TrainRec* t, i32 x, i32 y, i32 level, u32* trainValue, u32* valu
 void Rp_OnDepotPlaceDeleted(u32 depot, u32 place);
 void Rp_OnDepotPlaceStored(u32 depot, u32 oldPlace, u32 newPlace);
 
+// The kind replacement of a box (Pobj_ReplaceKindsInBox with this
+// module's elements); the number changed, -1 for an element code above 16383
+// without a class mask.
+i32 Rp_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, int mode, u32 dirFilter, u32 elementCode, u32 classMask,
+                          u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2);
 void Rp_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel);
 void Rp_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX, i32 denX, i32 numY,
                        i32 denY);

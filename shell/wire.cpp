@@ -22,6 +22,7 @@
 #include "render/cursor.h"
 #include "render/daylight.h"
 #include "render/disp.h"
+#include "render/gfx.h"
 #include "render/map.h"
 #include "render/vehicles.h"
 #include "shell/bld.h"
@@ -53,6 +54,7 @@ static_assert(sizeof(g_daylight.times) == 4 * sizeof(u16), "daylight times diffe
 static void Wire_Busy(int begin) { Cur_SetState(begin ? CUR_WAIT_BEGIN : CUR_WAIT_END); }
 
 static void Wire_StopSimulation(void) { Ewin_RunStop(EWIN_RUN_STOP); }
+static int Wire_CodeClass(u32 code) { return Gfx_CodeClass(GraphicCode(code)); }
 
 // ---------------------------------------------------------------- general section
 
@@ -187,6 +189,7 @@ void Wire_InstallHooks(void) {
   Pts_SetClipLines(&turnoutClip);
   static const PointClipLines pointClip = {Clip_AppendLine, Clip_ReadLine};
   Pobj_SetClipLines(&pointClip);
+  Pobj_SetCodeClass(Wire_CodeClass);
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);

@@ -246,6 +246,35 @@ TEST_F(LfstTest, LineIdsLeaveAndJoinTheLists) {
   EXPECT_EQ(0u, count);
 }
 
+TEST_F(LfstTest, KindsReplacedInABoxByParityDirectionAndGroup) {
+  const u32 zero[LFST_TYPES] = {};
+  struct Point {
+    i32 x;
+    u32 code, kind;
+  } points[] = {
+      {1, 176 + 2, 4},         // taken: kind 4, direction 2
+      {2, 176 + 2, 5},         // taken: its odd partner
+      {3, 176 + 3, 4},         // direction 3 is filtered out
+      {4, 176 + 2, 2},         // another kind
+      {5, 6144 + 176 + 2, 4},  // a narrow element: kind 4 is outside its range 0..3
+      {6, 4096 + 176 + 2, 4},  // another group of codes
+      {40, 176 + 2, 4},        // outside the box
+  };
+  for (const Point& p : points) {
+    Grid_SetCell(p.x, 1, 0, CellCode(p.code));
+    ASSERT_EQ(0, Lfst_Set(p.x, 1, 0, 0, nullptr, p.kind, 1, 0, zero, zero, zero));
+  }
+  EXPECT_EQ(2, Lfst_ReplaceCodesInBox(0, 0, 0, 0, 1u << 2, 176, 0, 6, 4, 0, 9, 9));
+  const u32 want[] = {6, 7, 4, 2, 4, 4, 4};
+  for (size_t i = 0; i < sizeof want / sizeof want[0]; ++i)
+    EXPECT_EQ(want[i], Lfst_GetKind(points[i].x, 1, 0, 1)) << points[i].x;
+  // Any other mode takes the one kind; a class mask chooses groups instead
+  // of the element code (class 1: codes 4096..6143).
+  EXPECT_EQ(1, Lfst_ReplaceCodesInBox(0, 0, 0, 1, 0xFF, 0, 1u << 1, 9, 4, 0, 9, 9));
+  EXPECT_EQ(9u, Lfst_GetKind(6, 1, 0, 1));
+  EXPECT_EQ(-1, Lfst_ReplaceCodesInBox(0, 0, 0, 1, 0xFF, 16384, 0, 9, 4, 0, 9, 9));
+}
+
 TEST_F(LfstTest, OldElementsBecomeTodaysWithTheirPoints) {
   // Shape 184 + direction is the old element; codes from 7168 give kind 2.
   Grid_SetCell(3, 4, 0, 184 + 2);
