@@ -6,6 +6,7 @@
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "operation/trnres.h"
+#include "operation/trnstep.h"
 #include "platform/heap.h"
 #include "platform/str.h"
 
@@ -518,6 +519,10 @@ void TrnList_SetTrainSounds(TrainRec* t, int fill) {
 
 void TrnList_SetAllTrainSounds(int fill) {
   for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) TrnList_SetTrainSounds(t, fill);
+}
+
+void TrnList_RecalcIntervals(void) {
+  for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) t->StepInterval = t->Speed ? Trn_StepIntervalFor(t->Speed) : 1;
 }
 
 void TrnList_Resort(void) {
