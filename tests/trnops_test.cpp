@@ -77,4 +77,39 @@ TEST_F(TrnOpsTest, StepIntervalsFollowTheTickConstant) {
 }
 
 
+// A depot place at (x, y, level) of depot "Nord" with the place number.
+void AddPlace(u32 depot, u32 place, i32 x, i32 y, i32 level = 0) {
+  DepotPlace p = {};
+  p.X = x;
+  p.Y = y;
+  p.Level = level;
+  p.Number = place;
+  ASSERT_EQ(0, Dep_InsertPlace(depot, u"Nord", u"N", &p));
+}
+
+TEST_F(TrnOpsTest, ATrainWithoutPositionStartsAtItsHomePlace) {
+  AddPlace(1, 1, 30, 40);
+  AddPlace(1, 2, 31, 41, -2);
+  const struct {
+    u16 depot, place;
+    i32 x, y, level;
+  } cases[] = {
+      {1, 2, 31, 41, -2},       // its home place
+      {1, 0x8002, 31, 41, -2},  // the per-entry flag is no part of the number
+      {1, 9, 0, 0, 0},          // a place that does not exist: the origin
+      {0, 0, 0, 0, 0},          // no home place
+  };
+  i32 number = 1;
+  for (const auto& c : cases) {
+    ASSERT_EQ(0, Create(1, number, -1, 0, c.depot, c.place));
+    const TrainRec* t = TrnList_Find(1, number);
+    const TrainCell* cell = Trn_Cells(t);
+    EXPECT_EQ(c.x, cell[0].X) << number;
+    EXPECT_EQ(c.y, cell[0].Y) << number;
+    EXPECT_EQ(c.level, cell[0].Level) << number;
+    EXPECT_TRUE(t->StateFlags & TRN_OFF_TRACK);
+    ++number;
+  }
+}
+
 }  // namespace
