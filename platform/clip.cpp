@@ -193,3 +193,46 @@ int Clip_GetDib(void** out) {
   Os_CloseClipboard();
   return result;
 }
+
+// ---------------------------------------------------------------- line fields
+
+static int Clip_Digit(wch c, int hex) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (hex && c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (hex && c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+i32 Clip_ScanFields(const wch* s, const char* kinds, u32* out) {
+  i32 pos = 0;
+  for (int k = 0; kinds[k]; ++k) {
+    const int hex = kinds[k] == 'x';
+    int negative = 0;
+    if (kinds[k] == 'i' && s[pos] == u'-') negative = 1, ++pos;
+    u64 v = 0;
+    int digits = 0;
+    for (int d; (d = Clip_Digit(s[pos], hex)) >= 0; ++pos, ++digits) {
+      v = v * (hex ? 16 : 10) + u32(d);
+      if (v > 0xFFFFFFFFull) return -1;
+    }
+    if (!digits) return -1;
+    out[k] = negative ? u32(-i64(v)) : u32(v);
+    if (s[pos] == u',') ++pos;
+    else if (kinds[k + 1]) return -1;
+  }
+  return pos;
+}
+
+i32 Clip_ScanQuoted(const wch* s, wch* out, i32 max) {
+  if (s[0] != u'"') return -1;
+  i32 i = 1, n = 0;
+  while (s[i] && s[i] != u'"') {
+    if (n >= max - 1) return -1;
+    out[n++] = s[i++];
+  }
+  if (s[i] != u'"') return -1;
+  out[n] = 0;
+  ++i;
+  if (s[i] == u',') ++i;
+  return i;
+}

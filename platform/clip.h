@@ -36,3 +36,13 @@ int Clip_GetDib(void** out);
 // compressed pictures), but never more than available. 0 when the header
 // does not fit or is unusable.
 u32 Clip_DibSize(const u8* dib, u32 available);
+
+// The fields of a clipboard line, for the blocks the region copy writes:
+// count comma-separated numbers by kinds ('x' hexadecimal, 'u' decimal, 'i'
+// signed decimal), each within 32 bits, into out (as their bits). The index
+// after the last field and its comma, -1 when the text does not start with
+// them.
+i32 Clip_ScanFields(const wch* s, const char* kinds, u32* out);
+// A field in double quotes at s (at most max - 1 units), then its comma:
+// the index after them, -1 when there is none or it is longer.
+i32 Clip_ScanQuoted(const wch* s, wch* out, i32 max);

@@ -3,10 +3,13 @@
 #include "render/clkpaint.h"
 #include "shell/vwin.h"
 
+#include "model/dep.h"
+#include "model/depref.h"
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/layfile.h"
+#include "model/rule.h"
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigeval.h"
@@ -120,6 +123,11 @@ static i32 Wire_FollowedViewSlot(void) { return g_followedViewSlot; }
 static void Wire_RedrawClockFields(void) { Clk_RedrawAll(nullptr); }
 static int Wire_SimRunning(void) { return SimRunFlag; }
 
+// The rule texts name depot places by the depot module's names.
+static int Wire_FormatPlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
+  return depot < 1 ? 1 : Dep_FormatName(u32(depot), place, longText, shortText);
+}
+
 void Wire_InstallHooks(void) {
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
   Grid_SetViewHooks(&grid);
@@ -178,4 +186,6 @@ void Wire_InstallHooks(void) {
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);
+  static const RuleDepotHooks depots = {Dep_ResolvePlaceRef, Wire_FormatPlaceName};
+  Rule_SetDepotHooks(&depots);
 }
