@@ -1,5 +1,6 @@
 #include "model/pointobj.h"
 
+#include "operation/trnquery.h"
 #include "platform/heap.h"
 
 void Pobj_Reset(PointStore* s) { *s = PointStore{}; }
@@ -66,6 +67,21 @@ void Pobj_MoveInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i
     p->X += dx;
     p->Y += dy;
     p->Level += dlevel;
+    PointHead** b = &s->Buckets[p->X & (POINT_BUCKETS - 1)];
+    p->BucketNext = *b;
+    *b = p;
+  }
+}
+
+void Pobj_TransformInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 denY, i32 numY,
+                         i32 denX, i32 numX) {
+  for (PointHead* p = s->First; p; p = p->Next) {
+    if (!Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
+    i32 nx = p->X, ny = p->Y;
+    Trn_ScaleRegionPos(x1, y1, p->X, &ny, &nx, denY, numY, denX, numX, p->Level, p->Y);
+    Pobj_UnlinkBucket(s, p);
+    p->X = nx;
+    p->Y = ny;
     PointHead** b = &s->Buckets[p->X & (POINT_BUCKETS - 1)];
     p->BucketNext = *b;
     *b = p;

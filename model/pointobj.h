@@ -33,3 +33,8 @@ int Pobj_InBox(const PointHead* p, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i
 // Offsets every record in the box and re-buckets it; the list order stays.
 void Pobj_MoveInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy,
                     i32 dlevel);
+// Scales x and y of every record in the box from its first corner (x1, y1)
+// by num / den per axis (Trn_ScaleRegionPos: a cell under a train keeps its
+// place in the train) and re-buckets it; the list order stays.
+void Pobj_TransformInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 denY, i32 numY,
+                         i32 denX, i32 numX);
