@@ -20,6 +20,7 @@ enum : u16 { HST_TAG_OLD = 0x5348 };  // "HS"
 enum : u16 {
   HST_V_U16_COUNT = 13574,
   HST_V_U32_COUNT = 14167,
+  HST_V_OLD_SPLIT = 14170,
   HST_V_KIND = 14344,
   HST_V_KIND_SHIFT = 14370,
   HST_V_WIDE = 14389,
@@ -617,17 +618,33 @@ int Hst_LoadSection(u16 version) {
     int bad = 0;
     if (flags & HST_F_LINES) {
       if (version < HST_V_WIDE) {
-        // The old pair form of line lists needs the old line table's
-        // converter, which these files cannot reach here; such a list is
-        // refused rather than read as something else.
-        return 3;
-      }
+        // The old pair form of u16 words, converted by the line table
+        // (before 14170 its oldest form is split first).
+        u16 n;
+        if ((r = Fio_ReadU16(&n))) return r;
+        if (n > HST_MAX_WORDS / 2) return 3;
+        u16 old[HST_MAX_WORDS];
+        for (u32 i = 0; i < n; ++i)
+          if ((r = Fio_ReadU16(&old[i]))) return r;
+        i32 len = n;
+        if (version < HST_V_OLD_SPLIT) len = Lin_OldListSplit(old, len);
+        if (len < 0 || len > HST_MAX_WORDS / 2) return 3;
+        words = static_cast<u32*>(Heap_Alloc(u32(2 * len + 1) * 4));
+        if (!words) return 4;
+        const i32 got = Lin_ListFromOldPairs(old, len, words);
+        if (got < 0) {
+          Heap_Free(words);
+          return 3;
+        }
+        wordCount = u32(got);
+      } else {
       if ((r = Fio_ReadU32(&wordCount))) return r;
       if (wordCount > HST_MAX_WORDS) return 3;
       words = static_cast<u32*>(Heap_Alloc(wordCount ? wordCount * 4 : 4));
       if (!words) return 4;
       for (u32 i = 0; i < wordCount && !bad; ++i)
         if ((r = Fio_ReadU32(&words[i]))) bad = r;
+      }
     }
     if (!bad && (flags & HST_F_PAIRS)) {
       if ((r = Fio_ReadU32(&pairCount))) bad = r;
@@ -650,13 +667,16 @@ int Hst_LoadSection(u16 version) {
           kind = lo;
       }
     }
+    int skip = 0;
     if (!bad && version < HST_V_KIND) {
-      // Kinds of the oldest files come from the old stop elements, which are
-      // converted after the load; a stop read here takes the cell's range.
-      u32 lo, hi;
-      kind = Hst_IsCode(Grid_GetCellNorm(x, y, level), &lo, &hi) ? lo : 0;
+      // Kinds of the oldest files come from the cell's old stop element,
+      // which becomes today's element here; a stop whose cell has none is
+      // left out.
+      const i32 k = level == 0 ? Hst_ConvertOldElement(x, y, 0) : -1;
+      if (k < 0) skip = 1;
+      else kind = u32(k);
     }
-    if (!bad && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
+    if (!bad && !skip && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
       bad = 4;
     if (words) Heap_Free(words);
     if (pairs) Heap_Free(pairs);

@@ -414,6 +414,10 @@ static int Lay_Load(const wch* name) {
   if (!r) {
     TrnList_SetAllTrainSounds(1);
     TrnList_RefreshCellCodes(1);
+    // Old stop elements of files before 14344 become stops of their own.
+    if (version < 0x3808 && Hst_ConvertOldElements() < 0) r = LAY_LOAD_OLD_STOPS;
+  }
+  if (!r) {
     // Signal cells of old files that lost their element become track.
     if (version < 0x380B) Sig_RemoveOrphanSignalTiles();
     // Every file, not only the oldest: the count from the train section

@@ -42,7 +42,8 @@ enum {
   LAY_LOAD_TRAIN_REMAP = 15,
   // Refused, and the layout could not be given back (no memory): an empty
   // layout without a name stands in its place.
-  LAY_LOAD_NOT_RESTORED = 16
+  LAY_LOAD_NOT_RESTORED = 16,
+  LAY_LOAD_OLD_STOPS = 17  // an old stop element could not become a stop
 };
 
 // Save results (Lay_WriteFile): 1 and 2 a write failed with that stream code,

@@ -236,3 +236,53 @@ i32 Clip_ScanQuoted(const wch* s, wch* out, i32 max) {
   if (s[i] == u',') ++i;
   return i;
 }
+
+// ---------------------------------------------------------------- texts in blocks
+
+int Clip_AppendText(const wch* text, i32 units) {
+  if (units > CLIP_TEXT_MAX) units = CLIP_TEXT_MAX;
+  wch line[CLIP_TEXT_LINE + 8];
+  i32 n = 0;
+  for (i32 i = 0; i < units; ++i) {
+    const wch c = i == units - 1 ? wch(0) : text[i];
+    if (c < 32 || c == 0x2028 || c == 0x2029 || c == u'\\') {
+      static const char kHex[] = "0123456789abcdef";
+      line[n++] = u'\\';
+      for (int k = 12; k >= 0; k -= 4) line[n++] = wch(kHex[(c >> k) & 15]);
+    } else {
+      line[n++] = c;
+    }
+    if (n >= CLIP_TEXT_LINE || i == units - 1) {
+      line[n] = 0;
+      const int r = Clip_AppendLine(line);
+      if (r) return r;
+      n = 0;
+    }
+  }
+  return 0;
+}
+
+int Clip_ReadText(i32* line, wch* out, i32 units) {
+  if (units < 1 || units > CLIP_TEXT_MAX) return 2;
+  wch buf[CLIP_TEXT_READ + 2];
+  i32 n = 0;
+  while (n < units) {
+    if (Clip_ReadLine((*line)++, CLIP_TEXT_READ + 1, buf)) return 2;
+    for (const wch* s = buf; *s && n < units; ++s) {
+      if (*s != u'\\') {
+        out[n++] = *s;
+        continue;
+      }
+      u32 v = 0;
+      for (int k = 1; k <= 4; ++k) {
+        const int d = Clip_Digit(s[k], 1);
+        if (d < 0) return 2;
+        v = v * 16 + u32(d);
+      }
+      out[n++] = wch(v);
+      s += 4;
+    }
+  }
+  out[units - 1] = 0;
+  return 0;
+}
