@@ -116,6 +116,77 @@ int Dep_FormatName(u32 depot, i32 place, wch* longText, wch* shortText);
 // flag letter).
 i32 Dep_ParsePlaceRef(const wch* text, u32* place, wch flagLetter);
 
+// Every place refers to the installation by numbers (Dep_PlaceRefersTo);
+// 0 also for a bad place.
+int Dep_PlaceUsesElement(u32 depot, u32 place, u32 id);
+// Places that refer to the installation.
+u32 Dep_CountElementUsers(u32 id);
+
+// ---------------------------------------------------------------- editing
+enum {
+  DEP_SET_NEW = 0,
+  DEP_SET_MOVED = 1,
+  DEP_SET_NOT_DEPOT_CELL = 2,
+  DEP_SET_LIMIT = 3,  // 4000 depots, or the depot holds 99 places
+  DEP_SET_CELL_TAKEN = 4,
+  DEP_SET_NAME_EMPTY = 5,
+  DEP_SET_NAME_BAD = 6,
+  DEP_SET_NAME_LONG = 7,
+  DEP_SET_NO_MEMORY = 8,
+  DEP_SET_BAD_NUMBER = 9
+};
+// Puts place number place of the depot named name on a depot cell (element
+// shape 136..151). An existing place of that name and number moves there
+// (off-track trains standing at it follow; it takes the first exit bit of
+// the new cell's orientation when it has neither); else a new place with no
+// directions, options, conditions or lists joins the depot of that name or
+// a new depot (first free number, generated short name). DEP_SET_*.
+int Dep_SetPlaceAt(i32 x, i32 y, i32 level, u32 place, const wch* name);
+// Stores the edited fields of place oldPlace of the depot, renaming the depot
+// and renumbering the place (every module's references follow). 0; 1 bad
+// depot; 2 no such place; 3 the long name is another depot's; 4, 5, 6 the
+// long name is empty, has a bad character, is too long; 5, 6 the same of
+// the short name; 7 bad old place; 8 bad new place; 9 the new number is
+// taken; 10 the short name is another depot's; 11, 12, 13 condition, list
+// A, list B too long.
+int Dep_StorePlace(u32 depot, const wch* name, const wch* shortName, u32 options, u32 waitMs, const i32* listB,
+                   u32 countB, const i32* listA, u32 countA, const u32* cond, u32 condCount, u32 directions,
+                   u32 newPlace, u32 oldPlace);
+// Word 6 of the place; 0, 1 bad place.
+int Dep_SetDirections(u32 depot, u32 place, u32 bits);
+// Removes a place no train uses (the depot goes with its last place; every
+// module drops its references). 0; 1 bad place; 2 off-track trains stand at
+// it; 3 it is a train's home place; 4 timetable entries name it; 5 trains in
+// service run to it.
+int Dep_DeletePlace(u32 depot, u32 place);
+// The canonical reference ("long name:n") of the place step places on from
+// the one text names (step <= 0: back by -step, wrapping round all places);
+// an unknown reference gives the first place of the first depot. out: 24
+// units. 0, or 1 (text copied) when there is no depot.
+int Dep_NormalizePlaceRef(const wch* text, wch* out, i32 step);
+
+// ---------------------------------------------------------------- region hooks
+// Box corners inclusive, in any order.
+void Dep_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel);
+// Scales x and y of each place inside from the box's first corner
+// (Trn_ScaleRegionPos).
+void Dep_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 denY, i32 numY, i32 denX,
+                        i32 numX);
+// 1 when a place lies inside (the region delete keeps depot places).
+int Dep_TestInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
+// The clipboard block "DEP_A".."DEP_E" of the places inside; 0 or the first
+// line error.
+int Dep_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
+// Reads the block whose header is line *line; *line ends after "DEP_E".
+// Places join the depot of their long or short name, or a new depot. 0;
+// bit 1 a place could not be made; bit 2 its depot has its number already;
+// 2 a line cannot be read; 4 a malformed line or no end line.
+int Dep_PasteFromClip(i32* line, i32 dx, i32 dy, i32 dlevel);
+
+// The depot table of the text listing; with detail the info text of a
+// place's cell before its row. 0 or the first write's code.
+int Dep_WriteReport(wch separator, int detail);
+
 // "DEPO": 0 or the first write's code.
 int Dep_SaveSection(void);
 // Empties the module and reads the section of a file of that version; 0,

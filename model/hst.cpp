@@ -5,14 +5,22 @@
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "model/line.h"
+#include "model/rule.h"
+#include "operation/trnquery.h"
+#include "platform/clip.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
+#include "platform/lng.h"
+#include "platform/msg.h"
+#include "platform/print.h"
+#include "platform/str.h"
 
 enum : u32 { HST_TAG = 0x50545348 };  // "HSTP"
 enum : u16 { HST_TAG_OLD = 0x5348 };  // "HS"
 enum : u16 {
   HST_V_U16_COUNT = 13574,
   HST_V_U32_COUNT = 14167,
+  HST_V_OLD_SPLIT = 14170,
   HST_V_KIND = 14344,
   HST_V_KIND_SHIFT = 14370,
   HST_V_WIDE = 14389,
@@ -199,6 +207,304 @@ void Hst_DeleteInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
   }
 }
 
+void Hst_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 denY, i32 numY, i32 denX,
+                        i32 numX) {
+  Pobj_TransformInBox(&s_stops, x1, y1, level1, x2, y2, level2, numX, denX, numY, denY);
+}
+
+// ---------------------------------------------------------------- clipboard
+
+enum { HST_CLIP_LINE = 120, HST_TEXT_PROGRESS = 3300 };
+
+int Hst_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
+  Msg_InfoUpdate(Lng_GetText(HST_TEXT_PROGRESS));
+  int r = Clip_AppendLine(u"HST_A");
+  if (r) return r;
+  static wch line[RULE_TEXT_SIZE];
+  for (const PointHead* p = s_stops.First; p; p = p->Next) {
+    if (!Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
+    const StopRec* s = reinterpret_cast<const StopRec*>(p);
+    Fmt_Print(line, HST_CLIP_LINE + 1, u"%x,%x,%i,%x,%x,%x,%x,%x", u32(p->X), u32(p->Y), p->Level, s->TypeMask,
+              s->Flags, u32(s->DirMask), s->Extra, s->Kind);
+    if ((r = Clip_AppendLine(line))) return r;
+    if (s->Flags & HST_F_LINES) {
+      line[0] = 0;
+      if (s->Words) Rule_Format(line, RULE_TEXT_SIZE, s->Words, 0, 0, i32(s->WordCount));
+      if ((r = Clip_AppendLine(line))) return r;
+    }
+    if (s->Flags & HST_F_PAIRS) {
+      const u32 n = s->Pairs ? s->Pairs[0] : 0;
+      Fmt_Print(line, HST_CLIP_LINE + 1, u"%x", n);
+      if ((r = Clip_AppendLine(line))) return r;
+      for (u32 k = 0; k < n; ++k) {
+        Fmt_Print(line, HST_CLIP_LINE + 1, u"%x,%x", u32(s->Pairs[1 + 2 * k]), u32(s->Pairs[2 + 2 * k]));
+        if ((r = Clip_AppendLine(line))) return r;
+      }
+    }
+  }
+  return Clip_AppendLine(u"HST_E");
+}
+
+int Hst_PasteFromClip(i32* line, i32 dx, i32 dy, i32 dlevel) {
+  Msg_InfoUpdate(Lng_GetText(HST_TEXT_PROGRESS));
+  i32 at = *line + 1;
+  int result = 0;
+  static wch buf[RULE_TEXT_SIZE + 1];
+  static u32 words[RULE_WORDS_MAX];
+  StopPair pairs[HST_MAX_PAIRS];
+  for (;;) {
+    if (Clip_ReadLine(at++, HST_CLIP_LINE + 1, buf)) return 2;
+    u32 f[8];
+    const i32 pos = Clip_ScanFields(buf, "xxixxxxx", f);
+    if (pos < 0 || buf[pos]) {
+      if (Str_CompareOs(buf, u"HST_E", 0) != 0) return 2;
+      break;
+    }
+    u32 flags = f[4];
+    i32 wordCount = 0;
+    if (flags & HST_F_LINES) {
+      if (Clip_ReadLine(at++, RULE_TEXT_SIZE, buf)) return 2;
+      wordCount = Rule_Parse(buf, RULE_MODE_STOP, words);
+      if (wordCount <= 0) {
+        wordCount = 0;
+        flags &= ~u32(HST_F_LINES);
+      }
+    }
+    u32 pairCount = 0;
+    if (flags & HST_F_PAIRS) {
+      u32 n;
+      if (Clip_ReadLine(at++, HST_CLIP_LINE + 1, buf) || Clip_ScanFields(buf, "x", &n) < 0) return 2;
+      // A list longer than a stop holds is read whole and kept to its limit.
+      for (u32 k = 0; k < n; ++k) {
+        u32 v[2];
+        if (Clip_ReadLine(at++, HST_CLIP_LINE + 1, buf) || Clip_ScanFields(buf, "xx", v) < 0) return 2;
+        if (pairCount < HST_MAX_PAIRS) pairs[pairCount++] = StopPair{u16(v[0]), u16(v[1])};
+      }
+    }
+    const i32 x = i32(f[0]) + dx, y = i32(f[1]) + dy, level = i32(f[2]) + dlevel;
+    if (Hst_Create(x, y, level, pairCount, pairs, u32(wordCount), words, f[7], f[6], u8(f[5]), flags, f[3])) {
+      if (x >= 0 && x < GRID_SIZE && y >= 0 && y < GRID_SIZE && level >= -4 && level <= 0)
+        Grid_SetCell(x, y, level, CELL_EMPTY);
+      result = 1;
+    }
+  }
+  *line = at;
+  return result;
+}
+
+// ---------------------------------------------------------------- line hooks
+
+static const PointHead* s_lineCursor;
+
+int Hst_FindNextWithLine(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y,
+                         i32* level) {
+  if (id == 0) return 0;
+  const PointHead* p = s_stops.First;
+  if (*x == -1) {
+    // Go on after the stop found last, when it is still there.
+    const PointHead* q = s_stops.First;
+    while (q && q != s_lineCursor) q = q->Next;
+    p = q ? q->Next : nullptr;
+  }
+  for (; p; p = p->Next) {
+    const StopRec* s = reinterpret_cast<const StopRec*>(p);
+    if (!s->Words || !Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
+    if (!Lin_ListContains(s->Words, i32(s->WordCount), id)) continue;
+    s_lineCursor = p;
+    *x = p->X;
+    *y = p->Y;
+    *level = p->Level;
+    return 1;
+  }
+  s_lineCursor = nullptr;
+  return 0;
+}
+
+void Hst_RemoveLineId(u32 id) {
+  for (PointHead* p = s_stops.First; p; p = p->Next) {
+    StopRec* s = reinterpret_cast<StopRec*>(p);
+    if (!s->Words) continue;
+    s->WordCount = u32(Lin_ListRemove(s->Words, i32(s->WordCount), id, 0));
+    if (s->WordCount == 0) {
+      Heap_Free(s->Words);
+      s->Words = nullptr;
+      s->Flags &= ~u32(HST_F_LINES);
+    }
+  }
+}
+
+int Hst_AddLineIdBeside(u32 newId, u32 oldId) {
+  int failed = 0;
+  static u32 grown[LINE_LIST_MAX];
+  for (PointHead* p = s_stops.First; p; p = p->Next) {
+    StopRec* s = reinterpret_cast<StopRec*>(p);
+    if (!s->Words || !Lin_ListContains(s->Words, i32(s->WordCount), oldId)) continue;
+    i32 n = 0;
+    const int r = Lin_ListAddBeside(s->Words, i32(s->WordCount), grown, &n, newId, oldId);
+    if (r == -2 || r == -3) failed = 1;
+    if (n <= i32(s->WordCount)) continue;
+    u32* block = static_cast<u32*>(Heap_Alloc(u32(n) * 4));
+    if (!block) {
+      failed = 1;
+      continue;
+    }
+    for (i32 k = 0; k < n; ++k) block[k] = grown[k];
+    Heap_Free(s->Words);
+    s->Words = block;
+    s->WordCount = u32(n);
+  }
+  return failed;
+}
+
+// ---------------------------------------------------------------- kinds in a box
+
+// The pair a kind belongs to in mode 0 (first, second); others alone.
+static void Hst_KindPair(u32 kind, u32 mode, u32* first, u32* second) {
+  *first = *second = kind;
+  if (mode != 0) return;
+  if (kind <= 1) *first = 1, *second = 0;
+  else if (kind >= 2 && kind <= 5) *first = kind, *second = kind + 8;
+  else if (kind >= 10 && kind <= 13) *first = kind - 8, *second = kind;
+}
+
+i32 Hst_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, u32 mode, u32 dirFilter, u32 elementCode, u32 classMask,
+                          u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2) {
+  u32 e1 = 0, e2 = 0;
+  if (!classMask) {
+    if (elementCode > 16383) return -1;
+    e1 = elementCode & ~0x1FFu;
+    e2 = ((e1 >= 4096 && e1 <= 7167) || (e1 >= 12288 && e1 <= 16383)) ? e1 : (e1 ^ 0x200u);
+  }
+  u32 o1, o2, n1, n2;
+  Hst_KindPair(oldKind, mode, &o1, &o2);
+  Hst_KindPair(newKind, mode, &n1, &n2);
+  i32 changed = 0;
+  for (PointHead* p = s_stops.First; p; p = p->Next) {
+    StopRec* s = reinterpret_cast<StopRec*>(p);
+    if ((s->Kind != o1 && s->Kind != o2) || !Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
+    const u32 code = Grid_GetCellNorm(p->X, p->Y, p->Level);
+    if (!(dirFilter & (1u << (code & 7)))) continue;
+    if (classMask) {
+      const int cls = g_hstHooks.codeClass ? g_hstHooks.codeClass(code) : 0;
+      if (!(classMask & (1u << cls))) continue;
+    } else if ((code & ~0x1FFu) != e1 && (code & ~0x1FFu) != e2) {
+      continue;
+    }
+    const u32 kind = mode != 0 ? newKind : (s->Kind == o2 && o2 != o1 ? n2 : n1);
+    u32 lo, hi;
+    if (!Hst_IsCode(code, &lo, &hi) || s->Kind < lo || s->Kind > hi || kind < lo || kind > hi) continue;
+    if (kind == s->Kind) continue;
+    s->Kind = kind;
+    ++changed;
+  }
+  return changed;
+}
+
+u32 Hst_CountByFlags(u32* only1, u32* with2, u32* withPairs, u32* withExtra) {
+  u32 n[5] = {};
+  for (const PointHead* p = s_stops.First; p; p = p->Next) {
+    const u32 f = reinterpret_cast<const StopRec*>(p)->Flags;
+    n[0] += (f & 0x3) == 0x1;
+    n[1] += (f & 0x2) != 0;
+    n[2] += (f & HST_F_PAIRS) != 0;
+    n[3] += (f & HST_F_EXTRA) != 0;
+    n[4] += (f & HST_F_FLAGGED) != 0;
+  }
+  if (only1) *only1 = n[0];
+  if (with2) *with2 = n[1];
+  if (withPairs) *withPairs = n[2];
+  if (withExtra) *withExtra = n[3];
+  return n[4];
+}
+
+// ---------------------------------------------------------------- old elements
+
+enum { HST_OLD_SHAPE_FIRST = 88, HST_OLD_SHAPE_LAST = 119, HST_SHAPE_FIRST = 264 };
+
+i32 Hst_ConvertOldElement(i32 x, i32 y, int create) {
+  const CellCode cell = Grid_GetCellChecked(x, y, 0);
+  const int underTrain = cell >= 0xBF00 && cell <= 0xBFFF;
+  const u32 code = underTrain ? Trn_GetCellGraphic(x, y, 0, cell) : cell;
+  if (underTrain && code == CELL_EMPTY) return -2;
+  const u32 shape = code & 0x1FF;
+  if (code >= 0x8000 || shape < HST_OLD_SHAPE_FIRST || shape > HST_OLD_SHAPE_LAST) return -1;
+  const u32 group = (shape - HST_OLD_SHAPE_FIRST) / 8, direction = shape & 7;
+  const u32 c = code & ~0x4000u;
+  static const u32 kLow[4] = {7, 2, 6, 8}, kOther[4] = {11, 10, 2, 12};
+  const u32 kind = (c >= 7168 && c <= 8191) ? 2 : (c >= 4096 && c <= 6143) ? kLow[group] : kOther[group];
+  const u32 fresh = (code & ~0x1FFu) | (HST_SHAPE_FIRST + direction);
+  if (underTrain) Trn_SetCellGraphic(x, y, 0, u16(fresh), cell);
+  else Grid_SetCell(x, y, 0, CellCode(fresh));
+  if (create && Hst_Set(x, y, 0, 0, nullptr, 0, nullptr, kind, 0, u8(1u << direction), 0, 1)) return -3;
+  return i32(kind);
+}
+
+i32 Hst_ConvertOldElements(void) {
+  i32 x0, y0, l0, l1, y1, x1;
+  if (Grid_GetExtent(&x0, &y0, &l0, 0, &l1, &y1, &x1)) return 0;
+  if (l1 < 0 || l0 > 0) return 0;
+  i32 created = 0;
+  for (i32 y = y0; y <= y1; ++y)
+    for (i32 x = x0; x <= x1;) {
+      const i32 cx = x;
+      const CellCode code = Grid_NextInRow(&x, y, 0);
+      if (code == CELL_EMPTY) continue;
+      const i32 r = Hst_ConvertOldElement(cx, y, 1);
+      if (r == -3) return -1;
+      if (r == -2) Grid_SetCell(cx, y, 0, CELL_EMPTY);
+      if (r >= 0) ++created;
+    }
+  return created;
+}
+
+// ---------------------------------------------------------------- text listing
+
+#define HST_W(call)        \
+  do {                     \
+    const int r_ = (call); \
+    if (r_) return r_;     \
+  } while (0)
+
+static int Hst_Line(const wch* text) {
+  const int r = Fio_WriteString(text);
+  return r ? r : Fio_WriteCrLf();
+}
+
+int Hst_WriteText(int withInfo) {
+  wch line[300];
+  u32 only1, with2, pairs, extra;
+  const u32 flagged = Hst_CountByFlags(&only1, &with2, &pairs, &extra);
+  const u32 count = s_stops.Count;
+  HST_W(Hst_Line(Lng_GetText(3400)));
+  const u32 counts[7] = {count, count - only1 - with2, only1, with2, extra, pairs, flagged};
+  for (int k = 0; k < 7; ++k) {
+    Fmt_Print(line, 300, Lng_GetText(TextId(3401 + k)), counts[k]);
+    HST_W(Hst_Line(line));
+  }
+  HST_W(Fio_WriteSeparator());
+  for (const PointHead* p = s_stops.First; p; p = p->Next) {
+    const StopRec* s = reinterpret_cast<const StopRec*>(p);
+    HST_W(Hst_Line(Lng_GetText(3440)));
+    Fmt_Print(line, 300, u"%s %5i,%5i,%+i%s", Lng_GetText(3441), p->X, p->Y, p->Level,
+              (s->Flags & HST_F_FLAGGED) ? Lng_GetText(3442) : u"");
+    HST_W(Hst_Line(line));
+    if ((s->Flags & HST_F_LINES) && s->Words) {
+      HST_W(Fio_WriteString(Lng_GetText((s->Flags & HST_F_LINES_ONLY) ? 3445 : 3446)));
+      HST_W(Rule_PrintText(s->Words, i32(s->WordCount)));
+    } else {
+      HST_W(Hst_Line(Lng_GetText(3447)));
+    }
+    HST_W(Hst_Line(Lng_GetText((s->Flags & 0x2) ? 3453 : (s->Flags & 0x1) ? 3452 : 3451)));
+    if (s->Flags & HST_F_EXTRA) Fmt_Print(line, 300, u"%s %i%s", Lng_GetText(3454), i32(s->Extra / 1000), Lng_GetText(3456));
+    else Fmt_Print(line, 300, u"%s%s", Lng_GetText(3454), Lng_GetText(3455));
+    HST_W(Hst_Line(line));
+    HST_W(Hst_Line(Lng_GetText((s->Flags & HST_F_PAIRS) ? 3458 : 3457)));
+    if (withInfo) HST_W(Lay_WriteCellInfo(p->X, p->Y, p->Level));
+    HST_W(Fio_WriteSeparator());
+  }
+  return 0;
+}
+
 // ---------------------------------------------------------------- section
 
 int Hst_SaveSection(void) {
@@ -312,17 +618,33 @@ int Hst_LoadSection(u16 version) {
     int bad = 0;
     if (flags & HST_F_LINES) {
       if (version < HST_V_WIDE) {
-        // The old pair form of line lists needs the old line table's
-        // converter, which these files cannot reach here; such a list is
-        // refused rather than read as something else.
-        return 3;
-      }
+        // The old pair form of u16 words, converted by the line table
+        // (before 14170 its oldest form is split first).
+        u16 n;
+        if ((r = Fio_ReadU16(&n))) return r;
+        if (n > HST_MAX_WORDS / 2) return 3;
+        u16 old[HST_MAX_WORDS];
+        for (u32 i = 0; i < n; ++i)
+          if ((r = Fio_ReadU16(&old[i]))) return r;
+        i32 len = n;
+        if (version < HST_V_OLD_SPLIT) len = Lin_OldListSplit(old, len);
+        if (len < 0 || len > HST_MAX_WORDS / 2) return 3;
+        words = static_cast<u32*>(Heap_Alloc(u32(2 * len + 1) * 4));
+        if (!words) return 4;
+        const i32 got = Lin_ListFromOldPairs(old, len, words);
+        if (got < 0) {
+          Heap_Free(words);
+          return 3;
+        }
+        wordCount = u32(got);
+      } else {
       if ((r = Fio_ReadU32(&wordCount))) return r;
       if (wordCount > HST_MAX_WORDS) return 3;
       words = static_cast<u32*>(Heap_Alloc(wordCount ? wordCount * 4 : 4));
       if (!words) return 4;
       for (u32 i = 0; i < wordCount && !bad; ++i)
         if ((r = Fio_ReadU32(&words[i]))) bad = r;
+      }
     }
     if (!bad && (flags & HST_F_PAIRS)) {
       if ((r = Fio_ReadU32(&pairCount))) bad = r;
@@ -345,13 +667,16 @@ int Hst_LoadSection(u16 version) {
           kind = lo;
       }
     }
+    int skip = 0;
     if (!bad && version < HST_V_KIND) {
-      // Kinds of the oldest files come from the old stop elements, which are
-      // converted after the load; a stop read here takes the cell's range.
-      u32 lo, hi;
-      kind = Hst_IsCode(Grid_GetCellNorm(x, y, level), &lo, &hi) ? lo : 0;
+      // Kinds of the oldest files come from the cell's old stop element,
+      // which becomes today's element here; a stop whose cell has none is
+      // left out.
+      const i32 k = level == 0 ? Hst_ConvertOldElement(x, y, 0) : -1;
+      if (k < 0) skip = 1;
+      else kind = u32(k);
     }
-    if (!bad && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
+    if (!bad && !skip && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
       bad = 4;
     if (words) Heap_Free(words);
     if (pairs) Heap_Free(pairs);

@@ -70,8 +70,12 @@ u32 Hst_GetKind(i32 x, i32 y, i32 level, int force);
 // The display option AnzHst (render/disp) that shows flagged stops as their
 // kind: start-up installs the hook (shell/wire); without it the option
 // counts as off, its default.
+// The class of an element code (render/gfx Gfx_CodeClass: 1 4096..6143,
+// 2 7168..8191, 3 8192..12799, else 0) that the kind replacement filters by;
+// without it every code is of class 0.
 struct HstHooks {
   int (*showFlagged)(void);
+  int (*codeClass)(u32 code);
 };
 // Copies the hooks; null or a null member: the option counts as off.
 void Hst_SetHooks(const HstHooks* hooks);
@@ -85,6 +89,46 @@ i32 Hst_MatchTrain(i32 x, i32 y, i32 level, i32* extra, u32 trainFlags, i32 numb
                    u32 type, u32 dirMask);
 void Hst_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel);
 void Hst_DeleteInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
+// Scales the positions inside the box from its first corner by num / den.
+void Hst_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 denY, i32 numY, i32 denX,
+                        i32 numX);
+// "HST_A", a line per stop inside the box with its rule and pair lines,
+// "HST_E"; 0 or the first line error.
+int Hst_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
+// Reads the block whose header is line *line, each stop moved by the
+// offset; *line ends after "HST_E". 0; 1 a stop refused (its cell emptied);
+// 2 a line that cannot be read or is malformed, or no end line.
+int Hst_PasteFromClip(i32* line, i32 dx, i32 dy, i32 dlevel);
+// The next stop inside the box whose line list holds the id: *x -1 goes on
+// after the stop found last, any other value starts again. 1 found (its
+// cell written), 0 the end or id 0.
+int Hst_FindNextWithLine(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y,
+                         i32* level);
+// A line was deleted: the id leaves every line list; an emptied list is
+// freed and the stop loses its list flags.
+void Hst_RemoveLineId(u32 id);
+// A line was copied: newId joins oldId in every list; 1 when a list could
+// not grow, else 0.
+int Hst_AddLineIdBeside(u32 newId, u32 oldId);
+// Changes the kind of matching stops inside the box (mode 0 widens the
+// kinds to their pairs); the number changed, -1 when no class mask is given
+// and the element code is above 16383.
+i32 Hst_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, u32 mode, u32 dirFilter, u32 elementCode, u32 classMask,
+                          u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2);
+// Counts of stops with 0x1 without 0x2, with 0x2, with 0x20, with 0x10 (each
+// may be null); the result counts the flagged ones (0x200).
+u32 Hst_CountByFlags(u32* only1, u32* with2, u32* withPairs, u32* withExtra);
+// An old stop element at (x, y) of level 0 rewritten to today's stop
+// element; with create a stop is set for it. The kind; -1 no old stop
+// element; -2 a train stands there without a code under it; -3 the stop
+// was refused.
+i32 Hst_ConvertOldElement(i32 x, i32 y, int create);
+// Every old stop element of level 0 inside the layout extent; the stops
+// created, -1 when one was refused.
+i32 Hst_ConvertOldElements(void);
+// The stops' part of the text listing; withInfo adds each cell's info
+// text. 0 or the first write's code.
+int Hst_WriteText(int withInfo);
 
 int Hst_SaveSection(void);
 // 0, stream codes 1 and 2, 3 wrong tag or bad count, 4 a stop not created.

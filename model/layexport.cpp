@@ -1,6 +1,7 @@
 // The text listing ("dat"): the driver and its first part, the summary.
 #include "model/dwx.h"
 #include "model/grid.h"
+#include "model/infp.h"
 #include "model/layfile.h"
 #include "model/lfst.h"
 #include "model/rngp.h"
@@ -9,6 +10,7 @@
 #include "operation/sigfile.h"
 #include "platform/dfwfmt.h"
 #include "platform/fio.h"
+#include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/msg.h"
 #include "platform/print.h"
@@ -83,6 +85,21 @@ int Lay_WriteReport(void) {
     LAY_W(Lay_Line(Lng_GetText(11454), l0, l1, u32(l1 - l0 + 1)));
   }
   return Fio_WriteSeparator();
+}
+
+int Lay_WriteCellInfo(i32 x, i32 y, i32 level) {
+  const u32 n = Info_GetLength(x, y, level);
+  if (n == 0) return 0;
+  wch* text = static_cast<wch*>(Heap_Alloc(n * sizeof(wch)));
+  if (!text) return 4;
+  int r = 0;
+  if (Info_GetTextCopy(x, y, level, text) == 0) {
+    text[n - 1] = 0;
+    r = Fio_WriteString(text);
+    if (!r) r = Fio_WriteCrLf();
+  }
+  Heap_Free(text);
+  return r;
 }
 
 int Lay_ExportText(const wch* fileName) {

@@ -425,6 +425,8 @@ static int Lay_Load(const wch* name) {
     TrnList_RefreshCellCodes(1);
     // The oldest LFST elements become today's, each with its point.
     if (version < 0x3808 && Lfst_ConvertOldElements() < 0) r = LAY_LOAD_LFST_CONVERSION;
+    // Old stop elements of files before 14344 become stops of their own.
+    if (!r && version < 0x3808 && Hst_ConvertOldElements() < 0) r = LAY_LOAD_OLD_STOPS;
   }
   if (!r) {
     // Signal cells of old files that lost their element become track.

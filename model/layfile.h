@@ -44,7 +44,8 @@ enum {
   LAY_LOAD_LFST_CONVERSION = 18,
   // Refused, and the layout could not be given back (no memory): an empty
   // layout without a name stands in its place.
-  LAY_LOAD_NOT_RESTORED = 16
+  LAY_LOAD_NOT_RESTORED = 16,
+  LAY_LOAD_OLD_STOPS = 17  // an old stop element could not become a stop
 };
 
 // Save results (Lay_WriteFile): 1 and 2 a write failed with that stream code,
@@ -80,6 +81,10 @@ void Lay_ClearLayout(void);
 // written into fileName (a full path). 0 written; 3 the file could not be
 // created; a part's stream code; close code + 3 when closing fails.
 int Lay_ExportText(const wch* fileName);
+// The text of the info point at the cell and a line end, for the parts of
+// the listing that show it; nothing when the cell has none. 0, a write's
+// code, 4 no memory.
+int Lay_WriteCellInfo(i32 x, i32 y, i32 level);
 // The layout summary, the first part of the listing; 0 or the first stream
 // code.
 int Lay_WriteReport(void);

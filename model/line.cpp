@@ -1,7 +1,9 @@
 #include "model/line.h"
 
+#include "model/dep.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "platform/clip.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -843,4 +845,217 @@ i32 Lin_PairListFromOld(const u16* list, i32 length, u32* out) {
     out[2 * i + 1] = 0;
   }
   return length > 0 ? 2 * length : 0;
+}
+
+// ---------------------------------------------------------------- old list forms
+
+enum : u16 { LIN_OLD_WINDOW = 0x8000, LIN_OLD_SWITCH = 0x4000 };
+
+// PackedWeekTime of every weekday from an old time word h << 8 | m.
+static u32 Lin_OldTime(u16 w) { return 127u << 24 | u32(w >> 8) << 16 | u32(w & 0xFF) << 8; }
+
+i32 Lin_ListFromOldPairs(const u16* pairs, i32 length, u32* out) {
+  i32 n = 0, i = 0;
+  while (i < length) {
+    if (i + 2 > length) return -1;
+    const u16 id = pairs[i], flags = pairs[i + 1];
+    i += 2;
+    const i32 extra = ((flags & LIN_OLD_WINDOW) ? 2 : 0) + ((flags & LIN_OLD_SWITCH) ? 1 : 0);
+    if (i + extra > length) return -1;
+    out[n++] = 1;
+    out[n++] = id;
+    out[n++] = flags & (LIN_OLD_WINDOW | LIN_OLD_SWITCH);
+    if (flags & LIN_OLD_WINDOW) {
+      const u16 from = pairs[i], to = pairs[i + 1];
+      i += 2;
+      u32 f = Lin_OldTime(from), t;
+      if ((from >> 8) >= 24 || (to >> 8) >= 24) {
+        // Hour 24: the whole day.
+        f = t = 127u << 24;
+      } else {
+        u32 h = to >> 8, m = (to & 0xFF) + 1;
+        if (m >= 60) m = 0, h = (h + 1) % 24;
+        t = 127u << 24 | h << 16 | m << 8;
+      }
+      out[n++] = 1;
+      out[n++] = f;
+      out[n++] = t;
+    }
+    if (flags & LIN_OLD_SWITCH) out[n++] = pairs[i++];
+  }
+  return n;
+}
+
+i32 Lin_OldListSplit(u16* list, i32 length) {
+  // Walks from the end so that each group moves once, into room behind it.
+  i32 groups[LINE_LIST_MAX];
+  i32 count = 0;
+  for (i32 i = 0; i < length;) {
+    if (count >= LINE_LIST_MAX) return -1;
+    groups[count++] = i;
+    const u16 w = list[i];
+    i += 1 + ((w & LIN_OLD_WINDOW) ? 2 : 0) + ((w & LIN_OLD_SWITCH) ? 1 : 0);
+    if (i > length) return -1;
+  }
+  i32 end = length;
+  for (i32 g = count - 1; g >= 0; --g) {
+    const i32 at = groups[g];
+    const i32 len = end - at;
+    Mem_MoveWide(reinterpret_cast<wch*>(list) + at + g + 1, reinterpret_cast<wch*>(list) + at, len);
+    const u16 w = list[at + g + 1];
+    list[at + g] = u16(w & 0x33FF);
+    list[at + g + 1] = u16(w & 0xCC00);
+    end = at;
+  }
+  // The moves above shift each group by its index: group g starts at its
+  // old place + g and is one word longer.
+  return length + count;
+}
+
+// ---------------------------------------------------------------- applying a list to a train
+
+int Lin_ListApply(const u32* list, i32 length, LineId* line, LinApplyOut* out, u32* trainFlags, u32 defDepot,
+                  u32 defPlace, u32 number) {
+  if (!list || length <= 0) return 2;
+  const i32 first = Lin_ListMatch(list, length, *line, nullptr, nullptr, Clk_Now(), number);
+  if (first < 0) return 0;
+  i32 pos = 0;
+  LinGroupLayout g = {};
+  while (pos < length) {
+    if (!Lin_ListGroupLayout(list + pos, length - pos, &g)) return 0;
+    if (first > pos && first <= pos + g.length) break;
+    pos += g.length;
+  }
+  LinApplyOut o = {};
+  o.flags = g.flags;
+  for (int k = 0; k < LIN_OPTION_COUNT; ++k) o.word[k] = g.offset[k] >= 0 ? pos + g.offset[k] : -1;
+  const i32 sw = o.word[Lin_OptionIndex(LIN_OPT_SWITCH_LINE)];
+  if (sw >= 0) *line = list[sw];
+  u32 f = *trainFlags;
+  const i32 w15 = o.word[Lin_OptionIndex(LIN_OPT_LETTER15)];
+  if (w15 >= 0) {
+    const u32 w = list[w15];
+    if (w == 0) {
+      if (f & 0x400) f &= ~0x8400u;
+    } else if (!(f & 0x1) && (w & 1)) {
+      f |= 0x400;
+      f = (w & 2) ? (f | 0x8000) : (f & ~0x8000u);
+    }
+  }
+  const i32 w17 = o.word[Lin_OptionIndex(LIN_OPT_LETTER17)];
+  if (w17 >= 0) {
+    const u32 w = list[w17];
+    if (w == 0) {
+      if (f & 0x1) f &= ~0x8001u;
+    } else if (w & 1) {
+      u32 depot = defDepot, place = defPlace;
+      if ((w & 4) && list[w17 + 1] && list[w17 + 2]) depot = list[w17 + 1], place = list[w17 + 2] & 0x7FFF;
+      if (place >= 1 && place <= 99 && Dep_Find(depot, place, nullptr)) {
+        if (f & 0x400) f &= ~0x8400u;
+        f |= 0x1;
+        f = (w & 2) ? (f | 0x8000) : (f & ~0x8000u);
+        o.depot = depot;
+        o.place = place;
+      }
+    }
+  }
+  *trainFlags = f;
+  if (out) *out = o;
+  return 1;
+}
+
+// ---------------------------------------------------------------- clipboard
+
+enum : TextId { TXT_LIN_PROGRESS = 12007, TXT_LIN_PASTE_ASK = 12125 };
+enum { LIN_CLIP_LINE = 120, LIN_ASK_CREATE = 120, LIN_ASK_CREATE_ALL = 121, LIN_ASK_SKIP_ALL = 123 };
+
+static LinPasteHooks g_linPaste;
+
+void Lin_SetPasteHooks(const LinPasteHooks* hooks) { g_linPaste = hooks ? *hooks : LinPasteHooks{}; }
+
+int Lin_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
+  Msg_InfoUpdate(Lng_GetText(TXT_LIN_PROGRESS));
+  int r = Clip_AppendLine(u"LIN_A");
+  if (r) return r;
+  wch line[LIN_CLIP_LINE];
+  for (i32 i = 0; i < g_lineCount; ++i) {
+    const LineRec& rec = g_lines[i];
+    if (!Lin_CountUsersInBox(i32(rec.id), x1, y1, level1, x2, y2, level2)) continue;
+    const wch* name = rec.name;
+    while (*name == u' ') ++name;
+    Fmt_Print(line, LIN_CLIP_LINE, u"\"%s\",%i", name, rec.textLength);
+    if ((r = Clip_AppendLine(line))) return r;
+    if (rec.textLength > 0 && (r = Clip_AppendText(rec.text, rec.textLength))) return r;
+  }
+  return Clip_AppendLine(u"LIN_E");
+}
+
+int Lin_PasteFromClip(i32* lineNo) {
+  Msg_InfoUpdate(Lng_GetText(TXT_LIN_PROGRESS));
+  i32 at = *lineNo + 1;
+  int result = 0;
+  int answerAll = 0;  // 0 ask, 1 create all, 2 skip all
+  wch buf[LIN_CLIP_LINE + 1];
+  static wch text[CLIP_TEXT_MAX];
+  for (;;) {
+    if (Clip_ReadLine(at++, LIN_CLIP_LINE + 1, buf)) return 2;
+    if (buf[0] != u'"') {
+      if (Str_CompareOs(buf, u"LIN_E", 0) != 0) return 2;
+      break;
+    }
+    wch name[LINE_NAME_SIZE + 2];
+    const i32 pos = Clip_ScanQuoted(buf, name, LINE_NAME_SIZE + 1);
+    u32 length = 0;
+    if (pos < 0 || Clip_ScanFields(buf + pos, "i", &length) < 0 || i32(length) < 0) return 2;
+    if (i32(length) > 0 && Clip_ReadText(&at, text, i32(length))) return 2;
+    const i32 known = Lin_FindByName(name);
+    if (known < 0) return 2;
+    if (known > 0) continue;
+    int create = answerAll == 1;
+    if (answerAll == 0) {
+      const int answer = g_linPaste.askCreate ? g_linPaste.askCreate(name) : LIN_ASK_CREATE_ALL;
+      if (answer == LIN_ASK_CREATE_ALL) answerAll = 1;
+      if (answer == LIN_ASK_SKIP_ALL) answerAll = 2;
+      create = answer == LIN_ASK_CREATE || answer == LIN_ASK_CREATE_ALL;
+    }
+    if (!create) continue;
+    LineId id = 0;
+    const int r = Lin_Create(name, 0, 0, &id);
+    if (r == LIN_FULL) {
+      result = 1;
+      continue;
+    }
+    if (r != LIN_OK) return 2;
+    if (i32(length) > 1 && Lin_SetText(id, text) != 0) result = 3;
+  }
+  *lineNo = at;
+  return result;
+}
+
+// ---------------------------------------------------------------- text listing
+
+enum : TextId { TXT_LIN_EXPORT_HEAD = 12100, TXT_LIN_EXPORT_COLUMNS = 12101, TXT_LIN_EXPORT_TEXT = 12102 };
+
+int Lin_ExportText(wch separator, int withTexts) {
+  wch line[300];
+  int r;
+  Fmt_Print(line, 300, Lng_GetText(TXT_LIN_EXPORT_HEAD), u32(g_lineCount));
+  if ((r = Fio_WriteString(line)) || (r = Fio_WriteCrLf())) return r;
+  if ((r = Fio_WriteString(Lng_GetText(TXT_LIN_EXPORT_COLUMNS))) || (r = Fio_WriteCrLf())) return r;
+  for (i32 i = 0; i < g_lineCount; ++i) {
+    const LineRec& rec = g_lines[i];
+    u32 c[4] = {};
+    if (g_linTrains.countByLine) g_linTrains.countByLine(rec.id, c);
+    wch name[LINE_NAME_SIZE];
+    Lin_GetName(rec.id, name, 1);
+    Fmt_Print(line, 300, u"%8s%c   %4u%c   %4u%c   %4u%c   %4u%c   %4u", name, separator, c[0], separator, c[1],
+              separator, c[2], separator, c[3], separator, c[0] + c[3] - c[2] - c[1]);
+    if ((r = Fio_WriteString(line)) || (r = Fio_WriteCrLf())) return r;
+    if (withTexts && rec.textLength > 1) {
+      if ((r = Fio_WriteString(Lng_GetText(TXT_LIN_EXPORT_TEXT))) || (r = Fio_WriteCrLf()) ||
+          (r = Fio_WriteString(rec.text)) || (r = Fio_WriteCrLf()))
+        return r;
+    }
+  }
+  return Fio_WriteSeparator();
 }

@@ -244,6 +244,59 @@ int Lin_PairListContains(const u32* list, i32 length, LineId id, u32 value);
 // words. Returns the words written.
 i32 Lin_PairListFromOld(const u16* list, i32 length, u32* out);
 
+// Old forms of files before 14389. A pair list of u16 entries (id, flags):
+// flag 0x8000 adds a time window (two words h << 8 | m), 0x4000 a line to
+// switch to (one word). Each entry becomes a group of its one line with the
+// windows (every weekday; the end one minute on, 23:59 to 0:00; hour 24 all
+// day) and the line to switch to; out: room for 2 x length words. The words
+// written, -1 for a damaged list.
+i32 Lin_ListFromOldPairs(const u16* pairs, i32 length, u32* out);
+// The older form before 14170 keeps id and flags in one word: the word at
+// each group's start keeps its bits 0x33FF and a word of its bits 0xCC00 is
+// put behind it (list: room for 2 x length words). The new length, -1 for a
+// damaged list.
+i32 Lin_OldListSplit(u16* list, i32 length);
+
+// What the group of a list that matches a train gives (Lin_ListApply): the
+// flag word, and for each option (by its position in kLinOptionOrder) the
+// index of its first word in the list, -1 when absent.
+struct LinApplyOut {
+  u32 flags;
+  i32 word[LIN_OPTION_COUNT];
+  u32 depot, place;  // the depot place option 0x20000 names, when it exists
+};
+// Matches like Lin_ListMatchNow for the train's line and number and gives
+// the matching group's options; the line to switch to (option 0x4000)
+// replaces *line. Options 0x1 and 0x20000 act on the train's flag word
+// (trainFlags): 0x400 placed at a depot place, 0x1 in service, 0x8000 started
+// flagged; a depot place named by option 0x20000 (its own numbers when bit 2
+// of its word is set and they are not 0, else defDepot and defPlace) that
+// exists sets 0x1 and is given in out. 2 an empty list; 0 no group matches;
+// else 1.
+int Lin_ListApply(const u32* list, i32 length, LineId* line, LinApplyOut* out, u32* trainFlags, u32 defDepot,
+                  u32 defPlace, u32 number);
+
+// ---------------------------------------------------------------- clipboard and listing
+// "LIN_A", one quoted name and text length per line that an object inside
+// the box names (its text behind it), "LIN_E". 0 or the first line error.
+int Lin_CopyToClip(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2);
+// Reads the block whose header is line *line; *line ends after "LIN_E".
+// Lines of names the table lacks are created (the user is asked, through
+// the hook, for each or for all). 0; 1 the table was full; 2 a line cannot
+// be read or is malformed, or no end line; 3 a text could not be stored.
+int Lin_PasteFromClip(i32* line);
+// The question before a pasted line is created (template 87): 120 create
+// it, 121 create it and every further one, 123 skip it and every further
+// one, anything else skip it. Installed by the dialogs; without it every
+// line is created.
+struct LinPasteHooks {
+  int (*askCreate)(const wch* name);
+};
+void Lin_SetPasteHooks(const LinPasteHooks* hooks);
+// The lines' part of the text listing: per line its train counts, with
+// withTexts its text. 0 or the first write's code.
+int Lin_ExportText(wch separator, int withTexts);
+
 // ---------------------------------------------------------------- number lists
 // u32 count, then items; an item 0xFFFFFFFF between a and b stands for a..b.
 // 2 an empty list; 1 the value is an item or inside a range; else 0.

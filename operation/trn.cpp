@@ -1,11 +1,13 @@
 #include "operation/trn.h"
 
+#include "model/dep.h"
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "model/line.h"
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "operation/trnres.h"
+#include "operation/trnstep.h"
 #include "platform/heap.h"
 #include "platform/str.h"
 
@@ -27,12 +29,22 @@ int Trn_LabelsShown(void) { return g_trnHooks.trainsLabelled ? g_trnHooks.trains
 // offered yet: no old id translates.
 u32 Trn_CatalogueIndexEntry(u32 vehicle) { return 0; }
 
+// ---------------------------------------------------------------- depots
+
+// The home depot place's cell; 1 when the train has none or it is gone.
+static int Trn_HomePlaceCell(u16 depot, u16 place, i32* x, i32* y, i32* level) {
+  DepotPlaceInfo p;
+  if (!depot || Dep_GetPlace(depot, place & 0x7FFF, &p)) return 1;
+  *x = p.X;
+  *y = p.Y;
+  *level = p.Level;
+  return 0;
+}
+
 // ---------------------------------------------------------------- calls into later modules
 // Each stands for the call of a module that does not exist yet and answers as
 // that module would with nothing in it.
 
-// The home depot place's cell and speed (Dep_GetPlace); 1 when there is none.
-static int Trn_HomePlaceCell(u16 depot, u16 place, i32* x, i32* y, i32* level, u32* speedKmh) { return 1; }
 // The multi-cell symbol placed at a cell a train leaves (Mcs_RemoveAt).
 static void Trn_RemoveSymbolAt(i32 x, i32 y, i32 level) {}
 // The titles of the followed view (Menu_SetWindowTitles).
@@ -260,11 +272,12 @@ int TrnList_Create(const TrainCompositionEntry* composition, const TrainRec* tmp
   t->HornCountdown = 0;
 
   if (x == -1) {
-    u32 kmh = 0;
     x = y = level = 0;
-    if (Trn_HomePlaceCell(t->HomeDepot, t->HomePlace, &x, &y, &level, &kmh) == 0) {
-      t->SpeedCapA = kmh * 1000;
-      t->TargetSpeed = t->SpeedCapA < t->MaxSpeed ? t->SpeedCapA : t->MaxSpeed;
+    // A depot place carries no speed of its own: the train leaves it with no
+    // cap, its target its maximum speed.
+    if (Trn_HomePlaceCell(t->HomeDepot, t->HomePlace, &x, &y, &level) == 0) {
+      t->SpeedCapA = 0;
+      t->TargetSpeed = t->MaxSpeed;
     }
   }
   TrainCell* c = Trn_Cells(t);
@@ -518,6 +531,10 @@ void TrnList_SetTrainSounds(TrainRec* t, int fill) {
 
 void TrnList_SetAllTrainSounds(int fill) {
   for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) TrnList_SetTrainSounds(t, fill);
+}
+
+void TrnList_RecalcIntervals(void) {
+  for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) t->StepInterval = t->Speed ? Trn_StepIntervalFor(t->Speed) : 1;
 }
 
 void TrnList_Resort(void) {

@@ -261,6 +261,10 @@ void TrnList_RefreshCellCodes(int rebuild);
 // -1, without a horn HornCountdown 0.
 void TrnList_SetTrainSounds(TrainRec* t, int fill);
 void TrnList_SetAllTrainSounds(int fill);
+// StepInterval of every train from its speed (TickConstant / Speed, 1 for a
+// standing train), after the tick constant changed and after a load (the
+// file does not keep it, and a moving train without it would stand).
+void TrnList_RecalcIntervals(void);
 // Restores the list order after the line table's order changed.
 void TrnList_Resort(void);
 // Of the line: [0] its trains; [1] of those, running as another line; [2] of

@@ -823,10 +823,6 @@ static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
   return result;
 }
 
-void TrnList_RecalcIntervals(void) {
-  for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) t->StepInterval = t->Speed ? Trn_StepIntervalFor(t->Speed) : 1;
-}
-
 int TrnList_AfterLoad(u16 version) {
   int result = 0;
   for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next) {

@@ -36,9 +36,6 @@ u32 TrnList_LoadFlaggedCount(void);
 // The vehicle pass after the whole layout is read: 0; 1 a vehicle that cannot
 // be resolved (the pass ends); 2 some vehicles were marked missing (0x1000).
 int TrnList_AfterLoad(u16 version);
-// StepInterval of every train from its speed (1 for a standing train): the
-// file does not keep it, and a moving train without it would stand.
-void TrnList_RecalcIntervals(void);
 
 // The vehicle id of a file before 13573 in today's numbering.
 u32 TrnList_ConvertOldVehicleId(u32 id);

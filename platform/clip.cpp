@@ -193,3 +193,96 @@ int Clip_GetDib(void** out) {
   Os_CloseClipboard();
   return result;
 }
+
+// ---------------------------------------------------------------- line fields
+
+static int Clip_Digit(wch c, int hex) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (hex && c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (hex && c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+i32 Clip_ScanFields(const wch* s, const char* kinds, u32* out) {
+  i32 pos = 0;
+  for (int k = 0; kinds[k]; ++k) {
+    const int hex = kinds[k] == 'x';
+    int negative = 0;
+    if (kinds[k] == 'i' && s[pos] == u'-') negative = 1, ++pos;
+    u64 v = 0;
+    int digits = 0;
+    for (int d; (d = Clip_Digit(s[pos], hex)) >= 0; ++pos, ++digits) {
+      v = v * (hex ? 16 : 10) + u32(d);
+      if (v > 0xFFFFFFFFull) return -1;
+    }
+    if (!digits) return -1;
+    out[k] = negative ? u32(-i64(v)) : u32(v);
+    if (s[pos] == u',') ++pos;
+    else if (kinds[k + 1]) return -1;
+  }
+  return pos;
+}
+
+i32 Clip_ScanQuoted(const wch* s, wch* out, i32 max) {
+  if (s[0] != u'"') return -1;
+  i32 i = 1, n = 0;
+  while (s[i] && s[i] != u'"') {
+    if (n >= max - 1) return -1;
+    out[n++] = s[i++];
+  }
+  if (s[i] != u'"') return -1;
+  out[n] = 0;
+  ++i;
+  if (s[i] == u',') ++i;
+  return i;
+}
+
+// ---------------------------------------------------------------- texts in blocks
+
+int Clip_AppendText(const wch* text, i32 units) {
+  if (units > CLIP_TEXT_MAX) units = CLIP_TEXT_MAX;
+  wch line[CLIP_TEXT_LINE + 8];
+  i32 n = 0;
+  for (i32 i = 0; i < units; ++i) {
+    const wch c = i == units - 1 ? wch(0) : text[i];
+    if (c < 32 || c == 0x2028 || c == 0x2029 || c == u'\\') {
+      static const char kHex[] = "0123456789abcdef";
+      line[n++] = u'\\';
+      for (int k = 12; k >= 0; k -= 4) line[n++] = wch(kHex[(c >> k) & 15]);
+    } else {
+      line[n++] = c;
+    }
+    if (n >= CLIP_TEXT_LINE || i == units - 1) {
+      line[n] = 0;
+      const int r = Clip_AppendLine(line);
+      if (r) return r;
+      n = 0;
+    }
+  }
+  return 0;
+}
+
+int Clip_ReadText(i32* line, wch* out, i32 units) {
+  if (units < 1 || units > CLIP_TEXT_MAX) return 2;
+  wch buf[CLIP_TEXT_READ + 2];
+  i32 n = 0;
+  while (n < units) {
+    if (Clip_ReadLine((*line)++, CLIP_TEXT_READ + 1, buf)) return 2;
+    for (const wch* s = buf; *s && n < units; ++s) {
+      if (*s != u'\\') {
+        out[n++] = *s;
+        continue;
+      }
+      u32 v = 0;
+      for (int k = 1; k <= 4; ++k) {
+        const int d = Clip_Digit(s[k], 1);
+        if (d < 0) return 2;
+        v = v * 16 + u32(d);
+      }
+      out[n++] = wch(v);
+      s += 4;
+    }
+  }
+  out[units - 1] = 0;
+  return 0;
+}

@@ -36,3 +36,26 @@ int Clip_GetDib(void** out);
 // compressed pictures), but never more than available. 0 when the header
 // does not fit or is unusable.
 u32 Clip_DibSize(const u8* dib, u32 available);
+
+// The fields of a clipboard line, for the blocks the region copy writes:
+// count comma-separated numbers by kinds ('x' hexadecimal, 'u' decimal, 'i'
+// signed decimal), each within 32 bits, into out (as their bits). The index
+// after the last field and its comma, -1 when the text does not start with
+// them.
+i32 Clip_ScanFields(const wch* s, const char* kinds, u32* out);
+// A field in double quotes at s (at most max - 1 units), then its comma:
+// the index after them, -1 when there is none or it is longer.
+i32 Clip_ScanQuoted(const wch* s, wch* out, i32 max);
+
+// Texts of any length inside a block (the texts of info points and lines):
+// every character below 32, U+2028, U+2029 and "\" is written as "\%04x";
+// a line ends when it reaches 200 characters and after the last one. units
+// counts the text with its zero, which is written too (as "\0000"); a text
+// of more than 10001 units is cut to 10000 and its zero. 0 or the first
+// append error.
+enum { CLIP_TEXT_MAX = 10001, CLIP_TEXT_LINE = 200, CLIP_TEXT_READ = 210 };
+int Clip_AppendText(const wch* text, i32 units);
+// Reads a text of units units (with its zero, at most CLIP_TEXT_MAX) from
+// line *line on into out; *line ends after its last line. 0; 2 a line
+// cannot be read or holds a bad escape.
+int Clip_ReadText(i32* line, wch* out, i32 units);

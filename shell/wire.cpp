@@ -5,19 +5,26 @@
 #include "render/clkpaint.h"
 #include "shell/vwin.h"
 
+#include "model/dep.h"
+#include "model/depref.h"
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/lfst.h"
 #include "model/rngp.h"
 #include "model/layfile.h"
+#include "model/line.h"
 #include "model/pointobj.h"
+#include "model/rule.h"
 #include "operation/clock.h"
+#include "operation/pts.h"
 #include "operation/ptsfile.h"
+#include "operation/sig.h"
 #include "operation/sigeval.h"
 #include "operation/trn.h"
 #include "platform/clip.h"
 #include "render/bgp.h"
+#include "render/gfx.h"
 #include "render/clkpaint.h"
 #include "render/cursor.h"
 #include "render/daylight.h"
@@ -127,6 +134,42 @@ static i32 Wire_FollowedViewSlot(void) { return g_followedViewSlot; }
 static void Wire_RedrawClockFields(void) { Clk_RedrawAll(nullptr); }
 static int Wire_SimRunning(void) { return SimRunFlag; }
 
+// The line table asks each module with rules for the objects in a box that
+// name a line, through the module's own search with a cursor.
+static i32 Wire_StopsWithLine(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
+  i32 n = 0, x = 0, y, level;
+  while (Hst_FindNextWithLine(id, x1, y1, level1, x2, y2, level2, &x, &y, &level)) {
+    if (++n && firstOnly) break;
+    x = -1;
+  }
+  return n;
+}
+static i32 Wire_TurnoutsWithLine(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
+  i32 n = 0, x = 0, y, level;
+  u32 controller;
+  while (Pts_NextWithLineInBox(id, x1, y1, level1, x2, y2, level2, &x, &y, &level, &controller)) {
+    if (++n && firstOnly) break;
+    x = -1;
+  }
+  return n;
+}
+static i32 Wire_SignalsWithLine(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
+  i32 n = 0, x = 0, y, level;
+  wch name[SIG_NAME_UNITS];
+  u32 type;
+  while (Sig_FindElementInRect(id, x1, y1, level1, x2, y2, level2, &x, &y, &level, name, &type)) {
+    if (++n && firstOnly) break;
+    x = -1;
+  }
+  return n;
+}
+static int Wire_SignalsCopyLine(LineId newId, LineId fromId) { return Sig_OnLineCopied(fromId, newId); }
+
+// The rule texts name depot places by the depot module's names.
+static int Wire_FormatPlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
+  return depot < 1 ? 1 : Dep_FormatName(u32(depot), place, longText, shortText);
+}
+
 void Wire_InstallHooks(void) {
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
   Grid_SetViewHooks(&grid);
@@ -175,7 +218,7 @@ void Wire_InstallHooks(void) {
   static const TrnHooks trains = {Gfx_GetVehicleLength, Gfx_GetVehicleFlags, Wire_LoadVehicleSet,
                                   Wire_TrainsLabelled};
   Trn_SetHooks(&trains);
-  static const HstHooks stops = {Disp_GetOptAnzHst};
+  static const HstHooks stops = {Disp_GetOptAnzHst, Gfx_CodeClass};
   Hst_SetHooks(&stops);
   static const LfstHooks lfst = {Disp_GetOptLfst};
   Lfst_SetHooks(&lfst);
@@ -193,4 +236,12 @@ void Wire_InstallHooks(void) {
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);
+  static const RuleDepotHooks depots = {Dep_ResolvePlaceRef, Wire_FormatPlaceName};
+  Rule_SetDepotHooks(&depots);
+  static const LinModuleHooks stopLines = {Hst_AddLineIdBeside, Hst_RemoveLineId, Wire_StopsWithLine};
+  Lin_SetModuleHooks(LIN_MODULE_STOPS, &stopLines);
+  static const LinModuleHooks turnoutLines = {Pts_OnLineCopied, Pts_OnLineDeleted, Wire_TurnoutsWithLine};
+  Lin_SetModuleHooks(LIN_MODULE_TURNOUTS, &turnoutLines);
+  static const LinModuleHooks signalLines = {Wire_SignalsCopyLine, Sig_OnLineDeleted, Wire_SignalsWithLine};
+  Lin_SetModuleHooks(LIN_MODULE_SIGNALS, &signalLines);
 }

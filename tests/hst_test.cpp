@@ -119,9 +119,37 @@ TEST_F(HstTest, OlderFormsConvert) {
   Put16(old, 6);
   Put16(old, 3), Put16(old, 4);
   Put16(old, 0x0802);  // mask 8, old kind 2 -> flag word 7
+  // Before 14344 the kind comes from the cell's old stop element, which
+  // becomes today's; a stop on a cell without one is left out.
+  ASSERT_EQ(0, LoadStops(old, 13500));
+  EXPECT_EQ(0u, Hst_Count(nullptr));
+  Grid_SetCell(3, 4, 0, 88 + 3);
   ASSERT_EQ(0, LoadStops(old, 13500));
   EXPECT_EQ(0x15, Hst_GetInfo(3, 4, 0, nullptr, nullptr, nullptr, nullptr, nullptr, &dm, nullptr));
   EXPECT_EQ(8, dm);
+  EXPECT_EQ(11u, Hst_GetKind(3, 4, 0, 1));
+  EXPECT_EQ(264 + 3, Grid_GetCell(3, 4, 0));
+  // Line lists of files before 14389 are u16 pairs (id, flags), before
+  // 14170 one word each, converted by the line table.
+  for (u16 version : {u16(14169), u16(14300)}) {
+    Grid_SetCell(3, 4, 0, 88 + 3);
+    Bytes lines;
+    Put16(lines, 0x5348);
+    Put32(lines, 1);
+    Put16(lines, 3), Put16(lines, 4);
+    Put16(lines, 0x1 | 0x40);  // type 1, line list: only these lines
+    Put16(lines, 1);
+    // Line 7 with a window from 8:00 to 9:59, which ends at 10:00.
+    std::vector<u16> list = {7, 0x8000, 8 << 8, 9 << 8 | 59};
+    if (version < 14170) list = {0x8000 | 7, 8 << 8, 9 << 8 | 59};
+    Put16(lines, u32(list.size()));
+    for (u16 w : list) Put16(lines, w);
+    ASSERT_EQ(0, LoadStops(lines, version)) << version;
+    u32 n = 0, words[16] = {};
+    Hst_GetInfo(3, 4, 0, nullptr, nullptr, &n, words, nullptr, nullptr, nullptr);
+    EXPECT_EQ((std::vector<u32>{1, 7, 0x8000, 1, 0x7F080000, 0x7F0A0000}), std::vector<u32>(words, words + n))
+        << version;
+  }
   Bytes notSix = old;
   notSix[2] = 7;
   EXPECT_EQ(3, LoadStops(notSix, 13500));
