@@ -7,6 +7,7 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "model/layfile.h"
+#include "model/layprot.h"
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigeval.h"
@@ -21,6 +22,7 @@
 #include "render/vehicles.h"
 #include "shell/bld.h"
 #include "shell/ewin.h"
+#include "shell/filedlg.h"
 #include "shell/marks.h"
 #include "shell/userfiles.h"
 #include "shell/vwin.h"
@@ -138,6 +140,10 @@ void Wire_InstallHooks(void) {
                 "the graphics steps of the loader and the store");
   layout.keepGraphics = Bgp_KeepLayoutGraphics;
   Lay_SetHooks(&layout);
+#ifndef ORBA_VIEWER
+  static const LayProtectHooks protect = {File_AskCodePrompt};
+  Lay_SetProtectHooks(&protect);
+#endif
 
   GenlHooks general = {};
   general.getView = Wire_GetView;
