@@ -149,7 +149,7 @@ static int Cfg_Hex(const wch* v, u32* out) {
 // Comma-separated integers; the count read, -1 when one is not a number.
 static int Cfg_Ints(const wch* v, i32* out, int max) {
   int n = 0;
-  wch part[40];
+  wch part[40] = {};
   for (const wch* p = v;;) {
     int k = 0;
     while (*p && *p != u',' && k < 39) part[k++] = *p++;
@@ -754,7 +754,7 @@ static int Cfg_ReadColour(int i, const wch* v) {
   i32 n[4];
   u32 rgb[3];
   int k = 0;
-  wch part[16];
+  wch part[16] = {};
   const wch* p = v;
   // Three hexadecimal numbers red, green, blue, or one colour code 0..62.
   for (; k < 3; ++k) {
