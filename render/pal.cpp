@@ -72,6 +72,15 @@ static void Pal_Defaults(u32* out) {
                                      {104, 104, 108}, {112, 114, 108}, {100, 104, 116}, {168, 154, 128}};
   for (i32 k = 0; k < 16; ++k) out[74 + k] = Rgb(kTerrain[k]);
   out[PAL_BACKGROUND] = 0x00B0C8B0;
+  // The dialogs' colours (dialog, static, edit, list and read-only field:
+  // text over background), those of a Windows dialog: dark text on a light
+  // face, white fields.
+  static const struct {
+    i32 entry;
+    u32 colour;
+  } kDialog[] = {{0, 0x00F0F0F0}, {8, 0x00000000}, {9, 0x00F0F0F0}, {10, 0x00000000}, {11, 0x00FFFFFF},
+                 {16, 0x00000000}, {18, 0x00FFFFFF}, {72, 0x00000000}, {73, 0x00F0F0F0}};
+  for (const auto& d : kDialog) out[d.entry] = d.colour;
 }
 
 void Pal_Reset(void) { Pal_Defaults(g_palette); }

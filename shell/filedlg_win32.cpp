@@ -180,8 +180,8 @@ static int File_RunCodeDialog(int prompt, wch* entry) {
   DlgBuild b;
   Dfw_BuildBegin(&b, bytes, sizeof bytes);
   Dfw_AddTitle(&b, prompt ? 11760 : 11765, HELP_CODE, 140);
-  Dfw_AddStatic(&b, 190, prompt ? 11761 : 11766);
-  Dfw_AddStatic(&b, 191, prompt ? 11762 : 11767);
+  Dfw_AddStatic(&b, 190, prompt ? 11761 : 11767);
+  Dfw_AddStatic(&b, 191, prompt ? 11762 : 11766);
   Dfw_AddEdit(&b, 140, entry, LAY_CODE_MAX + 5, DLG_EDIT_TRIM, 0, 0);
   Dfw_AddStatic(&b, 192, prompt ? 11684 : 11768);
   Dfw_AddButton(&b, DLG_OK);
@@ -579,6 +579,7 @@ void File_BackgroundPicture(void) {
   wch fields[4][12];
   for (int i = 0; i < 4; ++i) Fmt_Print(fields[i], 12, u"%i", area[i]);
   int mode = Bgp_GetMode();
+  if (mode < 1 || mode > 4) mode = 1;
   for (;;) {
     i32 pw, ph, bits;
     const wch* path = Bgp_GetSettings(nullptr, nullptr, nullptr, nullptr, &pw, &ph, &bits);

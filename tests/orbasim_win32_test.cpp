@@ -615,6 +615,7 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   ASSERT_NE(nullptr, d);
   EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, 400));  // the default word 1
   EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, 406));
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
   Shot("picture_options");
   Click(d, 403);
   Click(d, 408);
@@ -625,6 +626,7 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   PostMessageW(view, WM_COMMAND, 395, 0);
   d = WaitDialog(p, L"Text listing options");
   ASSERT_NE(nullptr, d);
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
   Shot("text_listing_options");
   for (int id = 470; id <= 483; ++id) SendMessageW(GetDlgItem(d, id), BM_SETCHECK, BST_UNCHECKED, 0);
   PostMessageW(d, WM_COMMAND, IDOK, 0);
@@ -641,9 +643,16 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   d = WaitDialog(p, L"Colours");
   ASSERT_NE(nullptr, d);
   EXPECT_EQ(137, int(SendMessageW(GetDlgItem(d, 106), LB_GETCOUNT, 0, 0)));
+  // The background's slot shows its colour and its default.
+  SendMessageW(GetDlgItem(d, 106), LB_SETCURSEL, 131, 0);
+  SendMessageW(d, WM_COMMAND, MAKEWPARAM(106, LBN_SELCHANGE), LPARAM(GetDlgItem(d, 106)));
   wchar_t text[200];
   GetDlgItemTextW(d, 200, text, 200);
-  EXPECT_TRUE(Contains(text, L",")) << text;
+  EXPECT_TRUE(Contains(text, L"176,200,176")) << text;
+  GetDlgItemTextW(d, 201, text, 200);
+  EXPECT_TRUE(Contains(text, L"176,200,176")) << text;
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, 121))) << "the colour is its default";
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
   Shot("colours_dialog");
   ASSERT_TRUE(Press(d, IDCANCEL));
 
@@ -651,6 +660,7 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   PostMessageW(view, WM_COMMAND, 389, 0);
   d = WaitDialog(p, L"Background picture");
   ASSERT_NE(nullptr, d);
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
   Shot("background_picture");
   SetDlgItemTextW(d, 143, L"0");
   PostMessageW(d, WM_COMMAND, IDOK, 0);
@@ -665,6 +675,7 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   ASSERT_NE(nullptr, d);
   EXPECT_EQ(110, int(SendMessageW(GetDlgItem(d, 106), LB_GETCOUNT, 0, 0)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, 121)));
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
   Shot("user_file_list");
   ASSERT_TRUE(Press(d, IDCANCEL));
 
@@ -697,6 +708,7 @@ TEST(Orbasim, AProtectionCodeIsAskedBeforeTheNextSave) {
     HWND again = WaitDialog(p, L"Protection code", d);
     ASSERT_NE(nullptr, again);
     SetDlgItemTextW(again, 140, L"abcd1234");
+    WaitFor(1500, [] { return false; });  // painted whole for the picture
     Shot("protection_code");
     ASSERT_TRUE(Press(again, IDOK));
     PostMessageW(view, WM_COMMAND, 259, 0);
