@@ -96,6 +96,14 @@ int Lay_SetProtectCode(const wch* plain) {
   return 0;
 }
 
+void Lay_GetProtectCode(wch* plain) {
+  i32 n = 0;
+  if (Lay_HasProtectCode())
+    for (; n < LAY_CODE_MAX && g_layCode[n]; ++n) plain[n] = wch(u8(g_layCode[n]));
+  plain[n] = 0;
+  Str_ShiftDecode(plain);
+}
+
 int Lay_CheckProtectCode(const wch* plain) {
   char enc[LAY_CODE_BYTES] = {0};
   const int r = Lay_EncodeEntry(plain, enc);

@@ -33,6 +33,8 @@ void Lay_ForgetEnteredCode(void);
 // as entered); empty removes it. 0 ok, 1 too short, 2 too long, 3 a bad
 // character. The layout is marked modified on a change.
 int Lay_SetProtectCode(const wch* plain);
+// The code in plain form (room for LAY_CODE_MAX + 1 units); empty without one.
+void Lay_GetProtectCode(wch* plain);
 // Checks a plain entry against the code (case ignored); 0 equal (it counts
 // as entered from now on), 1 too short, 2 too long, 3 bad character, 4 wrong.
 int Lay_CheckProtectCode(const wch* plain);

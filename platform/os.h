@@ -44,6 +44,14 @@ int Os_CreateFolder(const wch* path);             // 0 ok or exists, -1
 // settings go when the program folder cannot be written); 0 ok, -1.
 int Os_GetAppDataFolder(wch* buf, int size);
 
+// ---------------------------------------------------------------- user values
+// Short values the program keeps for the user outside its own folders (the
+// install folders of earlier versions): Windows keeps them under the user's
+// registry key Software\ORBA; natively they live in memory for the run.
+// Get: 0 read (cut to size units with the zero), -1 none. Set: 0 ok, -1.
+int Os_GetUserValue(const wch* name, wch* buf, int size);
+int Os_SetUserValue(const wch* name, const wch* value);
+
 // ---------------------------------------------------------------- file dialogs
 // The system's open (save 0: only existing files) or save dialog (save 1:
 // asks nothing about an existing file; the caller does). filter: pairs of a
@@ -58,6 +66,12 @@ struct OsFileDialog {
   const wch* filter;
   const wch* defaultExtension;
   const wch* folder;
+  // A hook procedure of the dialog (LPOFNHOOKPROC) with its data (handed to
+  // it as the dialog's lCustData) and the template of the controls it adds
+  // (used when the program carries it); null: the plain dialog.
+  void* hook;
+  void* hookData;
+  u32 hookTemplate;
 };
 int Os_FileDialog(const OsFileDialog* d, wch* path);
 // Answers given ahead (tests): while the queue holds any, the next file

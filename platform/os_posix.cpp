@@ -18,6 +18,7 @@
 #include <utime.h>
 
 #include <string>
+#include <vector>
 
 int UseWideApi = 1;
 
@@ -220,6 +221,36 @@ int Os_GetAppDataFolder(wch* buf, int size) {
   else return -1;
   if (s.back() != '/') s += '/';
   return Utf8ToPath(s.c_str(), buf, size);
+}
+
+// ---------------------------------------------------------------- user values
+namespace {
+struct OsUserValue {
+  std::u16string name, value;
+};
+std::vector<OsUserValue> g_osUserValues;
+}  // namespace
+
+int Os_GetUserValue(const wch* name, wch* buf, int size) {
+  if (size < 1) return -1;
+  for (const OsUserValue& v : g_osUserValues)
+    if (v.name == name) {
+      int n = 0;
+      for (; n < size - 1 && n < int(v.value.size()); ++n) buf[n] = v.value[size_t(n)];
+      buf[n] = 0;
+      return 0;
+    }
+  return -1;
+}
+
+int Os_SetUserValue(const wch* name, const wch* value) {
+  for (OsUserValue& v : g_osUserValues)
+    if (v.name == name) {
+      v.value = value;
+      return 0;
+    }
+  g_osUserValues.push_back({name, value});
+  return 0;
 }
 
 // ---------------------------------------------------------------- file dialogs

@@ -104,6 +104,32 @@ int Os_GetAppDataFolder(wch* buf, int size) {
   return 0;
 }
 
+// ---------------------------------------------------------------- user values
+static const wchar_t kOsUserKey[] = L"Software\\ORBA";
+
+int Os_GetUserValue(const wch* name, wch* buf, int size) {
+  if (size < 1) return -1;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kOsUserKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
+  DWORD type = 0, bytes = DWORD(size - 1) * 2;
+  const LONG r = RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(buf), &bytes);
+  RegCloseKey(key);
+  if (r != ERROR_SUCCESS || type != REG_SZ) return -1;
+  buf[bytes / 2 < DWORD(size) ? bytes / 2 : DWORD(size - 1)] = 0;
+  return 0;
+}
+
+int Os_SetUserValue(const wch* name, const wch* value) {
+  HKEY key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kOsUserKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return -1;
+  const DWORD bytes = DWORD(lstrlenW(W(value)) + 1) * 2;
+  const LONG r = RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
+  RegCloseKey(key);
+  return r == ERROR_SUCCESS ? 0 : -1;
+}
+
 // ---------------------------------------------------------------- file dialogs
 int Os_FileDialog(const OsFileDialog* d, wch* path) {
   const int queued = Os_TakeFileDialogAnswer(d, path);
@@ -120,6 +146,17 @@ int Os_FileDialog(const OsFileDialog* d, wch* path) {
   o.lpstrDefExt = d->defaultExtension && d->defaultExtension[0] ? W(d->defaultExtension) : nullptr;
   o.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_NONETWORKBUTTON | OFN_LONGNAMES | OFN_EXPLORER |
             OFN_PATHMUSTEXIST | (d->save ? 0 : OFN_FILEMUSTEXIST);
+  if (d->hook) {
+    o.Flags |= OFN_ENABLEHOOK | OFN_SHOWHELP;
+    o.lpfnHook = reinterpret_cast<LPOFNHOOKPROC>(d->hook);
+    o.lCustData = reinterpret_cast<LPARAM>(d->hookData);
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    if (d->hookTemplate && FindResourceW(module, MAKEINTRESOURCEW(d->hookTemplate), MAKEINTRESOURCEW(5))) {
+      o.Flags |= OFN_ENABLETEMPLATE;
+      o.hInstance = module;
+      o.lpTemplateName = MAKEINTRESOURCEW(d->hookTemplate);
+    }
+  }
   const BOOL ok = d->save ? GetSaveFileNameW(&o) : GetOpenFileNameW(&o);
   return ok ? 1 : 0;
 }

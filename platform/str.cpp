@@ -564,3 +564,19 @@ void Str_ShiftDecode(wch* text) {
     text[i] = Str_ShiftChar(v);
   }
 }
+
+int Str_ToI32(const wch* text, i32* out) {
+  const wch* p = text;
+  int neg = 0;
+  if (*p == u'-' || *p == u'+') neg = *p++ == u'-';
+  if (*p < u'0' || *p > u'9') return 0;
+  i64 x = 0;
+  for (; *p >= u'0' && *p <= u'9'; ++p) {
+    x = x * 10 + (*p - u'0');
+    if (x > 0x7FFFFFFF) return 0;
+  }
+  while (*p == u' ' || *p == u'\t') ++p;
+  if (*p) return 0;
+  *out = i32(neg ? -x : x);
+  return 1;
+}

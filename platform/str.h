@@ -99,6 +99,9 @@ enum {
 // *stopChar is the character at which reading stopped (0 at the end).
 // Both outs may be null.
 int Str_ParseToken(const wch* src, wch* dst, i32* consumed, wch* stopChar, i32 maxLength);
+// A whole decimal number: optional sign, digits, trailing blanks or tabs
+// only, within i32. 1 read (into *out), 0 not a number (*out unchanged).
+int Str_ToI32(const wch* text, i32* out);
 
 // ---------------------------------------------------------------- control-code escapes
 // The escape table is language text 8300: the escape character, the eight

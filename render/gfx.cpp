@@ -630,19 +630,25 @@ void Gfx_FreeZoomPictures(int mask) {
   Gfx_FreeVehicleZoomPictures(mask);
 }
 
+int Gfx_ReadBasePicture(int number, int mode) {
+  if (!GfxBaseStrip || number < 0 || number >= GFX_BASE_PICTURES) return 2;
+  u8 codes[16][8];
+  if (Gfx_DecodeBasePicture(&codes[0][0], 8, mode)) return 2;
+  for (int row = 0; row < 16; ++row)
+    for (int col = 0; col < 8; ++col)
+      GfxBaseStrip[row * GFX_STRIP_ROW + number * 8 + col] = Pal_ColourCodeToBgr(codes[row][col]);
+  return 0;
+}
+
 int Gfx_LoadBaseFile(void) {
   if (!GfxBaseStrip) return 2;
-  u8(*codes)[16][8] = (u8(*)[16][8])Heap_Alloc(GFX_BASE_PICTURES * 16 * 8);
-  if (!codes) return 2;
-  int r = GfxFile_ReadBase(codes);
-  if (!r) {
-    for (int n = 0; n < GFX_BASE_PICTURES; ++n)
-      for (int row = 0; row < 16; ++row)
-        for (int col = 0; col < 8; ++col)
-          GfxBaseStrip[row * GFX_STRIP_ROW + n * 8 + col] = Pal_ColourCodeToBgr(codes[n][row][col]);
+  for (int blk = 0; blk < GFX_BASE_BLOCKS; ++blk) {
+    int mode;
+    if (GfxFile_ReadBaseBlockHead(&mode)) return 2;
+    for (int n = blk * GFX_BASE_PER_BLOCK; n < (blk + 1) * GFX_BASE_PER_BLOCK; ++n)
+      if (Gfx_ReadBasePicture(n, mode)) return 2;
   }
-  Heap_Free(codes);
-  return r ? 2 : 0;
+  return 0;
 }
 
 const u32* Gfx_BasePicture(int n) {
@@ -916,7 +922,8 @@ int Gfx_Init(void) {
     Gfx_Free();
     return GFX_INIT_NO_MEMORY;
   }
-  int r = Fio_OpenRead(u"orba.gzg", FIO_SKIP_TO_CTRLZ, FOLDER_PROGRAM);
+  // The file holds its five blocks from the first byte: no header.
+  int r = Fio_OpenRead(u"orba.gzg", 0, FOLDER_PROGRAM);
   if (r) return r == 1 ? GFX_INIT_NO_BASE : GFX_INIT_BAD_BASE;
   if (Gfx_AllocElementTable()) {
     Fio_CloseRead();

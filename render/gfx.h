@@ -135,6 +135,9 @@ int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singl
 // mask bit 2: zoom-2 pictures, bit 4: zoom-4 pictures.
 void Gfx_FreeZoomPictures(int mask);
 // Reads the five blocks of the open "orba.gzg" into the strip; 0 or 2.
+// Gfx_ReadBasePicture reads the next picture (mode GFX_BASE_PLANAR or
+// GFX_BASE_8BIT) into picture number 0..719 of the strip; 0 or 2.
+int Gfx_ReadBasePicture(int number, int mode);
 int Gfx_LoadBaseFile(void);
 // Picture n (0..719) of the strip: 8 x 16 pixels, row r at
 // GfxBaseStrip + r * GFX_STRIP_ROW + n * 8; null without a strip.

@@ -288,8 +288,7 @@ int GfxFile_WriteBase(const GfxBaseFile* file) {
           if (v > 15 && v != 255) return GFXW_BAD_INPUT;
         }
   }
-  int r = W8(0x1A);
-  if (r) return r;
+  int r;
   for (int blk = 0; blk < GFX_BASE_BLOCKS; ++blk) {
     if (file->eightBit[blk] && (r = W16(0xFFFF)) != 0) return r;
     if ((r = W16(GFX_BASE_PER_BLOCK)) != 0 || (r = W16(0)) != 0) return r;
@@ -317,49 +316,57 @@ int GfxFile_WriteBase(const GfxBaseFile* file) {
   return 0;
 }
 
-int GfxFile_SaveBase(const wch* name, int folder, const char* header, const GfxBaseFile* file) {
-  return SaveWith(name, folder, [&] {
-    int r = header ? WBlock(header, u32(strlen(header))) : 0;
-    return r ? r : GfxFile_WriteBase(file);
-  });
+int GfxFile_SaveBase(const wch* name, int folder, const GfxBaseFile* file) {
+  return SaveWith(name, folder, [&] { return GfxFile_WriteBase(file); });
+}
+
+int GfxFile_ReadBaseBlockHead(int* mode) {
+  u16 first, count, reserved;
+  if (R16(&first)) return 2;
+  *mode = GFX_BASE_PLANAR;
+  if (first == 0xFFFF) {
+    *mode = GFX_BASE_8BIT;
+    if (R16(&count)) return 2;
+  } else {
+    count = first;
+  }
+  if (count != GFX_BASE_PER_BLOCK) return 2;
+  if (R16(&reserved) || reserved != 0) return 2;
+  return 0;
+}
+
+int Gfx_DecodeBasePicture(u8* target, i32 stride, int mode) {
+  const int eight = mode == GFX_BASE_8BIT;
+  for (int row = 0; row < 16; ++row) {
+    u8 bytes[8];
+    const u32 want = eight ? 8 : 5;
+    if (Fio_ReadBlock(bytes, want) != want) return 2;
+    u8* px = target + row * stride;
+    if (eight) {
+      for (int col = 0; col < 8; ++col) px[col] = GfxFile_MapBaseByte(bytes[col]);
+      continue;
+    }
+    for (int col = 0; col < 8; ++col) {
+      const u8 bit = u8(0x80 >> col);
+      if (bytes[4] & bit) {
+        px[col] = 255;
+        continue;
+      }
+      u8 v = 0;
+      for (int plane = 0; plane < 4; ++plane)
+        if (bytes[plane] & bit) v |= u8(1 << plane);
+      px[col] = v;
+    }
+  }
+  return 0;
 }
 
 int GfxFile_ReadBase(u8 (*out)[16][8]) {
   for (int blk = 0; blk < GFX_BASE_BLOCKS; ++blk) {
-    u16 first, count, reserved;
-    int eight = 0;
-    if (R16(&first)) return 2;
-    if (first == 0xFFFF) {
-      eight = 1;
-      if (R16(&count)) return 2;
-    } else {
-      count = first;
-    }
-    if (count != GFX_BASE_PER_BLOCK) return 2;
-    if (R16(&reserved) || reserved != 0) return 2;
-    for (int n = blk * GFX_BASE_PER_BLOCK; n < (blk + 1) * GFX_BASE_PER_BLOCK; ++n) {
-      for (int row = 0; row < 16; ++row) {
-        u8 bytes[8];
-        u32 want = eight ? 8 : 5;
-        if (Fio_ReadBlock(bytes, want) != want) return 2;
-        u8* px = out[n][row];
-        if (eight) {
-          for (int col = 0; col < 8; ++col) px[col] = GfxFile_MapBaseByte(bytes[col]);
-          continue;
-        }
-        for (int col = 0; col < 8; ++col) {
-          u8 bit = u8(0x80 >> col);
-          if (bytes[4] & bit) {
-            px[col] = 255;
-            continue;
-          }
-          u8 v = 0;
-          for (int plane = 0; plane < 4; ++plane)
-            if (bytes[plane] & bit) v |= u8(1 << plane);
-          px[col] = v;
-        }
-      }
-    }
+    int mode;
+    if (GfxFile_ReadBaseBlockHead(&mode)) return 2;
+    for (int n = blk * GFX_BASE_PER_BLOCK; n < (blk + 1) * GFX_BASE_PER_BLOCK; ++n)
+      if (Gfx_DecodeBasePicture(&out[n][0][0], 8, mode)) return 2;
   }
   return 0;
 }

@@ -158,18 +158,25 @@ struct GfxBaseFile {
 // The number an 8-bit base picture byte stands for: 1->144, 5->1, 7->34,
 // 12->20, 15->36, 23->18, 26->98, 40->40, 44->24, every other byte 0.
 u8 GfxFile_MapBaseByte(u8 b);
-// Writes the byte 0x1A that ends the header, then the five blocks (count
-// 144, reserved 0): a whole file with an empty header text when the stream
-// was opened on a new file. GFXW_BAD_INPUT for a planar pixel other than
+// Writes the five blocks (count 144, reserved 0) from the stream's first
+// byte: the file has no header. GFXW_BAD_INPUT for a planar pixel other than
 // 0..15 and 255.
 int GfxFile_WriteBase(const GfxBaseFile* file);
-// The whole file with a header text (null: empty) before the 0x1A.
-int GfxFile_SaveBase(const wch* name, int folder, const char* header, const GfxBaseFile* file);
-// Reads the five blocks from the read stream (opened skipping the header)
-// into colour codes: out[n][row]
-// [col] is the ColourCode of the pixel (planar: 0..15 or 255 transparent;
-// 8-bit: the mapped number). 0, or 2 for a count other than 144, a reserved
-// word other than 0 or any read failure.
+// The whole file.
+int GfxFile_SaveBase(const wch* name, int folder, const GfxBaseFile* file);
+// Base picture modes: four bit planes and a mask, or one byte per pixel.
+enum { GFX_BASE_PLANAR = 0, GFX_BASE_8BIT = 4 };
+// The head of the next block from the read stream: the mode of its
+// pictures into *mode. 0, or 2 for a count other than 144, a reserved word
+// other than 0 or a read failure.
+int GfxFile_ReadBaseBlockHead(int* mode);
+// One 8 x 16 picture of the mode from the read stream as colour codes:
+// target[row * stride + col] (planar: 0..15 or 255 transparent; 8-bit: the
+// mapped number). 0, or 2 for a read failure.
+int Gfx_DecodeBasePicture(u8* target, i32 stride, int mode);
+// Reads the five blocks from the read stream (opened at the file's first
+// byte) into colour codes: out[n][row][col]. 0, or 2 as the block head or a
+// picture gives it.
 int GfxFile_ReadBase(u8 (*out)[16][8]);
 
 // ---------------------------------------------------------------- element records

@@ -53,14 +53,14 @@ i32 Pal_PartnerOf(i32 i) {
 
 // The fixed table spread over the palette; every entry differs from its
 // partner because the fixed colours are all different.
-void Pal_Reset(void) {
-  for (i32 i = 0; i < PAL_ENTRIES; ++i) g_palette[i] = Rgb(kFixed[i % PAL_FIXED_ENTRIES]);
+static void Pal_Defaults(u32* out) {
+  for (i32 i = 0; i < PAL_ENTRIES; ++i) out[i] = Rgb(kFixed[i % PAL_FIXED_ENTRIES]);
   // The fifteen ballast stone shades: close greys and grey-browns, so that
   // a track bed reads as one material at every zoom, not as coloured noise.
   static const u8 kStones[15][3] = {{124, 120, 114}, {132, 128, 121}, {116, 112, 106}, {138, 133, 125}, {110, 106, 101},
                                     {128, 122, 114}, {136, 132, 127}, {120, 115, 108}, {142, 137, 130}, {112, 109, 104},
                                     {130, 124, 116}, {126, 123, 118}, {118, 114, 109}, {134, 128, 120}, {122, 118, 112}};
-  for (i32 k = 0; k < 15; ++k) g_palette[110 + k] = Rgb(kStones[k]);
+  for (i32 k = 0; k < 15; ++k) out[110 + k] = Rgb(kStones[k]);
   // The terrain colours: the rails of each ground class (74..81), drawn
   // dark enough to read on the fills and beds under them; the sleepers of
   // the ballast classes (82 timber, 83 concrete, 84 old timber of the mixed
@@ -70,8 +70,25 @@ void Pal_Reset(void) {
                                      {66, 64, 64},    {70, 68, 66},    {72, 64, 56},    {68, 62, 56},
                                      {118, 86, 58},   {164, 158, 148}, {98, 74, 52},    {84, 130, 186},
                                      {104, 104, 108}, {112, 114, 108}, {100, 104, 116}, {168, 154, 128}};
-  for (i32 k = 0; k < 16; ++k) g_palette[74 + k] = Rgb(kTerrain[k]);
-  g_palette[PAL_BACKGROUND] = 0x00B0C8B0;
+  for (i32 k = 0; k < 16; ++k) out[74 + k] = Rgb(kTerrain[k]);
+  out[PAL_BACKGROUND] = 0x00B0C8B0;
+  // The dialogs' colours (dialog, static, edit, list and read-only field:
+  // text over background), those of a Windows dialog: dark text on a light
+  // face, white fields.
+  static const struct {
+    i32 entry;
+    u32 colour;
+  } kDialog[] = {{0, 0x00F0F0F0}, {8, 0x00000000}, {9, 0x00F0F0F0}, {10, 0x00000000}, {11, 0x00FFFFFF},
+                 {16, 0x00000000}, {18, 0x00FFFFFF}, {72, 0x00000000}, {73, 0x00F0F0F0}};
+  for (const auto& d : kDialog) out[d.entry] = d.colour;
+}
+
+void Pal_Reset(void) { Pal_Defaults(g_palette); }
+
+u32 Pal_DefaultColour(i32 i) {
+  u32 defaults[PAL_ENTRIES];
+  Pal_Defaults(defaults);
+  return (i >= 0 && i < PAL_ENTRIES) ? defaults[i] : defaults[0];
 }
 
 namespace {

@@ -29,6 +29,9 @@ enum : u32 {
 // Back to the built-in default palette.
 void Pal_Reset(void);
 u32 Pal_GetColour(i32 i);
+// The built-in colour of entry i (what Pal_Reset gives it); entry 0's
+// outside 0..184.
+u32 Pal_DefaultColour(i32 i);
 // 1 bad index (nothing stored); 2 stored inverted because the partner entry
 // holds that colour; else 0.
 int Pal_SetColour(i32 i, u32 colour);

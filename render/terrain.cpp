@@ -68,7 +68,7 @@ int Spr_LoadTerrainMasks(void) {
   Spr_FreeTerrainMasks();
   u8(*m)[16][8] = static_cast<u8(*)[16][8]>(Heap_Alloc(GFX_BASE_PICTURES * 16 * 8));
   if (!m) return 5;
-  int r = Fio_OpenRead(u"orba.gzg", 1, 0);
+  int r = Fio_OpenRead(u"orba.gzg", 0, FOLDER_PROGRAM);
   if (r == 0) {
     r = GfxFile_ReadBase(m);
     Fio_CloseRead();

@@ -24,6 +24,21 @@
 #define IDD_SHUNT_ASK 120     // a shunting point asks the driving user: text, answers 120..125, Help
 // The Yes and No buttons are IDYES (6) and IDNO (7) of windows.h, OK and
 // Cancel IDOK and IDCANCEL.
+// The file commands' dialogs (shell/filedlg); their controls follow the
+// framework's numbering (dialogs/dfw.h).
+#define IDD_PENDING_MESSAGES 3  // dispatcher messages wait: continue, list, cancel
+#define IDD_LIST_UZG 140        // user element graphics files
+#define IDD_LIST_UZ1 141        // user vehicle graphics files
+#define IDD_LIST_NFZ 142        // vehicle data files
+#define IDD_PICTURE_OPTIONS 150
+#define IDD_TEXT_OPTIONS 151
+#define IDD_COLOURS 152
+#define IDD_FILE_HOOK 153       // child of the file dialog: its second text and the options button
+#define IDD_CODE_PROMPT 161     // enter the layout protection code
+#define IDD_CODE 162            // set, change or remove the code
+#define IDD_BACKGROUND 180      // background picture
+#define IDC_COLOUR_BOX 280      // colour boxes of the colour dialog
+#define IDC_DEFAULT_BOX 281
 
 // ---------------------------------------------------------------- menu commands
 #define CMD_NEW_LAYOUT 256

@@ -126,21 +126,7 @@ int Cfg_HasSection(const wch* text, const wch* section) {
 }
 
 // ---------------------------------------------------------------- values
-static int Cfg_Int(const wch* v, i32* out) {
-  const wch* p = v;
-  int neg = 0;
-  if (*p == u'-' || *p == u'+') neg = *p++ == u'-';
-  if (*p < u'0' || *p > u'9') return 0;
-  i64 x = 0;
-  for (; *p >= u'0' && *p <= u'9'; ++p) {
-    x = x * 10 + (*p - u'0');
-    if (x > 0x7FFFFFFF) return 0;
-  }
-  while (Cfg_IsBlank(*p)) ++p;
-  if (*p) return 0;
-  *out = i32(neg ? -x : x);
-  return 1;
-}
+static int Cfg_Int(const wch* v, i32* out) { return Str_ToI32(v, out); }
 
 static int Cfg_Hex(const wch* v, u32* out) {
   const wch* p = v;
@@ -163,7 +149,7 @@ static int Cfg_Hex(const wch* v, u32* out) {
 // Comma-separated integers; the count read, -1 when one is not a number.
 static int Cfg_Ints(const wch* v, i32* out, int max) {
   int n = 0;
-  wch part[40];
+  wch part[40] = {};
   for (const wch* p = v;;) {
     int k = 0;
     while (*p && *p != u',' && k < 39) part[k++] = *p++;
@@ -768,7 +754,7 @@ static int Cfg_ReadColour(int i, const wch* v) {
   i32 n[4];
   u32 rgb[3];
   int k = 0;
-  wch part[16];
+  wch part[16] = {};
   const wch* p = v;
   // Three hexadecimal numbers red, green, blue, or one colour code 0..62.
   for (; k < 3; ++k) {
@@ -935,6 +921,74 @@ static int Cfg_Path(wch* path) {
   return Fmt_Print(path, OS_MAX_PATH, u"%s%s", folder, kCfgName) >= OS_MAX_PATH - 1 ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- earlier versions
+// The recorded install folders of earlier versions, newest first, and the
+// fixed folders of the oldest ones.
+static const wch* const kCfgOldValues[] = {u"O385_PFAD", u"O384_PFAD", u"O383_PFAD", u"O381_PFAD", u"O380_PFAD", u"O375_PFAD"};
+static const wch* const kCfgOldFixed[] = {u"C:\\ORBA375\\ORBA.INI", u"C:\\ORBA370\\ORBA.INI", u"C:\\ORBA359\\ORBA.INI"};
+
+// Folders compared as the user sees them: case, leading blanks and a closing
+// separator do not matter.
+static int Cfg_SameFolder(const wch* a, const wch* b) {
+  while (*a == u' ') ++a;
+  while (*b == u' ') ++b;
+  wch x[OS_MAX_PATH], y[OS_MAX_PATH];
+  Fmt_Print(x, OS_MAX_PATH, u"%s", a);
+  Fmt_Print(y, OS_MAX_PATH, u"%s", b);
+  wch* both[2] = {x, y};
+  for (wch* f : both) {
+    i32 n = Str_Len(f);
+    if (n > 0 && (f[n - 1] == u'\\' || f[n - 1] == u'/')) f[n - 1] = 0;
+  }
+  return Str_CompareEx(x, y, STR_CMP_NOCASE) == 0;
+}
+
+int Cfg_FindOldSettings(wch* found) {
+  found[0] = 0;
+  wch given[OS_MAX_PATH], program[OS_MAX_PATH], path[OS_MAX_PATH];
+  if (Fio_FolderPath(FOLDER_SETTINGS, given, OS_MAX_PATH) == 0 && given[0]) return 0;
+  if (Fio_FolderPath(FOLDER_PROGRAM, program, OS_MAX_PATH) != 0) program[0] = 0;
+  int here = Cfg_Path(path) == 0 && Os_Access(path, OS_ACCESS_EXISTS) == 0;
+  wch recorded[OS_MAX_PATH];
+  if (Os_GetUserValue(kCfgOldValues[0], recorded, OS_MAX_PATH) != 0) recorded[0] = 0;
+  const int differs = !Cfg_SameFolder(recorded, program);
+  int elsewhere = 0;
+  for (const wch* name : kCfgOldValues) {
+    if (here || elsewhere) break;
+    wch folder[OS_MAX_PATH];
+    if (Os_GetUserValue(name, folder, OS_MAX_PATH) != 0) continue;
+    const i32 n = Str_Len(folder);
+    if (n < 1 || n > 239 || Str_Len(program) >= 240) continue;
+    const int closed = folder[n - 1] == u'\\' || folder[n - 1] == u'/';
+    Fmt_Print(path, OS_MAX_PATH, u"%s%s%s", folder, closed ? u"" : u"\\", kCfgName);
+    if (Os_Access(path, OS_ACCESS_EXISTS) != 0) continue;
+    if (differs) {
+      elsewhere = 1;
+      Str_Copy(found, path);
+    } else {
+      here = 1;
+    }
+  }
+  for (const wch* fixed : kCfgOldFixed) {
+    if (here || elsewhere) break;
+    if (Os_Access(fixed, OS_ACCESS_EXISTS) != 0) continue;
+    elsewhere = 1;
+    Str_Copy(found, fixed);
+  }
+  if (differs && program[0]) Os_SetUserValue(kCfgOldValues[0], program);
+  return elsewhere;
+}
+
+// Offers the settings of an earlier version (question 214) and copies them
+// where this version reads its own.
+static void Cfg_OfferOldSettings(void) {
+  wch old[OS_MAX_PATH], text[OS_MAX_PATH + 300], to[OS_MAX_PATH];
+  if (!Cfg_FindOldSettings(old)) return;
+  Fmt_Print(text, OS_MAX_PATH + 300, u"%s (\"%s\")", Lng_GetText(11801), old);
+  if (Msg_Box(text, Lng_GetText(11800), 214, 3) != 3) return;
+  if (Cfg_Path(to) != 0 || Fio_CopyFile(old, to) != 0) Msg_WarnId(215, 11802);
+}
+
 // ---------------------------------------------------------------- reading the file
 // The file's text: UTF-16 with its byte-order mark, else 8-bit text in the
 // code page. A Heap block the caller frees; null when missing.
@@ -997,6 +1051,7 @@ void Cfg_Startup(void) {
 void Cfg_Locate(void) {
   Cfg_SetDefaults();
   Cfg_SettleFolder();
+  if (!SecondInstanceFlag) Cfg_OfferOldSettings();
   int zoom = 4;
   const int r = Cfg_ReadSettings(&zoom);
   if (r == 1) {

@@ -56,3 +56,9 @@ int Cfg_FindValue(const wch* text, const wch* section, const wch* key, wch* buf,
 int Cfg_HasSection(const wch* text, const wch* section);
 // Reads the keys from a text already in memory (the file's, or a test's).
 int Cfg_ReadText(const wch* text, int* zoomSet);
+// The settings of an earlier version when this version has none: looks in
+// the recorded install folders of earlier versions (user values O385_PFAD
+// ... O375_PFAD) and the oldest fixed folders, and records the program
+// folder as O385_PFAD when it differs. 1 with the file's path in found
+// (OS_MAX_PATH units) when one was found elsewhere, else 0.
+int Cfg_FindOldSettings(wch* found);

@@ -13,6 +13,7 @@
 #include "shell/app.h"
 #include "shell/ewin.h"
 #include "shell/file.h"
+#include "shell/filedlg.h"
 #include "shell/menu.h"
 #include "shell/vwin.h"
 
@@ -65,6 +66,14 @@ static int Cmd_Run(int id) {
     case CMD_LANGUAGE_FILE: File_ChooseLanguage(1); return 0;
     case CMD_VARIANT_LANGUAGE_FILE: File_ChooseLanguage(0); return 0;
     case CMD_HELP_FILE: File_ChooseHelpFile(); return 0;
+    case CMD_PROTECTION: File_SetProtectCode(); return 0;
+    case CMD_PICTURE_OPTIONS: File_PictureOptions(nullptr); return 0;
+    case CMD_TEXT_EXPORT_OPTIONS: File_TextExportOptions(nullptr); return 0;
+    case CMD_COLOURS: File_ColourSettings(); return 0;
+    case CMD_BACKGROUND_PICTURE: File_BackgroundPicture(); return 0;
+    case CMD_LIST_USER_ELEMENTS: File_ListUzg(); return 0;
+    case CMD_LIST_USER_VEHICLES: File_ListUz1(); return 0;
+    case CMD_LIST_VEHICLE_FILES: File_ListNfz(); return 0;
     case CMD_EXIT: App_RequestExit(); return 0;
     case CMD_ZOOM_IN: if (v >= 0) Vwin_ZoomIn(v); return 0;
     case CMD_ZOOM_OUT: if (v >= 0) Vwin_ZoomOut(v); return 0;
@@ -98,6 +107,14 @@ int Cmd_HasOwner(int id) {
     case CMD_LANGUAGE_FILE:
     case CMD_VARIANT_LANGUAGE_FILE:
     case CMD_HELP_FILE:
+    case CMD_PROTECTION:
+    case CMD_PICTURE_OPTIONS:
+    case CMD_TEXT_EXPORT_OPTIONS:
+    case CMD_COLOURS:
+    case CMD_BACKGROUND_PICTURE:
+    case CMD_LIST_USER_ELEMENTS:
+    case CMD_LIST_USER_VEHICLES:
+    case CMD_LIST_VEHICLE_FILES:
     case CMD_EXIT:
     case CMD_ZOOM_IN:
     case CMD_ZOOM_OUT:

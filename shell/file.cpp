@@ -20,6 +20,7 @@
 #include "shell/bld.h"
 #include "shell/cfg.h"
 #include "shell/ewin.h"
+#include "shell/filedlg.h"
 #include "shell/marks.h"
 #include "shell/menu.h"
 #include "shell/userfiles.h"
@@ -171,8 +172,8 @@ int File_MakeBackups(const wch* path, int count, int quiet) {
 }
 
 // ---------------------------------------------------------------- file dialog
-int File_FileDialog(TextId title, int save, int folder, const wch* startPath, wch* path,
-                    const wch* defaultExtension, TextId filter) {
+int File_FileDialog(TextId title, TextId second, u16 help, int save, FileOptionsFn options, int folder,
+                    const wch* startPath, wch* path, const wch* defaultExtension, TextId filter) {
   wch start[OS_MAX_PATH] = {0}, name[OS_MAX_PATH] = {0};
   if (startPath && startPath[0]) File_SplitPath(startPath, start, name);
   if (!start[0]) Fio_FolderPath(folder, start, OS_MAX_PATH);
@@ -186,6 +187,10 @@ int File_FileDialog(TextId title, int save, int folder, const wch* startPath, wc
   d.filter = Lng_GetText(filter);
   d.defaultExtension = defaultExtension;
   d.folder = start;
+  FileHookData hook = {u16(second), help, options};
+  d.hook = File_HookProc();
+  d.hookData = &hook;
+  d.hookTemplate = IDD_FILE_HOOK;
   ++g_appModalDepth;
   const int chosen = Os_FileDialog(&d, path);
   --g_appModalDepth;
@@ -194,7 +199,7 @@ int File_FileDialog(TextId title, int save, int folder, const wch* startPath, wc
 
 // ---------------------------------------------------------------- open
 // Views are drawn anew once the layout under them changed.
-static void File_RedrawAll(void) {
+void File_RedrawAllViews(void) {
   for (int v = 0; v < MAP_VIEWS; ++v)
     if (g_mapViews[v].window) Map_RedrawView(v);
   Map_InvalidateViews(MAP_INVALIDATE_FRAME | MAP_INVALIDATE_VIEWS);
@@ -229,7 +234,7 @@ static int File_LoadIn(const wch* folder, const wch* name, int modifiedBefore) {
   }
   App_SuspendDrawing(1);
   Disp_UpdateDaylightPhase();
-  File_RedrawAll();
+  File_RedrawAllViews();
   if (ran) Ewin_RunStop(EWIN_RUN_START);
   Lay_ReportLoadResult(r);
   if (r == LAY_LOAD_OK || r == LAY_LOAD_WARNINGS) {
@@ -271,7 +276,7 @@ static void File_OpenPath(const wch* path) {
 
 void File_Open(const wch* start) {
   wch path[OS_MAX_PATH];
-  if (File_FileDialog(TXT_OPEN_TITLE, 0, FOLDER_LAYOUTS, start, path, u"nt3", TXT_OPEN_FILTER) != 2) return;
+  if (File_FileDialog(TXT_OPEN_TITLE, 11201, 42001, 0, nullptr, FOLDER_LAYOUTS, start, path, u"nt3", TXT_OPEN_FILTER) != 2) return;
   File_OpenPath(path);
 }
 
@@ -329,7 +334,7 @@ int File_SaveAs(void) {
   wch start[OS_MAX_PATH] = {0};
   if (!File_Untitled()) File_LayoutPath(start);
   wch path[OS_MAX_PATH];
-  if (File_FileDialog(TXT_SAVEAS_TITLE, 1, FOLDER_LAYOUTS, start, path, u"nt3", TXT_SAVEAS_FILTER) != 2) return 1;
+  if (File_FileDialog(TXT_SAVEAS_TITLE, 11021, 42002, 1, nullptr, FOLDER_LAYOUTS, start, path, u"nt3", TXT_SAVEAS_FILTER) != 2) return 1;
   if (Os_Access(path, OS_ACCESS_EXISTS) == 0) {
     wch text[OS_MAX_PATH + 200];
     Fmt_Print(text, OS_MAX_PATH + 200, u"%s %s", path, Lng_GetText(TXT_OVERWRITE));
@@ -412,7 +417,7 @@ static void File_NewLayout(void) {
   File_ResetLayoutState();
   Lay_ClearLayout();
   Disp_UpdateDaylightPhase();
-  File_RedrawAll();
+  File_RedrawAllViews();
 }
 
 void File_New(void) {
@@ -423,8 +428,7 @@ void File_New(void) {
 
 // ---------------------------------------------------------------- question
 int File_AskSaveChanges(void) {
-  // Waiting dispatcher messages get their own question once the message
-  // list has its dialog.
+  if (Dmsg_Count() > 0 && !File_AskPendingMessages()) return 0;
   if (kViewer || !Ewin_IsModified()) return 1;
   wch name[OS_MAX_PATH];
   if (File_Untitled()) Str_Copy(name, Lng_GetText(TXT_UNTITLED));
@@ -471,7 +475,7 @@ static void File_ProgramRelative(const wch* path, wch* out) {
 
 void File_ChooseLanguage(int kind) {
   wch path[OS_MAX_PATH], name[OS_MAX_PATH];
-  if (File_FileDialog(kind ? 11420 : 11430, 0, FOLDER_PROGRAM, nullptr, path, kind ? u"lng" : u"lnv",
+  if (File_FileDialog(kind ? 11420 : 11430, 11421, kind ? 42020 : 42021, 0, nullptr, FOLDER_PROGRAM, nullptr, path, kind ? u"lng" : u"lnv",
                       kind ? 11422 : 11432) != 2)
     return;
   File_ProgramRelative(path, name);
@@ -492,7 +496,7 @@ void File_ChooseLanguage(int kind) {
 
 void File_ChooseHelpFile(void) {
   wch path[OS_MAX_PATH], name[OS_MAX_PATH];
-  if (File_FileDialog(11460, 0, FOLDER_PROGRAM, nullptr, path, u"chm", 11462) != 2) return;
+  if (File_FileDialog(11460, 11461, 42006, 0, nullptr, FOLDER_PROGRAM, nullptr, path, u"chm", 11462) != 2) return;
   File_ProgramRelative(path, name);
   if (!name[0]) {
     Msg_WarnId(197, 11138);
@@ -511,7 +515,7 @@ static int File_AskOverwrite(u32 number, const wch* path) {
 
 void File_ExportText(void) {
   wch path[OS_MAX_PATH];
-  if (File_FileDialog(TXT_TEXT_TITLE, 1, FOLDER_EXPORTS, Lng_GetText(TXT_TEXT_NAME), path, u"dat",
+  if (File_FileDialog(TXT_TEXT_TITLE, 11021, 42003, 1, File_TextExportOptions, FOLDER_EXPORTS, Lng_GetText(TXT_TEXT_NAME), path, u"dat",
                       TXT_TEXT_FILTER) != 2)
     return;
   if (!File_AskOverwrite(201, path)) return;
@@ -535,7 +539,7 @@ void File_ExportPicture(void) {
   wch start[OS_MAX_PATH];
   Fmt_Print(start, OS_MAX_PATH, u"*.%s", g_filePictureExt);
   wch path[OS_MAX_PATH];
-  if (File_FileDialog(box ? TXT_PICTURE_BOX_TITLE : TXT_PICTURE_TITLE, 1, FOLDER_PICTURES, start, path,
+  if (File_FileDialog(box ? TXT_PICTURE_BOX_TITLE : TXT_PICTURE_TITLE, 11021, 42004, 1, File_PictureOptions, FOLDER_PICTURES, start, path,
                       g_filePictureExt, TXT_PICTURE_FILTER) != 2)
     return;
   if (!File_AskOverwrite(221, path)) return;

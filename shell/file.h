@@ -55,11 +55,15 @@ int File_BackupName(const wch* base, u32 n, wch* out);
 int File_MakeBackups(const wch* path, int count, int quiet);
 
 // ---------------------------------------------------------------- commands
-// The common file dialog. save 0 open, 1 save; folder: where it starts
-// (FolderIndex, or start path's folder when one is given); path out: the
-// chosen full path (OS_MAX_PATH units). 2 when a file was chosen, else 1.
-int File_FileDialog(TextId title, int save, int folder, const wch* startPath, wch* path,
-                    const wch* defaultExtension, TextId filter);
+// The common file dialog. title and second: texts of its caption and of the
+// line below its controls; help: the help button's topic; options: what its
+// options button runs (null: no button); save 0 open, 1 save; folder: where
+// it starts (FolderIndex, or start path's folder when one is given); path
+// out: the chosen full path (OS_MAX_PATH units). 2 when a file was chosen,
+// else 1.
+typedef int (*FileOptionsFn)(void* owner);
+int File_FileDialog(TextId title, TextId second, u16 help, int save, FileOptionsFn options, int folder,
+                    const wch* startPath, wch* path, const wch* defaultExtension, TextId filter);
 // The open command; path (may be null or empty) is preselected.
 void File_Open(const wch* path);
 // Loads the file at path (full) without the dialog and the question: the
@@ -90,5 +94,8 @@ void File_ChooseHelpFile(void);
 // The exports (commands 261, 262).
 void File_ExportText(void);
 void File_ExportPicture(void);
+// Draws every view anew and repaints the frame (colours, pictures and
+// files under the views changed).
+void File_RedrawAllViews(void);
 // Empties the layout's user file lists.
 void File_ClearFileLists(void);

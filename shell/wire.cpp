@@ -16,6 +16,7 @@
 #include "model/line.h"
 #include "model/pointobj.h"
 #include "model/rule.h"
+#include "model/layprot.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
 #include "operation/ptsfile.h"
@@ -34,6 +35,7 @@
 #include "render/vehicles.h"
 #include "shell/bld.h"
 #include "shell/ewin.h"
+#include "shell/filedlg.h"
 #include "shell/marks.h"
 #include "shell/userfiles.h"
 #include "shell/vwin.h"
@@ -188,6 +190,10 @@ void Wire_InstallHooks(void) {
                 "the graphics steps of the loader and the store");
   layout.keepGraphics = Bgp_KeepLayoutGraphics;
   Lay_SetHooks(&layout);
+#ifndef ORBA_VIEWER
+  static const LayProtectHooks protect = {File_AskCodePrompt};
+  Lay_SetProtectHooks(&protect);
+#endif
 
   GenlHooks general = {};
   general.getView = Wire_GetView;

@@ -121,7 +121,7 @@ struct GfxFixture {
     int r;
     GfxBaseFile* base = new GfxBaseFile;
     BaseFile(base);
-    r = GfxFile_SaveBase(u"orba.gzg", FOLDER_PROGRAM, "Test base pictures\r\n", base);
+    r = GfxFile_SaveBase(u"orba.gzg", FOLDER_PROGRAM, base);
     delete base;
     if (r) return r;
     for (int zoom = 1; zoom <= 4; zoom *= 2) {

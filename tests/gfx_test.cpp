@@ -288,8 +288,18 @@ TEST_F(GfxStoreTest, InitResultsOfMissingOrDamagedFiles) {
          Test_WriteFile(f + u"orba.gzg", b);
        },
        GFX_INIT_BAD_BASE},
-      {"orba.gzg without its header end",
+      {"orba.gzg that holds no base pictures",
        [](const wstr& f) { Test_WriteFile(f + u"orba.gzg", std::vector<u8>(100, 'x')); }, GFX_INIT_BAD_BASE},
+      // The blocks stand from the first byte: a text header before them
+      // (the form of the combined files) is no base file.
+      {"orba.gzg with a text header",
+       [](const wstr& f) {
+         std::vector<u8> b = Test_ReadFile(f + u"orba.gzg");
+         const char head[] = "Base pictures\r\n\x1a";
+         b.insert(b.begin(), head, head + sizeof head - 1);
+         Test_WriteFile(f + u"orba.gzg", b);
+       },
+       GFX_INIT_BAD_BASE},
       {"no orba.fzg", [](const wstr& f) { Os_Remove((f + u"orba.fzg").c_str()); }, GFX_INIT_NO_VEHICLES},
       {"damaged element record",
        [](const wstr&) {

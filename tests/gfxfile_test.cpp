@@ -127,8 +127,7 @@ TEST_F(GfxFileTest, BaseFileRoundTripsAndMapsEightBitBytes) {
   f->pixels[0][0][1] = 8;  // 8 -> 0
   f->pixels[0][0][2] = 1;  // 1 -> 144
   Bytes b = WriteToMemory([&] { return GfxFile_WriteBase(f); });
-  ASSERT_EQ(0x1A, b[0]) << "the end of an empty header";
-  b.erase(b.begin());
+  // The first block from the first byte: no header text.
   ASSERT_EQ(0xFF, b[0]);
   ASSERT_EQ(0xFF, b[1]);
   std::vector<u8> out(GFX_BASE_PICTURES * 16 * 8);
@@ -155,6 +154,19 @@ TEST_F(GfxFileTest, BaseFileRoundTripsAndMapsEightBitBytes) {
     Bytes d = b;
     dm.apply(d);
     EXPECT_EQ(2, ReadFromMemory(d, [&] { return GfxFile_ReadBase(codes); })) << dm.what;
+  }
+  // One picture decoded on its own into a wider target: the rows land a
+  // stride apart, the mode names the block's form.
+  {
+    std::vector<u8> wide(16 * 20, 0xEE);
+    Bytes one(b.begin() + 6, b.begin() + 6 + 16 * 8);  // the first 8-bit picture
+    ASSERT_EQ(0, ReadFromMemory(one, [&] { return Gfx_DecodeBasePicture(wide.data(), 20, GFX_BASE_8BIT); }));
+    EXPECT_EQ(34, wide[0]);
+    EXPECT_EQ(144, wide[2]);
+    EXPECT_EQ(0xEE, wide[8]) << "nothing beyond the picture's eight columns";
+    EXPECT_EQ(codes[0][1][0], wide[20]);
+    one.resize(one.size() - 1);
+    EXPECT_EQ(2, ReadFromMemory(one, [&] { return Gfx_DecodeBasePicture(wide.data(), 20, GFX_BASE_8BIT); }));
   }
   f->eightBit[1] = 0;
   f->pixels[200][0][0] = 16;

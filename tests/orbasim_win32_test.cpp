@@ -560,3 +560,177 @@ TEST(Orbasim, ASettingsFileWithOneBadKeyKeepsTheOthers) {
   EXPECT_TRUE(Contains(settings, L"\r\nBackup=3\r\n")) << settings.c_str();
   EXPECT_TRUE(Contains(settings, L"\r\nDName0=" + listed + L"\r\n")) << settings.c_str();
 }
+
+// ---------------------------------------------------------------- the file commands' dialogs
+namespace {
+
+// Presses a button of a dialog as a click would (radio buttons and check
+// boxes change their state).
+void Click(HWND d, int id) { SendMessageW(GetDlgItem(d, id), BM_CLICK, 0, 0); }
+
+// Ends the dialog with the button's command and waits until it is gone.
+bool Press(HWND d, int id) {
+  PostMessageW(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(d, id)));
+  return WaitFor(10000, [&] { return !IsWindow(d); });
+}
+
+// Waits for the numbered message box, checks it names nothing else, and
+// closes it with OK.
+bool AcknowledgeBox(const Program& p, const wchar_t* number) {
+  HWND box = WaitCaption(p, number, 10000);
+  if (!box) return false;
+  return Press(box, IDOK);
+}
+
+// A dialog of the program whose caption contains title; waits for a
+// window that is not the one given (a dialog opened again).
+HWND WaitDialog(const Program& p, const wchar_t* title, HWND old = nullptr) {
+  HWND found = nullptr;
+  WaitFor(20000, [&] {
+    for (HWND w : Windows(p, L"#32770")) {
+      if (w == old || !Contains(Caption(w), title)) continue;
+      found = w;
+      return true;
+    }
+    return false;
+  });
+  return found;
+}
+
+}  // namespace
+
+// Picture and text listing options, colours, background picture and a user
+// file list open from their commands; refused entries are reported by number
+// and the dialog opens again; the choices are kept in the settings.
+TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view);
+
+  // Picture options: 256 colours without ground detail, 4 cells per pixel.
+  PostMessageW(view, WM_COMMAND, 394, 0);
+  HWND d = WaitDialog(p, L"Picture options");
+  ASSERT_NE(nullptr, d);
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, 400));  // the default word 1
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, 406));
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("picture_options");
+  Click(d, 403);
+  Click(d, 408);
+  ASSERT_TRUE(Press(d, IDOK));
+
+  // Text listing options: no part chosen is refused (251), then one part
+  // and the separator ';' (59) are taken.
+  PostMessageW(view, WM_COMMAND, 395, 0);
+  d = WaitDialog(p, L"Text listing options");
+  ASSERT_NE(nullptr, d);
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("text_listing_options");
+  for (int id = 470; id <= 483; ++id) SendMessageW(GetDlgItem(d, id), BM_SETCHECK, BST_UNCHECKED, 0);
+  PostMessageW(d, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(AcknowledgeBox(p, L"251"));
+  HWND again = WaitDialog(p, L"Text listing options", d);
+  ASSERT_NE(nullptr, again) << "the dialog does not open again";
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(again, 470));
+  Click(again, 470);
+  SetDlgItemTextW(again, 141, L"59");
+  ASSERT_TRUE(Press(again, IDOK));
+
+  // Colours: the list holds the slots; cancelled.
+  PostMessageW(view, WM_COMMAND, 432, 0);
+  d = WaitDialog(p, L"Colours");
+  ASSERT_NE(nullptr, d);
+  EXPECT_EQ(137, int(SendMessageW(GetDlgItem(d, 106), LB_GETCOUNT, 0, 0)));
+  // The background's slot shows its colour and its default.
+  SendMessageW(GetDlgItem(d, 106), LB_SETCURSEL, 131, 0);
+  SendMessageW(d, WM_COMMAND, MAKEWPARAM(106, LBN_SELCHANGE), LPARAM(GetDlgItem(d, 106)));
+  wchar_t text[200];
+  GetDlgItemTextW(d, 200, text, 200);
+  EXPECT_TRUE(Contains(text, L"176,200,176")) << text;
+  GetDlgItemTextW(d, 201, text, 200);
+  EXPECT_TRUE(Contains(text, L"176,200,176")) << text;
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, 121))) << "the colour is its default";
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("colours_dialog");
+  ASSERT_TRUE(Press(d, IDCANCEL));
+
+  // Background picture: a width of 0 is refused (293) with the dialog again.
+  PostMessageW(view, WM_COMMAND, 389, 0);
+  d = WaitDialog(p, L"Background picture");
+  ASSERT_NE(nullptr, d);
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("background_picture");
+  SetDlgItemTextW(d, 143, L"0");
+  PostMessageW(d, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(AcknowledgeBox(p, L"293"));
+  again = WaitDialog(p, L"Background picture", d);
+  ASSERT_NE(nullptr, again);
+  ASSERT_TRUE(Press(again, IDCANCEL));
+
+  // User element graphics: 110 rows, the empty button grey on an empty row.
+  PostMessageW(view, WM_COMMAND, 480, 0);
+  d = WaitDialog(p, L"User element graphics");
+  ASSERT_NE(nullptr, d);
+  EXPECT_EQ(110, int(SendMessageW(GetDlgItem(d, 106), LB_GETCOUNT, 0, 0)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, 121)));
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("user_file_list");
+  ASSERT_TRUE(Press(d, IDCANCEL));
+
+  CloseProgram(p);
+  const std::wstring settings = SettingsText(dir);
+  EXPECT_TRUE(Contains(settings, L"\r\nP=6\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nQ=4\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nStat_Opt=1\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nStat_Sep=\";\"\r\n")) << settings.c_str();
+}
+
+// A code set through its command protects the saved layout: after the next
+// start the save asks for it, refuses a wrong one (274) and saves with the
+// right one.
+TEST(Orbasim, AProtectionCodeIsAskedBeforeTheNextSave) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  WriteSettings(dir, "[ORBA_385]\r\nEndeF=q\r\nBackup=1\r\n");
+  const std::wstring file = dir + L"locked.nt3";
+  {
+    Program p;
+    ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+    HWND view = FirstPaintedView(p, 60000);
+    ASSERT_NE(nullptr, view);
+    PostMessageW(view, WM_COMMAND, 265, 0);
+    HWND d = WaitDialog(p, L"Protection code");
+    ASSERT_NE(nullptr, d);
+    SetDlgItemTextW(d, 140, L"abc");
+    PostMessageW(d, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(AcknowledgeBox(p, L"275"));
+    HWND again = WaitDialog(p, L"Protection code", d);
+    ASSERT_NE(nullptr, again);
+    SetDlgItemTextW(again, 140, L"abcd1234");
+    WaitFor(1500, [] { return false; });  // painted whole for the picture
+    Shot("protection_code");
+    ASSERT_TRUE(Press(again, IDOK));
+    PostMessageW(view, WM_COMMAND, 259, 0);
+    ASSERT_TRUE(AnswerFileDialog(p, L"Save layout as", file, nullptr));
+    ASSERT_TRUE(WaitFor(10000, [&] { return Exists(file); }));
+    CloseProgram(p);
+  }
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q /STOP locked.nt3"));
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view);
+  PostMessageW(view, WM_COMMAND, 258, 0);
+  HWND d = WaitDialog(p, L"Layout protection code");
+  ASSERT_NE(nullptr, d) << "the save does not ask for the code";
+  SetDlgItemTextW(d, 140, L"ABCD0000");
+  PostMessageW(d, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(AcknowledgeBox(p, L"274"));
+  HWND again = WaitDialog(p, L"Layout protection code", d);
+  ASSERT_NE(nullptr, again);
+  EXPECT_FALSE(Exists(dir + L"locked.000.nt2"));
+  SetDlgItemTextW(again, 140, L"ABCD1234");
+  ASSERT_TRUE(Press(again, IDOK));
+  EXPECT_TRUE(WaitFor(10000, [&] { return Exists(dir + L"locked.000.nt2"); })) << "not saved after the right code";
+  CloseProgram(p);
+}
