@@ -228,6 +228,10 @@ void Dfw_PlatformBrushes(int create) {
 
 void Dfw_SetHelpHook(void (*show)(u32 topic)) { g_help = show; }
 
+void Dfw_ShowHelp(u32 topic) {
+  if (g_help) g_help(topic);
+}
+
 // ---------------------------------------------------------------- runner
 int Dfw_RunModal(HWND owner, u32 templateId, DLGPROC proc, DlgDesc* desc) {
   if (templateId == 0 || !proc) return DLG_RESULT_CANCEL;

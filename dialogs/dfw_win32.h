@@ -72,3 +72,5 @@ void Dfw_PaintPictureItem(const u8* rec, HWND dialog, HDC dc);
 // What the help button shows (the help front end installs it); without one
 // the button does nothing.
 void Dfw_SetHelpHook(void (*show)(u32 topic));
+// Opens the help at the topic (nothing without the hook).
+void Dfw_ShowHelp(u32 topic);

@@ -6,6 +6,7 @@
 #include "model/hst.h"
 #include "model/layprot.h"
 #include "model/line.h"
+#include "model/tp.h"
 #include "operation/sig.h"
 #include "operation/sigfile.h"
 #include "operation/trn.h"
@@ -75,6 +76,7 @@ enum : TextId {
   TXT_TOO_NEW = 11112,
   TXT_SECTION_BAD = 11113,
   TXT_TRAIN_NO_MEMORY = 11114,
+  TXT_TP_NO_MEMORY = 11115,
   TXT_LEVEL_PASS = 11116,
   TXT_TRAIN_REMAP = 11131,
   TXT_FLAGGED_1 = 11147,
@@ -155,6 +157,7 @@ static const LaySection kLaySections[] = {
     LAY_LOCK_ROW(4, 7),
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
     LAY_LOCK_ROW(7, 9),
+    {"TKTP", 70, 0, Tp_LoadSection, Tp_SaveSection, 132, 155, TXT_TP_NO_MEMORY},
     LAY_LOCK_ROW(8, 11),
     {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
     LAY_LOCK_ROW(10, 14),
@@ -193,6 +196,7 @@ void Lay_ClearLayout(void) {
   Dep_Clear();
   Sig_Clear();
   Hst_Clear();
+  Tp_Clear();
   Lin_Clear();
 }
 

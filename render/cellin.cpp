@@ -1,6 +1,7 @@
 #include "render/cellin.h"
 
 #include "model/hst.h"
+#include "model/tp.h"
 #include "operation/pts.h"
 #include "operation/sigeval.h"
 #include "operation/tracktab.h"
@@ -58,7 +59,8 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
       return i32(Hst_GetKind(x, y, level, 0));
     case MAP_OWNER_TURNOUT:
       return i32(Pts_GetField(x, y, level, -1));
-    case MAP_OWNER_TIMETABLE:  // Tp_GetValue
+    case MAP_OWNER_TIMETABLE:
+      return i32(Tp_GetValue(x, y, level));
     case MAP_OWNER_SHUNTING:   // Rp_GetKind
     case MAP_OWNER_DWX:        // Dwx_GetValue
     case MAP_OWNER_LFST:       // Lfst_GetKind

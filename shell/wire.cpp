@@ -8,6 +8,7 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/dmsg.h"
 #include "operation/ptsfile.h"
 #include "operation/sigeval.h"
 #include "operation/trn.h"
@@ -178,4 +179,7 @@ void Wire_InstallHooks(void) {
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);
+  // The panel indicator and the message sounds have no owner yet.
+  static const DmsgHooks dispatcher = {nullptr, nullptr, Wire_StopSimulation};
+  Dmsg_SetHooks(&dispatcher);
 }

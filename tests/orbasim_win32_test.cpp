@@ -560,3 +560,88 @@ TEST(Orbasim, ASettingsFileWithOneBadKeyKeepsTheOthers) {
   EXPECT_TRUE(Contains(settings, L"\r\nBackup=3\r\n")) << settings.c_str();
   EXPECT_TRUE(Contains(settings, L"\r\nDName0=" + listed + L"\r\n")) << settings.c_str();
 }
+
+// The list dialog of the dispatcher messages, once the list holds some: an
+// empty list answers with warning 599 instead, which is closed and asked
+// again while the start train runs past the reporting turnout.
+HWND OpenDispatcherList(const Program& p, HWND view, DWORD ms) {
+  const DWORD until = GetTickCount() + ms;
+  while (GetTickCount() < until) {
+    PostMessageW(view, WM_COMMAND, 430, 0);
+    HWND found = nullptr;
+    WaitFor(10000, [&] {
+      for (HWND w : Windows(p, nullptr)) {
+        const std::wstring c = Caption(w);
+        if (Contains(c, L"Dispatcher messages:") || Contains(c, L"599")) {
+          found = w;
+          return true;
+        }
+      }
+      return false;
+    });
+    if (!found) return nullptr;
+    if (Contains(Caption(found), L"Dispatcher messages:")) return found;
+    PostMessageW(found, WM_COMMAND, IDOK, 0);
+    WaitFor(5000, [&] { return !IsWindow(found); });
+    WaitFor(2000, [] { return false; });
+  }
+  return nullptr;
+}
+
+TEST(Orbasim, DispatcherListShowsDeletesAndClearsTheMessagesOfTheRun) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q"));
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view);
+  HWND list = OpenDispatcherList(p, view, 120000);
+  ASSERT_NE(nullptr, list) << "the start train's turnout posted no message";
+  // The simulation stands while the list is open; it is stopped for what
+  // follows, so that no message arrives between the steps.
+  PostMessageW(list, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(list); }));
+  SendMessageW(Windows(p, kFrameClass)[0], WM_COMMAND, 513, 0);
+  PostMessageW(view, WM_COMMAND, 384, 0);  // run / stop
+  WaitFor(1000, [] { return false; });
+  list = OpenDispatcherList(p, view, 20000);
+  ASSERT_NE(nullptr, list);
+  const int count = int(SendDlgItemMessageW(list, 106, LB_GETCOUNT, 0, 0));
+  ASSERT_GE(count, 1);
+  EXPECT_EQ(L"Dispatcher messages: " + std::to_wstring(count), Caption(list));
+  Shot("dispatcher_list");
+  // The options dialog from the list: stop on kinds set to stop, when full.
+  PostMessageW(list, WM_COMMAND, 123, 0);
+  HWND options = WaitCaption(p, L"Dispatcher options", 10000);
+  ASSERT_NE(nullptr, options);
+  SendDlgItemMessageW(options, 400, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendDlgItemMessageW(options, 402, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendDlgItemMessageW(options, 401, BM_SETCHECK, BST_CHECKED, 0);
+  SendDlgItemMessageW(options, 470, BM_SETCHECK, BST_CHECKED, 0);
+  PostMessageW(options, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(options); }));
+  // Delete the first entry: the list comes back one shorter, or goes when
+  // that was the last.
+  PostMessageW(list, WM_COMMAND, 121, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(list); }));
+  if (count > 1) {
+    HWND again = nullptr;
+    ASSERT_TRUE(WaitFor(5000, [&] {
+      again = WaitCaption(p, L"Dispatcher messages:", 100);
+      return again != nullptr;
+    }));
+    EXPECT_EQ(count - 1, int(SendDlgItemMessageW(again, 106, LB_GETCOUNT, 0, 0)));
+    EXPECT_EQ(L"Dispatcher messages: " + std::to_wstring(count - 1), Caption(again));
+    PostMessageW(again, WM_COMMAND, 122, 0);  // clear
+    ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(again); }));
+  }
+  // Now empty: warning 599.
+  PostMessageW(view, WM_COMMAND, 430, 0);
+  HWND empty = WaitCaption(p, L"599", 10000);
+  ASSERT_NE(nullptr, empty) << "the emptied list did not warn";
+  PostMessageW(empty, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(empty); }));
+  CloseProgram(p);
+  const std::wstring settings = SettingsText(dir);
+  EXPECT_TRUE(Contains(settings, L"\r\nDispNAllg=XV\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, L"\r\nDispNn=BBBBBBBBBBBBBBBBBBBBBBBBBBBBB\r\n")) << settings.c_str();
+}
