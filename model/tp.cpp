@@ -45,6 +45,9 @@ static TimetablePoint* s_first;
 static u32 s_count;
 static u32 s_current;  // cell of the last lookup
 static TimetablePoint* s_iter;
+// The point the loader read last (the next one is linked behind it); a point
+// that goes while loading is forgotten here.
+static TimetablePoint* s_loadPrev;
 
 // Names compare after their leading blanks, case ignored.
 static int Tp_CompareNames(const wch* a, const wch* b) { return Str_CompareEx(a, b, STR_CMP_NOCASE | STR_CMP_SKIPBLANK); }
@@ -70,6 +73,7 @@ static void Tp_Unlink(TimetablePoint* p) {
       break;
     }
   if (s_iter == p) s_iter = nullptr;
+  if (s_loadPrev == p) s_loadPrev = nullptr;
 }
 
 // Links the point before the first one whose name compares greater.
@@ -776,7 +780,7 @@ int Tp_LoadSection(u16 version) {
   u32* words = static_cast<u32*>(Heap_Alloc(LINE_LIST_MAX * 4));
   u8* sched = static_cast<u8*>(Heap_Alloc(TIM_SCHEDULE_MAX + 2));
   int result = (words && sched) ? 0 : 4;
-  TimetablePoint* previous = nullptr;
+  s_loadPrev = nullptr;
   u32 made = 0;
   for (u32 n = 0; n < count && !result; ++n) {
     i32 x, y, level;
@@ -926,7 +930,7 @@ int Tp_LoadSection(u16 version) {
     f.dirMask = dirMask;
     f.flags = flags;
     TimetablePoint* p = nullptr;
-    if (Tp_AddCell(x, y, level, f, occ, order ? -i32(order) : 0, previous, &p) != TP_OK || !p) {
+    if (Tp_AddCell(x, y, level, f, occ, order ? -i32(order) : 0, s_loadPrev, &p) != TP_OK || !p) {
       result = 4;
       break;
     }
@@ -947,8 +951,9 @@ int Tp_LoadSection(u16 version) {
       result = 4;
       break;
     }
-    previous = p;
+    s_loadPrev = p;
   }
+  s_loadPrev = nullptr;
   if (words) Heap_Free(words);
   if (sched) Heap_Free(sched);
   return result;
