@@ -1,6 +1,7 @@
 // The text listing ("dat"): the driver and its first part, the summary.
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/tp.h"
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigfile.h"
@@ -21,6 +22,7 @@ void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
 
 enum : u16 {
   LAY_EXPORT_SUMMARY = 0x0001,
+  LAY_EXPORT_TIMETABLE_POINTS = 0x0010,
   LAY_EXPORT_TURNOUTS = 0x0020,
   LAY_EXPORT_SIGNAL_INSTALLATIONS = 0x0080,
   LAY_EXPORT_SIGNAL_ELEMENTS = 0x0200,
@@ -91,11 +93,12 @@ int Lay_ExportText(const wch* fileName) {
     r = 3;
   } else {
     // The parts in the listing's order. The other modules' writers join as
-    // they come: lines, depots, trains, timetable points and Dwx points
-    // between the summary and the turnout controllers; shunting points
+    // they come: lines, depots, trains before the timetable points, Dwx
+    // points between them and the turnout controllers; shunting points
     // before the signals; stops, LFST points and log points after them.
     const u16 option = sel & LAY_EXPORT_OPTION;
     if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (!r && (sel & LAY_EXPORT_TIMETABLE_POINTS)) r = Tp_WriteText(option);
     if (!r && (sel & LAY_EXPORT_TURNOUTS)) r = Pts_ExportText();
     if (!r && (sel & LAY_EXPORT_SIGNAL_INSTALLATIONS)) r = Sig_ExportInstallations(option);
     if (!r && (sel & LAY_EXPORT_SIGNAL_ELEMENTS)) r = Sig_ExportElements(option);

@@ -342,6 +342,27 @@ TEST_F(TpTest, SectionRefusesMalformedCounts) {
   EXPECT_EQ(1, Test_LoadSection(cut, Tp_LoadSection, 14416));
 }
 
+int WriteTextPart(void) { return Tp_WriteText(0); }
+
+TEST_F(TpTest, TextListingNamesCellsQueueAndResets) {
+  ASSERT_EQ(0, Test_LoadTexts());
+  const PackedWeekTime resets[TP_RESET_TIMES] = {127u << 24 | 3u << 16, 0, 0, 0, 0, 0};
+  ASSERT_EQ(TP_OK, Tp_Create(10, 20, 0, 0, resets, 2, 0, 1, 8, 0, u"North"));
+  ASSERT_EQ(TP_OK, Tp_Create(11, 20, 0, 0, resets, 2, 0, 1, 8, 0, u"North"));
+  ASSERT_EQ(TP_OK, Make(3, 3, u"South"));
+  const Bytes b = Test_SaveSection(WriteTextPart);
+  ASSERT_FALSE(b.empty());
+  // The stream writes UTF-16 or 8-bit text: keep the letters.
+  std::string text;
+  for (u8 c : b)
+    if (c) text += char(c);
+  for (const char* part : {"Timetable points: 2", "Timetable point North", "Cells: 2", "   11,   20,+0",
+                           "Queue: capacity 2, waiting departures 0", "Queue reset: ", "Rules: none",
+                           "Timetable point South"})
+    EXPECT_NE(std::string::npos, text.find(part)) << part << "\n" << text;
+  EXPECT_LT(text.find("North"), text.find("South"));
+}
+
 // ---------------------------------------------------------------- clipboard
 
 class TpClipTest : public TpTest {
