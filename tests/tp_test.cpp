@@ -364,6 +364,9 @@ TEST_F(TpTest, TextListingNamesCellsQueueAndResets) {
 }
 
 // ---------------------------------------------------------------- clipboard
+#ifndef _WIN32
+// Natively only: the stand-in clipboard takes any window, while the system's
+// wants a real one and is shared with every other test program.
 
 class TpClipTest : public TpTest {
  protected:
@@ -435,6 +438,7 @@ TEST_F(TpClipTest, MalformedBlockStillRenamesWhatWasPasted) {
     EXPECT_NE(0u, std::u16string(q->Name).find(u"__W7QC2P5X_"));
   EXPECT_NE(NameAt(51, 1), NameAt(61, 1));
 }
+#endif
 
 // ---------------------------------------------------------------- region
 
