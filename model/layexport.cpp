@@ -5,6 +5,7 @@
 #include "model/layfile.h"
 #include "model/lfst.h"
 #include "model/rngp.h"
+#include "model/tp.h"
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigfile.h"
@@ -26,6 +27,7 @@ void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
 
 enum : u16 {
   LAY_EXPORT_SUMMARY = 0x0001,
+  LAY_EXPORT_TIMETABLE_POINTS = 0x0010,
   LAY_EXPORT_TURNOUTS = 0x0020,
   LAY_EXPORT_SHUNTING = 0x0040,
   LAY_EXPORT_SIGNAL_INSTALLATIONS = 0x0080,
@@ -114,11 +116,12 @@ int Lay_ExportText(const wch* fileName) {
     r = 3;
   } else {
     // The parts in the listing's order. The other modules' writers join as
-    // they come: lines, depots, trains and timetable points between the
-    // summary and the Dwx points; stops before the LFST points and log
-    // points after them.
+    // they come: lines, depots, trains before the timetable points, Dwx
+    // points between them and the turnout controllers; shunting points
+    // before the signals; stops, LFST points and log points after them.
     const u16 option = sel & LAY_EXPORT_OPTION;
     if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (!r && (sel & LAY_EXPORT_TIMETABLE_POINTS)) r = Tp_WriteText(option);
     if (!r && (sel & LAY_EXPORT_DWX)) r = Dwx_WriteReport(option);
     if (!r && (sel & LAY_EXPORT_TURNOUTS)) r = Pts_ExportText();
     if (!r && (sel & LAY_EXPORT_SHUNTING)) r = Rp_WriteText(option);

@@ -9,6 +9,7 @@
 #include "model/layprot.h"
 #include "model/line.h"
 #include "model/rngp.h"
+#include "model/tp.h"
 #include "operation/sig.h"
 #include "operation/sigfile.h"
 #include "operation/trn.h"
@@ -78,6 +79,7 @@ enum : TextId {
   TXT_TOO_NEW = 11112,
   TXT_SECTION_BAD = 11113,
   TXT_TRAIN_NO_MEMORY = 11114,
+  TXT_TP_NO_MEMORY = 11115,
   TXT_LEVEL_PASS = 11116,
   TXT_TRAIN_REMAP = 11131,
   TXT_FLAGGED_1 = 11147,
@@ -159,6 +161,7 @@ static const LaySection kLaySections[] = {
     LAY_LOCK_ROW(4, 7),
     {"DEPO", 60, 0, Dep_LoadSection, Dep_SaveSection, 129, 150, TXT_NO_MEMORY},
     LAY_LOCK_ROW(7, 9),
+    {"TKTP", 70, 0, Tp_LoadSection, Tp_SaveSection, 132, 155, TXT_TP_NO_MEMORY},
     {"DWXP", 190, 0, Dwx_LoadSection, Dwx_SaveSection, 179, 180, TXT_NO_MEMORY},
     LAY_LOCK_ROW(8, 11),
     {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
@@ -202,6 +205,7 @@ void Lay_ClearLayout(void) {
   Sig_Clear();
   Hst_Clear();
   Lfst_Clear();
+  Tp_Clear();
   Lin_Clear();
 }
 

@@ -1,5 +1,6 @@
 #include "operation/clock.h"
 
+#include "model/tp.h"
 #include "operation/pts.h"
 #include "operation/sigtime.h"
 #include "operation/trndepart.h"
@@ -192,12 +193,13 @@ static void Clk_Minute(void) {
     }
   }
   Trn_TimetableInsertions();
+  Tp_CheckAll();
   Trn_TimetableDepartures();
   if (g_clkHooks.minute) g_clkHooks.minute();
   Clk_TestAlarm();
 }
 
-// The per-second step of the timetable points, the minute hooks of animated symbols and position-mark alarms, and the
+// The minute hooks of animated symbols and position-mark alarms, and the
 // auto-save countdown join here when their modules offer them. The turnout
 // controllers' reset times carry seconds, so they are looked at each second.
 static void Clk_Second(void) {
@@ -205,6 +207,7 @@ static void Clk_Second(void) {
   TrnList_StepStopList();
   TrnList_StepReverseWaitList();
   if (++g_simClock.second >= 60) Clk_Minute();
+  else Tp_CheckAll();
   Sig_ClockStep();
   Pts_ClockHook();
 }

@@ -487,35 +487,6 @@ static int Pts_ClipRead(i32 n, i32 size, wch* buf) {
   return r == 1 ? 0 : r;
 }
 
-static int Pts_IsHexDigit(wch c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-// Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
-// unsigned, 'i' signed decimal); a comma after the last is allowed. 1 when
-// the whole line is exactly that.
-static int Pts_ScanFields(const wch* s, int n, const char* kinds, i64* out) {
-  for (int k = 0; k < n; ++k) {
-    const char kind = kinds[k];
-    int negative = 0;
-    if (kind == 'i' && *s == '-') negative = 1, ++s;
-    const int base = kind == 'x' ? 16 : 10;
-    i64 v = 0;
-    int digits = 0;
-    for (; base == 16 ? Pts_IsHexDigit(*s) : (*s >= '0' && *s <= '9'); ++s, ++digits) {
-      const int d = *s <= '9' ? *s - '0' : (*s | 0x20) - 'a' + 10;
-      v = v * base + d;
-      if (v > 0xFFFFFFFFll) return 0;
-    }
-    if (!digits) return 0;
-    out[k] = negative ? -v : v;
-    if (k + 1 < n) {
-      if (*s != ',') return 0;
-      ++s;
-    }
-  }
-  if (*s == ',') ++s;
-  return *s == 0;
-}
-
 static int Pts_CopyKindLines(const TurnoutController* c) {
   wch line[PTS_CLIP_LIST_LINE];
   int r = 0;
@@ -611,7 +582,7 @@ static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
   i64 v[12];
   const i32 x = c ? c->X : 0, y = c ? c->Y : 0, level = c ? c->Level : 0;
   if (kind == PTS_KIND_CYCLIC) {
-    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 9, "uuuxxxxxx", v)) return 4;
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Str_ScanFields(line, 9, "uuuxxxxxx", v)) return 4;
     if (!c) return 0;
     const u32 counts[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
     const u64 total = u64(v[0]) + u64(v[1]) + u64(v[2]);
@@ -626,18 +597,18 @@ static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
     return Pts_SetCyclic(x, y, level, counts, 0, times, starts, i32(c->Part)) ? 1 : 0;
   }
   if (kind == PTS_KIND_RANDOM) {
-    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 3, "uuu", v)) return 4;
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Str_ScanFields(line, 3, "uuu", v)) return 4;
     const u32 weights[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
     return c && Pts_SetWeights(x, y, level, weights, i32(c->Part)) ? 1 : 0;
   }
   if (kind == PTS_KIND_BY_TRAIN) {
-    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 12, "xxxxxxxxxxxx", v)) return 4;
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Str_ScanFields(line, 12, "xxxxxxxxxxxx", v)) return 4;
     u32 masks[12];
     for (int i = 0; i < 12; ++i) masks[i] = u32(v[i]);
     return c && Pts_SetClassMasks(x, y, level, masks, i32(c->Part)) ? 1 : 0;
   }
   if (kind == PTS_KIND_BY_SIGNALS) {
-    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 4, "uuux", v)) return 4;
+    if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Str_ScanFields(line, 4, "uuux", v)) return 4;
     u32 counts[3] = {u32(v[0]), u32(v[1]), u32(v[2])};
     const u32 priority = u32(v[3]);
     static i32 ids[3][PTS_SIGNAL_MAX];
@@ -656,7 +627,7 @@ static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
         while (s[len] && s[len] != ' ' && len < 15) token[len] = s[len], ++len;
         token[len] = 0;
         s += len;
-        if (!Pts_ScanFields(token, 1, "i", &one)) {
+        if (!Str_ScanFields(token, 1, "i", &one)) {
           bad = 1;
           break;
         }
@@ -670,7 +641,7 @@ static int Pts_PasteKindLines(TurnoutController* c, u32 kind, i32* at) {
     return Pts_SetElementLists(x, y, level, priority, counts, lists, i32(c->Part)) ? 2 : 0;
   }
   if (!Pts_IsLineKind(kind)) return 0;
-  if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Pts_ScanFields(line, 6, "uuuuuu", v)) return 4;
+  if (Pts_ClipRead((*at)++, PTS_CLIP_LINE, line) || !Str_ScanFields(line, 6, "uuuuuu", v)) return 4;
   u32 counts[6];
   u32* words = static_cast<u32*>(Heap_Alloc(6 * RULE_WORDS_MAX * 4));
   if (!words) return 2;
@@ -702,7 +673,7 @@ int Pts_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dz) {
   for (;;) {
     if (Pts_ClipRead(at++, PTS_CLIP_LINE, line)) return 4;
     i64 v[16];
-    if (!Pts_ScanFields(line, 16, "xxiiuxxxxxiiiiii", v)) {
+    if (!Str_ScanFields(line, 16, "xxiiuxxxxxiiiiii", v)) {
       if (Str_CompareEx(line, u"WEI_E", 0) != 0) return 4;
       break;
     }

@@ -1,6 +1,7 @@
 #include "operation/trnlist.h"
 
 #include "model/line.h"
+#include "model/tp.h"
 #include "operation/trn.h"
 
 // ---------------------------------------------------------------- state
@@ -402,8 +403,10 @@ void Trn_EndReverseWait(TrainRec* train) {
   TrnList_PushMoving(train);
 }
 
-// Releasing the timetable point at the head comes with the timetable points.
-static void TrnList_ReleaseTimetablePoint(const TrainRec* train) {}
+static void TrnList_ReleaseTimetablePoint(const TrainRec* train) {
+  const TrainCell& h = Trn_Cells(train)[0];
+  Tp_ReleaseAtCell(h.X, h.Y, h.Level);
+}
 
 void Trn_ReleaseHeld(TrainRec* train, int release) {
   train->StateFlags &= ~TRN_HELD;

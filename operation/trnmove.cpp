@@ -584,16 +584,49 @@ void Trn_EnterNextCell(TrainRec* t) {
 
 // ---------------------------------------------------------------- inside a cell
 
+// What a train out of service does with a timetable point's answer: 5 and
+// 6 stop it for a stop time, 2..4 stop it unless it passes the next stop,
+// 0 holds it until the point releases it.
+static void Trn_TimetablePointAnswer(TrainRec* t, int code, int cls) {
+  const int reverse = cls == TRK_CLASS_TP_REVERSE;
+  if (code == 5 || code == 6) {
+    t->StateFlags &= ~(TRN_AT_PLACE | TRN_FLAGGED_START);
+    if (t->Category != 2) Trn_StopAtStop(t, 0, reverse);
+    return;
+  }
+  if (code >= 2 && code <= 4) {
+    if ((t->StateFlags & TRN_AT_PLACE) && (t->StateFlags & TRN_FLAGGED_START)) return;
+    if (t->StateFlags & TRN_PASS_NEXT_STOP) {
+      t->StateFlags &= ~TRN_PASS_NEXT_STOP;
+      return;
+    }
+    Trn_StopAtStop(t, 0, reverse);
+    return;
+  }
+  if (code != 0) return;
+  if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
+  else TrnList_UnlinkState(t);
+  t->StateFlags |= TRN_HELD;
+  if (reverse) t->StateFlags |= TRN_STOP_REVERSE;
+  else t->StateFlags &= ~TRN_STOP_REVERSE;
+  t->StateFlags &= ~(TRN_AT_PLACE | TRN_FLAGGED_START);
+  TrnList_PushHeld(t);
+  if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
+  Trn_RedrawCells(t, 0);
+  if (Logp_IsLogging()) Logp_LogEvent(t, 3, -1);
+}
+
 static void Trn_TimetablePointCell(TrainRec* t, const TrainCell& h, int cls) {
   if ((t->StateFlags & TRN_IN_SERVICE) && (t->StateFlags & TRN_FLAGGED_START)) return;
   if (t->Category == 3) return;
   i32 extra = -1, speed = -1;
   u32 tpSlot = 0;
-  const int code = Tp_GetDetails(h.X, h.Y, h.Level, &tpSlot, 0, Trn_DirectionCode(t->DirX, t->DirY), &extra, &speed);
-  if (code == 6) Trn_Post(t, 26, h.X, h.Y, h.Level, u32(extra));
-  t->AtStop = (code == 5 || code == 6) ? u32(extra) : TRN_NONE;
-  // Without a point (answer 1) nothing more happens; the data a point hands
-  // over come with the timetable points.
+  const int code = Tp_GetDetails(h.X, h.Y, h.Level, &tpSlot, 0, Trn_DirectionCode(t->DirX, t->DirY), &extra, &speed,
+                                 t->CurLine, u32(t->Number));
+  // A queued slot taken late: the slot's second of the day is the data.
+  if (code == 6) Trn_Post(t, 26, h.X, h.Y, h.Level, tpSlot);
+  t->AtStop = (code == 5 || code == 6) ? tpSlot : TRN_NONE;
+  // Without a point (answer 1) nothing more happens.
   if (code == 1) return;
   if (t->Category == 2 && code != 0 && code != 5 && code != 6) return;
   if (t->StateFlags & TRN_IN_SERVICE) {
@@ -603,6 +636,7 @@ static void Trn_TimetablePointCell(TrainRec* t, const TrainCell& h, int cls) {
     if (t->StateFlags & TRN_PASS_NEXT_STOP) t->StateFlags &= ~TRN_PASS_NEXT_STOP;
     else Trn_StopAtStop(t, 0, cls == TRK_CLASS_TP_REVERSE);
   }
+  if (!(t->StateFlags & TRN_IN_SERVICE)) Trn_TimetablePointAnswer(t, code, cls);
   if (speed >= 0) Trn_CapA(t, u32(speed));
 }
 

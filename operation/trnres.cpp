@@ -208,7 +208,8 @@ int Trn_Reserve(TrainRec* t, int bufferStop) {
       case TRK_CLASS_TP_REVERSE: {
         u32 tpSlot = 0;
         i32 extra = -1, speed = -1;
-        if (Tp_GetDetails(w.x, w.y, w.z, &tpSlot, 1, Trn_DirectionCode(fdx, fdy), &extra, &speed) != 1)
+        if (Tp_GetDetails(w.x, w.y, w.z, &tpSlot, 1, Trn_DirectionCode(fdx, fdy), &extra, &speed, t->CurLine,
+                          u32(t->Number)) != 1)
           k = RES_WALK_MAX;
         break;
       }

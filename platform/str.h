@@ -133,3 +133,9 @@ void Str_ShiftDecode(wch* text);
 
 // ---------------------------------------------------------------- bits
 int Mem_BitCount(u32 value);
+
+// ---------------------------------------------------------------- field lines
+// Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
+// unsigned, 'i' signed decimal) of a clipboard record line; a comma after
+// the last is allowed. 1 when the whole line is exactly that.
+int Str_ScanFields(const wch* s, int n, const char* kinds, i64* out);

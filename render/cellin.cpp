@@ -4,6 +4,7 @@
 #include "model/hst.h"
 #include "model/lfst.h"
 #include "model/rngp.h"
+#include "model/tp.h"
 #include "operation/pts.h"
 #include "operation/sigeval.h"
 #include "operation/tracktab.h"
@@ -61,13 +62,14 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
       return i32(Hst_GetKind(x, y, level, 0));
     case MAP_OWNER_TURNOUT:
       return i32(Pts_GetField(x, y, level, -1));
+    case MAP_OWNER_TIMETABLE:
+      return i32(Tp_GetValue(x, y, level));
     case MAP_OWNER_SHUNTING:
       return i32(Rp_GetKind(x, y, level, 0));
     case MAP_OWNER_DWX:
       return i32(Dwx_GetValue(x, y, level));
     case MAP_OWNER_LFST:
       return i32(Lfst_GetKind(x, y, level, 0));
-    case MAP_OWNER_TIMETABLE:  // Tp_GetValue
     case MAP_OWNER_BUFFER:     // Prell_GetKind
     case MAP_OWNER_SOUND:      // Snd_GetPointValue
       return NoQueryYet(x, y, level, code);

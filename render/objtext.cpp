@@ -51,11 +51,11 @@ static int SignalText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
   return Result(out, SPR_OT_SIGNAL, kind == 2 ? 163 : kind == 3 ? 165 : kind == 4 ? 167 : 161, e ? e->Name : nullptr);
 }
 
-// A timetable point: its name (169 with a count below 1, else 171). The
-// store tells only that a point is there.
+// A timetable point: its name (169 with no queued departure, else 171).
 static int TimetableText(i32 x, i32 y, i32 level, u32, SprObjectText* out) {
-  if (Tp_IdAtCell(x, y, level) < 0) return 0;
-  return Result(out, SPR_OT_TIMETABLE, 169, nullptr);
+  const TimetablePoint* p = Tp_FindAtCell(x, y, level);
+  if (!p) return 0;
+  return Result(out, SPR_OT_TIMETABLE, p->QueueCount < 1 ? 169 : 171, p->Name);
 }
 
 // A Dwx point: its name, which the store cannot give yet.

@@ -22,6 +22,11 @@
 #define IDC_MSG_TEXT 190      // the static text of both message boxes
 #define IDC_HELP_BUTTON 100   // the Help button of every dialog
 #define IDD_SHUNT_ASK 120     // a shunting point asks the driving user: text, answers 120..125, Help
+#define IDD_DMSG_LIST 130     // dispatcher messages: the list
+#define IDD_DMSG_OPTIONS 131  // dispatcher messages: when to stop, sound
+#define IDD_DMSG_KINDS1 132   // dispatcher messages: kinds of trains and signals
+#define IDD_DMSG_KINDS2 133   // dispatcher messages: kinds of timetables and depots
+#define IDD_DMSG_KINDS3 134   // dispatcher messages: kinds of movement
 // The Yes and No buttons are IDYES (6) and IDNO (7) of windows.h, OK and
 // Cancel IDOK and IDCANCEL.
 // The file commands' dialogs (shell/filedlg); their controls follow the

@@ -13,6 +13,7 @@
 #include "model/line.h"
 #include "model/logp.h"
 #include "operation/clock.h"
+#include "model/tp.h"
 #include "operation/dmsg.h"
 #include "operation/pts.h"
 #include "operation/sig.h"
@@ -108,7 +109,8 @@ u32 App_InitModules(void) {
   Sig_Init();
   Vwin_ClearSlots();
   g_cursorsMissing = Cur_Init() == 2;
-  Dmsg_Clear();
+  Dmsg_Init();
+  Tp_Init();
   Lng_LoadLetterClasses();
   Clk_Reset();
   Clk_ResetPhases();
@@ -150,7 +152,8 @@ void App_FreeModules(void) {
   Lin_Exit();
   Info_Free();
   Logp_Clear();
-  Dmsg_Clear();
+  Tp_Free();
+  Dmsg_Free();
   Lng_Exit();
   Heap_Exit();
 }

@@ -3,6 +3,7 @@
 #include "model/layfile.h"
 #include "model/rule.h"
 #include "operation/clock.h"
+#include "operation/dmsg.h"
 #include "platform/dfwfmt.h"
 #include "platform/fio.h"
 #include "platform/fmt.h"
@@ -575,6 +576,12 @@ CFG_READ(Cfg_ReadLinTxt) {
 }
 CFG_WRITE(Cfg_WriteLinTxt) { CFG_OUT(u"%c", Rule_LineTextMode(0) == 1 ? u'T' : u'n'); }
 
+// The dispatcher messages' stop options and kind settings.
+CFG_READ(Cfg_ReadDispNAllg) { return v && Dmsg_ParseOptionsKey(v) ? 3 : 0; }
+CFG_WRITE(Cfg_WriteDispNAllg) { Dmsg_FormatOptionsKey(out); }
+CFG_READ(Cfg_ReadDispNn) { return v && Dmsg_ParseKindsKey(v) ? 3 : 0; }
+CFG_WRITE(Cfg_WriteDispNn) { Dmsg_FormatKindsKey(out); }
+
 // Keys kept as text: the value must match a rule before it is kept.
 CFG_READ(Cfg_KeepAny) {
   if (v) Cfg_Keep(g_cfgKeyName, v);
@@ -652,8 +659,8 @@ static const CfgKey kCfgKeys[] = {
     {"MausRD", Cfg_ReadMausRD, Cfg_WriteMausRD, nullptr, 0},
     {"MausCs", Cfg_ReadMausCs, Cfg_WriteMausCs, nullptr, 0},
     {"MausRBr", Cfg_ReadMausRBr, Cfg_WriteMausRBr, "-1", 0},
-    {"DispNAllg", Cfg_KeepAny, nullptr, nullptr, 0},
-    {"DispNn", Cfg_KeepAny, nullptr, nullptr, 0},
+    {"DispNAllg", Cfg_ReadDispNAllg, Cfg_WriteDispNAllg, nullptr, 0},
+    {"DispNn", Cfg_ReadDispNn, Cfg_WriteDispNn, nullptr, 0},
     {"V", Cfg_KeepAny, nullptr, nullptr, 0},
     {"#Fonts", Cfg_KeepAny, nullptr, nullptr, 0},
     {"#Farbe", Cfg_ReadColours, nullptr, nullptr, 0},

@@ -1,5 +1,7 @@
 #include "shell/cmd.h"
 
+#include "dialogs/dmsgdlg.h"
+
 #include "model/dep.h"
 #include "operation/clock.h"
 #include "operation/sigeval.h"
@@ -88,6 +90,11 @@ static int Cmd_Run(int id) {
     case CMD_PREV_VIEW: Vwin_Activate(-3); return 0;
     case CMD_ARRANGE: Vwin_ArrangeWindows(1, 1); return 0;
     case CMD_CLOCK_WINDOW: App_ClockWindow(4, nullptr, nullptr, nullptr, nullptr); return 0;
+    case CMD_DISPATCHER_LIST: Dmsg_ShowList(); return 0;
+    case CMD_DISPATCHER_OPTIONS: Dmsg_ShowOptions(DMSG_DLG_OPTIONS); return 0;
+    case CMD_DISPATCHER_KINDS1: Dmsg_ShowOptions(DMSG_DLG_KINDS1); return 0;
+    case CMD_DISPATCHER_KINDS2: Dmsg_ShowOptions(DMSG_DLG_KINDS2); return 0;
+    case CMD_DISPATCHER_KINDS3: Dmsg_ShowOptions(DMSG_DLG_KINDS3); return 0;
   }
   return 1;
 }
@@ -128,7 +135,12 @@ int Cmd_HasOwner(int id) {
     case CMD_NEXT_VIEW:
     case CMD_PREV_VIEW:
     case CMD_ARRANGE:
-    case CMD_CLOCK_WINDOW: return 1;
+    case CMD_CLOCK_WINDOW:
+    case CMD_DISPATCHER_LIST:
+    case CMD_DISPATCHER_OPTIONS:
+    case CMD_DISPATCHER_KINDS1:
+    case CMD_DISPATCHER_KINDS2:
+    case CMD_DISPATCHER_KINDS3: return 1;
   }
   return 0;
 }
@@ -230,6 +242,10 @@ int Cmd_AltLetter(int letter) {
     }
   if (slot == ALT_RUN) {
     Cmd_ToggleRun();
+    return 1;
+  }
+  if (slot == ALT_DISPATCHER) {
+    Dmsg_ShowList();
     return 1;
   }
   return 0;

@@ -19,6 +19,7 @@
 #include "model/layprot.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
+#include "operation/dmsg.h"
 #include "operation/ptsfile.h"
 #include "operation/sig.h"
 #include "operation/sigeval.h"
@@ -250,4 +251,7 @@ void Wire_InstallHooks(void) {
   Lin_SetModuleHooks(LIN_MODULE_TURNOUTS, &turnoutLines);
   static const LinModuleHooks signalLines = {Wire_SignalsCopyLine, Sig_OnLineDeleted, Wire_SignalsWithLine};
   Lin_SetModuleHooks(LIN_MODULE_SIGNALS, &signalLines);
+  // The panel indicator and the message sounds have no owner yet.
+  static const DmsgHooks dispatcher = {nullptr, nullptr, Wire_StopSimulation};
+  Dmsg_SetHooks(&dispatcher);
 }

@@ -8,6 +8,7 @@
 
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/dmsg.h"
 #include "platform/fio.h"
 #include "platform/msg.h"
 #include "platform/os.h"
@@ -233,3 +234,29 @@ TEST_F(CfgTest, RecentFilesAreReadNewestFirst) {
 }
 
 }  // namespace
+
+TEST_F(CfgTest, DispatcherKeys) {
+  struct Case {
+    const char* text;
+    int result, options, kind2;
+  } cases[] = {
+      {"[ORBA_385]\nDispNAllg=XV\nDispNn=BC\n", 0, DMSG_OPT_STOP_KINDS | DMSG_OPT_STOP_FULL, DMSG_ON_STOP},
+      {"[ORBA_385]\nDispNAllg=S0\nDispNn=jj\n", 0, DMSG_OPT_STOP_ALL, DMSG_OFF},
+      {"[ORBA_385]\nDispNAllg=Y0\n", 3, 0, DMSG_ON},
+      {"[ORBA_385]\nDispNn=Bq\n", 3, 0, DMSG_ON},
+  };
+  for (const Case& c : cases) {
+    Dmsg_Init();
+    EXPECT_EQ(c.result, Read(c.text)) << c.text;
+    EXPECT_EQ(c.options, Dmsg_GetOptions()) << c.text;
+    EXPECT_EQ(c.kind2, Dmsg_KindEnabled(2)) << c.text;
+  }
+  Dmsg_Init();
+  ASSERT_EQ(0, Dmsg_SetOptions(DMSG_OPT_STOP_FULL));
+  ASSERT_EQ(0, Dmsg_SetKindEnabled(29, DMSG_OFF));
+  ASSERT_EQ(0, Cfg_WriteSettings());
+  const std::string written = FileText();
+  EXPECT_NE(std::string::npos, written.find("DispNAllg=0V")) << written;
+  EXPECT_NE(std::string::npos, written.find("DispNn=BBBBBBBBBBBBBBBBBBBBBBBBBBBBj")) << written;
+  Dmsg_Init();
+}

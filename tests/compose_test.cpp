@@ -6,6 +6,7 @@
 
 #include "model/dwx.h"
 #include "model/hst.h"
+#include "model/tp.h"
 #include "model/infp.h"
 #include "model/lfst.h"
 #include "model/logp.h"
@@ -568,7 +569,13 @@ TEST(ComposeRules, PieceOwnersInTheirOrderAndTheStateOfAStop) {
   int has = -1;
   EXPECT_EQ(3, Map_PieceStateAt(5, 6, 0, &has, 4096 + 264)) << "the stop answers";
   EXPECT_EQ(1, has);
-  EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, &has, 4096 + 152)) << "a timetable shape: not the stop";
+  // A timetable shape asks the timetable points, not the stop: 2 without a
+  // point there, else the cell's kind.
+  EXPECT_EQ(2, Map_PieceStateAt(5, 6, 0, &has, 4096 + 152)) << "a timetable shape: not the stop";
+  const PackedWeekTime noResets[6] = {0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(TP_OK, Tp_Create(5, 6, 0, 0, noResets, 0, 0, 7, 0xFF, 0, u"T"));
+  EXPECT_EQ(7, Map_PieceStateAt(5, 6, 0, &has, 4096 + 152));
+  Tp_Clear();
   EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, &has, 32767));
   EXPECT_EQ(0, has) << "codes from 32767 on have no state";
   EXPECT_EQ(0, Map_PieceStateAt(5, 6, 0, nullptr, 0xC000));

@@ -93,6 +93,8 @@ Bytes MiddleSections() {
   Test_Put32(b, 0);
   PutTag(b, "DEPO");
   Test_Put32(b, 0);
+  PutTag(b, "TKTP");
+  Test_Put32(b, 0);
   PutTag(b, "DWXP");
   Test_Put32(b, 0);
   PutTag(b, "SIGS");
@@ -274,6 +276,9 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutTag(b, "BF");  // no depots; files before 13575 mark the tag with 99
     if (version < 13575) Test_Put16(b, 99);
     Test_Put16(b, 0);
+    PutTag(b, "EP");  // no timetable points
+    if (version >= 14171) Test_Put32(b, 0);
+    else Test_Put16(b, 0);
     PutTag(b, "SI");  // a word that is skipped, no installations
     Test_Put16(b, 0);
     Test_Put16(b, 0);
@@ -372,6 +377,8 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "DEPO");
   Test_Put32(manyLines, 0);
+  PutTag(manyLines, "TKTP");
+  Test_Put32(manyLines, 0);
   PutTag(manyLines, "DWXP");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "SIGS");
@@ -455,6 +462,8 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   PutTag(otherGraphics, "RNGP");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "DEPO");
+  Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "TKTP");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "DWXP");
   Test_Put32(otherGraphics, 0);

@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "model/grid.h"
+#include "model/layfile.h"
+#include "model/tp.h"
+#include "platform/fio.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -733,4 +738,127 @@ TEST(Orbasim, AProtectionCodeIsAskedBeforeTheNextSave) {
   ASSERT_TRUE(Press(again, IDOK));
   EXPECT_TRUE(WaitFor(10000, [&] { return Exists(dir + L"locked.000.nt2"); })) << "not saved after the right code";
   CloseProgram(p);
+// A layout of one timetable point cell whose schedule has a departure every
+// minute of every day and no train to take it: each minute the point posts
+// dispatcher message 13.
+void WriteTimetableLayout(const std::wstring& dir, const wchar_t* name) {
+  Wire_InstallHooks();
+  ASSERT_EQ(0, Grid_Init());
+  Grid_Clear();
+  Fio_InitBuffers();
+  Tp_Clear();
+  ASSERT_EQ(1, Grid_SetCell(16384, 16384, 0, 4096 + 152));
+  const PackedWeekTime none[TP_RESET_TIMES] = {0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(TP_OK, Tp_Create(16384, 16384, 0, 0, none, 0, 0, 1, 0xFF, 0, u"ST"));
+  std::vector<u8> schedule = {127, 0, 0x80 | 23};
+  for (u8 m = 0; m < 60; ++m) schedule.push_back(m);
+  schedule.insert(schedule.end(), {254, 255, 0});
+  ASSERT_EQ(0, Tp_SetListsRaw(16384, 16384, 0, schedule.data(), u32(schedule.size()), nullptr, 0));
+  const std::wstring file = name;
+  for (size_t i = 0; i <= file.size(); ++i) LayoutFileName[i] = i < file.size() ? wch(file[i]) : 0;
+  const wstr folder(dir.begin(), dir.end());
+  Fio_SetFolderPath(FOLDER_LAYOUTS, folder.c_str());
+  ASSERT_EQ(0, Lay_WriteFile(folder.c_str(), nullptr));
+  Tp_Clear();
+  Grid_Clear();
+}
+
+// The list dialog of the dispatcher messages, once the list holds some: an
+// empty list answers with warning 599 instead, which is closed and asked
+// again while the simulation runs.
+HWND OpenDispatcherList(const Program& p, HWND view, DWORD ms) {
+  const DWORD until = GetTickCount() + ms;
+  while (GetTickCount() < until) {
+    PostMessageW(view, WM_COMMAND, 430, 0);
+    HWND found = nullptr;
+    WaitFor(10000, [&] {
+      for (HWND w : Windows(p, nullptr)) {
+        const std::wstring c = Caption(w);
+        if (Contains(c, L"Dispatcher messages:") || Contains(c, L"599")) {
+          found = w;
+          return true;
+        }
+      }
+      return false;
+    });
+    if (!found) return nullptr;
+    if (Contains(Caption(found), L"Dispatcher messages:")) return found;
+    PostMessageW(found, WM_COMMAND, IDOK, 0);
+    WaitFor(5000, [&] { return !IsWindow(found); });
+    WaitFor(3000, [] { return false; });
+  }
+  return nullptr;
+}
+
+HWND WaitView(const Program& p) {
+  HWND view = nullptr;
+  WaitFor(60000, [&] {
+    std::vector<HWND> v = Windows(p, kViewClass);
+    if (v.empty()) return false;
+    view = v[0];
+    return true;
+  });
+  return view;
+}
+
+TEST(Orbasim, DispatcherListShowsDeletesAndClearsTheMessagesOfTheRun) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  WriteTimetableLayout(dir, L"tp.nt3");
+  if (HasFatalFailure()) return;
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q tp.nt3"));
+  HWND view = WaitView(p);
+  ASSERT_NE(nullptr, view);
+  // Two minutes of the running clock give two messages of the point.
+  HWND list = nullptr;
+  for (int tries = 0; tries < 40; ++tries) {
+    list = OpenDispatcherList(p, view, 120000);
+    ASSERT_NE(nullptr, list) << "the timetable point posted no message";
+    if (SendDlgItemMessageW(list, 106, LB_GETCOUNT, 0, 0) >= 2) break;
+    PostMessageW(list, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(list); }));
+    WaitFor(3000, [] { return false; });
+  }
+  const int count = int(SendDlgItemMessageW(list, 106, LB_GETCOUNT, 0, 0));
+  ASSERT_GE(count, 2);
+  EXPECT_EQ(L"Dispatcher messages: " + std::to_wstring(count), Caption(list));
+  Shot("dispatcher_list");
+  // The options dialog from the list: stop on kinds set to stop, when full.
+  PostMessageW(list, WM_COMMAND, 123, 0);
+  HWND options = WaitCaption(p, L"Dispatcher options", 10000);
+  ASSERT_NE(nullptr, options);
+  SendDlgItemMessageW(options, 400, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendDlgItemMessageW(options, 402, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendDlgItemMessageW(options, 401, BM_SETCHECK, BST_CHECKED, 0);
+  SendDlgItemMessageW(options, 470, BM_SETCHECK, BST_CHECKED, 0);
+  PostMessageW(options, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(options); }));
+  // Delete the first entry: the list comes back one shorter (the clock
+  // stands while it is open).
+  PostMessageW(list, WM_COMMAND, 121, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(list); }));
+  HWND again = WaitCaption(p, L"Dispatcher messages:", 5000);
+  ASSERT_NE(nullptr, again);
+  EXPECT_EQ(count - 1, int(SendDlgItemMessageW(again, 106, LB_GETCOUNT, 0, 0)));
+  EXPECT_EQ(L"Dispatcher messages: " + std::to_wstring(count - 1), Caption(again));
+  // Clear: the list goes, and the next command finds it empty.
+  PostMessageW(again, WM_COMMAND, 122, 0);
+  ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(again); }));
+  PostMessageW(view, WM_COMMAND, 384, 0);  // stop the clock: no new message comes
+  WaitFor(1000, [] { return false; });
+  PostMessageW(view, WM_COMMAND, 430, 0);
+  HWND empty = WaitCaption(p, L"599", 10000);
+  if (empty) {
+    PostMessageW(empty, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(empty); }));
+  } else {
+    // A minute may have passed between the clear and the stop: one entry.
+    HWND one = WaitCaption(p, L"Dispatcher messages: 1", 5000);
+    ASSERT_NE(nullptr, one) << "neither the empty warning nor one new message";
+    PostMessageW(one, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor(5000, [&] { return !IsWindow(one); }));
+  }
+  CloseProgram(p);
+  const std::wstring settings = SettingsText(dir);
+  EXPECT_TRUE(Contains(settings, L"\r\nDispNAllg=XV\r\n")) << settings.c_str();
 }
