@@ -9,6 +9,9 @@
 #include "model/infp.h"
 #include "model/line.h"
 #include "model/logp.h"
+#include "operation/snd.h"
+#include "operation/sndcat.h"
+#include "operation/trnfollow.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "operation/pts.h"
@@ -115,6 +118,10 @@ u32 App_InitModules(void) {
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
+  Snd_Init();
+  // A catalogue that cannot be read leaves every sound silent; it never
+  // stops the start.
+  Snd_LoadCatalogue();
   g_modulesReady = 1;
   return 0;
 }
@@ -141,6 +148,7 @@ void App_FreeModules(void) {
   Lin_Exit();
   Info_Free();
   Logp_Clear();
+  Snd_Free();
   Dmsg_Clear();
   Lng_Exit();
   Heap_Exit();
@@ -208,7 +216,7 @@ void App_IdleStep(void) {
     Sig_BlinkStep();
   }
   if (AutoSaveCountdown < 1 && g_appModalDepth == 0) File_AutoSave();
-  if (Trn_GetFollowed() && Trn_TakeFollowedMoved() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
+  if (Trn_FollowStep() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
   if (g_appEdgeScrollBits) App_EdgeScroll(g_appEdgeScrollBits);
   g_inIdleStep = 0;
 }

@@ -10,7 +10,9 @@
 #include "operation/clock.h"
 #include "operation/ptsfile.h"
 #include "operation/sigeval.h"
+#include "operation/snd.h"
 #include "operation/trn.h"
+#include "operation/trnfollow.h"
 #include "platform/clip.h"
 #include "render/bgp.h"
 #include "render/clkpaint.h"
@@ -18,8 +20,11 @@
 #include "render/daylight.h"
 #include "render/disp.h"
 #include "render/map.h"
+#include "render/ovw.h"
 #include "render/vehicles.h"
+#include "shell/app.h"
 #include "shell/bld.h"
+#include "shell/menu.h"
 #include "shell/ewin.h"
 #include "shell/marks.h"
 #include "shell/userfiles.h"
@@ -120,6 +125,45 @@ static i32 Wire_FollowedViewSlot(void) { return g_followedViewSlot; }
 static void Wire_RedrawClockFields(void) { Clk_RedrawAll(nullptr); }
 static int Wire_SimRunning(void) { return SimRunFlag; }
 
+// ---------------------------------------------------------------- sounds and following
+
+static int Wire_GetView(int slot, SndView* out) {
+  if (slot < 0 || slot >= MAP_VIEWS || !g_mapViews[slot].window) return 0;
+  const MapView& m = g_mapViews[slot];
+  out->mode = m.mode;
+  out->scale = m.scale;
+  out->showState = m.showState;
+  out->level = m.level;
+  out->originX = m.originX;
+  out->originY = m.originY;
+  out->visWidth = m.visWidth;
+  out->visHeight = m.visHeight;
+  out->cursorX = m.cursorX;
+  out->cursorY = m.cursorY;
+  return 1;
+}
+
+static void Wire_RetitleView(int slot) { Menu_SetWindowTitles(slot + 1); }
+
+// An overview map moves by pixels of its map, the other views by cells.
+static void Wire_FollowScroll(int slot, i32 dx, i32 dy) {
+  if (slot < 0 || slot >= MAP_VIEWS || !g_mapViews[slot].window) return;
+  if (g_mapViews[slot].mode != MAP_MODE_OVERVIEW) {
+    Vwin_ScrollCells(slot, dx, dy);
+    return;
+  }
+  if (dx > 0) Ovw_ScrollRight(slot, dx);
+  else if (dx < 0) Ovw_ScrollLeft(slot, -dx);
+  if (dy > 0) Ovw_ScrollDown(slot, dy);
+  else if (dy < 0) Ovw_ScrollUp(slot, -dy);
+}
+
+static void Wire_SetCursor(int slot, i32 x, i32 y) {
+  if (slot < 0 || slot >= MAP_VIEWS || !g_mapViews[slot].window) return;
+  g_mapViews[slot].cursorX = x;
+  g_mapViews[slot].cursorY = y;
+}
+
 void Wire_InstallHooks(void) {
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
   Grid_SetViewHooks(&grid);
@@ -178,4 +222,9 @@ void Wire_InstallHooks(void) {
   static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
   Map_SetShellHooks(&views);
   Clk_SetRunningQuery(Wire_SimRunning);
+  static const SndHooks sounds = {App_PostSoundRequest, App_DrawingSuspended, Wire_GetView};
+  Snd_SetHooks(&sounds);
+  static const TrnFollowHooks follow = {Wire_FollowedViewSlot, Wire_RetitleView, Ewin_CentreOnCell,
+                                        Wire_FollowScroll,     Wire_SetCursor,   Vwin_PlatformShowPosition};
+  Trn_SetFollowHooks(&follow);
 }

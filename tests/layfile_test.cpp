@@ -81,6 +81,8 @@ void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
 
 Bytes Ma() { return Bytes{0x4D, 0x41, 0x00, 0x00}; }
 Bytes Trailer() { return Bytes(16, 0); }
+// An empty sound-point section, the last before the trailer.
+Bytes Sndp() { return Bytes{'S', 'N', 'D', 'P', 0, 0, 0, 0}; }
 
 // The sections between "NETZ" and "MA", each holding nothing.
 Bytes MiddleSections() {
@@ -345,7 +347,7 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Test_Put32(genl, 0);
   Bytes zugd;
   PutTag(zugd, "ZUGD");
-  Bytes trailerCut = Ma();
+  Bytes trailerCut = PutAllOf(Ma(), Sndp());
   PutAll(trailerCut, Bytes(15, 0));
   Bytes badMa = {0x4D, 0x41, 0x01, 0x00};
   PutAll(badMa, Trailer());
@@ -384,7 +386,8 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
       {"version 0x2000 without magic", raw({0x20}), 4},
       {"version 0x3851", raw({0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x51}), 5},
       {"version 0x3900", raw({0x39, 0x56, 0xD1, 0x4E, 0xD4, 0x00}), 5},
-      {"ends right after the last section", FileOf(BodyWith(Ma())), 11},
+      {"ends right after the last section", FileOf(BodyWith(PutAllOf(Ma(), Sndp()))), 11},
+      {"ends before SNDP", FileOf(BodyWith(Ma())), 211},
       {"trailer of 15 bytes", FileOf(BodyWith(trailerCut)), 11},
       {"ends after the NETZ tag", FileOf(Bytes({'N', 'E', 'T', 'Z'})), 31},
       {"ends inside a block", FileOf(netzCut), 31},
@@ -495,7 +498,7 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   }
 
   // An accepted load gives up what was set aside: its own list and picture.
-  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(Ma(), Trailer()))));
+  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(PutAllOf(Ma(), Sndp()), Trailer()))));
   ASSERT_EQ(0, Load("empty.nt3"));
   EXPECT_TRUE(CachedSets().empty());
   EXPECT_EQ(nullptr, g_background.pixels);
@@ -543,9 +546,9 @@ TEST_F(LayfileTest, TruncatedFileOfThisProgramLeavesTheLayoutAsItWas) {
   LayoutFileVersion = LAY_VERSION;
   Ewin_SetModified();
   // Where the cut falls inside the coded tail decides between 11 and the
-  // "MA" section's codes; either way the load is refused.
+  // codes of the "MA" or "SNDP" section; either way the load is refused.
   const int r = Load("cut.nt3");
-  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 150)) << r;
+  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 150) || (r > 210 && r < 220)) << r;
   EXPECT_EQ(before, GridDump());
   EXPECT_EQ(W16("mine.nt3"), wstr(LayoutFileName));
   EXPECT_EQ(1, Ewin_IsModified());
