@@ -1,6 +1,7 @@
 #include "render/cellin.h"
 
 #include "model/hst.h"
+#include "operation/snd.h"
 #include "operation/pts.h"
 #include "operation/sigeval.h"
 #include "operation/tracktab.h"
@@ -63,8 +64,9 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
     case MAP_OWNER_DWX:        // Dwx_GetValue
     case MAP_OWNER_LFST:       // Lfst_GetKind
     case MAP_OWNER_BUFFER:     // Prell_GetKind
-    case MAP_OWNER_SOUND:      // Snd_GetPointValue
       return NoQueryYet(x, y, level, code);
+    case MAP_OWNER_SOUND:
+      return i32(Snd_GetPointValue(x, y, level));
     case MAP_OWNER_SIGNAL10:
       return i32(Sig_GetElementField(x, y, level));
     case MAP_OWNER_SIGNAL:

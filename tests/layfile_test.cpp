@@ -5,6 +5,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "operation/snd.h"
 #include "platform/fio.h"
 #include "platform/msg.h"
 #include "platform/os.h"
@@ -250,6 +251,20 @@ TEST_F(LayfileTest, EmptyLayoutRoundTrip) {
   EXPECT_TRUE(Grid_IsEmpty());
 }
 
+TEST_F(LayfileTest, SoundPointsTravelWithTheLayout) {
+  const u32 list[] = {1, 0, 0};
+  ASSERT_EQ(0, Snd_CreatePoint(7, 8, -1, 3, list, 4, 0x11, SND_F_RUN_REPEAT | SND_F_LINES_ONLY));
+  ASSERT_EQ(0, SaveAs("sound.nt3"));
+  Snd_ClearPoints();
+  ASSERT_EQ(0, Load("sound.nt3"));
+  u32 mask = 0;
+  EXPECT_EQ(u32(SND_F_RUN_REPEAT | SND_F_LINES_ONLY), Snd_GetPointAt(7, 8, -1, nullptr, nullptr, &mask));
+  EXPECT_EQ(0x11u, mask);
+  EXPECT_EQ(4u, Snd_GetPointValue(7, 8, -1));
+  Lay_ClearLayout();
+  EXPECT_EQ(0u, Snd_GetPointCount()) << "a new layout has no sound points";
+}
+
 TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
   struct Case {
     const char* what;
@@ -317,7 +332,9 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutAll(file, c.body);
     WriteRaw("old.nt3", file);
     Grid_Clear();
+    ASSERT_EQ(0, Snd_CreatePoint(3, 3, 0, 0, nullptr, 0, 1, SND_F_HORN));
     EXPECT_EQ(0, Load("old.nt3")) << c.what;
+    EXPECT_EQ(0u, Snd_GetPointCount()) << "files before sound points have none: " << c.what;
     EXPECT_EQ(c.version, LayoutFileVersion) << c.what;
     EXPECT_EQ(c.cell, Grid_GetCell(0, 0, 0)) << c.what;
   }

@@ -16,10 +16,14 @@
 #include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/os.h"
+#include "render/cellin.h"
 #include "tests/snd_fixture.h"
 #include "tests/test_util.h"
 
 namespace {
+
+// A sound-point code of the narrow kind and one of the standard kind.
+enum : u32 { kSoundCodeNarrow = 7168 + 128, kSoundCodeWide = 128 + 3 };
 
 SndView PictureView(i32 x, i32 y, i32 w, i32 h, i32 level = 0) { return Snd_TestView(1, x, y, w, h, level); }
 
@@ -457,6 +461,7 @@ TEST_F(SndTest, ReplacingAPointKeepsTheOldOneWhenTheNewCannotBeMade) {
   EXPECT_EQ(u32(SND_F_RUN_REPEAT), Snd_GetPointAt(5, 5, 0, nullptr, nullptr, nullptr));
   EXPECT_EQ(4u, Snd_GetPointValue(5, 5, 0));
   EXPECT_EQ(0, Snd_SetPointValue(5, 5, 0, 7));
+  EXPECT_EQ(7, Map_PieceStateAt(5, 5, 0, nullptr, kSoundCodeWide)) << "the style the cell is drawn in";
   EXPECT_EQ(1, Snd_SetPointValue(6, 5, 0, 7));
   EXPECT_EQ(0, Snd_DeletePointAt(5, 5, 0));
   EXPECT_EQ(1, Snd_DeletePointAt(5, 5, 0));
@@ -481,9 +486,6 @@ TEST_F(SndTest, LineHooksKeepTheListsTrue) {
   EXPECT_EQ(u32(SND_F_HORN), Snd_GetPointAt(1, 1, 0, &count, nullptr, nullptr)) << "an emptied list goes with its flags";
   EXPECT_EQ(0, count);
 }
-
-// A sound-point code of the narrow kind and one of the standard kind.
-enum : u32 { kSoundCodeNarrow = 7168 + 128, kSoundCodeWide = 128 + 3 };
 
 TEST_F(SndTest, RegionHooksMoveScaleRemapAndDelete) {
   u32 top = 0;
