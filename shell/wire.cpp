@@ -11,6 +11,7 @@
 #include "operation/ptsfile.h"
 #include "operation/sigeval.h"
 #include "operation/snd.h"
+#include "operation/sndcat.h"
 #include "operation/trn.h"
 #include "operation/trnfollow.h"
 #include "platform/clip.h"
@@ -105,8 +106,11 @@ static void Wire_ClockMinute(void) {
 }
 
 // The alarm action asks the user through the clock dialog; until it exists
-// the alarm stops the simulation, which is its lasting effect.
-static void Wire_ClockAlarm(void) { Ewin_RunStop(EWIN_RUN_STOP); }
+// the alarm stops the simulation, which is its lasting effect, and rings.
+static void Wire_ClockAlarm(void) {
+  Ewin_RunStop(EWIN_RUN_STOP);
+  if (Snd_OutputOn() && (Snd_GetOptions() & SND_OPT_ALARM)) Snd_PostRequest(SND_SLOT_ALARM, SND_REQ_SLOT);
+}
 
 // ---------------------------------------------------------------- trains and stops
 

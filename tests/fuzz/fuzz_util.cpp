@@ -11,6 +11,7 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "model/line.h"
+#include "operation/snd.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
 #include "operation/ptsfile.h"
@@ -122,6 +123,7 @@ void Fuzz_ClearLayout(void) {
   TrnList_Clear();
   Dep_Clear();
   Hst_Clear();
+  Snd_ClearPoints();
   Lin_Clear();
 }
 

@@ -9,6 +9,7 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "model/line.h"
+#include "operation/snd.h"
 #include "operation/trnfile.h"
 #include "operation/trnlist.h"
 #include "render/bgp.h"
@@ -24,6 +25,7 @@ const Section kSections[] = {
     {TrnList_ReadSection, TrnList_SaveSection}, {Dep_LoadSection, Dep_SaveSection},
     {Hst_LoadSection, Hst_SaveSection}, {Lin_LoadSection, Lin_SaveSection},
     {Bgp_LoadSection, Bgp_SaveSection}, {Lay_ReadMa, Lay_WriteMa},
+    {Snd_LoadSection, Snd_SaveSection},
 };
 const size_t kCount = sizeof kSections / sizeof kSections[0];
 }  // namespace
