@@ -11,6 +11,7 @@
 #include "model/rngp.h"
 #include "model/tp.h"
 #include "operation/sig.h"
+#include "operation/snd.h"
 #include "operation/sigfile.h"
 #include "operation/trn.h"
 #include "operation/pts.h"
@@ -119,6 +120,9 @@ static int Lay_ReadTrailer(u16 version) {
 
 // ---------------------------------------------------------------- section order
 
+// Sound points are stored from this version on.
+enum : u16 { LAY_V_SOUND_POINTS = 14401 };
+
 // One step of the body. The loader adds base to the reader's code (base 0:
 // any failure gives LAY_LOAD_NO_TRAILER); files older than fromVersion lack
 // the section. The messages of the reader's codes 3 (text 11113) and 4 belong
@@ -173,6 +177,7 @@ static const LaySection kLaySections[] = {
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
+    {"SNDP", 210, LAY_V_SOUND_POINTS, Snd_LoadSection, Snd_SaveSection, 183, 184, TXT_NO_MEMORY},
     {"", 0, 0, Lay_ReadTrailer, Lay_WriteTrailer, 0, 0, 0},
 };
 
@@ -206,6 +211,7 @@ void Lay_ClearLayout(void) {
   Hst_Clear();
   Lfst_Clear();
   Tp_Clear();
+  Snd_ClearPoints();
   Lin_Clear();
 }
 

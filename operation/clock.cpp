@@ -5,6 +5,7 @@
 #include "operation/sigtime.h"
 #include "operation/trndepart.h"
 #include "operation/trnretry.h"
+#include "operation/trnsound.h"
 #include "operation/trnstep.h"
 
 SimClock g_simClock = {1, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0};
@@ -229,8 +230,10 @@ void Clk_Tick(void) {
     Trn_ServeRetryList(s_retryPhase);
     s_retryPhase = s_retryPhase >= 9 ? 0 : s_retryPhase + 1;
   }
-  // The train sounds run from this counter once their module exists.
-  if (++s_soundTicks >= 10) s_soundTicks = 0;
+  if (++s_soundTicks >= 10) {
+    s_soundTicks = 0;
+    Trn_SoundStep();
+  }
   if (++s_signalTicks >= 40) {
     s_signalTicks = 0;
     Sig_SwitchingStep();

@@ -1,5 +1,8 @@
 #include "operation/sigeval.h"
 
+#include "operation/snd.h"
+#include "operation/sndcat.h"
+
 #include "model/dep.h"
 #include "model/grid.h"
 #include "model/line.h"
@@ -241,10 +244,10 @@ void Sig_UpdateAspect(SignalElement* e) {
   e->BlinkCounter = e->SwitchingCounter = 0;
   if ((Sig_Animation() & 16) && !Sig_DisplayPaused()) {
     if (e->Type == 4 && c == 3) {
-      // A closing crossing: the sound of its slot would be requested here
-      // once sound output exists (operation/snd has none yet).
       if (e->State > 15) e->SwitchingCounter = 9;
       else e->BlinkCounter = 9;
+      const int slot = e->State > 15 ? SND_SLOT_LC_CLOSING : e->State > 7 ? SND_SLOT_LC2 : SND_SLOT_LC1;
+      Snd_RequestSlotAtCell(slot, e->X, e->Y, e->Level, SND_OPT_SIGNALS);
     } else if (e->Type <= 3) {
       e->SwitchingCounter = 9;
     }

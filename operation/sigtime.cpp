@@ -1,5 +1,8 @@
 #include "operation/sigtime.h"
 
+#include "operation/snd.h"
+#include "operation/sndcat.h"
+
 #include "model/grid.h"
 #include "operation/clock.h"
 #include "operation/sigeval.h"
@@ -96,10 +99,10 @@ static void Sig_BlinkOne(SignalElement* e, void*) {
     if (e->BlinkCounter-- == 5) Sig_RedrawElement(e);
     return;
   }
-  // A closed crossing rings once a second; the level-crossing sound would be
-  // requested here once sound output exists.
+  // A closed crossing rings once a second.
   e->BlinkCounter = 9;
   Sig_RedrawElement(e);
+  Snd_RequestSlotAtCell(e->State <= 7 ? SND_SLOT_LC1 : SND_SLOT_LC2, e->X, e->Y, e->Level, SND_OPT_SIGNALS);
 }
 
 void Sig_BlinkStep(void) { Sig_ForEachElement(Sig_BlinkOne, nullptr); }

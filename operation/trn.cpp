@@ -4,6 +4,7 @@
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "model/line.h"
+#include "operation/sndcat.h"
 #include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "operation/trnres.h"
@@ -523,8 +524,11 @@ void TrnList_SetTrainSounds(TrainRec* t, int fill) {
   // fills them after the whole file): the running-sound time and the horn
   // countdown read from the file stay until then.
   if (!fill) return;
-  // The sound catalogue fills them when sound output is on; until it exists
-  // no train has sounds.
+  if (t->VehicleCount > 0) {
+    const u32 v = Trn_Vehicles(t)[0].Vehicle;
+    Snd_GetVehicleSounds(i32(v >> 4), i32(v & 15), &t->HornSound, &t->ExtraSound, &t->StopSound, &t->DepartSound,
+                         &t->RunSound);
+  }
   if (t->RunSound == TRN_NONE) t->NextRunSound = TRN_NONE;
   if (t->HornSound == TRN_NONE) t->HornCountdown = 0;
 }

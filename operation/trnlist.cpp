@@ -1,5 +1,8 @@
 #include "operation/trnlist.h"
 
+#include "operation/sndcat.h"
+#include "operation/trnsound.h"
+
 #include "model/line.h"
 #include "model/tp.h"
 #include "operation/trn.h"
@@ -248,11 +251,8 @@ i32 TrnList_StopSoundRemaining(const TrainRec* train) { return TrnList_Remaining
 
 // ---------------------------------------------------------------- named lists
 
-// The departure sound of a train that starts moving; sounds come with the
-// sound module, until then no train sounds.
-static void TrnList_RequestDepartSound(TrainRec* train) {}
-// Duration in ms of a stop sound; none until the sound catalogue exists.
-static u32 TrnList_StopSoundDuration(const TrainRec* train) { return 0; }
+static void TrnList_RequestDepartSound(TrainRec* train) { Trn_RequestSound(train, train->DepartSound, -1); }
+static u32 TrnList_StopSoundDuration(const TrainRec* train) { return Snd_GetDuration(train->StopSound); }
 
 static void TrnList_StartMoving(TrainRec* train) {
   train->Speed = 0;
@@ -284,6 +284,7 @@ void TrnList_AddStopSound(TrainRec* train) {
   if (ms > 0) {
     train->StateFlags |= TRN_STOP_SOUND;
     train->WaitLeft = i32(ms / 1000);
+    Trn_RequestSound(train, train->StopSound, -1);
     TrnList_AddStopSoundWait(train);
     return;
   }

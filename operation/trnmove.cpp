@@ -18,6 +18,9 @@
 #include "operation/sig.h"
 #include "operation/sigeval.h"
 #include "operation/snd.h"
+#include "operation/sndcat.h"
+#include "operation/trnfollow.h"
+#include "operation/trnsound.h"
 #include "operation/tracktab.h"
 #include "operation/trndepart.h"
 #include "operation/trnlist.h"
@@ -397,7 +400,7 @@ int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
       mark = TRN_SIGNAL_NOTICE;
       break;
     case TRK_CLASS_SOUND:
-      // Sound points act only while sound output is on (module operation/snd).
+      if (!Sig_DisplayPaused()) Trn_PassSoundPoint(t, nx, ny, nz, dirCode);
       break;
     case TRK_CLASS_BUFFER: {
       Trn_Reverse(t, 1, 0);
@@ -561,7 +564,10 @@ void Trn_EnterNextCell(TrainRec* t) {
     Trn_ReleaseTail(t);
     Trn_RedrawCells(t, 1);
     Trn_SignalPassing(t);
-    if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
+    if (t->StateFlags & TRN_FOLLOWED) {
+      Trn_CountFollowedCell(c >= 20);
+      Trn_MarkFollowedMoved();
+    }
     return;
   }
   if (c != TRN_ENTER_REFUSED) return;
@@ -683,6 +689,7 @@ void Trn_StopAtStop(TrainRec* t, i32 wait, int reverse) {
   if (reverse) t->StateFlags |= TRN_STOP_REVERSE;
   else t->StateFlags &= ~TRN_STOP_REVERSE;
   TrnList_AddStop(t);
+  Trn_RequestSound(t, t->ExtraSound, -1);
   if (t->StateFlags & TRN_FOLLOWED) Trn_MarkFollowedMoved();
   Trn_RedrawCells(t, 0);
 }

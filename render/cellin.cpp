@@ -5,6 +5,7 @@
 #include "model/lfst.h"
 #include "model/rngp.h"
 #include "model/tp.h"
+#include "operation/snd.h"
 #include "operation/pts.h"
 #include "operation/sigeval.h"
 #include "operation/tracktab.h"
@@ -71,8 +72,9 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
     case MAP_OWNER_LFST:
       return i32(Lfst_GetKind(x, y, level, 0));
     case MAP_OWNER_BUFFER:     // Prell_GetKind
-    case MAP_OWNER_SOUND:      // Snd_GetPointValue
       return NoQueryYet(x, y, level, code);
+    case MAP_OWNER_SOUND:
+      return i32(Snd_GetPointValue(x, y, level));
     case MAP_OWNER_SIGNAL10:
       return i32(Sig_GetElementField(x, y, level));
     case MAP_OWNER_SIGNAL:

@@ -12,6 +12,9 @@
 #include "model/infp.h"
 #include "model/line.h"
 #include "model/logp.h"
+#include "operation/snd.h"
+#include "operation/sndcat.h"
+#include "operation/trnfollow.h"
 #include "operation/clock.h"
 #include "model/tp.h"
 #include "operation/dmsg.h"
@@ -123,6 +126,10 @@ u32 App_InitModules(void) {
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
+  Snd_Init();
+  // A catalogue that cannot be read leaves every sound silent; it never
+  // stops the start.
+  Snd_LoadCatalogue();
   g_modulesReady = 1;
   return 0;
 }
@@ -153,6 +160,7 @@ void App_FreeModules(void) {
   Info_Free();
   Logp_Clear();
   Tp_Free();
+  Snd_Free();
   Dmsg_Free();
   Lng_Exit();
   Heap_Exit();
@@ -220,7 +228,7 @@ void App_IdleStep(void) {
     Sig_BlinkStep();
   }
   if (AutoSaveCountdown < 1 && g_appModalDepth == 0) File_AutoSave();
-  if (Trn_GetFollowed() && Trn_TakeFollowedMoved() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
+  if (Trn_FollowStep() && g_simSemaphore) Os_ReleaseSemaphore(g_simSemaphore, 1);
   if (g_appEdgeScrollBits) App_EdgeScroll(g_appEdgeScrollBits);
   g_inIdleStep = 0;
 }

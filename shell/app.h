@@ -117,6 +117,10 @@ int App_WinMain(void* instance);
 void App_RequestExit(void);
 void App_CloseTitle(void);
 void App_SuspendDrawing(int mode);
+// 1 while drawing is suspended (a load or another long operation).
+int App_DrawingSuspended(void);
+// Posts a sound request (message 1029) to the frame; 0 when there is none.
+int App_PostSoundRequest(u32 wParam, u32 lParam);
 int App_ClockWindow(int mode, i32* x, i32* y, i32* height, i32* width);
 void App_EdgeScroll(int bits);
 void App_ExitNotice(void);

@@ -13,3 +13,5 @@ void App_RequestExit(void) {}
 
 int App_ClockWindow(int mode, i32* x, i32* y, i32* height, i32* width) { return 1; }
 void App_SuspendDrawing(int mode) {}
+int App_DrawingSuspended(void) { return 0; }
+int App_PostSoundRequest(u32 wParam, u32 lParam) { return 0; }

@@ -5,11 +5,13 @@
 // into calls.
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 
 #include "dialogs/dfw.h"
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/sndcat.h"
 #include "operation/trn.h"
 #include "platform/clip.h"
 #include "platform/fio.h"
@@ -158,7 +160,24 @@ static void App_StopTimers(void) {
   }
 }
 
+static int g_appDrawingSuspended;
+
+int App_DrawingSuspended(void) { return g_appDrawingSuspended > 0; }
+
+int App_PostSoundRequest(u32 wParam, u32 lParam) {
+  return Frame() && PostMessageW(Frame(), WM_APP_SOUND, wParam, lParam) ? 1 : 0;
+}
+
+// A sound request plays unless the user is waiting for an answer to input;
+// the end of a sound closes its device.
+static LRESULT App_OnSoundRequest(WPARAM wp, LPARAM lp) {
+  if (!GetInputState()) Snd_Play(u32(wp), u32(lp));
+  return 0;
+}
+
 void App_SuspendDrawing(int mode) {
+  if (mode == 0) g_appDrawingSuspended++;
+  else if (mode == 1 && g_appDrawingSuspended > 0) g_appDrawingSuspended--;
   if (mode == 0) {
     g_timers[TIMER_ANIMATION].suspended = 1;
     g_timers[TIMER_BLINK].suspended = 1;
@@ -306,6 +325,7 @@ static int App_InitInstance(void* instance) {
   if (!frame) return 0;
   g_appFrame = frame;
   Clip_SetWindow(frame);
+  Snd_DevSetNotifyWindow(frame);
   g_vwinFrameHooks.frameRateChanged = App_PaintFrameRate;
   g_vwinFrameHooks.frameMoved = App_OnFrameMoved;
   Map_SetStatusWindow(frame);
@@ -586,7 +606,8 @@ LRESULT CALLBACK StatusWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_VSCROLL: return App_OnPanelScroll(reinterpret_cast<HWND>(lp), wp);
     case WM_APP_HOOKKEY: return App_OnHookKey(wp, lp);
     case WM_APP_TICK: App_OnTick(); return 0;
-    case WM_APP_SOUND: return 0;  // no sound output in this build: requests are dropped
+    case WM_APP_SOUND: return App_OnSoundRequest(wp, lp);
+    case MM_MCINOTIFY: Snd_OnPlayEnd(u32(lp)); return 0;
   }
   return DefWindowProcW(w, msg, wp, lp);
 }

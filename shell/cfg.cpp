@@ -4,6 +4,8 @@
 #include "model/rule.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
+#include "operation/snd.h"
+#include "operation/trnfollow.h"
 #include "platform/dfwfmt.h"
 #include "platform/fio.h"
 #include "platform/fmt.h"
@@ -497,6 +499,48 @@ CFG_READ(Cfg_ReadViaTimer) {
 }
 CFG_WRITE(Cfg_WriteViaTimer) { CFG_OUT(u"%c", ViaTimer ? u'V' : u'T'); }
 
+// View options: 'L' bit 1 (else 'D'), 'M' bit 2 (else 's'), 'E' bit 4 (else 'v').
+CFG_READ(Cfg_ReadV) {
+  if (!v) return 0;
+  static const wch kOn[3] = {u'L', u'M', u'E'}, kOff[3] = {u'D', u's', u'v'};
+  u32 word = 0;
+  for (int i = 0; i < 3 && v[i]; ++i) {
+    if (v[i] == kOn[i]) word |= 1u << i;
+    else if (v[i] != kOff[i]) return 3;
+  }
+  Trn_SetViewOptions(word);
+  return 0;
+}
+CFG_WRITE(Cfg_WriteV) {
+  const u32 w = Trn_GetViewOptions();
+  CFG_OUT(u"%c%c%c", (w & 1) ? u'L' : u'D', (w & 2) ? u'M' : u's', (w & 4) ? u'E' : u'v');
+}
+
+// The sound word, one letter per option ('n' for an option that is off).
+CFG_READ(Cfg_ReadRadauOpt) {
+  if (!v) return 0;
+  static const wch kLetters[6] = {u'H', u'T', u'Z', u'A', u'B', u'S'};
+  static const u32 kBits[6] = {1, 2, 4, 8, 16, 32};
+  u32 word = 0;
+  for (int i = 0; i < 6 && v[i]; ++i) {
+    if (v[i] == kLetters[i]) word |= kBits[i];
+    else if (i == 2 && v[i] == u'V') word |= 64;
+  }
+  Snd_SetOptions(word);
+  return 0;
+}
+CFG_WRITE(Cfg_WriteRadauOpt) {
+  const u32 w = Snd_GetOptions();
+  CFG_OUT(u"%c%c%c%c%c%c", (w & 1) ? u'H' : u'n', (w & 2) ? u'T' : u'n', (w & 4) ? u'Z' : (w & 64) ? u'V' : u'n',
+          (w & 8) ? u'A' : u'n', (w & 16) ? u'B' : u'n', (w & 32) ? u'S' : u'n');
+}
+CFG_READ(Cfg_ReadKrawallOpt) {
+  if (!v) return 0;
+  Snd_SetOutput(v[0] == u'1');
+  return 0;
+}
+CFG_WRITE(Cfg_WriteKrawallOpt) { CFG_OUT(u"%c", Snd_OutputOn() ? u'1' : u'0'); }
+
 CFG_READ(Cfg_ReadHgrBmpOpt) {
   if (!v || !v[0]) return 0;
   const i32 mode = v[0] == u'1' ? 3 : v[0] == u'2' ? 2 : v[0] == u'D' ? 4 : 1;
@@ -661,7 +705,7 @@ static const CfgKey kCfgKeys[] = {
     {"MausRBr", Cfg_ReadMausRBr, Cfg_WriteMausRBr, "-1", 0},
     {"DispNAllg", Cfg_ReadDispNAllg, Cfg_WriteDispNAllg, nullptr, 0},
     {"DispNn", Cfg_ReadDispNn, Cfg_WriteDispNn, nullptr, 0},
-    {"V", Cfg_KeepAny, nullptr, nullptr, 0},
+    {"V", Cfg_ReadV, Cfg_WriteV, nullptr, 0},
     {"#Fonts", Cfg_KeepAny, nullptr, nullptr, 0},
     {"#Farbe", Cfg_ReadColours, nullptr, nullptr, 0},
     {"E", Cfg_KeepAny, nullptr, nullptr, 0},
@@ -691,8 +735,8 @@ static const CfgKey kCfgKeys[] = {
     {"ViaTimer", Cfg_ReadViaTimer, Cfg_WriteViaTimer, "T", 0},
     {"H", Cfg_KeepAny, nullptr, nullptr, 0},
     {"HgrBmpOpt", Cfg_ReadHgrBmpOpt, Cfg_WriteHgrBmpOpt, nullptr, 0},
-    {"RadauOpt", Cfg_KeepAny, nullptr, nullptr, 0},
-    {"KrawallOpt", Cfg_KeepAny, nullptr, nullptr, 0},
+    {"RadauOpt", Cfg_ReadRadauOpt, Cfg_WriteRadauOpt, nullptr, 0},
+    {"KrawallOpt", Cfg_ReadKrawallOpt, Cfg_WriteKrawallOpt, "1", 0},
     {"Anima", Cfg_KeepAny, nullptr, nullptr, 0},
     {"WarnUeb", Cfg_KeepAny, nullptr, nullptr, 0},
     {"WarnDatN", Cfg_ReadWarnDatN, Cfg_WriteWarnDatN, "J", 0},
@@ -850,6 +894,8 @@ void Cfg_DefaultColours(void) {
 void Cfg_SetDefaults(void) {
   g_cfgWriteAtExit = 1;
   Cfg_ClearKept();
+  Snd_SetOptions(SND_OPT_EVENTS | SND_OPT_ALARM);
+  Trn_SetViewOptions(0);
   Str_Copy(g_cfgLang[0], u"orba.lng");
   Str_Copy(g_cfgLang[1], u"orba.lnv");
   Str_Copy(g_cfgLang[2], u"orba.chm");

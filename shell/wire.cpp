@@ -23,7 +23,10 @@
 #include "operation/ptsfile.h"
 #include "operation/sig.h"
 #include "operation/sigeval.h"
+#include "operation/snd.h"
+#include "operation/sndcat.h"
 #include "operation/trn.h"
+#include "operation/trnfollow.h"
 #include "platform/clip.h"
 #include "render/bgp.h"
 #include "render/gfx.h"
@@ -33,8 +36,11 @@
 #include "render/disp.h"
 #include "render/gfx.h"
 #include "render/map.h"
+#include "render/ovw.h"
 #include "render/vehicles.h"
+#include "shell/app.h"
 #include "shell/bld.h"
+#include "shell/menu.h"
 #include "shell/ewin.h"
 #include "shell/filedlg.h"
 #include "shell/marks.h"
@@ -117,8 +123,11 @@ static void Wire_ClockMinute(void) {
 }
 
 // The alarm action asks the user through the clock dialog; until it exists
-// the alarm stops the simulation, which is its lasting effect.
-static void Wire_ClockAlarm(void) { Ewin_RunStop(EWIN_RUN_STOP); }
+// the alarm stops the simulation, which is its lasting effect, and rings.
+static void Wire_ClockAlarm(void) {
+  Ewin_RunStop(EWIN_RUN_STOP);
+  if (Snd_OutputOn() && (Snd_GetOptions() & SND_OPT_ALARM)) Snd_PostRequest(SND_SLOT_ALARM, SND_REQ_SLOT);
+}
 
 // ---------------------------------------------------------------- trains and stops
 
@@ -171,6 +180,43 @@ static int Wire_SignalsCopyLine(LineId newId, LineId fromId) { return Sig_OnLine
 // The rule texts name depot places by the depot module's names.
 static int Wire_FormatPlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
   return depot < 1 ? 1 : Dep_FormatName(u32(depot), place, longText, shortText);
+// ---------------------------------------------------------------- sounds and following
+
+static int Wire_GetView(int slot, SndView* out) {
+  if (slot < 0 || slot >= MAP_VIEWS || !g_mapViews[slot].window) return 0;
+  const MapView& m = g_mapViews[slot];
+  out->mode = m.mode;
+  out->scale = m.scale;
+  out->showState = m.showState;
+  out->level = m.level;
+  out->originX = m.originX;
+  out->originY = m.originY;
+  out->visWidth = m.visWidth;
+  out->visHeight = m.visHeight;
+  out->cursorX = m.cursorX;
+  out->cursorY = m.cursorY;
+  return 1;
+}
+
+static void Wire_RetitleView(int slot) { Menu_SetWindowTitles(slot + 1); }
+
+// An overview map moves by pixels of its map, the other views by cells.
+static void Wire_FollowScroll(int slot, i32 dx, i32 dy) {
+  if (slot < 0 || slot >= MAP_VIEWS || !g_mapViews[slot].window) return;
+  if (g_mapViews[slot].mode != MAP_MODE_OVERVIEW) {
+    Vwin_ScrollCells(slot, dx, dy);
+    return;
+  }
+  if (dx > 0) Ovw_ScrollRight(slot, dx);
+  else if (dx < 0) Ovw_ScrollLeft(slot, -dx);
+  if (dy > 0) Ovw_ScrollDown(slot, dy);
+  else if (dy < 0) Ovw_ScrollUp(slot, -dy);
+}
+
+static void Wire_SetCursor(int slot, i32 x, i32 y) {
+  if (slot < 0 || slot >= MAP_VIEWS || !g_mapViews[slot].window) return;
+  g_mapViews[slot].cursorX = x;
+  g_mapViews[slot].cursorY = y;
 }
 
 void Wire_InstallHooks(void) {
@@ -254,4 +300,9 @@ void Wire_InstallHooks(void) {
   // The panel indicator and the message sounds have no owner yet.
   static const DmsgHooks dispatcher = {nullptr, nullptr, Wire_StopSimulation};
   Dmsg_SetHooks(&dispatcher);
+  static const SndHooks sounds = {App_PostSoundRequest, App_DrawingSuspended, Wire_GetView};
+  Snd_SetHooks(&sounds);
+  static const TrnFollowHooks follow = {Wire_FollowedViewSlot, Wire_RetitleView, Ewin_CentreOnCell,
+                                        Wire_FollowScroll,     Wire_SetCursor,   Vwin_PlatformShowPosition};
+  Trn_SetFollowHooks(&follow);
 }

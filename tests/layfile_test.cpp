@@ -5,6 +5,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "operation/snd.h"
 #include "platform/fio.h"
 #include "platform/msg.h"
 #include "platform/os.h"
@@ -81,6 +82,8 @@ void PutBlock(Bytes& b, u32 x, u32 y, i32 level, u16 firstCode) {
 
 Bytes Ma() { return Bytes{0x4D, 0x41, 0x00, 0x00}; }
 Bytes Trailer() { return Bytes(16, 0); }
+// An empty sound-point section, the last before the trailer.
+Bytes Sndp() { return Bytes{'S', 'N', 'D', 'P', 0, 0, 0, 0}; }
 
 // The sections between "NETZ" and "MA", each holding nothing.
 Bytes MiddleSections() {
@@ -256,6 +259,20 @@ TEST_F(LayfileTest, EmptyLayoutRoundTrip) {
   EXPECT_TRUE(Grid_IsEmpty());
 }
 
+TEST_F(LayfileTest, SoundPointsTravelWithTheLayout) {
+  const u32 list[] = {1, 0, 0};
+  ASSERT_EQ(0, Snd_CreatePoint(7, 8, -1, 3, list, 4, 0x11, SND_F_RUN_REPEAT | SND_F_LINES_ONLY));
+  ASSERT_EQ(0, SaveAs("sound.nt3"));
+  Snd_ClearPoints();
+  ASSERT_EQ(0, Load("sound.nt3"));
+  u32 mask = 0;
+  EXPECT_EQ(u32(SND_F_RUN_REPEAT | SND_F_LINES_ONLY), Snd_GetPointAt(7, 8, -1, nullptr, nullptr, &mask));
+  EXPECT_EQ(0x11u, mask);
+  EXPECT_EQ(4u, Snd_GetPointValue(7, 8, -1));
+  Lay_ClearLayout();
+  EXPECT_EQ(0u, Snd_GetPointCount()) << "a new layout has no sound points";
+}
+
 TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
   struct Case {
     const char* what;
@@ -328,7 +345,9 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutAll(file, c.body);
     WriteRaw("old.nt3", file);
     Grid_Clear();
+    ASSERT_EQ(0, Snd_CreatePoint(3, 3, 0, 0, nullptr, 0, 1, SND_F_HORN));
     EXPECT_EQ(0, Load("old.nt3")) << c.what;
+    EXPECT_EQ(0u, Snd_GetPointCount()) << "files before sound points have none: " << c.what;
     EXPECT_EQ(c.version, LayoutFileVersion) << c.what;
     EXPECT_EQ(c.cell, Grid_GetCell(0, 0, 0)) << c.what;
   }
@@ -358,7 +377,7 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Test_Put32(genl, 0);
   Bytes zugd;
   PutTag(zugd, "ZUGD");
-  Bytes trailerCut = Ma();
+  Bytes trailerCut = PutAllOf(Ma(), Sndp());
   PutAll(trailerCut, Bytes(15, 0));
   Bytes badMa = {0x4D, 0x41, 0x01, 0x00};
   PutAll(badMa, Trailer());
@@ -405,7 +424,8 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
       {"version 0x2000 without magic", raw({0x20}), 4},
       {"version 0x3851", raw({0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x51}), 5},
       {"version 0x3900", raw({0x39, 0x56, 0xD1, 0x4E, 0xD4, 0x00}), 5},
-      {"ends right after the last section", FileOf(BodyWith(Ma())), 11},
+      {"ends right after the last section", FileOf(BodyWith(PutAllOf(Ma(), Sndp()))), 11},
+      {"ends before SNDP", FileOf(BodyWith(Ma())), 211},
       {"trailer of 15 bytes", FileOf(BodyWith(trailerCut)), 11},
       {"ends after the NETZ tag", FileOf(Bytes({'N', 'E', 'T', 'Z'})), 31},
       {"ends inside a block", FileOf(netzCut), 31},
@@ -524,7 +544,7 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   }
 
   // An accepted load gives up what was set aside: its own list and picture.
-  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(Ma(), Trailer()))));
+  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(PutAllOf(Ma(), Sndp()), Trailer()))));
   ASSERT_EQ(0, Load("empty.nt3"));
   EXPECT_TRUE(CachedSets().empty());
   EXPECT_EQ(nullptr, g_background.pixels);
@@ -572,9 +592,9 @@ TEST_F(LayfileTest, TruncatedFileOfThisProgramLeavesTheLayoutAsItWas) {
   LayoutFileVersion = LAY_VERSION;
   Ewin_SetModified();
   // Where the cut falls inside the coded tail decides between 11 and the
-  // "MA" section's codes; either way the load is refused.
+  // codes of the "MA" or "SNDP" section; either way the load is refused.
   const int r = Load("cut.nt3");
-  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 150)) << r;
+  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 150) || (r > 210 && r < 220)) << r;
   EXPECT_EQ(before, GridDump());
   EXPECT_EQ(W16("mine.nt3"), wstr(LayoutFileName));
   EXPECT_EQ(1, Ewin_IsModified());

@@ -82,6 +82,17 @@ std::wstring CopyProgramFolder(const wchar_t* leaveOut) {
     } while (FindNextFileW(h, &f));
     FindClose(h);
   }
+  // The sound folder: its catalogue is read at start-up.
+  CreateDirectoryW((dir + L"sound").c_str(), nullptr);
+  WIN32_FIND_DATAW f;
+  HANDLE h = FindFirstFileW((src + L"sound\\*").c_str(), &f);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        CopyFileW((src + L"sound\\" + f.cFileName).c_str(), (dir + L"sound\\" + f.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(h, &f));
+    FindClose(h);
+  }
   DeleteFileW((dir + L"orba.ini").c_str());
   WriteSettings(dir, "[ORBA_385]\r\nEndeF=q\r\n");
   return dir;

@@ -7,7 +7,7 @@
 #   bash tools/fuzz.sh [SECONDS] [TARGET...]      (default 60 seconds, all)
 #
 # Targets: layout_fuzz section_fuzz graphics_fuzz language_fuzz rules_fuzz
-# settings_fuzz clip_fuzz.
+# settings_fuzz clip_fuzz skf_fuzz.
 # Each starts from the seeds the project's writers make
 # (build/fuzz/seeds/, one folder per target) and keeps what it finds in build/fuzz/corpus/
 # TARGET for the next run. A crash, leak or failed check stops the target;
@@ -19,7 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 seconds=${1:-60}
 shift || true
-all=(layout_fuzz section_fuzz graphics_fuzz language_fuzz rules_fuzz settings_fuzz clip_fuzz)
+all=(layout_fuzz section_fuzz graphics_fuzz language_fuzz rules_fuzz settings_fuzz clip_fuzz skf_fuzz)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 jobs=${ORBA_JOBS:-$(nproc)}

@@ -19,6 +19,7 @@
 #include "operation/ptsfile.h"
 #include "operation/sig.h"
 #include "operation/sigclip.h"
+#include "operation/snd.h"
 #include "operation/trnfile.h"
 #include "platform/clip.h"
 #include "platform/fio.h"
@@ -144,6 +145,27 @@ void Layouts(void) {
   const u16 v = LAY_VERSION - LAY_VERSION_OLDEST;
   for (u8 i = 0; i < 8; ++i)
     Seed("section", sections[i].name, With({i, u8(v), u8(v >> 8)}, Fuzz_Written(sections[i].write)));
+  // Sound points: one plain, one with a line list.
+  const u32 list[] = {1, 0, 0};
+  Snd_CreatePoint(3, 4, 0, 0, nullptr, 2, 0x0F, SND_F_HORN | SND_F_HORN_COUNTDOWN);
+  Snd_CreatePoint(5, 6, -1, 3, list, 1, 0xF0, SND_F_RUN_REPEAT | SND_F_LINES_NOT);
+  Seed("section", "sndp", With({8, u8(v), u8(v >> 8)}, Fuzz_Written(Snd_SaveSection)));
+  Snd_ClearPoints();
+}
+
+// The sound catalogue as the build writes it, and lines a user may get wrong.
+void SoundCatalogues(void) {
+  const std::u16string good =
+      u"; sounds\r\nnr=1,250ms,\"x.wav\",\"y.wav\"\r\nnr=2,90ms,\"y\"\r\nnr=0,0ms,\r\n"
+      u"ACL,2\r\nTHN,1\r\nLCY,9\r\nEND\r\nTHN,2\r\n12-a\r\nTBL,1\r\n12-3,14-5\r\nTST,1\r\n3-1\r\n"
+      u"TAR,2\r\n20-a,22-a\r\nEND\r\n";
+  Seed("skf", "good.skf", With({0xFF, 0xFE}, Utf16(good)));
+  FuzzBytes narrow;
+  for (char16_t c : good) narrow.push_back(u8(c));
+  Seed("skf", "narrow.skf", narrow);
+  const std::u16string bad =
+      u"nr=x\r\nnr=3,0ms,\"x\"\r\nnr=0,0ms,\r\nXYZ,1\r\nACL\r\nEND\r\nTHN,1\r\n2-a,1-a\r\nEND\r\n";
+  Seed("skf", "bad.skf", With({0xFF, 0xFE}, Utf16(bad)));
 }
 
 void Graphics(void) {
@@ -236,6 +258,7 @@ int main(int argc, char** argv) {
   Languages();
   Settings();
   Clips();
+  SoundCatalogues();
   // The fixture's graphics files go into the work folder, which becomes the
   // program folder for them.
   Fio_SetFolderPath(FOLDER_PROGRAM, Fuzz_WorkFolder().c_str());

@@ -12,6 +12,7 @@
 #include "model/layfile.h"
 #include "model/line.h"
 #include "model/tp.h"
+#include "operation/snd.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
 #include "operation/ptsfile.h"
@@ -124,6 +125,7 @@ void Fuzz_ClearLayout(void) {
   Dep_Clear();
   Hst_Clear();
   Tp_Clear();
+  Snd_ClearPoints();
   Lin_Clear();
 }
 

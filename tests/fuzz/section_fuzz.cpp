@@ -10,6 +10,7 @@
 #include "model/layfile.h"
 #include "model/line.h"
 #include "model/tp.h"
+#include "operation/snd.h"
 #include "operation/trnfile.h"
 #include "operation/trnlist.h"
 #include "render/bgp.h"
@@ -26,6 +27,7 @@ const Section kSections[] = {
     {Hst_LoadSection, Hst_SaveSection}, {Lin_LoadSection, Lin_SaveSection},
     {Bgp_LoadSection, Bgp_SaveSection}, {Lay_ReadMa, Lay_WriteMa},
     {Tp_LoadSection, Tp_SaveSection},
+    {Snd_LoadSection, Snd_SaveSection},
 };
 const size_t kCount = sizeof kSections / sizeof kSections[0];
 }  // namespace
