@@ -180,6 +180,8 @@ static int Wire_SignalsCopyLine(LineId newId, LineId fromId) { return Sig_OnLine
 // The rule texts name depot places by the depot module's names.
 static int Wire_FormatPlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
   return depot < 1 ? 1 : Dep_FormatName(u32(depot), place, longText, shortText);
+}
+
 // ---------------------------------------------------------------- sounds and following
 
 static int Wire_GetView(int slot, SndView* out) {
