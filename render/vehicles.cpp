@@ -460,7 +460,7 @@ int Gfx_VehicleFileName(VehicleId id, wch* name, int zoom) {
   return Fmt_Print(name, OS_MAX_PATH, u"%05u-%02u.%s", (id >> 4) & 0xFFFFF, id & 15, ext) > 0 ? 0 : 2;
 }
 
-static int ReadVehicleZoom(VehicleRecord* v, u32 id, int zoom) {
+int Gfx_ReadVehicleZoomFile(VehicleRecord* v, VehicleId id, int zoom) {
   GfxVehicleZoom rec;
   wch name[OS_MAX_PATH];
   int r = GFXZ_MISSING;
@@ -504,7 +504,7 @@ int Gfx_LoadVehicleSetZoom(VehicleId id, int zoom) {
   VehicleSetRecord* s = FindSet(Veh_SetId(id));
   if (!s || (zoom != 2 && zoom != 4)) return 1;
   for (u32 i = 0; i < s->count; ++i)
-    if (s->vehicles[i].index == (id & 15)) return ReadVehicleZoom(&s->vehicles[i], s->id | (id & 15), zoom);
+    if (s->vehicles[i].index == (id & 15)) return Gfx_ReadVehicleZoomFile(&s->vehicles[i], s->id | (id & 15), zoom);
   return 1;
 }
 
@@ -525,7 +525,7 @@ int Gfx_LoadAllVehicleSetsZoom(int zoom, u32 setId, int progress) {
     if (setId && s->id != Veh_SetId(setId)) continue;
     for (u32 i = 0; i < s->count; ++i) {
       u32 id = s->id | s->vehicles[i].index;
-      int r = ReadVehicleZoom(&s->vehicles[i], id, zoom);
+      int r = Gfx_ReadVehicleZoomFile(&s->vehicles[i], id, zoom);
       if (r == 0 || r == 3 || r == 11) continue;
       failed = 1;
       wch name[OS_MAX_PATH], text[600];

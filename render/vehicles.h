@@ -142,6 +142,11 @@ int Gfx_GetVehicleTexts(VehicleId id, const wch* texts[5]);
 void Gfx_FormatVehicleSetName(const wch* name, wch* out);
 
 // Zoom pictures. 1 no such set or zoom; else the reader's result.
+// The zoom-2 or zoom-4 pictures of the cached vehicle v (id id): its single
+// file first (edited pictures), else the combined zoom file of its set's
+// file. 0 read; else the zoom reader's result (render/gfxfile.h), the
+// vehicle's pictures of that zoom as they were.
+int Gfx_ReadVehicleZoomFile(VehicleRecord* v, VehicleId id, int zoom);
 int Gfx_LoadVehicleSetZoom(VehicleId id, int zoom);
 // zoom 2 or 4 (else 3); setId 0 every cached set, else that set (2 when not
 // cached). 1 when some vehicle failed, else 0.

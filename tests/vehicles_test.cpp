@@ -309,7 +309,7 @@ TEST(ShippedVehicles, CarrySmokeAlternateAndLongPictures) {
 
 Bytes SaveSection() {
   EXPECT_EQ(0, Fio_OpenWriteMemory());
-  EXPECT_EQ(0, Bgp_SaveSection());
+  EXPECT_EQ(0, Gfx_WriteLayoutGraphicsSection());
   Fio_CloseWrite();
   u32 n;
   u8* m = Fio_TakeWriteMemory(&n);
@@ -320,7 +320,7 @@ Bytes SaveSection() {
 
 int LoadSection(const Bytes& b, u16 version) {
   EXPECT_EQ(0, Fio_OpenReadMemory(b.data(), u32(b.size())));
-  int r = Bgp_LoadSection(version);
+  int r = Gfx_ReadLayoutGraphicsSection(version);
   if (Fio_IsReadOpen()) Fio_CloseRead();
   return r;
 }
