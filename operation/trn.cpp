@@ -26,9 +26,9 @@ u32 Trn_CatalogueVehicleFlags(u32 vehicle) {
 }
 int Trn_CatalogueLoadVehicleSet(u32 setId) { return g_trnHooks.loadVehicleSet ? g_trnHooks.loadVehicleSet(setId) : 1; }
 int Trn_LabelsShown(void) { return g_trnHooks.trainsLabelled ? g_trnHooks.trainsLabelled() : 0; }
-// The vehicle index of the graphics file (Gfx_ReadVehicleIndexEntry) is not
-// offered yet: no old id translates.
-u32 Trn_CatalogueIndexEntry(u32 vehicle) { return 0; }
+u32 Trn_CatalogueIndexEntry(u32 vehicle) {
+  return g_trnHooks.vehicleIndexEntry ? g_trnHooks.vehicleIndexEntry(vehicle) : 0;
+}
 
 // ---------------------------------------------------------------- depots
 

@@ -278,8 +278,9 @@ void TrnList_CountByLine(u32 line, u32 counts[4]);
 // Trn_CatalogueVehicleLength -> Gfx_GetVehicleLength (0 unknown),
 // Trn_CatalogueVehicleFlags -> Gfx_GetVehicleFlags (65535 unknown),
 // Trn_CatalogueLoadVehicleSet -> Gfx_LoadVehicleSet (0 ok, 1 not loaded),
-// Trn_CatalogueIndexEntry -> the vehicle index of the graphics file, an entry
-// of 0x10000 or more being a translated id (none offered yet: always 0).
+// Trn_CatalogueIndexEntry -> the vehicle index of the graphics file
+// (Gfx_ReadVehicleIndexEntry), an entry of 0x10000 or more being a
+// translated id (0 unknown).
 u32 Trn_CatalogueVehicleLength(u32 vehicle);
 u32 Trn_CatalogueVehicleFlags(u32 vehicle);
 int Trn_CatalogueLoadVehicleSet(u32 setId);
@@ -295,6 +296,7 @@ struct TrnHooks {
   u32 (*vehicleFlags)(u32 vehicle);
   int (*loadVehicleSet)(u32 setId);
   int (*trainsLabelled)(void);
+  u32 (*vehicleIndexEntry)(u32 vehicle);
 };
 // Copies the hooks; null or a null member: that call answers as above.
 void Trn_SetHooks(const TrnHooks* hooks);

@@ -244,3 +244,7 @@ int Bgp_LoadSection(u16 version) {
   b.height = i32(v[4]);
   return 0;
 }
+
+int Gfx_WriteLayoutGraphicsSection(void) { return Bgp_SaveSection(); }
+
+int Gfx_ReadLayoutGraphicsSection(u16 version) { return Bgp_LoadSection(version); }

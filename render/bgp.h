@@ -63,6 +63,10 @@ int Bgp_SaveSection(void);
 // Forgets the layout graphics, reads the section; 0, 3 malformed (tag,
 // flag, sizes, path), else the stream's code. The loader adds 130.
 int Bgp_LoadSection(u16 version);
+// The same section under the vehicle catalogue's names: the list of the
+// cached vehicle sets travels in it.
+int Gfx_WriteLayoutGraphicsSection(void);
+int Gfx_ReadLayoutGraphicsSection(u16 version);
 
 // What section "ZG" stands for in memory, around a layout load: the picture
 // and the cached vehicle sets are set aside (0; the store is then empty), put

@@ -48,13 +48,24 @@ void Spr_BlitBlock(int zoom, int wx, int wy, const GfxBlock* b) {
   }
 }
 
+void Spr_BlitPieceZoom1(int wx, int wy, const GfxBlock* b) { Spr_BlitBlock(1, wx, wy, b); }
+void Spr_BlitPieceZoom2(int wx, int wy, const GfxBlock* b) { Spr_BlitBlock(2, wx, wy, b); }
+void Spr_BlitPieceZoom4(int wx, int wy, const GfxBlock* b) { Spr_BlitBlock(4, wx, wy, b); }
+
+// The blitter of a zoom.
+static void BlitPiece(int zoom, int wx, int wy, const GfxBlock* b) {
+  if (zoom == 4) Spr_BlitPieceZoom4(wx, wy, b);
+  else if (zoom == 2) Spr_BlitPieceZoom2(wx, wy, b);
+  else Spr_BlitPieceZoom1(wx, wy, b);
+}
+
 void Spr_PlaceBlock(int zoom, int drawZoom, int dx, int dy, const GfxBlock* b) {
   if (drawZoom >= zoom) {
-    Spr_BlitBlock(zoom, dx * zoom, dy * zoom, b);
+    BlitPiece(zoom, dx * zoom, dy * zoom, b);
     return;
   }
   Spr_FillBuffer(SPR_TRANSPARENT, drawZoom);
-  Spr_BlitBlock(drawZoom, dx * drawZoom, dy * drawZoom, b);
+  BlitPiece(drawZoom, dx * drawZoom, dy * drawZoom, b);
   if (drawZoom == 1 && zoom == 4) {
     Spr_FillBuffer(SPR_TRANSPARENT, 2);
     Spr_DoubleBuffer(1);

@@ -27,6 +27,11 @@ int Spr_BoxMeetsWindow(int bx, int by, int bw, int bh, int zoom, int dx, int dy)
 // Copies a picture block into the buffer of its zoom with the window at
 // (wx, wy) in the picture's cell frame (pixels of that zoom).
 void Spr_BlitBlock(int zoom, int wx, int wy, const GfxBlock* b);
+// The same for each zoom's buffer: one placed picture whose window starts at
+// (wx, wy) of the picture's cell space.
+void Spr_BlitPieceZoom1(int wx, int wy, const GfxBlock* b);
+void Spr_BlitPieceZoom2(int wx, int wy, const GfxBlock* b);
+void Spr_BlitPieceZoom4(int wx, int wy, const GfxBlock* b);
 // Draws a block at `zoom` through drawZoom (doubling as needed).
 void Spr_PlaceBlock(int zoom, int drawZoom, int dx, int dy, const GfxBlock* b);
 

@@ -47,6 +47,16 @@ void Spr_FillBuffer(CellPixel value, int zoom) {
   Asm_FillDwords(Spr_Buffer(zoom), value, u32(Spr_BufferWidth(zoom) * Spr_BufferHeight(zoom)));
 }
 
+void Spr_FillTopRows(CellPixel value, int width, int rows) {
+  const int W = Spr_BufferWidth(2), H = Spr_BufferHeight(2);
+  if (width > W) width = W;
+  if (rows > H) rows = H;
+  CellPixel* p = Spr_Buffer(2);
+  // Buffer rows run from the bottom: the top rows are the last ones.
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < width; ++c) p[(H - 1 - r) * W + c] = value;
+}
+
 void Spr_FillDither(CellPixel a, CellPixel b, int zoom) {
   int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
   CellPixel* p = Spr_Buffer(zoom);
@@ -142,6 +152,11 @@ void Spr_DrawGridLines(int zoom, int flags) {
   }
   if (flags & SPR_BOX_CORNER) p[(H - 1) * W] = Spr_Palette(53);
 }
+
+void Spr_DrawGridZoom1(int flags) { Spr_DrawGridLines(1, flags); }
+void Spr_DrawGridZoom2(int flags) { Spr_DrawGridLines(2, flags); }
+void Spr_DrawGridZoom4(int flags) { Spr_DrawGridLines(4, flags); }
+
 
 // ---------------------------------------------------------------- layers
 
@@ -279,8 +294,8 @@ int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
   }
   if (drew > 0 && Spr_PortalBit(code)) return Spr_PortalBit(code);
   Layer(code, zoom, level, y, x, hidden, 3, 0, 0);
-  Spr_TerrainEdge(zoom, level, y, x, 0, 1, edge);
-  Spr_TerrainEdge(zoom, level, y, x, 1, 1, edge);
+  Spr_TerrainEdgeAbove(zoom, level, y, x, 1, edge);
+  Spr_TerrainEdgeBelow(zoom, level, y, x, 1, edge);
   Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 2, -16, 0);
   Layer(Spr_CellCode(x + 1, y - 1, level), zoom, level, y - 1, x + 1, hidden, 2, -16, -32);
   Layer(Spr_CellCode(x - 1, y - 1, level), zoom, level, y - 1, x - 1, hidden, 2, -16, 32);
@@ -289,14 +304,14 @@ int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
 
 void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int hidden) {
   if (bit & (4 | 8)) {
-    Spr_TerrainEdge(zoom, level, y, x, 1, 0, 0);
+    Spr_TerrainEdgeBelow(zoom, level, y, x, 0, 0);
     Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
-    Spr_TerrainEdge(zoom, level, y, x, 1, 1, SPR_NO_COLOUR);
+    Spr_TerrainEdgeBelow(zoom, level, y, x, 1, SPR_NO_COLOUR);
   }
   if (bit & (1 | 2)) {
-    Spr_TerrainEdge(zoom, level, y, x, 0, 0, 0);
+    Spr_TerrainEdgeAbove(zoom, level, y, x, 0, 0);
     Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 3, -16, 0);
-    Spr_TerrainEdge(zoom, level, y, x, 0, 1, SPR_NO_COLOUR);
+    Spr_TerrainEdgeAbove(zoom, level, y, x, 1, SPR_NO_COLOUR);
   }
   Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 2, -16, 0);
   Layer(Spr_CellCode(x + 1, y - 1, level), zoom, level, y - 1, x + 1, hidden, 2, -16, -32);

@@ -70,6 +70,8 @@ void Spr_WritePixel(CellPixel* t, CellPixel s);
 void Spr_SetPixel(int zoom, int x, int y, CellPixel v);
 
 void Spr_FillBuffer(CellPixel value, int zoom);
+// The top rows of the zoom-2 buffer, width pixels from the left, take value.
+void Spr_FillTopRows(CellPixel value, int width, int rows);
 // Checkerboard: a where column + row is even.
 void Spr_FillDither(CellPixel a, CellPixel b, int zoom);
 // Doubles the buffer of zoom `from` (1 or 2) over the next larger one.
@@ -111,6 +113,10 @@ extern SprBox g_sprBox;
 int Spr_GridFlags(i32 x, i32 y, i32 level);
 // Grid and box lines along the left and top edge of the zoom buffer.
 void Spr_DrawGridLines(int zoom, int flags);
+void Spr_DrawGridZoom1(int flags);
+void Spr_DrawGridZoom2(int flags);
+void Spr_DrawGridZoom4(int flags);
+
 
 // ---------------------------------------------------------------- composition
 // The code of a cell as the compositor draws it (bit 14 stripped below

@@ -290,7 +290,7 @@ int LoadRecord(LoadContext* ctx, GraphicCode code, i32 state, i32 sub, i32 varia
     wch path[OS_MAX_PATH];
     int folder;
     if (SingleFilePath(code, state, sub, ctx->zoom, variant, path, &folder) == 0)
-      r = GfxFile_LoadSingleElement(path, folder, ctx->zoom, &rec);
+      r = Gfx_ReadSingleElementFile(path, folder, ctx->zoom, &rec);
   }
   if (r == GFXR_NOT_PRESENT && ctx->combined && !ctx->singleOnly)
     r = GfxFile_ReadCombined(ctx->combined, code, u32(state), u32(sub), u32(variant), &rec);
@@ -866,7 +866,7 @@ static int LoadUserElementFileZoom(int file, int zoom, int* found) {
     Str_Copy(full, g_userElementFolder[file]);
     Str_Append(full, name);
     GfxElementRecord rec;
-    int r = GfxFile_LoadSingleElement(full, FOLDER_FULLPATH, zoom, &rec);
+    int r = Gfx_ReadSingleElementFile(full, FOLDER_FULLPATH, zoom, &rec);
     if (r == 0) {
       r = StoreRecord(slot, v, 0, &rec);
       GfxFile_FreeElementRecord(&rec);

@@ -594,7 +594,7 @@ int GfxFile_SaveSingleElement(const wch* name, int folder, const char* header, c
   return SaveWith(name, folder, [&] { return GfxFile_WriteSingleElement(header, rec); });
 }
 
-int GfxFile_LoadSingleElement(const wch* name, int folder, int zoom, GfxElementRecord* rec) {
+int Gfx_ReadSingleElementFile(const wch* name, int folder, int zoom, GfxElementRecord* rec) {
   memset(rec, 0, sizeof *rec);
   if (Fio_IsReadOpen()) return GFXR_READ_ERROR;
   if (Fio_OpenRead(name, FIO_SKIP_TO_CTRLZ, folder) != 0) return GFXR_NOT_PRESENT;
@@ -708,7 +708,7 @@ int GfxFile_LoadCombined(const wch* name, int folder, const char* magic, int zoo
   return r;
 }
 
-int GfxFile_FindCombined(const GfxCombinedFile* file, u32 code, u32 state, u32 subPicture, u32 variant,
+int Gfx_FindCombinedRecord(const GfxCombinedFile* file, u32 code, u32 state, u32 subPicture, u32 variant,
                          u32* offset) {
   if (!file || !file->data) return 3;
   const u8* idx = file->data + 4;
@@ -740,7 +740,7 @@ int GfxFile_ReadCombined(const GfxCombinedFile* file, u32 code, u32 state, u32 s
                          GfxElementRecord* rec) {
   memset(rec, 0, sizeof *rec);
   u32 offset;
-  if (GfxFile_FindCombined(file, code, state, subPicture, variant, &offset) != 0) return GFXR_NOT_PRESENT;
+  if (Gfx_FindCombinedRecord(file, code, state, subPicture, variant, &offset) != 0) return GFXR_NOT_PRESENT;
   if (offset > file->size || file->size - offset < COMBINED_KEY) return GFXR_READ_ERROR;
   const u8* at = file->data + offset;
   const u32 key[5] = {code, state, subPicture, variant, u32(file->zoom)};

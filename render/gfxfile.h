@@ -240,7 +240,7 @@ int GfxFile_WriteSingleElement(const char* header, const GfxElementRecord* rec);
 int GfxFile_SaveSingleElement(const wch* name, int folder, const char* header, const GfxElementRecord* rec);
 // Opens name in folder (skipping the header), reads the record, closes.
 // 3 when the file does not open; else as GfxFile_ReadElementRecord.
-int GfxFile_LoadSingleElement(const wch* name, int folder, int zoom, GfxElementRecord* rec);
+int Gfx_ReadSingleElementFile(const wch* name, int folder, int zoom, GfxElementRecord* rec);
 
 // ---------------------------------------------------------------- combined element files
 // Layout: a text header ended by 0x1A; the magic ("GZX", user sets "UZX")
@@ -282,7 +282,7 @@ int GfxFile_OpenCombinedMemory(const u8* data, u32 size, const char* magic, int 
 void GfxFile_FreeCombined(GfxCombinedFile* file);
 // The index search: stops with "not found" at the first entry whose code is
 // greater. 0 found (*offset the record's offset), 3 not found.
-int GfxFile_FindCombined(const GfxCombinedFile* file, u32 code, u32 state, u32 subPicture, u32 variant,
+int Gfx_FindCombinedRecord(const GfxCombinedFile* file, u32 code, u32 state, u32 subPicture, u32 variant,
                          u32* offset);
 // Finds and reads one record (through a memory read stream, which it
 // closes). 3 not present; 2 the offset or the key at it is wrong; else as

@@ -1,4 +1,5 @@
 #include "render/preview.h"
+#include "render/sprview.h"
 
 #include <cstring>
 
@@ -88,8 +89,7 @@ int ClipCell(const SchBuf* dc, i32 x, i32 y, int scale, CellRect* out) {
 // Puts the finished composition of `zoom` into the buffer at (x, y),
 // enlarged to the scale: markers resolved (darkened colours darkened), no
 // shading - a preview shows the pictures as they are.
-void Transfer(SchBuf* dc, i32 x, i32 y, int zoom, int scale) {
-  Spr_ResolveMarkers(zoom);
+void CopyToPreview(SchBuf* dc, i32 x, i32 y, int zoom, int scale) {
   CellRect k;
   if (!ClipCell(dc, x, y, scale, &k)) return;
   int n = scale / zoom, W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
@@ -107,6 +107,22 @@ void Transfer(SchBuf* dc, i32 x, i32 y, int zoom, int scale) {
 // variant itself: variant 0 is the picture the preview's cell shows anyway,
 // any other is placed here from that variant's record (the first when the
 // graphic has no such variant). The number of placements drawn.
+void TransferAt(int zoom, SchBuf* dc, i32 x, i32 y, int gridFlags, int overlayFlags, int target) {
+  const int scale = TargetScale(target);
+  // The marks, the lines and the markers as for any target.
+  Spr_Transfer(zoom, scale ? -1 : target, x, y, gridFlags, overlayFlags);
+  if (scale && scale >= zoom && Usable(dc)) CopyToPreview(dc, x, y, zoom, scale);
+}
+
+// The transfer of the zoom to the preview of the scale.
+void Transfer(SchBuf* dc, i32 x, i32 y, int zoom, int scale) {
+  int target = MAP_TARGET_PREVIEW1;
+  for (int s = scale; s > 1; s /= 2) ++target;
+  if (zoom == 4) Spr_TransferZoom4(dc, x, y, 0, 0, target);
+  else if (zoom == 2) Spr_TransferZoom2(dc, x, y, 0, 0, target);
+  else Spr_TransferZoom1(dc, x, y, 0, 0, target);
+}
+
 int PreviewLayer(int zoom, u32 code, i32 variant, i32 state, int layer, int dy, int dx) {
   if (code >= 65536 || code == SPR_EMPTY_CODE) return 0;
   if (code < 16384 || variant == 0)
@@ -412,4 +428,14 @@ int Map_TrainPartAt(i32 x, i32 y, i32 level, u16 code) {
   for (int i = 0; i < n; ++i)
     if (img.parts[i].flags & 2) return 2;
   return 1;
+}
+
+void Spr_TransferZoom1(SchBuf* dc, i32 x, i32 y, int gridFlags, int overlayFlags, int target) {
+  TransferAt(1, dc, x, y, gridFlags, overlayFlags, target);
+}
+void Spr_TransferZoom2(SchBuf* dc, i32 x, i32 y, int gridFlags, int overlayFlags, int target) {
+  TransferAt(2, dc, x, y, gridFlags, overlayFlags, target);
+}
+void Spr_TransferZoom4(SchBuf* dc, i32 x, i32 y, int gridFlags, int overlayFlags, int target) {
+  TransferAt(4, dc, x, y, gridFlags, overlayFlags, target);
 }

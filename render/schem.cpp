@@ -9,6 +9,8 @@
 #include "render/gfx.h"
 #include "render/map.h"
 #include "render/ovw.h"
+#include "render/preview.h"
+#include "render/sprview.h"
 
 // ---------------------------------------------------------------- primitives
 
@@ -180,7 +182,7 @@ struct SchGeo {
   int size, c, e, stateOff, s1, s2, s3;
 };
 
-void Map_DrawSchematicSquare(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code) {
+void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code) {
   SchGeo g;
   switch (scale) {
     case 1: g = {16, 8, 15, 4, 6, 2, 2}; break;
@@ -243,35 +245,35 @@ void Map_DrawSchematicSquare(SchBuf* sq, int scale, i32 level, int groundDetail,
   }
 }
 
+void Map_DrawSchematicCell(SchBuf* dc, int target, i32 px, i32 py, i32 level, u32 code, u32 colour, int state,
+                           int groundDetail) {
+  int scale, size;
+  if (target >= 0 && target < MAP_VIEWS) {
+    const int s = g_mapViews[target].scale;
+    scale = s == 2 || s == 4 || s == 8 ? s : 1;
+    size = 16 / scale;
+  } else if (target == MAP_TARGET_PREVIEW1 || target == MAP_TARGET_PREVIEW1 + 1) {
+    scale = target == MAP_TARGET_PREVIEW1 ? 0 : -1;
+    size = scale == 0 ? 16 : 24;
+    groundDetail = 1;
+  } else {
+    return;
+  }
+  u32 sqPix[24 * 24];
+  SchBuf sq = {sqPix, size, size};
+  Map_DrawSchematicLines(&sq, scale, level, groundDetail, colour, state, code);
+  Spr_TransferSchematic(dc, px, py, target, &sq);
+}
+
 void Map_DrawSchematicAt(int v, i32 x, i32 y) {
   if (v < 0 || v >= MAP_VIEWS) return;
   MapView& w = g_mapViews[v];
   if (!w.window || !w.back || x < 0 || y < 0 || x > 32767 || y > 32767) return;
-  int scale = w.scale == 2 || w.scale == 4 || w.scale == 8 ? w.scale : 1;
-  int size = 16 / scale;
-  i32 start = Map_StartLevel(x, y, w.level);
+  const int scale = w.scale == 2 || w.scale == 4 || w.scale == 8 ? w.scale : 1;
+  const i32 start = Map_StartLevel(x, y, w.level);
   u32 code = Grid_GetCell(x, y, start), drawn;
-  int ci = Map_SchematicColourIndex(code, x, y, start, &drawn);
-  u32 sqPix[16 * 16];
-  SchBuf sq = {sqPix, size, size};
-  Map_DrawSchematicSquare(&sq, scale, start, w.groundDetail, Spr_Palette(ci), 0, drawn);
-  int gf = Spr_GridFlags(x, y, w.level);
-  if (gf & (SPR_GRID_MAJOR_V | SPR_GRID_MINOR_V | SPR_BOX_V))
-    Map_BufVLine(&sq, 0, 0, (gf & SPR_BOX_V) ? 8 / scale + 1 : (gf & 1) ? 2 : 4,
-                 Spr_Palette((gf & SPR_BOX_V) ? 53 : (gf & 1) ? 51 : 52), size - 1);
-  if (gf & (SPR_GRID_MAJOR_H | SPR_GRID_MINOR_H | SPR_BOX_H))
-    Map_BufHLine(&sq, 0, 0, (gf & SPR_BOX_H) ? 8 / scale + 1 : (gf & 4) ? 2 : 4,
-                 Spr_Palette((gf & SPR_BOX_H) ? 53 : (gf & 4) ? 51 : 52), size - 1);
-  i32 px = ((x - w.originX) * 16 + w.pixOffX) / scale, py = ((y - w.originY) * 16 + w.pixOffY) / scale;
-  Os_LockEnter(&w.lock);
-  for (int r = 0; r < size; ++r) {
-    i32 ty = py + r;
-    if (ty < 0 || ty >= w.backHeight) continue;
-    for (int c = 0; c < size; ++c) {
-      i32 tx = px + c;
-      if (tx >= 0 && tx < w.backWidth) w.back[i64(ty) * w.backWidth + tx] = sqPix[r * size + c];
-    }
-  }
-  w.dirty = 1;
-  Os_LockLeave(&w.lock);
+  const int ci = Map_SchematicColourIndex(code, x, y, start, &drawn);
+  const i32 px = ((x - w.originX) * 16 + w.pixOffX) / scale, py = ((y - w.originY) * 16 + w.pixOffY) / scale;
+  Map_DrawSchematicCell(nullptr, v, px, py, start, drawn, Spr_Palette(ci), 0, w.groundDetail);
+  Spr_DrawGridInView(v, px, py, 16 / scale, scale, Spr_GridFlags(x, y, w.level));
 }

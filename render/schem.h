@@ -40,6 +40,12 @@ int Map_SchematicColourIndex(u32 code, i32 x, i32 y, i32 level, u32* drawn);
 // Draws one schematic cell into a square buffer of side `size` (16 / scale
 // for views, 16 or 24 for previews): scale 1, 2, 4, 8 for views, 0 for a
 // preview of side 16, -1 for side 24.
-void Map_DrawSchematicSquare(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code);
+void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code);
+// One schematic cell of the code drawn with the colour, in state (signal
+// elements), at pixel (px, py) of the target: a view 0..5 (its back buffer,
+// a square of 16 / scale; dc unused) or a preview 6 (16 x 16) or 7 (24 x 24)
+// into dc. groundDetail: the view's ground-detail flag (previews draw it).
+void Map_DrawSchematicCell(SchBuf* dc, int target, i32 px, i32 py, i32 level, u32 code, u32 colour, int state,
+                           int groundDetail);
 // The schematic redraw of cell x, y in view v (code, colour, square, grid).
 void Map_DrawSchematicAt(int v, i32 x, i32 y);

@@ -124,6 +124,56 @@ void Spr_Transfer(int zoom, int target, i32 x, i32 y, int gridFlags, int overlay
     Spr_CopyToViewBufferEnlarged(target, x, y, zoom, view.scale / zoom);
 }
 
+void Spr_TransferSchematic(SchBuf* dc, i32 x, i32 y, int target, const SchBuf* square) {
+  if (!square || !square->pixels) return;
+  const int size = square->width;
+  if (target >= 0 && target < MAP_VIEWS) {
+    MapView* w = EnterView(target);
+    if (!w) return;
+    for (int r = 0; r < size; ++r) {
+      const i32 ty = y + r;
+      if (ty < 0 || ty >= w->backHeight) continue;
+      for (int c = 0; c < size; ++c) {
+        const i32 tx = x + c;
+        if (tx >= 0 && tx < w->backWidth) w->back[i64(ty) * w->backWidth + tx] = square->pixels[r * size + c];
+      }
+    }
+    LeaveView(w);
+    return;
+  }
+  if (!dc || !dc->pixels) return;
+  for (int r = 0; r < square->height; ++r) {
+    const i32 ty = y + r;
+    if (ty < 0 || ty >= dc->height) continue;
+    for (int c = 0; c < size; ++c) {
+      const i32 tx = x + c;
+      if (tx >= 0 && tx < dc->width) dc->pixels[i64(ty) * dc->width + tx] = square->pixels[r * size + c];
+    }
+  }
+}
+
+void Spr_DrawGridInView(int v, i32 px, i32 py, int size, int scale, int flags) {
+  const int vertical = flags & (SPR_GRID_MAJOR_V | SPR_GRID_MINOR_V | SPR_BOX_V);
+  const int horizontal = flags & (SPR_GRID_MAJOR_H | SPR_GRID_MINOR_H | SPR_BOX_H);
+  if ((!vertical && !horizontal) || scale < 1) return;
+  MapView* w = EnterView(v);
+  if (!w) return;
+  auto put = [&](i32 x, i32 y, u32 c) {
+    if (x >= 0 && y >= 0 && x < w->backWidth && y < w->backHeight) w->back[i64(y) * w->backWidth + x] = c;
+  };
+  if (vertical) {
+    const int step = (flags & SPR_BOX_V) ? 8 / scale + 1 : (flags & SPR_GRID_MAJOR_V) ? 2 : 4;
+    const u32 c = Spr_Palette((flags & SPR_BOX_V) ? 53 : (flags & SPR_GRID_MAJOR_V) ? 51 : 52);
+    for (int y = 0; y < size; y += step) put(px, py + y, c);
+  }
+  if (horizontal) {
+    const int step = (flags & SPR_BOX_H) ? 8 / scale + 1 : (flags & SPR_GRID_MAJOR_H) ? 2 : 4;
+    const u32 c = Spr_Palette((flags & SPR_BOX_H) ? 53 : (flags & SPR_GRID_MAJOR_H) ? 51 : 52);
+    for (int x = 0; x < size; x += step) put(px + x, py, c);
+  }
+  LeaveView(w);
+}
+
 void Spr_FillEmptyCell(int v, i32 x, i32 y) {
   MapView* view = EnterView(v);
   if (!view) return;

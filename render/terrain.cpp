@@ -429,10 +429,18 @@ static void EdgeOf(u32 code, int below, int zoom, i32 parity, int fill, u32 colo
   }
 }
 
-void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
+static void TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
   i32 ny = below ? y + 1 : y - 1;
   if (ny < 0 || ny > 32767) return;
   EdgeOf(Spr_CellCode(x, ny, level), below, zoom, (x ^ ny) & 1, fill, colour);
+}
+
+void Spr_TerrainEdgeAbove(int zoom, i32 level, i32 y, i32 x, int fill, u32 colour) {
+  TerrainEdge(zoom, level, y, x, 0, fill, colour);
+}
+
+void Spr_TerrainEdgeBelow(int zoom, i32 level, i32 y, i32 x, int fill, u32 colour) {
+  TerrainEdge(zoom, level, y, x, 1, fill, colour);
 }
 
 // The start of a cell without ground of its own, with the codes of the

@@ -49,7 +49,8 @@ u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int symbolsH
 // The edge of the neighbour's ground reaching over the border (below: the
 // cell y + 1, else y - 1); fill draws its core in colour (no-colour: the
 // neighbour's own ground colour).
-void Spr_TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour);
+void Spr_TerrainEdgeAbove(int zoom, i32 level, i32 y, i32 x, int fill, u32 colour);
+void Spr_TerrainEdgeBelow(int zoom, i32 level, i32 y, i32 x, int fill, u32 colour);
 // The ground of the cells below and above reaching over the borders, with
 // layer 1 of the cell below and layer 3 of the cell above: the start of a
 // cell without ground of its own.

@@ -1,5 +1,8 @@
 #include "render/vehicles.h"
 
+#include "operation/trn.h"
+#include "operation/trnlist.h"
+
 #include <utility>
 
 #include <cstring>
@@ -64,7 +67,7 @@ void InsertSorted(VehicleSetRecord* rec) {
   while (*at && (*at)->id < rec->id) at = &(*at)->next;
   rec->next = *at;
   *at = rec;
-  g_lastHit = nullptr;
+  Gfx_ResetVehicleSetCache();
 }
 
 // The file and the set number in it of a set id; 0, or 1 when there is none.
@@ -275,20 +278,86 @@ VehicleId Gfx_GetCachedVehicleId(u32 setId, u32 n) {
   return s->id | s->vehicles[n].index;
 }
 
-// Use counts live with the train list, which reports them through this
-// catalogue once it offers them; until then no vehicle is in use.
-u32 Gfx_CountVehicleSetUse(u32 setId, int countAll) { return 0; }
+// The trains that use the vehicle: its use count.
+static u32 VehicleUse(VehicleId id) {
+  u32 n = 0;
+  for (const TrainRec* t = TrnList_GetFirst(); t; t = t->Next) {
+    const TrainVehicle* v = Trn_Vehicles(t);
+    for (u32 i = 0; i < t->VehicleCount; ++i)
+      if (v[i].Vehicle == id) {
+        ++n;
+        break;
+      }
+  }
+  return n;
+}
+
+u32 Gfx_CountVehicleSetUse(u32 setId, int countAll) {
+  const VehicleSetRecord* s = FindSet(Veh_SetId(setId));
+  if (!s) return 0;
+  u32 sum = 0;
+  for (u32 i = 0; i < s->count; ++i) {
+    sum += VehicleUse(s->id | s->vehicles[i].index);
+    if (sum && !countAll) return 1;
+  }
+  return sum;
+}
 
 u32 Gfx_CountVehicleSets(u32* sets, u32* setsInUse, u32* vehiclesInUse) {
-  u32 n = 0, v = 0;
+  u32 n = 0, v = 0, setsUsed = 0, used = 0;
   for (const VehicleSetRecord* s = g_vehicleSets; s; s = s->next) {
     ++n;
     v += s->count;
+    u32 here = 0;
+    for (u32 i = 0; i < s->count; ++i)
+      if (VehicleUse(s->id | s->vehicles[i].index)) ++here;
+    used += here;
+    if (here) ++setsUsed;
   }
   if (sets) *sets = n;
-  if (setsInUse) *setsInUse = 0;
-  if (vehiclesInUse) *vehiclesInUse = 0;
+  if (setsInUse) *setsInUse = setsUsed;
+  if (vehiclesInUse) *vehiclesInUse = used;
   return v;
+}
+
+// ================================================================ the list and its cache
+
+VehicleSetRecord* Gfx_FindVehicleSet(u32 setId) { return FindSet(setId); }
+
+void Gfx_ResetVehicleSetCache(void) { g_lastHit = nullptr; }
+
+void Gfx_SetVehicleSetList(VehicleSetRecord* head) {
+  g_vehicleSets = head;
+  Gfx_ResetVehicleSetCache();
+}
+
+VehicleSetRecord* Gfx_GetVehicleSetList(void) { return g_vehicleSets; }
+
+// ================================================================ vehicle index
+
+namespace {
+struct IndexPosition {
+  u32 want, seen;
+  u16 set;
+};
+int CountToPosition(void* p, u16 set, u32) {
+  IndexPosition* c = static_cast<IndexPosition*>(p);
+  if (++c->seen != c->want) return 0;
+  c->set = set;
+  return 1;
+}
+}  // namespace
+
+u32 Gfx_ReadVehicleIndexEntry(u32 vehicle) {
+  const u32 position = (vehicle & 0xFFFF) >> 4;
+  if (position == 0 || Fio_IsReadOpen()) return 0;
+  if (Fio_OpenRead(u"orba.fzg", 0, FOLDER_PROGRAM) != 0) return 0;
+  u16 version = 0;
+  IndexPosition at = {position, 0, 0};
+  if (GfxFile_ReadVehicleHeader(&version) == 0 && version >= GFX_FZG_V3830)
+    GfxFile_ReadVehicleIndex(CountToPosition, &at);
+  Fio_CloseRead();
+  return at.set ? u32(at.set) << 4 | (vehicle & 15) : 0;
 }
 
 const VehicleRecord* Gfx_FindVehicleRecord(VehicleId id) {
@@ -391,7 +460,7 @@ int Gfx_VehicleFileName(VehicleId id, wch* name, int zoom) {
   return Fmt_Print(name, OS_MAX_PATH, u"%05u-%02u.%s", (id >> 4) & 0xFFFFF, id & 15, ext) > 0 ? 0 : 2;
 }
 
-static int ReadVehicleZoom(VehicleRecord* v, u32 id, int zoom) {
+int Gfx_ReadVehicleZoomFile(VehicleRecord* v, VehicleId id, int zoom) {
   GfxVehicleZoom rec;
   wch name[OS_MAX_PATH];
   int r = GFXZ_MISSING;
@@ -435,7 +504,7 @@ int Gfx_LoadVehicleSetZoom(VehicleId id, int zoom) {
   VehicleSetRecord* s = FindSet(Veh_SetId(id));
   if (!s || (zoom != 2 && zoom != 4)) return 1;
   for (u32 i = 0; i < s->count; ++i)
-    if (s->vehicles[i].index == (id & 15)) return ReadVehicleZoom(&s->vehicles[i], s->id | (id & 15), zoom);
+    if (s->vehicles[i].index == (id & 15)) return Gfx_ReadVehicleZoomFile(&s->vehicles[i], s->id | (id & 15), zoom);
   return 1;
 }
 
@@ -456,7 +525,7 @@ int Gfx_LoadAllVehicleSetsZoom(int zoom, u32 setId, int progress) {
     if (setId && s->id != Veh_SetId(setId)) continue;
     for (u32 i = 0; i < s->count; ++i) {
       u32 id = s->id | s->vehicles[i].index;
-      int r = ReadVehicleZoom(&s->vehicles[i], id, zoom);
+      int r = Gfx_ReadVehicleZoomFile(&s->vehicles[i], id, zoom);
       if (r == 0 || r == 3 || r == 11) continue;
       failed = 1;
       wch name[OS_MAX_PATH], text[600];

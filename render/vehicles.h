@@ -112,8 +112,26 @@ int Gfx_IsVehicleSetCached(VehicleId id);
 u32 Gfx_FirstCachedVehicleSet(void);
 int Gfx_GetVehicleSetName(VehicleId id, u32* count, u32* nextId, wch* name);
 VehicleId Gfx_GetCachedVehicleId(u32 setId, u32 n);
+// The number of cached vehicles; the sets and the sets and vehicles that
+// trains use (a vehicle's use count: the trains that hold it).
 u32 Gfx_CountVehicleSets(u32* sets, u32* setsInUse, u32* vehiclesInUse);
+// The summed use count of the set's vehicles; without countAll 1 at the
+// first use. 0 for a set that is not cached.
 u32 Gfx_CountVehicleSetUse(u32 setId, int countAll);
+// The cached set list and its one-entry cache of the last set found: the
+// set of the id (set number << 4, with VEH_USER_BIT), null when not cached;
+// forgetting the cache; the list's head, replaced (the cache forgotten) or
+// read.
+VehicleSetRecord* Gfx_FindVehicleSet(u32 setId);
+void Gfx_ResetVehicleSetCache(void);
+void Gfx_SetVehicleSetList(VehicleSetRecord* head);
+VehicleSetRecord* Gfx_GetVehicleSetList(void);
+// The vehicle index of "orba.fzg" (versions 0x3830 on) for an id of a train
+// file before 14369, which counted the file's sets: position id >> 4 (from 1)
+// of the set index names the set, the low four bits are the vehicle. The
+// translated id (set number << 4 | vehicle), or 0 when the file, its
+// version or the position is not there.
+u32 Gfx_ReadVehicleIndexEntry(u32 vehicle);
 u32 Gfx_GetVehicleFlags(VehicleId id);
 u32 Gfx_GetVehicleLength(VehicleId id);
 const VehicleRecord* Gfx_FindVehicleRecord(VehicleId id);
@@ -124,6 +142,11 @@ int Gfx_GetVehicleTexts(VehicleId id, const wch* texts[5]);
 void Gfx_FormatVehicleSetName(const wch* name, wch* out);
 
 // Zoom pictures. 1 no such set or zoom; else the reader's result.
+// The zoom-2 or zoom-4 pictures of the cached vehicle v (id id): its single
+// file first (edited pictures), else the combined zoom file of its set's
+// file. 0 read; else the zoom reader's result (render/gfxfile.h), the
+// vehicle's pictures of that zoom as they were.
+int Gfx_ReadVehicleZoomFile(VehicleRecord* v, VehicleId id, int zoom);
 int Gfx_LoadVehicleSetZoom(VehicleId id, int zoom);
 // zoom 2 or 4 (else 3); setId 0 every cached set, else that set (2 when not
 // cached). 1 when some vehicle failed, else 0.

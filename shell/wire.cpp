@@ -271,7 +271,7 @@ void Wire_InstallHooks(void) {
   static const ClkHooks clock = {Wire_ClockMinute, Wire_ClockAlarm};
   Clk_SetHooks(&clock);
   static const TrnHooks trains = {Gfx_GetVehicleLength, Gfx_GetVehicleFlags, Wire_LoadVehicleSet,
-                                  Wire_TrainsLabelled};
+                                  Wire_TrainsLabelled, Gfx_ReadVehicleIndexEntry};
   Trn_SetHooks(&trains);
   static const HstHooks stops = {Disp_GetOptAnzHst, Gfx_CodeClass};
   Hst_SetHooks(&stops);

@@ -18,6 +18,8 @@
 #include "render/cellin.h"
 #include "render/terrain.h"
 #include "render/daylight.h"
+#include "render/preview.h"
+#include "render/schem.h"
 #include "render/sprview.h"
 #include "render/vehicles.h"
 #include "tests/render_fixture.h"
@@ -602,6 +604,50 @@ TEST(ComposeRules, PieceOwnersInTheirOrderAndTheStateOfAStop) {
   Rp_Clear();
   Dwx_Clear();
   Lfst_Clear();
+}
+
+// The entry points of each zoom do what the shared workers do for that zoom.
+TEST(ComposeRules, NamedZoomEntryPointsMatchTheirWorkers) {
+  for (int zoom : {1, 2, 4}) {
+    const int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+    Spr_FillBuffer(BG, zoom);
+    Spr_DrawGridLines(zoom, SPR_GRID_MAJOR_V | SPR_BOX_H | SPR_BOX_CORNER);
+    std::vector<CellPixel> want(Spr_Buffer(zoom), Spr_Buffer(zoom) + W * H);
+    Spr_FillBuffer(BG, zoom);
+    if (zoom == 1) Spr_DrawGridZoom1(SPR_GRID_MAJOR_V | SPR_BOX_H | SPR_BOX_CORNER);
+    if (zoom == 2) Spr_DrawGridZoom2(SPR_GRID_MAJOR_V | SPR_BOX_H | SPR_BOX_CORNER);
+    if (zoom == 4) Spr_DrawGridZoom4(SPR_GRID_MAJOR_V | SPR_BOX_H | SPR_BOX_CORNER);
+    EXPECT_EQ(want, std::vector<CellPixel>(Spr_Buffer(zoom), Spr_Buffer(zoom) + W * H)) << zoom;
+  }
+  // The top rows of the zoom-2 buffer (stored bottom row first), clipped.
+  const int W = Spr_BufferWidth(2), H = Spr_BufferHeight(2);
+  Spr_FillBuffer(BG, 2);
+  Spr_FillTopRows(0x00FF00FF, 10, 3);
+  EXPECT_EQ(0x00FF00FFu, Spr_Buffer(2)[(H - 1) * W + 9]) << "the top row";
+  EXPECT_EQ(0x00FF00FFu, Spr_Buffer(2)[(H - 3) * W]);
+  EXPECT_EQ(BG, Spr_Buffer(2)[(H - 4) * W]) << "row 4 stays";
+  EXPECT_EQ(BG, Spr_Buffer(2)[(H - 1) * W + 10]) << "column 11 stays";
+  Spr_FillTopRows(0x00AA00AA, 1000, 1000);
+  EXPECT_EQ(0x00AA00AAu, Spr_Buffer(2)[0]) << "a fill larger than the buffer covers it and no more";
+}
+
+// A preview transfer enlarges the composition to the preview's scale;
+// a zoom above the scale gives the preview nothing.
+TEST(ComposeRules, TransfersOfEachZoomFillTheirPreview) {
+  Spr_FillBuffer(0x00112233, 1);
+  Spr_SetPixel(1, 0, 0, 0x00445566);  // the top-left pixel
+  std::vector<u32> px(64 * 32, 7);
+  SchBuf dc = {px.data(), 64, 32};
+  Spr_TransferZoom1(&dc, 0, 0, 0, 0, MAP_TARGET_PREVIEW2);
+  EXPECT_EQ(0x00445566u, px[0]);
+  EXPECT_EQ(0x00445566u, px[1 * 64 + 1]) << "doubled";
+  EXPECT_EQ(0x00112233u, px[2 * 64 + 2]);
+  EXPECT_EQ(0x00112233u, px[31 * 64 + 63]);
+  std::vector<u32> small(32 * 16, 7);
+  SchBuf dc1 = {small.data(), 32, 16};
+  Spr_FillBuffer(0x00112233, 2);
+  Spr_TransferZoom2(&dc1, 0, 0, 0, 0, MAP_TARGET_PREVIEW1);
+  EXPECT_EQ(std::vector<u32>(32 * 16, 7), small);
 }
 
 }  // namespace

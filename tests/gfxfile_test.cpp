@@ -224,7 +224,7 @@ TEST_F(GfxFileTest, LargestPictureCrossesStreamBuffers) {
   for (u32 i = 0; i < 256u * 384u; ++i) px[i] = (i % 5 == 0) ? GFX_TRANSPARENT : (i * 2654435761u) & 0xFFFFFF;
   ASSERT_EQ(0, GfxFile_SaveSingleElement(u"big.gz4", FOLDER_PROGRAM, "big\r\n", &rec));
   GfxElementRecord back;
-  ASSERT_EQ(0, GfxFile_LoadSingleElement(u"big.gz4", FOLDER_PROGRAM, 4, &back));
+  ASSERT_EQ(0, Gfx_ReadSingleElementFile(u"big.gz4", FOLDER_PROGRAM, 4, &back));
   for (int i = 0; i < 2; ++i)
     EXPECT_EQ(0, memcmp(rec.pictures[i].pixels, back.pictures[i].pixels, 256u * 384u * 4)) << i;
   GfxFile_FreeElementRecord(&back);
@@ -378,10 +378,10 @@ TEST_F(GfxFileTest, SingleElementFileKeepsAnOldFileWhenRefused) {
   EXPECT_EQ(GFXW_BAD_INPUT, GfxFile_SaveSingleElement(u"s128-000.gz4", FOLDER_PROGRAM, "Title\r\n", &rec));
   EXPECT_EQ(before, Test_ReadFile(folder + u"s128-000.gz4"));
   GfxElementRecord back;
-  EXPECT_EQ(0, GfxFile_LoadSingleElement(u"s128-000.gz4", FOLDER_PROGRAM, 4, &back));
+  EXPECT_EQ(0, Gfx_ReadSingleElementFile(u"s128-000.gz4", FOLDER_PROGRAM, 4, &back));
   GfxFile_FreeElementRecord(&back);
-  EXPECT_EQ(GFXR_BAD_MAGIC, GfxFile_LoadSingleElement(u"s128-000.gz4", FOLDER_PROGRAM, 1, &back));
-  EXPECT_EQ(GFXR_NOT_PRESENT, GfxFile_LoadSingleElement(u"missing.gz4", FOLDER_PROGRAM, 4, &back));
+  EXPECT_EQ(GFXR_BAD_MAGIC, Gfx_ReadSingleElementFile(u"s128-000.gz4", FOLDER_PROGRAM, 1, &back));
+  EXPECT_EQ(GFXR_NOT_PRESENT, Gfx_ReadSingleElementFile(u"missing.gz4", FOLDER_PROGRAM, 4, &back));
   EXPECT_FALSE(Fio_IsReadOpen());
 }
 

@@ -2,7 +2,10 @@
 // primitives, the schematic colour of a cell and a drawn schematic cell.
 #include <vector>
 
+#include "render/compose.h"
+#include "render/preview.h"
 #include "render/schem.h"
+#include "render/sprview.h"
 #include "tests/render_fixture.h"
 #include "tools/render/demo_layout.h"
 
@@ -90,6 +93,41 @@ TEST_F(SchemStore, HorizontalTrackCellAtEachScale) {
     }
     Map_CloseView(0);
   }
+}
+
+// The cell drawn for a preview: the lines of its square, transferred to
+// the preview at its place (clipped); a view gets its square and the grid.
+TEST_F(SchemStore, SchematicCellGoesToItsTarget) {
+  std::vector<u32> want(16 * 16), got(40 * 20, 7);
+  SchBuf sq = {want.data(), 16, 16};
+  Map_DrawSchematicLines(&sq, 0, 0, 1, 0x00ABCDEF, 0, 0);
+  SchBuf dc = {got.data(), 40, 20};
+  Map_DrawSchematicCell(&dc, MAP_TARGET_PREVIEW1, 30, 10, 0, 0, 0x00ABCDEF, 0, 0);
+  for (int r = 0; r < 20; ++r)
+    for (int c = 0; c < 40; ++c) {
+      const bool inside = c >= 30 && r >= 10;
+      const u32 expect = inside ? want[(r - 10) * 16 + (c - 30)] : 7u;
+      ASSERT_EQ(expect, got[r * 40 + c]) << r << " " << c;
+    }
+  // Target 7 is a 24-pixel square; other targets draw nothing.
+  std::vector<u32> big(24 * 24, 7);
+  SchBuf dc24 = {big.data(), 24, 24};
+  Map_DrawSchematicCell(&dc24, MAP_TARGET_PREVIEW2, 0, 0, 0, 0, 0x00ABCDEF, 0, 0);
+  EXPECT_NE(7u, big[23 * 24 + 23]);
+  std::vector<u32> none(24 * 24, 7);
+  SchBuf dcn = {none.data(), 24, 24};
+  Map_DrawSchematicCell(&dcn, MAP_TARGET_PREVIEW4, 0, 0, 0, 0, 0x00ABCDEF, 0, 0);
+  EXPECT_EQ(std::vector<u32>(24 * 24, 7), none);
+
+  // A view: the grid lines of the cell lie over its square.
+  int window = 0;
+  ASSERT_EQ(0, Map_OpenView(0, &window, MAP_MODE_SCHEMATIC, 1, 0, 0, 0, 64, 64));
+  Spr_DrawGridInView(0, 16, 16, 16, 1, SPR_GRID_MAJOR_V | SPR_GRID_MINOR_H);
+  EXPECT_EQ(Spr_Palette(51), Map_GetBackPixel(0, 16, 18)) << "major: every 2nd pixel down the left edge";
+  EXPECT_NE(Spr_Palette(51), Map_GetBackPixel(0, 16, 19));
+  EXPECT_EQ(Spr_Palette(52), Map_GetBackPixel(0, 20, 16)) << "minor: every 4th pixel along the top edge";
+  EXPECT_NE(Spr_Palette(52), Map_GetBackPixel(0, 21, 16));
+  Map_CloseView(0);
 }
 
 }  // namespace

@@ -310,14 +310,14 @@ TEST_F(TerrainCells, EdgeFillNeverWritesTheNoColourMarker) {
     for (u32 below : {7168u + 2, 12288u + 2, 12288u + 33, 7168u + 512 + 3}) {
       Grid_SetCell(12, 13, 0, CellCode(below));
       Spr_FillBuffer(0x00123456, zoom);
-      Spr_TerrainEdge(zoom, 0, 12, 12, 1, 1, SPR_NO_COLOUR);
-      Spr_TerrainEdge(zoom, 0, 14, 12, 0, 1, SPR_NO_COLOUR);
+      Spr_TerrainEdgeBelow(zoom, 0, 12, 12, 1, SPR_NO_COLOUR);
+      Spr_TerrainEdgeAbove(zoom, 0, 14, 12, 1, SPR_NO_COLOUR);
       for (u32 v : BufferCopy(zoom)) ASSERT_EQ(0x00123456u, v) << "below " << below << " zoom " << zoom;
     }
   // With a colour, the neighbour's rails over the border take it.
   Grid_SetCell(12, 13, 0, CellCode(4096 + 2));
   Spr_FillBuffer(0x00123456, 1);
-  Spr_TerrainEdge(1, 0, 12, 12, 1, 1, 0x00ABCDEF);
+  Spr_TerrainEdgeBelow(1, 0, 12, 12, 1, 0x00ABCDEF);
   int filled = 0;
   for (u32 v : BufferCopy(1)) filled += v == 0x00ABCDEF;
   EXPECT_GT(filled, 0);

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "model/layfile.h"
+#include "operation/trn.h"
+#include "operation/trnfile.h"
+#include "operation/trnlist.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/msg.h"
@@ -306,7 +309,7 @@ TEST(ShippedVehicles, CarrySmokeAlternateAndLongPictures) {
 
 Bytes SaveSection() {
   EXPECT_EQ(0, Fio_OpenWriteMemory());
-  EXPECT_EQ(0, Bgp_SaveSection());
+  EXPECT_EQ(0, Gfx_WriteLayoutGraphicsSection());
   Fio_CloseWrite();
   u32 n;
   u8* m = Fio_TakeWriteMemory(&n);
@@ -317,7 +320,7 @@ Bytes SaveSection() {
 
 int LoadSection(const Bytes& b, u16 version) {
   EXPECT_EQ(0, Fio_OpenReadMemory(b.data(), u32(b.size())));
-  int r = Bgp_LoadSection(version);
+  int r = Gfx_ReadLayoutGraphicsSection(version);
   if (Fio_IsReadOpen()) Fio_CloseRead();
   return r;
 }
@@ -412,3 +415,105 @@ TEST_F(VehicleTest, SectionCases) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- use counts, the list, the old index
+namespace {
+
+// A train not on the track holding the vehicles.
+TrainRec* AddTrain(i32 number, std::initializer_list<VehicleId> vehicles, u32 length) {
+  TrainRec* t = Trn_AllocRecord(0, u32(vehicles.size()));
+  if (!t) return nullptr;
+  t->Line = 1;
+  t->CurLine = 1;
+  t->Number = number;
+  u32 i = 0;
+  for (VehicleId v : vehicles) {
+    Trn_Vehicles(t)[i].Vehicle = v;
+    Trn_Vehicles(t)[i].Length = length;
+    ++i;
+  }
+  if (TrnList_InsertSorted(t)) return nullptr;
+  return t;
+}
+
+int LoadSet(u32 setId) { return Gfx_LoadVehicleSet(setId, 0); }
+
+}  // namespace
+
+TEST_F(VehicleTest, UseCountsCountTheTrainsThatHoldAVehicle) {
+  const VehicleId set = kRequiredVehicleSets[4];
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(set, 0));
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[5], 0));
+  EXPECT_EQ(0u, Gfx_CountVehicleSetUse(set, 1));
+  // Vehicle 1 twice in one train counts once for it; another train adds one.
+  ASSERT_NE(nullptr, AddTrain(1, {set | 1, set | 1, set}, 64));
+  ASSERT_NE(nullptr, AddTrain(2, {set | 1}, 64));
+  EXPECT_EQ(3u, Gfx_CountVehicleSetUse(set, 1));
+  EXPECT_EQ(1u, Gfx_CountVehicleSetUse(set, 0)) << "without count-all: in use or not";
+  EXPECT_EQ(0u, Gfx_CountVehicleSetUse(kRequiredVehicleSets[5], 1));
+  EXPECT_EQ(0u, Gfx_CountVehicleSetUse(kRequiredVehicleSets[0], 1)) << "not cached";
+  u32 sets = 0, setsUsed = 0, vehiclesUsed = 0;
+  EXPECT_EQ(4u, Gfx_CountVehicleSets(&sets, &setsUsed, &vehiclesUsed));
+  EXPECT_EQ(2u, sets);
+  EXPECT_EQ(1u, setsUsed);
+  EXPECT_EQ(2u, vehiclesUsed);
+  TrnList_Clear();
+}
+
+TEST_F(VehicleTest, TheListHeadAndItsOneEntryCache) {
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[4], 0));
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(kRequiredVehicleSets[5], 0));
+  VehicleSetRecord* head = Gfx_GetVehicleSetList();
+  ASSERT_NE(nullptr, head);
+  VehicleSetRecord* found = Gfx_FindVehicleSet(kRequiredVehicleSets[4]);
+  ASSERT_NE(nullptr, found);
+  EXPECT_EQ(kRequiredVehicleSets[4], found->id);
+  EXPECT_EQ(nullptr, Gfx_FindVehicleSet(kRequiredVehicleSets[0]));
+  // A list set aside and put back: the cache must not answer from the old one.
+  Gfx_SetVehicleSetList(nullptr);
+  EXPECT_EQ(nullptr, Gfx_FindVehicleSet(kRequiredVehicleSets[4]));
+  EXPECT_FALSE(Gfx_IsVehicleSetCached(kRequiredVehicleSets[4]));
+  Gfx_SetVehicleSetList(head);
+  EXPECT_EQ(found, Gfx_FindVehicleSet(kRequiredVehicleSets[4]));
+  Gfx_ResetVehicleSetCache();
+  EXPECT_EQ(found, Gfx_FindVehicleSet(kRequiredVehicleSets[4]));
+}
+
+// Train files before 14369 named a vehicle by the place of its set in the
+// vehicle file's index: such a file loads with the vehicles of today's ids.
+TEST_F(VehicleTest, AnOlderTrainFileLoadsWithTheRightVehicles) {
+  // The fixture's file lists the required sets in their order.
+  EXPECT_EQ(kRequiredVehicleSets[0] | 1, Gfx_ReadVehicleIndexEntry(1 << 4 | 1));
+  EXPECT_EQ(kRequiredVehicleSets[4], Gfx_ReadVehicleIndexEntry(5 << 4));
+  EXPECT_EQ(0u, Gfx_ReadVehicleIndexEntry(10 << 4)) << "past the index";
+  EXPECT_EQ(0u, Gfx_ReadVehicleIndexEntry(5)) << "position 0";
+  EXPECT_FALSE(Fio_IsReadOpen());
+
+  const TrnHooks hooks = {Gfx_GetVehicleLength, Gfx_GetVehicleFlags, LoadSet, nullptr, Gfx_ReadVehicleIndexEntry};
+  Trn_SetHooks(&hooks);
+  TrainRec* t = AddTrain(1, {1 << 4 | 1, 4 << 4}, 1);
+  ASSERT_NE(nullptr, t);
+  EXPECT_EQ(0, TrnList_AfterLoad(14000));
+  EXPECT_EQ(kRequiredVehicleSets[0] | 1, Trn_Vehicles(t)[0].Vehicle);
+  EXPECT_EQ(kRequiredVehicleSets[3], Trn_Vehicles(t)[1].Vehicle);
+  EXPECT_EQ(Gfx_GetVehicleLength(kRequiredVehicleSets[0] | 1), Trn_Vehicles(t)[0].Length);
+  EXPECT_EQ(Gfx_GetVehicleLength(kRequiredVehicleSets[3]), Trn_Vehicles(t)[1].Length);
+  EXPECT_FALSE(Trn_Vehicles(t)[0].VehFlags & TRN_VEH_MISSING);
+  // An entry with the flag 0x80 (here the fifth set's id) keeps the length
+  // the file gave: a length that does not match marks the vehicle missing.
+  TrnList_Clear();
+  ASSERT_NE(0u, kRequiredVehicleSets[4] & 0x80);
+  t = AddTrain(1, {5 << 4 | 1}, 1);
+  ASSERT_NE(nullptr, t);
+  EXPECT_EQ(2, TrnList_AfterLoad(14000));
+  EXPECT_EQ(kRequiredVehicleSets[4] | 1, Trn_Vehicles(t)[0].Vehicle);
+  EXPECT_TRUE(Trn_Vehicles(t)[0].VehFlags & TRN_VEH_MISSING);
+  // A file of today keeps its ids as they are.
+  TrnList_Clear();
+  t = AddTrain(1, {5 << 4 | 1}, 64);
+  ASSERT_NE(nullptr, t);
+  EXPECT_EQ(2, TrnList_AfterLoad(LAY_VERSION)) << "an id no set has is marked missing";
+  EXPECT_EQ(u32(5 << 4 | 1), Trn_Vehicles(t)[0].Vehicle);
+  TrnList_Clear();
+  Trn_SetHooks(nullptr);
+}
