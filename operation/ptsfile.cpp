@@ -3,6 +3,7 @@
 #include "model/grid.h"
 #include "model/dep.h"
 #include "model/line.h"
+#include "model/pointobj.h"
 #include "model/rule.h"
 #include "model/zugtext.h"
 #include "operation/pts.h"
@@ -487,33 +488,11 @@ static int Pts_ClipRead(i32 n, i32 size, wch* buf) {
   return r == 1 ? 0 : r;
 }
 
-static int Pts_IsHexDigit(wch c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
 // Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
 // unsigned, 'i' signed decimal); a comma after the last is allowed. 1 when
 // the whole line is exactly that.
 static int Pts_ScanFields(const wch* s, int n, const char* kinds, i64* out) {
-  for (int k = 0; k < n; ++k) {
-    const char kind = kinds[k];
-    int negative = 0;
-    if (kind == 'i' && *s == '-') negative = 1, ++s;
-    const int base = kind == 'x' ? 16 : 10;
-    i64 v = 0;
-    int digits = 0;
-    for (; base == 16 ? Pts_IsHexDigit(*s) : (*s >= '0' && *s <= '9'); ++s, ++digits) {
-      const int d = *s <= '9' ? *s - '0' : (*s | 0x20) - 'a' + 10;
-      v = v * base + d;
-      if (v > 0xFFFFFFFFll) return 0;
-    }
-    if (!digits) return 0;
-    out[k] = negative ? -v : v;
-    if (k + 1 < n) {
-      if (*s != ',') return 0;
-      ++s;
-    }
-  }
-  if (*s == ',') ++s;
-  return *s == 0;
+  return Pobj_ScanFields(s, n, kinds, out, nullptr);
 }
 
 static int Pts_CopyKindLines(const TurnoutController* c) {
