@@ -30,14 +30,13 @@ static DwxRec* Dwx_At(i32 x, i32 y, i32 level) { return reinterpret_cast<DwxRec*
 static DwxRec* Dwx_Rec(PointHead* p) { return reinterpret_cast<DwxRec*>(p); }
 static u32* Dwx_WordsOf(DwxRec* d) { return reinterpret_cast<u32*>(d + 1); }
 
+static int Dwx_Names(const PointHead* p, u32 id) {
+  const DwxRec* d = reinterpret_cast<const DwxRec*>(p);
+  return d->WordCount && Lin_ListContains(Dwx_Words(d), i32(d->WordCount), id);
+}
+
 static i32 Dwx_CountLineInBox(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
-  i32 n = 0, x = 0, y, level;
-  while (Dwx_FindNextWithLine(id, x1, y1, level1, x2, y2, level2, &x, &y, &level)) {
-    ++n;
-    if (firstOnly) break;
-    x = -1;
-  }
-  return n;
+  return Pobj_CountNaming(&s_dwx, Dwx_Names, id, x1, y1, level1, x2, y2, level2, firstOnly);
 }
 
 void Dwx_Init(void) {
@@ -315,38 +314,14 @@ void Dwx_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, 
 }
 
 void Dwx_DeleteInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
-  for (PointHead* p = s_dwx.First; p;) {
-    PointHead* next = p->Next;
-    if (Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) Dwx_Delete(p->X, p->Y, p->Level);
-    p = next;
-  }
+  Pobj_DeleteInBox(&s_dwx, Dwx_Delete, x1, y1, level1, x2, y2, level2);
 }
 
 static const PointHead* s_dwxCursor;
 
 int Dwx_FindNextWithLine(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y,
                          i32* level) {
-  if (!id) return 0;
-  const PointHead* p = *x == -1 && s_dwxCursor ? s_dwxCursor->Next : s_dwx.First;
-  // A cursor left on a record that is gone would be a dangling pointer: the
-  // continued walk starts only from a record still in the list.
-  if (*x == -1 && s_dwxCursor) {
-    const PointHead* q = s_dwx.First;
-    while (q && q != s_dwxCursor) q = q->Next;
-    if (!q) p = nullptr;
-  }
-  for (; p; p = p->Next) {
-    const DwxRec* d = reinterpret_cast<const DwxRec*>(p);
-    if (!d->WordCount || !Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
-    if (!Lin_ListContains(Dwx_Words(d), i32(d->WordCount), id)) continue;
-    s_dwxCursor = p;
-    *x = p->X;
-    if (y) *y = p->Y;
-    if (level) *level = p->Level;
-    return 1;
-  }
-  s_dwxCursor = nullptr;
-  return 0;
+  return Pobj_FindNextNaming(&s_dwx, &s_dwxCursor, Dwx_Names, id, x1, y1, level1, x2, y2, level2, x, y, level);
 }
 
 // ---------------------------------------------------------------- clipboard block

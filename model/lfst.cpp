@@ -38,14 +38,13 @@ static void Lfst_FreeRec(LfstRec* p) {
   Heap_Free(p);
 }
 
+static int Lfst_Names(const PointHead* p, u32 id) {
+  const LfstRec* r = reinterpret_cast<const LfstRec*>(p);
+  return r->WordCount && Lin_ListContains(r->Words, i32(r->WordCount), id);
+}
+
 static i32 Lfst_CountLineInBox(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
-  i32 n = 0, x = 0, y, level;
-  while (Lfst_FindNextWithLine(id, x1, y1, level1, x2, y2, level2, &x, &y, &level)) {
-    ++n;
-    if (firstOnly) break;
-    x = -1;
-  }
-  return n;
+  return Pobj_CountNaming(&s_lfst, Lfst_Names, id, x1, y1, level1, x2, y2, level2, firstOnly);
 }
 
 void Lfst_Init(void) {
@@ -266,37 +265,14 @@ void Lfst_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2,
 }
 
 void Lfst_DeleteInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
-  for (PointHead* p = s_lfst.First; p;) {
-    PointHead* next = p->Next;
-    if (Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) Lfst_Delete(p->X, p->Y, p->Level);
-    p = next;
-  }
+  Pobj_DeleteInBox(&s_lfst, Lfst_Delete, x1, y1, level1, x2, y2, level2);
 }
 
 static const PointHead* s_lfstCursor;
 
 int Lfst_FindNextWithLine(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y,
                           i32* level) {
-  if (!id) return 0;
-  const PointHead* p = s_lfst.First;
-  if (*x == -1 && s_lfstCursor) {
-    // Only a cursor still in the list is followed.
-    const PointHead* q = s_lfst.First;
-    while (q && q != s_lfstCursor) q = q->Next;
-    p = q ? q->Next : nullptr;
-  }
-  for (; p; p = p->Next) {
-    const LfstRec* r = reinterpret_cast<const LfstRec*>(p);
-    if (!r->WordCount || !Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) continue;
-    if (!Lin_ListContains(r->Words, i32(r->WordCount), id)) continue;
-    s_lfstCursor = p;
-    *x = p->X;
-    if (y) *y = p->Y;
-    if (level) *level = p->Level;
-    return 1;
-  }
-  s_lfstCursor = nullptr;
-  return 0;
+  return Pobj_FindNextNaming(&s_lfst, &s_lfstCursor, Lfst_Names, id, x1, y1, level1, x2, y2, level2, x, y, level);
 }
 
 void Lfst_RemoveLineId(u32 id) {

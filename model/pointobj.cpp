@@ -100,6 +100,48 @@ void Pobj_MoveInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i
   }
 }
 
+void Pobj_DeleteInBox(PointStore* s, int (*remove)(i32 x, i32 y, i32 level), i32 x1, i32 y1, i32 level1, i32 x2,
+                      i32 y2, i32 level2) {
+  for (PointHead* p = s->First; p;) {
+    PointHead* next = p->Next;
+    if (Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) remove(p->X, p->Y, p->Level);
+    p = next;
+  }
+}
+
+int Pobj_FindNextNaming(const PointStore* s, const PointHead** cursor, int (*names)(const PointHead* p, u32 id),
+                        u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y, i32* level) {
+  if (!id) return 0;
+  const PointHead* p = s->First;
+  if (*x == -1 && *cursor) {
+    const PointHead* q = s->First;
+    while (q && q != *cursor) q = q->Next;
+    p = q ? q->Next : nullptr;
+  }
+  for (; p; p = p->Next) {
+    if (!Pobj_InBox(p, x1, y1, level1, x2, y2, level2) || !names(p, id)) continue;
+    *cursor = p;
+    *x = p->X;
+    if (y) *y = p->Y;
+    if (level) *level = p->Level;
+    return 1;
+  }
+  *cursor = nullptr;
+  return 0;
+}
+
+i32 Pobj_CountNaming(const PointStore* s, int (*names)(const PointHead* p, u32 id), u32 id, i32 x1, i32 y1,
+                     i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
+  if (!id) return 0;
+  i32 n = 0;
+  for (const PointHead* p = s->First; p; p = p->Next) {
+    if (!Pobj_InBox(p, x1, y1, level1, x2, y2, level2) || !names(p, id)) continue;
+    ++n;
+    if (firstOnly) break;
+  }
+  return n;
+}
+
 void Pobj_TransformInBox(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX, i32 denX,
                          i32 numY, i32 denY) {
   if (numX < 1 || denX < 1 || numY < 1 || denY < 1) return;

@@ -59,6 +59,20 @@ int Pobj_ClipRead(i32 n, i32 size, wch* buf);
 // *rest (may be null) then points after the last one, else the line must end
 // there (a comma after the last is allowed).
 int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest);
+// Deletes every record inside the box through the module's delete.
+void Pobj_DeleteInBox(PointStore* s, int (*remove)(i32 x, i32 y, i32 level), i32 x1, i32 y1, i32 level1, i32 x2,
+                      i32 y2, i32 level2);
+// The line search of the modules: the next record inside the box whose
+// rules name the line (names(record, id) non-zero), after *cursor when *x is
+// -1 (a cursor no longer in the list ends the walk), else from the head.
+// 1 with its position (y and level may be null) and *cursor on it; 0 when
+// the id is 0 or none is left (*cursor cleared).
+int Pobj_FindNextNaming(const PointStore* s, const PointHead** cursor, int (*names)(const PointHead* p, u32 id),
+                        u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y, i32* level);
+// The records inside the box whose rules name the line, as the line table
+// counts them: with firstOnly 1 at the first.
+i32 Pobj_CountNaming(const PointStore* s, int (*names)(const PointHead* p, u32 id), u32 id, i32 x1, i32 y1,
+                     i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly);
 // Every record inside the box takes the position the region scaling gives
 // (Trn_ScaleRegionPos, ratios num / den of at least 1 from the box's first
 // corner); the level stays; the record is re-bucketed.

@@ -29,14 +29,14 @@ static ShuntPointRec* Rp_Rec(PointHead* p) { return reinterpret_cast<ShuntPointR
 static u32* Rp_WordsOf(ShuntPointRec* p) { return reinterpret_cast<u32*>(p + 1); }
 static u32 Rp_Total(const ShuntPointRec* p) { return p->Count[0] + p->Count[1] + p->Count[2] + p->Count[3]; }
 
+static int Rp_Names(const PointHead* h, u32 id) {
+  const ShuntPointRec* p = reinterpret_cast<const ShuntPointRec*>(h);
+  const u32* w = Rp_Words(p);
+  return Lin_ListContains(w, i32(p->Count[0]), id) || Lin_ListContains(w + p->Count[0], i32(p->Count[1]), id);
+}
+
 static i32 Rp_CountLineInBox(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int firstOnly) {
-  i32 n = 0, x = 0, y, level;
-  while (Rp_FindNextWithLine(id, x1, y1, level1, x2, y2, level2, &x, &y, &level)) {
-    ++n;
-    if (firstOnly) break;
-    x = -1;
-  }
-  return n;
+  return Pobj_CountNaming(&s_rp, Rp_Names, id, x1, y1, level1, x2, y2, level2, firstOnly);
 }
 
 void Rp_Init(void) {
@@ -404,38 +404,15 @@ void Rp_TransformInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i
 }
 
 void Rp_DeleteInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2) {
-  for (PointHead* p = s_rp.First; p;) {
-    PointHead* next = p->Next;
-    if (Pobj_InBox(p, x1, y1, level1, x2, y2, level2)) Rp_Delete(p->X, p->Y, p->Level);
-    p = next;
-  }
+  Pobj_DeleteInBox(&s_rp, Rp_Delete, x1, y1, level1, x2, y2, level2);
 }
 
 static const PointHead* s_rpCursor;
 
 int Rp_FindNextWithLine(u32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32* x, i32* y,
                         i32* level) {
-  if (!id) return 0;
-  const PointHead* h = s_rp.First;
-  if (*x == -1 && s_rpCursor) {
-    const PointHead* q = s_rp.First;
-    while (q && q != s_rpCursor) q = q->Next;
-    h = q ? q->Next : nullptr;
-  }
-  for (; h; h = h->Next) {
-    const ShuntPointRec* p = reinterpret_cast<const ShuntPointRec*>(h);
-    if (!Pobj_InBox(h, x1, y1, level1, x2, y2, level2)) continue;
-    const u32* w = Rp_Words(p);
-    if (!Lin_ListContains(w, i32(p->Count[0]), id) && !Lin_ListContains(w + p->Count[0], i32(p->Count[1]), id))
-      continue;
-    s_rpCursor = h;
-    *x = h->X;
-    if (y) *y = h->Y;
-    if (level) *level = h->Level;
-    return 2;
-  }
-  s_rpCursor = nullptr;
-  return 0;
+  // A hit answers 2, as the line table asks of this module.
+  return 2 * Pobj_FindNextNaming(&s_rp, &s_rpCursor, Rp_Names, id, x1, y1, level1, x2, y2, level2, x, y, level);
 }
 
 // ---------------------------------------------------------------- clipboard block

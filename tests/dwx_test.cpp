@@ -16,22 +16,7 @@ namespace {
 
 typedef std::vector<u8> Bytes;
 
-std::vector<wstr> g_clip;
-
-int ClipAppend(const wch* line) {
-  g_clip.push_back(line);
-  return 0;
-}
-
-int ClipRead(i32 n, i32 size, wch* buf) {
-  buf[0] = 0;
-  if (n < 0 || size_t(n) >= g_clip.size()) return 3;
-  const wstr& s = g_clip[size_t(n)];
-  const size_t k = s.size() < size_t(size - 1) ? s.size() : size_t(size - 1);
-  for (size_t i = 0; i < k; ++i) buf[i] = s[i];
-  buf[k] = 0;
-  return k < s.size() ? 1 : 0;
-}
+std::vector<wstr>& g_clip = Test_ClipLines();
 
 class DwxTest : public ::testing::Test {
  protected:
@@ -44,7 +29,7 @@ class DwxTest : public ::testing::Test {
     ASSERT_EQ(0, Lin_Create(u"A", 0, 0, &lineA));
     ASSERT_EQ(0, Lin_Create(u"B", 0, 0, &lineB));
     g_clip.clear();
-    const PointClipLines lines = {ClipAppend, ClipRead};
+    const PointClipLines lines = {Test_ClipAppend, Test_ClipRead};
     Pobj_SetClipLines(&lines);
   }
   void TearDown() override {

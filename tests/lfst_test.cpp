@@ -15,22 +15,7 @@ namespace {
 
 typedef std::vector<u8> Bytes;
 
-std::vector<wstr> g_clip;
-
-int ClipAppend(const wch* line) {
-  g_clip.push_back(line);
-  return 0;
-}
-
-int ClipRead(i32 n, i32 size, wch* buf) {
-  buf[0] = 0;
-  if (n < 0 || size_t(n) >= g_clip.size()) return 3;
-  const wstr& s = g_clip[size_t(n)];
-  const size_t k = s.size() < size_t(size - 1) ? s.size() : size_t(size - 1);
-  for (size_t i = 0; i < k; ++i) buf[i] = s[i];
-  buf[k] = 0;
-  return k < s.size() ? 1 : 0;
-}
+std::vector<wstr>& g_clip = Test_ClipLines();
 
 // An LFST element code pointing in direction 2 (shape 178).
 const CellCode kLfstCode = 178;
@@ -45,7 +30,7 @@ class LfstTest : public ::testing::Test {
     Lfst_Init();
     ASSERT_EQ(0, Lin_Create(u"A", 0, 0, &lineA));
     g_clip.clear();
-    const PointClipLines lines = {ClipAppend, ClipRead};
+    const PointClipLines lines = {Test_ClipAppend, Test_ClipRead};
     Pobj_SetClipLines(&lines);
     for (int t = 0; t < 3; ++t)
       for (int i = 0; i < LFST_TYPES; ++i) tables[t][i] = u32(1000 * (100 * (t + 1) + i + 1));

@@ -17,22 +17,7 @@ namespace {
 
 typedef std::vector<u8> Bytes;
 
-std::vector<wstr> g_clip;
-
-int ClipAppend(const wch* line) {
-  g_clip.push_back(line);
-  return 0;
-}
-
-int ClipRead(i32 n, i32 size, wch* buf) {
-  buf[0] = 0;
-  if (n < 0 || size_t(n) >= g_clip.size()) return 3;
-  const wstr& s = g_clip[size_t(n)];
-  const size_t k = s.size() < size_t(size - 1) ? s.size() : size_t(size - 1);
-  for (size_t i = 0; i < k; ++i) buf[i] = s[i];
-  buf[k] = 0;
-  return k < s.size() ? 1 : 0;
-}
+std::vector<wstr>& g_clip = Test_ClipLines();
 
 // What the question hook saw and answers.
 RpQuestion g_asked;
@@ -55,7 +40,7 @@ class RpTest : public ::testing::Test {
     ASSERT_EQ(0, Lin_Create(u"A", 0, 0, &lineA));
     ASSERT_EQ(0, Lin_Create(u"B", 0, 0, &lineB));
     g_clip.clear();
-    const PointClipLines lines = {ClipAppend, ClipRead};
+    const PointClipLines lines = {Test_ClipAppend, Test_ClipRead};
     Pobj_SetClipLines(&lines);
     train = Trn_AllocRecord(2, 3);
     ASSERT_NE(nullptr, train);

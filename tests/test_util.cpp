@@ -370,3 +370,24 @@ std::vector<u8> Test_Bmp(u16 bits, i32 w, i32 h, const std::vector<u32>& table, 
   b.insert(b.end(), rows.begin(), rows.end());
   return b;
 }
+
+std::vector<wstr>& Test_ClipLines(void) {
+  static std::vector<wstr> lines;
+  return lines;
+}
+
+int Test_ClipAppend(const wch* line) {
+  Test_ClipLines().push_back(line);
+  return 0;
+}
+
+int Test_ClipRead(i32 n, i32 size, wch* buf) {
+  buf[0] = 0;
+  const std::vector<wstr>& lines = Test_ClipLines();
+  if (n < 0 || size_t(n) >= lines.size()) return 3;
+  const wstr& s = lines[size_t(n)];
+  const size_t k = s.size() < size_t(size - 1) ? s.size() : size_t(size - 1);
+  for (size_t i = 0; i < k; ++i) buf[i] = s[i];
+  buf[k] = 0;
+  return k < s.size() ? 1 : 0;
+}

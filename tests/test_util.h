@@ -57,6 +57,12 @@ std::vector<u8> Test_MinimalLindOld(void);
 // by its reader; the reader's result is returned.
 std::vector<u8> Test_SaveSection(int (*save)(void));
 int Test_LoadSection(const std::vector<u8>& bytes, int (*load)(u16 version), u16 version);
+// A clipboard of text lines in memory for the tests of clipboard blocks:
+// append and read as the platform's lines do (read: 0, 1 cut to size - 1, 3
+// no such line).
+std::vector<wstr>& Test_ClipLines(void);
+int Test_ClipAppend(const wch* line);
+int Test_ClipRead(i32 n, i32 size, wch* buf);
 // Little-endian values appended to bytes built by hand.
 void Test_Put16(std::vector<u8>& b, u32 v);
 void Test_Put32(std::vector<u8>& b, u32 v);
