@@ -158,13 +158,17 @@ static i32 Wire_SignalsWithLine(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i
 }
 static int Wire_SignalsCopyLine(LineId newId, LineId fromId) { return Sig_OnLineCopied(fromId, newId); }
 
+// The grid asks a view slot's level (Grid_ViewLevelCheck).
+static i32 Wire_ViewLevel(int slot) { return g_mapViews[slot].level; }
+
 // The rule texts name depot places by the depot module's names.
 static int Wire_FormatPlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
   return depot < 1 ? 1 : Dep_FormatName(u32(depot), place, longText, shortText);
 }
 
 void Wire_InstallHooks(void) {
-  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
+  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
+                                     Wire_ViewLevel};
   Grid_SetViewHooks(&grid);
 
   LayHooks layout = {};
