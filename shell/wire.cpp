@@ -3,6 +3,8 @@
 #include "render/clkpaint.h"
 #include "shell/vwin.h"
 
+#include "dialogs/depdlg.h"
+#include "dialogs/dfw.h"
 #include "model/dep.h"
 #include "model/depref.h"
 #include "model/genl.h"
@@ -233,4 +235,7 @@ void Wire_InstallHooks(void) {
   Lin_SetModuleHooks(LIN_MODULE_TURNOUTS, &turnoutLines);
   static const LinModuleHooks signalLines = {Wire_SignalsCopyLine, Sig_OnLineDeleted, Wire_SignalsWithLine};
   Lin_SetModuleHooks(LIN_MODULE_SIGNALS, &signalLines);
+  // Spin keys in depot place and line fields step through the places and lines.
+  Dfw_SetNameStepper(DFW_SPIN_PLACE, Dep_StepPlaceField);
+  Dfw_SetNameStepper(DFW_SPIN_LINE, Dep_StepLineField);
 }
