@@ -64,9 +64,10 @@ TEST_F(DepDlgTest, RowsCarryTheirKeysAndUses) {
   EXPECT_EQ(0, block[3]);
   const std::string first = U8(wstr(block + DEP_ROW_KEYS));
   const std::string second = U8(wstr(block + DEP_ROW_UNITS + DEP_ROW_KEYS));
-  EXPECT_EQ(0u, first.find("Nordbahnhof      NB       1")) << first;
+  SCOPED_TRACE("[" + first + "]\n[" + second + "]");
+  EXPECT_EQ(0u, first.find("Nordbahnhof      NB      1")) << first;
   EXPECT_NE(std::string::npos, first.find(" 45  -----")) << first;
-  EXPECT_EQ(0u, second.find("                 NB      12")) << second;
+  EXPECT_EQ(0u, second.find("                 NB     12")) << second;
   EXPECT_NE(std::string::npos, second.find("---  -----")) << second;
   EXPECT_NE(std::string::npos, second.find("    1    1    0    1    1    7")) << second;
   EXPECT_EQ(0, block[2 * DEP_ROW_UNITS]);
