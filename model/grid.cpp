@@ -12,10 +12,24 @@ int GridBlocksChanged;
 
 static LayoutExtent g_gridExtent;
 static GridViewHooks g_gridViews;
+// Allocated blocks per block row, so that the writer walks only rows that
+// hold blocks.
+static u32 g_gridRowBlocks[GRID_BLOCKS_PER_ROW];
 
 // ---------------------------------------------------------------- view hooks
 
 void Grid_SetViewHooks(const GridViewHooks* hooks) { g_gridViews = hooks ? *hooks : GridViewHooks{}; }
+
+i32 Grid_ViewLevelCheck(int slot, i32 x, i32 y, i32 level) {
+  if (slot < 0 || slot > 5) return -5;
+  const i32 v = g_gridViews.viewLevel ? g_gridViews.viewLevel(slot) : 0;
+  if (level > v) return -5;
+  for (i32 l = v; l > level; --l) {
+    const CellCode c = Grid_GetCellChecked(x, y, l);
+    if (c != 0xC001 && c != 0xC002) return -5;
+  }
+  return v;
+}
 
 void Grid_RedrawCell(i32 x, i32 y, i32 level, int mask) {
   if (g_gridViews.redrawCell) g_gridViews.redrawCell(x, y, level, mask);
@@ -91,10 +105,12 @@ void Grid_Clear(void) {
       Heap_Free(g_gridDir[i]);
       g_gridDir[i] = nullptr;
       g_gridBlockCount--;
+      g_gridRowBlocks[i / GRID_LEVELS / GRID_BLOCKS_PER_ROW]--;
       GridBlocksChanged = 1;
     }
   }
   g_gridBlockCount = 0;
+  memset(g_gridRowBlocks, 0, sizeof g_gridRowBlocks);
   Grid_SetNoExtent();
 }
 
@@ -115,6 +131,7 @@ int Grid_AllocBlock(i32 block, i32 level) {
   for (int i = 0; i < GRID_BLOCK_CELLS; ++i) p[i] = CELL_EMPTY;
   slot = p;
   g_gridBlockCount++;
+  g_gridRowBlocks[block / GRID_BLOCKS_PER_ROW]++;
   GridBlocksChanged = 1;
   return 0;
 }
@@ -128,6 +145,7 @@ int Grid_FreeBlockIfEmpty(i32 block, i32 level) {
   Heap_Free(slot);
   slot = nullptr;
   g_gridBlockCount--;
+  g_gridRowBlocks[block / GRID_BLOCKS_PER_ROW]--;
   GridBlocksChanged = 1;
   return 0;
 }
@@ -277,10 +295,28 @@ int Grid_UpdateExtent(i32 mode, i32 x, i32 y, i32 level) {
   return 0;
 }
 
+static GridObjectStores g_gridObjects;
+
+void Grid_SetObjectStores(const GridObjectStores* stores) { g_gridObjects = stores ? *stores : GridObjectStores{}; }
+
 int Grid_ObjectsExtent(LayoutExtent* box) {
-  // Texts on the grid, info points and log points join here as their modules
-  // come; until then none of them has objects.
-  return 1;
+  int (*const sources[3])(LayoutExtent*) = {g_gridObjects.texts, g_gridObjects.infoPoints, g_gridObjects.logPoints};
+  LayoutExtent u = {GRID_SIZE, GRID_SIZE, 1, -1, -1, -5};
+  bool any = false;
+  for (auto source : sources) {
+    LayoutExtent b;
+    if (!source || source(&b) != 0) continue;
+    any = true;
+    if (b.minX < u.minX) u.minX = b.minX;
+    if (b.minY < u.minY) u.minY = b.minY;
+    if (b.minLevel < u.minLevel) u.minLevel = b.minLevel;
+    if (b.maxX > u.maxX) u.maxX = b.maxX;
+    if (b.maxY > u.maxY) u.maxY = b.maxY;
+    if (b.maxLevel > u.maxLevel) u.maxLevel = b.maxLevel;
+  }
+  if (!any) return 1;
+  if (box) *box = u;
+  return 0;
 }
 
 int Grid_GetExtent(i32* minX, i32* minY, i32* minLevel, int withObjects, i32* maxLevel, i32* maxY, i32* maxX) {
@@ -541,22 +577,29 @@ static int Grid_WriteBlock(const CellCode* p, i32 x0, i32 y0, i32 level) {
   return r;
 }
 
-int Grid_SaveSection(void) {
+int Grid_WriteBlocks(void) {
   int r;
-  if ((r = Fio_WriteU32(GRID_TAG_NETZ)) || (r = Fio_WriteU32(GRID_TAG_QUAD)) || (r = Fio_WriteU32(64)) ||
-      (r = Fio_WriteU32(64)) || (r = Fio_WriteU32(GRID_LEVELS)) || (r = Fio_WriteU32(g_gridBlockCount)))
+  if ((r = Fio_WriteU32(GRID_TAG_QUAD)) || (r = Fio_WriteU32(64)) || (r = Fio_WriteU32(64)) ||
+      (r = Fio_WriteU32(GRID_LEVELS)) || (r = Fio_WriteU32(g_gridBlockCount)))
     return r;
   if (!g_gridDir || !g_gridBlockCount) return 0;
   for (i32 by = 0; by < GRID_BLOCKS_PER_ROW; ++by) {
-    for (i32 bx = 0; bx < GRID_BLOCKS_PER_ROW; ++bx) {
+    u32 left = g_gridRowBlocks[by];
+    for (i32 bx = 0; bx < GRID_BLOCKS_PER_ROW && left; ++bx) {
       CellCode* const* slots = g_gridDir + u32(by * GRID_BLOCKS_PER_ROW + bx) * GRID_LEVELS;
       for (int s = 0; s < GRID_LEVELS; ++s) {
         if (!slots[s]) continue;
+        --left;
         if ((r = Grid_WriteBlock(slots[s], bx * GRID_BLOCK_SIDE, by * GRID_BLOCK_SIDE, -s))) return r;
       }
     }
   }
   return 0;
+}
+
+int Grid_SaveSection(void) {
+  const int r = Fio_WriteU32(GRID_TAG_NETZ);
+  return r ? r : Grid_WriteBlocks();
 }
 
 // The oldest form: level 0 only, a grid 2048 cells wide filled row by row from

@@ -132,6 +132,8 @@ struct GridViewHooks {
   void (*flushRedraws)(int full);
   // Whole views are drawn anew (InvalidateMask).
   void (*invalidateViews)(int mask);
+  // The current level of view slot 0..5 (render/map).
+  i32 (*viewLevel)(int slot);
 };
 // Copies the hooks; null or a null member: that call does nothing.
 void Grid_SetViewHooks(const GridViewHooks* hooks);
@@ -139,6 +141,11 @@ void Grid_RedrawCell(i32 x, i32 y, i32 level, int mask);
 void Grid_QueueRedraw(i32 x, i32 y, i32 level);
 void Grid_FlushRedraws(int full);
 void Grid_InvalidateViews(int mask);
+// Whether a cell of that level shows in view slot 0..5, whose level is V:
+// V when level is V, or lies below it and every level from V down to level + 1
+// holds a see-through code (0xC001 or 0xC002) at x, y; else -5 (also for a
+// bad slot). Without the hook every view stands at level 0.
+i32 Grid_ViewLevelCheck(int slot, i32 x, i32 y, i32 level);
 
 // ---------------------------------------------------------------- blocks
 // block = (y >> 6) * 512 + (x >> 6).
@@ -162,10 +169,22 @@ int Grid_GetExtent(i32* minX, i32* minY, i32* minLevel, int withObjects, i32* ma
 // Union of the boxes of texts on the grid, info points and log points;
 // 1 and *box unchanged when none of them has objects.
 int Grid_ObjectsExtent(LayoutExtent* box);
+// The stores of objects beside the grid, each giving the box of its objects
+// (0, or 1 when it has none), which start-up installs as each store offers
+// it; a missing member counts as a store without objects.
+struct GridObjectStores {
+  int (*texts)(LayoutExtent* box);
+  int (*infoPoints)(LayoutExtent* box);
+  int (*logPoints)(LayoutExtent* box);
+};
+void Grid_SetObjectStores(const GridObjectStores* stores);
 
 // ---------------------------------------------------------------- file
 // "NETZ" and the "QUAD" blocks; 0 or the first failing write's code.
 int Grid_SaveSection(void);
+// The "QUAD" part: header, then every allocated block in block-row, column,
+// level order. Only block rows that hold blocks are walked.
+int Grid_WriteBlocks(void);
 // Clears the grid and reads the section of a file of the given version;
 // 0 ok, 3 bad tag or structure (also: a code of the oldest numbering whose
 // recoding is unknown), 4 a block could not be allocated or comes twice,

@@ -1,9 +1,12 @@
 // The text listing ("dat"): the driver and its first part, the summary.
+#include "model/dep.h"
 #include "model/dwx.h"
 #include "model/grid.h"
+#include "model/hst.h"
 #include "model/infp.h"
 #include "model/layfile.h"
 #include "model/lfst.h"
+#include "model/line.h"
 #include "model/rngp.h"
 #include "model/tp.h"
 #include "operation/clock.h"
@@ -28,6 +31,9 @@ void Lay_GetExportOptions(LayExportOptions* options) { *options = g_layExport; }
 enum : u16 {
   LAY_EXPORT_SUMMARY = 0x0001,
   LAY_EXPORT_TIMETABLE_POINTS = 0x0010,
+  LAY_EXPORT_LINES = 0x0002,
+  LAY_EXPORT_DEPOTS = 0x0004,
+  LAY_EXPORT_STOPS = 0x0800,
   LAY_EXPORT_TURNOUTS = 0x0020,
   LAY_EXPORT_SHUNTING = 0x0040,
   LAY_EXPORT_SIGNAL_INSTALLATIONS = 0x0080,
@@ -116,17 +122,19 @@ int Lay_ExportText(const wch* fileName) {
     r = 3;
   } else {
     // The parts in the listing's order. The other modules' writers join as
-    // they come: lines, depots, trains before the timetable points, Dwx
-    // points between them and the turnout controllers; shunting points
-    // before the signals; stops, LFST points and log points after them.
+    // they come: trains between the depots and the timetable points; log
+    // points after the LFST points.
     const u16 option = sel & LAY_EXPORT_OPTION;
     if (sel & LAY_EXPORT_SUMMARY) r = Lay_WriteReport();
+    if (!r && (sel & LAY_EXPORT_LINES)) r = Lin_ExportText(g_layExport.separator, option);
+    if (!r && (sel & LAY_EXPORT_DEPOTS)) r = Dep_WriteReport(g_layExport.separator, option);
     if (!r && (sel & LAY_EXPORT_TIMETABLE_POINTS)) r = Tp_WriteText(option);
     if (!r && (sel & LAY_EXPORT_DWX)) r = Dwx_WriteReport(option);
     if (!r && (sel & LAY_EXPORT_TURNOUTS)) r = Pts_ExportText();
     if (!r && (sel & LAY_EXPORT_SHUNTING)) r = Rp_WriteText(option);
     if (!r && (sel & LAY_EXPORT_SIGNAL_INSTALLATIONS)) r = Sig_ExportInstallations(option);
     if (!r && (sel & LAY_EXPORT_SIGNAL_ELEMENTS)) r = Sig_ExportElements(option);
+    if (!r && (sel & LAY_EXPORT_STOPS)) r = Hst_WriteText(option);
     if (!r && (sel & LAY_EXPORT_LFST)) r = Lfst_WriteText(option);
     if (r) {
       Fio_CancelWrite();

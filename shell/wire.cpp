@@ -5,6 +5,8 @@
 #include "render/clkpaint.h"
 #include "shell/vwin.h"
 
+#include "dialogs/depdlg.h"
+#include "dialogs/dfw.h"
 #include "model/dep.h"
 #include "model/depref.h"
 #include "model/genl.h"
@@ -177,6 +179,9 @@ static i32 Wire_SignalsWithLine(LineId id, i32 x1, i32 y1, i32 level1, i32 x2, i
 }
 static int Wire_SignalsCopyLine(LineId newId, LineId fromId) { return Sig_OnLineCopied(fromId, newId); }
 
+// The grid asks a view slot's level (Grid_ViewLevelCheck).
+static i32 Wire_ViewLevel(int slot) { return g_mapViews[slot].level; }
+
 // The rule texts name depot places by the depot module's names.
 static int Wire_FormatPlaceName(i32 depot, i32 place, wch* longText, wch* shortText) {
   return depot < 1 ? 1 : Dep_FormatName(u32(depot), place, longText, shortText);
@@ -222,7 +227,8 @@ static void Wire_SetCursor(int slot, i32 x, i32 y) {
 }
 
 void Wire_InstallHooks(void) {
-  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
+  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
+                                     Wire_ViewLevel};
   Grid_SetViewHooks(&grid);
 
   LayHooks layout = {};
@@ -307,4 +313,7 @@ void Wire_InstallHooks(void) {
   static const TrnFollowHooks follow = {Wire_FollowedViewSlot, Wire_RetitleView, Ewin_CentreOnCell,
                                         Wire_FollowScroll,     Wire_SetCursor,   Vwin_PlatformShowPosition};
   Trn_SetFollowHooks(&follow);
+  // Spin keys in depot place and line fields step through the places and lines.
+  Dfw_SetNameStepper(DFW_SPIN_PLACE, Dep_StepPlaceField);
+  Dfw_SetNameStepper(DFW_SPIN_LINE, Dep_StepLineField);
 }

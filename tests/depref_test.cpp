@@ -7,7 +7,10 @@
 
 #include "model/dep.h"
 #include "model/depref.h"
+#include "model/line.h"
+#include "model/rule.h"
 #include "platform/msg.h"
+#include "shell/wire.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -124,6 +127,21 @@ TEST_F(DepRefTest, PlaceListsExpandRangesAndRefuseRepeats) {
   EXPECT_EQ(-2, Rule_NormalisePlaceListInDialog(typed, out, nullptr, 0));
   EXPECT_EQ(wstr(u"NB:1, Hafen:2, NB:2"), wstr(typed));
   EXPECT_EQ(6, Rule_NormalisePlaceListInDialog(typed, out, nullptr, 0));
+}
+
+TEST_F(DepRefTest, RuleTextsResolvePlacesThroughTheDepots) {
+  // Start-up installs the depot module as the rule texts' resolver.
+  Wire_InstallHooks();
+  ASSERT_EQ(1, Lin_Init());
+  LineId ic = 0;
+  ASSERT_EQ(0, Lin_Create(u"IC", 0, 0, &ic));
+  u32 words[RULE_WORDS_MAX];
+  ASSERT_EQ(6, Rule_Parse(u"IC(H=D:NB:3)", RULE_MODE_DWX, words));
+  EXPECT_EQ((std::vector<u32>{1, ic, 0x20000, 5, 4, 3}), std::vector<u32>(words, words + 6));
+  wch text[RULE_TEXT_SIZE];
+  ASSERT_EQ(0, Rule_FormatCore(text, RULE_TEXT_SIZE, words, 0, 6));
+  EXPECT_EQ(wstr(u"IC(H=D:Nordbahnhof:3)"), wstr(text));
+  Lin_Exit();
 }
 
 }  // namespace
