@@ -1,5 +1,9 @@
 #include "model/grid.h"
 
+#include "model/infp.h"
+#include "model/logp.h"
+#include "model/txt.h"
+
 #include <string.h>
 
 #include "operation/trnquery.h"
@@ -278,9 +282,21 @@ int Grid_UpdateExtent(i32 mode, i32 x, i32 y, i32 level) {
 }
 
 int Grid_ObjectsExtent(LayoutExtent* box) {
-  // Texts on the grid, info points and log points join here as their modules
-  // come; until then none of them has objects.
-  return 1;
+  int none = 1;
+  int (*const extents[3])(i32*, i32*, i32*, i32*, i32*, i32*) = {Txt_GetExtent, Info_GetExtent, Logp_GetExtent};
+  for (auto extent : extents) {
+    LayoutExtent e;
+    if (extent(&e.minX, &e.minY, &e.minLevel, &e.maxLevel, &e.maxY, &e.maxX)) continue;
+    if (none) *box = e;
+    none = 0;
+    if (e.minX < box->minX) box->minX = e.minX;
+    if (e.minY < box->minY) box->minY = e.minY;
+    if (e.minLevel < box->minLevel) box->minLevel = e.minLevel;
+    if (e.maxX > box->maxX) box->maxX = e.maxX;
+    if (e.maxY > box->maxY) box->maxY = e.maxY;
+    if (e.maxLevel > box->maxLevel) box->maxLevel = e.maxLevel;
+  }
+  return none;
 }
 
 int Grid_GetExtent(i32* minX, i32* minY, i32* minLevel, int withObjects, i32* maxLevel, i32* maxY, i32* maxX) {

@@ -9,6 +9,9 @@
 #include "model/infp.h"
 #include "model/line.h"
 #include "model/logp.h"
+#include "model/mcs.h"
+#include "model/prlb.h"
+#include "model/txt.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "operation/pts.h"
@@ -115,6 +118,9 @@ u32 App_InitModules(void) {
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
+  Prell_Init();
+  Txt_Init();
+  Mcs_Init();
   g_modulesReady = 1;
   return 0;
 }
@@ -140,7 +146,10 @@ void App_FreeModules(void) {
   Hst_Free();
   Lin_Exit();
   Info_Free();
-  Logp_Clear();
+  Logp_Exit();
+  Prell_Free();
+  Txt_Clear();
+  Mcs_Exit();
   Dmsg_Clear();
   Lng_Exit();
   Heap_Exit();
