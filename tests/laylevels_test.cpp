@@ -72,6 +72,19 @@ TEST_F(LevelPassTest, RampHelpers) {
 
 TEST_F(LevelPassTest, EmptyGridGivesZero) { EXPECT_EQ(0, Lay_ConvertLevels()); }
 
+TEST_F(LevelPassTest, AdjacentRampsHaveNoSpan) {
+  // The ends touch: a descent and an ascent and nothing between them.
+  Grid_SetCell(10, 10, 0, RAMP_SOUTH);
+  Grid_SetCell(10, 11, 0, RAMP_END);
+  Grid_UpdateExtent(0, 0, 0, 0);
+  EXPECT_EQ(0, Lay_ConvertLevels());
+  EXPECT_EQ(184, Grid_GetCell(10, 10, -1));
+  EXPECT_EQ(185, Grid_GetCell(10, 11, -1));
+  EXPECT_EQ(RAMP_SOUTH, Grid_GetCell(10, 10, 0));
+  EXPECT_EQ(RAMP_END, Grid_GetCell(10, 11, 0));
+  EXPECT_EQ(CELL_EMPTY, Grid_GetCell(10, 12, -1));
+}
+
 TEST_F(LevelPassTest, ThreeOldGrids) {
   struct Case {
     const char* what;
