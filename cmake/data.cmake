@@ -20,4 +20,12 @@ foreach(pair "orba_lng.txt;orba.lng" "orba_lnv.txt;orba.lnv" "orba_lnx.txt;orba.
   list(APPEND ORBA_DATA_FILES ${ORBA_DATA_OUT}/${out})
 endforeach()
 
+# The multi-cell symbol definitions are read as they are.
+add_custom_command(
+  OUTPUT ${ORBA_DATA_OUT}/orba.bnm
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/orba.bnm ${ORBA_DATA_OUT}/orba.bnm
+  DEPENDS ${CMAKE_SOURCE_DIR}/data/orba.bnm
+  COMMENT "Symbol definitions orba.bnm")
+list(APPEND ORBA_DATA_FILES ${ORBA_DATA_OUT}/orba.bnm)
+
 add_custom_target(orba_data ALL DEPENDS ${ORBA_DATA_FILES})

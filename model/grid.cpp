@@ -1,5 +1,6 @@
 #include "model/grid.h"
 
+
 #include <string.h>
 
 #include "operation/trnquery.h"

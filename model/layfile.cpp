@@ -5,11 +5,18 @@
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
-#include "model/lfst.h"
+#include "model/infp.h"
+#include "model/layaddon.h"
+#include "model/laylevels.h"
 #include "model/layprot.h"
+#include "model/lfst.h"
 #include "model/line.h"
+#include "model/logp.h"
+#include "model/mcs.h"
+#include "model/prlb.h"
 #include "model/rngp.h"
 #include "model/tp.h"
+#include "model/txt.h"
 #include "operation/sig.h"
 #include "operation/snd.h"
 #include "operation/sigfile.h"
@@ -30,6 +37,7 @@ u16 LayoutFileVersion;
 wch LayoutFileName[OS_MAX_PATH];
 
 static const u8 kLayMagic[4] = {0x56, 0xD1, 0x4E, 0xD4};
+enum : u16 { LAY_V_OLD_LEVELS = 0x3752, LAY_V_OLD_ELEMENTS = 0x3808, LAY_V_LEVELS = 0x383C };
 
 // ---------------------------------------------------------------- hooks
 
@@ -170,6 +178,7 @@ static const LaySection kLaySections[] = {
     LAY_LOCK_ROW(8, 11),
     {"SIGS", 80, 0, Sig_LoadSection, Sig_SaveSection, 135, 160, TXT_NO_MEMORY},
     LAY_LOCK_ROW(10, 14),
+    {"ZKTN", 90, 0, Txt_LoadSection, Txt_SaveSection, 138, 172, TXT_NO_MEMORY},
     LAY_LOCK_ROW(13, 16),
     {"HSTP", 100, 0, Hst_LoadSection, Hst_SaveSection, 141, 170, TXT_NO_MEMORY},
     LAY_LOCK_ROW(15, 16),
@@ -177,6 +186,9 @@ static const LaySection kLaySections[] = {
     {"LIND", 120, 0, Lin_LoadSection, Lin_SaveSection, 147, 198, TXT_NO_MEMORY},
     {"ZG", 130, 0, Lay_ReadBackground, Lay_WriteBackground, 153, 154, TXT_NO_MEMORY},
     {"MA", 140, 0, Lay_ReadMa, Lay_WriteMa, 158, 159, TXT_NO_MEMORY},
+    {"LOGP", 150, 0, Logp_Load, Logp_Save, 168, 169, TXT_NO_MEMORY},
+    {"PRLB", 170, 0, Prell_LoadSection, Prell_SaveSection, 173, 174, TXT_NO_MEMORY},
+    {"INFO", 160, 0, Info_LoadSection, Info_SaveSection, 163, 164, TXT_NO_MEMORY},
     {"SNDP", 210, LAY_V_SOUND_POINTS, Snd_LoadSection, Snd_SaveSection, 183, 184, TXT_NO_MEMORY},
     {"", 0, 0, Lay_ReadTrailer, Lay_WriteTrailer, 0, 0, 0},
 };
@@ -189,11 +201,23 @@ static int Lay_WriteSections(void) {
   return 0;
 }
 
+// The places the level pass of the last load could not convert.
+static i32 g_layLevelFailures;
+
 static int Lay_ReadSections(u16 version) {
+  g_layLevelFailures = 0;
   for (const LaySection& s : kLaySections) {
     if (version < s.fromVersion) continue;
     int r = s.read(version);
     if (r) return s.base ? s.base + r : LAY_LOAD_NO_TRAILER;
+    // Files before 0x383C drew a lowered track on level 0 between its
+    // ramps; the levels below are built once the grid is in.
+    if (s.read == Grid_LoadSection && version < LAY_V_LEVELS) {
+      const i32 pass = Lay_ConvertLevels();
+      if (pass < 0) return LAY_LOAD_LEVEL_PASS;
+      g_layLevelFailures = pass;
+      Grid_UpdateExtent(0, 0, 0, 0);
+    }
   }
   return 0;
 }
@@ -208,11 +232,16 @@ void Lay_ClearLayout(void) {
   Rp_Clear();
   Dep_Clear();
   Sig_Clear();
+  Info_Clear();
+  Mcs_Clear();
+  Txt_Clear();
   Hst_Clear();
   Lfst_Clear();
   Tp_Clear();
   Snd_ClearPoints();
   Lin_Clear();
+  Prell_Clear();
+  Logp_Clear();
 }
 
 // ---------------------------------------------------------------- helpers
@@ -259,12 +288,18 @@ static int Lay_WriteHeader(void) {
 
 // ---------------------------------------------------------------- writing
 
-static int Lay_WriteStream(void) {
+static int Lay_WriteStream(const wch* folderPath, wch* failedName) {
   if (Fio_OpenWrite(LayoutFileName, FIO_UTF16LE, FOLDER_LAYOUTS) != 0) return LAY_SAVE_CREATE_FAILED;
   int r = Lay_WriteHeader();
   if (!r) {
     Fio_BeginWriteRle();
     r = Lay_WriteSections();
+  }
+  int notStored = 0;
+  if (!r && Lay_AddOnsEmbedded()) {
+    r = Lay_WriteAddOns(folderPath, failedName);
+    if (r == 3) r = LAY_SAVE_ADDON_UNREADABLE;
+    if (r == 4) notStored = 1, r = 0;
   }
   if (r) {
     Fio_CancelWrite();
@@ -275,14 +310,14 @@ static int Lay_WriteStream(void) {
     Fio_CancelWrite();
     return r + 3;
   }
-  return LAY_SAVE_OK;
+  return notStored ? LAY_SAVE_ADDON_NOT_STORED : LAY_SAVE_OK;
 }
 
 int Lay_WriteFile(const wch* folderPath, wch* failedName) {
   if (failedName) failedName[0] = 0;
   const int boxes = Msg_InfoDepth();
   Msg_InfoOpen(Lng_GetText(TXT_SAVE_BOX), Lng_GetText(TXT_SAVE_TITLE), 0, 0);
-  const int r = Lay_WriteStream();
+  const int r = Lay_WriteStream(folderPath, failedName);
   Lay_CloseInfoBoxes(boxes);
   if (r == LAY_SAVE_OK || r == LAY_SAVE_ADDON_NOT_STORED) {
     Lay_ClearModified();
@@ -416,22 +451,33 @@ static int Lay_Load(const wch* name) {
   Lay_ClearLayout();
   Lay_BeginLoadProtectCode();
   r = Lay_ReadSections(version);
+  if (!r) {
+    const int a = Lay_ReadAddOns();
+    if (a) r = 220 + a;
+  }
   if (r) {
     if (Fio_IsReadOpen()) Fio_CloseRead();
   } else if (Fio_CloseRead() != 0) {
     r = LAY_LOAD_CLOSE_FAILED;
   }
   int warned = 0;
+  if (!r && Lay_ReloadCompanions(name, version)) r = LAY_LOAD_RELOAD_ABORTED;
   if (!r) {
     // Trains take their vehicles from the catalogue and their markers from
     // the grid only once every section is in.
     TrnList_RecalcIntervals();
+    const int g = g_layHooks.loadLayoutGraphics ? g_layHooks.loadLayoutGraphics(version) : 0;
+    if (g == 3) r = LAY_LOAD_NO_SNAPSHOT;
+    else if (g) warned = 1;
+  }
+  if (!r) {
     const int after = TrnList_AfterLoad(version);
     if (after == 1) r = LAY_LOAD_TRAIN_REMAP;
     if (after == 2) warned = 1;
   }
   if (!r) {
     TrnList_SetAllTrainSounds(1);
+    if (g_layHooks.loadZoomVehicleSets) g_layHooks.loadZoomVehicleSets();
     TrnList_RefreshCellCodes(1);
     // The oldest LFST elements become today's, each with its point.
     if (version < 0x3808 && Lfst_ConvertOldElements() < 0) r = LAY_LOAD_LFST_CONVERSION;
@@ -470,13 +516,17 @@ static int Lay_Load(const wch* name) {
     Lay_ForgetEnteredCode();
     Lay_ClearModified();
     Lay_CopyName(LayoutFileName, name);
+    // The libraries' symbol definitions follow the layout's user graphics.
+    Mcs_LoadDefinitions(1);
+    Mcs_Revalidate(-1, nullptr);
     Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
   }
   Heap_Free(snapshot);
-  if (!r && TrnList_LoadFlaggedCount() > 0) {
+  if (!r && (TrnList_LoadFlaggedCount() > 0 || g_layLevelFailures > 0)) {
     if (g_layHooks.stopSimulation) g_layHooks.stopSimulation();
     wch text[400];
-    Fmt_Print(text, 400, u"%s %i  %s %i\n\r%s", Lng_GetText(TXT_FLAGGED_1), 0, Lng_GetText(TXT_FLAGGED_2),
+    Fmt_Print(text, 400, u"%s %i  %s %i\n\r%s", Lng_GetText(TXT_FLAGGED_1), int(g_layLevelFailures),
+              Lng_GetText(TXT_FLAGGED_2),
               int(TrnList_LoadFlaggedCount()), Lng_GetText(TXT_FLAGGED_3));
     Msg_WarnText(296, text);
   }

@@ -45,7 +45,13 @@ enum {
   // Refused, and the layout could not be given back (no memory): an empty
   // layout without a name stands in its place.
   LAY_LOAD_NOT_RESTORED = 16,
-  LAY_LOAD_OLD_STOPS = 17  // an old stop element could not become a stop
+  // The after-load level pass of an old file ran out of memory.
+  LAY_LOAD_LEVEL_PASS = 14,
+  // Old stops (17), LFST points or signals (18) could not be converted.
+  LAY_LOAD_OLD_STOPS = 17,
+  LAY_LOAD_OLD_ELEMENTS = 18,
+  // Reloading the user graphics was aborted (it showed its own message).
+  LAY_LOAD_RELOAD_ABORTED = 19
 };
 
 // Save results (Lay_WriteFile): 1 and 2 a write failed with that stream code,
@@ -132,6 +138,12 @@ struct LayHooks {
   // load puts it back over what the reading left, an accepted one drops it;
   // DROP_ALL frees it and what is in use.
   void (*keepGraphics)(int step);
+  // After the sections: the background picture and the layout's vehicle
+  // sets are loaded (0, 3 no memory, another value a warning); then, once
+  // the trains are in, the vehicle sets of the zoom levels the zoom set
+  // offers.
+  int (*loadLayoutGraphics)(u16 version);
+  void (*loadZoomVehicleSets)(void);
 };
 enum { LAY_GRAPHICS_SET_ASIDE = 0, LAY_GRAPHICS_PUT_BACK = 1, LAY_GRAPHICS_DROP = 2, LAY_GRAPHICS_DROP_ALL = 3 };
 // Copies the hooks; null or a null member: that call does nothing.

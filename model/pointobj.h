@@ -100,3 +100,29 @@ void Pobj_SetCodeClass(int (*codeClass)(u32 code));
 i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1, i32 y1, i32 level1, int mode,
                            u32 dirFilter, u32 elementCode, u32 classMask, u32 newKind, u32 oldKind, i32 level2,
                            i32 y2, i32 x2);
+// Sorted stores (info points, log points): list and buckets ordered by y,
+// then x, then level descending; a record equal in all three goes after the
+// ones there. Inserts the record at its place; count + 1.
+void Pobj_InsertSorted(PointStore* s, PointHead* p);
+// 1 when a sorts after b in that order.
+int Pobj_After(const PointHead* a, const PointHead* b);
+// Offsets (move) or scales (transform) every record in the box; a sorted
+// store takes each moved record out and puts it back at its new place, so
+// list and buckets stay sorted.
+void Pobj_MoveInBoxSorted(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy,
+                          i32 dlevel);
+// Pobj_TransformInBox for a sorted store: each scaled record is put back at
+// its new place, so list and buckets stay sorted.
+void Pobj_TransformInBoxSorted(PointStore* s, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 numX,
+                               i32 denX, i32 numY, i32 denY);
+// The bounding box of the records; 1 when the store is empty.
+int Pobj_GetExtent(const PointStore* s, i32* minX, i32* minY, i32* minLevel, i32* maxLevel, i32* maxY, i32* maxX);
+// 0 none in the source box, 1 some and all would lie in the target box, 2
+// one would not.
+int Pobj_TestInBox(const PointStore* s, const i32 source[6], const i32 target[6]);
+
+// Comma-separated numbers of a clipboard line by a format of 'x'
+// (hexadecimal), 'u' and 'i' (decimal, 'i' signed): exactly that many from
+// the start; *end (may be null) gets the position after the last one, where
+// the line ends or a comma follows. 0 ok, 1 not so.
+int Pobj_ParseFields(const wch* line, const char* format, u32* out, i32* end);

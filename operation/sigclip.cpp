@@ -1,5 +1,7 @@
 #include "operation/sigclip.h"
 
+#include "model/pointobj.h"
+
 #include <cstring>
 
 #include "model/dep.h"
@@ -173,27 +175,7 @@ int Digit(wch c, int hex) {
 
 // Comma-separated numbers by a format of 'x' (hexadecimal), 'u' and 'i'
 // (decimal, 'i' signed); exactly that many, nothing after; 0 ok.
-int Fields(const wch* s, i32 pos, const char* format, u32* out) {
-  const int count = int(std::strlen(format));
-  for (int k = 0; k < count; ++k) {
-    const int hex = format[k] == 'x';
-    int negative = 0;
-    if (format[k] == 'i' && s[pos] == u'-') negative = 1, ++pos;
-    u64 v = 0;
-    int digits = 0;
-    for (int d; (d = Digit(s[pos], hex)) >= 0; ++pos, ++digits) {
-      v = v * (hex ? 16 : 10) + u32(d);
-      if (v > 0xFFFFFFFFull) return 1;
-    }
-    if (!digits) return 1;
-    out[k] = negative ? u32(-i64(v)) : u32(v);
-    if (k + 1 < count) {
-      if (s[pos] != u',') return 1;
-      ++pos;
-    }
-  }
-  return s[pos] == 0 || s[pos] == u',' ? 0 : 1;
-}
+int Fields(const wch* s, i32 pos, const char* format, u32* out) { return Pobj_ParseFields(s + pos, format, out, nullptr); }
 
 int Emit(const SigClipLines* clip, const wch* line) { return clip->append ? clip->append(line) : 1; }
 

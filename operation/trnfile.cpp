@@ -3,6 +3,7 @@
 #include "model/grid.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
+#include "operation/trnramp.h"
 #include "operation/trnres.h"
 #include "operation/trnstep.h"
 #include "platform/fio.h"
@@ -48,10 +49,6 @@ static void TrnFile_SetLoadErrorFlag(void) {}
 static void TrnFile_ReportUnconvertible(i32 x, i32 y, i32 level) {}
 // Cell-code classes of the shell: a ramp leading one level down
 // (Ewin_IsCodeClass216) and one leading one level up (Ewin_IsCodeClass184).
-static int TrnFile_IsRampDown(u32 code) {
-  const u32 shape = code > 32767 ? code : (code & 0x1FF);
-  return (shape >= 216 && shape <= 255) ? 1 : (shape >= 208 && shape <= 210) ? 2 : 0;
-}
 static int TrnFile_IsRampUp(u32 code) {
   const u32 shape = code > 32767 ? code : (code & 0x1FF);
   return shape >= 184 && shape <= 191;
@@ -631,11 +628,11 @@ static int TrnFile_ReadVehicles(TrainRec* t, u16 v) {
 // Levels of a train of a file before 14396: the running count of the ramps
 // passed from the head (or from the old target back to the head). 0, or 1
 // when a cell the train covers holds no track.
-static int TrnFile_ConvertOldLevels(TrainRec* t, const TrnOldState* old) {
+static int TrnList_ConvertOldLevels(TrainRec* t, const TrnOldState* old) {
   TrainCell* c = Trn_Cells(t);
   i32 level = 0;
   auto step = [&level](u32 code) {
-    if (TrnFile_IsRampDown(code)) {
+    if (Trn_RampDownClass(code)) {
       if (level > -4) level--;
     } else if (TrnFile_IsRampUp(code)) {
       if (level < 0) level++;
@@ -729,7 +726,7 @@ int TrnList_LoadSection(u16 version) {
         t->ReservedCells = 0;
         t->StateFlags &= ~TRN_RESERVED;
       }
-      if (!(t->StateFlags & TRN_OFF_TRACK) && TrnFile_ConvertOldLevels(t, &old)) flagged++;
+      if (!(t->StateFlags & TRN_OFF_TRACK) && TrnList_ConvertOldLevels(t, &old)) flagged++;
     }
     Trn_SetAccelSteps(t);
     TrnList_SetTrainSounds(t, 0);

@@ -170,14 +170,14 @@ u32 Spr_CellCode(i32 x, i32 y, i32 level) {
 
 i32 Spr_CellSeed(i32 x, i32 y) { return (x * 73 + y * 151) & 0x7FFF; }
 
-// The record of a symbol code at a cell: the part of a placed multi-cell
-// symbol that covers the cell, else the sub-picture by cell parity; a part
-// or sub-picture the graphic does not have gives its first picture.
+// The record of a symbol code at a cell: the sub-picture by cell parity, in
+// the picture of the current animation step of a placed multi-cell symbol;
+// a picture or sub-picture the graphic does not have gives its first
+// picture.
 static const GfxSubPicture* SymbolPicture(u32 code, i32 x, i32 y, i32 level) {
-  i32 part = 0;
-  const GfxSubPicture* sp = nullptr;
-  if (Mcs_GetInfo(x, y, level, &part, code)) sp = Gfx_GetSubPicture(code, 0, 0, part);
-  else sp = Gfx_GetSubPicture(code, 0, Map_CellPictureVariant(x, y, code), 0);
+  i32 word = 0;
+  const i32 step = Mcs_GetInfo(x, y, level, &word, code);
+  const GfxSubPicture* sp = Gfx_GetSubPicture(code, 0, Map_CellPictureVariant(x, y, code), step);
   return sp ? sp : Gfx_GetSubPicture(code, 0, 0, 0);
 }
 

@@ -15,6 +15,9 @@
 #include "operation/snd.h"
 #include "operation/sndcat.h"
 #include "operation/trnfollow.h"
+#include "model/mcs.h"
+#include "model/prlb.h"
+#include "model/txt.h"
 #include "operation/clock.h"
 #include "model/tp.h"
 #include "operation/dmsg.h"
@@ -126,6 +129,9 @@ u32 App_InitModules(void) {
   if (Lin_Init() == 0) return 12;
   Info_Init();
   Logp_Init();
+  Prell_Init();
+  Txt_Init();
+  Mcs_Init();
   Snd_Init();
   // A catalogue that cannot be read leaves every sound silent; it never
   // stops the start.
@@ -158,7 +164,10 @@ void App_FreeModules(void) {
   Rp_Free();
   Lin_Exit();
   Info_Free();
-  Logp_Clear();
+  Logp_Exit();
+  Prell_Free();
+  Txt_Clear();
+  Mcs_Exit();
   Tp_Free();
   Snd_Free();
   Dmsg_Free();

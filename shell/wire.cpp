@@ -12,13 +12,19 @@
 #include "model/genl.h"
 #include "model/grid.h"
 #include "model/hst.h"
-#include "model/lfst.h"
-#include "model/rngp.h"
+#include "model/infp.h"
+#include "model/layaddon.h"
 #include "model/layfile.h"
-#include "model/line.h"
-#include "model/pointobj.h"
-#include "model/rule.h"
 #include "model/layprot.h"
+#include "model/lfst.h"
+#include "model/line.h"
+#include "model/logp.h"
+#include "model/mcs.h"
+#include "model/pointobj.h"
+#include "model/rngp.h"
+#include "model/rule.h"
+#include "model/txt.h"
+#include "shell/menu.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
 #include "operation/dmsg.h"
@@ -30,11 +36,16 @@
 #include "operation/trn.h"
 #include "operation/trnfollow.h"
 #include "platform/clip.h"
+#include "platform/fio.h"
+#include "platform/os.h"
+#include "platform/str.h"
 #include "render/bgp.h"
 #include "render/gfx.h"
 #include "render/clkpaint.h"
 #include "render/cursor.h"
+#include "render/cellin.h"
 #include "render/daylight.h"
+#include "render/gfx.h"
 #include "render/disp.h"
 #include "render/gfx.h"
 #include "render/map.h"
@@ -42,6 +53,7 @@
 #include "render/vehicles.h"
 #include "shell/app.h"
 #include "shell/bld.h"
+#include "shell/file.h"
 #include "shell/menu.h"
 #include "shell/ewin.h"
 #include "shell/filedlg.h"
@@ -226,10 +238,166 @@ static void Wire_SetCursor(int slot, i32 x, i32 y) {
   g_mapViews[slot].cursorY = y;
 }
 
+// The objects' extent joins the stores beside the grid, each through its
+// own extent query.
+static int Wire_TextsExtent(LayoutExtent* b) {
+  return Txt_GetExtent(&b->minX, &b->minY, &b->minLevel, &b->maxLevel, &b->maxY, &b->maxX);
+}
+static int Wire_InfoExtent(LayoutExtent* b) {
+  return Info_GetExtent(&b->minX, &b->minY, &b->minLevel, &b->maxLevel, &b->maxY, &b->maxX);
+}
+static int Wire_LogExtent(LayoutExtent* b) {
+  return Logp_GetExtent(&b->minX, &b->minY, &b->minLevel, &b->maxLevel, &b->maxY, &b->maxX);
+}
+
 void Wire_InstallHooks(void) {
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
                                      Wire_ViewLevel};
+static void Wire_RetitleWindows(void) { Menu_SetWindowTitles(-1); }
+
+// ---------------------------------------------------------------- add-on files
+
+static int Wire_EmbedAddOns(void) { return File_OptEmbedAddOns(0) ? 1 : 0; }
+static int Wire_AddOnLoadMode(void) { return File_OptAddOnLoad(0); }
+
+static void Wire_GetSlotName(int kind, int slot, wch* name) {
+  name[0] = 0;
+  // The name table counts element slots from 1, the graphics store from 0.
+  if (kind == LAY_SLOTS_ELEMENTS) File_GetUzgName(slot + 1, name);
+  else if (kind == LAY_SLOTS_VEHICLES) File_GetUz1Name(slot, name);
+  else if (kind == LAY_SLOTS_SETS) File_GetVehicleSetName(slot, name);
+}
+
+static void Wire_SetSlotName(int kind, int slot, const wch* name) {
+  if (kind == LAY_SLOTS_ELEMENTS) File_SetUzgName(slot + 1, name);
+  else if (kind == LAY_SLOTS_SETS) File_SetVehicleSetName(slot, name);
+}
+
+// A slot's file through the graphics store: 0 ok (or no file named), 3
+// missing, 5 no memory, 6 not readable.
+static int Wire_LoadSlot(int kind, int slot) {
+  wch name[OS_MAX_PATH], path[OS_MAX_PATH];
+  Wire_GetSlotName(kind, slot, name);
+  if (!name[0]) {
+    // A set the last layout filled goes back to its placeholders.
+    const int filled = kind == LAY_SLOTS_ELEMENTS && Gfx_UserSetFolder(slot)[0];
+    return filled && Gfx_ImportUserGraphicSet(slot, nullptr) == 5 ? 5 : 0;
+  }
+  if (Fio_BuildPath(name, FOLDER_LAYOUTS, path) != 0 || Os_Access(path, OS_ACCESS_EXISTS) != 0) return 3;
+  const int r = kind == LAY_SLOTS_ELEMENTS ? Gfx_ImportUserGraphicSet(slot, path)
+                                           : Gfx_ImportUserElementFile(slot, path);
+  if (r == 0) return 0;
+  return r == 5 || r == 6 ? 5 : 6;
+}
+
+// The name with another extension.
+static void Wire_WithExtension(const wch* name, const wch* ext, wch* out) {
+  Str_Copy(out, name);
+  Fio_StripExtension(out);
+  Fio_AddExtension(out, ext);
+}
+
+static void Wire_ListAddOns(int (*each)(const wch* name, int kind, void* ctx), void* ctx) {
+  wch name[OS_MAX_PATH], other[OS_MAX_PATH];
+  for (int s = 0; s < GFX_USER_SETS; ++s) {
+    File_GetUzgName(s + 1, name);
+    if (!name[0]) continue;
+    if (each(name, LAY_ADDON_OWN, ctx)) return;
+    static const wch* const kCompanions[] = {u"uz2", u"uz4", u"bnm"};
+    for (const wch* ext : kCompanions) {
+      Wire_WithExtension(name, ext, other);
+      if (each(other, LAY_ADDON_COMPANION, ctx)) return;
+    }
+    for (int k = 0; k < GFX_USER_SET_CODES; ++k) {
+      const GraphicCode code = GraphicCode(GFX_USER_FIRST_CODE + GFX_USER_SET_CODES * s + k);
+      const i32 variants = Gfx_GetElementVariantCount(code);
+      for (i32 v = 0; v < (variants > 0 ? variants : 1); ++v) {
+        const i32 frames = Gfx_GetSubPictureCount(code, v);
+        for (i32 j = frames > 0 ? 1 : 0; j <= frames; ++j) {
+          if (Gfx_ElementFileName(code, 0, j, 1, name, v) == 2) continue;
+          if (each(name, LAY_ADDON_COMPANION, ctx)) return;
+          Wire_WithExtension(name, u"gz2", other);
+          if (each(other, LAY_ADDON_IGNORED, ctx)) return;
+          Wire_WithExtension(name, u"gz4", other);
+          if (each(other, LAY_ADDON_COMPANION, ctx)) return;
+        }
+      }
+    }
+  }
+  for (int s = 1; s <= GFX_USER_ELEMENT_FILES; ++s) {
+    File_GetUz1Name(s, name);
+    if (!name[0]) continue;
+    if (each(name, LAY_ADDON_OWN, ctx)) return;
+    static const wch* const kZooms[] = {u"uz2", u"uz4"};
+    for (const wch* ext : kZooms) {
+      Wire_WithExtension(name, ext, other);
+      if (each(other, LAY_ADDON_COMPANION, ctx)) return;
+    }
+  }
+  for (int s = 0; s < 100; ++s) {
+    File_GetVehicleSetName(s, name);
+    if (!name[0]) continue;
+    if (each(name, LAY_ADDON_OWN, ctx)) return;
+    wch ext[OS_MAX_PATH];
+    if (Fio_GetExtension(name, ext) == 0 && Str_CompareOs(ext, u"ufg", 1) == 0) {
+      Wire_WithExtension(name, u"uzz", other);
+      if (each(other, LAY_ADDON_OWN, ctx)) return;
+    }
+    for (u32 set = u32(s) * 10; set < u32(s) * 10 + 10; ++set)
+      for (u32 v = 0; v < 16; ++v) {
+        const VehicleId id = VehicleId(0x80000000u | (set << 4) | v);
+        if (Gfx_VehicleFileName(id, name, 2) != 0) continue;
+        if (each(name, LAY_ADDON_COMPANION, ctx)) return;
+        Wire_WithExtension(name, u"fzz", other);
+        if (each(other, LAY_ADDON_COMPANION, ctx)) return;
+        if (Gfx_VehicleFileName(id, name, 4) == 0 && each(name, LAY_ADDON_COMPANION, ctx)) return;
+      }
+  }
+  // The background picture is kept as a full path: it travels when it lies
+  // in the layouts folder, under its name relative to it.
+  const wch* picture = Bgp_GetSettings(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  wch folder[OS_MAX_PATH];
+  if (!picture || !picture[0] || Fio_FolderPath(FOLDER_LAYOUTS, folder, OS_MAX_PATH) != 0) return;
+  const i32 n = Str_Len(folder);
+  if (n == 0 || Str_Len(picture) <= n) return;
+  Mem_CopyWide(other, picture, n);
+  other[n] = 0;
+  if (Str_CompareOs(other, folder, 1) == 0) each(picture + n, LAY_ADDON_OWN, ctx);
+}
+
+// ---------------------------------------------------------------- multi-cell symbols
+
+static int Wire_McsPictureViews(McsView* out, int max) {
+  int n = 0;
+  for (int v = 0; v < MAP_VIEWS && n < max; ++v) {
+    const MapView& m = g_mapViews[v];
+    if (!m.window || m.mode != MAP_MODE_PICTURE) continue;
+    out[n++] = McsView{v, m.originX, m.originY, m.originX + m.visWidth, m.originY + m.visHeight + 3, m.level};
+  }
+  return n;
+}
+
+static i32 Wire_McsCellVariant(i32 x, i32 y, i32, u32 code) { return Map_CellPictureVariant(x, y, code); }
+
+static void Wire_McsLibraryName(int library, wch* name) { File_GetUzgName(library, name); }
+
+static int Wire_LoadLayoutGraphics(u16 version) {
+  if (Bgp_GetSettings(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)[0]) Bgp_LoadPicture();
+  return Gfx_LoadLayoutVehicleSets(version);
+}
+
+static void Wire_LoadZoomVehicleSets(void) {
+  const int zoom = Gfx_GetZoomSet();
+  if (zoom >= 2) Gfx_LoadAllVehicleSetsZoom(2, 0, 0);
+  if (zoom >= 4) Gfx_LoadAllVehicleSetsZoom(4, 0, 0);
+}
+
+void Wire_InstallHooks(void) {
+  Logp_SetTitleHook(Wire_RetitleWindows);
+  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
   Grid_SetViewHooks(&grid);
+  static const GridObjectStores objects = {Wire_TextsExtent, Wire_InfoExtent, Wire_LogExtent};
+  Grid_SetObjectStores(&objects);
 
   LayHooks layout = {};
   layout.setModified = Ewin_SetModified;
@@ -244,11 +412,29 @@ void Wire_InstallHooks(void) {
                     BGP_DROP == LAY_GRAPHICS_DROP && BGP_DROP_ALL == LAY_GRAPHICS_DROP_ALL,
                 "the graphics steps of the loader and the store");
   layout.keepGraphics = Bgp_KeepLayoutGraphics;
+  layout.loadLayoutGraphics = Wire_LoadLayoutGraphics;
+  layout.loadZoomVehicleSets = Wire_LoadZoomVehicleSets;
   Lay_SetHooks(&layout);
 #ifndef ORBA_VIEWER
   static const LayProtectHooks protect = {File_AskCodePrompt};
   Lay_SetProtectHooks(&protect);
 #endif
+
+  LayAddOnHooks addOns = {};
+  addOns.embedAddOns = Wire_EmbedAddOns;
+  addOns.loadMode = Wire_AddOnLoadMode;
+  addOns.listCandidates = Wire_ListAddOns;
+  addOns.getSlotName = Wire_GetSlotName;
+  addOns.setSlotName = Wire_SetSlotName;
+  addOns.loadSlot = Wire_LoadSlot;
+  Lay_SetAddOnHooks(&addOns);
+
+  McsHooks symbols = {};
+  symbols.pictureViews = Wire_McsPictureViews;
+  symbols.cellVariant = Wire_McsCellVariant;
+  symbols.zoomSet = Gfx_GetZoomSet;
+  symbols.libraryName = Wire_McsLibraryName;
+  Mcs_SetHooks(&symbols);
 
   GenlHooks general = {};
   general.getView = Wire_GetView;

@@ -4,6 +4,10 @@
 #include <vector>
 
 #include "model/grid.h"
+#include "model/infp.h"
+#include "model/logp.h"
+#include "model/prlb.h"
+#include "model/txt.h"
 #include "model/layfile.h"
 #include "operation/snd.h"
 #include "platform/fio.h"
@@ -104,6 +108,8 @@ Bytes MiddleSections() {
   Test_Put32(b, 0);
   PutTag(b, "SIGE");
   Test_Put32(b, 0);
+  PutTag(b, "ZKTN");
+  Test_Put32(b, 0);
   PutTag(b, "HSTP");
   Test_Put32(b, 0);
   PutTag(b, "LFST");
@@ -111,6 +117,19 @@ Bytes MiddleSections() {
   PutAll(b, Test_MinimalLind());
   PutTag(b, "ZG");  // no vehicle sets, no background picture
   Test_Put32(b, 0);
+  Test_Put32(b, 0);
+  return b;
+}
+
+// "MA" and the empty sections between it and the trailer.
+Bytes MaAndObjects() {
+  Bytes b = Ma();
+  PutTag(b, "LOGP");
+  Test_Put32(b, 0);
+  Test_Put32(b, 0);
+  PutTag(b, "PRLB");
+  Test_Put32(b, 0);
+  PutTag(b, "INFO");
   Test_Put32(b, 0);
   return b;
 }
@@ -238,6 +257,37 @@ TEST_F(LayfileTest, SavedLayoutLoadsAsTheSameGridAndSavesAsTheSameBytes) {
   EXPECT_EQ(a, Test_ReadFile(PathOf("b.nt3")));
 }
 
+TEST_F(LayfileTest, EveryKindOfObjectSavesLoadsAndSavesAsTheSameBytes) {
+  BuildLayout(2);
+  ASSERT_EQ(0, Info_Set(16001, 16384, 0, 12));
+  ASSERT_EQ(0, Info_SetText(16001, 16384, 0, u"platform 1"));
+  ASSERT_EQ(0, Info_Set(16001, 16384, -1, 3));
+  ASSERT_EQ(0, Info_SetText(16001, 16384, -1, u"ab"));
+  ASSERT_EQ(0, Logp_Set(16002, 16384, 0, 0x0C, u"East end", LOGP_F_ENTER | LOGP_F_ARRIVE));
+  ASSERT_EQ(0, Logp_Set(16100, 16400, -1, 0x03, u"Tunnel", LOGP_F_OFF));
+  ASSERT_EQ(0, Prell_Set(16599, 16384, 0, 2, 30));
+  ASSERT_EQ(0, Prell_Set(16000, 16384, 0, 1, 0));
+  for (i32 x = 15000; x < 15004; ++x) {
+    TxtCell c = {{u'T', u'o', u'w', u'n', 0}, 0x0000FF, TXT_DEFAULT_COLOUR};
+    ASSERT_EQ(TXT_SET_ADDED, Txt_Set(x, 15000 + (x & 1), 0, &c));
+  }
+  ASSERT_EQ(0, SaveAs("all.nt3"));
+  Lay_ClearLayout();
+  ASSERT_EQ(0, Load("all.nt3"));
+  EXPECT_EQ(12u, Info_GetLength(16001, 16384, 0));
+  EXPECT_EQ(u32(LOGP_F_OFF), Logp_GetInfo(16100, 16400, -1, nullptr, nullptr));
+  EXPECT_EQ(30, Prell_GetValue(16599, 16384, 0));
+  EXPECT_EQ(4u, Txt_Count());
+  // The buffer stops come back reversed; a second round restores the order.
+  ASSERT_EQ(0, SaveAs("all2.nt3"));
+  ASSERT_EQ(0, Load("all2.nt3"));
+  ASSERT_EQ(0, SaveAs("all3.nt3"));
+  const Bytes a = Test_ReadFile(PathOf("all.nt3"));
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(a, Test_ReadFile(PathOf("all3.nt3")));
+  Lay_ClearLayout();
+}
+
 TEST_F(LayfileTest, FileStartsWithTheHeaderLinesVersionAndMagic) {
   BuildLayout(1);
   ASSERT_EQ(0, SaveAs("h.nt3"));
@@ -299,6 +349,8 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutTag(b, "SI");  // a word that is skipped, no installations
     Test_Put16(b, 0);
     Test_Put16(b, 0);
+    PutTag(b, "ZK");  // no texts on the grid
+    Test_Put16(b, 0);
     PutTag(b, "HS");  // no stops
     Test_Put16(b, 0);
     PutTag(b, "LF");  // no LFST points
@@ -307,6 +359,10 @@ TEST_F(LayfileTest, OlderHeadersAndBodiesLoad) {
     PutTag(b, "ZG");
     Test_Put16(b, 0);
     PutAll(b, Ma());
+    PutTag(b, "ZA");  // no log points; no buffer-stop section yet
+    Test_Put16(b, 0);
+    PutTag(b, "IF");  // no info points
+    Test_Put16(b, 0);
     PutAll(b, Trailer());
     return b;
   };
@@ -377,8 +433,11 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Test_Put32(genl, 0);
   Bytes zugd;
   PutTag(zugd, "ZUGD");
-  Bytes trailerCut = PutAllOf(Ma(), Sndp());
+  Bytes trailerCut = PutAllOf(MaAndObjects(), Sndp());
   PutAll(trailerCut, Bytes(15, 0));
+  Bytes foreignLogp = Ma();
+  PutTag(foreignLogp, "INFO");
+  Test_Put32(foreignLogp, 0);
   Bytes badMa = {0x4D, 0x41, 0x01, 0x00};
   PutAll(badMa, Trailer());
   // The general section cut short: the body holds only its first bytes.
@@ -404,6 +463,8 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "SIGE");
   Test_Put32(manyLines, 0);
+  PutTag(manyLines, "ZKTN");
+  Test_Put32(manyLines, 0);
   PutTag(manyLines, "HSTP");
   Test_Put32(manyLines, 0);
   PutTag(manyLines, "LFST");
@@ -424,8 +485,10 @@ TEST_F(LayfileTest, RefusedLoadsGiveTheirCodeAndLeaveTheLayoutAsItWas) {
       {"version 0x2000 without magic", raw({0x20}), 4},
       {"version 0x3851", raw({0x38, 0x56, 0xD1, 0x4E, 0xD4, 0x51}), 5},
       {"version 0x3900", raw({0x39, 0x56, 0xD1, 0x4E, 0xD4, 0x00}), 5},
-      {"ends right after the last section", FileOf(BodyWith(PutAllOf(Ma(), Sndp()))), 11},
-      {"ends before SNDP", FileOf(BodyWith(Ma())), 211},
+      {"ends right after the last section", FileOf(BodyWith(PutAllOf(MaAndObjects(), Sndp()))), 11},
+      {"ends before SNDP", FileOf(BodyWith(MaAndObjects())), 211},
+      {"ends right after MA", FileOf(BodyWith(Ma())), 151},
+      {"INFO where LOGP is expected", FileOf(BodyWith(foreignLogp)), 153},
       {"trailer of 15 bytes", FileOf(BodyWith(trailerCut)), 11},
       {"ends after the NETZ tag", FileOf(Bytes({'N', 'E', 'T', 'Z'})), 31},
       {"ends inside a block", FileOf(netzCut), 31},
@@ -491,6 +554,8 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "SIGE");
   Test_Put32(otherGraphics, 0);
+  PutTag(otherGraphics, "ZKTN");
+  Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "HSTP");
   Test_Put32(otherGraphics, 0);
   PutTag(otherGraphics, "LFST");
@@ -544,7 +609,7 @@ TEST_F(LayfileTest, RefusedLoadKeepsTheVehicleSetsAndTheBackgroundPicture) {
   }
 
   // An accepted load gives up what was set aside: its own list and picture.
-  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(PutAllOf(Ma(), Sndp()), Trailer()))));
+  WriteRaw("empty.nt3", FileOf(BodyWith(PutAllOf(PutAllOf(MaAndObjects(), Sndp()), Trailer()))));
   ASSERT_EQ(0, Load("empty.nt3"));
   EXPECT_TRUE(CachedSets().empty());
   EXPECT_EQ(nullptr, g_background.pixels);
@@ -592,9 +657,9 @@ TEST_F(LayfileTest, TruncatedFileOfThisProgramLeavesTheLayoutAsItWas) {
   LayoutFileVersion = LAY_VERSION;
   Ewin_SetModified();
   // Where the cut falls inside the coded tail decides between 11 and the
-  // codes of the "MA" or "SNDP" section; either way the load is refused.
+  // codes of the sections from "MA" on; either way the load is refused.
   const int r = Load("cut.nt3");
-  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 150) || (r > 210 && r < 220)) << r;
+  EXPECT_TRUE(r == LAY_LOAD_NO_TRAILER || (r > 140 && r < 180) || (r > 210 && r < 220)) << r;
   EXPECT_EQ(before, GridDump());
   EXPECT_EQ(W16("mine.nt3"), wstr(LayoutFileName));
   EXPECT_EQ(1, Ewin_IsModified());
