@@ -125,7 +125,7 @@ int HouseChimney(u32 h, float scale, bool city, float* cx, float* cv, float* top
   if (city && ((h >> 16) & 1)) return 0;
   *cx = 16 - w / 2 + w * 0.7f;
   *cv = 16 - d / 2 + d * 0.6f;
-  *top = z1 + 3 + d * 0.3f;
+  *top = z1 + 3 + d * 0.3f + 2.5f;
   return 1;
 }
 
@@ -142,22 +142,36 @@ void DrawHouse(Canvas* c, u32 h, float scale, bool city) {
   bool flat = city && ((h >> 16) & 1);
   Asc_Shadow(c, x, v, w, d, z1 + 4);
   Asc_Box(c, x, v, w, d, 0, z1, wall, flat ? Cnv_Shade(roof, 0.9f) : wall);
-  // Windows on the front wall, a door on the ground floor.
+  // Windows on the front wall in a regular rhythm; on the ground floor the
+  // middle opening is the door, so no window lies under it. Windows are
+  // lit at night (window class by the house, so not every house is lit).
+  int count = 0;
+  for (float wx = x + 2; wx + 2.2f < x + w - 1; wx += 4.2f) ++count;
+  const int door = count / 2;
+  Cnv_SetTag(c, u32(CNV_WINDOW) | (h % 3) << 24 | (((h >> 5) & 1) ? u32(CNV_WINDOW_ALT) : 0u));
   for (int f = 0; f < floors; ++f)
-    for (float wx = x + 2; wx + 2.2f < x + w - 1; wx += 4.2f) {
-      float y = Asc_Sy(v, float(f) * fh + 2);
+    for (int k = 0; k < count; ++k) {
+      if (f == 0 && k == door) continue;
+      float wx = x + 2 + 4.2f * float(k), y = Asc_Sy(v, float(f) * fh + 2);
       Cnv_Rect(c, wx, y, 2.2f, 2.6f * scale, Cnv_Rgb(70, 90, 110));
-      if (c->zoom >= 2) Cnv_Rect(c, wx, y + 2.6f * scale - 0.5f, 2.2f, 0.5f, Cnv_Shade(wall, 0.8f));
     }
-  Cnv_Rect(c, x + w / 2 - 1.2f, Asc_Sy(v, 0), 2.4f, 4 * scale, Cnv_Rgb(90, 60, 40));
+  Cnv_SetTag(c, 0);
+  if (c->zoom >= 2)
+    for (int f = 0; f < floors; ++f)
+      for (int k = 0; k < count; ++k)
+        if (f || k != door)
+          Cnv_Rect(c, x + 2 + 4.2f * float(k), Asc_Sy(v, float(f) * fh + 2) + 2.6f * scale - 0.5f, 2.2f, 0.5f,
+                   Cnv_Shade(wall, 0.8f));
+  const float doorX = count > 0 ? x + 2 + 4.2f * float(door) : x + w / 2 - 1.1f;
+  Cnv_Rect(c, doorX, Asc_Sy(v, 0), 2.2f, 4 * scale, Cnv_Rgb(90, 60, 40));
   if (flat) {
     Cnv_Rect(c, x, Asc_Sy(v, z1), w, 0.8f, Cnv_Shade(wall, 0.8f));
   } else {
     Asc_GableRoof(c, x, v, w, d, z1, 3 + d * 0.3f, (h >> 17) & 1 ? false : true, roof);
-    // A chimney.
+    // A chimney stack standing on the roof, not a stripe down it.
     float cx, cv, top;
     HouseChimney(h, scale, city, &cx, &cv, &top);
-    Asc_Box(c, cx, cv, 1.6f, 1.6f, z1, top, Cnv_Rgb(140, 80, 60), Cnv_Rgb(60, 50, 50));
+    Asc_Box(c, cx, cv, 2, 2, top - 5, top, Cnv_Rgb(150, 84, 60), Cnv_Rgb(60, 50, 50));
   }
 }
 
@@ -208,7 +222,11 @@ void DrawStation(Canvas* c, u32 h, int i) {
     // Station building with a canopy toward the tracks.
     Asc_Shadow(c, 3, 14, 26, 14, 12);
     Asc_Box(c, 3, 14, 26, 14, 0, 8, Cnv_Rgb(214, 196, 160), Cnv_Rgb(214, 196, 160));
-    for (float x = 5; x < 27; x += 4) Cnv_Rect(c, x, Asc_Sy(14, 2), 2, 4, Cnv_Rgb(70, 90, 110));
+    Cnv_SetTag(c, CNV_WINDOW);
+    for (float x = 5; x < 27; x += 4)
+      if (x != 13) Cnv_Rect(c, x, Asc_Sy(14, 2), 2, 4, Cnv_Rgb(70, 90, 110));
+    Cnv_SetTag(c, 0);
+    Cnv_Rect(c, 13, Asc_Sy(14, 0), 2, 5, Cnv_Rgb(90, 60, 40));
     Asc_GableRoof(c, 3, 14, 26, 14, 8, 5, true, t ? Cnv_Rgb(90, 90, 100) : Cnv_Rgb(150, 60, 44));
     float cp[8] = {2, 6, 30, 6, 30, 14, 2, 14};
     for (float x : {4.0f, 16.0f, 28.0f}) Asc_Post(c, x, 7, 6, Cnv_Rgb(80, 90, 80));
@@ -218,7 +236,9 @@ void DrawStation(Canvas* c, u32 h, int i) {
     Asc_Shadow(c, 9, 12, 14, 10, 16);
     Asc_Box(c, 9, 12, 14, 10, 0, 7, Cnv_Rgb(180, 100, 70), Cnv_Rgb(180, 100, 70));
     Asc_Box(c, 9, 12, 14, 10, 7, 12, Cnv_Rgb(220, 210, 190), Cnv_Rgb(220, 210, 190));
+    Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
     Cnv_Rect(c, 10, Asc_Sy(12, 8), 12, 3, Cnv_Rgb(90, 120, 140));
+    Cnv_SetTag(c, 0);
     Asc_GableRoof(c, 9, 12, 14, 10, 12, 4, false, Cnv_Rgb(80, 80, 90));
   } else if (t == 3) {
     // Water tower.
@@ -274,7 +294,9 @@ void DrawPlatform(Canvas* c, u32 h, int i) {
       Asc_Box(c, cx - 3, cv - 1, 6, 2, 2.5f, 4, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
     } else if (t == 2) {
       Asc_Post(c, cx, cv, 12, Cnv_Rgb(60, 60, 60));
+      Cnv_SetTag(c, CNV_LAMP);
       Cnv_Ellipse(c, cx + 0.5f, Asc_Sy(cv, 14.5f), 1.5f, 1.2f, Cnv_Rgb(255, 240, 180));
+      Cnv_SetTag(c, 0);
     } else {
       Asc_Post(c, cx, cv, 8, Cnv_Rgb(60, 60, 60));
       Cnv_FramedRect(c, std::floor(cx) - 5, std::floor(Asc_Sy(cv, 8)), 11, 4, kWhite, Cnv_Rgb(20, 60, 140));
@@ -369,7 +391,9 @@ void DrawFurniture(Canvas* c, u32 h, int i) {
   } else if (t == 2) {
     Asc_Post(c, 16, 16, 14, Cnv_Rgb(60, 64, 70));
     Cnv_Line(c, 16.5f, Asc_Sy(16, 14), 19.5f, Asc_Sy(16, 14), 0.7f, Cnv_Rgb(60, 64, 70));
+    Cnv_SetTag(c, CNV_LAMP);
     Cnv_Ellipse(c, 19.5f, Asc_Sy(16, 13.3f), 1.4f, 0.9f, Cnv_Rgb(255, 240, 180));
+    Cnv_SetTag(c, 0);
   } else if (t == 3) {
     Asc_Box(c, 11, 14, 10, 3, 0, 1.6f, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
     Cnv_Rect(c, 11, Asc_Sy(17, 1.6f), 10, 1.6f, Cnv_Rgb(120, 80, 50));

@@ -129,8 +129,18 @@ void Bogie(Canvas* c, float cx, float r) {
   Wheels(c, cx - 3.2f, cx + 3.2f, 2, r);
 }
 
+// Passenger windows are lit at night (window class 0).
 void WindowRow(Canvas* c, float x0, float x1, float y, float h, float pitch, float w) {
+  Cnv_SetTag(c, CNV_WINDOW);
   for (float x = x0; x + w <= x1 + 0.01f; x += pitch) Cnv_Rect(c, x, y, w, h, kWindow);
+  Cnv_SetTag(c, 0);
+}
+
+// A head lamp: lit at night.
+void HeadLight(Canvas* c, float x, float y, float w, float h) {
+  Cnv_SetTag(c, CNV_LAMP);
+  Cnv_Rect(c, x, y, w, h, kLight);
+  Cnv_SetTag(c, 0);
 }
 
 void Buffers(Canvas* c, float L, float y) {
@@ -204,7 +214,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       if (tank) Cnv_Rect(c, 1, 3.6f, cabX, 4, v->body);
       Cnv_Rect(c, cabX, by - 0.5f, cabW, 0.8f, v->trim);
       Buffers(c, L, 3.0f);
-      Cnv_Rect(c, L - 1.5f, 3.4f, 1.2f, 0.8f, kLight);
+      HeadLight(c, L - 1.5f, 3.4f, 1.2f, 0.8f);
       break;
     }
     case AVH_TENDER: {
@@ -240,7 +250,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       float stack = small ? L - 12 : L - 50;
       Cnv_Rect(c, stack, A - 2.6f, 2, 1.2f, Cnv_Rgb(44, 44, 46));
       Buffers(c, L, 2.8f);
-      Cnv_Rect(c, L - 1.6f, 3.8f, 1.2f, 0.9f, kLight);
+      HeadLight(c, L - 1.6f, 3.8f, 1.2f, 0.9f);
       break;
     }
     case AVH_DIESEL_CAB:
@@ -283,7 +293,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       }
       if (cabFront) {
         Cnv_Rect(c, L - 6, winY, 4.5f, winH, kWindowDark);
-        Cnv_Rect(c, L - 1.6f, floorY + 1.2f, 1.0f, 0.9f, kLight);
+        HeadLight(c, L - 1.6f, floorY + 1.2f, 1.0f, 0.9f);
       }
       if (cabRear) Cnv_Rect(c, 1.5f, winY, 4.5f, winH, kWindowDark);
       if (k == AVH_ELECTRIC) {
@@ -376,7 +386,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, alt ? kDoorOpen : kWindowDark);
       if (k == AVH_TRAM_HEAD || classic) {
         Cnv_Rect(c, L - 3, winY, 2.5f, winH, kWindowDark);
-        Cnv_Rect(c, L - 1.6f, 2.6f, 1.0f, 0.8f, kLight);
+        HeadLight(c, L - 1.6f, 2.6f, 1.0f, 0.8f);
         Pantograph(c, L * 0.5f, top);
       }
       break;
@@ -395,7 +405,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       WindowRow(c, 4, L - 6, 4.8f, bodyTop - 5.8f, 5, 4.2f);
       Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, alt ? kDoorOpen : kWindowDark);
       Cnv_Rect(c, 0.5f, 3.6f, L - 1, 0.8f, v->trim);
-      Cnv_Rect(c, L - 1.2f, 2.2f, 0.8f, 0.8f, kLight);
+      HeadLight(c, L - 1.2f, 2.2f, 0.8f, 0.8f);
       break;
     }
     default:
@@ -452,7 +462,7 @@ void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
       Cnv_Rect(c, 1, 0, B - 2, 3, kBlackish);
       Cnv_Ellipse(c, B / 2, C * 0.5f, B / 2 - 1.5f, B / 2 - 1.5f, Cnv_Rgb(36, 36, 38));
       Cnv_Rect(c, B / 2 - 1, C - 3, 2, 3, Cnv_Rgb(30, 30, 30));
-      Cnv_Rect(c, B / 2 - 0.6f, 2.4f, 1.2f, 1.0f, kLight);
+      HeadLight(c, B / 2 - 0.6f, 2.4f, 1.2f, 1.0f);
       return;
     }
   }
@@ -462,8 +472,8 @@ void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
   if (cab) {
     Cnv_Rect(c, 1.5f, C - 4.5f, B / 2 - 2, 2.6f, kWindowDark);
     Cnv_Rect(c, B / 2 + 0.5f, C - 4.5f, B / 2 - 2, 2.6f, kWindowDark);
-    Cnv_Rect(c, 1.2f, 1.4f, 1.2f, 0.9f, kLight);
-    Cnv_Rect(c, B - 2.4f, 1.4f, 1.2f, 0.9f, kLight);
+    HeadLight(c, 1.2f, 1.4f, 1.2f, 0.9f);
+    HeadLight(c, B - 2.4f, 1.4f, 1.2f, 0.9f);
   } else if (k == AVH_COACH || k == AVH_EMU_MIDDLE || k == AVH_BAGGAGE) {
     Cnv_Rect(c, B / 2 - 1.5f, 1.2f, 3, C - 3, Cnv_Shade(v->body, 0.7f));
   }
