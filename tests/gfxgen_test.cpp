@@ -265,6 +265,27 @@ TEST(GfxgenSymbols, EveryPictureCodeRangeIsFilledAtEveryZoom) {
     }
 }
 
+// An info point mark and a log point mark on one cell: the compositor moves
+// the info mark half a cell down and the log mark half a cell up. Each mark
+// keeps to its half of the cell, so both stay whole either way.
+TEST(GfxgenSymbols, InfoAndLogMarksStayWholeInOneCell) {
+  for (int zoom : kZooms)
+    for (u32 code : {0xC003u, 0xC004u, 0xC005u}) {
+      ApcPicture p;
+      RenderSymbol(code, zoom, &p);
+      const int shift = code == 0xC003u ? -8 * zoom : 8 * zoom;  // y up from the cell bottom
+      for (const ApcPlacement& pl : p.placements) {
+        if (Apc_IsEmpty(&pl)) continue;
+        for (int moved : {0, shift}) {
+          EXPECT_GE(pl.y + moved, 0) << code << " zoom " << zoom << " moved " << moved;
+          EXPECT_LE(pl.y + moved + pl.h, 16 * zoom) << code << " zoom " << zoom << " moved " << moved;
+          EXPECT_GE(pl.x, 0);
+          EXPECT_LE(pl.x + pl.w, 32 * zoom);
+        }
+      }
+    }
+}
+
 TEST(GfxgenSymbols, AllCodesFitAtZoomOne) {
   std::vector<u32> codes(size_t(Asy_ListCodes(nullptr, 0)));
   Asy_ListCodes(codes.data(), int(codes.size()));
@@ -475,6 +496,13 @@ TEST(GfxgenVehicles, RequiredSetsAndCatalogueFitTheVehicleFile) {
   for (int k : {AVH_STEAM, AVH_DIESEL_HOOD, AVH_ELECTRIC, AVH_COACH, AVH_BOX, AVH_TANK, AVH_FLAT, AVH_HOPPER,
                 AVH_EMU_HEAD, AVH_TRAM_HEAD})
     EXPECT_TRUE(kinds.count(k)) << "kind " << k;
+  // The catalogue a user expects: thirty sets, a hundred and fifty vehicles,
+  // every kind drawn by some vehicle.
+  int vehicles = 0;
+  for (int i = 0; i < Avh_SetCount(); ++i) vehicles += Avh_Set(i)->count;
+  EXPECT_GE(Avh_SetCount(), 30);
+  EXPECT_GE(vehicles, 150);
+  EXPECT_EQ(int(kinds.size()), int(AVH_KINDS));
 }
 
 TEST(GfxgenVehicles, SecondSideIsTheMirrorOfTheFirst) {

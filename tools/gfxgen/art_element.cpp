@@ -164,12 +164,16 @@ void DrawStop(Canvas* c, int d) {
   float x, v;
   PostPlace(d, 10, 6, &x, &v);
   Asc_Post(c, x, v, 14, kPostGrey);
+  // A round-cornered yellow board with a green "H": a dark outline, the
+  // letter's legs one yellow pixel in from it at zoom 1 and its bar in the
+  // middle row, so the letter reads as H rather than as stripes.
   float b = std::floor(Asc_Sy(v, 14) + 0.5f), l = std::floor(x - 3 + 0.5f);
-  Cnv_FramedRect(c, l, b - 1, 7, 6, Cnv_Rgb(250, 214, 40), Cnv_Rgb(30, 120, 60));
-  float t = c->zoom == 1 ? 1.0f : 0.7f;
-  Cnv_Rect(c, l + 2, b, t, 4, Cnv_Rgb(30, 120, 60));
-  Cnv_Rect(c, l + 5 - t, b, t, 4, Cnv_Rgb(30, 120, 60));
-  Cnv_Rect(c, l + 2, b + 1.6f, 3, t, Cnv_Rgb(30, 120, 60));
+  const u32 sign = Cnv_Rgb(250, 214, 40), letter = Cnv_Rgb(24, 110, 52);
+  Cnv_FramedRect(c, l - 1, b - 1, 9, 8, sign, kBlack);
+  float t = c->zoom == 1 ? 1.0f : 1.25f;
+  Cnv_Rect(c, l + 1, b + 1, t, 5, letter);
+  Cnv_Rect(c, l + 6 - t, b + 1, t, 5, letter);
+  Cnv_Rect(c, l + 1, b + 3, 5, t, letter);
 }
 
 // Centre of the dial of a timetable point's clock post.
@@ -415,8 +419,13 @@ void DrawDepot(Canvas* c, int shape) {
   float bx = boards[axis][0], bv = boards[axis][1];
   Asc_Post(c, bx, bv, 7, kPostGrey);
   float b = std::floor(Asc_Sy(bv, 7) + 0.5f);
-  Cnv_FramedRect(c, std::floor(bx) - 2, b, 5, 4, kYellow, kBlack);
-  Cnv_Rect(c, std::floor(bx) - 1, b + 1, 3, 2, kBlack);
+  // Yellow with black chevron stripes: at zoom 1 still more yellow than black.
+  const float l = std::floor(bx) - 3;
+  Cnv_FramedRect(c, l, b, 7, 5, kYellow, kBlack);
+  for (float sx : {l + 2, l + 4}) {
+    float st[8] = {sx, b + 1, sx + 1, b + 1, sx + 1.5f, b + 4, sx + 0.5f, b + 4};
+    Cnv_FillPoly(c, st, 4, kBlack);
+  }
 }
 
 void Girders(Canvas* c, int axis) {

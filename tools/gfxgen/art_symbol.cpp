@@ -490,16 +490,21 @@ void DrawMark(Canvas* c, u32 code) {
       for (float x = 0; x < 32; x += 4) Cnv_Rect(c, x, 0, 2, 0.5f, Cnv_Rgb(80, 140, 220)), Cnv_Rect(c, x, 15.5f, 2, 0.5f, Cnv_Rgb(80, 140, 220));
       for (float y = 0; y < 16; y += 4) Cnv_Rect(c, 0, y, 0.5f, 2, Cnv_Rgb(80, 140, 220)), Cnv_Rect(c, 31.5f, y, 0.5f, 2, Cnv_Rgb(80, 140, 220));
       break;
+    // The info mark keeps to the upper half of the cell and the log marks to
+    // the lower half: with both on one cell the compositor moves the info
+    // mark down by half a cell and the log mark up by as much, so they
+    // change halves and each stays whole.
     case 49155:
-      Cnv_Ellipse(c, 6, 10, 4, 4, Cnv_Rgb(20, 60, 170));
-      Cnv_Rect(c, 5.4f, 6.5f, 1.4f, 4, kWhite);
-      Cnv_Rect(c, 5.4f, 11.5f, 1.4f, 1.3f, kWhite);
+      Cnv_Ellipse(c, 6, 12, 3.5f, 3.5f, Cnv_Rgb(20, 40, 110));
+      Cnv_Ellipse(c, 6, 12, 2.8f, 2.8f, Cnv_Rgb(40, 90, 200));
+      Cnv_Rect(c, 5.5f, 9.5f, 1.2f, 3, kWhite);
+      Cnv_Rect(c, 5.5f, 13.5f, 1.2f, 1.1f, kWhite);
       break;
     case 49156:
     case 49157: {
       u32 col = code == 49156 ? Cnv_Rgb(230, 140, 30) : Cnv_Rgb(40, 160, 80);
-      Cnv_FramedRect(c, 23, 6, 7, 8, kWhite, col);
-      for (float y = 8; y < 13; y += 2) Cnv_Rect(c, 24.5f, y, 4, 0.6f, col);
+      Cnv_FramedRect(c, 23, 0.5f, 7, 7.5f, kWhite, col);
+      for (float y = 2.5f; y < 7; y += 2) Cnv_Rect(c, 24.5f, y, 4, 0.6f, col);
       break;
     }
     default:
