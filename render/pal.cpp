@@ -77,6 +77,12 @@ void Pal_Reset(void) {
   static const u8 kOverview[10][3] = {{92, 76, 64},   {178, 112, 84}, {124, 124, 132}, {88, 128, 72}, {150, 160, 120},
                                       {64, 84, 132},  {128, 148, 104}, {60, 56, 54},   {72, 66, 60},  {214, 44, 36}};
   for (i32 k = 0; k < 10; ++k) g_palette[90 + k] = Rgb(kOverview[k]);
+  // The schematic ground (132) is a dark slate the light track lines and the
+  // symbol colours stand out on; the overview ground (133) the light green
+  // of the picture view, under which the dark track reads at once.
+  static const u8 kSchematicGround[3] = {58, 62, 66}, kOverviewGround[3] = {176, 200, 176};
+  g_palette[132] = Rgb(kSchematicGround);
+  g_palette[133] = Rgb(kOverviewGround);
   g_palette[PAL_BACKGROUND] = 0x00B0C8B0;
 }
 
