@@ -176,7 +176,58 @@ void DrawHouse(Canvas* c, u32 h, float scale, bool city) {
 }
 
 void DrawIndustry(Canvas* c, u32 h) {
-  int t = int(h % 4);
+  int t = int(h % 8);
+  if (t >= 4) {
+    const u32 brick = Cnv_Rgb(170, 96, 70), slate = Cnv_Rgb(84, 88, 100);
+    if (t == 4) {
+      // Warehouse: a long brick store with loading doors and small windows.
+      Asc_Shadow(c, 2, 10, 28, 14, 11);
+      Asc_Box(c, 2, 10, 28, 14, 0, 10, brick, brick);
+      Asc_GableRoof(c, 2, 10, 28, 14, 10, 4, true, slate);
+      for (float x : {5.0f, 14.0f, 23.0f}) Cnv_FramedRect(c, x, Asc_Sy(10, 0), 5, 6, Cnv_Rgb(96, 70, 50), Cnv_Rgb(60, 40, 30));
+      Cnv_SetTag(c, CNV_WINDOW | (1u << 24));
+      for (float x = 4; x < 29; x += 4.5f) Cnv_Rect(c, x, Asc_Sy(10, 7.5f), 2, 1.6f, Cnv_Rgb(70, 90, 110));
+      Cnv_SetTag(c, 0);
+    } else if (t == 5) {
+      // Gas holder: a ribbed drum with a lit top rim.
+      const u32 drum = Cnv_Rgb(120, 130, 124);
+      Cnv_ShadowRect(c, 20, Asc_Sy(14, 0), 12, 4);
+      Cnv_Rect(c, 5, Asc_Sy(12, 0), 22, 18, Cnv_Shade(drum, 0.6f));
+      Cnv_Rect(c, 6, Asc_Sy(12, 0), 20, 17, drum);
+      Cnv_Rect(c, 6, Asc_Sy(12, 0), 6, 17, Cnv_Shade(drum, 1.15f));
+      for (float x = 8; x < 26; x += 3.5f) Cnv_Rect(c, x, Asc_Sy(12, 0), 0.8f, 17, Cnv_Shade(drum, 0.75f));
+      Cnv_Ellipse(c, 16, Asc_Sy(12, 18), 11, 2.5f, Cnv_Shade(drum, 0.6f));
+      Cnv_Ellipse(c, 16, Asc_Sy(12, 18), 10, 2, Cnv_Shade(drum, 1.25f));
+    } else if (t == 6) {
+      // Container yard: stacked boxes under a gantry crane.
+      static const u32 boxes[5] = {Cnv_Rgb(40, 80, 170), Cnv_Rgb(200, 60, 40), Cnv_Rgb(230, 180, 40),
+                                   Cnv_Rgb(40, 130, 70), Cnv_Rgb(220, 220, 214)};
+      for (int k = 0; k < 6; ++k) {
+        float x = 4 + float(k % 3) * 8.5f, z = float(k / 3) * 4;
+        u32 col = boxes[(h / 8 + u32(k)) % 5];
+        Asc_Box(c, x, 12, 8, 6, z, z + 4, col, Cnv_Shade(col, 1.2f));
+      }
+      const u32 crane = Cnv_Rgb(220, 120, 30);
+      for (float x : {2.0f, 29.0f}) Asc_Post(c, x, 10, 14, crane);
+      Cnv_Rect(c, 1, Asc_Sy(10, 14), 30, 2, Cnv_Shade(crane, 0.6f));
+      Cnv_Rect(c, 1, Asc_Sy(10, 14.5f), 30, 1.2f, crane);
+      Cnv_Rect(c, 14, Asc_Sy(10, 11), 4, 3, Cnv_Rgb(60, 60, 64));
+    } else {
+      // Coal yard: dark heaps with a lit crest and a conveyor.
+      for (int k = 0; k < 2; ++k) {
+        float x = 4 + float(k) * 13;
+        float heap[6] = {x, Asc_Sy(14, 0), x + 12, Asc_Sy(14, 0), x + 6, Asc_Sy(14, 7)};
+        Cnv_ShadowRect(c, x + 6, Asc_Sy(14, 0), 9, 3);
+        Cnv_FillPoly(c, heap, 3, Cnv_Rgb(28, 28, 30));
+        float lit[6] = {x + 1.5f, Asc_Sy(14, 0.5f), x + 6, Asc_Sy(14, 6.3f), x + 4.5f, Asc_Sy(14, 0.5f)};
+        Cnv_FillPoly(c, lit, 3, Cnv_Rgb(70, 70, 76));
+      }
+      Cnv_Line(c, 2, Asc_Sy(20, 1), 28, Asc_Sy(20, 12), 1.4f, Cnv_Rgb(90, 90, 96));
+      Cnv_Line(c, 2, Asc_Sy(20, 1.8f), 28, Asc_Sy(20, 12.8f), 0.6f, Cnv_Rgb(150, 150, 156));
+      Asc_Box(c, 24, 18, 6, 6, 0, 12, Cnv_Rgb(120, 110, 96), Cnv_Rgb(90, 84, 76));
+    }
+    return;
+  }
   if (t == 0) {
     // Hall with a sawtooth roof.
     float x = 2, v = 6, w = 28, d = 20;
@@ -216,8 +267,70 @@ void DrawIndustry(Canvas* c, u32 h) {
   }
 }
 
+// A station hall: a two-storey middle block with a clock gable and an
+// arched entrance between lower wings, windows lit at night; `wing` the
+// wall colour, `roof` the roof's.
+void StationHall(Canvas* c, u32 wall, u32 roof, bool big) {
+  const float x = big ? 1 : 5, w = big ? 30 : 22, v = 12, d = 14;
+  Asc_Shadow(c, x, v, w, d, big ? 16 : 12);
+  Asc_Box(c, x, v, w, d, 0, 7, wall, wall);
+  Asc_GableRoof(c, x, v, w, d, 7, 3, true, roof);
+  const float mx = 16 - 5, mw = 10;
+  Asc_Box(c, mx, v - 1, mw, d, 0, big ? 13 : 11, Cnv_Shade(wall, 1.05f), Cnv_Shade(wall, 1.05f));
+  Asc_GableRoof(c, mx, v - 1, mw, d, big ? 13 : 11, 4, false, roof);
+  // Arched door in the middle, a round clock above it.
+  Cnv_Rect(c, 14, Asc_Sy(v - 1, 0), 4, 5, Cnv_Rgb(70, 50, 36));
+  Cnv_Ellipse(c, 16, Asc_Sy(v - 1, 5), 2, 1.2f, Cnv_Rgb(70, 50, 36));
+  Cnv_Ellipse(c, 16, Asc_Sy(v - 1, big ? 10 : 8.5f), 1.6f, 1.6f, kDark);
+  Cnv_Ellipse(c, 16, Asc_Sy(v - 1, big ? 10 : 8.5f), 1.1f, 1.1f, kWhite);
+  Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
+  for (float wx = x + 1.5f; wx + 2 < x + w - 0.5f; wx += 3.5f) {
+    if (wx > mx - 2 && wx < mx + mw) continue;
+    Cnv_Rect(c, wx, Asc_Sy(v, 2), 2, 3, Cnv_Rgb(70, 90, 110));
+  }
+  Cnv_Rect(c, mx + 1.5f, Asc_Sy(v - 1, 7.5f), 2, 2, Cnv_Rgb(70, 90, 110));
+  Cnv_Rect(c, mx + mw - 3.5f, Asc_Sy(v - 1, 7.5f), 2, 2, Cnv_Rgb(70, 90, 110));
+  Cnv_SetTag(c, 0);
+}
+
 void DrawStation(Canvas* c, u32 h, int i) {
-  int t = i % 6;
+  int t = i % 10;
+  if (t == 6 || t == 7) {
+    StationHall(c, t == 6 ? Cnv_Rgb(214, 196, 160) : Cnv_Rgb(184, 100, 72), t == 6 ? Cnv_Rgb(90, 90, 104) : Cnv_Rgb(140, 60, 44),
+                t == 6);
+    return;
+  }
+  if (t == 8) {
+    // Country halt: a small timber building with a canopy and a name board.
+    const u32 timber = Cnv_Rgb(150, 110, 70);
+    Asc_Shadow(c, 8, 14, 16, 10, 9);
+    Asc_Box(c, 8, 14, 16, 10, 0, 6, timber, timber);
+    for (float x = 9; x < 24; x += 1.5f) Cnv_Rect(c, x, Asc_Sy(14, 0), 0.4f, 6, Cnv_Shade(timber, 0.8f));
+    Asc_GableRoof(c, 8, 14, 16, 10, 6, 3, true, Cnv_Rgb(120, 60, 44));
+    Cnv_Rect(c, 15, Asc_Sy(14, 0), 2.4f, 4.5f, Cnv_Rgb(80, 50, 30));
+    Cnv_SetTag(c, CNV_WINDOW);
+    Cnv_Rect(c, 10.5f, Asc_Sy(14, 2), 2.4f, 2.4f, Cnv_Rgb(70, 90, 110));
+    Cnv_Rect(c, 19.5f, Asc_Sy(14, 2), 2.4f, 2.4f, Cnv_Rgb(70, 90, 110));
+    Cnv_SetTag(c, 0);
+    Asc_Post(c, 4, 8, 7, kDark);
+    Asc_Post(c, 12, 8, 7, kDark);
+    Cnv_FramedRect(c, 3, std::floor(Asc_Sy(8, 7)), 11, 3, kWhite, kDark);
+    return;
+  }
+  if (t == 9) {
+    // Modern station: a glass hall under a flat roof on steel columns.
+    Asc_Shadow(c, 2, 12, 28, 12, 10);
+    Asc_Box(c, 2, 12, 28, 12, 0, 8, Cnv_Rgb(120, 160, 190), Cnv_Rgb(200, 204, 208));
+    Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
+    for (float x = 3; x < 29; x += 3) Cnv_Rect(c, x, Asc_Sy(12, 0.5f), 2.2f, 7, Cnv_Rgb(140, 180, 206));
+    Cnv_SetTag(c, 0);
+    for (float x = 2; x <= 30; x += 7) Cnv_Rect(c, x, Asc_Sy(12, 0), 0.8f, 8, Cnv_Rgb(70, 74, 80));
+    float roof[8] = {0, 10, 32, 10, 32, 26, 0, 26};
+    Asc_Flat(c, roof, 4, 8.5f, Cnv_Rgb(210, 212, 216));
+    Cnv_Rect(c, 0, Asc_Sy(10, 8), 32, 0.8f, Cnv_Rgb(90, 94, 100));
+    return;
+  }
+  t = i % 6;
   if (t == 0 || t == 1) {
     // Station building with a canopy toward the tracks.
     Asc_Shadow(c, 3, 14, 26, 14, 12);
@@ -639,7 +752,7 @@ int Asy_Effects(u32 code, ArtEffects* out) {
     out->handB = Cnv_Rgb(160, 20, 20);
     return 1;
   }
-  if (f->kind == F_INDUSTRY && h % 4 == 1) {
+  if (f->kind == F_INDUSTRY && h % 8 == 1) {
     // The boiler house chimney.
     out->smoke = 1;
     out->smokeX = 22;

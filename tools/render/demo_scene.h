@@ -34,8 +34,10 @@ inline void BuildScene(i32 ox, i32 oy) {
     Put(x, oy + 13, 50452 + ((x - ox) % 4 == 2 ? 9 : 1));
   }
   // Station building, signal box, goods shed and water tower behind.
-  Put(ox + 8, oy + 7, 50944);
-  Put(ox + 14, oy + 7, 50944 + 1);
+  Put(ox + 11, oy + 7, 50944 + 6);
+  Put(ox + 4, oy + 7, 50944 + 1);
+  Put(ox + 18, oy + 7, 50944 + 9);
+  Put(ox + 23, oy + 27, 50944 + 8);
   Put(ox + 24, oy + 8, 50944 + 2);
   Put(ox + 40, oy + 17, 50944 + 4);
   Put(ox + 46, oy + 17, 50944 + 3);
@@ -57,8 +59,7 @@ inline void BuildScene(i32 ox, i32 oy) {
     Put(ox + 3 + 3 * k, oy + 5, 54016 + u32(k * 5));
   }
   for (int k = 0; k < 8; ++k) Put(ox + 40 + 2 * k, oy + 2, 51968 + u32(k * 3));
-  Put(ox + 50, oy + 6, 52224 + 1);
-  Put(ox + 55, oy + 6, 52224 + 2);
+  for (int k = 0; k < 10; ++k) Put(ox + 40 + 2 * (k % 5), oy + 5 + 3 * (k / 5), 52224 + u32(k));
   // Fields, a forest and water south of the line.
   for (i32 y = oy + 24; y <= oy + 30; ++y) {
     for (i32 x = ox + 24; x <= ox + 34; ++x) Put(x, y, 53504 + u32((x + y) % 3));
