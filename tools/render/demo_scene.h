@@ -53,6 +53,7 @@ inline void BuildScene(i32 ox, i32 oy) {
     if (x != ox + 20) Put(x, oy + 21, 49408);
   for (i32 y = oy + 25; y <= oy + 28; ++y) Put(ox + 20, y, ballast + 263);
   Put(ox + 20, oy + 34, ballast + 209);
+  Put(ox + 20, oy + 24, ballast + 264);  // the halt's stop board
   // Town north of the line: houses, town buildings, trees, a factory.
   for (int k = 0; k < 12; ++k) {
     Put(ox + 2 + 3 * k, oy + 3, 51200 + u32(k * 7));
