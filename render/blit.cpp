@@ -281,36 +281,36 @@ void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emp
     const int height = rec ? int(rec->a) : 8;
     const int Lz = pic ? int(pic->length) : 0, Az = pic ? int(pic->a) : 0;
     const int base = emptyGround ? 2 : 8;  // bottom row counted from the bottom of the cell
+    // Diagonals: the bottom row runs along the track, one buffer pixel up or
+    // down every two buffer columns (15 - col/2 or col/2 rows counted from
+    // the bottom of the cell at zoom 1), so larger zooms show a smooth slope
+    // rather than zoom-1 stairs.
+    const int Z = zoom, rows = 16 * Z, baseZ = base * Z - (reachingUp ? rows : 0);
     for (int k = 0; k < n; ++k) {
       int col = start + k;
       if (col < 0 || col > 31) continue;
       int along = mirrored ? last - k : first + k;
-      // Diagonals: the bottom row runs along the track, from row 15 - col/2
-      // (falling) or col/2 (rising) counted from the bottom of the cell.
-      int lift = 0;
-      if (f & kFalling) lift = 7 - col / 2;
-      if (f & kRising) lift = col / 2 - 8;
-      for (int up = 0; up < height; ++up) {
-        int rowBottom = base + up + lift - (reachingUp ? 16 : 0);
-        if (rowBottom < 0 || rowBottom > 15) continue;
-        int rowTop = 15 - rowBottom;
-        for (int yy = 0; yy < zoom; ++yy)
-          for (int xx = 0; xx < zoom; ++xx) {
-            u32 v;
-            if (side) {
-              // Sub-pixel in the picture, sy from the top. A mirrored part
-              // shows the side picture as it is stored, its range mirrored
-              // within the length: the front at the right.
-              int sx = xx / fz, sy = yy / fz;
-              int ax = (mirrored ? L - 1 - along : along) * pz + sx;
-              int uz = up * pz + pz - 1 - sy;
-              v = side[(Az - 1 - uz) * Lz + ax];
-            } else {
-              v = (along & 1) ? 0xF0F0F0u : 0x00FF00u;
-            }
-            if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
-            Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
+      for (int xx = 0; xx < Z; ++xx) {
+        const int X = col * Z + xx;
+        int lift = 0;
+        if (f & kFalling) lift = 7 * Z - X / 2;
+        if (f & kRising) lift = X / 2 - 8 * Z;
+        for (int up = 0; up < height * Z; ++up) {
+          int rowBottom = baseZ + up + lift;
+          if (rowBottom < 0 || rowBottom >= rows) continue;
+          u32 v;
+          if (side) {
+            // The picture's pixel: a mirrored part shows the side picture as
+            // it is stored, its range mirrored within the length (the front
+            // at the right).
+            int ax = (mirrored ? L - 1 - along : along) * pz + xx / fz;
+            v = side[(Az - 1 - up / fz) * Lz + ax];
+          } else {
+            v = (along & 1) ? 0xF0F0F0u : 0x00FF00u;
           }
+          if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
+          Spr_SetPixel(zoom, X, rows - 1 - rowBottom, v);
+        }
       }
     }
     return;

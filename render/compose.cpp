@@ -199,9 +199,10 @@ static int PlacePictures(const GfxSubPicture* sp, int zoom, int layer, int dy, i
 
 // The smoke (layer 2) and the clock (its own layer) of a record, where their
 // boxes meet the window.
-static void DrawEffects(const GfxSubPicture* sp, int zoom, int layer, int dy, int dx, i32 seed) {
+static void DrawEffects(const GfxSubPicture* sp, int zoom, int layer, int dy, int dx, i32 seed, int noClock) {
   GfxEffects fx;
   if (!Gfx_PictureEffects(sp, &fx)) return;
+  if (noClock) fx.clock = 0;
   if (fx.smoke && layer == 2) {
     const int sx = fx.smokeX * zoom, sy = fx.smokeY * zoom;
     if (Spr_BoxMeetsWindow(sx, sy, fx.smokeWidth * zoom, 5 * zoom, zoom, dx, dy))
@@ -215,6 +216,11 @@ static void DrawEffects(const GfxSubPicture* sp, int zoom, int layer, int dy, in
   }
 }
 
+int Spr_PlatformContinues(u32 code, i32 x, i32 y, i32 level) {
+  auto clocked = [](u32 c) { return c < 16384 && ((c & 0x1FF) == 262 || (c & 0x1FF) == 263); };
+  return clocked(code) && y > 0 && clocked(Spr_CellCode(x, y - 1, level));
+}
+
 int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
                       int layer, int dy, int dx) {
   (void)variant;  // an element's variant follows from its state
@@ -225,7 +231,7 @@ int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32
   const GfxSubPicture* sp = code < 16384 ? Gfx_GetSubPicture(code, state, 0, 0) : SymbolPicture(code, x, y, level);
   if (!sp) return 0;
   int drawn = PlacePictures(sp, zoom, layer, dy, dx);
-  DrawEffects(sp, zoom, layer, dy, dx, Spr_CellSeed(x, y));
+  DrawEffects(sp, zoom, layer, dy, dx, Spr_CellSeed(x, y), Spr_PlatformContinues(code, x, y, level));
   return drawn;
 }
 

@@ -130,6 +130,9 @@ u32 Spr_CellCode(i32 x, i32 y, i32 level);
 // number of placements drawn.
 int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
                       int layer, int dy, int dx);
+// 1 when the cell holds a platform with a clock whose platform goes on in
+// the cell above: a platform shows one clock, where it begins.
+int Spr_PlatformContinues(u32 code, i32 x, i32 y, i32 level);
 // Ground and lower layers of an ordinary cell; 0 or a portal direction bit.
 int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int symbolsHidden);
 // Completes a cell whose ground step returned a portal bit.
@@ -162,9 +165,12 @@ void Spr_ShadeRun(const CellPixel* src, u32* dst, int n, u32 mode);
 void Spr_ShadeBuffer(int zoom, i32 viewLevel, int overlayFlags);
 // Darkening of bit-31 colours only (previews); markers become colours.
 void Spr_ResolveMarkers(int zoom);
+// A shadow keeps the hue of what it falls on: every channel goes to 5/8
+// (a fixed subtraction per channel turned green ground teal and grey ground
+// navy).
 inline u32 Spr_Darken(u32 c) {
-  int b = int(c & 255) - 35, g = int((c >> 8) & 255) - 50, r = int((c >> 16) & 255) - 70;
-  return u32(r < 0 ? 0 : r) << 16 | u32(g < 0 ? 0 : g) << 8 | u32(b < 0 ? 0 : b);
+  u32 b = (c & 255) * 5 / 8, g = ((c >> 8) & 255) * 5 / 8, r = ((c >> 16) & 255) * 5 / 8;
+  return r << 16 | g << 8 | b;
 }
 
 // ---------------------------------------------------------------- animated pictures

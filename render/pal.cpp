@@ -71,6 +71,18 @@ static void Pal_Defaults(u32* out) {
                                      {118, 86, 58},   {164, 158, 148}, {98, 74, 52},    {84, 130, 186},
                                      {104, 104, 108}, {112, 114, 108}, {100, 104, 116}, {168, 154, 128}};
   for (i32 k = 0; k < 16; ++k) out[74 + k] = Rgb(kTerrain[k]);
+  // The overview and schematic classes (90..99): muted colours of the
+  // things they stand for that sit together on the light background, the
+  // track classes dark so that the network stands out, trains in signal red.
+  static const u8 kOverview[10][3] = {{92, 76, 64},   {178, 112, 84}, {124, 124, 132}, {88, 128, 72}, {150, 160, 120},
+                                      {64, 84, 132},  {128, 148, 104}, {60, 56, 54},   {72, 66, 60},  {214, 44, 36}};
+  for (i32 k = 0; k < 10; ++k) out[90 + k] = Rgb(kOverview[k]);
+  // The schematic ground (132) is a dark slate the light track lines and the
+  // symbol colours stand out on; the overview ground (133) the light green
+  // of the picture view, under which the dark track reads at once.
+  static const u8 kSchematicGround[3] = {58, 62, 66}, kOverviewGround[3] = {176, 200, 176};
+  out[132] = Rgb(kSchematicGround);
+  out[133] = Rgb(kOverviewGround);
   out[PAL_BACKGROUND] = 0x00B0C8B0;
   // The dialogs' colours (dialog, static, edit, list and read-only field:
   // text over background), those of a Windows dialog: dark text on a light

@@ -152,7 +152,12 @@ u32 Trk_PieceConnectorMask(u32 code) {
   for (const MaskEntry& e : kMasks)
     if (e.shape == s) return e.mask;
   u32 d = 1u << (s & 7);
+  // The object class drawn at the centre: stops and timetable points,
+  // LFST points, shunting points, ten-state signals.
   u32 cls = 0;
+  if ((s >= 264 && s <= 271) || (s >= 152 && s <= 159)) cls = 1;
+  else if (s >= 176 && s <= 183) cls = 2;
+  else if (s >= 192 && s <= 199) cls = 3;
   GfxElementKind k;
   if (Gfx_ElementKind(code, &k) == 10) cls = 4;
   if ((s & 7) % 2 == 0) return d << 8 | cls << 28 | d | d * 2;

@@ -40,7 +40,9 @@ int Spr_TerrainClass(u32 code, int* variant, int* row, int* plain) {
     else if (s <= 95) r = s - 15;
     else if (s >= 208 && s <= 210) r = 2;
     else if ((s >= 136 && s <= 151) || (s >= 256 && s <= 259)) r = (s & 3) + 1;
-    else if (s >= 260 && s <= 263) r = 1;
+    // Crossings and platforms join like vertical track (the connection
+    // table), so they lie on the vertical track's row.
+    else if (s >= 260 && s <= 263) r = 2;
     else if (s >= 168 && s <= 175) r = s - 168 + 81;
     else if (s >= 184 && s <= 191) r = s - 184 + 81;
     else if (s >= 272 && s <= 287) r = s - 272 + 89;

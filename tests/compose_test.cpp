@@ -223,8 +223,8 @@ TEST(ComposeRules, ShadingDarkensMarkedPixelsAndBelowGroundIsFixed) {
   b[3] = SPR_TRANSPARENT;
   Spr_ShadeBuffer(1, 0, 0);
   EXPECT_EQ(0u, b[0]) << "a darken marker alone shows black";
-  EXPECT_EQ(u32((0xC8 - 70) << 16 | (0x64 - 50) << 8 | (0x32 - 35)), b[1]);
-  EXPECT_EQ(0u, b[2]) << "darkening stops at 0";
+  EXPECT_EQ(u32((0xC8 * 5 / 8) << 16 | (0x64 * 5 / 8) << 8 | (0x32 * 5 / 8)), b[1]) << "the hue is kept";
+  EXPECT_EQ(u32((0x10 * 5 / 8) << 16 | (0x05 * 5 / 8) << 8 | (0x10 * 5 / 8)), b[2]) << "dark stays dark";
   EXPECT_EQ(Spr_LevelBackground(0), b[3]);
   EXPECT_EQ(0x00646464u, b[4]);
   EXPECT_EQ(120u, Spr_LightingMode(-1, 0));
@@ -648,6 +648,30 @@ TEST(ComposeRules, TransfersOfEachZoomFillTheirPreview) {
   Spr_FillBuffer(0x00112233, 2);
   Spr_TransferZoom2(&dc1, 0, 0, 0, 0, MAP_TARGET_PREVIEW1);
   EXPECT_EQ(std::vector<u32>(32 * 16, 7), small);
+}
+
+// A platform of several cells shows its digital clock once, on the board
+// of the cell where it begins (the top one; the board stands high enough to
+// reach into the cell above); the boards further on have none.
+TEST_F(ComposeCells, PlatformShowsOneClockWhereItBegins) {
+  for (i32 y = 10; y <= 14; ++y) Grid_SetCell(12, y, 0, CellCode(263));  // class 1 ground: plain
+  EXPECT_EQ(0, Spr_PlatformContinues(263, 12, 10, 0));
+  EXPECT_EQ(1, Spr_PlatformContinues(263, 12, 11, 0));
+  EXPECT_EQ(0, Spr_PlatformContinues(261, 12, 11, 0)) << "no clock to drop";
+  const u32 digits = 0xFFB428;  // the clock's lit digits
+  for (int scale : {1, 2, 4}) {
+    OpenView(scale, 0, 11, 8, 128 * scale, 128 * scale);
+    for (i32 y = 8; y <= 15; ++y) Map_RedrawCell(12, y, 0, MAP_REDRAW_ALL);
+    int cellsWithClock = 0;
+    for (i32 y = 8; y <= 15; ++y) {
+      int n = 0;
+      for (u32 p : Cell(12, y)) n += p == digits;
+      cellsWithClock += n > 0;
+    }
+    EXPECT_EQ(1, cellsWithClock) << "scale " << scale;
+    EXPECT_EQ(Cell(12, 12), Cell(12, 13)) << "the cells further on look alike, scale " << scale;
+    Map_CloseView(0);
+  }
 }
 
 }  // namespace

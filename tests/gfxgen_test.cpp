@@ -59,11 +59,21 @@ void RenderSymbol(u32 code, int zoom, ApcPicture* out) {
   return ::testing::AssertionSuccess();
 }
 
+// A colour whatever lighting tag it carries (markers never match).
 bool HasColour(const ApcPicture& p, u32 colour) {
   for (const ApcPlacement& pl : p.placements)
     for (u32 v : pl.px)
-      if (v == colour) return true;
+      if (!(v & 0x80000000u) && (v & 0xFFFFFFu) == colour) return true;
   return false;
+}
+
+// The pixels of a picture whose lighting tag kind (bits 28..30) is kind.
+int TaggedPixels(const ApcPicture& p, u32 kind) {
+  int n = 0;
+  for (const ApcPlacement& pl : p.placements)
+    for (u32 v : pl.px)
+      if (!(v & 0x80000000u) && ((v >> 28) & 7) == kind) ++n;
+  return n;
 }
 
 }  // namespace
@@ -160,6 +170,66 @@ TEST(GfxgenElements, SignalAspectsShowTheirOwnLampColour) {
       }
 }
 
+// Crossings and platforms join like vertical track: the crossing's road
+// runs across the cell in the ground layer below the vehicles, with the rails
+// showing through it; the platforms leave the track between them clear.
+TEST(GfxgenElements, CrossingAndPlatformsLieAlongTheirTrack) {
+  ASSERT_EQ(Atk_ConnectionIndex(260), Atk_ConnectionIndex(1));
+  for (int zoom : kZooms) {
+    ApcPicture p;
+    RenderElement(4096 + 260, zoom, &p);
+    ASSERT_EQ(p.placements.size(), 2u) << "zoom " << zoom;
+    const ApcPlacement& road = p.placements[0];
+    EXPECT_EQ(road.layer, 3) << "the road lies below the vehicles";
+    EXPECT_EQ(p.placements[1].layer, 2);
+    EXPECT_EQ(road.w, 32 * zoom) << "the road crosses the whole cell";
+    EXPECT_LT(road.h, 32 * zoom / 2 + 2 * zoom) << "and is no wider than half the cell";
+    for (int s = 261; s <= 263; ++s) {
+      RenderElement(u32(4096 + s), zoom, &p);
+      for (const ApcPlacement& pl : p.placements)
+        for (int y = 0; y < pl.h; ++y)
+          for (int x = 0; x < pl.w; ++x) {
+            int col = pl.x + x;  // from the cell's left edge, zoom pixels
+            if (col >= 13 * zoom && col < 19 * zoom) {
+              ASSERT_EQ(pl.px[size_t(y * pl.w + x)], CNV_TRANSPARENT)
+                  << "shape " << s << " zoom " << zoom << " covers the track at column " << col;
+            }
+          }
+    }
+  }
+}
+
+// Night: lit signal lamps, windows, street lamps and headlights carry the
+// lighting tags of the shading rule (red and white lamps are lamps; coloured
+// aspects never darken; windows are windows of a class).
+TEST(GfxgenElements, LampsAndWindowsCarryLightingTags) {
+  for (int zoom : kZooms) {
+    ApcPicture p;
+    RenderElement(4096 + 416, zoom, &p);  // stop aspect: a red lamp
+    EXPECT_GT(TaggedPixels(p, 5), 0) << "zoom " << zoom;
+    RenderElement(4096 + 400, zoom, &p);  // clear aspect: green never darkens
+    EXPECT_GT(TaggedPixels(p, 4), 0) << "zoom " << zoom;
+    RenderElement(4096 + 456, zoom, &p);  // dwarf signal, white lamps
+    EXPECT_GT(TaggedPixels(p, 5), 0) << "zoom " << zoom;
+    int houses = 0, stations = 0, lamps = 0;
+    for (u32 code = 51200; code <= 51343; ++code) {
+      RenderSymbol(code, zoom, &p);
+      houses += TaggedPixels(p, 6) > 0;
+    }
+    for (u32 code = 50944; code <= 50981; ++code) {
+      RenderSymbol(code, zoom, &p);
+      stations += TaggedPixels(p, 6) > 0;
+    }
+    for (u32 code = 52992; code <= 53065; ++code) {
+      RenderSymbol(code, zoom, &p);
+      lamps += TaggedPixels(p, 5) > 0;
+    }
+    EXPECT_EQ(houses, 144) << "every house has lit windows, zoom " << zoom;
+    EXPECT_GT(stations, 0) << "zoom " << zoom;
+    EXPECT_GT(lamps, 0) << "street lamps, zoom " << zoom;
+  }
+}
+
 TEST(GfxgenElements, PicturesAreTransparentAwayFromTheirObject) {
   // A stop board stands beside the track: the cell's opposite side stays
   // clear so the ground shows through.
@@ -192,6 +262,27 @@ TEST(GfxgenSymbols, EveryPictureCodeRangeIsFilledAtEveryZoom) {
       ApcPicture p;
       RenderSymbol(code, zoom, &p);
       EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " zoom " << zoom;
+    }
+}
+
+// An info point mark and a log point mark on one cell: the compositor moves
+// the info mark half a cell down and the log mark half a cell up. Each mark
+// keeps to its half of the cell, so both stay whole either way.
+TEST(GfxgenSymbols, InfoAndLogMarksStayWholeInOneCell) {
+  for (int zoom : kZooms)
+    for (u32 code : {0xC003u, 0xC004u, 0xC005u}) {
+      ApcPicture p;
+      RenderSymbol(code, zoom, &p);
+      const int shift = code == 0xC003u ? -8 * zoom : 8 * zoom;  // y up from the cell bottom
+      for (const ApcPlacement& pl : p.placements) {
+        if (Apc_IsEmpty(&pl)) continue;
+        for (int moved : {0, shift}) {
+          EXPECT_GE(pl.y + moved, 0) << code << " zoom " << zoom << " moved " << moved;
+          EXPECT_LE(pl.y + moved + pl.h, 16 * zoom) << code << " zoom " << zoom << " moved " << moved;
+          EXPECT_GE(pl.x, 0);
+          EXPECT_LE(pl.x + pl.w, 32 * zoom);
+        }
+      }
     }
 }
 
@@ -270,6 +361,7 @@ TEST(GfxgenTrack, GroundEndsWhereTheConnectionTableSays) {
   for (int s = 0; s < 96; ++s) shapes.push_back(s);
   for (int s = 168; s <= 175; ++s) shapes.push_back(s);
   for (int s = 272; s <= 303; ++s) shapes.push_back(s);
+  for (int s = 260; s <= 263; ++s) shapes.push_back(s);  // crossing and platforms
   for (int s : shapes) {
     // 34..37 run like 29..32 but the compositor gives them the ground rows of
     // the slip crossings 12..15: their ground cannot follow their connections.
@@ -404,6 +496,13 @@ TEST(GfxgenVehicles, RequiredSetsAndCatalogueFitTheVehicleFile) {
   for (int k : {AVH_STEAM, AVH_DIESEL_HOOD, AVH_ELECTRIC, AVH_COACH, AVH_BOX, AVH_TANK, AVH_FLAT, AVH_HOPPER,
                 AVH_EMU_HEAD, AVH_TRAM_HEAD})
     EXPECT_TRUE(kinds.count(k)) << "kind " << k;
+  // The catalogue a user expects: thirty sets, a hundred and fifty vehicles,
+  // every kind drawn by some vehicle.
+  int vehicles = 0;
+  for (int i = 0; i < Avh_SetCount(); ++i) vehicles += Avh_Set(i)->count;
+  EXPECT_GE(Avh_SetCount(), 30);
+  EXPECT_GE(vehicles, 150);
+  EXPECT_EQ(int(kinds.size()), int(AVH_KINDS));
 }
 
 TEST(GfxgenVehicles, SecondSideIsTheMirrorOfTheFirst) {

@@ -21,6 +21,9 @@ TEST(SchemRules, ConnectorMasks) {
       {260, 0x3},        {208, 0x3},        {184, 0x2},         {496, 0x22},   {504, 0x22},
       {288, 0x4200000},  {303, 0x1200000},  {5, 0x2030},        {4, 0x1030},        {97, 0x203},
       {32768, 0},        {0xC000, 0},
+      // Objects at the centre: a stop and a timetable point (class 1), an
+      // LFST point (2), a shunting point (3).
+      {264, 0x10000103}, {4096 + 153, 0x10000203}, {176, 0x20000103}, {4096 + 195, 0x3000080C},
   };
   for (auto& c : cases) EXPECT_EQ(c.mask, Trk_PieceConnectorMask(c.code)) << c.code;
 }

@@ -89,10 +89,14 @@ void PaintCover(Canvas* c, const std::vector<float>& cover, int bx0, int by0, in
         b = float(colour & 255) / 255.0f;
   for (int y = by0; y <= by1; ++y)
     for (int x = bx0; x <= bx1; ++x) {
+      // Pixel art: a pixel is either the shape's or not (no blended edges),
+      // so every zoom has hard edges and colours stay those of the palette.
       float a = cover[size_t(y - by0) * size_t(bx1 - bx0 + 1) + size_t(x - bx0)];
-      if (a <= 0) continue;
-      a = std::min(a, 1.0f) * alpha;
-      float* px = &c->rgba[(size_t(y) * size_t(c->pw) + size_t(x)) * 4];
+      if (a < 0.5f) continue;
+      a = alpha;
+      size_t i = size_t(y) * size_t(c->pw) + size_t(x);
+      if (a >= 0.5f) c->tags[i] = c->tag;
+      float* px = &c->rgba[i * 4];
       px[0] = px[0] * (1 - a) + r * a;
       px[1] = px[1] * (1 - a) + g * a;
       px[2] = px[2] * (1 - a) + b * a;
@@ -133,6 +137,8 @@ void Cnv_Init(Canvas* c, int zoom, int x0, int y0, int w, int h) {
   c->ph = h * zoom;
   c->rgba.assign(size_t(c->pw) * size_t(c->ph) * 4, 0.0f);
   c->shadow.assign(size_t(c->pw) * size_t(c->ph), 0.0f);
+  c->tags.assign(size_t(c->pw) * size_t(c->ph), 0u);
+  c->tag = 0;
 }
 
 void Cnv_FillPoly(Canvas* c, const float* xy, int n, u32 colour, float alpha) {
@@ -213,7 +219,7 @@ void Cnv_ShadowPoly(Canvas* c, const float* xy, int n) {
     for (int x = bx0; x <= bx1; ++x) {
       size_t i = size_t(y) * size_t(c->pw) + size_t(x);
       float v = cover[size_t(y - by0) * size_t(bx1 - bx0 + 1) + size_t(x - bx0)];
-      c->shadow[i] = std::min(1.0f, c->shadow[i] + v);
+      if (v >= 0.5f) c->shadow[i] = 1.0f;
     }
 }
 
@@ -232,7 +238,8 @@ void Cnv_Export(const Canvas* c, u32* out) {
     // Edges over nothing cannot blend with what the compositor puts below,
     // so a pixel is either drawn or not; 0.4 keeps one-pixel diagonals whole.
     if (a >= 0.4f) {
-      out[i] = Cnv_Rgb(Clamp255(px[0] / a * 255.0f), Clamp255(px[1] / a * 255.0f), Clamp255(px[2] / a * 255.0f));
+      out[i] = Cnv_Rgb(Clamp255(px[0] / a * 255.0f), Clamp255(px[1] / a * 255.0f), Clamp255(px[2] / a * 255.0f)) |
+               c->tags[i];
     } else if (c->shadow[i] >= 0.5f) {
       out[i] = CNV_DARKEN;
     } else {

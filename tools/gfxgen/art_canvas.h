@@ -1,5 +1,5 @@
-// Drawing canvas of the picture generator: anti-aliased polygons, lines,
-// ellipses and shadows into one picture at one zoom.
+// Drawing canvas of the picture generator: polygons, lines, ellipses and
+// shadows with hard pixel edges into one picture at one zoom.
 //
 // Owns: the pixel store of one picture while it is drawn. Everything is
 // given in zoom-1 units in the frame of the cell the picture belongs to (x to
@@ -32,7 +32,22 @@ struct Canvas {
   int pw = 0, ph = 0; // pixels: w x zoom, h x zoom
   std::vector<float> rgba;    // premultiplied colour and cover, 0..1, top row first
   std::vector<float> shadow;  // shadow cover 0..1
+  std::vector<u32> tags;      // lighting tag of each pixel (bits 24..30), 0 none
+  u32 tag = 0;                // the tag of what is drawn now
 };
+
+// Lighting tags of the shading rule: what is drawn after Cnv_SetTag carries
+// the tag until it is set back to 0, so lamps light up and windows glow at
+// night. A lamp lit white, a lamp lit red, and windows of class 0..2 (plus
+// CNV_WINDOW_ALT for the second lit colour); CNV_UNSHADED never darkens.
+enum : u32 {
+  CNV_UNSHADED = 0x40000000u,
+  CNV_LAMP = 0x50000000u,
+  CNV_LAMP_RED = 0x51000000u,
+  CNV_WINDOW = 0x60000000u,
+  CNV_WINDOW_ALT = 0x04000000u
+};
+inline void Cnv_SetTag(Canvas* c, u32 tag) { c->tag = tag; }
 
 // A clear canvas over the box (x0, y0, w, h) at zoom.
 void Cnv_Init(Canvas* c, int zoom, int x0, int y0, int w, int h);

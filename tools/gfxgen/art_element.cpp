@@ -68,15 +68,28 @@ void PostPlace(int d, float dist, float along, float* x, float* v) {
   *v = 16 + f.rv * dist + f.tv * along;
 }
 
+// A lit lamp keeps its light at night: red and white lamps are lamps of the
+// shading rule, coloured aspects are never shaded (a lamp of the rule would
+// light up white and lose the aspect).
+u32 LampTag(u32 colour) {
+  if (colour == kRed) return CNV_LAMP_RED;
+  if (colour == kWhite) return CNV_LAMP;
+  return CNV_UNSHADED;
+}
+
 void Lamp(Canvas* c, float x, float y, float r, u32 colour, bool lit) {
   if (c->zoom == 1) {
     // One whole pixel: a blended lamp would lose its colour at this size.
+    if (lit) Cnv_SetTag(c, LampTag(colour));
     Cnv_Rect(c, std::floor(x), std::floor(y), 1, 1, lit ? colour : kLampOff);
+    Cnv_SetTag(c, 0);
     return;
   }
   if (lit && c->zoom >= 2) Cnv_Ellipse(c, x, y, r * 1.6f, r * 1.6f, Cnv_Mix(colour, kBlack, 0.55f));
+  if (lit) Cnv_SetTag(c, LampTag(colour));
   Cnv_Ellipse(c, x, y, r, r, lit ? colour : kLampOff);
   if (lit && c->zoom >= 2) Cnv_Ellipse(c, x - r * 0.3f, y + r * 0.3f, r * 0.35f, r * 0.35f, Cnv_Mix(colour, kWhite, 0.7f));
+  Cnv_SetTag(c, 0);
 }
 
 // ---------------------------------------------------------------- signals
@@ -151,12 +164,16 @@ void DrawStop(Canvas* c, int d) {
   float x, v;
   PostPlace(d, 10, 6, &x, &v);
   Asc_Post(c, x, v, 14, kPostGrey);
+  // A round-cornered yellow board with a green "H": a dark outline, the
+  // letter's legs one yellow pixel in from it at zoom 1 and its bar in the
+  // middle row, so the letter reads as H rather than as stripes.
   float b = std::floor(Asc_Sy(v, 14) + 0.5f), l = std::floor(x - 3 + 0.5f);
-  Cnv_FramedRect(c, l, b - 1, 7, 6, Cnv_Rgb(250, 214, 40), Cnv_Rgb(30, 120, 60));
-  float t = c->zoom == 1 ? 1.0f : 0.7f;
-  Cnv_Rect(c, l + 2, b, t, 4, Cnv_Rgb(30, 120, 60));
-  Cnv_Rect(c, l + 5 - t, b, t, 4, Cnv_Rgb(30, 120, 60));
-  Cnv_Rect(c, l + 2, b + 1.6f, 3, t, Cnv_Rgb(30, 120, 60));
+  const u32 sign = Cnv_Rgb(250, 214, 40), letter = Cnv_Rgb(24, 110, 52);
+  Cnv_FramedRect(c, l - 1, b - 1, 9, 8, sign, kBlack);
+  float t = c->zoom == 1 ? 1.0f : 1.25f;
+  Cnv_Rect(c, l + 1, b + 1, t, 5, letter);
+  Cnv_Rect(c, l + 6 - t, b + 1, t, 5, letter);
+  Cnv_Rect(c, l + 1, b + 3, 5, t, letter);
 }
 
 // Centre of the dial of a timetable point's clock post.
@@ -402,8 +419,13 @@ void DrawDepot(Canvas* c, int shape) {
   float bx = boards[axis][0], bv = boards[axis][1];
   Asc_Post(c, bx, bv, 7, kPostGrey);
   float b = std::floor(Asc_Sy(bv, 7) + 0.5f);
-  Cnv_FramedRect(c, std::floor(bx) - 2, b, 5, 4, kYellow, kBlack);
-  Cnv_Rect(c, std::floor(bx) - 1, b + 1, 3, 2, kBlack);
+  // Yellow with black chevron stripes: at zoom 1 still more yellow than black.
+  const float l = std::floor(bx) - 3;
+  Cnv_FramedRect(c, l, b, 7, 5, kYellow, kBlack);
+  for (float sx : {l + 2, l + 4}) {
+    float st[8] = {sx, b + 1, sx + 1, b + 1, sx + 1.5f, b + 4, sx + 0.5f, b + 4};
+    Cnv_FillPoly(c, st, 4, kBlack);
+  }
 }
 
 void Girders(Canvas* c, int axis) {
@@ -426,22 +448,39 @@ void Girders(Canvas* c, int axis) {
   }
 }
 
-void LevelCrossing(Canvas* c) {
-  u32 asphalt = Cnv_Rgb(86, 88, 92);
-  float road[8] = {0, 8, 32, 8, 32, 24, 0, 24};
-  Asc_Flat(c, road, 4, 0.1f, asphalt);
-  for (float x : {6.0f, 12.0f, 20.0f, 26.0f}) {
-    float m[8] = {x - 1.5f, 15.3f, x + 1.5f, 15.3f, x + 1.5f, 16.7f, x - 1.5f, 16.7f};
-    Asc_Flat(c, m, 4, 0.15f, kWhite);
+// A road across vertical track (crossings join like vertical track): the
+// road surface lies in the ground layer below the vehicles (layer index 0),
+// the crossing signs stand beside the road in front (index 1).
+void LevelCrossing(Canvas* c, int layerIndex) {
+  if (layerIndex == 0) {
+    u32 asphalt = Cnv_Rgb(86, 88, 92);
+    float kerbs[8] = {0, 7, 32, 7, 32, 25, 0, 25};
+    Asc_Flat(c, kerbs, 4, 0.1f, Cnv_Rgb(132, 130, 124));
+    float road[8] = {0, 8, 32, 8, 32, 24, 0, 24};
+    Asc_Flat(c, road, 4, 0.1f, asphalt);
+    // Dashed centre line across the cell, left and right of the rails.
+    for (float x : {1.0f, 5.0f, 23.0f, 27.0f}) {
+      float m[8] = {x, 15.3f, x + 3, 15.3f, x + 3, 16.7f, x, 16.7f};
+      Asc_Flat(c, m, 4, 0.15f, kWhite);
+    }
+    // The rails run through the road, with their flangeways.
+    for (float rx : {12.5f, 19.0f}) {
+      float r[8] = {rx, 8, rx + 1, 8, rx + 1, 24, rx, 24};
+      Asc_Flat(c, r, 4, 0.2f, Cnv_Rgb(150, 146, 140));
+      float g[8] = {rx + 1, 8, rx + 1.6f, 8, rx + 1.6f, 24, rx + 1, 24};
+      Asc_Flat(c, g, 4, 0.2f, Cnv_Rgb(52, 52, 56));
+    }
+    return;
   }
-  // Rails stay visible through the road.
-  Cnv_Rect(c, 12.5f, Asc_Sy(8, 0.2f), 1, 8, Cnv_Rgb(70, 64, 60));
-  Cnv_Rect(c, 19.0f, Asc_Sy(8, 0.2f), 1, 8, Cnv_Rgb(70, 64, 60));
-  // St Andrew's cross by the road.
-  Asc_Post(c, 6, 5, 10, kWhite);
-  float cy = Asc_Sy(5, 10);
-  Cnv_Line(c, 3.5f, cy - 2, 8.5f, cy + 2, 1.0f, kRed);
-  Cnv_Line(c, 3.5f, cy + 2, 8.5f, cy - 2, 1.0f, kRed);
+  // St Andrew's crosses beside the road, left of the track in front and
+  // right of it behind.
+  for (int k = 0; k < 2; ++k) {
+    float px = k ? 25.0f : 6.0f, pv = k ? 27.0f : 5.0f;
+    Asc_Post(c, px, pv, 10, kWhite);
+    float cx = std::floor(px) + 0.5f, cy = Asc_Sy(pv, 10);
+    Cnv_Line(c, cx - 2.5f, cy - 2, cx + 2.5f, cy + 2, 1.0f, kRed);
+    Cnv_Line(c, cx - 2.5f, cy + 2, cx + 2.5f, cy - 2, 1.0f, kRed);
+  }
 }
 
 void CurveExtra(Canvas* c, int shape) {
@@ -504,7 +543,7 @@ void DrawElement(Canvas* c, u32 code, int layer) {
   } else if (s >= 256 && s <= 259) {
     Girders(c, (s & 3) == 0 ? 1 : (s & 3) == 1 ? 0 : (s & 3));
   } else if (s == 260) {
-    LevelCrossing(c);
+    LevelCrossing(c, layer);
   } else if (s >= 261 && s <= 263) {
     if (s != 262) Platform(c, ATK_UP, -11.5f, 15, 4);
     if (s != 261) Platform(c, ATK_UP, 11.5f, 15, 4);
@@ -516,7 +555,6 @@ void DrawElement(Canvas* c, u32 code, int layer) {
   } else if (s >= 496) {
     CurveExtra(c, s);
   }
-  (void)layer;
 }
 
 }  // namespace
@@ -545,6 +583,11 @@ ApcDraw Ael_Prepare(u32 code, ApcSpec* spec) {
   // Portals are drawn in layer 4, which the compositor draws again over a
   // train standing in the portal.
   spec->layers[0] = IsPortalShape(s) ? 4 : 2;
+  if (s == 260) {
+    spec->layerCount = 2;
+    spec->layers[0] = 3;
+    spec->layers[1] = 2;
+  }
   return DrawElement;
 }
 

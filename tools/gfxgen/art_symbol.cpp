@@ -125,7 +125,7 @@ int HouseChimney(u32 h, float scale, bool city, float* cx, float* cv, float* top
   if (city && ((h >> 16) & 1)) return 0;
   *cx = 16 - w / 2 + w * 0.7f;
   *cv = 16 - d / 2 + d * 0.6f;
-  *top = z1 + 3 + d * 0.3f;
+  *top = z1 + 3 + d * 0.3f + 2.5f;
   return 1;
 }
 
@@ -142,27 +142,92 @@ void DrawHouse(Canvas* c, u32 h, float scale, bool city) {
   bool flat = city && ((h >> 16) & 1);
   Asc_Shadow(c, x, v, w, d, z1 + 4);
   Asc_Box(c, x, v, w, d, 0, z1, wall, flat ? Cnv_Shade(roof, 0.9f) : wall);
-  // Windows on the front wall, a door on the ground floor.
+  // Windows on the front wall in a regular rhythm; on the ground floor the
+  // middle opening is the door, so no window lies under it. Windows are
+  // lit at night (window class by the house, so not every house is lit).
+  int count = 0;
+  for (float wx = x + 2; wx + 2.2f < x + w - 1; wx += 4.2f) ++count;
+  const int door = count / 2;
+  Cnv_SetTag(c, u32(CNV_WINDOW) | (h % 3) << 24 | (((h >> 5) & 1) ? u32(CNV_WINDOW_ALT) : 0u));
   for (int f = 0; f < floors; ++f)
-    for (float wx = x + 2; wx + 2.2f < x + w - 1; wx += 4.2f) {
-      float y = Asc_Sy(v, float(f) * fh + 2);
+    for (int k = 0; k < count; ++k) {
+      if (f == 0 && k == door) continue;
+      float wx = x + 2 + 4.2f * float(k), y = Asc_Sy(v, float(f) * fh + 2);
       Cnv_Rect(c, wx, y, 2.2f, 2.6f * scale, Cnv_Rgb(70, 90, 110));
-      if (c->zoom >= 2) Cnv_Rect(c, wx, y + 2.6f * scale - 0.5f, 2.2f, 0.5f, Cnv_Shade(wall, 0.8f));
     }
-  Cnv_Rect(c, x + w / 2 - 1.2f, Asc_Sy(v, 0), 2.4f, 4 * scale, Cnv_Rgb(90, 60, 40));
+  Cnv_SetTag(c, 0);
+  if (c->zoom >= 2)
+    for (int f = 0; f < floors; ++f)
+      for (int k = 0; k < count; ++k)
+        if (f || k != door)
+          Cnv_Rect(c, x + 2 + 4.2f * float(k), Asc_Sy(v, float(f) * fh + 2) + 2.6f * scale - 0.5f, 2.2f, 0.5f,
+                   Cnv_Shade(wall, 0.8f));
+  const float doorX = count > 0 ? x + 2 + 4.2f * float(door) : x + w / 2 - 1.1f;
+  Cnv_Rect(c, doorX, Asc_Sy(v, 0), 2.2f, 4 * scale, Cnv_Rgb(90, 60, 40));
   if (flat) {
     Cnv_Rect(c, x, Asc_Sy(v, z1), w, 0.8f, Cnv_Shade(wall, 0.8f));
   } else {
     Asc_GableRoof(c, x, v, w, d, z1, 3 + d * 0.3f, (h >> 17) & 1 ? false : true, roof);
-    // A chimney.
+    // A chimney stack standing on the roof, not a stripe down it.
     float cx, cv, top;
     HouseChimney(h, scale, city, &cx, &cv, &top);
-    Asc_Box(c, cx, cv, 1.6f, 1.6f, z1, top, Cnv_Rgb(140, 80, 60), Cnv_Rgb(60, 50, 50));
+    Asc_Box(c, cx, cv, 2, 2, top - 5, top, Cnv_Rgb(150, 84, 60), Cnv_Rgb(60, 50, 50));
   }
 }
 
 void DrawIndustry(Canvas* c, u32 h) {
-  int t = int(h % 4);
+  int t = int(h % 8);
+  if (t >= 4) {
+    const u32 brick = Cnv_Rgb(170, 96, 70), slate = Cnv_Rgb(84, 88, 100);
+    if (t == 4) {
+      // Warehouse: a long brick store with loading doors and small windows.
+      Asc_Shadow(c, 2, 10, 28, 14, 11);
+      Asc_Box(c, 2, 10, 28, 14, 0, 10, brick, brick);
+      Asc_GableRoof(c, 2, 10, 28, 14, 10, 4, true, slate);
+      for (float x : {5.0f, 14.0f, 23.0f}) Cnv_FramedRect(c, x, Asc_Sy(10, 0), 5, 6, Cnv_Rgb(96, 70, 50), Cnv_Rgb(60, 40, 30));
+      Cnv_SetTag(c, CNV_WINDOW | (1u << 24));
+      for (float x = 4; x < 29; x += 4.5f) Cnv_Rect(c, x, Asc_Sy(10, 7.5f), 2, 1.6f, Cnv_Rgb(70, 90, 110));
+      Cnv_SetTag(c, 0);
+    } else if (t == 5) {
+      // Gas holder: a ribbed drum with a lit top rim.
+      const u32 drum = Cnv_Rgb(120, 130, 124);
+      Cnv_ShadowRect(c, 20, Asc_Sy(14, 0), 12, 4);
+      Cnv_Rect(c, 5, Asc_Sy(12, 0), 22, 18, Cnv_Shade(drum, 0.6f));
+      Cnv_Rect(c, 6, Asc_Sy(12, 0), 20, 17, drum);
+      Cnv_Rect(c, 6, Asc_Sy(12, 0), 6, 17, Cnv_Shade(drum, 1.15f));
+      for (float x = 8; x < 26; x += 3.5f) Cnv_Rect(c, x, Asc_Sy(12, 0), 0.8f, 17, Cnv_Shade(drum, 0.75f));
+      Cnv_Ellipse(c, 16, Asc_Sy(12, 18), 11, 2.5f, Cnv_Shade(drum, 0.6f));
+      Cnv_Ellipse(c, 16, Asc_Sy(12, 18), 10, 2, Cnv_Shade(drum, 1.25f));
+    } else if (t == 6) {
+      // Container yard: stacked boxes under a gantry crane.
+      static const u32 boxes[5] = {Cnv_Rgb(40, 80, 170), Cnv_Rgb(200, 60, 40), Cnv_Rgb(230, 180, 40),
+                                   Cnv_Rgb(40, 130, 70), Cnv_Rgb(220, 220, 214)};
+      for (int k = 0; k < 6; ++k) {
+        float x = 4 + float(k % 3) * 8.5f, z = float(k / 3) * 4;
+        u32 col = boxes[(h / 8 + u32(k)) % 5];
+        Asc_Box(c, x, 12, 8, 6, z, z + 4, col, Cnv_Shade(col, 1.2f));
+      }
+      const u32 crane = Cnv_Rgb(220, 120, 30);
+      for (float x : {2.0f, 29.0f}) Asc_Post(c, x, 10, 14, crane);
+      Cnv_Rect(c, 1, Asc_Sy(10, 14), 30, 2, Cnv_Shade(crane, 0.6f));
+      Cnv_Rect(c, 1, Asc_Sy(10, 14.5f), 30, 1.2f, crane);
+      Cnv_Rect(c, 14, Asc_Sy(10, 11), 4, 3, Cnv_Rgb(60, 60, 64));
+    } else {
+      // Coal yard: dark heaps with a lit crest and a conveyor.
+      for (int k = 0; k < 2; ++k) {
+        float x = 4 + float(k) * 13;
+        float heap[6] = {x, Asc_Sy(14, 0), x + 12, Asc_Sy(14, 0), x + 6, Asc_Sy(14, 7)};
+        Cnv_ShadowRect(c, x + 6, Asc_Sy(14, 0), 9, 3);
+        Cnv_FillPoly(c, heap, 3, Cnv_Rgb(28, 28, 30));
+        float lit[6] = {x + 1.5f, Asc_Sy(14, 0.5f), x + 6, Asc_Sy(14, 6.3f), x + 4.5f, Asc_Sy(14, 0.5f)};
+        Cnv_FillPoly(c, lit, 3, Cnv_Rgb(70, 70, 76));
+      }
+      Cnv_Line(c, 2, Asc_Sy(20, 1), 28, Asc_Sy(20, 12), 1.4f, Cnv_Rgb(90, 90, 96));
+      Cnv_Line(c, 2, Asc_Sy(20, 1.8f), 28, Asc_Sy(20, 12.8f), 0.6f, Cnv_Rgb(150, 150, 156));
+      Asc_Box(c, 24, 18, 6, 6, 0, 12, Cnv_Rgb(120, 110, 96), Cnv_Rgb(90, 84, 76));
+    }
+    return;
+  }
   if (t == 0) {
     // Hall with a sawtooth roof.
     float x = 2, v = 6, w = 28, d = 20;
@@ -202,13 +267,79 @@ void DrawIndustry(Canvas* c, u32 h) {
   }
 }
 
+// A station hall: a two-storey middle block with a clock gable and an
+// arched entrance between lower wings, windows lit at night; `wing` the
+// wall colour, `roof` the roof's.
+void StationHall(Canvas* c, u32 wall, u32 roof, bool big) {
+  const float x = big ? 1 : 5, w = big ? 30 : 22, v = 12, d = 14;
+  Asc_Shadow(c, x, v, w, d, big ? 16 : 12);
+  Asc_Box(c, x, v, w, d, 0, 7, wall, wall);
+  Asc_GableRoof(c, x, v, w, d, 7, 3, true, roof);
+  const float mx = 16 - 5, mw = 10;
+  Asc_Box(c, mx, v - 1, mw, d, 0, big ? 13 : 11, Cnv_Shade(wall, 1.05f), Cnv_Shade(wall, 1.05f));
+  Asc_GableRoof(c, mx, v - 1, mw, d, big ? 13 : 11, 4, false, roof);
+  // Arched door in the middle, a round clock above it.
+  Cnv_Rect(c, 14, Asc_Sy(v - 1, 0), 4, 5, Cnv_Rgb(70, 50, 36));
+  Cnv_Ellipse(c, 16, Asc_Sy(v - 1, 5), 2, 1.2f, Cnv_Rgb(70, 50, 36));
+  Cnv_Ellipse(c, 16, Asc_Sy(v - 1, big ? 10 : 8.5f), 1.6f, 1.6f, kDark);
+  Cnv_Ellipse(c, 16, Asc_Sy(v - 1, big ? 10 : 8.5f), 1.1f, 1.1f, kWhite);
+  Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
+  for (float wx = x + 1.5f; wx + 2 < x + w - 0.5f; wx += 3.5f) {
+    if (wx > mx - 2 && wx < mx + mw) continue;
+    Cnv_Rect(c, wx, Asc_Sy(v, 2), 2, 3, Cnv_Rgb(70, 90, 110));
+  }
+  Cnv_Rect(c, mx + 1.5f, Asc_Sy(v - 1, 7.5f), 2, 2, Cnv_Rgb(70, 90, 110));
+  Cnv_Rect(c, mx + mw - 3.5f, Asc_Sy(v - 1, 7.5f), 2, 2, Cnv_Rgb(70, 90, 110));
+  Cnv_SetTag(c, 0);
+}
+
 void DrawStation(Canvas* c, u32 h, int i) {
-  int t = i % 6;
+  int t = i % 10;
+  if (t == 6 || t == 7) {
+    StationHall(c, t == 6 ? Cnv_Rgb(214, 196, 160) : Cnv_Rgb(184, 100, 72), t == 6 ? Cnv_Rgb(90, 90, 104) : Cnv_Rgb(140, 60, 44),
+                t == 6);
+    return;
+  }
+  if (t == 8) {
+    // Country halt: a small timber building with a canopy and a name board.
+    const u32 timber = Cnv_Rgb(150, 110, 70);
+    Asc_Shadow(c, 8, 14, 16, 10, 9);
+    Asc_Box(c, 8, 14, 16, 10, 0, 6, timber, timber);
+    for (float x = 9; x < 24; x += 1.5f) Cnv_Rect(c, x, Asc_Sy(14, 0), 0.4f, 6, Cnv_Shade(timber, 0.8f));
+    Asc_GableRoof(c, 8, 14, 16, 10, 6, 3, true, Cnv_Rgb(120, 60, 44));
+    Cnv_Rect(c, 15, Asc_Sy(14, 0), 2.4f, 4.5f, Cnv_Rgb(80, 50, 30));
+    Cnv_SetTag(c, CNV_WINDOW);
+    Cnv_Rect(c, 10.5f, Asc_Sy(14, 2), 2.4f, 2.4f, Cnv_Rgb(70, 90, 110));
+    Cnv_Rect(c, 19.5f, Asc_Sy(14, 2), 2.4f, 2.4f, Cnv_Rgb(70, 90, 110));
+    Cnv_SetTag(c, 0);
+    Asc_Post(c, 4, 8, 7, kDark);
+    Asc_Post(c, 12, 8, 7, kDark);
+    Cnv_FramedRect(c, 3, std::floor(Asc_Sy(8, 7)), 11, 3, kWhite, kDark);
+    return;
+  }
+  if (t == 9) {
+    // Modern station: a glass hall under a flat roof on steel columns.
+    Asc_Shadow(c, 2, 12, 28, 12, 10);
+    Asc_Box(c, 2, 12, 28, 12, 0, 8, Cnv_Rgb(120, 160, 190), Cnv_Rgb(200, 204, 208));
+    Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
+    for (float x = 3; x < 29; x += 3) Cnv_Rect(c, x, Asc_Sy(12, 0.5f), 2.2f, 7, Cnv_Rgb(140, 180, 206));
+    Cnv_SetTag(c, 0);
+    for (float x = 2; x <= 30; x += 7) Cnv_Rect(c, x, Asc_Sy(12, 0), 0.8f, 8, Cnv_Rgb(70, 74, 80));
+    float roof[8] = {0, 10, 32, 10, 32, 26, 0, 26};
+    Asc_Flat(c, roof, 4, 8.5f, Cnv_Rgb(210, 212, 216));
+    Cnv_Rect(c, 0, Asc_Sy(10, 8), 32, 0.8f, Cnv_Rgb(90, 94, 100));
+    return;
+  }
+  t = i % 6;
   if (t == 0 || t == 1) {
     // Station building with a canopy toward the tracks.
     Asc_Shadow(c, 3, 14, 26, 14, 12);
     Asc_Box(c, 3, 14, 26, 14, 0, 8, Cnv_Rgb(214, 196, 160), Cnv_Rgb(214, 196, 160));
-    for (float x = 5; x < 27; x += 4) Cnv_Rect(c, x, Asc_Sy(14, 2), 2, 4, Cnv_Rgb(70, 90, 110));
+    Cnv_SetTag(c, CNV_WINDOW);
+    for (float x = 5; x < 27; x += 4)
+      if (x != 13) Cnv_Rect(c, x, Asc_Sy(14, 2), 2, 4, Cnv_Rgb(70, 90, 110));
+    Cnv_SetTag(c, 0);
+    Cnv_Rect(c, 13, Asc_Sy(14, 0), 2, 5, Cnv_Rgb(90, 60, 40));
     Asc_GableRoof(c, 3, 14, 26, 14, 8, 5, true, t ? Cnv_Rgb(90, 90, 100) : Cnv_Rgb(150, 60, 44));
     float cp[8] = {2, 6, 30, 6, 30, 14, 2, 14};
     for (float x : {4.0f, 16.0f, 28.0f}) Asc_Post(c, x, 7, 6, Cnv_Rgb(80, 90, 80));
@@ -218,7 +349,9 @@ void DrawStation(Canvas* c, u32 h, int i) {
     Asc_Shadow(c, 9, 12, 14, 10, 16);
     Asc_Box(c, 9, 12, 14, 10, 0, 7, Cnv_Rgb(180, 100, 70), Cnv_Rgb(180, 100, 70));
     Asc_Box(c, 9, 12, 14, 10, 7, 12, Cnv_Rgb(220, 210, 190), Cnv_Rgb(220, 210, 190));
+    Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
     Cnv_Rect(c, 10, Asc_Sy(12, 8), 12, 3, Cnv_Rgb(90, 120, 140));
+    Cnv_SetTag(c, 0);
     Asc_GableRoof(c, 9, 12, 14, 10, 12, 4, false, Cnv_Rgb(80, 80, 90));
   } else if (t == 3) {
     // Water tower.
@@ -274,7 +407,9 @@ void DrawPlatform(Canvas* c, u32 h, int i) {
       Asc_Box(c, cx - 3, cv - 1, 6, 2, 2.5f, 4, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
     } else if (t == 2) {
       Asc_Post(c, cx, cv, 12, Cnv_Rgb(60, 60, 60));
+      Cnv_SetTag(c, CNV_LAMP);
       Cnv_Ellipse(c, cx + 0.5f, Asc_Sy(cv, 14.5f), 1.5f, 1.2f, Cnv_Rgb(255, 240, 180));
+      Cnv_SetTag(c, 0);
     } else {
       Asc_Post(c, cx, cv, 8, Cnv_Rgb(60, 60, 60));
       Cnv_FramedRect(c, std::floor(cx) - 5, std::floor(Asc_Sy(cv, 8)), 11, 4, kWhite, Cnv_Rgb(20, 60, 140));
@@ -369,7 +504,9 @@ void DrawFurniture(Canvas* c, u32 h, int i) {
   } else if (t == 2) {
     Asc_Post(c, 16, 16, 14, Cnv_Rgb(60, 64, 70));
     Cnv_Line(c, 16.5f, Asc_Sy(16, 14), 19.5f, Asc_Sy(16, 14), 0.7f, Cnv_Rgb(60, 64, 70));
+    Cnv_SetTag(c, CNV_LAMP);
     Cnv_Ellipse(c, 19.5f, Asc_Sy(16, 13.3f), 1.4f, 0.9f, Cnv_Rgb(255, 240, 180));
+    Cnv_SetTag(c, 0);
   } else if (t == 3) {
     Asc_Box(c, 11, 14, 10, 3, 0, 1.6f, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
     Cnv_Rect(c, 11, Asc_Sy(17, 1.6f), 10, 1.6f, Cnv_Rgb(120, 80, 50));
@@ -466,16 +603,21 @@ void DrawMark(Canvas* c, u32 code) {
       for (float x = 0; x < 32; x += 4) Cnv_Rect(c, x, 0, 2, 0.5f, Cnv_Rgb(80, 140, 220)), Cnv_Rect(c, x, 15.5f, 2, 0.5f, Cnv_Rgb(80, 140, 220));
       for (float y = 0; y < 16; y += 4) Cnv_Rect(c, 0, y, 0.5f, 2, Cnv_Rgb(80, 140, 220)), Cnv_Rect(c, 31.5f, y, 0.5f, 2, Cnv_Rgb(80, 140, 220));
       break;
+    // The info mark keeps to the upper half of the cell and the log marks to
+    // the lower half: with both on one cell the compositor moves the info
+    // mark down by half a cell and the log mark up by as much, so they
+    // change halves and each stays whole.
     case 49155:
-      Cnv_Ellipse(c, 6, 10, 4, 4, Cnv_Rgb(20, 60, 170));
-      Cnv_Rect(c, 5.4f, 6.5f, 1.4f, 4, kWhite);
-      Cnv_Rect(c, 5.4f, 11.5f, 1.4f, 1.3f, kWhite);
+      Cnv_Ellipse(c, 6, 12, 3.5f, 3.5f, Cnv_Rgb(20, 40, 110));
+      Cnv_Ellipse(c, 6, 12, 2.8f, 2.8f, Cnv_Rgb(40, 90, 200));
+      Cnv_Rect(c, 5.5f, 9.5f, 1.2f, 3, kWhite);
+      Cnv_Rect(c, 5.5f, 13.5f, 1.2f, 1.1f, kWhite);
       break;
     case 49156:
     case 49157: {
       u32 col = code == 49156 ? Cnv_Rgb(230, 140, 30) : Cnv_Rgb(40, 160, 80);
-      Cnv_FramedRect(c, 23, 6, 7, 8, kWhite, col);
-      for (float y = 8; y < 13; y += 2) Cnv_Rect(c, 24.5f, y, 4, 0.6f, col);
+      Cnv_FramedRect(c, 23, 0.5f, 7, 7.5f, kWhite, col);
+      for (float y = 2.5f; y < 7; y += 2) Cnv_Rect(c, 24.5f, y, 4, 0.6f, col);
       break;
     }
     default:
@@ -610,7 +752,7 @@ int Asy_Effects(u32 code, ArtEffects* out) {
     out->handB = Cnv_Rgb(160, 20, 20);
     return 1;
   }
-  if (f->kind == F_INDUSTRY && h % 4 == 1) {
+  if (f->kind == F_INDUSTRY && h % 8 == 1) {
     // The boiler house chimney.
     out->smoke = 1;
     out->smokeX = 22;

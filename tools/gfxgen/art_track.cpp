@@ -716,7 +716,7 @@ int Atk_GroundRow(int code) {
   if (s <= 95) return s - 15;
   if (s >= 208 && s <= 210) return 2;
   if ((s >= 136 && s <= 151) || (s >= 256 && s <= 259)) return (s & 3) + 1;
-  if (s >= 260 && s <= 263) return 1;
+  if (s >= 260 && s <= 263) return 2;  // they join like vertical track
   if (s >= 168 && s <= 175) return s - 87;
   if (s >= 184 && s <= 191) return s - 103;
   if (s >= 272 && s <= 287) return s - 183;

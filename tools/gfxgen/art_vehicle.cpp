@@ -1,5 +1,6 @@
 #include "tools/gfxgen/art_vehicle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -62,13 +63,13 @@ std::vector<AvhSet> BuildCatalogue() {
       V(0, AVH_BUS, 48, 10, 10, yellow, white, Cnv_Rgb(220, 220, 214), "City bus", kPowered | kAlt),
       V(1, AVH_BUS, 48, 10, 10, Cnv_Rgb(60, 120, 190), white, Cnv_Rgb(220, 220, 214), "Coach", kPowered | kAlt)});
   add(20010, 40020, "Electric multiple unit", {
-      V(0, AVH_EMU_HEAD, 88, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Driving car", kPowered | kAlt | kLong),
-      V(1, AVH_EMU_MIDDLE, 84, 11, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Middle car", kPowered | kAlt)});
+      V(0, AVH_EMU_HEAD, 88, 14, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Driving car", kPowered | kAlt | kLong),
+      V(1, AVH_EMU_MIDDLE, 84, 14, 11, white, Cnv_Rgb(200, 30, 40), Cnv_Rgb(150, 150, 156), "Middle car", kPowered | kAlt)});
   add(20020, 40030, "Trams", {
-      V(0, AVH_TRAM_HEAD, 56, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram front section", kPowered | kAlt),
-      V(1, AVH_TRAM_MIDDLE, 40, 11, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram middle section", kAlt),
-      V(2, AVH_TRAM_CLASSIC, 48, 11, 10, cream, Cnv_Rgb(180, 40, 36), Cnv_Rgb(120, 120, 120), "Classic tram", kPowered | kAlt),
-      V(3, AVH_TRAM_CLASSIC, 44, 11, 10, cream, Cnv_Rgb(40, 90, 60), Cnv_Rgb(120, 120, 120), "Classic tram trailer", kAlt)});
+      V(0, AVH_TRAM_HEAD, 56, 14, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram front section", kPowered | kAlt),
+      V(1, AVH_TRAM_MIDDLE, 40, 14, 10, Cnv_Rgb(210, 40, 40), cream, Cnv_Rgb(200, 200, 200), "Tram middle section", kAlt),
+      V(2, AVH_TRAM_CLASSIC, 48, 14, 10, cream, Cnv_Rgb(180, 40, 36), Cnv_Rgb(120, 120, 120), "Classic tram", kPowered | kAlt),
+      V(3, AVH_TRAM_CLASSIC, 44, 14, 10, cream, Cnv_Rgb(40, 90, 60), Cnv_Rgb(120, 120, 120), "Classic tram trailer", kAlt)});
   add(40310, 40040, "Freight wagons", {
       V(0, AVH_BOX, 48, 10, 11, brown, Cnv_Rgb(90, 52, 34), roofGrey, "Box wagon"),
       V(1, AVH_TANK, 44, 10, 11, black, silver, black, "Tank wagon"),
@@ -100,6 +101,155 @@ std::vector<AvhSet> BuildCatalogue() {
       V(2, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity coach", kAlt | kLong),
       V(3, AVH_COACH, 104, 11, 11, white, Cnv_Rgb(230, 200, 60), Cnv_Rgb(150, 150, 156), "Intercity coach first class", kAlt | kLong),
       V(4, AVH_CONTROL_CAR, 104, 11, 11, white, Cnv_Rgb(190, 36, 36), Cnv_Rgb(150, 150, 156), "Intercity control car", kAlt | kLong)});
+  // The wider catalogue: engines of every era and traction, coaches of every
+  // service, freight wagons whose loads show, railcars, multiple units,
+  // trams and buses.
+  const u32 darkBlue = Cnv_Rgb(30, 44, 96), maroon = Cnv_Rgb(110, 30, 36), olive = Cnv_Rgb(96, 100, 56),
+            teal = Cnv_Rgb(30, 120, 120), rust = Cnv_Rgb(140, 70, 40), lime = Cnv_Rgb(150, 190, 60),
+            beige = Cnv_Rgb(210, 196, 160), purple = Cnv_Rgb(110, 60, 130), sky = Cnv_Rgb(90, 150, 210),
+            dgreen = Cnv_Rgb(30, 76, 48), gold = Cnv_Rgb(200, 160, 60), steel = Cnv_Rgb(150, 156, 164);
+  auto steam = [](AvhVehicle v) { return WithSmoke(v, 3, 12, 3); };
+  auto diesel = [](AvhVehicle v, int at) { return WithSmoke(v, at, 10, 2); };
+  add(6257, 40090, "Small diesel railcars", {
+      diesel(V(0, AVH_RAILCAR, 56, 11, 11, red, beige, roofGrey, "Single railcar", kPowered | kAlt), 20),
+      diesel(V(1, AVH_RAILCAR, 56, 11, 11, yellow, grey, roofGrey, "Branch railcar", kPowered | kAlt), 20),
+      V(2, AVH_CONTROL_CAR, 56, 11, 11, red, beige, roofGrey, "Railcar trailer", kAlt),
+      diesel(V(3, AVH_RAILCAR, 48, 11, 11, Cnv_Rgb(200, 60, 40), Cnv_Rgb(240, 230, 200), roofGrey, "Rail bus", kPowered | kAlt), 16),
+      V(4, AVH_CONTROL_CAR, 48, 11, 11, Cnv_Rgb(200, 60, 40), Cnv_Rgb(240, 230, 200), roofGrey, "Rail bus trailer", kAlt)});
+  add(6258, 40100, "Long diesel railcars", {
+      diesel(V(0, AVH_RAILCAR, 88, 11, 11, teal, white, silver, "Regional diesel unit", kPowered | kAlt | kLong), 40),
+      V(1, AVH_CONTROL_CAR, 88, 11, 11, teal, white, silver, "Regional diesel unit, driving trailer", kAlt | kLong),
+      diesel(V(2, AVH_RAILCAR, 80, 11, 11, white, lime, silver, "Diesel unit", kPowered | kAlt | kLong), 36),
+      V(3, AVH_COACH, 80, 11, 11, white, lime, silver, "Diesel unit, middle car", kAlt | kLong)});
+  add(20002, 40110, "More buses", {
+      V(0, AVH_BUS, 48, 10, 10, red, white, Cnv_Rgb(220, 220, 214), "Red city bus", kPowered | kAlt),
+      V(1, AVH_BUS, 48, 10, 10, green, cream, Cnv_Rgb(220, 220, 214), "Country bus", kPowered | kAlt),
+      V(2, AVH_BUS, 56, 10, 10, white, sky, Cnv_Rgb(220, 220, 214), "Long coach", kPowered | kAlt),
+      V(3, AVH_BUS, 40, 10, 10, orange, white, Cnv_Rgb(220, 220, 214), "Minibus", kPowered | kAlt)});
+  add(20011, 40120, "Short electric units", {
+      V(0, AVH_EMU_HEAD, 80, 14, 11, sky, white, silver, "Suburban unit, driving car", kPowered | kAlt | kLong),
+      V(1, AVH_EMU_MIDDLE, 76, 14, 11, sky, white, silver, "Suburban unit, middle car", kPowered | kAlt),
+      V(2, AVH_EMU_HEAD, 72, 14, 11, yellow, grey, silver, "City unit, driving car", kPowered | kAlt | kLong),
+      V(3, AVH_EMU_MIDDLE, 68, 14, 11, yellow, grey, silver, "City unit, middle car", kPowered | kAlt)});
+  add(20012, 40130, "Intercity electric units", {
+      V(0, AVH_EMU_HEAD, 104, 14, 11, white, darkBlue, silver, "Fast unit, driving car", kPowered | kAlt | kLong),
+      V(1, AVH_EMU_MIDDLE, 104, 14, 11, white, darkBlue, silver, "Fast unit, middle car", kPowered | kAlt | kLong),
+      V(2, AVH_EMU_MIDDLE, 104, 14, 11, white, gold, silver, "Fast unit, first class", kPowered | kAlt | kLong),
+      V(3, AVH_EMU_HEAD, 104, 14, 11, silver, red, Cnv_Rgb(120, 124, 128), "Silver unit, driving car", kPowered | kAlt | kLong),
+      V(4, AVH_EMU_MIDDLE, 104, 14, 11, silver, red, Cnv_Rgb(120, 124, 128), "Silver unit, middle car", kPowered | kAlt | kLong)});
+  add(20021, 40140, "Modern trams", {
+      V(0, AVH_TRAM_HEAD, 56, 14, 10, green, white, Cnv_Rgb(200, 200, 200), "Green tram front", kPowered | kAlt),
+      V(1, AVH_TRAM_MIDDLE, 40, 14, 10, green, white, Cnv_Rgb(200, 200, 200), "Green tram middle", kAlt),
+      V(2, AVH_TRAM_HEAD, 56, 14, 10, blue, yellow, Cnv_Rgb(200, 200, 200), "Blue tram front", kPowered | kAlt),
+      V(3, AVH_TRAM_MIDDLE, 40, 14, 10, blue, yellow, Cnv_Rgb(200, 200, 200), "Blue tram middle", kAlt),
+      V(4, AVH_TRAM_HEAD, 48, 14, 10, white, orange, Cnv_Rgb(200, 200, 200), "Short tram", kPowered | kAlt)});
+  add(20022, 40150, "Old trams", {
+      V(0, AVH_TRAM_CLASSIC, 44, 14, 10, yellow, maroon, Cnv_Rgb(120, 120, 120), "Yellow motor tram", kPowered | kAlt),
+      V(1, AVH_TRAM_CLASSIC, 40, 14, 10, yellow, maroon, Cnv_Rgb(120, 120, 120), "Yellow trailer", kAlt),
+      V(2, AVH_TRAM_CLASSIC, 44, 14, 10, blue, cream, Cnv_Rgb(120, 120, 120), "Blue motor tram", kPowered | kAlt),
+      V(3, AVH_TRAM_CLASSIC, 40, 14, 10, blue, cream, Cnv_Rgb(120, 120, 120), "Blue trailer", kAlt)});
+  add(40311, 40160, "Container wagons", {
+      V(0, AVH_CONTAINER, 64, 10, 11, blue, orange, grey, "Container wagon, two boxes"),
+      V(1, AVH_CONTAINER, 80, 10, 11, Cnv_Rgb(40, 120, 60), maroon, grey, "Long container wagon"),
+      V(2, AVH_CONTAINER, 44, 10, 11, white, white, grey, "Short container wagon"),
+      V(3, AVH_CONTAINER, 64, 10, 11, maroon, Cnv_Rgb(200, 200, 200), grey, "Container wagon, mixed boxes"),
+      V(4, AVH_CONTAINER, 80, 10, 11, yellow, sky, grey, "Long container wagon, bright boxes")});
+  add(40312, 40170, "Car carriers", {
+      V(0, AVH_CAR_CARRIER, 96, 11, 11, Cnv_Rgb(90, 100, 110), grey, grey, "Double-deck car carrier", kLong),
+      V(1, AVH_CAR_CARRIER, 64, 11, 11, Cnv_Rgb(120, 60, 50), grey, grey, "Short car carrier"),
+      V(2, AVH_CAR_CARRIER, 80, 11, 11, Cnv_Rgb(60, 80, 120), grey, grey, "Car carrier"),
+      V(3, AVH_CAR_CARRIER, 96, 11, 11, Cnv_Rgb(200, 200, 196), grey, grey, "White car carrier", kLong),
+      V(4, AVH_CAR_CARRIER, 72, 11, 11, Cnv_Rgb(60, 110, 70), grey, grey, "Green car carrier")});
+  add(40313, 40180, "Coal and ore wagons", {
+      V(0, AVH_HOPPER, 40, 10, 11, rust, Cnv_Rgb(30, 30, 30), grey, "Coal hopper, rusty"),
+      V(1, AVH_HOPPER, 48, 10, 11, Cnv_Rgb(50, 54, 60), Cnv_Rgb(120, 70, 50), grey, "Ore hopper"),
+      V(2, AVH_OPEN, 48, 9, 11, Cnv_Rgb(70, 90, 70), Cnv_Rgb(40, 52, 40), grey, "Long open wagon"),
+      V(3, AVH_OPEN, 32, 9, 11, brown, Cnv_Rgb(80, 50, 30), grey, "Short open wagon"),
+      V(4, AVH_HOPPER, 40, 10, 11, Cnv_Rgb(150, 140, 120), Cnv_Rgb(200, 190, 170), grey, "Ballast hopper")});
+  add(40314, 40190, "Tank wagons", {
+      V(0, AVH_TANK, 44, 10, 11, yellow, black, black, "Gas tank wagon"),
+      V(1, AVH_TANK, 48, 10, 11, white, red, white, "Milk tank wagon"),
+      V(2, AVH_TANK, 40, 10, 11, Cnv_Rgb(60, 110, 70), white, Cnv_Rgb(60, 110, 70), "Oil tank wagon, green"),
+      V(3, AVH_TANK, 56, 10, 11, silver, blue, silver, "Long tank wagon"),
+      V(4, AVH_TANK, 36, 10, 11, black, yellow, black, "Short tar wagon")});
+  add(40315, 40200, "Timber and steel wagons", {
+      V(0, AVH_FLAT, 56, 8, 11, Cnv_Rgb(80, 70, 64), Cnv_Rgb(190, 140, 90), grey, "Long timber wagon"),
+      V(1, AVH_FLAT, 40, 8, 11, Cnv_Rgb(80, 70, 64), Cnv_Rgb(150, 100, 60), grey, "Short timber wagon"),
+      V(2, AVH_STAKE, 48, 9, 11, Cnv_Rgb(70, 66, 62), steel, grey, "Coil wagon"),
+      V(3, AVH_STAKE, 64, 9, 11, Cnv_Rgb(100, 60, 40), Cnv_Rgb(176, 150, 120), grey, "Long coil wagon")});
+  add(40316, 40210, "Covered wagons", {
+      V(0, AVH_BOX, 40, 10, 11, maroon, Cnv_Rgb(70, 20, 24), roofGrey, "Short box wagon"),
+      V(1, AVH_BOX, 56, 10, 11, Cnv_Rgb(60, 80, 120), Cnv_Rgb(30, 40, 70), roofGrey, "Long box wagon"),
+      V(2, AVH_BOX, 48, 10, 11, Cnv_Rgb(236, 236, 232), Cnv_Rgb(200, 60, 40), roofGrey, "Beer wagon"),
+      V(3, AVH_GRAIN, 48, 11, 11, beige, Cnv_Rgb(120, 90, 50), Cnv_Rgb(170, 160, 130), "Grain hopper"),
+      V(4, AVH_GRAIN, 56, 11, 11, Cnv_Rgb(170, 176, 180), Cnv_Rgb(40, 80, 140), Cnv_Rgb(140, 146, 150), "Cement hopper")});
+  add(40317, 40220, "Brake vans", {
+      V(0, AVH_BRAKE_VAN, 32, 10, 11, brown, cream, roofGrey, "Wooden brake van"),
+      V(1, AVH_BRAKE_VAN, 36, 10, 11, Cnv_Rgb(40, 70, 120), cream, roofGrey, "Steel brake van"),
+      V(2, AVH_BRAKE_VAN, 32, 10, 11, red, yellow, roofGrey, "Red brake van")});
+  add(40322, 40230, "Early steam locomotives", {
+      steam(V(0, AVH_TANK_LOCO, 40, 12, 11, dgreen, gold, black, "Small tank engine", kPowered)),
+      steam(V(1, AVH_TANK_LOCO, 44, 12, 11, maroon, gold, black, "Tank engine, maroon", kPowered)),
+      steam(V(2, AVH_STEAM, 56, 12, 11, olive, gold, black, "Light goods engine", kPowered)),
+      V(3, AVH_TENDER, 32, 11, 11, olive, gold, black, "Small tender"),
+      steam(V(4, AVH_TANK_LOCO, 36, 12, 11, black, red, black, "Works tank engine", kPowered))});
+  add(40323, 40240, "Express steam locomotives", {
+      steam(V(0, AVH_STEAM, 88, 12, 11, darkBlue, gold, black, "Blue express engine", kPowered)),
+      V(1, AVH_TENDER, 56, 11, 11, darkBlue, gold, black, "Blue express tender"),
+      steam(V(2, AVH_STEAM, 88, 12, 11, maroon, gold, black, "Red express engine", kPowered)),
+      V(3, AVH_TENDER, 56, 11, 11, maroon, gold, black, "Red express tender"),
+      steam(V(4, AVH_STEAM, 80, 12, 11, dgreen, gold, black, "Green express engine", kPowered)),
+      V(5, AVH_TENDER, 48, 11, 11, dgreen, gold, black, "Green express tender")});
+  add(40324, 40250, "Heavy goods steam", {
+      steam(V(0, AVH_STEAM, 80, 12, 11, black, red, black, "Heavy goods engine", kPowered)),
+      V(1, AVH_TENDER, 48, 11, 11, black, red, black, "Heavy tender"),
+      steam(V(2, AVH_TANK_LOCO, 56, 12, 11, black, red, black, "Heavy tank engine", kPowered)),
+      steam(V(3, AVH_STEAM, 72, 12, 11, Cnv_Rgb(60, 60, 64), white, black, "Grey goods engine", kPowered)),
+      V(4, AVH_TENDER, 44, 11, 11, Cnv_Rgb(60, 60, 64), white, black, "Grey tender")});
+  add(40330, 40260, "Regional coaches", {
+      V(0, AVH_COACH, 88, 11, 11, green, cream, roofGrey, "Regional coach", kAlt | kLong),
+      V(1, AVH_CONTROL_CAR, 88, 11, 11, green, cream, roofGrey, "Regional driving trailer", kAlt | kLong),
+      V(2, AVH_COACH, 88, 11, 11, red, white, roofGrey, "Red regional coach", kAlt | kLong),
+      V(3, AVH_CONTROL_CAR, 88, 11, 11, red, white, roofGrey, "Red driving trailer", kAlt | kLong),
+      V(4, AVH_BAGGAGE, 72, 11, 11, red, white, roofGrey, "Red baggage car")});
+  add(40331, 40270, "Blue intercity coaches", {
+      V(0, AVH_COACH, 104, 11, 11, darkBlue, white, silver, "Blue intercity coach", kAlt | kLong),
+      V(1, AVH_COACH, 104, 11, 11, darkBlue, gold, silver, "Blue intercity first class", kAlt | kLong),
+      V(2, AVH_COACH, 104, 11, 11, maroon, white, silver, "Restaurant car", kAlt | kLong),
+      V(3, AVH_BAGGAGE, 88, 11, 11, darkBlue, white, silver, "Blue luggage van")});
+  add(40332, 40280, "Night trains", {
+      V(0, AVH_COACH, 104, 11, 11, darkBlue, gold, roofGrey, "Sleeping car", kAlt | kLong),
+      V(1, AVH_COACH, 104, 11, 11, purple, white, roofGrey, "Couchette car", kAlt | kLong),
+      V(2, AVH_COACH, 96, 11, 11, Cnv_Rgb(60, 50, 90), silver, roofGrey, "Night coach", kAlt | kLong),
+      V(3, AVH_BAGGAGE, 80, 11, 11, darkBlue, gold, roofGrey, "Car-carrier van")});
+  add(40333, 40290, "Old wooden coaches", {
+      V(0, AVH_COACH, 64, 11, 11, brown, Cnv_Rgb(200, 170, 110), roofGrey, "Wooden coach", kAlt),
+      V(1, AVH_COACH, 64, 11, 11, olive, Cnv_Rgb(200, 170, 110), roofGrey, "Wooden coach, olive", kAlt),
+      V(2, AVH_COACH, 56, 11, 11, maroon, gold, roofGrey, "Short wooden coach", kAlt),
+      V(3, AVH_BAGGAGE, 48, 11, 11, brown, Cnv_Rgb(200, 170, 110), roofGrey, "Wooden baggage van")});
+  add(40511, 40300, "Diesel shunters", {
+      diesel(V(0, AVH_SHUNTER, 36, 11, 11, red, white, roofGrey, "Red shunter", kPowered), 10),
+      diesel(V(1, AVH_SHUNTER, 44, 11, 11, yellow, black, roofGrey, "Yellow shunter", kPowered), 12),
+      diesel(V(2, AVH_SHUNTER, 40, 11, 11, dgreen, yellow, roofGrey, "Green shunter", kPowered), 10),
+      diesel(V(3, AVH_DIESEL_HOOD, 56, 12, 11, blue, yellow, roofGrey, "Yard diesel", kPowered), 40)});
+  add(40512, 40310, "Main-line diesels", {
+      diesel(V(0, AVH_DIESEL_CAB, 76, 12, 11, red, white, roofGrey, "Red main-line diesel", kPowered), 38),
+      diesel(V(1, AVH_DIESEL_CAB, 80, 12, 11, dgreen, yellow, roofGrey, "Green main-line diesel", kPowered), 40),
+      diesel(V(2, AVH_DIESEL_HOOD, 68, 12, 11, darkBlue, white, roofGrey, "Freight diesel", kPowered), 50),
+      diesel(V(3, AVH_DIESEL_CAB, 72, 12, 11, grey, yellow, roofGrey, "Grey main-line diesel", kPowered), 36),
+      diesel(V(4, AVH_DIESEL_HOOD, 64, 12, 11, orange, darkBlue, roofGrey, "Orange road diesel", kPowered), 48)});
+  add(40741, 40320, "Electric locomotives", {
+      V(0, AVH_ELECTRIC, 64, 14, 11, blue, white, Cnv_Rgb(120, 124, 128), "Blue electric", kPowered | kAlt),
+      V(1, AVH_ELECTRIC, 68, 14, 11, dgreen, yellow, Cnv_Rgb(120, 124, 128), "Green electric", kPowered | kAlt),
+      V(2, AVH_ELECTRIC, 72, 14, 11, silver, red, Cnv_Rgb(110, 114, 118), "Silver electric", kPowered | kAlt),
+      V(3, AVH_ELECTRIC, 60, 14, 11, orange, grey, Cnv_Rgb(120, 124, 128), "Orange electric", kPowered | kAlt)});
+  add(40742, 40330, "Electric freight locomotives", {
+      V(0, AVH_ELECTRIC, 80, 14, 11, brown, gold, Cnv_Rgb(110, 110, 110), "Heavy brown electric", kPowered | kAlt),
+      V(1, AVH_ELECTRIC, 76, 14, 11, Cnv_Rgb(60, 60, 66), yellow, Cnv_Rgb(120, 124, 128), "Grey freight electric", kPowered | kAlt),
+      V(2, AVH_ELECTRIC, 72, 14, 11, teal, white, Cnv_Rgb(120, 124, 128), "Teal freight electric", kPowered | kAlt),
+      V(3, AVH_ELECTRIC, 88, 14, 11, Cnv_Rgb(40, 60, 50), lime, Cnv_Rgb(110, 110, 110), "Twin-section electric", kPowered | kAlt),
+      V(4, AVH_ELECTRIC, 56, 14, 11, red, white, Cnv_Rgb(120, 124, 128), "Shunting electric", kPowered | kAlt)});
+  std::sort(sets.begin(), sets.end(), [](const AvhSet& l, const AvhSet& r) { return l.number < r.number; });
   return sets;
 }
 
@@ -129,8 +279,18 @@ void Bogie(Canvas* c, float cx, float r) {
   Wheels(c, cx - 3.2f, cx + 3.2f, 2, r);
 }
 
+// Passenger windows are lit at night (window class 0).
 void WindowRow(Canvas* c, float x0, float x1, float y, float h, float pitch, float w) {
+  Cnv_SetTag(c, CNV_WINDOW);
   for (float x = x0; x + w <= x1 + 0.01f; x += pitch) Cnv_Rect(c, x, y, w, h, kWindow);
+  Cnv_SetTag(c, 0);
+}
+
+// A head lamp: lit at night.
+void HeadLight(Canvas* c, float x, float y, float w, float h) {
+  Cnv_SetTag(c, CNV_LAMP);
+  Cnv_Rect(c, x, y, w, h, kLight);
+  Cnv_SetTag(c, 0);
 }
 
 void Buffers(Canvas* c, float L, float y) {
@@ -143,18 +303,25 @@ void RoundedRoof(Canvas* c, float x0, float x1, float y, float h, u32 roof) {
   Cnv_Rect(c, x0, y, x1 - x0, h * 0.5f, Cnv_Shade(roof, 0.9f));
 }
 
-// A raised pantograph reaches above the roof (clipped at the picture's top);
-// a lowered one lies folded on the roof.
+// A raised pantograph stands on the roof inside the picture: a frame on
+// insulators, a lower and an upper arm, and a wide collector bar on top that
+// reads at zoom 1; a lowered one lies folded on the roof. Vehicles with a
+// pantograph keep kPantoRoom units free above the roof.
+const float kPantoRoom = 3.7f;
+
 void Pantograph(Canvas* c, float x, float top, bool lowered = false) {
-  u32 p = Cnv_Rgb(40, 40, 40);
+  const u32 frame = Cnv_Rgb(44, 44, 48), arm = Cnv_Rgb(70, 70, 76), insulator = Cnv_Rgb(170, 120, 60);
+  Cnv_Rect(c, x - 2.5f, top, 1, 0.7f, insulator);
+  Cnv_Rect(c, x + 1.5f, top, 1, 0.7f, insulator);
+  Cnv_Rect(c, x - 2.5f, top + 0.6f, 5, 0.6f, frame);
   if (lowered) {
-    Cnv_Line(c, x - 3, top - 0.4f, x + 1, top - 0.1f, 0.5f, p);
-    Cnv_Rect(c, x - 3.5f, top - 0.5f, 1.2f, 0.5f, p);
+    Cnv_Line(c, x - 2, top + 1.3f, x + 2.5f, top + 1.5f, 0.6f, arm);
+    Cnv_Rect(c, x - 3.2f, top + 1.2f, 2, 0.6f, frame);
     return;
   }
-  Cnv_Line(c, x - 3, top, x, top + 2.2f, 0.5f, p);
-  Cnv_Line(c, x, top + 2.2f, x - 2, top + 3.2f, 0.5f, p);
-  Cnv_Rect(c, x - 3.5f, top + 3.2f, 4, 0.5f, p);
+  Cnv_Line(c, x - 1.8f, top + 1.0f, x + 1.0f, top + 2.1f, 0.6f, arm);
+  Cnv_Line(c, x + 1.0f, top + 2.1f, x - 0.8f, top + 3.2f, 0.6f, arm);
+  Cnv_Rect(c, x - 3.2f, top + 3.0f, 6.4f, 0.65f, frame);
 }
 
 // An open door shows the lit inside of the vehicle.
@@ -204,7 +371,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       if (tank) Cnv_Rect(c, 1, 3.6f, cabX, 4, v->body);
       Cnv_Rect(c, cabX, by - 0.5f, cabW, 0.8f, v->trim);
       Buffers(c, L, 3.0f);
-      Cnv_Rect(c, L - 1.5f, 3.4f, 1.2f, 0.8f, kLight);
+      HeadLight(c, L - 1.5f, 3.4f, 1.2f, 0.8f);
       break;
     }
     case AVH_TENDER: {
@@ -240,7 +407,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       float stack = small ? L - 12 : L - 50;
       Cnv_Rect(c, stack, A - 2.6f, 2, 1.2f, Cnv_Rgb(44, 44, 46));
       Buffers(c, L, 2.8f);
-      Cnv_Rect(c, L - 1.6f, 3.8f, 1.2f, 0.9f, kLight);
+      HeadLight(c, L - 1.6f, 3.8f, 1.2f, 0.9f);
       break;
     }
     case AVH_DIESEL_CAB:
@@ -254,8 +421,8 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       bool loco = k == AVH_DIESEL_CAB || k == AVH_ELECTRIC;
       bool cabFront = loco || k == AVH_RAILCAR || k == AVH_CONTROL_CAR || k == AVH_EMU_HEAD;
       bool cabRear = loco;
-      // An electric locomotive's raised pantographs stand inside its picture.
-      if (k == AVH_ELECTRIC) top = A - 3.7f;
+      // Raised pantographs stand inside the picture, above the roof.
+      if (k == AVH_ELECTRIC || k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE) top = A - kPantoRoom;
       Bogie(c, 10, r);
       Bogie(c, L - 10, r);
       Cnv_Rect(c, 1, floorY, L - 2, 1.0f, kBlackish);
@@ -283,14 +450,14 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       }
       if (cabFront) {
         Cnv_Rect(c, L - 6, winY, 4.5f, winH, kWindowDark);
-        Cnv_Rect(c, L - 1.6f, floorY + 1.2f, 1.0f, 0.9f, kLight);
+        HeadLight(c, L - 1.6f, floorY + 1.2f, 1.0f, 0.9f);
       }
       if (cabRear) Cnv_Rect(c, 1.5f, winY, 4.5f, winH, kWindowDark);
       if (k == AVH_ELECTRIC) {
         Pantograph(c, 18, top, alt);
         Pantograph(c, L - 14, top, alt);
       }
-      if (k == AVH_EMU_HEAD) Pantograph(c, 30, top);
+      if (k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE) Pantograph(c, k == AVH_EMU_HEAD ? L - 30 : 24, top, alt);
       if (k == AVH_DIESEL_CAB || k == AVH_RAILCAR) Cnv_Rect(c, L * 0.45f, top - 0.3f, 4, 1, Cnv_Rgb(60, 60, 60));
       Buffers(c, L, floorY + 0.3f);
       break;
@@ -359,6 +526,7 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
     case AVH_TRAM_MIDDLE:
     case AVH_TRAM_CLASSIC: {
       bool classic = k == AVH_TRAM_CLASSIC;
+      top = A - kPantoRoom;
       if (k == AVH_TRAM_HEAD || classic) {
         Wheels(c, 8, 14, 2, 1.2f);
         Wheels(c, L - 14, L - 8, 2, 1.2f);
@@ -376,8 +544,8 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, alt ? kDoorOpen : kWindowDark);
       if (k == AVH_TRAM_HEAD || classic) {
         Cnv_Rect(c, L - 3, winY, 2.5f, winH, kWindowDark);
-        Cnv_Rect(c, L - 1.6f, 2.6f, 1.0f, 0.8f, kLight);
-        Pantograph(c, L * 0.5f, top);
+        HeadLight(c, L - 1.6f, 2.6f, 1.0f, 0.8f);
+        if (v->flags & kPowered) Pantograph(c, L * 0.5f, top, alt);
       }
       break;
     }
@@ -395,7 +563,77 @@ void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
       WindowRow(c, 4, L - 6, 4.8f, bodyTop - 5.8f, 5, 4.2f);
       Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, alt ? kDoorOpen : kWindowDark);
       Cnv_Rect(c, 0.5f, 3.6f, L - 1, 0.8f, v->trim);
-      Cnv_Rect(c, L - 1.2f, 2.2f, 0.8f, 0.8f, kLight);
+      HeadLight(c, L - 1.2f, 2.2f, 0.8f, 0.8f);
+      break;
+    }
+    case AVH_CONTAINER: {
+      Bogie(c, 9, r);
+      Bogie(c, L - 9, r);
+      Cnv_Rect(c, 1, floorY, L - 2, 1.2f, kBlackish);
+      // One box on a short wagon, two on a long one, each in its own colour
+      // with a dark outline and ribs.
+      int boxes = L >= 60 ? 2 : 1;
+      float bw = (L - 4 - float(boxes - 1)) / float(boxes);
+      for (int i = 0; i < boxes; ++i) {
+        u32 col = i ? v->trim : v->body;
+        float x = 2 + float(i) * (bw + 1);
+        Cnv_FramedRect(c, x, floorY + 1.2f, bw, top - floorY - 1.4f, col, Cnv_Shade(col, 0.5f));
+        for (float rx = x + 2; rx < x + bw - 1; rx += 2.5f)
+          Cnv_Rect(c, rx, floorY + 1.8f, 0.5f, top - floorY - 2.6f, Cnv_Shade(col, 0.8f));
+        Cnv_Rect(c, x + 0.6f, top - 0.8f, bw - 1.2f, 0.5f, Cnv_Shade(col, 1.25f));
+      }
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_CAR_CARRIER: {
+      Bogie(c, 9, r);
+      Bogie(c, L - 9, r);
+      Cnv_Rect(c, 1, floorY, L - 2, 1.0f, kBlackish);
+      float deck2 = (floorY + top) / 2;
+      Cnv_Rect(c, 1, deck2 - 0.3f, L - 2, 0.7f, v->body);
+      Cnv_Rect(c, 1, top - 0.8f, L - 2, 0.8f, v->body);
+      for (float x = 1; x < L; x += 6) Cnv_Rect(c, x, floorY + 1, 0.7f, top - floorY - 1.5f, v->body);
+      static const u32 cars[6] = {Cnv_Rgb(200, 40, 40), Cnv_Rgb(40, 80, 170), Cnv_Rgb(230, 230, 226),
+                                  Cnv_Rgb(40, 40, 44),  Cnv_Rgb(230, 190, 40), Cnv_Rgb(60, 140, 80)};
+      int n = 0;
+      for (float deck : {floorY + 1.0f, deck2 + 0.4f})
+        for (float x = 3; x + 7 < L - 1; x += 9, ++n) {
+          u32 col = cars[size_t(n * 5 + int(v->length)) % 6];
+          Cnv_Rect(c, x, deck + 0.6f, 7.5f, 1.5f, col);
+          Cnv_Rect(c, x + 2, deck + 2.0f, 4, 1.1f, Cnv_Shade(col, 0.8f));
+          Cnv_Rect(c, x + 2.6f, deck + 2.2f, 1.2f, 0.7f, kWindowDark);
+          Cnv_Rect(c, x + 1, deck, 1.2f, 0.8f, kWheel);
+          Cnv_Rect(c, x + 5.5f, deck, 1.2f, 0.8f, kWheel);
+        }
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_STAKE: {
+      Wheels(c, 9, L - 9, 2, r);
+      Cnv_Rect(c, 1, floorY, L - 2, 1.4f, v->body);
+      for (float x = 2; x < L - 1; x += 6) Cnv_Rect(c, x, floorY + 1.4f, 0.7f, top - floorY - 2.4f, Cnv_Shade(v->body, 0.8f));
+      // Steel coils in cradles: grey rings that catch the light at the top.
+      for (float x = 6; x + 4 < L - 2; x += 9) {
+        float cy = floorY + 1.4f + 2.6f;
+        Cnv_Ellipse(c, x + 2, cy, 2.6f, 2.6f, Cnv_Shade(v->trim, 0.55f));
+        Cnv_Ellipse(c, x + 2, cy, 2.0f, 2.0f, v->trim);
+        Cnv_Ellipse(c, x + 1.6f, cy + 0.6f, 0.8f, 0.8f, Cnv_Shade(v->trim, 1.3f));
+        Cnv_Ellipse(c, x + 2, cy, 0.7f, 0.7f, Cnv_Shade(v->trim, 0.4f));
+      }
+      Buffers(c, L, floorY);
+      break;
+    }
+    case AVH_GRAIN: {
+      Bogie(c, 9, r);
+      Bogie(c, L - 9, r);
+      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
+      float p[12] = {2, top - 1, L - 2, top - 1, L - 2, floorY + 3.5f, L - 7, floorY + 1, 7, floorY + 1, 2, floorY + 3.5f};
+      Cnv_FillPoly(c, p, 6, v->body);
+      Cnv_Rect(c, 2, top - 2.2f, L - 4, 0.6f, Cnv_Shade(v->body, 1.2f));
+      for (float x = 6; x < L - 4; x += 5) Cnv_Rect(c, x, floorY + 2, 0.6f, top - floorY - 3.2f, Cnv_Shade(v->body, 0.8f));
+      Cnv_Rect(c, 3, top - 1, L - 6, 1, v->roof);
+      Cnv_Rect(c, 4, floorY + 4, 10, 1.2f, v->trim);
+      Buffers(c, L, floorY);
       break;
     }
     default:
@@ -428,6 +666,18 @@ void DrawTop(Canvas* c, const AvhVehicle* v, bool frontUp) {
   if (k == AVH_COACH || k == AVH_CONTROL_CAR || k == AVH_RAILCAR || k == AVH_EMU_MIDDLE || k == AVH_BAGGAGE)
     for (float y = 4; y < H - 3; y += 6) Cnv_Rect(c, B / 2 - 1, y, 2, 1.6f, Cnv_Shade(v->roof, 0.65f));
   if (k == AVH_BUS) Cnv_Rect(c, 2.5f, H * 0.4f, B - 5, H * 0.2f, Cnv_Rgb(200, 200, 196));
+  if (k == AVH_CONTAINER) {
+    int boxes = v->length >= 60 ? 2 : 1;
+    float bh = (H - 1) / float(boxes);
+    for (int i = 0; i < boxes; ++i)
+      Cnv_FramedRect(c, 1, 0.5f + float(i) * bh, B - 2, bh - 0.3f, i ? v->trim : v->body,
+                     Cnv_Shade(i ? v->trim : v->body, 0.5f));
+  }
+  if (k == AVH_CAR_CARRIER) Cnv_Rect(c, 1, 0.5f, B - 2, H - 1, Cnv_Shade(v->body, 0.9f));
+  if (k == AVH_STAKE)
+    for (float y = 3; y + 2 < H; y += 4.5f) Cnv_Rect(c, 2, y, B - 4, 2.5f, v->trim);
+  if (k == AVH_GRAIN)
+    for (float y = 3; y + 1 < H - 2; y += 5) Cnv_Rect(c, B / 2 - 1.5f, y, 3, 2, Cnv_Shade(v->roof, 0.7f));
   if (k == AVH_DIESEL_HOOD || k == AVH_DIESEL_CAB || k == AVH_SHUNTER)
     for (float y = 3; y < H - 3; y += 4) Cnv_Rect(c, 2.5f, y, B - 5, 1.2f, Cnv_Shade(v->body, 0.75f));
   // Roof edge lines; the near end's face is the end view below this one.
@@ -441,7 +691,7 @@ void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
   int k = v->kind;
   bool cab = front && k != AVH_BOX && k != AVH_TANK && k != AVH_FLAT && k != AVH_HOPPER && k != AVH_OPEN &&
              k != AVH_TENDER && k != AVH_BRAKE_VAN && k != AVH_COACH && k != AVH_BAGGAGE && k != AVH_EMU_MIDDLE &&
-             k != AVH_TRAM_MIDDLE;
+             k != AVH_TRAM_MIDDLE && k < AVH_CONTAINER;
   if (k == AVH_TANK) {
     Cnv_Rect(c, 1, 0, B - 2, 3, kBlackish);
     Cnv_Ellipse(c, B / 2, C / 2 + 1, B / 2 - 0.5f, C / 2 - 1.5f, v->body);
@@ -452,7 +702,7 @@ void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
       Cnv_Rect(c, 1, 0, B - 2, 3, kBlackish);
       Cnv_Ellipse(c, B / 2, C * 0.5f, B / 2 - 1.5f, B / 2 - 1.5f, Cnv_Rgb(36, 36, 38));
       Cnv_Rect(c, B / 2 - 1, C - 3, 2, 3, Cnv_Rgb(30, 30, 30));
-      Cnv_Rect(c, B / 2 - 0.6f, 2.4f, 1.2f, 1.0f, kLight);
+      HeadLight(c, B / 2 - 0.6f, 2.4f, 1.2f, 1.0f);
       return;
     }
   }
@@ -462,8 +712,8 @@ void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
   if (cab) {
     Cnv_Rect(c, 1.5f, C - 4.5f, B / 2 - 2, 2.6f, kWindowDark);
     Cnv_Rect(c, B / 2 + 0.5f, C - 4.5f, B / 2 - 2, 2.6f, kWindowDark);
-    Cnv_Rect(c, 1.2f, 1.4f, 1.2f, 0.9f, kLight);
-    Cnv_Rect(c, B - 2.4f, 1.4f, 1.2f, 0.9f, kLight);
+    HeadLight(c, 1.2f, 1.4f, 1.2f, 0.9f);
+    HeadLight(c, B - 2.4f, 1.4f, 1.2f, 0.9f);
   } else if (k == AVH_COACH || k == AVH_EMU_MIDDLE || k == AVH_BAGGAGE) {
     Cnv_Rect(c, B / 2 - 1.5f, 1.2f, 3, C - 3, Cnv_Shade(v->body, 0.7f));
   }

@@ -41,6 +41,10 @@ enum AvhKind {
   AVH_TRAM_MIDDLE,
   AVH_TRAM_CLASSIC,
   AVH_BUS,
+  AVH_CONTAINER,   // flat wagon with one or two containers
+  AVH_CAR_CARRIER, // two decks of cars
+  AVH_STAKE,       // flat wagon with stakes and steel coils
+  AVH_GRAIN,       // covered hopper
   AVH_KINDS
 };
 

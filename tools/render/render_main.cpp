@@ -5,7 +5,8 @@
 //               [--level L] [--x X] [--y Y] [--width W] [--height H]
 //               [--zoomset 1|2|4] [--night] [--dusk] [--grid] [--data DIR]
 //
-// Without --layout the demo layout built in code is drawn (origin 100, 100).
+// Without --layout the demo layout built in code is drawn (origin 100, 100)
+// together with the scene (origin 300, 100, 60 x 36 cells).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +26,7 @@
 #include "render/map.h"
 #include "shell/wire.h"
 #include "tools/render/demo_layout.h"
+#include "tools/render/demo_scene.h"
 #include "tools/render/demo_vehicles.h"
 
 static std::u16string Widen(const std::string& s) {
@@ -117,6 +119,7 @@ int main(int argc, char** argv) {
   } else {
     int n = demo::BuildLayout(100, 100, 645136);
     demo::BuildVehicleShowcase(56, 100);
+    demo::BuildScene(300, 100);
     fprintf(stderr, "demo layout: %d element pictures\n", n);
   }
   if (night || dusk) {
