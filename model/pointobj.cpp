@@ -318,6 +318,8 @@ i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1,
     ++changed;
   }
   return changed;
+}
+
 int Pobj_GetExtent(const PointStore* s, i32* minX, i32* minY, i32* minLevel, i32* maxLevel, i32* maxY, i32* maxX) {
   i32 a = 32768, b = 32768, c = 1, d = -5, e = -1, f = -1;
   for (const PointHead* p = s->First; p; p = p->Next) {

@@ -103,49 +103,6 @@ static int Trn_IsRampPiece(u32 code) {
   return (shape >= 216 && shape <= 255) || (shape >= 208 && shape <= 210);
 }
 
-int Trn_FindRampAlong(i32* x, i32* y, i32* distance, u32 dirCode) {
-  *distance = 0;
-  u32 start = Grid_GetCellChecked(*x, *y, 0);
-  if (start >= TRN_MARKER_FIRST && start <= TRN_MARKER_LAST) start = Trn_GetCellGraphic(*x, *y, 0, u16(start));
-  start &= ~0x4000u;
-  if (!Trn_IsRampPiece(start)) return 11;
-  const u32 kind = start < 7168 ? 1 : start < 8192 ? 2 : 4;
-  const i32 dx = Trn_DirectionDx(dirCode), dy = Trn_DirectionDy(dirCode);
-  if (!dx && !dy) return 12;
-  i32 cx = *x, cy = *y, steps = 0;
-  int result = 12;
-  for (;;) {
-    cx += dx;
-    cy += dy;
-    if (cx < 0 || cx >= GRID_SIZE || cy < 0 || cy >= GRID_SIZE) break;
-    ++steps;
-    u32 code = Grid_GetCell(cx, cy, 0);
-    int occupied = 0;
-    if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) {
-      code = Trn_GetCellGraphic(cx, cy, 0, u16(code));
-      occupied = 1;
-    } else if (code < 0x8000 && (code & 0x4000)) {
-      occupied = 1;
-    }
-    code &= ~0x4000u;
-    if (!Trn_IsRampPiece(code) || !Trn_TrackKindCheck(kind, code)) continue;
-    int cls = 0;
-    Trn_TrackConnection(dx, dy, code, &cls, kind);
-    if (cls == TRK_CLASS_RAMP_TOP) {
-      result = occupied ? 1 : 0;
-      break;
-    }
-    if (cls == TRK_CLASS_RAMP_DOWN) {
-      result = 21;
-      break;
-    }
-  }
-  *x = cx;
-  *y = cy;
-  *distance = steps;
-  return result;
-}
-
 // ---------------------------------------------------------------- compositor queries
 
 // Part flags of a step of travel (dx, dy): the side of the cell the head

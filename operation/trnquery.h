@@ -35,12 +35,6 @@ int Trn_IsFollowedAtCell(i32 x, i32 y, i32 level);
 int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i32 denY, i32 numY, i32 denX,
                        i32 numX, i32 level, i32 y);
 
-// Walks level 0 from the ramp piece at (*x, *y) in the direction code's
-// step to the ramp's other end: 0 found, 1 found with a train or a
-// reservation on it, 11 the start is no ramp piece, 12 the walk left the
-// grid, 21 a ramp start came first. *x, *y the last cell looked at and
-// *distance the steps taken (its value in is not read).
-int Trn_FindRampAlong(i32* x, i32* y, i32* distance, u32 dirCode);
 
 // ---------------------------------------------------------------- compositor queries
 enum { TRN_CELL_PARTS = 8 };

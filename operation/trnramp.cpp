@@ -37,6 +37,7 @@ static u32 Trn_RampCellCode(i32 x, i32 y, int* marked) {
 }
 
 int Trn_FindRampAlong(i32* x, i32* y, i32* distance, u32 dirCode) {
+  *distance = 0;
   const u32 start = Grid_GetCell(*x, *y, 0) & ~0x4000u;
   if (!Trn_RampDownClass(start)) return 11;
   const u32 kind = start < 7168 ? 1 : start < 8192 ? 2 : 4;
@@ -48,7 +49,7 @@ int Trn_FindRampAlong(i32* x, i32* y, i32* distance, u32 dirCode) {
     cy += dy;
     ++steps;
     if (cx < 0 || cx >= GRID_SIZE || cy < 0 || cy >= GRID_SIZE || (dx == 0 && dy == 0)) {
-      *distance = steps;
+      *distance = steps - 1;  // the cells walked on the grid
       return 12;
     }
     int m = 0;

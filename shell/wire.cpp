@@ -250,9 +250,6 @@ static int Wire_LogExtent(LayoutExtent* b) {
   return Logp_GetExtent(&b->minX, &b->minY, &b->minLevel, &b->maxLevel, &b->maxY, &b->maxX);
 }
 
-void Wire_InstallHooks(void) {
-  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
-                                     Wire_ViewLevel};
 static void Wire_RetitleWindows(void) { Menu_SetWindowTitles(-1); }
 
 // ---------------------------------------------------------------- add-on files
@@ -394,7 +391,8 @@ static void Wire_LoadZoomVehicleSets(void) {
 
 void Wire_InstallHooks(void) {
   Logp_SetTitleHook(Wire_RetitleWindows);
-  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews};
+  static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
+                                     Wire_ViewLevel};
   Grid_SetViewHooks(&grid);
   static const GridObjectStores objects = {Wire_TextsExtent, Wire_InfoExtent, Wire_LogExtent};
   Grid_SetObjectStores(&objects);

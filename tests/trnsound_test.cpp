@@ -13,6 +13,7 @@
 #include "operation/tracktab.h"
 #include "operation/trnfollow.h"
 #include "operation/trnquery.h"
+#include "operation/trnramp.h"
 #include "operation/trnsound.h"
 #include "platform/os.h"
 #include "tests/snd_fixture.h"
