@@ -749,6 +749,8 @@ TEST(Orbasim, AProtectionCodeIsAskedBeforeTheNextSave) {
   ASSERT_TRUE(Press(again, IDOK));
   EXPECT_TRUE(WaitFor(10000, [&] { return Exists(dir + L"locked.000.nt2"); })) << "not saved after the right code";
   CloseProgram(p);
+}
+
 // A layout of one timetable point cell whose schedule has a departure every
 // minute of every day and no train to take it: each minute the point posts
 // dispatcher message 13.
