@@ -380,7 +380,7 @@ static int Dwx_PasteLines(i32* at, i32 dx, i32 dy, i32 dlevel) {
   for (;;) {
     if (Pobj_ClipRead((*at)++, DWX_CLIP_LINE, line)) return 4;
     i64 v[5];
-    if (!Pobj_ScanFields(line, 5, "xxixx", v, nullptr)) return Str_CompareEx(line, u"DWX_E", 0) == 0 ? result : 4;
+    if (!Str_ScanFields(line, 5, "xxixx", v, nullptr)) return Str_CompareEx(line, u"DWX_E", 0) == 0 ? result : 4;
     const i32 x = i32(v[0]) + dx, y = i32(v[1]) + dy, level = i32(v[2]) + dlevel;
     const int inGrid = x >= 0 && x < GRID_SIZE && y >= 0 && y < GRID_SIZE && level >= -4 && level <= 0;
     wch name[DWX_NAME_SIZE];

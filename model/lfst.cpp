@@ -351,14 +351,14 @@ int Lfst_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dlevel) {
     if (Pobj_ClipRead(at++, LFST_CLIP_LINE, line)) return 2;
     i64 v[6];
     const wch* rest = nullptr;
-    if (!Pobj_ScanFields(line, 6, "xxixxx", v, &rest)) {
+    if (!Str_ScanFields(line, 6, "xxixxx", v, &rest)) {
       if (Str_CompareEx(line, u"LFST_E", 0) != 0) return 2;
       break;
     }
     u32 tables[3][LFST_TYPES];
     for (int i = 0; i < LFST_TYPES; ++i) {
       i64 g[3];
-      if (*rest != ' ' || !Pobj_ScanFields(rest + 1, 3, "xxx", g, &rest)) return 2;
+      if (*rest != ' ' || !Str_ScanFields(rest + 1, 3, "xxx", g, &rest)) return 2;
       for (int t = 0; t < 3; ++t) tables[t][i] = u32(g[t]);
     }
     if (*rest) return 2;

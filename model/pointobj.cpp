@@ -3,6 +3,7 @@
 #include "model/grid.h"
 #include "operation/trnquery.h"
 #include "platform/heap.h"
+#include "platform/str.h"
 
 #include <cstring>
 
@@ -247,38 +248,6 @@ int Pobj_ClipRead(i32 n, i32 size, wch* buf) {
   return r == 0 ? 0 : r == 1 ? 1 : 2;
 }
 
-static int Pobj_IsHexDigit(wch c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest) {
-  for (int k = 0; k < n; ++k) {
-    const char kind = kinds[k];
-    int negative = 0;
-    if (kind == 'i' && *s == '-') negative = 1, ++s;
-    const int hex = kind == 'x';
-    i64 v = 0;
-    int digits = 0;
-    for (; hex ? Pobj_IsHexDigit(*s) : (*s >= '0' && *s <= '9'); ++s, ++digits) {
-      const int d = *s <= '9' ? *s - '0' : (*s | 0x20) - 'a' + 10;
-      v = v * (hex ? 16 : 10) + d;
-      if (v > 0xFFFFFFFFll) return 0;
-    }
-    if (!digits) return 0;
-    out[k] = negative ? -v : v;
-    if (k + 1 < n) {
-      if (*s != ',') return 0;
-      ++s;
-    }
-  }
-  if (rest) {
-    *rest = s;
-    return 1;
-  }
-  if (*s == ',') ++s;
-  return *s == 0;
-}
-
 // ---------------------------------------------------------------- kinds in a box
 
 static int (*s_codeClass)(u32 code);
@@ -349,34 +318,13 @@ int Pobj_TestInBox(const PointStore* s, const i32 src[6], const i32 dst[6]) {
   return found;
 }
 
-static int Pobj_Digit(wch c, int hex) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (hex && c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (hex && c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 int Pobj_ParseFields(const wch* s, const char* format, u32* out, i32* end) {
-  const int count = int(std::strlen(format));
-  i32 pos = 0;
-  for (int k = 0; k < count; ++k) {
-    const int hex = format[k] == 'x';
-    int negative = 0;
-    if (format[k] == 'i' && (s[pos] == u'-' || s[pos] == u'+')) negative = s[pos] == u'-', ++pos;
-    u64 v = 0;
-    int digits = 0;
-    for (int d; (d = Pobj_Digit(s[pos], hex)) >= 0; ++pos, ++digits) {
-      v = v * (hex ? 16 : 10) + u32(d);
-      if (v > 0xFFFFFFFFull) return 1;
-    }
-    if (!digits) return 1;
-    out[k] = negative ? u32(-i64(v)) : u32(v);
-    if (k + 1 < count) {
-      if (s[pos] != u',') return 1;
-      ++pos;
-    }
-  }
-  if (s[pos] != 0 && s[pos] != u',') return 1;
-  if (end) *end = pos;
+  const size_t count = std::strlen(format);
+  i64 v[24];
+  const wch* rest;
+  if (count > sizeof v / sizeof v[0] || !Str_ScanFields(s, int(count), format, v, &rest)) return 1;
+  if (*rest != 0 && *rest != u',') return 1;
+  for (size_t k = 0; k < count; ++k) out[k] = u32(v[k]);
+  if (end) *end = i32(rest - s);
   return 0;
 }

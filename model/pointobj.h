@@ -54,11 +54,6 @@ int Pobj_ClipAppend(const wch* line);
 // Line n into buf (size units). 0 read; 1 the line was longer than the
 // buffer (a cut line is never taken for the whole one); 2 no such line.
 int Pobj_ClipRead(i32 n, i32 size, wch* buf);
-// Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
-// unsigned, 'i' signed decimal), each within 32 bits. 1 when they are there;
-// *rest (may be null) then points after the last one, else the line must end
-// there (a comma after the last is allowed).
-int Pobj_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest);
 // Deletes every record inside the box through the module's delete.
 void Pobj_DeleteInBox(PointStore* s, int (*remove)(i32 x, i32 y, i32 level), i32 x1, i32 y1, i32 level1, i32 x2,
                       i32 y2, i32 level2);

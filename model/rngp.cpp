@@ -463,12 +463,12 @@ int Rp_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dlevel) {
   for (;;) {
     if (Pobj_ClipRead(at++, RP_CLIP_LINE, line)) return 4;
     i64 h[6];
-    if (!Pobj_ScanFields(line, 6, "xxiuxx", h, nullptr)) {
+    if (!Str_ScanFields(line, 6, "xxiuxx", h, nullptr)) {
       if (Str_CompareEx(line, u"RP_E", 0) != 0) return 4;
       break;
     }
     i64 v[10];
-    if (Pobj_ClipRead(at++, RP_CLIP_LINE, line) || !Pobj_ScanFields(line, 10, "uuuuxxuuux", v, nullptr)) return 4;
+    if (Pobj_ClipRead(at++, RP_CLIP_LINE, line) || !Str_ScanFields(line, 10, "uuuuxxuuux", v, nullptr)) return 4;
     const i32 x = i32(h[0]) + dx, y = i32(h[1]) + dy, level = i32(h[2]) + dlevel;
     const int inGrid = x >= 0 && x < GRID_SIZE && y >= 0 && y < GRID_SIZE && level >= -4 && level <= 0;
     int made = 0;

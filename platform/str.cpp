@@ -587,11 +587,11 @@ static int Str_IsHexDigit(wch c) { return (c >= '0' && c <= '9') || (c >= 'a' &&
 // Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
 // unsigned, 'i' signed decimal); a comma after the last is allowed. 1 when
 // the whole line is exactly that.
-int Str_ScanFields(const wch* s, int n, const char* kinds, i64* out) {
+int Str_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest) {
   for (int k = 0; k < n; ++k) {
     const char kind = kinds[k];
     int negative = 0;
-    if (kind == 'i' && *s == '-') negative = 1, ++s;
+    if (kind == 'i' && (*s == '-' || *s == '+')) negative = *s++ == '-';
     const int base = kind == 'x' ? 16 : 10;
     i64 v = 0;
     int digits = 0;
@@ -606,6 +606,10 @@ int Str_ScanFields(const wch* s, int n, const char* kinds, i64* out) {
       if (*s != ',') return 0;
       ++s;
     }
+  }
+  if (rest) {
+    *rest = s;
+    return 1;
   }
   if (*s == ',') ++s;
   return *s == 0;

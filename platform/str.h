@@ -136,6 +136,8 @@ int Mem_BitCount(u32 value);
 
 // ---------------------------------------------------------------- field lines
 // Reads n comma-separated fields of the forms in kinds ('x' hex, 'u'
-// unsigned, 'i' signed decimal) of a clipboard record line; a comma after
-// the last is allowed. 1 when the whole line is exactly that.
-int Str_ScanFields(const wch* s, int n, const char* kinds, i64* out);
+// unsigned, 'i' signed decimal with an optional sign) of a clipboard record
+// line, each within 32 bits. 1 when they are there; *rest (may be null)
+// then points after the last one, else the line must end there (a comma
+// after the last is allowed).
+int Str_ScanFields(const wch* s, int n, const char* kinds, i64* out, const wch** rest = nullptr);
