@@ -557,9 +557,9 @@ void Lay_ReportLoadResult(int result) {
     case LAY_LOAD_CLOSE_FAILED: Msg_ErrorId(149, TXT_CLOSE_FAILED); return;
     case LAY_LOAD_NO_SNAPSHOT: Msg_ErrorId(113, TXT_NO_MEMORY); return;
     case LAY_LOAD_NOT_RESTORED: Msg_ErrorId(118, TXT_NO_MEMORY); return;
-    case 14: Msg_ErrorId(199, TXT_LEVEL_PASS); return;
-    case 15: Msg_ErrorId(109, TXT_TRAIN_REMAP); return;
-    case 17: Msg_ErrorId(185, TXT_BAD_FILE); return;
+    case LAY_LOAD_LEVEL_PASS: Msg_ErrorId(199, TXT_LEVEL_PASS); return;
+    case LAY_LOAD_TRAIN_REMAP: Msg_ErrorId(109, TXT_TRAIN_REMAP); return;
+    case LAY_LOAD_OLD_STOPS: Msg_ErrorId(185, TXT_BAD_FILE); return;
     case LAY_LOAD_LFST_CONVERSION: Msg_ErrorId(186, TXT_BAD_FILE); return;
     default: break;
   }

@@ -47,9 +47,8 @@ enum {
   LAY_LOAD_NOT_RESTORED = 16,
   // The after-load level pass of an old file ran out of memory.
   LAY_LOAD_LEVEL_PASS = 14,
-  // Old stops (17), LFST points or signals (18) could not be converted.
+  // An old stop element could not become a stop.
   LAY_LOAD_OLD_STOPS = 17,
-  LAY_LOAD_OLD_ELEMENTS = 18,
   // Reloading the user graphics was aborted (it showed its own message).
   LAY_LOAD_RELOAD_ABORTED = 19
 };

@@ -7,6 +7,7 @@
 
 #include "dialogs/depdlg.h"
 #include "dialogs/dfw.h"
+#include "dialogs/dmsgdlg.h"
 #include "model/dep.h"
 #include "model/depref.h"
 #include "model/genl.h"
@@ -389,6 +390,17 @@ static void Wire_LoadZoomVehicleSets(void) {
   if (zoom >= 4) Gfx_LoadAllVehicleSetsZoom(4, 0, 0);
 }
 
+// Dispatcher messages ring their slot (1 first, 2 another, 3 table full)
+// while sound output and the dispatcher sound option are on.
+static void Wire_DispatcherSound(int slot) {
+  if (Snd_OutputOn() && (Snd_GetOptions() & SND_OPT_DISPATCHER)) Snd_PostRequest(u32(slot), SND_REQ_SLOT);
+}
+static int Wire_DispatcherSoundOn(void) { return (Snd_GetOptions() & SND_OPT_DISPATCHER) ? 1 : 0; }
+static void Wire_SetDispatcherSound(int on) {
+  const u32 o = Snd_GetOptions();
+  Snd_SetOptions(on ? (o | SND_OPT_DISPATCHER) : (o & ~u32(SND_OPT_DISPATCHER)));
+}
+
 void Wire_InstallHooks(void) {
   Logp_SetTitleHook(Wire_RetitleWindows);
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
@@ -489,9 +501,11 @@ void Wire_InstallHooks(void) {
   Lin_SetModuleHooks(LIN_MODULE_TURNOUTS, &turnoutLines);
   static const LinModuleHooks signalLines = {Wire_SignalsCopyLine, Sig_OnLineDeleted, Wire_SignalsWithLine};
   Lin_SetModuleHooks(LIN_MODULE_SIGNALS, &signalLines);
-  // The panel indicator and the message sounds have no owner yet.
-  static const DmsgHooks dispatcher = {nullptr, nullptr, Wire_StopSimulation};
+  // The panel indicator has no owner yet.
+  static const DmsgHooks dispatcher = {nullptr, Wire_DispatcherSound, Wire_StopSimulation};
   Dmsg_SetHooks(&dispatcher);
+  static const DmsgSoundOption dispatcherSound = {Wire_DispatcherSoundOn, Wire_SetDispatcherSound};
+  Dmsg_SetSoundOption(&dispatcherSound);
   static const SndHooks sounds = {App_PostSoundRequest, App_DrawingSuspended, Wire_GetView};
   Snd_SetHooks(&sounds);
   static const TrnFollowHooks follow = {Wire_FollowedViewSlot, Wire_RetitleView, Ewin_CentreOnCell,

@@ -10,7 +10,9 @@
 #include "model/hst.h"
 #include "model/layfile.h"
 #include "operation/clock.h"
+#include "operation/dmsg.h"
 #include "operation/ptsfile.h"
+#include "operation/snd.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "platform/clip.h"
@@ -26,6 +28,12 @@
 namespace {
 
 u16 T(int h, int m) { return u16(h << 8 | m); }
+
+std::vector<std::pair<u32, u32>> g_requests;
+int RecordRequest(u32 wParam, u32 lParam) {
+  g_requests.push_back({wParam, lParam});
+  return 1;
+}
 
 class WireTest : public ::testing::Test {
  protected:
@@ -160,5 +168,33 @@ TEST_F(WireTest, TheTurnoutBlockTravelsThroughTheClipboard) {
   EXPECT_NE(0, Pts_CopyToClip(0, 0, 0, 10, 10, 0));
 }
 #endif
+
+TEST_F(WireTest, DispatcherMessagesRingOnlyWithTheDispatcherSoundOption) {
+  const SndHooks recorder = {RecordRequest, nullptr, nullptr};
+  Snd_SetHooks(&recorder);
+  const u32 options = Snd_GetOptions();
+  const int output = Snd_OutputOn();
+  struct Case {
+    int output;
+    u32 options;
+    size_t requests;
+  } cases[] = {{1, SND_OPT_DISPATCHER, 1}, {1, SND_OPT_EVENTS | SND_OPT_ALL_TRAINS, 0}, {0, SND_OPT_DISPATCHER, 0}};
+  for (const Case& c : cases) {
+    Dmsg_Init();
+    g_requests.clear();
+    Snd_SetOutput(c.output);
+    Snd_SetOptions(c.options);
+    ASSERT_EQ(DMSG_POSTED, Dmsg_Post(13, 1, 1, 0, 0, 0, 0, 0));
+    ASSERT_EQ(c.requests, g_requests.size()) << c.options;
+    if (c.requests) {
+      EXPECT_EQ(1u, g_requests[0].first) << "the first message rings slot 1";
+      EXPECT_EQ(u32(SND_REQ_SLOT), g_requests[0].second);
+    }
+    Dmsg_Clear();
+  }
+  Snd_SetOutput(output);
+  Snd_SetOptions(options);
+  Wire_InstallHooks();
+}
 
 }  // namespace
