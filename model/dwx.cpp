@@ -178,12 +178,9 @@ int Dwx_Delete(i32 x, i32 y, i32 level) {
 }
 
 int Dwx_IsCode(u32 code, u32* low, u32* high) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 200 || shape > 207) return 0;
-  const u32 c = code & ~0x4000u;
+  if (!Cell_HasShapeIn(code, 200, 207)) return 0;
   if (low) *low = 0;
-  if (high) *high = c >= 6144 && c <= 8191 ? 0 : 1;
+  if (high) *high = Cell_ClassIn(code, 6, 7) ? 0 : 1;
   return 1;
 }
 

@@ -182,8 +182,8 @@ CellCode Grid_GetCellBelow(i32 x, i32 y, i32 level) {
 
 CellCode Grid_GetCellNorm(i32 x, i32 y, i32 level) {
   CellCode c = Grid_GetCell(x, y, level);
-  if (c < 0x8000) return CellCode(c & ~0x4000);
-  if (c >= CELL_TRAIN_FIRST && c <= CELL_TRAIN_LAST) return Trn_GetCellGraphic(x, y, level, c);
+  if (Cell_IsElement(c)) return CellCode(Cell_WithoutMark(c));
+  if (Cell_IsTrainMarker(c)) return Trn_GetCellGraphic(x, y, level, c);
   return c;
 }
 
@@ -443,17 +443,15 @@ static u32 Grid_RecodeOldest(u32 code, int* unknown) {
   return c;
 }
 
-static inline u32 Grid_WithShape(u32 c, u32 shape) { return (c & ~0x1FFu) | shape; }
-
 // Files before 14160: the variant bit 9 of several element shapes.
 static u32 Grid_Recode3750(u32 code) {
   if (Grid_IsRunCode(code) || (code & ~0x6000u) >= 0x4000) return code;
   u32 aside = (code & 0x4000) ? 0x4000 : (code & 0x2000);
   u32 c = code & ~aside;
   if ((c >= 0x1000 && c <= 0x17FF) || (c & 0x200)) return code;
-  const u32 s = c & 0x1FF;
+  const u32 s = Cell_Shape(c);
   if ((s >= 104 && s <= 111) || (s >= 136 && s <= 143) || (s >= 160 && s <= 167)) c |= 0x200;
-  else if (s >= 16 && s <= 19) c = Grid_WithShape(c, s - 8) | 0x200;
+  else if (s >= 16 && s <= 19) c = Cell_WithShape(c, s - 8) | 0x200;
   return c | aside;
 }
 
@@ -462,12 +460,12 @@ static u32 Grid_Recode3752(u32 code) {
   if ((code & ~0x6000u) < 0x2000) {
     u32 aside = (code & 0x4000) ? 0x4000 : (code & 0x2000);
     u32 c = code & ~aside;
-    const u32 s = c & 0x1FF;
-    if (s == 212 || s == 214) c = Grid_WithShape(c, 138);
-    else if (s == 213 || s == 215) c = Grid_WithShape(c, 139);
-    else if (s >= 216 && s <= 219) c = Grid_WithShape(c, s - 76);
-    else if (s == 220 || s == 222) c = Grid_WithShape(c, 142);
-    else if (s == 221 || s == 223) c = Grid_WithShape(c, 143);
+    const u32 s = Cell_Shape(c);
+    if (s == 212 || s == 214) c = Cell_WithShape(c, 138);
+    else if (s == 213 || s == 215) c = Cell_WithShape(c, 139);
+    else if (s >= 216 && s <= 219) c = Cell_WithShape(c, s - 76);
+    else if (s == 220 || s == 222) c = Cell_WithShape(c, 142);
+    else if (s == 221 || s == 223) c = Cell_WithShape(c, 143);
     if (s >= 224 && s <= 239 && aside == 0x2000) aside = 0x4000;
     return c | aside;
   }
@@ -506,19 +504,19 @@ static u32 Grid_Recode3752(u32 code) {
 
 // Files before 14389: the ramp shapes 208..215 moved down.
 static u32 Grid_Recode3835(u32 code) {
-  if (code >= 0x8000) return code;
+  if (!Cell_IsElement(code)) return code;
   const u32 aside = code & 0x4000;
   u32 c = code & ~aside;
-  const u32 s = c & 0x1FF;
-  if (s >= 208 && s <= 215) c = Grid_WithShape(c, (c >= 0x1000 && c <= 0x17FF) ? s - 64 : s - 72);
+  const u32 s = Cell_Shape(c);
+  if (s >= 208 && s <= 215) c = Cell_WithShape(c, (c >= 0x1000 && c <= 0x17FF) ? s - 64 : s - 72);
   return c | aside;
 }
 
 // Files from 14346 to 14398: shapes 288..295 moved up by 104.
 static u32 Grid_Recode383F(u32 code) {
-  if (code >= 0x8000) return code;
-  const u32 s = code & 0x1FF;
-  if (s >= 288 && s <= 295) return Grid_WithShape(code, s + 104);
+  if (!Cell_IsElement(code)) return code;
+  const u32 s = Cell_Shape(code);
+  if (s >= 288 && s <= 295) return Cell_WithShape(code, s + 104);
   return code;
 }
 

@@ -20,17 +20,7 @@
 // Owns too the view hooks: the one way in which the model and the operation
 // layer ask the views above them to redraw a changed cell (GridViewHooks).
 #pragma once
-#include "platform/types.h"
-
-typedef u16 CellCode;
-
-enum : u16 {
-  CELL_EMPTY = 0xC000,
-  CELL_LOOK_DOWN_1 = 0xC001,  // symbols through which a view sees the level below
-  CELL_LOOK_DOWN_2 = 0xC002,
-  CELL_TRAIN_FIRST = 0xBF00,
-  CELL_TRAIN_LAST = 0xBFFF
-};
+#include "model/cellcode.h"
 
 enum {
   GRID_SIZE = 32768,

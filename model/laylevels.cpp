@@ -59,9 +59,9 @@ int Lay_ConvertRamp(LevelPass* p, i32 x, i32 y, i32 len, i32 dx, i32 dy, u32 str
     sx += dx, sy += dy;
     ex -= dx, ey -= dy;
   }
-  const u32 a = Grid_GetCell(x, y, 0) & ~0x4000u;
-  const u32 b = Grid_GetCell(x + (len - 1) * dx, y + (len - 1) * dy, 0) & ~0x4000u;
-  const u32 straight = (a & ~0x1FFu) | straightKind;
+  const u32 a = Cell_WithoutMark(Grid_GetCell(x, y, 0));
+  const u32 b = Cell_WithoutMark(Grid_GetCell(x + (len - 1) * dx, y + (len - 1) * dy, 0));
+  const u32 straight = Cell_WithShape(a, straightKind);
   const u32 pa = Trn_RampPartnerCode(b), pb = Trn_RampPartnerCode(a);
   i32 level = 0;
   int blocked = 0;
@@ -106,7 +106,7 @@ i32 Lay_ConvertLevels(void) {
       }
       for (i32 x = minX; x <= maxX && result >= 0; ++x) {
         const u32 c = Grid_GetCell(x, y, 0);
-        if (c >= 0x8000 || !Trn_RampDownClass(c & ~0x4000u)) continue;
+        if (!Cell_IsElement(c) || !Trn_RampDownClass(Cell_WithoutMark(c))) continue;
         const u32 dir = 1u << (c & 7);
         i32 x2 = x, y2 = y, steps = 0;
         const int walk = Trn_FindRampAlong(&x2, &y2, &steps, dir);
@@ -118,7 +118,7 @@ i32 Lay_ConvertLevels(void) {
         const i32 dx = (dir & 0x18) ? 1 : (dir & 0x40) ? -1 : 0;
         const u32 kind = dir == 0x08 ? 0 : dir == 0x10 ? 2 : dir == 0x40 ? 3 : 1;
         if (!(dy == 1 || (dy == 0 && dx == 1))) continue;
-        const u32 carry = walk == 1 ? (c & 0x4000u) : 0;
+        const u32 carry = walk == 1 ? (c & CELL_RESERVED_BIT) : 0;
         if (Lay_ConvertRamp(&p, x, y, len, dx, dy, kind, carry) < 0) result = -1;
       }
     }

@@ -157,13 +157,10 @@ int Lfst_SetKind(i32 x, i32 y, i32 level, u32 kind) {
 }
 
 int Lfst_IsCode(u32 code, u32* low, u32* high) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 176 || shape > 183) return 0;
-  const u32 c = code & ~0x4000u;
+  if (!Cell_HasShapeIn(code, 176, 183)) return 0;
   u32 lo = 0, hi = 17;
-  if (c >= 6144) hi = 3;
-  else if (c >= 4096) lo = 4;
+  if (Cell_Class(code) >= 6) hi = 3;
+  else if (Cell_Class(code) >= 4) lo = 4;
   if (low) *low = lo;
   if (high) *high = hi;
   return 1;
@@ -232,12 +229,12 @@ i32 Lfst_ConvertOldElements(void) {
           continue;
         }
       }
-      if (c >= 0x8000 || (c & 0x1FF) < 184 || (c & 0x1FF) > 191) continue;
+      if (!Cell_HasShapeIn(c, 184, 191)) continue;
       const u32 dir = c & 7;
-      const u32 fresh = (c & ~0x1FFu) | (176 + dir);
+      const u32 fresh = Cell_WithShape(c, 176 + dir);
       if (t) Trn_Cells(t)[slot].SavedCode = fresh;
       else Grid_SetCell(x, y, 0, CellCode(fresh));
-      const u32 kind = (fresh & ~0x4000u) < 7168 ? 6 : 2;
+      const u32 kind = Cell_WithoutMark(fresh) < 7168 ? 6 : 2;
       if (Lfst_Create(x, y, 0, 0, nullptr, kind, 1u << dir, 0, nullptr, nullptr, nullptr)) return -1;
       ++made;
     }
@@ -495,8 +492,8 @@ int Lfst_LoadSection(u16 version) {
     if (version < LFST_V_KIND) {
       // The kind of these files is the cell's; a record at a cell without
       // an LFST element is dropped.
-      if (code >= 0x8000 || (code & 0x1FF) < 176 || (code & 0x1FF) > 183) continue;
-      kind = (code & ~0x4000u) < 7168 ? 4 : 0;
+      if (!Cell_HasShapeIn(code, 176, 183)) continue;
+      kind = Cell_WithoutMark(code) < 7168 ? 4 : 0;
     }
     if (!mask) mask = 1u << (code & 7);
     if (Lfst_Create(x, y, level, wordCount, words, kind, mask, flags, table[2], table[1], table[0])) return 4;

@@ -260,9 +260,9 @@ i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1,
   u32 group = 0, group2 = 0;
   if (!classMask) {
     if (elementCode > 16383) return -1;
-    group = elementCode & ~0x1FFu;
+    group = Cell_WithoutShape(elementCode);
     const int plain = (group >= 4096 && group <= 7167) || (group >= 12288 && group <= 16383);
-    group2 = plain ? group : group ^ 0x200u;
+    group2 = plain ? group : group ^ CELL_VARIANT_BIT;
   }
   i32 changed = 0;
   for (PointHead* p = s->First; p; p = p->Next) {
@@ -270,7 +270,7 @@ i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1,
     u32* kind = access->kind(p);
     const int taken = mode == 0 ? (*kind == (oldKind & ~1u) || *kind == (oldKind | 1u)) : *kind == oldKind;
     if (!taken) continue;
-    const u32 code = Grid_GetCell(p->X, p->Y, p->Level) & ~0x4000u;
+    const u32 code = Cell_WithoutMark(Grid_GetCell(p->X, p->Y, p->Level));
     u32 low, high;
     if (!access->isCode(code, &low, &high)) continue;
     if (!((dirFilter >> (code & 7)) & 1)) continue;
@@ -278,7 +278,7 @@ i32 Pobj_ReplaceKindsInBox(PointStore* s, const PointKindAccess* access, i32 x1,
       const int cls = s_codeClass ? s_codeClass(code) : 0;
       if (!((classMask >> cls) & 1)) continue;
     } else {
-      const u32 g = code & ~0x1FFu;
+      const u32 g = Cell_WithoutShape(code);
       if (g != group && g != group2) continue;
     }
     const u32 fresh = mode == 0 ? ((*kind & 1) ? (newKind | 1u) : (newKind & ~1u)) : newKind;

@@ -76,20 +76,16 @@ int Prell_SetKind(i32 x, i32 y, i32 level, u32 kind) {
 }
 
 int Prell_IsCode(u32 code, u32* minKind, u32* maxKind) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 168 || shape > 175) return 0;
-  const u32 c = code & ~0x4000u;
+  if (!Cell_HasShapeIn(code, 168, 175)) return 0;
   if (minKind) *minKind = 0;
-  if (maxKind) *maxKind = (c >= 4096 && c <= 6143) ? 11 : (c >= 6144 && c <= 8191) ? 7 : 3;
+  if (maxKind) *maxKind = Cell_ClassIn(code, 4, 5) ? 11 : Cell_ClassIn(code, 6, 7) ? 7 : 3;
   return 1;
 }
 
 i32 Prell_KindFromGrid(i32 x, i32 y) {
   const u32 code = Grid_GetCellNorm(x, y, 0);
   if (!Prell_IsCode(code, nullptr, nullptr)) return -1;
-  const u32 c = code & ~0x4000u;
-  return (c >= 4096 && c <= 6143) ? 4 : 0;
+  return Cell_ClassIn(code, 4, 5) ? 4 : 0;
 }
 
 // ---------------------------------------------------------------- region hooks
@@ -153,7 +149,7 @@ int Prell_PasteFromClip(u32* line, i32 dx, i32 dy, i32 dlevel) {
 static int Prell_ClassMatches(u32 cellPart, u32 shapePart) {
   if (cellPart == shapePart) return 1;
   const int twinned = shapePart < 4096 || (shapePart >= 7168 && shapePart <= 12287);
-  return twinned && cellPart == (shapePart ^ 0x200u);
+  return twinned && cellPart == (shapePart ^ CELL_VARIANT_BIT);
 }
 
 // The class of an element code for the replace command's class mask: 1 for
@@ -176,8 +172,8 @@ i32 Prell_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 leve
     BufferStop* b = reinterpret_cast<BufferStop*>(p);
     const u32 code = Grid_GetCellNorm(p->X, p->Y, p->Level);
     if (!(dirMask & (1u << (code & 7)))) continue;
-    const u32 c = code & ~0x4000u;
-    if (byClassMask ? !(shapeOrClassMask & (1u << Prell_CodeClass(c))) : !Prell_ClassMatches(c & ~0x1FFu, shapePart))
+    const u32 c = Cell_WithoutMark(code);
+    if (byClassMask ? !(shapeOrClassMask & (1u << Prell_CodeClass(c))) : !Prell_ClassMatches(Cell_WithoutShape(c), shapePart))
       continue;
     u32 from = oldKind, to = newKind;
     if (!exact) {

@@ -195,12 +195,9 @@ u32 Rp_GetList(i32 x, i32 y, i32 level, u32* value3, u32* value4, u32* value5, u
 }
 
 int Rp_IsCode(u32 code, u32* low, u32* high) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 192 || shape > 199) return 0;
-  const u32 c = code & ~0x4000u;
+  if (!Cell_HasShapeIn(code, 192, 199)) return 0;
   if (low) *low = 0;
-  if (high) *high = c >= 6144 && c <= 8191 ? 0 : 3;
+  if (high) *high = Cell_ClassIn(code, 6, 7) ? 0 : 3;
   return 1;
 }
 

@@ -152,11 +152,8 @@ u32 Tp_NextFreeId(void) {
 int Tp_IsKindValid(u32 kind) { return (kind >= 1 && kind <= 9) || (kind >= 15 && kind <= 18); }
 
 int Tp_IsCode(u32 code, u32* low, u32* high) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 152 || shape > 159) return 0;
-  const u32 c = code & ~0x4000u;
-  const int narrow = c >= 6144 && c <= 8191;
+  if (!Cell_HasShapeIn(code, 152, 159)) return 0;
+  const int narrow = Cell_ClassIn(code, 6, 7);
   if (low) *low = 0;
   if (high) *high = narrow ? 2 : 18;
   return 1;
@@ -737,13 +734,11 @@ static void Tp_OccupantFromTrain(i32 x, i32 y, i32 level, u32* occ) {
 // no old element.
 static u32 Tp_KindFromOldElement(i32 x, i32 y, i32 level, u16 dirMask) {
   const CellCode code = Grid_GetCellNorm(x, y, level);
-  if (code >= 0x8000) return 0xFFFFFFFFu;
-  const u32 shape = code & 0x1FF;
-  if (shape < 120 || shape > 159) return 0xFFFFFFFFu;
-  const u32 g = (shape - 120) / 8, c = code & ~0x4000u;
+  if (!Cell_HasShapeIn(code, 120, 159)) return 0xFFFFFFFFu;
+  const u32 shape = Cell_Shape(code), g = (shape - 120) / 8;
   u32 kind;
-  if (c >= 7168 && c <= 8191) kind = g == 1 ? 2 : 0;
-  else if (c >= 4096 && c <= 6143) {
+  if (Cell_Class(code) == 7) kind = g == 1 ? 2 : 0;
+  else if (Cell_ClassIn(code, 4, 5)) {
     static const u32 k[5] = {7, 2, 6, 8, 0};
     kind = k[g];
   } else {
@@ -752,7 +747,7 @@ static u32 Tp_KindFromOldElement(i32 x, i32 y, i32 level, u16 dirMask) {
   }
   (void)dirMask;
   const u32 newShape = 152 + ((shape - 120) & 7);
-  Grid_SetCell(x, y, level, CellCode((code & ~0x1FFu) | newShape));
+  Grid_SetCell(x, y, level, CellCode(Cell_WithShape(code, newShape)));
   return kind;
 }
 

@@ -648,8 +648,8 @@ u32 Pts_Enum(i32* x, i32* y, i32* level, u32 words[4], u32* id, u32* part) {
 int Pts_ShapeClass(u32 code, u32* lowOption, u32* highOption) {
   int cls = 0;
   u32 high = 0;
-  if (code <= 32767) {
-    const u32 s = code & 0x1FF;
+  if (Cell_IsElement(code)) {
+    const u32 s = Cell_Shape(code);
     if (s >= 48 && s <= 87) cls = 1;
     else if (s >= 88 && s <= 95) cls = 5;
     else if (s >= 12 && s <= 15) cls = 4;

@@ -229,7 +229,7 @@ u32 Sig_NextFreeId(void) {
 u32 Sig_ShapeTypeRange(u32 code, u32* minStyle, u32* maxStyle) {
   u32 type = 0, hi = 0;
   if (code <= 16383) {
-    const u32 shape = (code & 0x1FF) >> 3;
+    const u32 shape = Cell_Shape(code) >> 3;
     const int narrow = code >= 7168 && code <= 8191;
     if (shape == 49) type = 10, hi = 11;
     else if (shape >= 50 && shape <= 52) type = 3, hi = 173;

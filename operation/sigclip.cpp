@@ -414,10 +414,10 @@ static i32 Sig_ParsePairs(const wch* text, u32* pairs, i32 room) {
 static void Sig_PlainTrack(i32 x, i32 y, i32 level) {
   if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level > 0 || level < -4) return;
   const u32 code = Grid_GetCell(x, y, level);
-  if (code >= 0x8000) return;
+  if (!Cell_IsElement(code)) return;
   u32 track = (code & 7) >> 1;
   if (track <= 1) track ^= 1;
-  Grid_SetCell(x, y, level, CellCode((code & ~0x1FFu) | track));
+  Grid_SetCell(x, y, level, CellCode(Cell_WithShape(code, track)));
 }
 
 // A block cut inside an element's announced lines: the element made for it
@@ -450,9 +450,9 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
     const u32 code = (x >= 0 && x < GRID_SIZE && y >= 0 && y < GRID_SIZE && level <= 0 && level >= -4)
                          ? u32(Grid_GetCell(x, y, level))
                          : u32(CELL_EMPTY);
-    const u32 type = Sig_ShapeTypeRange(code < 0x8000 ? (code & ~0x4000u) : code, nullptr, nullptr);
+    const u32 type = Sig_ShapeTypeRange(Cell_Normalised(code), nullptr, nullptr);
     const int created = type != 0 && !Sig_FindElementAt(x, y, level, type == 10) &&
-                        Sig_CreateElement(x, y, level, state, code & ~0x4000u) == 0;
+                        Sig_CreateElement(x, y, level, state, Cell_WithoutMark(code)) == 0;
     // The announced lines are read also for a refused record.
     SignalElementData d = {};
     int bad = 0;

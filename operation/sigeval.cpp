@@ -20,7 +20,7 @@ static u32 Sig_Animation(void) { return g_sigHooks.animation ? g_sigHooks.animat
 
 int Sig_ShapeKind(u32 code) {
   if (code >= 16384) return 0;
-  switch ((code & 0x1FF) >> 3) {
+  switch (Cell_Shape(code) >> 3) {
     case 50: case 53: case 55: case 57: return 3;
     case 51: case 54: return 4;
     case 52: case 56: case 58: return 2;
@@ -207,13 +207,13 @@ static void Sig_PutOnBlinkList(SignalElement* e) {
 void Sig_UpdateAspect(SignalElement* e) {
   if (!e || e->Type < 1 || e->Type > 4) return;
   const u32 raw = Grid_GetCellChecked(e->X, e->Y, e->Level);
-  const int underTrain = raw >= CELL_TRAIN_FIRST && raw <= CELL_TRAIN_LAST;
+  const int underTrain = Cell_IsTrainMarker(raw);
   u32 code = raw, bit14 = 0;
   if (underTrain) {
     code = Trn_GetCellGraphic(e->X, e->Y, e->Level, u16(raw));
-  } else if (raw < 0x8000) {
-    bit14 = raw & 0x4000;
-    code = raw & ~0x4000u;
+  } else if (Cell_IsElement(raw)) {
+    bit14 = raw & CELL_RESERVED_BIT;
+    code = Cell_WithoutMark(raw);
   }
   const int c = Sig_ShapeKind(code);
   if (c == 0) return;
@@ -504,16 +504,16 @@ i32 Sig_RemapStatesInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2,
     if (e->Type != type || !Sig_InBox(e->X, e->Y, e->Level, x1, y1, level1, x2, y2, level2)) continue;
     if (e->State < gt || e->State >= gt + size) continue;
     u32 cell = Grid_GetCellChecked(e->X, e->Y, e->Level);
-    if (cell >= CELL_TRAIN_FIRST && cell <= CELL_TRAIN_LAST) cell = Trn_GetCellGraphic(e->X, e->Y, e->Level, u16(cell));
-    if (cell >= 0x8000) continue;
-    cell &= ~0x4000u;
+    if (Cell_IsTrainMarker(cell)) cell = Trn_GetCellGraphic(e->X, e->Y, e->Level, u16(cell));
+    if (!Cell_IsElement(cell)) continue;
+    cell = Cell_WithoutMark(cell);
     if (!(dirMask & (1u << (cell & 7)))) continue;
     if (classMask) {
       if (!(classMask & (1u << Sig_ShapeKind(cell)))) continue;
     } else {
       const u32 mine = cell & ~0x1F8u, given = code & ~0x1F8u;
       const int variantClass = code < 4096 || (code >= 8192 && code <= 12287) || (code >= 7168 && code <= 8191);
-      if (mine != given && !(variantClass && mine == (given ^ 0x200))) continue;
+      if (mine != given && !(variantClass && mine == (given ^ CELL_VARIANT_BIT))) continue;
     }
     u32 next;
     if (exact) {

@@ -25,7 +25,7 @@ enum {
 extern const u16 kTrackConnection[8][TRACK_SHAPE_INDEXES];
 extern const u8 kTrackConnectionEntries[TRACK_SHAPE_INDEXES];
 
-// Shape index 0..259 of a cell shape (code & 0x1FF).
+// Shape index 0..259 of a cell code; only its shape counts.
 int Trk_ShapeIndex(u32 shape);
 // Direction index 2..9 of a unit step (dx, dy), 0 for none.
 int Trk_DirIndex(int dx, int dy);

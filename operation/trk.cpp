@@ -1,7 +1,9 @@
 #include "operation/tracktab.h"
 
+#include "model/cellcode.h"
+
 int Trk_ShapeIndex(u32 s) {
-  s &= 0x1FF;
+  s = Cell_Shape(s);
   if (s <= 3) return int(s + 1);
   if (s <= 11) return int(s - 3);
   if (s <= 23) return int(s + 140);
@@ -62,6 +64,6 @@ void Trk_DirStep(int dirIndex, int* dx, int* dy) {
 
 u16 Trk_Connection(u32 code, int dx, int dy) {
   int d = Trk_DirIndex(dx, dy);
-  if (d < DIRIDX_N || code >= 0x8000) return 0;
-  return kTrackConnection[d - 2][Trk_ShapeIndex(code & 0x1FF)];
+  if (d < DIRIDX_N || !Cell_IsElement(code)) return 0;
+  return kTrackConnection[d - 2][Trk_ShapeIndex(code)];
 }

@@ -170,7 +170,7 @@ int Trn_PlaceAtDepotPlace(TrainRec* t, i32 depot, i32 place, int flagged) {
   i32 x, y, level;
   u32 dirCode = 0, kmh = 0;
   if (!d || Trn_DepotPlaceInfo(d, p, &x, &y, &level, &dirCode, &kmh)) return 1;
-  const int kind = Trn_TrackKindCheck(t->PathOption, Grid_GetCellNorm(x, y, level) & ~0x4000u);
+  const int kind = Trn_TrackKindCheck(t->PathOption, Grid_GetCellNorm(x, y, level));
   if (kind != 1 && kind != 3 && kind != 4) {
     Trn_PostMessage(6, t, x, y, level, 0);
     return 1;

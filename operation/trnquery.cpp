@@ -96,13 +96,6 @@ int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i3
   return 1;
 }
 
-// Shapes of the ramp group: the ramp pieces 216..255 and 208..210.
-static int Trn_IsRampPiece(u32 code) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  return (shape >= 216 && shape <= 255) || (shape >= 208 && shape <= 210);
-}
-
 // ---------------------------------------------------------------- compositor queries
 
 // Part flags of a step of travel (dx, dy): the side of the cell the head

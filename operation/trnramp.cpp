@@ -7,10 +7,8 @@
 #include "operation/trnquery.h"
 
 int Trn_RampDownClass(u32 code) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape >= 216 && shape <= 255) return 1;
-  if (shape >= 208 && shape <= 210) return 2;
+  if (Cell_HasShapeIn(code, 216, 255)) return 1;
+  if (Cell_HasShapeIn(code, 208, 210)) return 2;
   return 0;
 }
 
@@ -18,27 +16,27 @@ u32 Trn_RampPartnerCode(u32 code) {
   const int k = Trn_RampDownClass(code);
   if (!k) return CELL_EMPTY;
   const u32 low = k == 1 ? (184u | ((code & 7) ^ 1u)) : (184u | 1u);
-  return (code & ~0x1FFu) | low;
+  return Cell_WithShape(code, low);
 }
 
 // The level-0 code of a cell as a train sees it; *marked set for a train
 // or bit 14 there.
 static u32 Trn_RampCellCode(i32 x, i32 y, int* marked) {
   u32 code = Grid_GetCell(x, y, 0);
-  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) {
+  if (Cell_IsTrainMarker(code)) {
     u32 slot = 0;
     TrainRec* t = Trn_FindAtCell(x, y, 0, &slot, u16(code));
     *marked = 1;
     if (t) code = Trn_Cells(t)[slot].SavedCode;
-    return code & ~0x4000u;
+    return Cell_WithoutMark(code);
   }
-  if (code < 0x8000 && (code & 0x4000)) *marked = 1;
-  return code < 0x8000 ? code & ~0x4000u : code;
+  if (Cell_IsReserved(code)) *marked = 1;
+  return Cell_Normalised(code);
 }
 
 int Trn_FindRampAlong(i32* x, i32* y, i32* distance, u32 dirCode) {
   *distance = 0;
-  const u32 start = Grid_GetCell(*x, *y, 0) & ~0x4000u;
+  const u32 start = Cell_WithoutMark(Grid_GetCell(*x, *y, 0));
   if (!Trn_RampDownClass(start)) return 11;
   const u32 kind = start < 7168 ? 1 : start < 8192 ? 2 : 4;
   const i32 dx = Trn_DirectionDx(dirCode), dy = Trn_DirectionDy(dirCode);

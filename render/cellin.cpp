@@ -3,6 +3,7 @@
 #include "model/dwx.h"
 #include "model/hst.h"
 #include "model/lfst.h"
+#include "model/prlb.h"
 #include "model/rngp.h"
 #include "model/tp.h"
 #include "operation/snd.h"
@@ -26,7 +27,7 @@ static u32 ShapeClasses(u32 code) {
     }
     built = true;
   }
-  return table[code & 0x1FF];
+  return table[Cell_Shape(code)];
 }
 
 int Map_PieceOwner(u32 code) {
@@ -46,15 +47,11 @@ int Map_PieceOwner(u32 code) {
   if (has(TRK_CLASS_SOUND)) return MAP_OWNER_SOUND;
   // Signals by the type of their shape: the track classes of shape 49 (the
   // ten-state elements) are those of any marked cell.
-  const u32 type = Sig_ShapeTypeRange(code & ~0x4000u, nullptr, nullptr);
+  const u32 type = Sig_ShapeTypeRange(Cell_WithoutMark(code), nullptr, nullptr);
   if (type == 10) return MAP_OWNER_SIGNAL10;
   if (type >= 1 && type <= 4) return MAP_OWNER_SIGNAL;
   return MAP_OWNER_NONE;
 }
-
-// The owners below have no state query yet: their stores are empty, and a
-// cell without an object shows state 0.
-static i32 NoQueryYet(i32, i32, i32, u32) { return 0; }
 
 i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
   if (hasState) *hasState = code < 32767 ? 1 : 0;
@@ -71,14 +68,14 @@ i32 Map_PieceStateAt(i32 x, i32 y, i32 level, int* hasState, u32 code) {
       return i32(Dwx_GetValue(x, y, level));
     case MAP_OWNER_LFST:
       return i32(Lfst_GetKind(x, y, level, 0));
-    case MAP_OWNER_BUFFER:     // Prell_GetKind
-      return NoQueryYet(x, y, level, code);
+    case MAP_OWNER_BUFFER:
+      return i32(Prell_GetKind(x, y, level));
     case MAP_OWNER_SOUND:
       return i32(Snd_GetPointValue(x, y, level));
     case MAP_OWNER_SIGNAL10:
       return i32(Sig_GetElementField(x, y, level));
     case MAP_OWNER_SIGNAL:
-      return i32(Sig_QueryElementState(x, y, level, nullptr, 0, Sig_ShapeKind(code & ~0x4000u)));
+      return i32(Sig_QueryElementState(x, y, level, nullptr, 0, Sig_ShapeKind(Cell_WithoutMark(code))));
   }
   return 0;
 }

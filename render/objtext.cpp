@@ -1,5 +1,6 @@
 #include "render/objtext.h"
 
+#include "model/cellcode.h"
 #include "model/dep.h"
 #include "model/logp.h"
 #include "model/tp.h"
@@ -45,7 +46,7 @@ static int TurnoutText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
 static int SignalText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
   const int owner = Map_PieceOwner(code);
   if (owner != MAP_OWNER_SIGNAL && owner != MAP_OWNER_SIGNAL10) return 0;
-  const u32 normal = code < 0x8000 ? (code & ~0x4000u) : code;
+  const u32 normal = Cell_Normalised(code);
   const SignalElement* e = Sig_FindElementAt(x, y, level, owner == MAP_OWNER_SIGNAL10);
   const int kind = Sig_ShapeKind(normal);
   return Result(out, SPR_OT_SIGNAL, kind == 2 ? 163 : kind == 3 ? 165 : kind == 4 ? 167 : 161, e ? e->Name : nullptr);
@@ -66,8 +67,7 @@ static int DwxText(i32, i32, i32, u32 code, SprObjectText* out) {
 
 // A depot place (the class-136 shapes): its display name unpadded.
 static int DepotText(i32 x, i32 y, i32 level, u32 code, SprObjectText* out) {
-  const u32 shape = code & 0x1FF;
-  if (code >= 16384 || shape < 136 || shape > 151) return 0;
+  if (code >= CELL_RESERVED_BIT || !Cell_HasShapeIn(code, 136, 151)) return 0;
   u32 place = 0;
   const u32 depot = Dep_FindAtPosition(x, y, level, &place);
   wch name[24];

@@ -9,6 +9,7 @@
 #include "model/tp.h"
 #include "model/infp.h"
 #include "model/lfst.h"
+#include "model/prlb.h"
 #include "model/logp.h"
 #include "model/rngp.h"
 #include "operation/clock.h"
@@ -601,6 +602,12 @@ TEST(ComposeRules, PieceOwnersInTheirOrderAndTheStateOfAStop) {
   EXPECT_EQ(1, Map_PieceStateAt(9, 6, 0, nullptr, 200));
   EXPECT_EQ(101, Map_PieceStateAt(10, 6, 0, nullptr, 176));
   EXPECT_EQ(0, Map_PieceStateAt(11, 6, 0, nullptr, 176)) << "no point";
+  // A buffer stop shows its kind.
+  Prell_Clear();
+  ASSERT_EQ(0, Prell_Create(12, 6, 0, 30, 2));
+  EXPECT_EQ(2, Map_PieceStateAt(12, 6, 0, nullptr, 168));
+  EXPECT_EQ(0, Map_PieceStateAt(13, 6, 0, nullptr, 168)) << "no buffer stop";
+  Prell_Clear();
   Rp_Clear();
   Dwx_Clear();
   Lfst_Clear();
