@@ -423,6 +423,42 @@ static int g_layLoadKept = 1;
 
 int Lay_LastLoadKeptLayout(void) { return g_layLoadKept; }
 
+// After a load: a refused one gives the layout from before back from the
+// snapshot, or, when even that fails, leaves an empty layout under no name
+// (LAY_LOAD_NOT_RESTORED); one that went through keeps the new layout under
+// its name. Gives the load's result.
+static int Lay_SettleLoad(int r, const wch* name, const u8* snapshot, u32 snapSize, u16 oldVersion, int oldModified) {
+  if (r) {
+    LayoutFileVersion = LAY_VERSION;
+    const int restored = Lay_RestoreSnapshot(snapshot, snapSize);
+    Lay_KeepGraphics(restored ? LAY_GRAPHICS_DROP_ALL : LAY_GRAPHICS_PUT_BACK);
+    if (restored) {
+      // The layout is lost in memory: an empty new one takes its place, under
+      // no name, so that no save can put it over the user's file.
+      LayoutFileVersion = 0;
+      LayoutFileName[0] = 0;
+      Lay_ClearModified();
+      r = LAY_LOAD_NOT_RESTORED;
+      g_layLoadKept = 0;
+    } else {
+      TrnList_RefreshCellCodes(1);
+      LayoutFileVersion = oldVersion;
+      if (oldModified) Lay_MarkModified();
+      else Lay_ClearModified();
+    }
+  } else {
+    Lay_KeepGraphics(LAY_GRAPHICS_DROP);
+    Lay_ForgetEnteredCode();
+    Lay_ClearModified();
+    Lay_CopyName(LayoutFileName, name);
+    // The libraries' symbol definitions follow the layout's user graphics.
+    Mcs_LoadDefinitions(1);
+    Mcs_Revalidate(-1, nullptr);
+  }
+  Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
+  return r;
+}
+
 static int Lay_Load(const wch* name) {
   g_layLoadKept = 1;
   if (Fio_OpenRead(name, FIO_SKIP_TO_CTRLZ | FIO_PROGRESS, FOLDER_LAYOUTS) != 0) return LAY_LOAD_NO_FILE;
@@ -492,35 +528,7 @@ static int Lay_Load(const wch* name) {
     TrnList_RefreshReservations();
   }
 
-  if (r) {
-    LayoutFileVersion = LAY_VERSION;
-    const int restored = Lay_RestoreSnapshot(snapshot, snapSize);
-    Lay_KeepGraphics(restored ? LAY_GRAPHICS_DROP_ALL : LAY_GRAPHICS_PUT_BACK);
-    if (restored) {
-      // The layout is lost in memory: an empty new one takes its place, under
-      // no name, so that no save can put it over the user's file.
-      LayoutFileVersion = 0;
-      LayoutFileName[0] = 0;
-      Lay_ClearModified();
-      r = LAY_LOAD_NOT_RESTORED;
-      g_layLoadKept = 0;
-    } else {
-      TrnList_RefreshCellCodes(1);
-      LayoutFileVersion = oldVersion;
-      if (oldModified) Lay_MarkModified();
-      else Lay_ClearModified();
-    }
-    Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
-  } else {
-    Lay_KeepGraphics(LAY_GRAPHICS_DROP);
-    Lay_ForgetEnteredCode();
-    Lay_ClearModified();
-    Lay_CopyName(LayoutFileName, name);
-    // The libraries' symbol definitions follow the layout's user graphics.
-    Mcs_LoadDefinitions(1);
-    Mcs_Revalidate(-1, nullptr);
-    Grid_InvalidateViews(GRID_INVALIDATE_FRAME | GRID_INVALIDATE_VIEWS);
-  }
+  r = Lay_SettleLoad(r, name, snapshot, snapSize, oldVersion, oldModified);
   Heap_Free(snapshot);
   if (!r && (TrnList_LoadFlaggedCount() > 0 || g_layLevelFailures > 0)) {
     if (g_layHooks.stopSimulation) g_layHooks.stopSimulation();

@@ -40,7 +40,42 @@ int Rule_LineTextMode(int n) {
 
 // ---------------------------------------------------------------- options
 
-// Option index i (key letter i of text 21700) and what belongs to it.
+// The index of each option: its key letter (letter i of text 21700) and its
+// row of kRuleOptions.
+enum RuleOptionIndex : int {
+  RULE_OPT_WINDOWS = 0,
+  RULE_OPT_SWITCH_LINE = 1,
+  RULE_OPT_RANGE = 2,
+  RULE_OPT_TYPE = 3,
+  RULE_OPT_NUMBER = 4,
+  RULE_OPT_LETTER5 = 5,
+  RULE_OPT_HUNDREDTHS6 = 6,
+  RULE_OPT_HUNDREDTHS7 = 7,
+  RULE_OPT_DIGIT8 = 8,
+  RULE_OPT_DIGIT9 = 9,
+  RULE_OPT_TIMETABLE1 = 10,  // the two timetables are neighbours: index - RULE_OPT_TIMETABLE1 picks one
+  RULE_OPT_TIMETABLE2 = 11,
+  RULE_OPT_THOUSANDTHS = 12,
+  RULE_OPT_SIGNED = 13,
+  RULE_OPT_CATEGORY = 14,
+  RULE_OPT_LETTER15 = 15,
+  RULE_OPT_NUMBERS = 16,
+  RULE_OPT_LETTER17 = 17,
+  RULE_OPT_TIME_OF_DAY = 18,
+  RULE_OPTION_COUNT = 19
+};
+
+// Special values of option words and timetable entries.
+enum : u32 {
+  RULE_NUMBER_MIN = 32767,     // number option "MIN"
+  RULE_NUMBER_MAX = 32766,     // number option "MAX"
+  RULE_LETTER17_PLACE = 4,     // letter option 17 names a depot place in the next two words
+  RULE_ENTRY_ANY_TIME = 0x180000,  // timetable entry at any time
+  RULE_PLACE_FLAGGED = 0x8000,     // timetable entry place: the flag letter follows it
+  RULE_PLACE_MASK = 0x7FFF
+};
+
+// What belongs to each option.
 struct RuleOption {
   u32 flag;
   u8 modes;         // bit m for mode m that accepts it
@@ -51,9 +86,10 @@ struct RuleOption {
   u16 textMode;
 };
 
+// Mode sets of RuleOption::modes.
 enum : u8 { M_ALL = 2 | 4 | 8 | 16, M_234 = 4 | 8 | 16, M_23 = 4 | 8, M_3 = 8 };
 
-static const RuleOption kRuleOptions[19] = {
+static const RuleOption kRuleOptions[RULE_OPTION_COUNT] = {
     {0x8000, M_ALL, -4, 857, 21033, 0, 0},        // 0 time windows
     {0x4000, M_234, -6, 858, 21034, 845, 21013},  // 1 line to switch to
     {0x800, M_23, -8, 859, 21035, 803, 21049},    // 2 range
@@ -77,7 +113,7 @@ static const RuleOption kRuleOptions[19] = {
 
 // The option index of a flag bit.
 static int Rule_IndexOfFlag(u32 flag) {
-  for (int i = 0; i < 19; ++i)
+  for (int i = 0; i < RULE_OPTION_COUNT; ++i)
     if (kRuleOptions[i].flag == flag) return i;
   return -1;
 }
@@ -96,7 +132,7 @@ struct RuleGroup {
   u32 windows[2 * 20];
   u32 numberCount;
   u32 numbers[20];
-  u32 value[19];  // the one-word options by index
+  u32 value[RULE_OPTION_COUNT];  // the one-word options by index
   u32 entryCount[2];
   RuleEntry entries[2][6];
   u32 place17[2];
@@ -397,7 +433,7 @@ static int Rule_ReadSwitchLine(RuleParser& p, RuleGroup& g) {
       Rule_NameError(p, 848, 21015, name);
       return RULE_ERR_SWITCH_LINE;
     }
-  g.value[1] = id;
+  g.value[RULE_OPT_SWITCH_LINE] = id;
   return 0;
 }
 
@@ -410,7 +446,7 @@ static int Rule_ReadRange(RuleParser& p, RuleGroup& g) {
   if (!Rule_ReadUnsigned(p, &b)) return Rule_ValueError(804, 21050, RULE_ERR_RANGE);
   if (a < 1 || a > 960 || b < 1 || b > 960) return Rule_ValueError(806, 21052, RULE_ERR_RANGE);
   if (b < a) return Rule_ValueError(807, 21053, RULE_ERR_RANGE);
-  g.value[2] = b << 16 | a;
+  g.value[RULE_OPT_RANGE] = b << 16 | a;
   return 0;
 }
 
@@ -419,8 +455,8 @@ static int Rule_ReadTypeOrCategory(RuleParser& p, RuleGroup& g, int index) {
   const wch c = p.text[p.pos];
   u32 v = 0;
   if (c != u'*') {
-    v = index == 14 ? Zug_CategoryFromLetter(c) : Zug_TypeFromLetter(Chr_Upper(c));
-    if (!v || !c) return index == 14 ? Rule_ValueError(897, 21057, RULE_ERR_TYPE)
+    v = index == RULE_OPT_CATEGORY ? Zug_CategoryFromLetter(c) : Zug_TypeFromLetter(Chr_Upper(c));
+    if (!v || !c) return index == RULE_OPT_CATEGORY ? Rule_ValueError(897, 21057, RULE_ERR_TYPE)
                                      : Rule_ValueError(767, 21082, RULE_ERR_TYPE);
   }
   ++p.pos;
@@ -434,46 +470,46 @@ static int Rule_ReadNumberOption(RuleParser& p, RuleGroup& g) {
   if (Chr_Upper(s[0]) == u'M' && s[0] && s[1] && s[2]) {
     const wch a = Chr_Upper(s[1]), b = Chr_Upper(s[2]);
     if (a == u'I' && b == u'N') {
-      g.value[4] = 32767;
+      g.value[RULE_OPT_NUMBER] = RULE_NUMBER_MIN;
       p.pos += 3;
       return 0;
     }
     if (a == u'A' && b == u'X') {
-      g.value[4] = 32766;
+      g.value[RULE_OPT_NUMBER] = RULE_NUMBER_MAX;
       p.pos += 3;
       return 0;
     }
   }
   i32 v;
   if (!Rule_ReadInt(p, &v) || v < 1 || v > 999) return Rule_ValueError(798, 21065, RULE_ERR_NUMBER);
-  g.value[4] = u32(v);
+  g.value[RULE_OPT_NUMBER] = u32(v);
   return 0;
 }
 
 static int Rule_ReadLetterOption(RuleParser& p, RuleGroup& g, int index) {
   Rule_SkipBlanks(p);
   const wch c = p.text[p.pos];
-  if (index == 5) {
+  if (index == RULE_OPT_LETTER5) {
     static const u32 kValues[3] = {1, 4, 2};
     const int i = c ? Rule_LetterIndex(TXT_LETTERS5, c) : -1;
     if (i < 0) return Rule_ValueError(796, 21064, RULE_ERR_LETTER5);
-    g.value[5] = kValues[i];
+    g.value[RULE_OPT_LETTER5] = kValues[i];
     ++p.pos;
     return 0;
   }
   static const u32 kValues[3] = {0, 1, 3};
-  const int i = c ? Rule_LetterIndex(index == 15 ? TXT_LETTERS15 : TXT_LETTERS17, c) : -1;
+  const int i = c ? Rule_LetterIndex(index == RULE_OPT_LETTER15 ? TXT_LETTERS15 : TXT_LETTERS17, c) : -1;
   if (i < 0)
-    return index == 15 ? Rule_ValueError(769, 21079, RULE_ERR_LETTER15) : Rule_ValueError(752, 21095, RULE_ERR_LETTER17);
+    return index == RULE_OPT_LETTER15 ? Rule_ValueError(769, 21079, RULE_ERR_LETTER15) : Rule_ValueError(752, 21095, RULE_ERR_LETTER17);
   ++p.pos;
   g.value[index] = kValues[i];
-  if (index == 17 && kValues[i] != 0) {
+  if (index == RULE_OPT_LETTER17 && kValues[i] != 0) {
     Rule_SkipBlanks(p);
     if (p.text[p.pos] == u':') {
       ++p.pos;
       u32 depot, place;
       if (Rule_ReadPlaceRef(p, 0, 746, 747, &depot, &place)) {
-        g.value[17] |= 4;
+        g.value[RULE_OPT_LETTER17] |= RULE_LETTER17_PLACE;
         g.place17[0] = depot;
         g.place17[1] = place;
       } else if (!p.lenient) {
@@ -487,7 +523,7 @@ static int Rule_ReadLetterOption(RuleParser& p, RuleGroup& g, int index) {
 static int Rule_ReadHundredths(RuleParser& p, RuleGroup& g, int index) {
   const i32 v = Rule_ReadDecimal(p, 0);
   if (v < 0 || (v != 0 && (v < 5 || v > 300)))
-    return Rule_ValueError(794, 21063, index == 6 ? RULE_ERR_HUNDREDTHS6 : RULE_ERR_HUNDREDTHS7);
+    return Rule_ValueError(794, 21063, index == RULE_OPT_HUNDREDTHS6 ? RULE_ERR_HUNDREDTHS6 : RULE_ERR_HUNDREDTHS7);
   g.value[index] = u32(v);
   return 0;
 }
@@ -496,17 +532,17 @@ static int Rule_ReadDigit(RuleParser& p, RuleGroup& g, int index) {
   Rule_SkipBlanks(p);
   const wch c = p.text[p.pos];
   if (c != u'0' && c != u'1')
-    return index == 8 ? Rule_ValueError(792, 21051, RULE_ERR_DIGIT8) : Rule_ValueError(790, 21056, RULE_ERR_DIGIT9);
+    return index == RULE_OPT_DIGIT8 ? Rule_ValueError(792, 21051, RULE_ERR_DIGIT8) : Rule_ValueError(790, 21056, RULE_ERR_DIGIT9);
   ++p.pos;
   g.value[index] = u32(c - u'0');
   return 0;
 }
 
 static int Rule_ReadEntry(RuleParser& p, RuleGroup& g, int index, u32 slot) {
-  const int t = index - 10;
-  const int code = index == 10 ? RULE_ERR_TIMETABLE1 : RULE_ERR_TIMETABLE2;
-  const u32 slotMsg = index == 10 ? 841 : 842;
-  const TextId slotText = index == 10 ? 21010 : 21011;
+  const int t = index - RULE_OPT_TIMETABLE1;
+  const int code = index == RULE_OPT_TIMETABLE1 ? RULE_ERR_TIMETABLE1 : RULE_ERR_TIMETABLE2;
+  const u32 slotMsg = index == RULE_OPT_TIMETABLE1 ? 841 : 842;
+  const TextId slotText = index == RULE_OPT_TIMETABLE1 ? 21010 : 21011;
   // Slot 0 stands alone; slots 1..6 once each.
   for (u32 i = 0; i < g.entryCount[t]; ++i)
     if (g.entries[t][i].slot == slot || g.entries[t][i].slot == 0 || slot == 0)
@@ -518,7 +554,7 @@ static int Rule_ReadEntry(RuleParser& p, RuleGroup& g, int index, u32 slot) {
   const wch c = p.text[p.pos];
   if (anyTime && Chr_Upper(c) == Chr_Upper(anyTime)) {
     ++p.pos;
-    e.time = 0x180000;
+    e.time = RULE_ENTRY_ANY_TIME;
   } else {
     if (slot == 0) return Rule_Error(p, 764, 21085, code);
     i32 end = 0;
@@ -536,14 +572,14 @@ static int Rule_ReadEntry(RuleParser& p, RuleGroup& g, int index, u32 slot) {
         if (p.lenient) g.drop = true;
         return p.lenient ? 0 : code;
       }
-      e.place &= 0x7FFF;
+      e.place &= RULE_PLACE_MASK;
     }
   }
   Rule_SkipBlanks(p);
   const wch flagLetter = Lng_GetText(TXT_PLACE_FLAG)[0];
   if (flagLetter && p.text[p.pos] == flagLetter) {
     ++p.pos;
-    e.place |= 0x8000;
+    e.place |= RULE_PLACE_FLAGGED;
   }
   g.entries[t][g.entryCount[t]++] = e;
   return 0;
@@ -554,13 +590,13 @@ static int Rule_ReadEntry(RuleParser& p, RuleGroup& g, int index, u32 slot) {
 // Words of a parsed group in table order.
 static u32 Rule_GroupWords(const RuleGroup& g) {
   u32 n = 2 + g.n;
-  for (int i = 0; i < 19; ++i) {
+  for (int i = 0; i < RULE_OPTION_COUNT; ++i) {
     const u32 f = kRuleOptions[i].flag;
     if (!(g.flags & f)) continue;
-    if (i == 0) n += 1 + 2 * g.windowCount;
-    else if (i == 16) n += 1 + g.numberCount;
-    else if (i == 10 || i == 11) n += 1 + 4 * g.entryCount[i - 10];
-    else if (i == 17) n += (g.value[17] & 4) ? 3 : 1;
+    if (i == RULE_OPT_WINDOWS) n += 1 + 2 * g.windowCount;
+    else if (i == RULE_OPT_NUMBERS) n += 1 + g.numberCount;
+    else if (i == RULE_OPT_TIMETABLE1 || i == RULE_OPT_TIMETABLE2) n += 1 + 4 * g.entryCount[i - RULE_OPT_TIMETABLE1];
+    else if (i == RULE_OPT_LETTER17) n += (g.value[RULE_OPT_LETTER17] & RULE_LETTER17_PLACE) ? 3 : 1;
     else n += 1;
   }
   return n;
@@ -575,14 +611,14 @@ static i32 Rule_WriteGroup(const RuleGroup& g, u32* out) {
     const u32 f = kLinOptionOrder[k];
     if (!(g.flags & f)) continue;
     const int i = Rule_IndexOfFlag(f);
-    if (i == 0) {
+    if (i == RULE_OPT_WINDOWS) {
       out[o++] = g.windowCount;
       for (u32 w = 0; w < 2 * g.windowCount; ++w) out[o++] = g.windows[w];
-    } else if (i == 16) {
+    } else if (i == RULE_OPT_NUMBERS) {
       out[o++] = g.numberCount;
       for (u32 w = 0; w < g.numberCount; ++w) out[o++] = g.numbers[w];
-    } else if (i == 10 || i == 11) {
-      const int t = i - 10;
+    } else if (i == RULE_OPT_TIMETABLE1 || i == RULE_OPT_TIMETABLE2) {
+      const int t = i - RULE_OPT_TIMETABLE1;
       out[o++] = g.entryCount[t];
       for (u32 e = 0; e < g.entryCount[t]; ++e) {
         out[o++] = g.entries[t][e].time;
@@ -590,9 +626,9 @@ static i32 Rule_WriteGroup(const RuleGroup& g, u32* out) {
         out[o++] = g.entries[t][e].place;
         out[o++] = g.entries[t][e].slot;
       }
-    } else if (i == 17) {
-      out[o++] = g.value[17];
-      if (g.value[17] & 4) {
+    } else if (i == RULE_OPT_LETTER17) {
+      out[o++] = g.value[RULE_OPT_LETTER17];
+      if (g.value[RULE_OPT_LETTER17] & RULE_LETTER17_PLACE) {
         out[o++] = g.place17[0];
         out[o++] = g.place17[1];
       }
@@ -612,59 +648,59 @@ static int Rule_ReadOptions(RuleParser& p, RuleGroup& g) {
       ++p.pos;
       return 0;
     }
-    int index = 19;
+    int index = RULE_OPTION_COUNT;
     if (c) {
-      for (int i = 0; i < 19 && keys[i]; ++i)
+      for (int i = 0; i < RULE_OPTION_COUNT && keys[i]; ++i)
         if (Chr_Upper(keys[i]) == Chr_Upper(c)) {
           index = i;
           break;
         }
     }
-    if (index > 18) return Rule_RestError(p, 849, TXT_BAD_TOKEN, RULE_ERR_TOKEN);
+    if (index >= RULE_OPTION_COUNT) return Rule_RestError(p, 849, TXT_BAD_TOKEN, RULE_ERR_TOKEN);
     ++p.pos;
     u32 slot = 1;
-    if ((index == 10 || index == 11) && p.text[p.pos] >= u'0' && p.text[p.pos] <= u'6') slot = u32(p.text[p.pos++] - u'0');
+    if ((index == RULE_OPT_TIMETABLE1 || index == RULE_OPT_TIMETABLE2) && p.text[p.pos] >= u'0' && p.text[p.pos] <= u'6') slot = u32(p.text[p.pos++] - u'0');
     Rule_SkipBlanks(p);
     if (p.text[p.pos] != u'=') return Rule_Error(p, 799, 21066, RULE_ERR_NO_EQUALS);
     ++p.pos;
     const RuleOption& o = kRuleOptions[index];
     // A second occurrence; options 15 and 17 exclude each other.
     bool twice = index != 10 && index != 11 && (g.flags & o.flag);
-    if (index == 17 && (g.flags & kRuleOptions[15].flag)) twice = true;
-    if (index == 15 && (g.flags & kRuleOptions[17].flag)) twice = true;
+    if (index == RULE_OPT_LETTER17 && (g.flags & kRuleOptions[RULE_OPT_LETTER15].flag)) twice = true;
+    if (index == RULE_OPT_LETTER15 && (g.flags & kRuleOptions[RULE_OPT_LETTER17].flag)) twice = true;
     if (twice) return Rule_Error(p, o.msgTwice, o.textTwice, o.code);
     if (!(o.modes & (1u << p.mode))) return Rule_Error(p, o.msgMode, o.textMode, o.code);
     int r = 0;
     switch (index) {
-      case 0: r = Rule_ReadWindows(p, g); break;
-      case 1: r = Rule_ReadSwitchLine(p, g); break;
-      case 2: r = Rule_ReadRange(p, g); break;
-      case 3: case 14: r = Rule_ReadTypeOrCategory(p, g, index); break;
-      case 4: r = Rule_ReadNumberOption(p, g); break;
-      case 5: case 15: case 17: r = Rule_ReadLetterOption(p, g, index); break;
-      case 6: case 7: r = Rule_ReadHundredths(p, g, index); break;
-      case 8: case 9: r = Rule_ReadDigit(p, g, index); break;
-      case 10: case 11: r = Rule_ReadEntry(p, g, index, slot); break;
-      case 12: {
+      case RULE_OPT_WINDOWS: r = Rule_ReadWindows(p, g); break;
+      case RULE_OPT_SWITCH_LINE: r = Rule_ReadSwitchLine(p, g); break;
+      case RULE_OPT_RANGE: r = Rule_ReadRange(p, g); break;
+      case RULE_OPT_TYPE: case RULE_OPT_CATEGORY: r = Rule_ReadTypeOrCategory(p, g, index); break;
+      case RULE_OPT_NUMBER: r = Rule_ReadNumberOption(p, g); break;
+      case RULE_OPT_LETTER5: case RULE_OPT_LETTER15: case RULE_OPT_LETTER17: r = Rule_ReadLetterOption(p, g, index); break;
+      case RULE_OPT_HUNDREDTHS6: case RULE_OPT_HUNDREDTHS7: r = Rule_ReadHundredths(p, g, index); break;
+      case RULE_OPT_DIGIT8: case RULE_OPT_DIGIT9: r = Rule_ReadDigit(p, g, index); break;
+      case RULE_OPT_TIMETABLE1: case RULE_OPT_TIMETABLE2: r = Rule_ReadEntry(p, g, index, slot); break;
+      case RULE_OPT_THOUSANDTHS: {
         const i32 v = Rule_ReadDecimal(p, 1);
         if (v < 1 || v > 600000) return Rule_ValueError(777, 21075, RULE_ERR_THOUSANDTHS);
-        g.value[12] = u32(v);
+        g.value[RULE_OPT_THOUSANDTHS] = u32(v);
         break;
       }
-      case 13: {
+      case RULE_OPT_SIGNED: {
         i32 v;
         if (!Rule_ReadInt(p, &v) || v < -199 || v > 199) return Rule_ValueError(772, 21026, RULE_ERR_SIGNED);
-        g.value[13] = u32(v);
+        g.value[RULE_OPT_SIGNED] = u32(v);
         break;
       }
-      case 16: r = Rule_ReadNumbers(p, g); break;
-      case 18: {
+      case RULE_OPT_NUMBERS: r = Rule_ReadNumbers(p, g); break;
+      case RULE_OPT_TIME_OF_DAY: {
         Rule_SkipBlanks(p);
         i32 used = 0;
         const i32 v = Fmt_ParseTime(p.text + p.pos, &used);
         if (used == 0 || v < 0 || v > 86400) return Rule_ValueError(743, 21098, RULE_ERR_TIME_OF_DAY);
         p.pos += used;
-        g.value[18] = u32(v);
+        g.value[RULE_OPT_TIME_OF_DAY] = u32(v);
         break;
       }
       default: break;
@@ -846,11 +882,11 @@ static void Rule_Put(RuleWriter& w, const wch* s) {
 static void Rule_PlaceName(u32 depot, u32 place, wch* buf) {
   wch longText[RULE_DEPOT_NAME_SIZE], shortText[RULE_DEPOT_NAME_SIZE];
   longText[0] = 0;
-  if (g_ruleDepots.formatName && g_ruleDepots.formatName(i32(depot), -i32(place & 0x7FFF), longText, shortText) == 0) {
+  if (g_ruleDepots.formatName && g_ruleDepots.formatName(i32(depot), -i32(place & RULE_PLACE_MASK), longText, shortText) == 0) {
     Str_Copy(buf, longText);
     return;
   }
-  Fmt_Print(buf, RULE_DEPOT_NAME_SIZE, u"%u:%u", depot, place & 0x7FFF);
+  Fmt_Print(buf, RULE_DEPOT_NAME_SIZE, u"%u:%u", depot, place & RULE_PLACE_MASK);
 }
 
 static void Rule_FormatWindows(RuleWriter& w, const u32* list) {
@@ -893,114 +929,130 @@ static void Rule_FormatNumbers(RuleWriter& w, const u32* list) {
   }
 }
 
-static void Rule_FormatGroup(RuleWriter& w, const u32* g, const LinGroupLayout& l, int perLine) {
+// The group's line names joined by "+".
+static void Rule_FormatNames(RuleWriter& w, const u32* g) {
   wch piece[400], name[LINE_NAME_SIZE];
   for (u32 i = 0; i < g[0]; ++i) {
     Lin_GetName(g[1 + i], name, 0);
     Fmt_Print(piece, 400, u"%s%s", i ? u"+" : u"", name);
     Rule_Put(w, piece);
   }
-  const u32 f = l.flags;
-  if (!f) return;
+}
+
+// The letter of a letter option's word; '?' for a word no letter stands for.
+static wch Rule_OptionLetter(int i, u32 v) {
+  int li;
+  TextId letters;
+  if (i == RULE_OPT_LETTER5) {
+    li = v == 1 ? 0 : v == 4 ? 1 : v == 2 ? 2 : -1;
+    letters = TXT_LETTERS5;
+  } else {
+    const u32 base = v & ~RULE_LETTER17_PLACE;
+    li = base == 0 ? 0 : base == 1 ? 1 : base == 3 ? 2 : -1;
+    letters = i == RULE_OPT_LETTER15 ? TXT_LETTERS15 : TXT_LETTERS17;
+  }
+  return li < 0 ? u'?' : Rule_Letter(letters, li);
+}
+
+// "key=value" of option i whose value is one piece of text (every option
+// but the time windows, the number list and the timetables).
+static void Rule_FormatValue(wch* piece, int i, wch key, const u32* words) {
+  const u32 v = words[0];
+  wch text[FMT_NUMBER_SIZE];
+  piece[0] = 0;
+  switch (i) {
+    case RULE_OPT_SWITCH_LINE: {
+      wch name[LINE_NAME_SIZE];
+      Lin_GetName(v, name, 0);
+      Fmt_Print(piece, 400, u"%c=%s", key, name);
+      break;
+    }
+    case RULE_OPT_RANGE: Fmt_Print(piece, 400, u"%c=%u-%u", key, v & 0xFFFF, v >> 16); break;
+    case RULE_OPT_TYPE: Fmt_Print(piece, 400, u"%c=%c", key, Zug_TypeLetter(v)); break;
+    case RULE_OPT_CATEGORY: Fmt_Print(piece, 400, u"%c=%c", key, Zug_CategoryLetter(v)); break;
+    case RULE_OPT_NUMBER:
+      if (v == RULE_NUMBER_MIN) Fmt_Print(piece, 400, u"%c=MIN", key);
+      else if (v == RULE_NUMBER_MAX) Fmt_Print(piece, 400, u"%c=MAX", key);
+      else Fmt_Print(piece, 400, u"%c=%u", key, v);
+      break;
+    case RULE_OPT_LETTER5: case RULE_OPT_LETTER15: case RULE_OPT_LETTER17:
+      Fmt_Print(piece, 400, u"%c=%c", key, Rule_OptionLetter(i, v));
+      if (i == RULE_OPT_LETTER17 && v != 0 && (v & RULE_LETTER17_PLACE)) {
+        wch place[RULE_DEPOT_NAME_SIZE];
+        Rule_PlaceName(words[1], words[2], place);
+        const i32 n = Str_Len(piece);
+        Fmt_Print(piece + n, 400 - n, u":%s", place);
+      }
+      break;
+    case RULE_OPT_HUNDREDTHS6: case RULE_OPT_HUNDREDTHS7:
+      Fmt_Fixed2Sep(text, v, kRuleDecimal);
+      Fmt_Print(piece, 400, u"%c=%s", key, text);
+      break;
+    case RULE_OPT_THOUSANDTHS:
+      Fmt_Fixed3Sep(text, v, kRuleDecimal);
+      Fmt_Print(piece, 400, u"%c=%s", key, text);
+      break;
+    case RULE_OPT_DIGIT8: case RULE_OPT_DIGIT9: Fmt_Print(piece, 400, u"%c=%u", key, v); break;
+    case RULE_OPT_SIGNED: Fmt_Print(piece, 400, u"%c=%i", key, i32(v)); break;
+    case RULE_OPT_TIME_OF_DAY:
+      Fmt_TimeOfDay(text, i32(v));
+      Fmt_Print(piece, 400, u"%c=%s", key, text);
+      break;
+    default: break;
+  }
+}
+
+// The entries of a timetable option (its count, then 4 words each), each as
+// "key slot=time[:place][flag]" followed by after.
+static void Rule_FormatEntries(RuleWriter& w, wch key, const u32* words, const wch* after) {
+  const wch flagLetter = Lng_GetText(TXT_PLACE_FLAG)[0];
+  wch piece[400];
+  for (u32 e = 0; e < words[0]; ++e) {
+    const u32* en = words + 1 + 4 * e;
+    wch value[200];
+    if (en[0] == RULE_ENTRY_ANY_TIME) Fmt_Print(value, 200, u"%c", Rule_Letter(TXT_ANY_TIME, 0));
+    else Rule_FormatTimeOfDay(en[0], value, 200, RULE_TIME_NO_SECONDS);
+    Fmt_Print(piece, 400, u"%c%u=%s", key, en[3], value);
+    if (en[1] >= 1) {
+      wch place[RULE_DEPOT_NAME_SIZE];
+      Rule_PlaceName(en[1], en[2], place);
+      const i32 n = Str_Len(piece);
+      Fmt_Print(piece + n, 400 - n, u":%s", place);
+    }
+    if ((en[2] & RULE_PLACE_FLAGGED) && flagLetter) {
+      const i32 n = Str_Len(piece);
+      piece[n] = flagLetter;
+      piece[n + 1] = 0;
+    }
+    Rule_Put(w, piece);
+    Rule_Put(w, after);
+  }
+}
+
+static void Rule_FormatGroup(RuleWriter& w, const u32* g, const LinGroupLayout& l, int perLine) {
+  Rule_FormatNames(w, g);
+  if (!l.flags) return;
   Rule_Put(w, u"(");
   const wch* after = perLine ? u", " : u",";
+  wch piece[400];
   for (int k = 0; k < LIN_OPTION_COUNT; ++k) {
     const int off = l.offset[k];
     if (off < 0) continue;
     const int i = Rule_IndexOfFlag(kLinOptionOrder[k]);
     const wch key = Rule_Letter(TXT_KEYS, i);
-    const u32 v = g[off];
-    piece[0] = 0;
-    switch (i) {
-      case 0:
-        Fmt_Print(piece, 400, u"%c=", key);
-        Rule_Put(w, piece);
-        Rule_FormatWindows(w, g + off);
-        piece[0] = 0;
-        break;
-      case 16:
-        Fmt_Print(piece, 400, u"%c=", key);
-        Rule_Put(w, piece);
-        Rule_FormatNumbers(w, g + off);
-        piece[0] = 0;
-        break;
-      case 1:
-        Lin_GetName(v, name, 0);
-        Fmt_Print(piece, 400, u"%c=%s", key, name);
-        break;
-      case 2: Fmt_Print(piece, 400, u"%c=%u-%u", key, v & 0xFFFF, v >> 16); break;
-      case 3: Fmt_Print(piece, 400, u"%c=%c", key, Zug_TypeLetter(v)); break;
-      case 14: Fmt_Print(piece, 400, u"%c=%c", key, Zug_CategoryLetter(v)); break;
-      case 4:
-        if (v == 32767) Fmt_Print(piece, 400, u"%c=MIN", key);
-        else if (v == 32766) Fmt_Print(piece, 400, u"%c=MAX", key);
-        else Fmt_Print(piece, 400, u"%c=%u", key, v);
-        break;
-      case 5: {
-        const int li = v == 1 ? 0 : v == 4 ? 1 : v == 2 ? 2 : -1;
-        Fmt_Print(piece, 400, u"%c=%c", key, li < 0 ? u'?' : Rule_Letter(TXT_LETTERS5, li));
-        break;
-      }
-      case 15: case 17: {
-        const u32 base = v & ~u32(4);
-        const int li = base == 0 ? 0 : base == 1 ? 1 : base == 3 ? 2 : -1;
-        Fmt_Print(piece, 400, u"%c=%c", key, li < 0 ? u'?' : Rule_Letter(i == 15 ? TXT_LETTERS15 : TXT_LETTERS17, li));
-        if (i == 17 && v != 0 && (v & 4)) {
-          wch place[RULE_DEPOT_NAME_SIZE];
-          Rule_PlaceName(g[off + 1], g[off + 2], place);
-          const i32 n = Str_Len(piece);
-          Fmt_Print(piece + n, 400 - n, u":%s", place);
-        }
-        break;
-      }
-      case 6: case 7: {
-        wch num[FMT_NUMBER_SIZE];
-        Fmt_Fixed2Sep(num, v, kRuleDecimal);
-        Fmt_Print(piece, 400, u"%c=%s", key, num);
-        break;
-      }
-      case 12: {
-        wch num[FMT_NUMBER_SIZE];
-        Fmt_Fixed3Sep(num, v, kRuleDecimal);
-        Fmt_Print(piece, 400, u"%c=%s", key, num);
-        break;
-      }
-      case 8: case 9: Fmt_Print(piece, 400, u"%c=%u", key, v); break;
-      case 13: Fmt_Print(piece, 400, u"%c=%i", key, i32(v)); break;
-      case 18: {
-        wch t[FMT_NUMBER_SIZE];
-        Fmt_TimeOfDay(t, i32(v));
-        Fmt_Print(piece, 400, u"%c=%s", key, t);
-        break;
-      }
-      case 10: case 11: {
-        const wch flagLetter = Lng_GetText(TXT_PLACE_FLAG)[0];
-        for (u32 e = 0; e < v; ++e) {
-          const u32* en = g + off + 1 + 4 * e;
-          wch value[200];
-          if (en[0] == 0x180000) Fmt_Print(value, 200, u"%c", Rule_Letter(TXT_ANY_TIME, 0));
-          else Rule_FormatTimeOfDay(en[0], value, 200, RULE_TIME_NO_SECONDS);
-          Fmt_Print(piece, 400, u"%c%u=%s", key, en[3], value);
-          if (en[1] >= 1) {
-            wch place[RULE_DEPOT_NAME_SIZE];
-            Rule_PlaceName(en[1], en[2], place);
-            const i32 n = Str_Len(piece);
-            Fmt_Print(piece + n, 400 - n, u":%s", place);
-          }
-          if ((en[2] & 0x8000) && flagLetter) {
-            const i32 n = Str_Len(piece);
-            piece[n] = flagLetter;
-            piece[n + 1] = 0;
-          }
-          Rule_Put(w, piece);
-          Rule_Put(w, after);
-        }
-        piece[0] = 0;
-        continue;
-      }
-      default: break;
+    if (i == RULE_OPT_TIMETABLE1 || i == RULE_OPT_TIMETABLE2) {
+      Rule_FormatEntries(w, key, g + off, after);
+      continue;
     }
-    Rule_Put(w, piece);
+    if (i == RULE_OPT_WINDOWS || i == RULE_OPT_NUMBERS) {
+      Fmt_Print(piece, 400, u"%c=", key);
+      Rule_Put(w, piece);
+      if (i == RULE_OPT_WINDOWS) Rule_FormatWindows(w, g + off);
+      else Rule_FormatNumbers(w, g + off);
+    } else {
+      Rule_FormatValue(piece, i, key, g + off);
+      Rule_Put(w, piece);
+    }
     Rule_Put(w, after);
   }
   // The last ", " loses its blank and its comma becomes ")".

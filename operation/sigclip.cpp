@@ -427,13 +427,70 @@ static int Sig_PasteCut(int created, i32 x, i32 y, i32 level) {
   return 2;
 }
 
+// The lines a pasted record announces: its condition, its two lists, its
+// rules and its places, parsed into d; the rules and places stay in static
+// buffers until the next record. *bad is set when a line
+// does not parse. 1 when a line is missing or cut.
+static int Sig_PasteReadLines(Reader& rd, u32 flags, u32 tokenCount, u32 list1, u32 list2, SignalElementData* d,
+                              int* bad) {
+  static u32 rules[RULE_WORDS_MAX];
+  static u32 pairs[SIG_LINE];
+  if (tokenCount > 0) {
+    if (rd.Next()) return 1;
+    const i32 n = Sig_ParseCondition(rd.buf, d->Tokens);
+    *bad |= n < 0;
+    d->TokenCount = n < 0 ? 0 : n;
+  }
+  if (list1 > 0) {
+    if (rd.Next()) return 1;
+    const i32 n = Sig_ParseList(rd.buf, d->List1);
+    *bad |= n < 0;
+    d->List1Count = n < 0 ? 0 : n;
+  }
+  if (list2 > 0) {
+    if (rd.Next()) return 1;
+    const i32 n = Sig_ParseList(rd.buf, d->List2);
+    *bad |= n < 0;
+    d->List2Count = n < 0 ? 0 : n;
+  }
+  d->Flags = flags;
+  if (flags & (SIG_F_RULES | SIG_F_RULES_INVERTED)) {
+    if (rd.Next()) return 1;
+    const i32 n = rd.buf[0] ? Rule_Parse(rd.buf, RULE_MODE_STOP, rules) : 0;
+    *bad |= n < 0;
+    d->RuleCount = n < 0 ? 0 : n;
+    d->Rules = rules;
+    if (d->RuleCount == 0) d->Flags &= ~SIG_F_RULES;
+  }
+  if (flags & (SIG_F_PLACES | SIG_F_PLACES_INVERTED)) {
+    if (rd.Next()) return 1;
+    const i32 n = Sig_ParsePairs(rd.buf, pairs, SIG_LINE);
+    *bad |= n < 0;
+    d->PairCount = n < 0 ? 0 : n;
+    d->Pairs = pairs;
+    if (d->PairCount == 0) d->Flags &= ~SIG_F_PLACES;
+  }
+  return 0;
+}
+
+// Links between pasted elements follow their old ids; a link to an element
+// outside the paste stays only when its name led to the same id.
+static void Sig_PasteRelink(void) {
+  for (SignalElement* e = Sig_FirstElement(); e; e = e->Next) {
+    if (!e->PasteId || !e->PasteLinkId) continue;
+    const SignalElement* partner = nullptr;
+    for (const SignalElement* p = Sig_FirstElement(); p && !partner; p = p->Next)
+      if (p->PasteId == e->PasteLinkId) partner = p;
+    if (partner) e->LinkedId = partner->Id;
+    else if (e->LinkedId != e->PasteLinkId) e->LinkedId = 0;
+  }
+}
+
 int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 dy, i32 dz) {
   for (SignalElement* e = Sig_FirstElement(); e; e = e->Next) e->PasteId = e->PasteLinkId = 0;
   Reader rd{clip, *line, {}};
   if (rd.Next()) return 2;
   int warnings = 0;
-  static u32 rules[RULE_WORDS_MAX];
-  static u32 pairs[SIG_LINE];
   for (;;) {
     if (rd.Next()) return 2;
     if (rd.buf[0] != u'"') break;
@@ -456,41 +513,7 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
     // The announced lines are read also for a refused record.
     SignalElementData d = {};
     int bad = 0;
-    if (tokenCount > 0) {
-      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
-      const i32 n = Sig_ParseCondition(rd.buf, d.Tokens);
-      bad |= n < 0;
-      d.TokenCount = n < 0 ? 0 : n;
-    }
-    if (list1 > 0) {
-      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
-      const i32 n = Sig_ParseList(rd.buf, d.List1);
-      bad |= n < 0;
-      d.List1Count = n < 0 ? 0 : n;
-    }
-    if (list2 > 0) {
-      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
-      const i32 n = Sig_ParseList(rd.buf, d.List2);
-      bad |= n < 0;
-      d.List2Count = n < 0 ? 0 : n;
-    }
-    d.Flags = flags;
-    if (flags & 3) {
-      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
-      const i32 n = rd.buf[0] ? Rule_Parse(rd.buf, RULE_MODE_STOP, rules) : 0;
-      bad |= n < 0;
-      d.RuleCount = n < 0 ? 0 : n;
-      d.Rules = rules;
-      if (d.RuleCount == 0) d.Flags &= ~SIG_F_RULES;
-    }
-    if (flags & 12) {
-      if (rd.Next()) return Sig_PasteCut(created, x, y, level);
-      const i32 n = Sig_ParsePairs(rd.buf, pairs, SIG_LINE);
-      bad |= n < 0;
-      d.PairCount = n < 0 ? 0 : n;
-      d.Pairs = pairs;
-      if (d.PairCount == 0) d.Flags &= ~SIG_F_PLACES;
-    }
+    if (Sig_PasteReadLines(rd, flags, tokenCount, list1, list2, &d, &bad)) return Sig_PasteCut(created, x, y, level);
     if (!created) {
       warnings |= 4;
       if (!type || !Sig_FindElementAt(x, y, level, type == 10)) Sig_PlainTrack(x, y, level);
@@ -514,16 +537,7 @@ int Sig_PasteElementsFromClip(const SigClipLines* clip, u32* line, i32 dx, i32 d
   }
   if (Str_CompareEx(rd.buf, u"SIGELEM_E", 0) != 0) return 2;
   *line = rd.line;
-  // Links between pasted elements follow their old ids; a link to an
-  // element outside the paste stays only when its name led to the same id.
-  for (SignalElement* e = Sig_FirstElement(); e; e = e->Next) {
-    if (!e->PasteId || !e->PasteLinkId) continue;
-    const SignalElement* partner = nullptr;
-    for (const SignalElement* p = Sig_FirstElement(); p && !partner; p = p->Next)
-      if (p->PasteId == e->PasteLinkId) partner = p;
-    if (partner) e->LinkedId = partner->Id;
-    else if (e->LinkedId != e->PasteLinkId) e->LinkedId = 0;
-  }
+  Sig_PasteRelink();
   Sig_ResolveRefs(nullptr);
   Sig_RebuildDependents(nullptr);
   for (SignalElement* e = Sig_FirstElement(); e; e = e->Next)

@@ -155,6 +155,94 @@ static int Res_MeetsCouplable(TrainRec* t, const ResWalk& w, i32 dx, i32 dy) {
   return slot == last && oc[last].SavedCode != TRN_NO_CODE;
 }
 
+// The walk stopped short of the cell (a reserved cell, a ramp it may not
+// take): posts what a ramp calls for. 1 when the step refuses the path.
+static int Res_StepRefuses(const TrainRec* t, ResStep s, const ResWalk& w) {
+  switch (s) {
+    case RES_STEP_RESERVED:
+    case RES_STEP_RAMP_TRAIN:
+      return 1;
+    case RES_STEP_RAMP_LEVEL:
+      Res_Post(t, 5, w);
+      return 1;
+    case RES_STEP_RAMP_TOP:
+      Res_Post(t, 3, w);
+      return 1;
+    case RES_STEP_RAMP_BOTTOM:
+      Res_Post(t, 4, w);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// What the element of the cell just entered does to the path; 0 refuses it.
+// Behind a turnout, and behind a controlled element of class 5 whose answer
+// cannot change, the train's length is counted again (*k = -1); where the path
+// may end it ends after this cell (*k = RES_WALK_MAX), at a shunting point with
+// *shunt set.
+static int Res_ElementAllows(TrainRec* t, const ResWalk& w, i32 fdx, i32 fdy, int bufferStop, i32* k, int* shunt) {
+  switch (w.cls) {
+    case TRK_CLASS_TURNOUT1:
+    case TRK_CLASS_TURNOUT2:
+    case TRK_CLASS_TURNOUT3:
+      *k = -1;
+      break;
+    case TRK_CLASS_CONTROLLED:
+    case TRK_CLASS_CONTROLLED_LEVEL:
+      if (w.mayChange) {
+        if (w.dir == 0) return 0;
+        *k = RES_WALK_MAX;
+      } else if (w.cls == TRK_CLASS_CONTROLLED_LEVEL) {
+        *k = -1;
+      }
+      break;
+    case TRK_CLASS_TP:
+    case TRK_CLASS_TP_REVERSE: {
+      u32 tpSlot = 0;
+      i32 extra = -1, speed = -1;
+      if (Tp_GetDetails(w.x, w.y, w.z, &tpSlot, 1, Trn_DirectionCode(fdx, fdy), &extra, &speed, t->CurLine,
+                        u32(t->Number)) != 1)
+        *k = RES_WALK_MAX;
+      break;
+    }
+    case TRK_CLASS_SIGNAL:
+    case TRK_CLASS_DEPOT:
+    case TRK_CLASS_SIGNAL24:
+      *k = RES_WALK_MAX;
+      break;
+    case TRK_CLASS_BUFFER:
+      if (!bufferStop) return 0;
+      break;
+    case TRK_CLASS_SHUNT:
+      *k = RES_WALK_MAX;
+      *shunt = 1;
+      break;
+    case TRK_CLASS_SIGNAL21: {
+      i32 extra = -1;
+      const int r = Sig_TestElementForTrain(w.x, w.y, w.z, &extra, Trn_OriginPlace(t), t->Number, t->CurLine);
+      if (r != 1 && r != 2) return 0;
+      *k = RES_WALK_MAX;
+      break;
+    }
+    case TRK_CLASS_PLAIN:
+    case TRK_CLASS_STOP:
+    case TRK_CLASS_STOP_REVERSE:
+    case TRK_CLASS_MARKED:
+    case TRK_CLASS_SOUND:
+    case TRK_CLASS_LFST:
+    case TRK_CLASS_DWX:
+    case TRK_CLASS_SIGNAL22:
+    case TRK_CLASS_SIGNAL23:
+    case TRK_CLASS_RAMP_DOWN:
+    case TRK_CLASS_RAMP_TOP:
+      break;
+    default:
+      return 0;
+  }
+  return 1;
+}
+
 int Trn_Reserve(TrainRec* t, int bufferStop) {
   ResWalk w;
   Res_Start(t, &w);
@@ -170,83 +258,10 @@ int Trn_Reserve(TrainRec* t, int bufferStop) {
       if (Trn_FindAtCell(w.x, w.y, w.z, &slot, u16(w.code)) == t) break;
       return Res_MeetsCouplable(t, w, fdx, fdy);
     }
-    switch (s) {
-      case RES_STEP_RESERVED:
-        return 0;
-      case RES_STEP_RAMP_LEVEL:
-        Res_Post(t, 5, w);
-        return 0;
-      case RES_STEP_RAMP_TRAIN:
-        return 0;
-      case RES_STEP_RAMP_TOP:
-        Res_Post(t, 3, w);
-        return 0;
-      case RES_STEP_RAMP_BOTTOM:
-        Res_Post(t, 4, w);
-        return 0;
-      default:
-        break;
-    }
+    if (Res_StepRefuses(t, s, w)) return 0;
     if (Res_DiagonalBlocked(t, fx, fy, fz, fdx, fdy, w)) return 0;
     int shunt = 0;
-    switch (w.cls) {
-      case TRK_CLASS_TURNOUT1:
-      case TRK_CLASS_TURNOUT2:
-      case TRK_CLASS_TURNOUT3:
-        k = -1;
-        break;
-      case TRK_CLASS_CONTROLLED:
-      case TRK_CLASS_CONTROLLED_LEVEL:
-        if (w.mayChange) {
-          if (w.dir == 0) return 0;
-          k = RES_WALK_MAX;
-        } else if (w.cls == TRK_CLASS_CONTROLLED_LEVEL) {
-          k = -1;
-        }
-        break;
-      case TRK_CLASS_TP:
-      case TRK_CLASS_TP_REVERSE: {
-        u32 tpSlot = 0;
-        i32 extra = -1, speed = -1;
-        if (Tp_GetDetails(w.x, w.y, w.z, &tpSlot, 1, Trn_DirectionCode(fdx, fdy), &extra, &speed, t->CurLine,
-                          u32(t->Number)) != 1)
-          k = RES_WALK_MAX;
-        break;
-      }
-      case TRK_CLASS_SIGNAL:
-      case TRK_CLASS_DEPOT:
-      case TRK_CLASS_SIGNAL24:
-        k = RES_WALK_MAX;
-        break;
-      case TRK_CLASS_BUFFER:
-        if (!bufferStop) return 0;
-        break;
-      case TRK_CLASS_SHUNT:
-        k = RES_WALK_MAX;
-        shunt = 1;
-        break;
-      case TRK_CLASS_SIGNAL21: {
-        i32 extra = -1;
-        const int r = Sig_TestElementForTrain(w.x, w.y, w.z, &extra, Trn_OriginPlace(t), t->Number, t->CurLine);
-        if (r != 1 && r != 2) return 0;
-        k = RES_WALK_MAX;
-        break;
-      }
-      case TRK_CLASS_PLAIN:
-      case TRK_CLASS_STOP:
-      case TRK_CLASS_STOP_REVERSE:
-      case TRK_CLASS_MARKED:
-      case TRK_CLASS_SOUND:
-      case TRK_CLASS_LFST:
-      case TRK_CLASS_DWX:
-      case TRK_CLASS_SIGNAL22:
-      case TRK_CLASS_SIGNAL23:
-      case TRK_CLASS_RAMP_DOWN:
-      case TRK_CLASS_RAMP_TOP:
-        break;
-      default:
-        return 0;
-    }
+    if (!Res_ElementAllows(t, w, fdx, fdy, bufferStop, &k, &shunt)) return 0;
     if (w.dir == 0) {
       Res_Post(t, 6, w);
       return 0;

@@ -19,6 +19,11 @@ enum { TM_ANSI = 1, TM_LE = 2, TM_BE = 4 };
 enum { TEXT_PROGRESS = 10000 };
 enum { HANDLE_CLOSED = -1, HANDLE_MEMORY = -2 };
 
+// The two lead bytes of the pair coding. A short group is the lead, a count k
+// of 1..255 and the pair, a long one the lead, k as two bytes and the pair: the
+// pair stands k + 1 times. The lead followed by a zero count stands for itself.
+enum : u8 { RLE_LEAD_SHORT = 0xC5, RLE_LEAD_LONG = 0xB5 };
+
 static void ShowProgress(u32 block) {
   wch text[100];
   Fmt_Print(text, 100, Lng_GetText(TEXT_PROGRESS), block * u32(FIO_BUFFER_SIZE));
@@ -181,10 +186,10 @@ static int DecodeGroup(u8 lead, u8* out) {
   u32 k;
   u8 x, y;
   int r;
-  if (lead == 0xC5) {
+  if (lead == RLE_LEAD_SHORT) {
     if ((r = ReadGroupByte(&x)) != 0) return r;
     if (x == 0) {
-      *out = 0xC5;
+      *out = RLE_LEAD_SHORT;
       return 0;
     }
     k = x;
@@ -193,7 +198,7 @@ static int DecodeGroup(u8 lead, u8* out) {
     if ((r = ReadGroupByte(&y)) != 0) return r;
     k = u32(x) | (u32(y) << 8);
     if (k == 0) {
-      *out = 0xB5;
+      *out = RLE_LEAD_LONG;
       return 0;
     }
   }
@@ -223,7 +228,7 @@ int Fio_ReadByteSlow(u8* out) {
   u8 c;
   int r = ReadRaw(&c);
   if (r) return r;
-  if (c != 0xC5 && c != 0xB5) {
+  if (c != RLE_LEAD_SHORT && c != RLE_LEAD_LONG) {
     *out = c;
     return 0;
   }
@@ -300,7 +305,7 @@ u32 Fio_ReadBlock(void* buf, u32 n) {
     if (!s.raw) {
       // Literal bytes up to the next group lead byte go across in one copy.
       u32 i = 0;
-      while (i < take && src[i] != 0xC5 && src[i] != 0xB5) ++i;
+      while (i < take && src[i] != RLE_LEAD_SHORT && src[i] != RLE_LEAD_LONG) ++i;
       take = i;
     }
     if (take) {
@@ -461,9 +466,9 @@ static inline int PutRaw(u8 c) {
 
 static inline int PutLiteral(u8 c) {
   int r = PutRaw(c);
-  if (r || (c != 0xC5 && c != 0xB5)) return r;
+  if (r || (c != RLE_LEAD_SHORT && c != RLE_LEAD_LONG)) return r;
   if ((r = PutRaw(0)) != 0) return r;
-  return c == 0xB5 ? PutRaw(0) : 0;
+  return c == RLE_LEAD_LONG ? PutRaw(0) : 0;
 }
 
 static int FlushCoder(void) {
@@ -475,9 +480,9 @@ static int FlushCoder(void) {
     if (s.half && (r = PutLiteral(s.a)) != 0) return r;
   } else {
     if (s.k < 256) {
-      if ((r = PutRaw(0xC5)) != 0 || (r = PutRaw(u8(s.k))) != 0) return r;
+      if ((r = PutRaw(RLE_LEAD_SHORT)) != 0 || (r = PutRaw(u8(s.k))) != 0) return r;
     } else {
-      if ((r = PutRaw(0xB5)) != 0 || (r = PutRaw(u8(s.k))) != 0 || (r = PutRaw(u8(s.k >> 8))) != 0) return r;
+      if ((r = PutRaw(RLE_LEAD_LONG)) != 0 || (r = PutRaw(u8(s.k))) != 0 || (r = PutRaw(u8(s.k >> 8))) != 0) return r;
     }
     if ((r = PutRaw(s.a)) != 0 || (r = PutRaw(s.b)) != 0) return r;
     if (s.half && (r = PutLiteral(s.a)) != 0) return r;

@@ -179,24 +179,96 @@ static int Lng_HexValue(u32 c) {
   return -1;
 }
 
+// Reads the four hex digits of "#U" and gives the unit they spell, or '?' with
+// *flag set when fewer follow (the first non-digit is read again). 2 on a
+// read error (the stream is then closed), else 0.
+static int Lng_ReadHexEscape(LngReader* r, wch* unit, int* flag) {
+  u32 code = 0;
+  int digits = 0;
+  for (; digits < 4; ++digits) {
+    u32 d;
+    const int rc = Lng_NextChar(r, &d);
+    if (rc == 2) return Lng_EndOfStream();
+    if (rc == 1) break;
+    const int v = Lng_HexValue(d);
+    if (v < 0) {
+      Lng_PutBack(r, d);
+      break;
+    }
+    code = code * 16 + u32(v);
+  }
+  if (digits == 4) {
+    *unit = wch(code);
+  } else {
+    *unit = u'?';
+    *flag = 1;
+  }
+  return 0;
+}
+
+// Reads the character after a "#" and puts what the pair stands for at
+// buf + *n, advancing *n; *flag is set when the pair is bad or what it stands
+// for does not fit. 0 go on, 1 the line ends here (a "#" as the last
+// character of the file), 2 a read error (the stream is then closed).
+static int Lng_ReadEscape(LngReader* r, wch* buf, u32* n, int* flag) {
+  u32 e;
+  const int rc = Lng_NextChar(r, &e);
+  if (rc == 2) return Lng_EndOfStream();
+  if (rc == 1) {
+    buf[(*n)++] = u'?';
+    *flag = 1;
+    return 1;
+  }
+  switch (e) {
+    case u'n':
+      if (*n < LNG_LINE_MAX - 1) {
+        buf[(*n)++] = 13;
+        buf[(*n)++] = 10;
+      } else {
+        buf[(*n)++] = u' ';
+        *flag = 1;
+      }
+      return 0;
+    case u't': buf[(*n)++] = 9; return 0;
+    case u'H': buf[(*n)++] = u'&'; return 0;
+    case u'#': buf[(*n)++] = u'#'; return 0;
+    case u'0': buf[(*n)++] = 0; return 0;
+    case u'1': buf[(*n)++] = u' '; return 0;
+    case u'2':
+      buf[(*n)++] = u' ';
+      if (*n < LNG_LINE_MAX) buf[(*n)++] = u' ';
+      else *flag = 1;
+      return 0;
+    case u'U': return Lng_ReadHexEscape(r, &buf[(*n)++], flag);
+    default:
+      if (e < 32) Lng_PutBack(r, e);  // the line ends here
+      buf[(*n)++] = u'?';
+      *flag = 1;
+      return 0;
+  }
+}
+
+// Skips line ends, control characters and ";" comment lines; gives the first
+// character of the next line that has text. 2 at the end of the file or on a
+// read error (the stream is then closed), else 0.
+static int Lng_SkipToText(LngReader* r, u32* c) {
+  for (;;) {
+    if (Lng_NextChar(r, c)) return Lng_EndOfStream();
+    if (*c < 32) continue;
+    if (*c != u';') return 0;
+    do {
+      if (Lng_NextChar(r, c)) return Lng_EndOfStream();
+    } while (*c >= 32);
+  }
+}
+
 // Reads one line into buf (LNG_LINE_MAX + 1 units) and gives its length with
 // the zero. 0 ok, 1 ok but cut or a bad escape, 2 end of file or read error
 // before any character of a line (the stream is then closed). A last line
 // without a line end still counts as a line.
 static int Lng_ReadLine(LngReader* r, wch* buf, u32* length) {
   u32 c;
-  int rc;
-  for (;;) {
-    rc = Lng_NextChar(r, &c);
-    if (rc) return Lng_EndOfStream();
-    if (c < 32) continue;
-    if (c != u';') break;
-    do {
-      rc = Lng_NextChar(r, &c);
-      if (rc) return Lng_EndOfStream();
-    } while (c >= 32);
-  }
-
+  if (Lng_SkipToText(r, &c)) return 2;
   u32 n = 0;
   int flag = 0;
   for (;;) {
@@ -208,65 +280,11 @@ static int Lng_ReadLine(LngReader* r, wch* buf, u32* length) {
     if (c != u'#') {
       buf[n++] = wch(c);
     } else {
-      u32 e;
-      rc = Lng_NextChar(r, &e);
-      if (rc == 2) return Lng_EndOfStream();
-      if (rc == 1) {  // a "#" at the very end
-        buf[n++] = u'?';
-        flag = 1;
-        break;
-      }
-      switch (e) {
-        case u'n':
-          if (n < LNG_LINE_MAX - 1) {
-            buf[n++] = 13;
-            buf[n++] = 10;
-          } else {
-            buf[n++] = u' ';
-            flag = 1;
-          }
-          break;
-        case u't': buf[n++] = 9; break;
-        case u'H': buf[n++] = u'&'; break;
-        case u'#': buf[n++] = u'#'; break;
-        case u'0': buf[n++] = 0; break;
-        case u'1': buf[n++] = u' '; break;
-        case u'2':
-          buf[n++] = u' ';
-          if (n < LNG_LINE_MAX) buf[n++] = u' ';
-          else flag = 1;
-          break;
-        case u'U': {
-          u32 code = 0;
-          int digits = 0;
-          for (; digits < 4; ++digits) {
-            u32 d;
-            rc = Lng_NextChar(r, &d);
-            if (rc == 2) return Lng_EndOfStream();
-            if (rc == 1) break;
-            int v = Lng_HexValue(d);
-            if (v < 0) {
-              Lng_PutBack(r, d);
-              break;
-            }
-            code = code * 16 + u32(v);
-          }
-          if (digits == 4) {
-            buf[n++] = wch(code);
-          } else {
-            buf[n++] = u'?';
-            flag = 1;
-          }
-          break;
-        }
-        default:
-          if (e < 32) Lng_PutBack(r, e);  // the line ends here
-          buf[n++] = u'?';
-          flag = 1;
-          break;
-      }
+      const int rc = Lng_ReadEscape(r, buf, &n, &flag);
+      if (rc == 2) return 2;
+      if (rc == 1) break;
     }
-    rc = Lng_NextChar(r, &c);
+    const int rc = Lng_NextChar(r, &c);
     if (rc == 2) return Lng_EndOfStream();
     if (rc == 1 || c < 32) break;
   }

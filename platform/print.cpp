@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <type_traits>
+
 namespace {
 
 // One formatter for both character widths; the output sink cuts at the
@@ -42,6 +44,59 @@ int Digits(u64 v, int base, bool upper, char* tmp) {
   return n;
 }
 
+// The flags of a conversion ("-", "0", "+", " ") after its "%".
+struct FormatFlags {
+  bool left = false, zero = false;
+  char sign = 0;
+};
+
+template <typename C>
+const C* ReadFlags(const C* p, FormatFlags* f) {
+  for (;; ++p) {
+    if (*p == '-') f->left = true;
+    else if (*p == '0') f->zero = true;
+    else if (*p == '+') f->sign = '+';
+    else if (*p == ' ') { if (!f->sign) f->sign = ' '; }
+    else return p;
+  }
+}
+
+// The length modifiers: "ll" and "I64" read 64-bit numbers, "h" a narrow
+// string; a single "l" changes nothing.
+template <typename C>
+const C* ReadLength(const C* p, bool* wide64, bool* narrowStr) {
+  for (;;) {
+    if (*p == 'l') {
+      if (p[1] == 'l') {
+        *wide64 = true;
+        ++p;
+      }
+      ++p;
+    } else if (*p == 'h') {
+      *narrowStr = true;
+      ++p;
+    } else if (*p == 'I' && p[1] == '6' && p[2] == '4') {
+      *wide64 = true;
+      p += 3;
+    } else {
+      return p;
+    }
+  }
+}
+
+// A string of either width, cut at prec units (prec < 0: whole), padded with
+// blanks to width.
+template <typename C, typename S>
+void PutString(Sink<C>& out, const S* s, int prec, int width, bool left) {
+  int len = 0;
+  while (s[len] && (prec < 0 || len < prec)) ++len;
+  if (!left)
+    for (int i = len; i < width; ++i) out.Put(' ');
+  for (int i = 0; i < len; ++i) out.Put(u32(typename std::make_unsigned<S>::type(s[i])));
+  if (left)
+    for (int i = len; i < width; ++i) out.Put(' ');
+}
+
 template <typename C>
 int Format(C* buf, int size, const C* fmt, va_list ap) {
   Sink<C> out = {buf, size, 0};
@@ -54,15 +109,10 @@ int Format(C* buf, int size, const C* fmt, va_list ap) {
       continue;
     }
     ++p;
-    bool left = false, zero = false;
-    char sign = 0;
-    for (;; ++p) {
-      if (*p == '-') left = true;
-      else if (*p == '0') zero = true;
-      else if (*p == '+') sign = '+';
-      else if (*p == ' ') { if (!sign) sign = ' '; }
-      else break;
-    }
+    FormatFlags flags;
+    p = ReadFlags(p, &flags);
+    bool left = flags.left, zero = flags.zero;
+    const char sign = flags.sign;
     int width = 0;
     if (*p == '*') {
       width = va_arg(ap, int);
@@ -86,23 +136,7 @@ int Format(C* buf, int size, const C* fmt, va_list ap) {
       }
     }
     bool wide64 = false, narrowStr = false;
-    for (;;) {
-      if (*p == 'l') {
-        if (p[1] == 'l') {
-          wide64 = true;
-          ++p;
-        }
-        ++p;
-      } else if (*p == 'h') {
-        narrowStr = true;
-        ++p;
-      } else if (*p == 'I' && p[1] == '6' && p[2] == '4') {
-        wide64 = true;
-        p += 3;
-      } else {
-        break;
-      }
-    }
+    p = ReadLength(p, &wide64, &narrowStr);
     char tmp[40];
     switch (*p) {
       case 'd':
@@ -134,27 +168,15 @@ int Format(C* buf, int size, const C* fmt, va_list ap) {
           for (int i = 1; i < width; ++i) out.Put(' ');
         break;
       }
-      case 's': {
-        int len = 0;
+      case 's':
         if (narrowStr || sizeof(C) == 1) {
           const char* s = va_arg(ap, const char*);
-          if (!s) s = "(null)";
-          while (s[len] && (prec < 0 || len < prec)) ++len;
-          if (!left)
-            for (int i = len; i < width; ++i) out.Put(' ');
-          for (int i = 0; i < len; ++i) out.Put(u32((unsigned char)s[i]));
+          PutString(out, s ? s : "(null)", prec, width, left);
         } else {
           const wch* s = va_arg(ap, const wch*);
-          if (!s) s = u"(null)";
-          while (s[len] && (prec < 0 || len < prec)) ++len;
-          if (!left)
-            for (int i = len; i < width; ++i) out.Put(' ');
-          for (int i = 0; i < len; ++i) out.Put(s[i]);
+          PutString(out, s ? s : u"(null)", prec, width, left);
         }
-        if (left)
-          for (int i = len; i < width; ++i) out.Put(' ');
         break;
-      }
       case '%':
         out.Put('%');
         break;

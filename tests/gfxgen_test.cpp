@@ -517,6 +517,32 @@ TEST(GfxgenVehicles, SecondSideIsTheMirrorOfTheFirst) {
     for (int x = 0; x < w; ++x) ASSERT_EQ(a[size_t(y * w + x)], b[size_t(y * w + w - 1 - x)]);
 }
 
+// The band under the roof belongs to the insulated wagon in any colour, and
+// a box wagon never has it, not even in the insulated wagon's white: the
+// pixels that show the body are the same whatever the body's colour.
+TEST(GfxgenVehicles, AWagonIsDrawnByItsKindNotByItsColour) {
+  const AvhVehicle* insulated = nullptr;
+  for (int i = 0; i < Avh_SetCount() && !insulated; ++i)
+    for (int k = 0; k < Avh_Set(i)->count; ++k)
+      if (Avh_Set(i)->vehicles[k].kind == AVH_INSULATED) insulated = &Avh_Set(i)->vehicles[k];
+  ASSERT_NE(insulated, nullptr);
+  auto bodyPixels = [&](int kind, u32 body) {
+    AvhVehicle v = *insulated;
+    v.kind = kind;
+    v.body = body;
+    std::vector<u32> px;
+    int w, h;
+    Avh_View(&v, AVH_SIDE_1, 2, &px, &w, &h);
+    std::vector<bool> shown;
+    for (u32 p : px) shown.push_back(p == body);
+    return shown;
+  };
+  const u32 white = Cnv_Rgb(236, 236, 232), brown = Cnv_Rgb(120, 70, 44);
+  EXPECT_EQ(bodyPixels(AVH_BOX, white), bodyPixels(AVH_BOX, brown));
+  EXPECT_EQ(bodyPixels(AVH_INSULATED, white), bodyPixels(AVH_INSULATED, brown));
+  EXPECT_NE(bodyPixels(AVH_INSULATED, white), bodyPixels(AVH_BOX, white)) << "the band is drawn";
+}
+
 // ---------------------------------------------------------------- the same pixels every run
 TEST(GfxgenDeterminism, DrawingTwiceGivesTheSamePixels) {
   for (u32 code : {4096u + 400u, 4096u + 216u, 4096u + 264u}) {

@@ -76,7 +76,7 @@ std::vector<AvhSet> BuildCatalogue() {
       V(2, AVH_FLAT, 48, 8, 11, Cnv_Rgb(80, 70, 64), Cnv_Rgb(170, 120, 70), grey, "Flat wagon with timber"),
       V(3, AVH_HOPPER, 40, 10, 11, Cnv_Rgb(70, 74, 80), Cnv_Rgb(40, 40, 40), grey, "Hopper wagon with coal"),
       V(4, AVH_OPEN, 40, 9, 11, Cnv_Rgb(100, 84, 60), Cnv_Rgb(70, 56, 40), grey, "Open wagon"),
-      V(5, AVH_BOX, 48, 10, 11, white, Cnv_Rgb(40, 100, 170), roofGrey, "Refrigerator wagon"),
+      V(5, AVH_INSULATED, 48, 10, 11, white, Cnv_Rgb(40, 100, 170), roofGrey, "Refrigerator wagon"),
       V(6, AVH_TANK, 44, 10, 11, silver, Cnv_Rgb(220, 120, 30), silver, "Chemical tank wagon"),
       V(7, AVH_BRAKE_VAN, 32, 10, 11, Cnv_Rgb(140, 50, 40), cream, roofGrey, "Brake van")});
   add(40320, 40050, "Passenger coaches", {
@@ -180,7 +180,7 @@ std::vector<AvhSet> BuildCatalogue() {
   add(40316, 40210, "Covered wagons", {
       V(0, AVH_BOX, 40, 10, 11, maroon, Cnv_Rgb(70, 20, 24), roofGrey, "Short box wagon"),
       V(1, AVH_BOX, 56, 10, 11, Cnv_Rgb(60, 80, 120), Cnv_Rgb(30, 40, 70), roofGrey, "Long box wagon"),
-      V(2, AVH_BOX, 48, 10, 11, Cnv_Rgb(236, 236, 232), Cnv_Rgb(200, 60, 40), roofGrey, "Beer wagon"),
+      V(2, AVH_INSULATED, 48, 10, 11, Cnv_Rgb(236, 236, 232), Cnv_Rgb(200, 60, 40), roofGrey, "Beer wagon"),
       V(3, AVH_GRAIN, 48, 11, 11, beige, Cnv_Rgb(120, 90, 50), Cnv_Rgb(170, 160, 130), "Grain hopper"),
       V(4, AVH_GRAIN, 56, 11, 11, Cnv_Rgb(170, 176, 180), Cnv_Rgb(40, 80, 140), Cnv_Rgb(140, 146, 150), "Cement hopper")});
   add(40317, 40220, "Brake vans", {
@@ -327,319 +327,347 @@ void Pantograph(Canvas* c, float x, float top, bool lowered = false) {
 // An open door shows the lit inside of the vehicle.
 const u32 kDoorOpen = Cnv_Rgb(226, 204, 140);
 
+// The side view of every kind is drawn facing right, its frame on the rails:
+// wheels of radius kWheelR, the floor at kFloorY.
+const float kWheelR = 1.5f, kFloorY = 2.6f;
+
+// Steam locomotives with a tender or with their own tanks and bunker.
+void DrawSteamSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), A = float(v->a);
+  bool tank = v->kind == AVH_TANK_LOCO;
+  float cabX = tank ? 4 : 6, cabW = tank ? 11 : 13;
+  // Frame, coupled driving wheels under the boiler, a pony truck in front.
+  Cnv_Rect(c, 1, 2.2f, L - 2, 1.4f, kBlackish);
+  float big = 2.5f, pitch = 5.6f;
+  float first = tank ? L * 0.28f : L * 0.36f;
+  for (int i = 0; i < 3; ++i) {
+    float x = first + float(i) * pitch;
+    Cnv_Ellipse(c, x, big, big, big, Cnv_Shade(v->trim, 0.8f));
+    Cnv_Ellipse(c, x, big, big * 0.45f, big * 0.45f, kWheel);
+  }
+  Cnv_Line(c, first, big, first + 2 * pitch, big, 0.6f, Cnv_Rgb(190, 190, 190));
+  Cnv_Line(c, first + 2 * pitch, big, first + 2 * pitch + 5, big + 0.6f, 0.6f, Cnv_Rgb(190, 190, 190));
+  Cnv_Rect(c, first + 2 * pitch + 3.5f, 2.6f, 4, 2.4f, Cnv_Rgb(50, 50, 54));  // cylinder
+  if (!tank) Wheels(c, L - 8, L - 8, 1, 1.3f);
+  Wheels(c, cabX + 4, cabX + 4, 1, 1.3f);
+  // Boiler, smokebox, chimney, dome.
+  float by = 4.2f, bh = A - 6.2f;
+  Cnv_Rect(c, cabX + cabW, by, L - cabX - cabW - 3, bh, v->body);
+  Cnv_Rect(c, cabX + cabW, by + bh * 0.62f, L - cabX - cabW - 3, bh * 0.18f, Cnv_Shade(v->body, 1.6f));
+  Cnv_Rect(c, cabX + cabW, by, L - cabX - cabW - 3, bh * 0.25f, Cnv_Shade(v->body, 0.7f));
+  for (float bx = cabX + cabW + 6; bx < L - 8; bx += 9) Cnv_Rect(c, bx, by, 0.6f, bh, Cnv_Shade(v->body, 0.7f));
+  Cnv_Rect(c, cabX + cabW, by - 0.2f, L - cabX - cabW - 2, 0.7f, v->trim);  // running board
+  Cnv_Rect(c, L - 6, by - 0.3f, 4, bh + 0.6f, Cnv_Rgb(36, 36, 38));
+  Cnv_Rect(c, L - 5.3f, by + bh, 2.2f, 3.2f, Cnv_Rgb(30, 30, 30));
+  Cnv_Rect(c, L - 5.8f, by + bh + 2.6f, 3.2f, 0.8f, Cnv_Rgb(30, 30, 30));
+  Cnv_Ellipse(c, (cabX + cabW + L - 6) / 2, by + bh, 1.8f, 1.4f, v->trim);
+  if (tank) Cnv_Rect(c, cabX + cabW, by, (L - cabX - cabW) * 0.6f, bh * 0.75f, Cnv_Shade(v->body, 1.15f));
+  // Cab with window and roof.
+  Cnv_Rect(c, cabX, by - 0.5f, cabW, A - by + 0.2f, v->body);
+  Cnv_Rect(c, cabX + cabW * 0.45f, A - 4.3f, cabW * 0.35f, 2.4f, kWindowDark);
+  Cnv_Rect(c, cabX - 0.8f, A - 1.2f, cabW + 1.6f, 1.2f, Cnv_Shade(v->body, 0.7f));
+  if (tank) Cnv_Rect(c, 1, 3.6f, cabX, 4, v->body);
+  Cnv_Rect(c, cabX, by - 0.5f, cabW, 0.8f, v->trim);
+  Buffers(c, L, 3.0f);
+  HeadLight(c, L - 1.5f, 3.4f, 1.2f, 0.8f);
+}
+
+void DrawTenderSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), A = float(v->a);
+  Wheels(c, 7, L - 7, 3, 1.4f);
+  Cnv_Rect(c, 1, 2.3f, L - 2, 1.2f, kBlackish);
+  Cnv_Rect(c, 1.5f, 3.5f, L - 3, A - 5.5f, v->body);
+  Cnv_Rect(c, 1.5f, 3.5f, L - 3, 0.8f, v->trim);
+  Cnv_Rect(c, 3, A - 2, L - 8, 2, Cnv_Rgb(28, 28, 28));
+  Cnv_Ellipse(c, L * 0.45f, A - 1.4f, L * 0.28f, 1.5f, Cnv_Rgb(20, 20, 22));
+  Buffers(c, L, 3.0f);
+}
+
+// Diesel locomotives with a hood and one cab: the road engine on bogies, the
+// shunter on three axles with its cab at the rear.
+void DrawHoodSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), A = float(v->a);
+  bool small = v->kind == AVH_SHUNTER;
+  if (small) {
+    Wheels(c, 8, L - 8, 3, 1.5f);
+  } else {
+    Bogie(c, 11, kWheelR);
+    Bogie(c, L - 11, kWheelR);
+  }
+  Cnv_Rect(c, 1, kFloorY, L - 2, 1.2f, kBlackish);
+  float cabX = small ? 2 : L - 24, cabW = small ? 12 : 11;
+  // Long hood, cab, short hood.
+  Cnv_Rect(c, 3, kFloorY + 1, L - 6, A - 6, v->body);
+  Cnv_Rect(c, cabX, kFloorY + 1, cabW, A - kFloorY - 1, v->body);
+  Cnv_Rect(c, cabX + 1.5f, A - 4.5f, cabW - 3, 2.6f, kWindowDark);
+  Cnv_Rect(c, cabX - 0.5f, A - 1, cabW + 1, 1, Cnv_Shade(v->body, 0.75f));
+  for (float x = 5; x < cabX - 2; x += 4) Cnv_Rect(c, x, kFloorY + 2.5f, 2.4f, 1.6f, Cnv_Shade(v->body, 0.78f));
+  for (float s = 2; s < L - 2; s += 5) Cnv_Rect(c, s, kFloorY + 1, 2.5f, 0.8f, v->trim);
+  Cnv_Rect(c, cabX + cabW * 0.4f, A - 6.6f, 2, 1.4f, Cnv_Rgb(60, 60, 60));
+  // The exhaust stack on the long hood, where the smoke source lies.
+  float stack = small ? L - 12 : L - 50;
+  Cnv_Rect(c, stack, A - 2.6f, 2, 1.2f, Cnv_Rgb(44, 44, 46));
+  Buffers(c, L, 2.8f);
+  HeadLight(c, L - 1.6f, 3.8f, 1.2f, 0.9f);
+}
+
+// Everything with a long body on two bogies: cab locomotives, railcars,
+// control cars, multiple units, coaches and baggage cars.
+void DrawCarBodySide(Canvas* c, const AvhVehicle* v, bool alt) {
+  const float L = float(v->length), A = float(v->a);
+  const int k = v->kind;
+  bool loco = k == AVH_DIESEL_CAB || k == AVH_ELECTRIC;
+  bool cabFront = loco || k == AVH_RAILCAR || k == AVH_CONTROL_CAR || k == AVH_EMU_HEAD;
+  bool cabRear = loco;
+  bool multipleUnit = k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE;
+  // Raised pantographs stand inside the picture, above the roof.
+  float top = A;
+  if (k == AVH_ELECTRIC || multipleUnit) top = A - kPantoRoom;
+  Bogie(c, 10, kWheelR);
+  Bogie(c, L - 10, kWheelR);
+  Cnv_Rect(c, 1, kFloorY, L - 2, 1.0f, kBlackish);
+  float bodyTop = top - 1.6f;
+  Cnv_Rect(c, 0.5f, kFloorY + 0.8f, L - 1, bodyTop - kFloorY - 0.8f, v->body);
+  RoundedRoof(c, 0.5f, L - 0.5f, bodyTop, 1.6f, v->roof);
+  // A stripe in the trim colour below the windows.
+  Cnv_Rect(c, 0.5f, kFloorY + 2.0f, L - 1, 1.1f, v->trim);
+  if (multipleUnit) Cnv_Rect(c, 0.5f, bodyTop - 1.0f, L - 1, 0.7f, v->trim);
+  float winY = kFloorY + 3.7f, winH = std::max(1.4f, bodyTop - winY - 1.2f);
+  if (loco) {
+    // Side grilles and small windows between the cabs.
+    for (float x = 12; x < L - 12; x += 5) Cnv_Rect(c, x, winY, 3.2f, winH, Cnv_Shade(v->body, 0.72f));
+  } else if (k == AVH_BAGGAGE) {
+    Cnv_Rect(c, L * 0.3f, kFloorY + 0.8f, 8, bodyTop - kFloorY - 1.5f, Cnv_Shade(v->body, 0.8f));
+    Cnv_Rect(c, L * 0.62f, kFloorY + 0.8f, 8, bodyTop - kFloorY - 1.5f, Cnv_Shade(v->body, 0.8f));
+    WindowRow(c, 4, 12, winY, winH, 4, 2.4f);
+  } else {
+    float x0 = cabFront ? 8 : 6, x1 = L - (cabFront ? 14 : 6);
+    WindowRow(c, x0, x1, winY, winH, 5, 3.6f);
+    // Doors near both ends.
+    u32 door = alt ? kDoorOpen : Cnv_Shade(v->body, 0.82f);
+    Cnv_Rect(c, 2.2f, kFloorY + 0.8f, 2.6f, bodyTop - kFloorY - 1.3f, door);
+    Cnv_Rect(c, L - 4.8f - (cabFront ? 7 : 0), kFloorY + 0.8f, 2.6f, bodyTop - kFloorY - 1.3f, door);
+  }
+  if (cabFront) {
+    Cnv_Rect(c, L - 6, winY, 4.5f, winH, kWindowDark);
+    HeadLight(c, L - 1.6f, kFloorY + 1.2f, 1.0f, 0.9f);
+  }
+  if (cabRear) Cnv_Rect(c, 1.5f, winY, 4.5f, winH, kWindowDark);
+  if (k == AVH_ELECTRIC) {
+    Pantograph(c, 18, top, alt);
+    Pantograph(c, L - 14, top, alt);
+  }
+  if (multipleUnit) Pantograph(c, k == AVH_EMU_HEAD ? L - 30 : 24, top, alt);
+  if (k == AVH_DIESEL_CAB || k == AVH_RAILCAR) Cnv_Rect(c, L * 0.45f, top - 0.3f, 4, 1, Cnv_Rgb(60, 60, 60));
+  Buffers(c, L, kFloorY + 0.3f);
+}
+
+// Covered goods wagons on two axles: box wagons (insulated ones with a band
+// under the roof) and brake vans with their windows and tail lamp.
+void DrawCoveredSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Wheels(c, 9, L - 9, 2, kWheelR);
+  Cnv_Rect(c, 1, kFloorY - 0.2f, L - 2, 1.2f, kBlackish);
+  float bodyTop = top - 1.2f;
+  Cnv_Rect(c, 1.5f, kFloorY + 0.8f, L - 3, bodyTop - kFloorY - 0.8f, v->body);
+  RoundedRoof(c, 1.5f, L - 1.5f, bodyTop, 1.2f, v->roof);
+  if (v->kind != AVH_BRAKE_VAN) {
+    for (float x = 3; x < L - 2; x += 3) Cnv_Rect(c, x, kFloorY + 0.8f, 0.45f, bodyTop - kFloorY - 0.8f, Cnv_Shade(v->body, 0.8f));
+    Cnv_FramedRect(c, L / 2 - 5, kFloorY + 1.0f, 10, bodyTop - kFloorY - 1.6f, Cnv_Shade(v->body, 0.92f), v->trim);
+    if (v->kind == AVH_INSULATED) Cnv_Rect(c, 1.5f, bodyTop - 2.2f, L - 3, 0.9f, v->trim);
+  } else {
+    Cnv_Rect(c, 6, kFloorY + 4, 3, 2.2f, kWindow);
+    Cnv_Rect(c, L - 9, kFloorY + 4, 3, 2.2f, kWindow);
+    Cnv_Rect(c, L / 2 - 3, top - 0.2f, 6, 1.4f, v->roof);
+    Cnv_Rect(c, L - 1.8f, kFloorY + 1.2f, 1.0f, 0.9f, Cnv_Rgb(230, 40, 30));
+  }
+  Buffers(c, L, kFloorY);
+}
+
+void DrawTankSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Wheels(c, 8, L - 8, 2, kWheelR);
+  Cnv_Rect(c, 1, kFloorY - 0.2f, L - 2, 1.2f, kBlackish);
+  float cy = (kFloorY + top) / 2 + 0.4f, rad = (top - kFloorY) / 2 - 0.3f;
+  Cnv_Rect(c, 3 + rad * 0.5f, cy - rad, L - 6 - rad, 2 * rad, v->body);
+  Cnv_Ellipse(c, 3 + rad * 0.5f, cy, rad * 0.5f, rad, Cnv_Shade(v->body, 0.85f));
+  Cnv_Ellipse(c, L - 3 - rad * 0.5f, cy, rad * 0.5f, rad, Cnv_Shade(v->body, 0.85f));
+  Cnv_Rect(c, 4, cy + rad * 0.45f, L - 8, rad * 0.35f, Cnv_Shade(v->body, 1.25f));
+  Cnv_Rect(c, 4, cy - 0.4f, L - 8, 0.8f, v->trim);
+  Cnv_Rect(c, L / 2 - 2, top - 0.8f, 4, 0.8f, Cnv_Shade(v->body, 0.7f));
+  Buffers(c, L, kFloorY);
+}
+
+void DrawFlatSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Wheels(c, 9, L - 9, 2, kWheelR);
+  Cnv_Rect(c, 1, kFloorY, L - 2, 1.6f, v->body);
+  for (float x = 4; x < L - 3; x += 8) Cnv_Rect(c, x, kFloorY + 1.6f, 0.7f, top - kFloorY - 1.6f, Cnv_Rgb(70, 60, 50));
+  // Timber load: logs seen end-on at the ends, bark along the side.
+  Cnv_Rect(c, 3, kFloorY + 1.6f, L - 6, top - kFloorY - 2.2f, v->trim);
+  for (float y = kFloorY + 2.4f; y < top - 1; y += 1.6f) Cnv_Rect(c, 3, y, L - 6, 0.35f, Cnv_Shade(v->trim, 0.7f));
+  Buffers(c, L, kFloorY);
+}
+
+// Open wagons on two axles: hoppers with sloped ends and a heaped load, and
+// open wagons with planks.
+void DrawOpenSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Wheels(c, 8, L - 8, 2, kWheelR);
+  Cnv_Rect(c, 1, kFloorY - 0.2f, L - 2, 1.2f, kBlackish);
+  if (v->kind == AVH_HOPPER) {
+    float p[12] = {2, top - 1, L - 2, top - 1, L - 2, kFloorY + 3, L - 10, kFloorY + 1, 10, kFloorY + 1, 2, kFloorY + 3};
+    Cnv_FillPoly(c, p, 6, v->body);
+    for (float x = 6; x < L - 4; x += 7) Cnv_Rect(c, x, kFloorY + 1.5f, 0.6f, top - kFloorY - 2.5f, Cnv_Shade(v->body, 0.75f));
+    Cnv_Ellipse(c, L / 2, top - 0.8f, L / 2 - 3, 1.3f, v->trim);
+  } else {
+    Cnv_Rect(c, 1.5f, kFloorY + 0.8f, L - 3, top - kFloorY - 0.8f, v->body);
+    for (float x = 1.5f; x < L - 1; x += 4) Cnv_Rect(c, x, kFloorY + 0.8f, 0.5f, top - kFloorY - 0.8f, v->trim);
+    Cnv_Rect(c, 1.5f, top - 0.8f, L - 3, 0.8f, Cnv_Shade(v->body, 1.2f));
+  }
+  Buffers(c, L, kFloorY);
+}
+
+// Trams: the head car and the classic car have a cab, wheels near both ends
+// and, when powered, a pantograph; a middle car rides on one central truck.
+void DrawTramSide(Canvas* c, const AvhVehicle* v, bool alt) {
+  const float L = float(v->length), A = float(v->a);
+  const bool cab = v->kind == AVH_TRAM_HEAD || v->kind == AVH_TRAM_CLASSIC;
+  float top = A - kPantoRoom;
+  if (cab) {
+    Wheels(c, 8, 14, 2, 1.2f);
+    Wheels(c, L - 14, L - 8, 2, 1.2f);
+  } else {
+    Wheels(c, L / 2 - 3, L / 2 + 3, 2, 1.2f);
+  }
+  float bodyTop = top - 1.2f;
+  float p[10] = {0.5f, 1.2f, L - 2.5f, 1.2f, L - 0.5f, 3.5f, L - 0.5f, bodyTop, 0.5f, bodyTop};
+  if (!cab) p[4] = L - 0.5f, p[5] = 1.2f;
+  Cnv_FillPoly(c, p, 5, v->body);
+  RoundedRoof(c, 0.5f, L - 0.5f, bodyTop, 1.2f, v->roof);
+  Cnv_Rect(c, 0.5f, 2.2f, L - 1, 1.4f, v->trim);
+  float winY = 4.4f, winH = bodyTop - winY - 0.8f;
+  WindowRow(c, 3, L - 6, winY, winH, 4.5f, 3.4f);
+  Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, alt ? kDoorOpen : kWindowDark);
+  if (cab) {
+    Cnv_Rect(c, L - 3, winY, 2.5f, winH, kWindowDark);
+    HeadLight(c, L - 1.6f, 2.6f, 1.0f, 0.8f);
+    if (v->flags & kPowered) Pantograph(c, L * 0.5f, top, alt);
+  }
+}
+
+void DrawBusSide(Canvas* c, const AvhVehicle* v, bool alt) {
+  const float L = float(v->length), top = float(v->a);
+  Cnv_Ellipse(c, 8, 1.8f, 1.8f, 1.8f, kWheel);
+  Cnv_Ellipse(c, L - 9, 1.8f, 1.8f, 1.8f, kWheel);
+  float bodyTop = top - 0.6f;
+  float p[10] = {0.5f, 1.4f, L - 1.5f, 1.4f, L - 0.5f, 2.5f, L - 0.5f, bodyTop, 0.5f, bodyTop};
+  Cnv_FillPoly(c, p, 5, v->body);
+  Cnv_Rect(c, 0.5f, bodyTop - 0.2f, L - 1, 0.8f, v->roof);
+  Cnv_Ellipse(c, 8, 1.8f, 2.3f, 2.0f, Cnv_Shade(v->body, 0.6f));
+  Cnv_Ellipse(c, L - 9, 1.8f, 2.3f, 2.0f, Cnv_Shade(v->body, 0.6f));
+  Cnv_Ellipse(c, 8, 1.8f, 1.7f, 1.7f, kWheel);
+  Cnv_Ellipse(c, L - 9, 1.8f, 1.7f, 1.7f, kWheel);
+  WindowRow(c, 4, L - 6, 4.8f, bodyTop - 5.8f, 5, 4.2f);
+  Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, alt ? kDoorOpen : kWindowDark);
+  Cnv_Rect(c, 0.5f, 3.6f, L - 1, 0.8f, v->trim);
+  HeadLight(c, L - 1.2f, 2.2f, 0.8f, 0.8f);
+}
+
+void DrawContainerSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Bogie(c, 9, kWheelR);
+  Bogie(c, L - 9, kWheelR);
+  Cnv_Rect(c, 1, kFloorY, L - 2, 1.2f, kBlackish);
+  // One box on a short wagon, two on a long one, each in its own colour
+  // with a dark outline and ribs.
+  int boxes = L >= 60 ? 2 : 1;
+  float bw = (L - 4 - float(boxes - 1)) / float(boxes);
+  for (int i = 0; i < boxes; ++i) {
+    u32 col = i ? v->trim : v->body;
+    float x = 2 + float(i) * (bw + 1);
+    Cnv_FramedRect(c, x, kFloorY + 1.2f, bw, top - kFloorY - 1.4f, col, Cnv_Shade(col, 0.5f));
+    for (float rx = x + 2; rx < x + bw - 1; rx += 2.5f)
+      Cnv_Rect(c, rx, kFloorY + 1.8f, 0.5f, top - kFloorY - 2.6f, Cnv_Shade(col, 0.8f));
+    Cnv_Rect(c, x + 0.6f, top - 0.8f, bw - 1.2f, 0.5f, Cnv_Shade(col, 1.25f));
+  }
+  Buffers(c, L, kFloorY);
+}
+
+void DrawCarCarrierSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Bogie(c, 9, kWheelR);
+  Bogie(c, L - 9, kWheelR);
+  Cnv_Rect(c, 1, kFloorY, L - 2, 1.0f, kBlackish);
+  float deck2 = (kFloorY + top) / 2;
+  Cnv_Rect(c, 1, deck2 - 0.3f, L - 2, 0.7f, v->body);
+  Cnv_Rect(c, 1, top - 0.8f, L - 2, 0.8f, v->body);
+  for (float x = 1; x < L; x += 6) Cnv_Rect(c, x, kFloorY + 1, 0.7f, top - kFloorY - 1.5f, v->body);
+  static const u32 cars[6] = {Cnv_Rgb(200, 40, 40), Cnv_Rgb(40, 80, 170), Cnv_Rgb(230, 230, 226),
+                              Cnv_Rgb(40, 40, 44),  Cnv_Rgb(230, 190, 40), Cnv_Rgb(60, 140, 80)};
+  int n = 0;
+  for (float deck : {kFloorY + 1.0f, deck2 + 0.4f})
+    for (float x = 3; x + 7 < L - 1; x += 9, ++n) {
+      u32 col = cars[size_t(n * 5 + int(v->length)) % 6];
+      Cnv_Rect(c, x, deck + 0.6f, 7.5f, 1.5f, col);
+      Cnv_Rect(c, x + 2, deck + 2.0f, 4, 1.1f, Cnv_Shade(col, 0.8f));
+      Cnv_Rect(c, x + 2.6f, deck + 2.2f, 1.2f, 0.7f, kWindowDark);
+      Cnv_Rect(c, x + 1, deck, 1.2f, 0.8f, kWheel);
+      Cnv_Rect(c, x + 5.5f, deck, 1.2f, 0.8f, kWheel);
+    }
+  Buffers(c, L, kFloorY);
+}
+
+void DrawStakeSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Wheels(c, 9, L - 9, 2, kWheelR);
+  Cnv_Rect(c, 1, kFloorY, L - 2, 1.4f, v->body);
+  for (float x = 2; x < L - 1; x += 6) Cnv_Rect(c, x, kFloorY + 1.4f, 0.7f, top - kFloorY - 2.4f, Cnv_Shade(v->body, 0.8f));
+  // Steel coils in cradles: grey rings that catch the light at the top.
+  for (float x = 6; x + 4 < L - 2; x += 9) {
+    float cy = kFloorY + 1.4f + 2.6f;
+    Cnv_Ellipse(c, x + 2, cy, 2.6f, 2.6f, Cnv_Shade(v->trim, 0.55f));
+    Cnv_Ellipse(c, x + 2, cy, 2.0f, 2.0f, v->trim);
+    Cnv_Ellipse(c, x + 1.6f, cy + 0.6f, 0.8f, 0.8f, Cnv_Shade(v->trim, 1.3f));
+    Cnv_Ellipse(c, x + 2, cy, 0.7f, 0.7f, Cnv_Shade(v->trim, 0.4f));
+  }
+  Buffers(c, L, kFloorY);
+}
+
+void DrawGrainSide(Canvas* c, const AvhVehicle* v) {
+  const float L = float(v->length), top = float(v->a);
+  Bogie(c, 9, kWheelR);
+  Bogie(c, L - 9, kWheelR);
+  Cnv_Rect(c, 1, kFloorY - 0.2f, L - 2, 1.2f, kBlackish);
+  float p[12] = {2, top - 1, L - 2, top - 1, L - 2, kFloorY + 3.5f, L - 7, kFloorY + 1, 7, kFloorY + 1, 2, kFloorY + 3.5f};
+  Cnv_FillPoly(c, p, 6, v->body);
+  Cnv_Rect(c, 2, top - 2.2f, L - 4, 0.6f, Cnv_Shade(v->body, 1.2f));
+  for (float x = 6; x < L - 4; x += 5) Cnv_Rect(c, x, kFloorY + 2, 0.6f, top - kFloorY - 3.2f, Cnv_Shade(v->body, 0.8f));
+  Cnv_Rect(c, 3, top - 1, L - 6, 1, v->roof);
+  Cnv_Rect(c, 4, kFloorY + 4, 10, 1.2f, v->trim);
+  Buffers(c, L, kFloorY);
+}
+
 // alt: the alternate picture (pantographs lowered, doors open).
 void DrawSide(Canvas* c, const AvhVehicle* v, bool alt) {
-  float L = float(v->length), A = float(v->a);
-  float r = 1.5f;
-  float floorY = 2.6f, top = A;
-  int k = v->kind;
-  switch (k) {
-    case AVH_STEAM:
-    case AVH_TANK_LOCO: {
-      bool tank = k == AVH_TANK_LOCO;
-      float cabX = tank ? 4 : 6, cabW = tank ? 11 : 13;
-      // Frame, coupled driving wheels under the boiler, a pony truck in front.
-      Cnv_Rect(c, 1, 2.2f, L - 2, 1.4f, kBlackish);
-      float big = 2.5f, pitch = 5.6f;
-      float first = tank ? L * 0.28f : L * 0.36f;
-      for (int i = 0; i < 3; ++i) {
-        float x = first + float(i) * pitch;
-        Cnv_Ellipse(c, x, big, big, big, Cnv_Shade(v->trim, 0.8f));
-        Cnv_Ellipse(c, x, big, big * 0.45f, big * 0.45f, kWheel);
-      }
-      Cnv_Line(c, first, big, first + 2 * pitch, big, 0.6f, Cnv_Rgb(190, 190, 190));
-      Cnv_Line(c, first + 2 * pitch, big, first + 2 * pitch + 5, big + 0.6f, 0.6f, Cnv_Rgb(190, 190, 190));
-      Cnv_Rect(c, first + 2 * pitch + 3.5f, 2.6f, 4, 2.4f, Cnv_Rgb(50, 50, 54));  // cylinder
-      if (!tank) Wheels(c, L - 8, L - 8, 1, 1.3f);
-      Wheels(c, cabX + 4, cabX + 4, 1, 1.3f);
-      // Boiler, smokebox, chimney, dome.
-      float by = 4.2f, bh = A - 6.2f;
-      Cnv_Rect(c, cabX + cabW, by, L - cabX - cabW - 3, bh, v->body);
-      Cnv_Rect(c, cabX + cabW, by + bh * 0.62f, L - cabX - cabW - 3, bh * 0.18f, Cnv_Shade(v->body, 1.6f));
-      Cnv_Rect(c, cabX + cabW, by, L - cabX - cabW - 3, bh * 0.25f, Cnv_Shade(v->body, 0.7f));
-      for (float bx = cabX + cabW + 6; bx < L - 8; bx += 9) Cnv_Rect(c, bx, by, 0.6f, bh, Cnv_Shade(v->body, 0.7f));
-      Cnv_Rect(c, cabX + cabW, by - 0.2f, L - cabX - cabW - 2, 0.7f, v->trim);  // running board
-      Cnv_Rect(c, L - 6, by - 0.3f, 4, bh + 0.6f, Cnv_Rgb(36, 36, 38));
-      Cnv_Rect(c, L - 5.3f, by + bh, 2.2f, 3.2f, Cnv_Rgb(30, 30, 30));
-      Cnv_Rect(c, L - 5.8f, by + bh + 2.6f, 3.2f, 0.8f, Cnv_Rgb(30, 30, 30));
-      Cnv_Ellipse(c, (cabX + cabW + L - 6) / 2, by + bh, 1.8f, 1.4f, v->trim);
-      if (tank) Cnv_Rect(c, cabX + cabW, by, (L - cabX - cabW) * 0.6f, bh * 0.75f, Cnv_Shade(v->body, 1.15f));
-      // Cab with window and roof.
-      Cnv_Rect(c, cabX, by - 0.5f, cabW, A - by + 0.2f, v->body);
-      Cnv_Rect(c, cabX + cabW * 0.45f, A - 4.3f, cabW * 0.35f, 2.4f, kWindowDark);
-      Cnv_Rect(c, cabX - 0.8f, A - 1.2f, cabW + 1.6f, 1.2f, Cnv_Shade(v->body, 0.7f));
-      if (tank) Cnv_Rect(c, 1, 3.6f, cabX, 4, v->body);
-      Cnv_Rect(c, cabX, by - 0.5f, cabW, 0.8f, v->trim);
-      Buffers(c, L, 3.0f);
-      HeadLight(c, L - 1.5f, 3.4f, 1.2f, 0.8f);
-      break;
-    }
-    case AVH_TENDER: {
-      Wheels(c, 7, L - 7, 3, 1.4f);
-      Cnv_Rect(c, 1, 2.3f, L - 2, 1.2f, kBlackish);
-      Cnv_Rect(c, 1.5f, 3.5f, L - 3, A - 5.5f, v->body);
-      Cnv_Rect(c, 1.5f, 3.5f, L - 3, 0.8f, v->trim);
-      Cnv_Rect(c, 3, A - 2, L - 8, 2, Cnv_Rgb(28, 28, 28));
-      Cnv_Ellipse(c, L * 0.45f, A - 1.4f, L * 0.28f, 1.5f, Cnv_Rgb(20, 20, 22));
-      Buffers(c, L, 3.0f);
-      break;
-    }
-    case AVH_DIESEL_HOOD:
-    case AVH_SHUNTER: {
-      bool small = k == AVH_SHUNTER;
-      if (small) {
-        Wheels(c, 8, L - 8, 3, 1.5f);
-      } else {
-        Bogie(c, 11, r);
-        Bogie(c, L - 11, r);
-      }
-      Cnv_Rect(c, 1, floorY, L - 2, 1.2f, kBlackish);
-      float cabX = small ? 2 : L - 24, cabW = small ? 12 : 11;
-      // Long hood, cab, short hood.
-      Cnv_Rect(c, 3, floorY + 1, L - 6, A - 6, v->body);
-      Cnv_Rect(c, cabX, floorY + 1, cabW, A - floorY - 1, v->body);
-      Cnv_Rect(c, cabX + 1.5f, A - 4.5f, cabW - 3, 2.6f, kWindowDark);
-      Cnv_Rect(c, cabX - 0.5f, A - 1, cabW + 1, 1, Cnv_Shade(v->body, 0.75f));
-      for (float x = 5; x < cabX - 2; x += 4) Cnv_Rect(c, x, floorY + 2.5f, 2.4f, 1.6f, Cnv_Shade(v->body, 0.78f));
-      for (float s = 2; s < L - 2; s += 5) Cnv_Rect(c, s, floorY + 1, 2.5f, 0.8f, v->trim);
-      Cnv_Rect(c, cabX + cabW * 0.4f, A - 6.6f, 2, 1.4f, Cnv_Rgb(60, 60, 60));
-      // The exhaust stack on the long hood, where the smoke source lies.
-      float stack = small ? L - 12 : L - 50;
-      Cnv_Rect(c, stack, A - 2.6f, 2, 1.2f, Cnv_Rgb(44, 44, 46));
-      Buffers(c, L, 2.8f);
-      HeadLight(c, L - 1.6f, 3.8f, 1.2f, 0.9f);
-      break;
-    }
-    case AVH_DIESEL_CAB:
-    case AVH_ELECTRIC:
-    case AVH_RAILCAR:
-    case AVH_CONTROL_CAR:
-    case AVH_EMU_HEAD:
-    case AVH_EMU_MIDDLE:
-    case AVH_COACH:
-    case AVH_BAGGAGE: {
-      bool loco = k == AVH_DIESEL_CAB || k == AVH_ELECTRIC;
-      bool cabFront = loco || k == AVH_RAILCAR || k == AVH_CONTROL_CAR || k == AVH_EMU_HEAD;
-      bool cabRear = loco;
-      // Raised pantographs stand inside the picture, above the roof.
-      if (k == AVH_ELECTRIC || k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE) top = A - kPantoRoom;
-      Bogie(c, 10, r);
-      Bogie(c, L - 10, r);
-      Cnv_Rect(c, 1, floorY, L - 2, 1.0f, kBlackish);
-      float bodyTop = top - 1.6f;
-      Cnv_Rect(c, 0.5f, floorY + 0.8f, L - 1, bodyTop - floorY - 0.8f, v->body);
-      RoundedRoof(c, 0.5f, L - 0.5f, bodyTop, 1.6f, v->roof);
-      // A stripe in the trim colour below the windows.
-      Cnv_Rect(c, 0.5f, floorY + 2.0f, L - 1, 1.1f, v->trim);
-      if (k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE) Cnv_Rect(c, 0.5f, bodyTop - 1.0f, L - 1, 0.7f, v->trim);
-      float winY = floorY + 3.7f, winH = std::max(1.4f, bodyTop - winY - 1.2f);
-      if (loco) {
-        // Side grilles and small windows between the cabs.
-        for (float x = 12; x < L - 12; x += 5) Cnv_Rect(c, x, winY, 3.2f, winH, Cnv_Shade(v->body, 0.72f));
-      } else if (k == AVH_BAGGAGE) {
-        Cnv_Rect(c, L * 0.3f, floorY + 0.8f, 8, bodyTop - floorY - 1.5f, Cnv_Shade(v->body, 0.8f));
-        Cnv_Rect(c, L * 0.62f, floorY + 0.8f, 8, bodyTop - floorY - 1.5f, Cnv_Shade(v->body, 0.8f));
-        WindowRow(c, 4, 12, winY, winH, 4, 2.4f);
-      } else {
-        float x0 = cabFront ? 8 : 6, x1 = L - (cabFront ? 14 : 6);
-        WindowRow(c, x0, x1, winY, winH, 5, 3.6f);
-        // Doors near both ends.
-        u32 door = alt ? kDoorOpen : Cnv_Shade(v->body, 0.82f);
-        Cnv_Rect(c, 2.2f, floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f, door);
-        Cnv_Rect(c, L - 4.8f - (cabFront ? 7 : 0), floorY + 0.8f, 2.6f, bodyTop - floorY - 1.3f, door);
-      }
-      if (cabFront) {
-        Cnv_Rect(c, L - 6, winY, 4.5f, winH, kWindowDark);
-        HeadLight(c, L - 1.6f, floorY + 1.2f, 1.0f, 0.9f);
-      }
-      if (cabRear) Cnv_Rect(c, 1.5f, winY, 4.5f, winH, kWindowDark);
-      if (k == AVH_ELECTRIC) {
-        Pantograph(c, 18, top, alt);
-        Pantograph(c, L - 14, top, alt);
-      }
-      if (k == AVH_EMU_HEAD || k == AVH_EMU_MIDDLE) Pantograph(c, k == AVH_EMU_HEAD ? L - 30 : 24, top, alt);
-      if (k == AVH_DIESEL_CAB || k == AVH_RAILCAR) Cnv_Rect(c, L * 0.45f, top - 0.3f, 4, 1, Cnv_Rgb(60, 60, 60));
-      Buffers(c, L, floorY + 0.3f);
-      break;
-    }
-    case AVH_BOX:
-    case AVH_BRAKE_VAN: {
-      Wheels(c, 9, L - 9, 2, r);
-      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
-      float bodyTop = top - 1.2f;
-      Cnv_Rect(c, 1.5f, floorY + 0.8f, L - 3, bodyTop - floorY - 0.8f, v->body);
-      RoundedRoof(c, 1.5f, L - 1.5f, bodyTop, 1.2f, v->roof);
-      if (k == AVH_BOX) {
-        for (float x = 3; x < L - 2; x += 3) Cnv_Rect(c, x, floorY + 0.8f, 0.45f, bodyTop - floorY - 0.8f, Cnv_Shade(v->body, 0.8f));
-        Cnv_FramedRect(c, L / 2 - 5, floorY + 1.0f, 10, bodyTop - floorY - 1.6f, Cnv_Shade(v->body, 0.92f), v->trim);
-        if (v->body == Cnv_Rgb(236, 236, 232)) Cnv_Rect(c, 1.5f, bodyTop - 2.2f, L - 3, 0.9f, v->trim);
-      } else {
-        Cnv_Rect(c, 6, floorY + 4, 3, 2.2f, kWindow);
-        Cnv_Rect(c, L - 9, floorY + 4, 3, 2.2f, kWindow);
-        Cnv_Rect(c, L / 2 - 3, top - 0.2f, 6, 1.4f, v->roof);
-        Cnv_Rect(c, L - 1.8f, floorY + 1.2f, 1.0f, 0.9f, Cnv_Rgb(230, 40, 30));
-      }
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_TANK: {
-      Wheels(c, 8, L - 8, 2, r);
-      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
-      float cy = (floorY + top) / 2 + 0.4f, rad = (top - floorY) / 2 - 0.3f;
-      Cnv_Rect(c, 3 + rad * 0.5f, cy - rad, L - 6 - rad, 2 * rad, v->body);
-      Cnv_Ellipse(c, 3 + rad * 0.5f, cy, rad * 0.5f, rad, Cnv_Shade(v->body, 0.85f));
-      Cnv_Ellipse(c, L - 3 - rad * 0.5f, cy, rad * 0.5f, rad, Cnv_Shade(v->body, 0.85f));
-      Cnv_Rect(c, 4, cy + rad * 0.45f, L - 8, rad * 0.35f, Cnv_Shade(v->body, 1.25f));
-      Cnv_Rect(c, 4, cy - 0.4f, L - 8, 0.8f, v->trim);
-      Cnv_Rect(c, L / 2 - 2, top - 0.8f, 4, 0.8f, Cnv_Shade(v->body, 0.7f));
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_FLAT: {
-      Wheels(c, 9, L - 9, 2, r);
-      Cnv_Rect(c, 1, floorY, L - 2, 1.6f, v->body);
-      for (float x = 4; x < L - 3; x += 8) Cnv_Rect(c, x, floorY + 1.6f, 0.7f, top - floorY - 1.6f, Cnv_Rgb(70, 60, 50));
-      // Timber load: logs seen end-on at the ends, bark along the side.
-      Cnv_Rect(c, 3, floorY + 1.6f, L - 6, top - floorY - 2.2f, v->trim);
-      for (float y = floorY + 2.4f; y < top - 1; y += 1.6f) Cnv_Rect(c, 3, y, L - 6, 0.35f, Cnv_Shade(v->trim, 0.7f));
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_HOPPER:
-    case AVH_OPEN: {
-      Wheels(c, 8, L - 8, 2, r);
-      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
-      if (k == AVH_HOPPER) {
-        float p[12] = {2, top - 1, L - 2, top - 1, L - 2, floorY + 3, L - 10, floorY + 1, 10, floorY + 1, 2, floorY + 3};
-        Cnv_FillPoly(c, p, 6, v->body);
-        for (float x = 6; x < L - 4; x += 7) Cnv_Rect(c, x, floorY + 1.5f, 0.6f, top - floorY - 2.5f, Cnv_Shade(v->body, 0.75f));
-        Cnv_Ellipse(c, L / 2, top - 0.8f, L / 2 - 3, 1.3f, v->trim);
-      } else {
-        Cnv_Rect(c, 1.5f, floorY + 0.8f, L - 3, top - floorY - 0.8f, v->body);
-        for (float x = 1.5f; x < L - 1; x += 4) Cnv_Rect(c, x, floorY + 0.8f, 0.5f, top - floorY - 0.8f, v->trim);
-        Cnv_Rect(c, 1.5f, top - 0.8f, L - 3, 0.8f, Cnv_Shade(v->body, 1.2f));
-      }
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_TRAM_HEAD:
-    case AVH_TRAM_MIDDLE:
-    case AVH_TRAM_CLASSIC: {
-      bool classic = k == AVH_TRAM_CLASSIC;
-      top = A - kPantoRoom;
-      if (k == AVH_TRAM_HEAD || classic) {
-        Wheels(c, 8, 14, 2, 1.2f);
-        Wheels(c, L - 14, L - 8, 2, 1.2f);
-      } else {
-        Wheels(c, L / 2 - 3, L / 2 + 3, 2, 1.2f);
-      }
-      float bodyTop = top - 1.2f;
-      float p[10] = {0.5f, 1.2f, L - 2.5f, 1.2f, L - 0.5f, 3.5f, L - 0.5f, bodyTop, 0.5f, bodyTop};
-      if (k != AVH_TRAM_HEAD && !classic) p[4] = L - 0.5f, p[5] = 1.2f;
-      Cnv_FillPoly(c, p, 5, v->body);
-      RoundedRoof(c, 0.5f, L - 0.5f, bodyTop, 1.2f, v->roof);
-      Cnv_Rect(c, 0.5f, 2.2f, L - 1, 1.4f, v->trim);
-      float winY = 4.4f, winH = bodyTop - winY - 0.8f;
-      WindowRow(c, 3, L - 6, winY, winH, 4.5f, 3.4f);
-      Cnv_Rect(c, L * 0.35f, 1.2f, 3, bodyTop - 1.7f, alt ? kDoorOpen : kWindowDark);
-      if (k == AVH_TRAM_HEAD || classic) {
-        Cnv_Rect(c, L - 3, winY, 2.5f, winH, kWindowDark);
-        HeadLight(c, L - 1.6f, 2.6f, 1.0f, 0.8f);
-        if (v->flags & kPowered) Pantograph(c, L * 0.5f, top, alt);
-      }
-      break;
-    }
-    case AVH_BUS: {
-      Cnv_Ellipse(c, 8, 1.8f, 1.8f, 1.8f, kWheel);
-      Cnv_Ellipse(c, L - 9, 1.8f, 1.8f, 1.8f, kWheel);
-      float bodyTop = top - 0.6f;
-      float p[10] = {0.5f, 1.4f, L - 1.5f, 1.4f, L - 0.5f, 2.5f, L - 0.5f, bodyTop, 0.5f, bodyTop};
-      Cnv_FillPoly(c, p, 5, v->body);
-      Cnv_Rect(c, 0.5f, bodyTop - 0.2f, L - 1, 0.8f, v->roof);
-      Cnv_Ellipse(c, 8, 1.8f, 2.3f, 2.0f, Cnv_Shade(v->body, 0.6f));
-      Cnv_Ellipse(c, L - 9, 1.8f, 2.3f, 2.0f, Cnv_Shade(v->body, 0.6f));
-      Cnv_Ellipse(c, 8, 1.8f, 1.7f, 1.7f, kWheel);
-      Cnv_Ellipse(c, L - 9, 1.8f, 1.7f, 1.7f, kWheel);
-      WindowRow(c, 4, L - 6, 4.8f, bodyTop - 5.8f, 5, 4.2f);
-      Cnv_Rect(c, L - 4, 2.8f, 3.2f, bodyTop - 3.6f, alt ? kDoorOpen : kWindowDark);
-      Cnv_Rect(c, 0.5f, 3.6f, L - 1, 0.8f, v->trim);
-      HeadLight(c, L - 1.2f, 2.2f, 0.8f, 0.8f);
-      break;
-    }
-    case AVH_CONTAINER: {
-      Bogie(c, 9, r);
-      Bogie(c, L - 9, r);
-      Cnv_Rect(c, 1, floorY, L - 2, 1.2f, kBlackish);
-      // One box on a short wagon, two on a long one, each in its own colour
-      // with a dark outline and ribs.
-      int boxes = L >= 60 ? 2 : 1;
-      float bw = (L - 4 - float(boxes - 1)) / float(boxes);
-      for (int i = 0; i < boxes; ++i) {
-        u32 col = i ? v->trim : v->body;
-        float x = 2 + float(i) * (bw + 1);
-        Cnv_FramedRect(c, x, floorY + 1.2f, bw, top - floorY - 1.4f, col, Cnv_Shade(col, 0.5f));
-        for (float rx = x + 2; rx < x + bw - 1; rx += 2.5f)
-          Cnv_Rect(c, rx, floorY + 1.8f, 0.5f, top - floorY - 2.6f, Cnv_Shade(col, 0.8f));
-        Cnv_Rect(c, x + 0.6f, top - 0.8f, bw - 1.2f, 0.5f, Cnv_Shade(col, 1.25f));
-      }
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_CAR_CARRIER: {
-      Bogie(c, 9, r);
-      Bogie(c, L - 9, r);
-      Cnv_Rect(c, 1, floorY, L - 2, 1.0f, kBlackish);
-      float deck2 = (floorY + top) / 2;
-      Cnv_Rect(c, 1, deck2 - 0.3f, L - 2, 0.7f, v->body);
-      Cnv_Rect(c, 1, top - 0.8f, L - 2, 0.8f, v->body);
-      for (float x = 1; x < L; x += 6) Cnv_Rect(c, x, floorY + 1, 0.7f, top - floorY - 1.5f, v->body);
-      static const u32 cars[6] = {Cnv_Rgb(200, 40, 40), Cnv_Rgb(40, 80, 170), Cnv_Rgb(230, 230, 226),
-                                  Cnv_Rgb(40, 40, 44),  Cnv_Rgb(230, 190, 40), Cnv_Rgb(60, 140, 80)};
-      int n = 0;
-      for (float deck : {floorY + 1.0f, deck2 + 0.4f})
-        for (float x = 3; x + 7 < L - 1; x += 9, ++n) {
-          u32 col = cars[size_t(n * 5 + int(v->length)) % 6];
-          Cnv_Rect(c, x, deck + 0.6f, 7.5f, 1.5f, col);
-          Cnv_Rect(c, x + 2, deck + 2.0f, 4, 1.1f, Cnv_Shade(col, 0.8f));
-          Cnv_Rect(c, x + 2.6f, deck + 2.2f, 1.2f, 0.7f, kWindowDark);
-          Cnv_Rect(c, x + 1, deck, 1.2f, 0.8f, kWheel);
-          Cnv_Rect(c, x + 5.5f, deck, 1.2f, 0.8f, kWheel);
-        }
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_STAKE: {
-      Wheels(c, 9, L - 9, 2, r);
-      Cnv_Rect(c, 1, floorY, L - 2, 1.4f, v->body);
-      for (float x = 2; x < L - 1; x += 6) Cnv_Rect(c, x, floorY + 1.4f, 0.7f, top - floorY - 2.4f, Cnv_Shade(v->body, 0.8f));
-      // Steel coils in cradles: grey rings that catch the light at the top.
-      for (float x = 6; x + 4 < L - 2; x += 9) {
-        float cy = floorY + 1.4f + 2.6f;
-        Cnv_Ellipse(c, x + 2, cy, 2.6f, 2.6f, Cnv_Shade(v->trim, 0.55f));
-        Cnv_Ellipse(c, x + 2, cy, 2.0f, 2.0f, v->trim);
-        Cnv_Ellipse(c, x + 1.6f, cy + 0.6f, 0.8f, 0.8f, Cnv_Shade(v->trim, 1.3f));
-        Cnv_Ellipse(c, x + 2, cy, 0.7f, 0.7f, Cnv_Shade(v->trim, 0.4f));
-      }
-      Buffers(c, L, floorY);
-      break;
-    }
-    case AVH_GRAIN: {
-      Bogie(c, 9, r);
-      Bogie(c, L - 9, r);
-      Cnv_Rect(c, 1, floorY - 0.2f, L - 2, 1.2f, kBlackish);
-      float p[12] = {2, top - 1, L - 2, top - 1, L - 2, floorY + 3.5f, L - 7, floorY + 1, 7, floorY + 1, 2, floorY + 3.5f};
-      Cnv_FillPoly(c, p, 6, v->body);
-      Cnv_Rect(c, 2, top - 2.2f, L - 4, 0.6f, Cnv_Shade(v->body, 1.2f));
-      for (float x = 6; x < L - 4; x += 5) Cnv_Rect(c, x, floorY + 2, 0.6f, top - floorY - 3.2f, Cnv_Shade(v->body, 0.8f));
-      Cnv_Rect(c, 3, top - 1, L - 6, 1, v->roof);
-      Cnv_Rect(c, 4, floorY + 4, 10, 1.2f, v->trim);
-      Buffers(c, L, floorY);
-      break;
-    }
-    default:
-      Cnv_Rect(c, 0, 0, L, A, v->body);
+  switch (v->kind) {
+    case AVH_STEAM: case AVH_TANK_LOCO: DrawSteamSide(c, v); break;
+    case AVH_TENDER: DrawTenderSide(c, v); break;
+    case AVH_DIESEL_HOOD: case AVH_SHUNTER: DrawHoodSide(c, v); break;
+    case AVH_DIESEL_CAB: case AVH_ELECTRIC: case AVH_RAILCAR: case AVH_CONTROL_CAR:
+    case AVH_EMU_HEAD: case AVH_EMU_MIDDLE: case AVH_COACH: case AVH_BAGGAGE: DrawCarBodySide(c, v, alt); break;
+    case AVH_BOX: case AVH_INSULATED: case AVH_BRAKE_VAN: DrawCoveredSide(c, v); break;
+    case AVH_TANK: DrawTankSide(c, v); break;
+    case AVH_FLAT: DrawFlatSide(c, v); break;
+    case AVH_HOPPER: case AVH_OPEN: DrawOpenSide(c, v); break;
+    case AVH_TRAM_HEAD: case AVH_TRAM_MIDDLE: case AVH_TRAM_CLASSIC: DrawTramSide(c, v, alt); break;
+    case AVH_BUS: DrawBusSide(c, v, alt); break;
+    case AVH_CONTAINER: DrawContainerSide(c, v); break;
+    case AVH_CAR_CARRIER: DrawCarCarrierSide(c, v); break;
+    case AVH_STAKE: DrawStakeSide(c, v); break;
+    case AVH_GRAIN: DrawGrainSide(c, v); break;
+    default: Cnv_Rect(c, 0, 0, float(v->length), float(v->a), v->body);
   }
-  (void)IsRoad;
 }
 
 // ---------------------------------------------------------------- top and end views
@@ -689,7 +717,7 @@ void DrawTop(Canvas* c, const AvhVehicle* v, bool frontUp) {
 void DrawEnd(Canvas* c, const AvhVehicle* v, bool front) {
   float B = float(v->b), C = float(v->c);
   int k = v->kind;
-  bool cab = front && k != AVH_BOX && k != AVH_TANK && k != AVH_FLAT && k != AVH_HOPPER && k != AVH_OPEN &&
+  bool cab = front && k != AVH_BOX && k != AVH_INSULATED && k != AVH_TANK && k != AVH_FLAT && k != AVH_HOPPER && k != AVH_OPEN &&
              k != AVH_TENDER && k != AVH_BRAKE_VAN && k != AVH_COACH && k != AVH_BAGGAGE && k != AVH_EMU_MIDDLE &&
              k != AVH_TRAM_MIDDLE && k < AVH_CONTAINER;
   if (k == AVH_TANK) {

@@ -45,6 +45,7 @@ enum AvhKind {
   AVH_CAR_CARRIER, // two decks of cars
   AVH_STAKE,       // flat wagon with stakes and steel coils
   AVH_GRAIN,       // covered hopper
+  AVH_INSULATED,   // box wagon with a band below the roof
   AVH_KINDS
 };
 
