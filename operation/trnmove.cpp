@@ -28,6 +28,7 @@
 #include "operation/trnres.h"
 #include "operation/trnrev.h"
 #include "operation/trnstep.h"
+#include "platform/check.h"
 
 enum : u32 { TRN_TURNED = 0x20, TRN_SIGNAL_NOTICE = 0x80 };
 
@@ -86,7 +87,7 @@ int Trn_TrackConnection(i32 dx, i32 dy, u32 code, int* cls, u32 trackKind) {
 
 int Trn_ConnectorToDirection(u32 word) {
   if (word & 0x10000) return -1;
-  const int base = (word & 0x8000) ? 1024 : 0;
+  const int base = (word & 0x8000) ? TRN_BRANCH_MAY_CHANGE : 0;
   const u32 b = word & 0xFF;
   int idx = 0;
   if (b & 0x04) idx = 4;
@@ -138,6 +139,30 @@ int Trn_ReleaseTail(TrainRec* t) {
   return released;
 }
 
+int Trn_CheckMarkers(const TrainRec* t) {
+  if (t->StateFlags & TRN_OFF_TRACK) return 1;
+  const TrainCell* c = Trn_Cells(t);
+  for (u32 k = 0; k <= t->LastCell; ++k) {
+    if (c[k].SavedCode == TRN_NO_CODE) continue;
+    if (Trn_IsMarker(c[k].SavedCode)) return 0;
+    if (Grid_GetCellChecked(c[k].X, c[k].Y, c[k].Level) != t->MarkerCode) return 0;
+    for (u32 j = 0; j < k; ++j)
+      if (c[j].SavedCode != TRN_NO_CODE && c[j].X == c[k].X && c[j].Y == c[k].Y && c[j].Level == c[k].Level)
+        return 0;
+  }
+  return 1;
+}
+
+// A cell the train gave back holds the train's marker only while another of
+// its slots still stands on it.
+static int Trn_LeftCellFree(const TrainRec* t, i32 x, i32 y, i32 level) {
+  if (Grid_GetCellChecked(x, y, level) != t->MarkerCode) return 1;
+  const TrainCell* c = Trn_Cells(t);
+  for (u32 k = 0; k <= t->LastCell; ++k)
+    if (c[k].SavedCode != TRN_NO_CODE && c[k].X == x && c[k].Y == y && c[k].Level == level) return 1;
+  return 0;
+}
+
 // ---------------------------------------------------------------- signals
 
 void Trn_SignalPassing(TrainRec* t) {
@@ -172,7 +197,7 @@ int Trn_DiagonalBlocked(TrainRec* t, const TrainCell* head, const TrainCell* nex
     const int d1 = Trn_TrackConnection(bx - ax, by - ay, ca, &k1, t->PathOption);
     const int d2 = Trn_TrackConnection(ax - bx, ay - by, cb, &k2, t->PathOption);
     if (d1 == 1 && k1 == TRK_CLASS_RAMP_DOWN && d2 == 1 && k2 == TRK_CLASS_RAMP_DOWN) return 0;
-    if ((ta->StateFlags & 0xFF) >= 128) Trn_Post(t, 12, ax, ay, lv, 0);
+    if ((ta->StateFlags & 0xFF) >= 128) Trn_Post(t, TRN_MSG_PAUSED_AHEAD, ax, ay, lv, 0);
     return 1;
   }
   const int ar = !am && a < 0x8000 && (a & 0x4000), br = !bm && b < 0x8000 && (b & 0x4000);
@@ -221,19 +246,37 @@ static int Trn_LeaveDepotPlace(TrainRec* t) {
 
 // ---------------------------------------------------------------- the decision
 
-// The other train of a marker in the next cell (step 6).
+// The dispatcher message of a refused join.
+static u32 Trn_JoinMessage(int r) {
+  switch (r) {
+    case TRN_JOIN_REVERSE_FAILED:
+      return TRN_MSG_JOIN_NO_TURN;
+    case TRN_JOIN_NO_MEMORY:
+      return TRN_MSG_JOIN_NO_MEMORY;
+    case TRN_JOIN_TOO_LONG:
+      return TRN_MSG_JOIN_TOO_LONG;
+    case TRN_JOIN_BEHIND_NO_COUPLING:
+    case TRN_JOIN_AHEAD_NO_COUPLING:
+    case TRN_JOIN_TRACK_KINDS:
+      return TRN_MSG_JOIN_MISMATCH;
+    default:
+      return TRN_MSG_JOIN_REFUSED;
+  }
+}
+
+// The other train of a marker in the next cell.
 static int Trn_MeetTrain(TrainRec* t, const TrainCell* slot, u32 code) {
   const TrainCell& h = Trn_Cells(t)[0];
   u32 os = 0;
   TrainRec* o = Trn_FindAtCell(slot->X, slot->Y, slot->Level, &os, u16(code));
   if (!o) {
     // A marker without a train: nothing can be done with the cell.
-    Trn_Post(t, 6, slot->X, slot->Y, slot->Level, 0);
+    Trn_Post(t, TRN_MSG_NO_WAY, slot->X, slot->Y, slot->Level, 0);
     return TRN_ENTER_REFUSED;
   }
   if (o == t) return TRN_ENTER_REFUSED;
   if (o->StateFlags & TRN_PAUSED) {
-    Trn_Post(t, 12, h.X, h.Y, h.Level, 0);
+    Trn_Post(t, TRN_MSG_PAUSED_AHEAD, h.X, h.Y, h.Level, 0);
     return TRN_ENTER_REFUSED;
   }
   const TrainCell* oc = Trn_Cells(o);
@@ -248,17 +291,12 @@ static int Trn_MeetTrain(TrainRec* t, const TrainCell* slot, u32 code) {
     else if (os == last && oc[last].SavedCode != TRN_NO_CODE)
       r = Trn_Join(o, t, 0);
     if (r < 0) return TRN_ENTER_REFUSED;
-    if (r == 0) return TRN_ENTER_JOINED;
-    u32 kind = 20;
-    if (r == 2) kind = 16;
-    else if (r == 3) kind = 18;
-    else if (r == 4) kind = 19;
-    else if (r >= 8 && r <= 10) kind = 25;
-    Trn_Post(t, kind, slot->X, slot->Y, slot->Level, 0);
+    if (r == TRN_JOIN_OK) return TRN_ENTER_JOINED;
+    Trn_Post(t, Trn_JoinMessage(r), slot->X, slot->Y, slot->Level, 0);
     return TRN_ENTER_REFUSED;
   }
   if (Trn_StopBehind(t, o, os)) return TRN_ENTER_HANDLED;
-  if (os == 0 && opposite) Trn_Post(t, 7, slot->X, slot->Y, slot->Level, 0);
+  if (os == 0 && opposite) Trn_Post(t, TRN_MSG_HEAD_ON, slot->X, slot->Y, slot->Level, 0);
   return TRN_ENTER_REFUSED;
 }
 
@@ -283,242 +321,404 @@ static void Trn_TakeDwxRule(TrainRec* t, const u32* group, i32 length, const Cel
   Trn_UpdateTargetSpeed(t);
 }
 
-int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
-  TrainCell* cells = Trn_Cells(t);
-  if ((t->StateFlags & TRN_DEPOT_WAIT) && !Trn_LeaveDepotPlace(t)) return TRN_ENTER_REFUSED;
-  const TrainCell& h = cells[0];
-  i32 nx = h.X + t->DirX, ny = h.Y + t->DirY, nz = h.Level + (t->DirZ == -1 ? -1 : 0);
+// What the decision knows about the next cell while it is made.
+struct TrnEntry {
+  TrainRec* t;
+  TrainCell* slot;
+  CellCode* word;    // grid word of the cell entered (the upper one after a ramp bottom)
+  u32 code;          // its code as read
+  int cls, dir;      // element class and direction index the track table gives
+  i32 levelChange;   // -1 when the cell leads down a ramp
+  u8 mark;           // TRN_SIGNAL_NOTICE for cells whose signal hears of the passing
+  u32 dirCode;       // the train's direction as a direction bit
+  int mayReserve;    // the train reserves its own path at turnouts
+  int lastReserved;  // the cell ends the train's reservation; its mark is taken on entry
+};
+
+// A step of the decision that does not settle it lets the next step go on.
+enum { TRN_DECIDE_GO_ON = -1 };
+
+// Trn_Split results that entering tells apart.
+enum {
+  TRN_SPLIT_DONE = 0,
+  TRN_SPLIT_NO_MEMORY = 3,
+  TRN_SPLIT_NO_POSITION = 5,
+  TRN_SPLIT_PARTLY = 6,
+  TRN_SPLIT_NO_NUMBER = 7,
+  TRN_SPLIT_GOES_ON = 11,
+  TRN_SPLIT_GOES_ON_AT_END = 13
+};
+
+// A shunting point's answer that holds the train until it may act.
+enum : u32 { TRN_SHUNT_WAIT = 65535 };
+
+static int Trn_Refuse(const TrnEntry* e, u32 kind) {
+  Trn_Post(e->t, kind, e->slot->X, e->slot->Y, e->slot->Level, 0);
+  return TRN_ENTER_REFUSED;
+}
+
+// The slot of the cell ahead of the head: its place, its grid word (none
+// outside the grid) and no code yet.
+static void Trn_NextSlot(TrnEntry* e) {
+  const TrainCell& h = Trn_Cells(e->t)[0];
+  TrainCell* slot = e->slot;
   *slot = TrainCell{};
-  slot->X = nx;
-  slot->Y = ny;
-  slot->Level = nz;
+  slot->X = h.X + e->t->DirX;
+  slot->Y = h.Y + e->t->DirY;
+  slot->Level = h.Level + (e->t->DirZ == -1 ? -1 : 0);
   slot->SavedCode = TRN_NO_CODE;
-  const int inGrid = nx >= 0 && nx < GRID_SIZE && ny >= 0 && ny < GRID_SIZE && nz >= -4 && nz <= 0;
-  CellCode* p = inGrid ? Grid_CellPtr(nx, ny, nz) : nullptr;
-  u32 code = p ? u32(*p) : u32(CELL_EMPTY);
-  slot->GridWord = p;
+  const int inGrid = slot->X >= 0 && slot->X < GRID_SIZE && slot->Y >= 0 && slot->Y < GRID_SIZE &&
+                     slot->Level >= -4 && slot->Level <= 0;
+  e->word = inGrid ? Grid_CellPtr(slot->X, slot->Y, slot->Level) : nullptr;
+  e->code = e->word ? u32(*e->word) : u32(CELL_EMPTY);
+  slot->GridWord = e->word;
+}
 
-  int cls = 0, dir = 0;
-  if (Trn_IsMarker(code)) {
-    u32 os = 0;
-    TrainRec* o = Trn_FindAtCell(nx, ny, nz, &os, u16(code));
-    if (o && o != t) {
-      const u32 saved = Trn_Cells(o)[os].SavedCode;
-      int k = 0;
-      Trn_TrackConnection(t->DirX, t->DirY, saved, &k, t->PathOption);
-      if (k == TRK_CLASS_RAMP_BOTTOM) code = saved;
-    }
+// Another train standing on a ramp bottom covers the way up with its marker:
+// the decision reads the ramp's own code beneath it.
+static void Trn_SeeRampUnderTrain(TrnEntry* e) {
+  if (!Trn_IsMarker(e->code)) return;
+  const TrainCell* s = e->slot;
+  u32 os = 0;
+  TrainRec* o = Trn_FindAtCell(s->X, s->Y, s->Level, &os, u16(e->code));
+  if (!o || o == e->t) return;
+  const u32 saved = Trn_Cells(o)[os].SavedCode;
+  int k = 0;
+  Trn_TrackConnection(e->t->DirX, e->t->DirY, saved, &k, e->t->PathOption);
+  if (k == TRK_CLASS_RAMP_BOTTOM) e->code = saved;
+}
+
+// A ramp bottom is passed on the level above: the train enters the ramp's
+// top cell there, which must lead straight on.
+static int Trn_ClimbRamp(TrnEntry* e) {
+  TrainCell* s = e->slot;
+  if (s->Level >= 0) return Trn_Refuse(e, TRN_MSG_RAMP_OFF_LEVELS);
+  const i32 up = s->Level + 1;
+  CellCode* q = Grid_CellPtr(s->X, s->Y, up);
+  const u32 upCode = q ? u32(*q) : u32(CELL_EMPTY);
+  int k = 0;
+  const int d = upCode < 0x8000 ? Trn_TrackConnection(e->t->DirX, e->t->DirY, upCode, &k, e->t->PathOption) : 0;
+  if (upCode >= 0x8000 || k != TRK_CLASS_RAMP_TOP || d != 1) {
+    Trn_Post(e->t, TRN_MSG_RAMP_NO_TOP, s->X, s->Y, up, 0);
+    return TRN_ENTER_REFUSED;
   }
-  if (code < 0x8000) {
-    dir = Trn_TrackConnection(t->DirX, t->DirY, code, &cls, t->PathOption);
-    if (dir == 0 && cls == 0) {
-      Trn_Post(t, 6, nx, ny, nz, 0);
-      return TRN_ENTER_REFUSED;
-    }
-    if (cls == TRK_CLASS_RAMP_BOTTOM) {
-      if (nz >= 0) {
-        Trn_Post(t, 5, nx, ny, nz, 0);
-        return TRN_ENTER_REFUSED;
-      }
-      const i32 up = nz + 1;
-      CellCode* q = Grid_CellPtr(nx, ny, up);
-      const u32 upCode = q ? u32(*q) : u32(CELL_EMPTY);
-      int k = 0;
-      const int d = upCode < 0x8000 ? Trn_TrackConnection(t->DirX, t->DirY, upCode, &k, t->PathOption) : 0;
-      if (upCode >= 0x8000 || k != TRK_CLASS_RAMP_TOP || d != 1) {
-        Trn_Post(t, 3, nx, ny, up, 0);
-        return TRN_ENTER_REFUSED;
-      }
-      nz = up;
-      slot->Level = up;
-      slot->GridWord = p = q;
-      code = upCode;
-      cls = 0;
-      dir = 1;
-    }
-  } else {
+  s->Level = up;
+  s->GridWord = e->word = q;
+  e->code = upCode;
+  e->cls = 0;
+  e->dir = 1;
+  return TRN_DECIDE_GO_ON;
+}
+
+// The track code of the cell through the table; a marker or a symbol ends
+// the decision here (another train, or no track).
+static int Trn_LookUpCell(TrnEntry* e) {
+  TrainRec* t = e->t;
+  if (e->code >= 0x8000) {
     t->StateFlags &= ~TRN_RESERVED;
-    if (!Trn_IsMarker(code)) {
-      Trn_Post(t, 6, nx, ny, nz, 0);
-      return TRN_ENTER_REFUSED;
-    }
-    return Trn_MeetTrain(t, slot, code);
+    if (!Trn_IsMarker(e->code)) return Trn_Refuse(e, TRN_MSG_NO_WAY);
+    return Trn_MeetTrain(t, e->slot, e->code);
   }
+  e->dir = Trn_TrackConnection(t->DirX, t->DirY, e->code, &e->cls, t->PathOption);
+  if (e->dir == 0 && e->cls == 0) return Trn_Refuse(e, TRN_MSG_NO_WAY);
+  if (e->cls == TRK_CLASS_RAMP_BOTTOM) return Trn_ClimbRamp(e);
+  return TRN_DECIDE_GO_ON;
+}
 
-  if (code & 0x4000) {
+// A marked cell belongs to a reservation: only the train holding one enters
+// it. The last cell of the train's reservation ends the hold; the flag goes
+// now, the cell's mark only once the entry is certain (Trn_SettleReservedCell),
+// so that a refused entry leaves the cell to the train.
+static int Trn_CheckReservation(TrnEntry* e) {
+  TrainRec* t = e->t;
+  if (e->code & TRN_RESERVE_MARK) {
     if (!(t->StateFlags & TRN_RESERVED)) return TRN_ENTER_REFUSED;
     if (t->ReservedCells < 2) {
-      if (dir == 0) return TRN_ENTER_REFUSED;
+      if (e->dir == 0) return TRN_ENTER_REFUSED;
       t->StateFlags &= ~TRN_RESERVED;
-      if (p) *p = CellCode(*p & ~0x4000u);
+      e->lastReserved = 1;
     }
   } else {
     t->StateFlags &= ~TRN_RESERVED;
   }
-  slot->SavedCode = code & 0x3FFF;
+  e->slot->SavedCode = e->code & 0x3FFF;
+  return TRN_DECIDE_GO_ON;
+}
 
-  if (Trn_DiagonalBlocked(t, &h, slot)) return TRN_ENTER_REFUSED;
+// After the decision: a refused entry hands the last reserved cell back to
+// the train's reservation; any other outcome takes the cell's mark.
+static void Trn_SettleReservedCell(TrnEntry* e, int result) {
+  if (!e->lastReserved) return;
+  e->lastReserved = 0;
+  if (result == TRN_ENTER_REFUSED) {
+    e->t->StateFlags |= TRN_RESERVED;
+    return;
+  }
+  if (e->word && *e->word < 0x8000) *e->word = CellCode(*e->word & ~u32(TRN_RESERVE_MARK));
+}
 
-  const u32 dirCode = Trn_DirectionCode(t->DirX, t->DirY);
-  i32 levelChange = 0;
-  u8 mark = 0;
-  const int mayReserve = !(t->StateFlags & (TRN_RESERVED | TRN_USER_DRIVEN)) && !(t->PropFlags & 8);
-  switch (cls) {
+// The train reserves its path from a turnout on. When its old reservation
+// ends at that very cell, the new walk starts there and must find the cell
+// free of the old mark; a refused walk gives the cell back to the old path.
+static int Trn_ReserveOnward(TrnEntry* e) {
+  if (!e->lastReserved || !e->word) return Trn_Reserve(e->t, 1);
+  *e->word = CellCode(*e->word & ~u32(TRN_RESERVE_MARK));
+  if (Trn_Reserve(e->t, 1)) {
+    e->lastReserved = 0;
+    return 1;
+  }
+  *e->word = CellCode(*e->word | TRN_RESERVE_MARK);
+  return 0;
+}
+
+// ---------------------------------------------------------------- one handler per element class
+
+static int Trn_EnterTurnout(TrnEntry* e) {
+  if (e->mayReserve && !Trn_ReserveOnward(e)) return TRN_ENTER_REFUSED;
+  if (e->cls == TRK_CLASS_TURNOUT2) {
+    const TrainCell* s = e->slot;
+    const u32 cap = Pts_ExitForDirection(s->X, s->Y, s->Level, e->dirCode);
+    if (cap) Trn_CapA(e->t, cap);
+  }
+  return TRN_DECIDE_GO_ON;
+}
+
+// A turnout controller chooses the branch; a negative answer holds the
+// train until it has chosen; an answer that may still change and names no
+// branch refuses for now.
+static int Trn_EnterControlled(TrnEntry* e) {
+  const TrainCell* s = e->slot;
+  if (e->cls == TRK_CLASS_CONTROLLED_LEVEL && e->mayReserve && !Trn_ReserveOnward(e)) return TRN_ENTER_REFUSED;
+  u32 cap = 0;
+  const u32 word = e->cls == TRK_CLASS_CONTROLLED ? Pts_ChooseExit(e->t, s->X, s->Y, s->Level, &cap)
+                                                  : Pts_ChooseExitPart(e->t, s->X, s->Y, s->Level, e->dirCode, &cap);
+  const int r = Trn_ConnectorToDirection(word);
+  if (r < 0) return TRN_ENTER_HANDLED;
+  if (r == TRN_BRANCH_MAY_CHANGE) return TRN_ENTER_REFUSED;
+  if (cap) Trn_CapA(e->t, cap);
+  e->dir = r & 0xFF;
+  return TRN_DECIDE_GO_ON;
+}
+
+static int Trn_EnterSignal(TrnEntry* e) {
+  TrainRec* t = e->t;
+  const TrainCell* s = e->slot;
+  if (Sig_ElementAppliesTo(s->X, s->Y, s->Level, Trn_OriginPlace(t), t->Number, t->CurLine) != 1) {
+    t->SpeedCapB = t->SpeedCapC = 0;
+    Trn_UpdateTargetSpeed(t);
+  }
+  e->mark = TRN_SIGNAL_NOTICE;
+  return TRN_DECIDE_GO_ON;
+}
+
+// A buffer stop turns the train round, with the stop's wait when it has one.
+static int Trn_EnterBuffer(TrnEntry* e) {
+  TrainRec* t = e->t;
+  Trn_Reverse(t, 1, 0);
+  const i32 wait = Prell_GetValue(e->slot->X, e->slot->Y, e->slot->Level);
+  if (wait > 0) {
+    if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
+    else TrnList_UnlinkState(t);
+    t->StateFlags |= TRN_REVERSE_WAIT;
+    t->WaitLeft = wait;
+    TrnList_AddReverseWait(t);
+  }
+  return TRN_ENTER_HANDLED;
+}
+
+static int Trn_EnterSpeedPoint(TrnEntry* e) {
+  TrainRec* t = e->t;
+  const TrainCell* s = e->slot;
+  const i32 v =
+      Lfst_ValueForTrain(s->X, s->Y, s->Level, e->dirCode, t->StateFlags, t->Number, t->CurLine, t->Category, t->Type);
+  if (v > 0) t->SpeedCapA = u32(v);
+  else if (v == 0) t->SpeedCapA = 0;
+  Trn_UpdateTargetSpeed(t);
+  Trn_MarkFollowedMoved();
+  return TRN_DECIDE_GO_ON;
+}
+
+// A ramp start leads down a level: the level below must hold the ramp's
+// bottom, reached from this side.
+static int Trn_EnterRampDown(TrnEntry* e) {
+  const TrainCell* s = e->slot;
+  if (s->Level < -3) return Trn_Refuse(e, TRN_MSG_RAMP_OFF_LEVELS);
+  const u32 below = Grid_GetCell(s->X, s->Y, s->Level - 1);
+  int k = 0;
+  const int d = Trn_TrackConnection(-e->t->DirX, -e->t->DirY, below, &k, e->t->PathOption);
+  if (k != TRK_CLASS_RAMP_BOTTOM || d != 1) return Trn_Refuse(e, TRN_MSG_RAMP_NO_BOTTOM);
+  e->levelChange = -1;
+  return TRN_DECIDE_GO_ON;
+}
+
+// A shunting point splits, reverses or parks the train, or lets it go on.
+static int Trn_EnterShunt(TrnEntry* e) {
+  TrainRec* t = e->t;
+  const TrainCell* s = e->slot;
+  u32 line = 0, position = 0, parkWait = 0, value4 = 0, reverseWait = 0;
+  const u32 v =
+      Rp_ForTrain(t, s->X, s->Y, s->Level, &line, &position, &value4, &parkWait, &reverseWait, e->dirCode);
+  if (v == TRN_SHUNT_WAIT) return TRN_ENTER_HANDLED;
+  if (v == 0) {
+    e->dir = 1;
+    return TRN_DECIDE_GO_ON;
+  }
+  const int r = Trn_Split(t, v, line, i32(reverseWait), i32(parkWait), i32(position));
+  switch (r) {
+    case TRN_SPLIT_DONE:
+      return TRN_ENTER_JOINED;
+    case TRN_SPLIT_NO_MEMORY:
+      return Trn_Refuse(e, TRN_MSG_SPLIT_NO_MEMORY);
+    case TRN_SPLIT_NO_POSITION:
+      return Trn_Refuse(e, TRN_MSG_SPLIT_NO_POSITION);
+    case TRN_SPLIT_PARTLY:
+      return Trn_Refuse(e, TRN_MSG_SPLIT_PARTLY);
+    case TRN_SPLIT_NO_NUMBER:
+      return Trn_Refuse(e, TRN_MSG_SPLIT_NO_NUMBER);
+    case TRN_SPLIT_GOES_ON:
+    case TRN_SPLIT_GOES_ON_AT_END:
+      return TRN_DECIDE_GO_ON;
+    default:
+      Trn_MarkFollowedMoved();
+      return TRN_ENTER_HANDLED;
+  }
+}
+
+static int Trn_EnterDwx(TrnEntry* e) {
+  const TrainCell* s = e->slot;
+  static DwxMatch match;
+  if (Dwx_MatchTrain(s->X, s->Y, s->Level, e->dirCode, e->t->CurLine, u32(e->t->Number), &match) == 0) {
+    const CellPos cell = {s->X, s->Y, s->Level};
+    Trn_TakeDwxRule(e->t, match.Group, match.Length, &cell);
+  }
+  return TRN_DECIDE_GO_ON;
+}
+
+// A signal element that may stop the train: 1 clear, 2 clear with the
+// element's speed, anything else holds the train.
+static int Trn_EnterStopSignal(TrnEntry* e) {
+  TrainRec* t = e->t;
+  const TrainCell* s = e->slot;
+  i32 extra = -1;
+  const int r = Sig_TestElementForTrain(s->X, s->Y, s->Level, &extra, Trn_OriginPlace(t), t->Number, t->CurLine);
+  if (r != 1) {
+    t->SpeedCapB = 0;
+    Trn_UpdateTargetSpeed(t);
+  }
+  if (r != 1 && r != 2) return TRN_ENTER_REFUSED;
+  if (r == 2) {
+    t->SpeedCapB = 0;
+    t->SpeedCapC = u32(extra);
+    Trn_UpdateTargetSpeed(t);
+  }
+  e->mark = TRN_SIGNAL_NOTICE;
+  return TRN_DECIDE_GO_ON;
+}
+
+// Signal elements that only give a speed (-1: none for this train).
+static int Trn_EnterSpeedSignal(TrnEntry* e) {
+  TrainRec* t = e->t;
+  const TrainCell* s = e->slot;
+  const i32 v = Sig_GetElementValueFor(s->X, s->Y, s->Level, Trn_OriginPlace(t), t->Number, t->CurLine);
+  if (e->cls == TRK_CLASS_SIGNAL22) {
+    if (v != -1) t->SpeedCapB = 0;
+  } else {
+    if (e->cls == TRK_CLASS_SIGNAL24) t->SpeedCapC = 0;
+    if (v != -1) t->SpeedCapB = u32(v);
+  }
+  Trn_UpdateTargetSpeed(t);
+  if (e->cls == TRK_CLASS_SIGNAL24) e->mark = TRN_SIGNAL_NOTICE;
+  return TRN_DECIDE_GO_ON;
+}
+
+static int Trn_EnterClass(TrnEntry* e) {
+  TrainRec* t = e->t;
+  const TrainCell* s = e->slot;
+  switch (e->cls) {
     case TRK_CLASS_TURNOUT1:
     case TRK_CLASS_TURNOUT2:
     case TRK_CLASS_TURNOUT3:
-      if (mayReserve && !Trn_Reserve(t, 1)) return TRN_ENTER_REFUSED;
-      if (cls == TRK_CLASS_TURNOUT2) {
-        const u32 cap = Pts_ExitForDirection(nx, ny, nz, dirCode);
-        if (cap) Trn_CapA(t, cap);
-      }
-      break;
+      return Trn_EnterTurnout(e);
     case TRK_CLASS_CONTROLLED:
-    case TRK_CLASS_CONTROLLED_LEVEL: {
-      if (cls == TRK_CLASS_CONTROLLED_LEVEL && mayReserve && !Trn_Reserve(t, 1)) return TRN_ENTER_REFUSED;
-      u32 cap = 0;
-      const u32 word = cls == TRK_CLASS_CONTROLLED ? Pts_ChooseExit(t, nx, ny, nz, &cap)
-                                                   : Pts_ChooseExitPart(t, nx, ny, nz, dirCode, &cap);
-      const int r = Trn_ConnectorToDirection(word);
-      if (r < 0) return TRN_ENTER_HANDLED;
-      if ((r & 0xFF) == 0 && (r >> 8) == 4) return TRN_ENTER_REFUSED;
-      if (cap) Trn_CapA(t, cap);
-      dir = r & 0xFF;
-      break;
-    }
+    case TRK_CLASS_CONTROLLED_LEVEL:
+      return Trn_EnterControlled(e);
     case TRK_CLASS_SIGNAL:
-      if (Sig_ElementAppliesTo(nx, ny, nz, Trn_OriginPlace(t), t->Number, t->CurLine) != 1) {
-        t->SpeedCapB = t->SpeedCapC = 0;
-        Trn_UpdateTargetSpeed(t);
-      }
-      mark = TRN_SIGNAL_NOTICE;
-      break;
+      return Trn_EnterSignal(e);
     case TRK_CLASS_DEPOT:
-      if (Trn_EnterDepotPlace(t, nx, ny, nz)) return TRN_ENTER_DEPOT;
-      break;
+      if (Trn_EnterDepotPlace(t, s->X, s->Y, s->Level)) return TRN_ENTER_DEPOT;
+      return TRN_DECIDE_GO_ON;
     case TRK_CLASS_MARKED:
-      mark = TRN_SIGNAL_NOTICE;
-      break;
+      e->mark = TRN_SIGNAL_NOTICE;
+      return TRN_DECIDE_GO_ON;
     case TRK_CLASS_SOUND:
-      if (!Sig_DisplayPaused()) Trn_PassSoundPoint(t, nx, ny, nz, dirCode);
-      break;
-    case TRK_CLASS_BUFFER: {
-      Trn_Reverse(t, 1, 0);
-      const i32 wait = Prell_GetValue(nx, ny, nz);
-      if (wait > 0) {
-        if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
-        else TrnList_UnlinkState(t);
-        t->StateFlags |= TRN_REVERSE_WAIT;
-        t->WaitLeft = wait;
-        TrnList_AddReverseWait(t);
-      }
-      return TRN_ENTER_HANDLED;
-    }
-    case TRK_CLASS_LFST: {
-      const i32 v = Lfst_ValueForTrain(nx, ny, nz, dirCode, t->StateFlags, t->Number, t->CurLine, t->Category,
-                                       t->Type);
-      if (v > 0) t->SpeedCapA = u32(v);
-      else if (v == 0) t->SpeedCapA = 0;
-      Trn_UpdateTargetSpeed(t);
-      Trn_MarkFollowedMoved();
-      break;
-    }
-    case TRK_CLASS_RAMP_DOWN: {
-      if (nz < -3) {
-        Trn_Post(t, 5, nx, ny, nz, 0);
-        return TRN_ENTER_REFUSED;
-      }
-      const u32 below = Grid_GetCell(nx, ny, nz - 1);
-      int k = 0;
-      const int d = Trn_TrackConnection(-t->DirX, -t->DirY, below, &k, t->PathOption);
-      if (k != TRK_CLASS_RAMP_BOTTOM || d != 1) {
-        Trn_Post(t, 4, nx, ny, nz, 0);
-        return TRN_ENTER_REFUSED;
-      }
-      levelChange = -1;
-      break;
-    }
+      if (!Sig_DisplayPaused()) Trn_PassSoundPoint(t, s->X, s->Y, s->Level, e->dirCode);
+      return TRN_DECIDE_GO_ON;
+    case TRK_CLASS_BUFFER:
+      return Trn_EnterBuffer(e);
+    case TRK_CLASS_LFST:
+      return Trn_EnterSpeedPoint(e);
+    case TRK_CLASS_RAMP_DOWN:
+      return Trn_EnterRampDown(e);
     case TRK_CLASS_RAMP_TOP:
     case TRK_CLASS_RAMP_BOTTOM:
-      dir = 0;
-      break;
-    case TRK_CLASS_SHUNT: {
-      u32 line = 0, position = 0, parkWait = 0, value4 = 0, reverseWait = 0;
-      const u32 v = Rp_ForTrain(t, nx, ny, nz, &line, &position, &value4, &parkWait, &reverseWait, dirCode);
-      if (v == 65535) return TRN_ENTER_HANDLED;
-      if (v == 0) {
-        dir = 1;
-        break;
-      }
-      const int r = Trn_Split(t, v, line, i32(reverseWait), i32(parkWait), i32(position));
-      if (r == 0) return TRN_ENTER_JOINED;
-      if (r == 3 || r == 5 || r == 6 || r == 7) {
-        Trn_Post(t, r == 3 ? 21 : r == 5 ? 24 : r == 6 ? 22 : 23, nx, ny, nz, 0);
-        return TRN_ENTER_REFUSED;
-      }
-      if (r != 11 && r != 13) {
-        Trn_MarkFollowedMoved();
-        return TRN_ENTER_HANDLED;
-      }
-      break;
-    }
-    case TRK_CLASS_DWX: {
-      static DwxMatch match;
-      if (Dwx_MatchTrain(nx, ny, nz, dirCode, t->CurLine, u32(t->Number), &match) == 0) {
-        const CellPos cell = {nx, ny, nz};
-        Trn_TakeDwxRule(t, match.Group, match.Length, &cell);
-      }
-      break;
-    }
-    case TRK_CLASS_SIGNAL21: {
-      i32 extra = -1;
-      const int r = Sig_TestElementForTrain(nx, ny, nz, &extra, Trn_OriginPlace(t), t->Number, t->CurLine);
-      if (r != 1) {
-        t->SpeedCapB = 0;
-        Trn_UpdateTargetSpeed(t);
-      }
-      if (r != 1 && r != 2) return TRN_ENTER_REFUSED;
-      if (r == 2) {
-        t->SpeedCapB = 0;
-        t->SpeedCapC = u32(extra);
-        Trn_UpdateTargetSpeed(t);
-      }
-      mark = TRN_SIGNAL_NOTICE;
-      break;
-    }
+      e->dir = 0;
+      return TRN_DECIDE_GO_ON;
+    case TRK_CLASS_SHUNT:
+      return Trn_EnterShunt(e);
+    case TRK_CLASS_DWX:
+      return Trn_EnterDwx(e);
+    case TRK_CLASS_SIGNAL21:
+      return Trn_EnterStopSignal(e);
     case TRK_CLASS_SIGNAL22:
     case TRK_CLASS_SIGNAL23:
-    case TRK_CLASS_SIGNAL24: {
-      const i32 v = Sig_GetElementValueFor(nx, ny, nz, Trn_OriginPlace(t), t->Number, t->CurLine);
-      if (cls == TRK_CLASS_SIGNAL22) {
-        if (v != -1) t->SpeedCapB = 0;
-      } else {
-        if (cls == TRK_CLASS_SIGNAL24) t->SpeedCapC = 0;
-        if (v != -1) t->SpeedCapB = u32(v);
-      }
-      Trn_UpdateTargetSpeed(t);
-      if (cls == TRK_CLASS_SIGNAL24) mark = TRN_SIGNAL_NOTICE;
-      break;
-    }
+    case TRK_CLASS_SIGNAL24:
+      return Trn_EnterSpeedSignal(e);
     default:
-      break;
+      return TRN_DECIDE_GO_ON;
   }
-  // A marked cell ends the train's hold on its path; marks left beyond it
-  // would be cells no train may enter, this one included.
-  if (mark) Trn_DropReservation(t);
-  slot->CellFlags = u8((cells[0].CellFlags & 7) | mark);
+}
 
-  if (dir == 0) {
-    Trn_Post(t, 6, nx, ny, nz, 0);
-    return TRN_ENTER_REFUSED;
-  }
-  t->DirZ = levelChange;
-  if (dir == 1) return (t->DirX && t->DirY) ? TRN_ENTER_DIAGONAL : TRN_ENTER_STRAIGHT;
+// The way out of the cell: straight on or turning, diagonal or not. A marked
+// cell ends the train's hold on its path; marks left beyond it would be
+// cells no train may enter, this one included.
+static int Trn_TakeDirection(TrnEntry* e) {
+  TrainRec* t = e->t;
+  if (e->dir == 0) return Trn_Refuse(e, TRN_MSG_NO_WAY);
+  if (e->mark) Trn_DropReservation(t);
+  e->slot->CellFlags = u8((Trn_Cells(t)[0].CellFlags & 7) | e->mark);
+  t->DirZ = e->levelChange;
+  if (e->dir == 1) return (t->DirX && t->DirY) ? TRN_ENTER_DIAGONAL : TRN_ENTER_STRAIGHT;
   int dx = 0, dy = 0;
-  Trk_DirStep(dir, &dx, &dy);
+  Trk_DirStep(e->dir, &dx, &dy);
   t->DirX = dx;
   t->DirY = dy;
-  return dir <= DIRIDX_E ? TRN_ENTER_STRAIGHT_TURN : TRN_ENTER_DIAGONAL_TURN;
+  return e->dir <= DIRIDX_E ? TRN_ENTER_STRAIGHT_TURN : TRN_ENTER_DIAGONAL_TURN;
+}
+
+static int Trn_DecideSteps(TrnEntry* e) {
+  TrainRec* t = e->t;
+  if ((t->StateFlags & TRN_DEPOT_WAIT) && !Trn_LeaveDepotPlace(t)) return TRN_ENTER_REFUSED;
+  Trn_NextSlot(e);
+  Trn_SeeRampUnderTrain(e);
+  int r = Trn_LookUpCell(e);
+  if (r != TRN_DECIDE_GO_ON) return r;
+  r = Trn_CheckReservation(e);
+  if (r != TRN_DECIDE_GO_ON) return r;
+  if (Trn_DiagonalBlocked(t, &Trn_Cells(t)[0], e->slot)) return TRN_ENTER_REFUSED;
+  e->dirCode = Trn_DirectionCode(t->DirX, t->DirY);
+  e->mayReserve = !(t->StateFlags & (TRN_RESERVED | TRN_USER_DRIVEN)) && !(t->PropFlags & 8);
+  r = Trn_EnterClass(e);
+  if (r != TRN_DECIDE_GO_ON) return r;
+  return Trn_TakeDirection(e);
+}
+
+int Trn_DecideNextCell(TrainRec* t, TrainCell* slot) {
+  TrnEntry e = {};
+  e.t = t;
+  e.slot = slot;
+  const int r = Trn_DecideSteps(&e);
+  Trn_SettleReservedCell(&e, r);
+  return r;
 }
 
 // ---------------------------------------------------------------- the entry step
@@ -540,6 +740,7 @@ void Trn_EnterNextCell(TrainRec* t) {
       if (Mcs_AnimationOn()) Mcs_FollowTrain(s[0].X, s[0].Y, s[0].Level, ns.Level, ns.Y, ns.X);
     }
     const u32 n = t->LastCell;
+    const TrainCell left = s[n];
     // The last slot is overwritten by the shift: a cell it still holds would
     // keep the marker for good, so it is given back first.
     if (n >= 1) {
@@ -562,6 +763,8 @@ void Trn_EnterNextCell(TrainRec* t) {
     s[0].CellFlags = u8((ns.CellFlags & ~7u) | own);
     t->SubCellOffset = 28;
     Trn_ReleaseTail(t);
+    ORBA_CHECK(Trn_CheckMarkers(t));
+    ORBA_CHECK(left.SavedCode == TRN_NO_CODE || Trn_LeftCellFree(t, left.X, left.Y, left.Level));
     Trn_RedrawCells(t, 1);
     Trn_SignalPassing(t);
     if (t->StateFlags & TRN_FOLLOWED) {
@@ -571,13 +774,14 @@ void Trn_EnterNextCell(TrainRec* t) {
     return;
   }
   if (c != TRN_ENTER_REFUSED) return;
+  ORBA_CHECK(Trn_CheckMarkers(t));
   t->Speed = 0;
   t->StepInterval = 0;
   if (t->StateFlags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) {
     t->StepCountdown = t->StepCountdown < 1 ? 99 : t->StepCountdown - 1;
     if (t->RetryLimit > 0 && ++t->RetryCount == u32(t->RetryLimit)) {
       const TrainCell& h = Trn_Cells(t)[0];
-      Trn_Post(t, 17, h.X + t->DirX, h.Y + t->DirY, h.Level, t->RetryCount);
+      Trn_Post(t, TRN_MSG_RETRY_LIMIT, h.X + t->DirX, h.Y + t->DirY, h.Level, t->RetryCount);
     }
     return;
   }
@@ -630,7 +834,7 @@ static void Trn_TimetablePointCell(TrainRec* t, const TrainCell& h, int cls) {
   const int code = Tp_GetDetails(h.X, h.Y, h.Level, &tpSlot, 0, Trn_DirectionCode(t->DirX, t->DirY), &extra, &speed,
                                  t->CurLine, u32(t->Number));
   // A queued slot taken late: the slot's second of the day is the data.
-  if (code == 6) Trn_Post(t, 26, h.X, h.Y, h.Level, tpSlot);
+  if (code == 6) Trn_Post(t, TRN_MSG_TP_LATE, h.X, h.Y, h.Level, tpSlot);
   t->AtStop = (code == 5 || code == 6) ? tpSlot : TRN_NONE;
   // Without a point (answer 1) nothing more happens.
   if (code == 1) return;
@@ -667,6 +871,7 @@ void Trn_MoveInCell(TrainRec* t) {
       Trn_TimetablePointCell(t, h, cls);
     }
   }
+  ORBA_CHECK(Trn_CheckMarkers(t));
   Trn_RedrawCells(t, 0);
 }
 
@@ -780,7 +985,7 @@ int Trn_EnterDepotPlace(TrainRec* t, i32 x, i32 y, i32 level) {
   if (!(f1 & 8)) t->Type = t->HomeType;
   if (!(f1 & 4)) t->Category = t->HomeCategory;
   if (f2 & 128) return 0;
-  if (!Trn_NamesPlace(t, depot, place)) Trn_Post(t, 10, x, y, level, 0);
+  if (!Trn_NamesPlace(t, depot, place)) Trn_Post(t, TRN_MSG_FOREIGN_PLACE, x, y, level, 0);
   Sig_TrainPasses(x, y, level, place << 16 | depot, t->Number, t->CurLine, t->Line, t->VehicleCount, 80);
   if (t->StateFlags & TRN_BLOCKED) TrnList_UnlinkRetry(t);
   else TrnList_UnlinkState(t);

@@ -30,6 +30,28 @@ enum {
   TRN_ENTER_DIAGONAL_TURN = 21
 };
 
+// Dispatcher message kinds that train movement posts.
+enum : u32 {
+  TRN_MSG_RAMP_NO_TOP = 3,        // a ramp bottom whose top does not lead on
+  TRN_MSG_RAMP_NO_BOTTOM = 4,     // a ramp start without its bottom below
+  TRN_MSG_RAMP_OFF_LEVELS = 5,    // a ramp out of the highest or lowest level
+  TRN_MSG_NO_WAY = 6,             // no track for the train in the next cell
+  TRN_MSG_HEAD_ON = 7,            // another train's head coming the other way
+  TRN_MSG_FOREIGN_PLACE = 10,     // a depot place the train's timetable does not name
+  TRN_MSG_PAUSED_AHEAD = 12,      // a paused train in the way
+  TRN_MSG_JOIN_NO_TURN = 16,      // joining: the joined train could not turn
+  TRN_MSG_RETRY_LIMIT = 17,       // blocked for the train's retry limit (data: the count)
+  TRN_MSG_JOIN_NO_MEMORY = 18,
+  TRN_MSG_JOIN_TOO_LONG = 19,
+  TRN_MSG_JOIN_REFUSED = 20,      // any other refused join
+  TRN_MSG_SPLIT_NO_MEMORY = 21,
+  TRN_MSG_SPLIT_PARTLY = 22,      // splitting a train not fully on the track
+  TRN_MSG_SPLIT_NO_NUMBER = 23,   // no free number for the second part
+  TRN_MSG_SPLIT_NO_POSITION = 24,
+  TRN_MSG_JOIN_MISMATCH = 25,     // couplings or track kinds do not fit
+  TRN_MSG_TP_LATE = 26            // a queued timetable slot taken late (data: its second)
+};
+
 // Element classes of the track connection table (high byte).
 enum {
   TRK_CLASS_PLAIN = 0,
@@ -74,7 +96,9 @@ int Trn_TrackKindCheck(u32 pathOption, u32 code);
 // element class in *cls, adjusted by the track kind.
 int Trn_TrackConnection(i32 dx, i32 dy, u32 code, int* cls, u32 trackKind);
 // A turnout controller's branch word as a direction index; negative: wait.
+// An answer that may still change comes as TRN_BRANCH_MAY_CHANGE + index.
 int Trn_ConnectorToDirection(u32 word);
+enum { TRN_BRANCH_MAY_CHANGE = 1024 };
 // place << 16 | depot of the train's current depot place when in service.
 u32 Trn_OriginPlace(const TrainRec* t);
 // Tells the signal elements at flagged slots that the train passes them.
@@ -86,6 +110,10 @@ u32 Trn_CoveredCells(const TrainRec* t);
 // Gives the last slot's cell back when the train no longer covers it; 1 when
 // a cell was given back.
 int Trn_ReleaseTail(TrainRec* t);
+// 1 when the train's slots and the grid agree: every slot keeping a code
+// stands on its own cell, whose grid word holds the train's marker, and keeps
+// a track code, never a marker. Checked after every step under ORBA_CHECK.
+int Trn_CheckMarkers(const TrainRec* t);
 
 // ---------------------------------------------------------------- inside a cell
 // One sub-step inside the head cell (SubCellOffset has just been lowered).

@@ -127,6 +127,7 @@ class TrnFixture : public ::testing::Test {
   // Every marker in the grid belongs to one slot of the train with that
   // marker; every slot with a saved code stands on a cell with its marker.
   void CheckMarkers() {
+    for (const TrainRec* t = TrnList_GetFirst(); t; t = t->Next) ASSERT_EQ(1, Trn_CheckMarkers(t)) << t->Number;
     for (const TrnFixtureCell& p : cells) {
       const u32 now = Code(p.x, p.y);
       int owners = 0;

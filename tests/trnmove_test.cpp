@@ -13,6 +13,8 @@
 #include "operation/trnlist.h"
 #include "operation/trnmove.h"
 #include "shell/ewin.h"
+#include "operation/trnres.h"
+#include "platform/check.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -45,7 +47,8 @@ class TrnMoveTest : public ::testing::Test {
   // A moving train of lastCell + 1 slots and the given length in pixels,
   // its head at (x, y) heading (dx, dy), covering the cells behind the head
   // that its length needs; the other slots hold no cell.
-  TrainRec* Train(i32 number, u32 lastCell, u32 tailOffset, i32 x, i32 y, i32 dx, i32 dy, u32 flags = 0) {
+  TrainRec* Train(i32 number, u32 lastCell, u32 tailOffset, i32 x, i32 y, i32 dx, i32 dy, u32 flags = 0,
+                  i32 level = 0) {
     TrainRec tmpl;
     std::memset(&tmpl, 0, sizeof tmpl);
     tmpl.Line = tmpl.CurLine = 1;
@@ -59,7 +62,7 @@ class TrnMoveTest : public ::testing::Test {
     tmpl.StopTimeMin = 5;
     tmpl.StopTimeMax = 9;
     TrainCompositionEntry comp[3] = {{0x100, 0}, {0x101, 0}, {0x102, 0}};
-    EXPECT_EQ(0, TrnList_Create(comp, &tmpl, nullptr, x, y, 0));
+    EXPECT_EQ(0, TrnList_Create(comp, &tmpl, nullptr, x, y, level));
     TrainRec* t = TrnList_Find(1, number);
     t->TailOffset = tailOffset;
     t->SubCellOffset = 0;
@@ -73,7 +76,7 @@ class TrnMoveTest : public ::testing::Test {
     for (u32 i = 0; i <= lastCell; ++i) {
       c[i].X = x - dx * i32(i);
       c[i].Y = y - dy * i32(i);
-      c[i].Level = 0;
+      c[i].Level = level;
       c[i].SavedCode = i < covered ? 0u : u32(TRN_NO_CODE);
       c[i].CellFlags = 0;
     }
@@ -186,6 +189,7 @@ TEST_F(TrnMoveTest, ConnectorWordsMapToDirections) {
 // Every marker in the grid belongs to exactly one slot with a saved code of
 // its train; every other cell of the row holds its own code again.
 void ExpectMarkersOwned(const std::map<std::pair<i32, i32>, u32>& own) {
+  for (const TrainRec* t = TrnList_GetFirst(); t; t = t->Next) EXPECT_EQ(1, Trn_CheckMarkers(t)) << t->Number;
   for (const auto& e : own) {
     const u32 g = Grid_GetCell(e.first.first, e.first.second, 0);
     if (g < CELL_TRAIN_FIRST || g > CELL_TRAIN_LAST) {
@@ -419,6 +423,236 @@ TEST_F(TrnMoveTest, ForeignAndClosedDepotPlaces) {
   EXPECT_EQ(0, Trn_EnterDepotPlace(u, 20, 3, 0));
   EXPECT_EQ(1u, u->CurLine);  // reset before the refusal
   EXPECT_FALSE(u->StateFlags & TRN_OFF_TRACK);
+}
+
+}  // namespace
+
+namespace {
+
+// A cell code whose track table entry, for a train of track kind 1 running
+// (dx, dy), gives the class and direction index; 0xFFFF when none does.
+u32 CodeForClass(int cls, int dir, i32 dx, i32 dy) {
+  for (u32 s = 0; s < 512; ++s) {
+    if (s >= 472 && s <= 495) continue;
+    int c = -1;
+    const int d = Trn_TrackConnection(dx, dy, s, &c, 1);
+    if ((dir < 0 || d == dir) && c == cls) return s;
+  }
+  return 0xFFFF;
+}
+
+// ---------------------------------------------------------------- the last reserved cell
+
+class TrnEntryFixture : public TrnMoveTest {
+ protected:
+  static int Marked(i32 x, i32 y, i32 level = 0) {
+    const u32 c = Grid_GetCell(x, y, level);
+    return c < 0x8000 && (c & TRN_RESERVE_MARK) != 0;
+  }
+};
+
+// A train whose reservation ends at the next cell is refused there by a
+// check after the reservation's: the cell keeps its mark and the train its
+// hold, so that the next try finds the same path (and no other train can
+// take the cell meanwhile).
+TEST_F(TrnEntryFixture, ARefusedEntryLeavesTheLastReservedCellMarked) {
+  const u32 rampDown = CodeForClass(TRK_CLASS_RAMP_DOWN, 1, 1, 0);
+  const u32 rampTop = CodeForClass(TRK_CLASS_RAMP_TOP, 1, 1, 0);
+  ASSERT_NE(0xFFFFu, rampDown);
+  ASSERT_NE(0xFFFFu, rampTop);
+  const struct {
+    const char* what;
+    u32 code;
+    u32 message;
+  } cases[] = {
+      {"a ramp start without its bottom below", rampDown, TRN_MSG_RAMP_NO_BOTTOM},
+      {"a ramp top entered on its own level", rampTop, TRN_MSG_NO_WAY},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.what);
+    TrnList_Clear();
+    Grid_Clear();
+    Dmsg_Clear();
+    for (i32 x = 5; x <= 10; ++x) Grid_SetCell(x, 5, 0, 0);
+    Grid_SetCell(11, 5, 0, CellCode(tc.code | TRN_RESERVE_MARK));
+    TrainRec* t = Train(1, 1, 16, 10, 5, 1, 0, TRN_RESERVED);
+    t->ReservedCells = 1;
+    Trn_EnterNextCell(t);
+    EXPECT_EQ(10, Trn_Cells(t)[0].X);
+    EXPECT_TRUE(HasMessage(tc.message));
+    EXPECT_EQ(tc.code | TRN_RESERVE_MARK, Grid_GetCell(11, 5, 0));
+    EXPECT_TRUE(t->StateFlags & TRN_RESERVED);
+    // Once the cell lets it on, the train enters the cell it held.
+    Grid_SetCell(11, 5, 0, CellCode(0 | TRN_RESERVE_MARK));
+    Trn_EnterNextCell(t);
+    EXPECT_EQ(11, Trn_Cells(t)[0].X);
+    EXPECT_EQ(t->MarkerCode, Grid_GetCell(11, 5, 0));
+    EXPECT_EQ(0u, Trn_Cells(t)[0].SavedCode);
+    EXPECT_FALSE(t->StateFlags & TRN_RESERVED);
+  }
+}
+
+// The same at a diagonal step across another train's diagonal.
+TEST_F(TrnEntryFixture, ACrossedDiagonalLeavesTheReservedCellMarked) {
+  const u32 ne = CodeForClass(TRK_CLASS_PLAIN, 1, 1, -1);
+  const u32 nw = CodeForClass(TRK_CLASS_PLAIN, 1, -1, -1);
+  ASSERT_NE(0xFFFFu, ne);
+  ASSERT_NE(0xFFFFu, nw);
+  Grid_SetCell(9, 11, 0, CellCode(ne));
+  Grid_SetCell(10, 10, 0, CellCode(ne));
+  Grid_SetCell(11, 9, 0, CellCode(ne | TRN_RESERVE_MARK));
+  Grid_SetCell(12, 11, 0, CellCode(nw));
+  Grid_SetCell(11, 10, 0, CellCode(nw));
+  Grid_SetCell(10, 9, 0, CellCode(nw));
+  TrainRec* t = Train(1, 1, 16, 10, 10, 1, -1, TRN_RESERVED);
+  t->ReservedCells = 1;
+  Train(2, 1, 40, 10, 9, -1, -1);  // its head on (10, 9), its tail on (11, 10)
+  Trn_EnterNextCell(t);
+  EXPECT_EQ(10, Trn_Cells(t)[0].X);
+  EXPECT_TRUE(t->StateFlags & TRN_BLOCKED);
+  EXPECT_EQ(ne | TRN_RESERVE_MARK, Grid_GetCell(11, 9, 0));
+  EXPECT_TRUE(t->StateFlags & TRN_RESERVED);
+}
+
+// A reserved cell in the middle of the reservation is simply entered; a
+// cell of another train's reservation refuses without a message.
+TEST_F(TrnEntryFixture, ReservedCellsAdmitOnlyTheirTrain) {
+  for (i32 x = 5; x <= 14; ++x) Grid_SetCell(x, 5, 0, CellCode(x > 10 ? u32(TRN_RESERVE_MARK) : 0u));
+  TrainRec* t = Train(1, 1, 16, 10, 5, 1, 0, TRN_RESERVED);
+  t->ReservedCells = 4;
+  Trn_EnterNextCell(t);
+  EXPECT_EQ(11, Trn_Cells(t)[0].X);
+  EXPECT_EQ(3u, t->ReservedCells);
+  EXPECT_TRUE(Marked(12, 5));
+  TrnList_Clear();
+  Grid_SetCell(11, 5, 0, CellCode(TRN_RESERVE_MARK));
+  for (i32 x = 5; x <= 10; ++x) Grid_SetCell(x, 5, 0, 0);
+  TrainRec* other = Train(2, 1, 16, 10, 5, 1, 0);
+  Trn_EnterNextCell(other);
+  EXPECT_EQ(10, Trn_Cells(other)[0].X);
+  EXPECT_TRUE(Marked(11, 5));
+  EXPECT_EQ(0u, Dmsg_Count());
+}
+
+// ---------------------------------------------------------------- ramps
+
+// Ramps between levels: a ramp start on the upper level leads down to the
+// bottom below it, a ramp bottom is passed on its top above.
+TEST_F(TrnEntryFixture, RampsLeadBetweenLevelsOrRefuseWithTheirMessage) {
+  const u32 rampDown = CodeForClass(TRK_CLASS_RAMP_DOWN, 1, 1, 0);
+  const u32 bottomFromEast = CodeForClass(TRK_CLASS_RAMP_BOTTOM, 1, -1, 0);
+  const u32 bottom = CodeForClass(TRK_CLASS_RAMP_BOTTOM, -1, 1, 0);
+  const u32 top = CodeForClass(TRK_CLASS_RAMP_TOP, 1, 1, 0);
+  ASSERT_NE(0xFFFFu, rampDown);
+  ASSERT_NE(0xFFFFu, bottomFromEast);
+  ASSERT_NE(0xFFFFu, bottom);
+  ASSERT_NE(0xFFFFu, top);
+  const struct {
+    const char* what;
+    i32 level;
+    u32 next, below, above;  // codes at the next cell, under it and over it
+    i32 enteredLevel;        // 1: refused
+    i32 dirZ;
+    u32 message;
+  } cases[] = {
+      {"down a ramp", 0, rampDown, bottomFromEast, 0xFFFF, 0, -1, 0},
+      {"a ramp start without bottom", 0, rampDown, 0, 0xFFFF, 1, 0, TRN_MSG_RAMP_NO_BOTTOM},
+      {"a ramp start on the lowest level", -4, rampDown, 0xFFFF, 0xFFFF, 1, 0, TRN_MSG_RAMP_OFF_LEVELS},
+      {"up through a ramp bottom", -1, bottom, 0xFFFF, top, 0, 0, 0},
+      {"a ramp bottom without top", -1, bottom, 0xFFFF, 0, 1, 0, TRN_MSG_RAMP_NO_TOP},
+      {"a ramp bottom on the highest level", 0, bottom, 0xFFFF, 0xFFFF, 1, 0, TRN_MSG_RAMP_OFF_LEVELS},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.what);
+    TrnList_Clear();
+    Grid_Clear();
+    Dmsg_Clear();
+    const i32 z = tc.level;
+    for (i32 x = 5; x <= 10; ++x) Grid_SetCell(x, 5, z, 0);
+    Grid_SetCell(11, 5, z, CellCode(tc.next));
+    if (tc.below != 0xFFFF) Grid_SetCell(11, 5, z - 1, CellCode(tc.below));
+    if (tc.above != 0xFFFF) Grid_SetCell(11, 5, z + 1, CellCode(tc.above));
+    TrainRec* t = Train(1, 1, 16, 10, 5, 1, 0, 0, z);
+    const TrainCell* c = Trn_Cells(t);
+    Trn_EnterNextCell(t);
+    if (tc.enteredLevel == 1) {
+      EXPECT_EQ(10, c[0].X);
+      EXPECT_TRUE(HasMessage(tc.message));
+      EXPECT_EQ(tc.next, Grid_GetCell(11, 5, z));
+      continue;
+    }
+    const i32 level = tc.next == bottom ? z + 1 : z;
+    EXPECT_EQ(11, c[0].X);
+    EXPECT_EQ(level, c[0].Level);
+    EXPECT_EQ(t->MarkerCode, Grid_GetCell(11, 5, level));
+    EXPECT_EQ(tc.dirZ, t->DirZ);
+    EXPECT_EQ(0u, Dmsg_Count());
+  }
+}
+
+// ---------------------------------------------------------------- buffer stops and trains meeting
+
+TEST_F(TrnEntryFixture, ABufferStopTurnsTheTrainWithoutEntering) {
+  const u32 buffer = CodeForClass(TRK_CLASS_BUFFER, -1, 1, 0);
+  ASSERT_NE(0xFFFFu, buffer);
+  for (i32 x = 5; x <= 10; ++x) Grid_SetCell(x, 5, 0, 0);
+  Grid_SetCell(11, 5, 0, CellCode(buffer));
+  TrainRec* t = Train(1, 2, 40, 10, 5, 1, 0);
+  Trn_EnterNextCell(t);
+  EXPECT_EQ(buffer, Grid_GetCell(11, 5, 0));
+  EXPECT_EQ(-1, t->DirX);
+  EXPECT_FALSE(t->StateFlags & TRN_BLOCKED);
+  EXPECT_EQ(1, Trn_CheckMarkers(t));
+}
+
+// What a train does when the next cell holds another train.
+TEST_F(TrnEntryFixture, TrainsMeeting) {
+  const struct {
+    const char* what;
+    i32 otherHead, otherDx;  // the other train's head on row 5 and its direction
+    u32 otherFlags;
+    u32 message;             // 0: refused without a message
+  } cases[] = {
+      {"head on", 11, -1, 0, TRN_MSG_HEAD_ON},
+      {"the tail of a train running away", 12, 1, 0, 0},
+      {"a paused train", 12, 1, TRN_PAUSED, TRN_MSG_PAUSED_AHEAD},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.what);
+    TrnList_Clear();
+    Grid_Clear();
+    Dmsg_Clear();
+    for (i32 x = 0; x <= 20; ++x) Grid_SetCell(x, 5, 0, 0);
+    TrainRec* t = Train(1, 2, 40, 10, 5, 1, 0);
+    TrainRec* o = Train(2, 2, 40, tc.otherHead, 5, tc.otherDx, 0, tc.otherFlags);
+    Trn_EnterNextCell(t);
+    EXPECT_EQ(10, Trn_Cells(t)[0].X);
+    EXPECT_TRUE(t->StateFlags & TRN_BLOCKED);
+    if (tc.message) EXPECT_TRUE(HasMessage(tc.message));
+    else EXPECT_EQ(0u, Dmsg_Count());
+    EXPECT_EQ(o->MarkerCode, Grid_GetCell(11, 5, 0));
+    EXPECT_EQ(1, Trn_CheckMarkers(t));
+    EXPECT_EQ(1, Trn_CheckMarkers(o));
+  }
+}
+
+// ---------------------------------------------------------------- the marker invariant
+
+TEST_F(TrnEntryFixture, TheMarkerCheckFindsALostMarker) {
+  for (i32 x = 5; x <= 15; ++x) Grid_SetCell(x, 5, 0, 0);
+  TrainRec* t = Train(1, 2, 40, 10, 5, 1, 0);
+  EXPECT_EQ(1, Trn_CheckMarkers(t));
+  Grid_SetCell(9, 5, 0, 0);  // a tail cell lost its marker
+  EXPECT_EQ(0, Trn_CheckMarkers(t));
+  Grid_SetCell(9, 5, 0, t->MarkerCode);
+  Trn_Cells(t)[1].SavedCode = t->MarkerCode;  // a slot keeping a marker as its code
+  EXPECT_EQ(0, Trn_CheckMarkers(t));
+  Trn_Cells(t)[1].SavedCode = 0;
+#if ORBA_CHECKS_ON
+  // The step itself stops at the broken invariant.
+  Grid_SetCell(9, 5, 0, 0);
+  EXPECT_DEATH(Trn_MoveInCell(t), "invariant broken");
+#endif
 }
 
 }  // namespace
