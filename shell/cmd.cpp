@@ -71,6 +71,7 @@ static int Cmd_Run(int id) {
     case CMD_PROTECTION: File_SetProtectCode(); return 0;
     case CMD_PICTURE_OPTIONS: File_PictureOptions(nullptr); return 0;
     case CMD_TEXT_EXPORT_OPTIONS: File_TextExportOptions(nullptr); return 0;
+    case CMD_LOG_OPTIONS: File_LogOptions(); return 0;
     case CMD_COLOURS: File_ColourSettings(); return 0;
     case CMD_BACKGROUND_PICTURE: File_BackgroundPicture(); return 0;
     case CMD_LIST_USER_ELEMENTS: File_ListUzg(); return 0;
@@ -117,6 +118,7 @@ int Cmd_HasOwner(int id) {
     case CMD_PROTECTION:
     case CMD_PICTURE_OPTIONS:
     case CMD_TEXT_EXPORT_OPTIONS:
+    case CMD_LOG_OPTIONS:
     case CMD_COLOURS:
     case CMD_BACKGROUND_PICTURE:
     case CMD_LIST_USER_ELEMENTS:

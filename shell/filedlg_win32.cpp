@@ -11,6 +11,7 @@
 #include "model/genl.h"
 #include "model/layfile.h"
 #include "model/layprot.h"
+#include "model/logp.h"
 #include "operation/clock.h"
 #include "platform/fio.h"
 #include "platform/fmt.h"
@@ -168,9 +169,37 @@ int File_TextExportOptions(void* owner) {
 }
 
 // ---------------------------------------------------------------- log options
-// The run log's settings belong to the log points; until they keep them,
-// the command has nothing to show.
-void File_LogOptions(void) {}
+void File_LogOptions(void) {
+  FileLogForm form;
+  File_LogFormLoad(&form);
+  u32 flags = 0;
+  Logp_GetSettings(&flags, nullptr, nullptr, nullptr);
+  i32 focus = 140;
+  for (;;) {
+    u8 bytes[400];
+    DlgBuild b;
+    Dfw_BuildBegin(&b, bytes, sizeof bytes);
+    if (File_LogBuildDesc(&b, &form, flags, focus)) return;
+    if (Dfw_RunModal(nullptr, IDD_LOG_OPTIONS, DlgF_Einfach, bytes) != DLG_RESULT_OK) return;
+    flags = File_LogFlagsOfDesc(bytes, flags);
+    if (const int error = File_LogStore(&form, flags, &focus)) {
+      static const TextId kTexts[3] = {11129, 11145, 11146};
+      Msg_ErrorId(u32(error), kTexts[error - 255]);
+      continue;
+    }
+    if (File_LogSetFolder(&form) == 1) {
+      // The file dialogs never change the working folder, so it is still
+      // the one the program started in.
+      Msg_WarnId(258, 11128);
+      wch cwd[OS_MAX_PATH];
+      if (Os_GetCwd(cwd, OS_MAX_PATH - 1) == 0) {
+        Str_Copy(form.folder, cwd);
+        File_LogSetFolder(&form);
+      }
+    }
+    return;
+  }
+}
 
 // ---------------------------------------------------------------- protection code
 // The code dialog (prompt 1: the prompt of a save, else the setting
@@ -334,15 +363,7 @@ static void File_ListRun(int list) {
       st->flags[row] = 0;
       continue;
     }
-    if (r == DLG_RESULT_OK) {
-      for (int i = 0; i < k->slots; ++i) {
-        wch clean[FILE_LIST_ROW_MAX];
-        File_ListCleanName(st->names[i], k->extension, clean);
-        Str_Copy(st->names[i], clean);
-      }
-      if (File_ListStore(list, st->flags, st->names)) Ewin_SetModified();
-      File_RedrawAllViews();
-    }
+    if (r == DLG_RESULT_OK) File_ListFinish(list, st->flags, st->names);
     break;
   }
   Heap_Free(st);
