@@ -54,6 +54,51 @@ static int File_CheckedIndex(u8* const* records, int n) {
   return -1;
 }
 
+// The rows of the file and colour lists are names, not symbol strings: they
+// are drawn in the dialog's own font, in the list colours of the framework.
+// A numbered row's number (up to its ": ") is set right-aligned in a column
+// of its own, since the blanks that align it in the text do not in a
+// proportional font.
+static int File_DrawTextRow(HWND dialog, const DRAWITEMSTRUCT* di, int numbered) {
+  if (di->CtlType != ODT_LISTBOX || di->CtlID != DLG_ID_LIST) return 0;
+  if (di->itemID == UINT(-1)) return 1;
+  if (di->itemAction == ODA_FOCUS) {
+    DrawFocusRect(di->hDC, &di->rcItem);
+    return 1;
+  }
+  const int selected = (di->itemState & ODS_SELECTED) != 0;
+  const COLORREF back = selected ? GetSysColor(COLOR_HIGHLIGHT) : Pal_GetColour(18) & 0xFFFFFF;
+  const COLORREF ink = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : Pal_GetColour(16) & 0xFFFFFF;
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(di->hDC, &di->rcItem, brush);
+  DeleteObject(brush);
+  const wch* item = reinterpret_cast<const wch*>(di->itemData);
+  if (item) {
+    HGDIOBJ old = SelectObject(di->hDC, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    SetBkMode(di->hDC, TRANSPARENT);
+    SetTextColor(di->hDC, ink);
+    RECT r = di->rcItem;
+    r.left += 4;
+    const UINT format = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+    i32 split = 0;
+    if (numbered)
+      while (item[split] && !(item[split] == u':' && item[split + 1] == u' ')) ++split;
+    if (numbered && item[split]) {
+      SIZE column = {};
+      GetTextExtentPoint32W(di->hDC, L"W00:", 4, &column);
+      RECT n = r;
+      n.right = r.left + column.cx;
+      DrawTextW(di->hDC, reinterpret_cast<const wchar_t*>(item), split + 1, &n, format | DT_RIGHT);
+      r.left = n.right + 4;
+      item += split + 2;
+    }
+    DrawTextW(di->hDC, reinterpret_cast<const wchar_t*>(item), -1, &r, format | DT_LEFT | DT_END_ELLIPSIS);
+    SelectObject(di->hDC, old);
+  }
+  if (di->itemState & ODS_FOCUS) DrawFocusRect(di->hDC, &di->rcItem);
+  return 1;
+}
+
 // ---------------------------------------------------------------- file dialog hook
 static void File_HookInit(HWND child, const FileHookData* data) {
   if (!data) return;
@@ -296,6 +341,9 @@ INT_PTR CALLBACK DlgF_DateiListe(HWND dialog, UINT message, WPARAM wParam, LPARA
       File_ListButtons(dialog);
       return r;
     }
+    case WM_DRAWITEM:
+      if (File_DrawTextRow(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), 1)) return TRUE;
+      break;
   }
   return DlgF_Einfach(dialog, message, wParam, lParam);
 }
@@ -458,6 +506,9 @@ INT_PTR CALLBACK DlgF_SetFarben(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return reinterpret_cast<INT_PTR>(st->brushes[id - IDC_COLOUR_BOX]);
       break;
     }
+    case WM_DRAWITEM:
+      if (File_DrawTextRow(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), 0)) return TRUE;
+      break;
     case WM_DESTROY:
       if (st)
         for (HBRUSH& br : st->brushes) {
