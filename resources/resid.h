@@ -39,6 +39,7 @@
 #define IDD_TEXT_OPTIONS 151
 #define IDD_COLOURS 152
 #define IDD_FILE_HOOK 153       // child of the file dialog: its second text and the options button
+#define IDD_LOG_OPTIONS 157     // run log: folder, what is logged, separator and comment codes, encoding
 #define IDD_CODE_PROMPT 161     // enter the layout protection code
 #define IDD_CODE 162            // set, change or remove the code
 #define IDD_BACKGROUND 180      // background picture

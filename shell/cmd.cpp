@@ -3,6 +3,8 @@
 #include "dialogs/dmsgdlg.h"
 
 #include "model/dep.h"
+#include "model/infp.h"
+#include "model/logp.h"
 #include "operation/clock.h"
 #include "operation/sigeval.h"
 #include "operation/snd.h"
@@ -34,6 +36,18 @@ static void Cmd_ChangeLevel(int up) {
   m.level = level;
   Map_RedrawView(v);
   Map_InvalidateViews(MAP_INVALIDATE_FRAME);
+}
+
+// The next info point (log 0) or log point (log 1) after the active view's
+// cursor in the points' order, from the first again after the last; the
+// cursor and the view go there.
+static void Cmd_NextPoint(int log) {
+  const int v = Cmd_Active();
+  if (v < 0) return;
+  const MapView& m = g_mapViews[v];
+  i32 x = m.cursorX, y = m.cursorY, level = m.level;
+  const int found = log ? Logp_NextInOrder(&x, &y, &level, 1) : Info_Next(&x, &y, &level, 1);
+  if (found) Ewin_CentreOnCell(v, x, y, level);
 }
 
 static void Cmd_ToggleRun(void) {
@@ -71,6 +85,7 @@ static int Cmd_Run(int id) {
     case CMD_PROTECTION: File_SetProtectCode(); return 0;
     case CMD_PICTURE_OPTIONS: File_PictureOptions(nullptr); return 0;
     case CMD_TEXT_EXPORT_OPTIONS: File_TextExportOptions(nullptr); return 0;
+    case CMD_LOG_OPTIONS: File_LogOptions(); return 0;
     case CMD_COLOURS: File_ColourSettings(); return 0;
     case CMD_BACKGROUND_PICTURE: File_BackgroundPicture(); return 0;
     case CMD_LIST_USER_ELEMENTS: File_ListUzg(); return 0;
@@ -90,6 +105,9 @@ static int Cmd_Run(int id) {
     case CMD_PREV_VIEW: Vwin_Activate(-3); return 0;
     case CMD_ARRANGE: Vwin_ArrangeWindows(1, 1); return 0;
     case CMD_CLOCK_WINDOW: App_ClockWindow(4, nullptr, nullptr, nullptr, nullptr); return 0;
+    case CMD_FULL_WIDTH: Vwin_ToggleFullWidth(); return 0;
+    case CMD_NEXT_INFO_POINT: Cmd_NextPoint(0); return 0;
+    case CMD_NEXT_LOG_POINT: Cmd_NextPoint(1); return 0;
     case CMD_DISPATCHER_LIST: Dmsg_ShowList(); return 0;
     case CMD_DISPATCHER_OPTIONS: Dmsg_ShowOptions(DMSG_DLG_OPTIONS); return 0;
     case CMD_DISPATCHER_KINDS1: Dmsg_ShowOptions(DMSG_DLG_KINDS1); return 0;
@@ -117,6 +135,7 @@ int Cmd_HasOwner(int id) {
     case CMD_PROTECTION:
     case CMD_PICTURE_OPTIONS:
     case CMD_TEXT_EXPORT_OPTIONS:
+    case CMD_LOG_OPTIONS:
     case CMD_COLOURS:
     case CMD_BACKGROUND_PICTURE:
     case CMD_LIST_USER_ELEMENTS:
@@ -136,6 +155,9 @@ int Cmd_HasOwner(int id) {
     case CMD_PREV_VIEW:
     case CMD_ARRANGE:
     case CMD_CLOCK_WINDOW:
+    case CMD_FULL_WIDTH:
+    case CMD_NEXT_INFO_POINT:
+    case CMD_NEXT_LOG_POINT:
     case CMD_DISPATCHER_LIST:
     case CMD_DISPATCHER_OPTIONS:
     case CMD_DISPATCHER_KINDS1:
@@ -246,6 +268,10 @@ int Cmd_AltLetter(int letter) {
   }
   if (slot == ALT_DISPATCHER) {
     Dmsg_ShowList();
+    return 1;
+  }
+  if (slot == ALT_NEXT_INFO || slot == ALT_NEXT_LOG) {
+    Cmd_NextPoint(slot == ALT_NEXT_LOG);
     return 1;
   }
   return 0;

@@ -2,6 +2,7 @@
 
 #include "model/genl.h"
 #include "model/grid.h"
+#include "model/layaddon.h"
 #include "model/layfile.h"
 #include "model/layprot.h"
 #include "operation/clock.h"
@@ -203,6 +204,10 @@ void File_RedrawAllViews(void) {
   for (int v = 0; v < MAP_VIEWS; ++v)
     if (g_mapViews[v].window) Map_RedrawView(v);
   Map_InvalidateViews(MAP_INVALIDATE_FRAME | MAP_INVALIDATE_VIEWS);
+}
+
+void File_ReloadUserGraphics(void) {
+  if (Lay_ReloadUserGraphics(LAY_SLOTS_ELEMENTS, 1) == 0) Lay_ReloadUserGraphics(LAY_SLOTS_VEHICLES, 1);
 }
 
 static void File_NewLayout(void);
@@ -416,6 +421,9 @@ void File_ClearFileLists(void) { File_ClearUserFileNames(); }
 static void File_NewLayout(void) {
   File_ResetLayoutState();
   Lay_ClearLayout();
+  // The slots of the layout before hold its graphics until they are
+  // loaded again from the now empty names.
+  File_ReloadUserGraphics();
   Disp_UpdateDaylightPhase();
   File_RedrawAllViews();
 }

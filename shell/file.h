@@ -99,3 +99,6 @@ void File_ExportPicture(void);
 void File_RedrawAllViews(void);
 // Empties the layout's user file lists.
 void File_ClearFileLists(void);
+// Loads the user element and vehicle graphics slots again from the names
+// the layout now holds; a named file that is missing is reported.
+void File_ReloadUserGraphics(void);

@@ -1,5 +1,9 @@
 #include "shell/filedlg.h"
 
+#include "model/logp.h"
+#include "model/mcs.h"
+#include "shell/ewin.h"
+#include "platform/fmt.h"
 #include "platform/lng.h"
 #include "platform/print.h"
 #include "platform/str.h"
@@ -74,6 +78,92 @@ u16 File_TextWordOf(u32 checks, int encoding, u16 old) {
 int File_TextNoSection(u16 word) { return (word & kTextSections) == 0; }
 
 wch File_TextSeparator(i32 code) { return code < 32 ? wch(32) : wch(code > 0xFFFF ? 32 : code); }
+
+// ---------------------------------------------------------------- run log options
+// Check boxes 470..472 and radio buttons 400..402 stand for these bits; the
+// third radio button for neither encoding bit.
+static const u32 kLogChecks[3] = {LOGP_OPT_POINTS, LOGP_OPT_DISPATCH, LOGP_OPT_VEHICLES};
+static const u32 kLogEncodings[2] = {LOGP_OPT_UTF16, LOGP_OPT_ANSI};
+enum : TextId { TXT_LOG_TITLE = 11350, TXT_LOG_FOLDER = 11351, TXT_LOG_CHECK_FIRST = 11352,
+                TXT_LOG_SEPARATOR = 11355, TXT_LOG_COMMENT = 11356, TXT_LOG_ENCODING = 11357 };
+// The encoding buttons reuse the text listing's words.
+static const TextId kLogEncodingTexts[3] = {11339, 11340, 11338};
+enum : u16 { HELP_LOG = 42017 };
+
+void File_LogFormLoad(FileLogForm* form) {
+  wch separator = u',', comment = u';';
+  Logp_GetSettings(nullptr, &separator, &comment, nullptr);
+  if (Fio_FolderPath(FOLDER_LOGS, form->folder, OS_MAX_PATH) != 0) form->folder[0] = 0;
+  Fmt_Print(form->separator, FILE_LOG_CODE_MAX, u"%u", u32(separator));
+  Fmt_Print(form->comment, FILE_LOG_CODE_MAX, u"%u", u32(comment));
+}
+
+int File_LogBuildDesc(DlgBuild* b, FileLogForm* form, u32 flags, i32 focus) {
+  Dfw_AddTitle(b, TXT_LOG_TITLE, HELP_LOG, focus);
+  Dfw_AddStatic(b, 190, TXT_LOG_FOLDER);
+  // One unit short of a path, so that the closing backslash still fits.
+  Dfw_AddEdit(b, 140, form->folder, OS_MAX_PATH - 1, DLG_EDIT_TRIM, 0, 0);
+  for (int i = 0; i < 3; ++i)
+    Dfw_AddCheck(b, u16(470 + i), u16(TXT_LOG_CHECK_FIRST + i), (flags & kLogChecks[i]) ? DLG_BUTTON_CHECKED : 0);
+  Dfw_AddStatic(b, 191, TXT_LOG_SEPARATOR);
+  Dfw_AddEdit(b, 141, form->separator, FILE_LOG_CODE_MAX - 1, DLG_EDIT_TRIM, 32, 65535);
+  Dfw_AddStatic(b, 192, TXT_LOG_COMMENT);
+  Dfw_AddEdit(b, 142, form->comment, FILE_LOG_CODE_MAX - 1, DLG_EDIT_TRIM, 32, 65535);
+  Dfw_AddStatic(b, 193, TXT_LOG_ENCODING);
+  const int encoding = (flags & LOGP_OPT_UTF16) ? 0 : (flags & LOGP_OPT_ANSI) ? 1 : 2;
+  for (int i = 0; i < 3; ++i)
+    Dfw_AddRadio(b, u16(400 + i), u16(kLogEncodingTexts[i]), i == encoding ? DLG_BUTTON_CHECKED : 0);
+  Dfw_AddButton(b, DLG_OK);
+  Dfw_AddButton(b, DLG_CANCEL);
+  Dfw_AddButton(b, DLG_HELP);
+  return Dfw_BuildEnd(b);
+}
+
+static int File_DescChecked(const DlgDesc* desc, i32 control) {
+  const u8* r = Dfw_FindDescItem(desc, control);
+  return r && (Dfw_ItemFlags(r) & DLG_BUTTON_CHECKED) ? 1 : 0;
+}
+
+u32 File_LogFlagsOfDesc(const DlgDesc* desc, u32 old) {
+  u32 flags = old & ~u32(LOGP_OPT_POINTS | LOGP_OPT_DISPATCH | LOGP_OPT_VEHICLES | LOGP_OPT_UTF16 | LOGP_OPT_ANSI);
+  for (int i = 0; i < 3; ++i)
+    if (File_DescChecked(desc, 470 + i)) flags |= kLogChecks[i];
+  for (int i = 0; i < 2; ++i)
+    if (File_DescChecked(desc, 400 + i)) flags |= kLogEncodings[i];
+  return flags;
+}
+
+// A character code as entered; 0 (which the settings refuse) when it is
+// unreadable or no 16-bit code.
+static wch File_LogCode(const wch* text) {
+  wch buf[FILE_LOG_CODE_MAX];
+  Str_Copy(buf, text);
+  Str_TrimLeft(buf);
+  i32 v = 0;
+  if (!Str_ToI32(buf, &v) || v < 0 || v > 0xFFFF) return 0;
+  return wch(v);
+}
+
+int File_LogStore(const FileLogForm* form, u32 flags, i32* focus) {
+  switch (Logp_SetSettings(flags, File_LogCode(form->separator), File_LogCode(form->comment))) {
+    case 0: return 0;
+    case 1: *focus = 470; return 255;
+    case 2: *focus = 141; return 256;
+    default: *focus = 142; return 257;
+  }
+}
+
+int File_LogSetFolder(const FileLogForm* form) {
+  wch path[OS_MAX_PATH + 1];
+  Str_Copy(path, form->folder + Str_CountLeadingBlanks(form->folder));
+  i32 n = Str_Len(path);
+  if (n == 0) return 1;
+  if (path[n - 1] != u'\\') {
+    path[n++] = u'\\';
+    path[n] = 0;
+  }
+  return Fio_SetFolderPath(FOLDER_LOGS, path) ? 2 : 0;
+}
 
 // ---------------------------------------------------------------- user file lists
 static const FileListKind kLists[3] = {
@@ -181,6 +271,23 @@ int File_ListStore(int list, const u8* flags, const wch (*names)[FILE_LIST_ROW_M
     File_ListSetName(list, row + 1, name);
     changed = 1;
   }
+  return changed;
+}
+
+int File_ListFinish(int list, const u8* flags, wch (*names)[FILE_LIST_ROW_MAX]) {
+  const FileListKind* k = File_ListKind(list);
+  if (!k) return 0;
+  for (int i = 0; i < k->slots; ++i) {
+    wch clean[FILE_LIST_ROW_MAX];
+    File_ListCleanName(names[i], k->extension, clean);
+    Str_Copy(names[i], clean);
+  }
+  const int changed = File_ListStore(list, flags, names);
+  if (changed) Ewin_SetModified();
+  File_ReloadUserGraphics();
+  Mcs_LoadDefinitions(1);
+  Mcs_Revalidate(-1, nullptr);
+  File_RedrawAllViews();
   return changed;
 }
 

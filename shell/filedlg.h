@@ -7,6 +7,7 @@
 // as if the user cancelled.
 // Main thread.
 #pragma once
+#include "dialogs/dfw.h"
 #include "platform/types.h"
 
 // ---------------------------------------------------------------- commands (filedlg_win32 / filedlg_posix)
@@ -80,6 +81,32 @@ int File_TextNoSection(u16 word);
 // The column separator of the entered character code: raised to 32 when below.
 wch File_TextSeparator(i32 code);
 
+// ---------------------------------------------------------------- run log options
+// What the log options dialog edits besides the check and radio buttons:
+// the log folder and the separator and comment characters as codes.
+enum { FILE_LOG_CODE_MAX = 8 };
+struct FileLogForm {
+  wch folder[OS_MAX_PATH];
+  wch separator[FILE_LOG_CODE_MAX];
+  wch comment[FILE_LOG_CODE_MAX];
+};
+// The form from the run log's settings and the log folder.
+void File_LogFormLoad(FileLogForm* form);
+// The dialog's records for the form and the flags; focus: the control that
+// takes the focus (-1 none). 0 built, 1 the storage was too small.
+int File_LogBuildDesc(DlgBuild* b, FileLogForm* form, u32 flags, i32 focus);
+// The flags that the read-back buttons stand for; the bits of old that no
+// button stands for are kept.
+u32 File_LogFlagsOfDesc(const DlgDesc* desc, u32 old);
+// Stores the flags and the two codes in the run log's settings. 0 stored;
+// else the message number (255 nothing to log, 256 separator, 257 comment
+// character below 32) with the control to focus in *focus.
+int File_LogStore(const FileLogForm* form, u32 flags, i32* focus);
+// The entered folder, leading blanks removed and with a closing backslash,
+// becomes the log folder: 0. An empty entry gives 1 and leaves it alone.
+// 2 when it is too long to be a folder.
+int File_LogSetFolder(const FileLogForm* form);
+
 // ---------------------------------------------------------------- user file lists
 enum { FILE_LIST_UZG = 0, FILE_LIST_UZ1 = 1, FILE_LIST_NFZ = 2 };
 enum { FILE_LIST_ROW_MAX = 280 };
@@ -111,6 +138,11 @@ int File_SetNfzName(int slot, const wch* name);
 // names[n] its cleaned name. 1 when any slot changed (ignoring case and
 // leading blanks).
 int File_ListStore(int list, const u8* flags, const wch (*names)[FILE_LIST_ROW_MAX]);
+// The end of a list with OK: the rows' names are cleaned (in place) and
+// stored, a change marks the layout modified, and the user graphics and
+// the symbol definitions that follow them are loaded again and the views
+// redrawn. 1 when a slot changed.
+int File_ListFinish(int list, const u8* flags, wch (*names)[FILE_LIST_ROW_MAX]);
 
 // ---------------------------------------------------------------- colour settings
 enum { FILE_COLOUR_SLOTS = 137, FILE_COLOUR_TEXT_FIRST = 11510 };

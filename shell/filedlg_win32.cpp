@@ -11,6 +11,7 @@
 #include "model/genl.h"
 #include "model/layfile.h"
 #include "model/layprot.h"
+#include "model/logp.h"
 #include "operation/clock.h"
 #include "platform/fio.h"
 #include "platform/fmt.h"
@@ -51,6 +52,51 @@ static int File_CheckedIndex(u8* const* records, int n) {
   for (int i = 0; i < n; ++i)
     if (File_Checked(records[i])) return i;
   return -1;
+}
+
+// The rows of the file and colour lists are names, not symbol strings: they
+// are drawn in the dialog's own font, in the list colours of the framework.
+// A numbered row's number (up to its ": ") is set right-aligned in a column
+// of its own, since the blanks that align it in the text do not in a
+// proportional font.
+static int File_DrawTextRow(HWND dialog, const DRAWITEMSTRUCT* di, int numbered) {
+  if (di->CtlType != ODT_LISTBOX || di->CtlID != DLG_ID_LIST) return 0;
+  if (di->itemID == UINT(-1)) return 1;
+  if (di->itemAction == ODA_FOCUS) {
+    DrawFocusRect(di->hDC, &di->rcItem);
+    return 1;
+  }
+  const int selected = (di->itemState & ODS_SELECTED) != 0;
+  const COLORREF back = selected ? GetSysColor(COLOR_HIGHLIGHT) : Pal_GetColour(18) & 0xFFFFFF;
+  const COLORREF ink = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : Pal_GetColour(16) & 0xFFFFFF;
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(di->hDC, &di->rcItem, brush);
+  DeleteObject(brush);
+  const wch* item = reinterpret_cast<const wch*>(di->itemData);
+  if (item) {
+    HGDIOBJ old = SelectObject(di->hDC, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    SetBkMode(di->hDC, TRANSPARENT);
+    SetTextColor(di->hDC, ink);
+    RECT r = di->rcItem;
+    r.left += 4;
+    const UINT format = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+    i32 split = 0;
+    if (numbered)
+      while (item[split] && !(item[split] == u':' && item[split + 1] == u' ')) ++split;
+    if (numbered && item[split]) {
+      SIZE column = {};
+      GetTextExtentPoint32W(di->hDC, L"W00:", 4, &column);
+      RECT n = r;
+      n.right = r.left + column.cx;
+      DrawTextW(di->hDC, reinterpret_cast<const wchar_t*>(item), split + 1, &n, format | DT_RIGHT);
+      r.left = n.right + 4;
+      item += split + 2;
+    }
+    DrawTextW(di->hDC, reinterpret_cast<const wchar_t*>(item), -1, &r, format | DT_LEFT | DT_END_ELLIPSIS);
+    SelectObject(di->hDC, old);
+  }
+  if (di->itemState & ODS_FOCUS) DrawFocusRect(di->hDC, &di->rcItem);
+  return 1;
 }
 
 // ---------------------------------------------------------------- file dialog hook
@@ -168,9 +214,37 @@ int File_TextExportOptions(void* owner) {
 }
 
 // ---------------------------------------------------------------- log options
-// The run log's settings belong to the log points; until they keep them,
-// the command has nothing to show.
-void File_LogOptions(void) {}
+void File_LogOptions(void) {
+  FileLogForm form;
+  File_LogFormLoad(&form);
+  u32 flags = 0;
+  Logp_GetSettings(&flags, nullptr, nullptr, nullptr);
+  i32 focus = 140;
+  for (;;) {
+    u8 bytes[400];
+    DlgBuild b;
+    Dfw_BuildBegin(&b, bytes, sizeof bytes);
+    if (File_LogBuildDesc(&b, &form, flags, focus)) return;
+    if (Dfw_RunModal(nullptr, IDD_LOG_OPTIONS, DlgF_Einfach, bytes) != DLG_RESULT_OK) return;
+    flags = File_LogFlagsOfDesc(bytes, flags);
+    if (const int error = File_LogStore(&form, flags, &focus)) {
+      static const TextId kTexts[3] = {11129, 11145, 11146};
+      Msg_ErrorId(u32(error), kTexts[error - 255]);
+      continue;
+    }
+    if (File_LogSetFolder(&form) == 1) {
+      // The file dialogs never change the working folder, so it is still
+      // the one the program started in.
+      Msg_WarnId(258, 11128);
+      wch cwd[OS_MAX_PATH];
+      if (Os_GetCwd(cwd, OS_MAX_PATH - 1) == 0) {
+        Str_Copy(form.folder, cwd);
+        File_LogSetFolder(&form);
+      }
+    }
+    return;
+  }
+}
 
 // ---------------------------------------------------------------- protection code
 // The code dialog (prompt 1: the prompt of a save, else the setting
@@ -267,6 +341,9 @@ INT_PTR CALLBACK DlgF_DateiListe(HWND dialog, UINT message, WPARAM wParam, LPARA
       File_ListButtons(dialog);
       return r;
     }
+    case WM_DRAWITEM:
+      if (File_DrawTextRow(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), 1)) return TRUE;
+      break;
   }
   return DlgF_Einfach(dialog, message, wParam, lParam);
 }
@@ -334,15 +411,7 @@ static void File_ListRun(int list) {
       st->flags[row] = 0;
       continue;
     }
-    if (r == DLG_RESULT_OK) {
-      for (int i = 0; i < k->slots; ++i) {
-        wch clean[FILE_LIST_ROW_MAX];
-        File_ListCleanName(st->names[i], k->extension, clean);
-        Str_Copy(st->names[i], clean);
-      }
-      if (File_ListStore(list, st->flags, st->names)) Ewin_SetModified();
-      File_RedrawAllViews();
-    }
+    if (r == DLG_RESULT_OK) File_ListFinish(list, st->flags, st->names);
     break;
   }
   Heap_Free(st);
@@ -437,6 +506,9 @@ INT_PTR CALLBACK DlgF_SetFarben(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return reinterpret_cast<INT_PTR>(st->brushes[id - IDC_COLOUR_BOX]);
       break;
     }
+    case WM_DRAWITEM:
+      if (File_DrawTextRow(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), 0)) return TRUE;
+      break;
     case WM_DESTROY:
       if (st)
         for (HBRUSH& br : st->brushes) {

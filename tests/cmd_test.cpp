@@ -4,6 +4,8 @@
 
 #include "model/dep.h"
 #include "model/grid.h"
+#include "model/infp.h"
+#include "model/logp.h"
 #include "operation/clock.h"
 #include "platform/msg.h"
 #include "operation/sig.h"
@@ -71,6 +73,61 @@ TEST(CmdKeys, CommandsWithoutAnOwnerDoNothing) {
   EXPECT_EQ(modified, Ewin_IsModified());
   // Commands on the active view do nothing without one.
   EXPECT_EQ(0, Cmd_MenuCommand(CMD_ZOOM_IN));
+}
+
+// Commands 330 and 331 (and Alt with the third and fourth letter of text
+// 920) take the active view's cursor to the next info or log point, from the
+// first again after the last.
+TEST(CmdKeys, NextInfoAndLogPointMoveTheActiveViewsCursor) {
+  ASSERT_EQ(0, Test_LoadTexts());
+  Info_Clear();
+  Logp_Clear();
+  ASSERT_EQ(0, Info_Set(100, 200, 0, 8));
+  ASSERT_EQ(0, Info_Set(50, 300, -1, 8));
+  ASSERT_EQ(0, Logp_Set(400, 150, 0, 1, u"in", 1));
+  ASSERT_EQ(0, Logp_Set(20, 160, 0, 1, u"out", 1));
+  MapView saved = g_mapViews[0];
+  const int active = g_activeViewSlot;
+  MapView& m = g_mapViews[0];
+  m = MapView{};
+  static int fakeWindow;
+  m.window = &fakeWindow;
+  m.mode = MAP_MODE_PICTURE;
+  m.scale = 1;
+  m.clientWidth = 640;
+  m.clientHeight = 480;
+  m.cursorX = 10;
+  m.cursorY = 10;
+  g_activeViewSlot = 0;
+  const wch alt = Lng_GetText(920)[2], altLog = Lng_GetText(920)[3];
+  // The info points in their order (y, then x), then the first again.
+  struct Step {
+    i32 x, y, level;
+  } steps[] = {{100, 200, 0}, {50, 300, -1}, {100, 200, 0}};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(0, Cmd_MenuCommand(CMD_NEXT_INFO_POINT));
+    EXPECT_EQ(steps[i].x, m.cursorX) << i;
+    EXPECT_EQ(steps[i].y, m.cursorY) << i;
+    EXPECT_EQ(steps[i].level, m.level) << i;
+  }
+  // From (100, 200) the log points in their order: (400, 150) lies before,
+  // so the search wraps to the first.
+  ASSERT_EQ(0, Cmd_MenuCommand(CMD_NEXT_LOG_POINT));
+  EXPECT_EQ(400, m.cursorX);
+  EXPECT_EQ(150, m.cursorY);
+  EXPECT_EQ(1, Cmd_KeyHandler(altLog, CMD_MOD_ALT, 1));
+  EXPECT_EQ(20, m.cursorX);
+  EXPECT_EQ(160, m.cursorY);
+  EXPECT_EQ(1, Cmd_KeyHandler(alt, CMD_MOD_ALT, 1));
+  EXPECT_EQ(100, m.cursorX);
+  EXPECT_EQ(200, m.cursorY);
+  // Without points the cursor stays.
+  Logp_Clear();
+  ASSERT_EQ(0, Cmd_MenuCommand(CMD_NEXT_LOG_POINT));
+  EXPECT_EQ(100, m.cursorX);
+  g_mapViews[0] = saved;
+  g_activeViewSlot = active;
+  Info_Clear();
 }
 
 // The clock window's face and the overview title: the seconds are left out

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/layaddon.h"
+#include "model/logp.h"
 #include "operation/dmsg.h"
 #include "platform/fio.h"
 #include "platform/lng.h"
@@ -153,6 +155,65 @@ TEST_F(FileDlgTest, StoringRowsChangesOnlyDifferingSlots) {
   EXPECT_EQ(W16("last.nfz"), wstr(one));
 }
 
+// The slot loads a closing list asks for, by kind, with the names the
+// slots hold at that moment.
+std::vector<std::pair<int, wstr>> g_listLoads;
+void ListSlotName(int kind, int slot, wch* name) {
+  name[0] = 0;
+  if (kind == LAY_SLOTS_ELEMENTS) File_GetUzgName(slot + 1, name);
+  else if (kind == LAY_SLOTS_VEHICLES) File_GetUz1Name(slot, name);
+}
+int ListLoadSlot(int kind, int slot) {
+  wch name[OS_MAX_PATH];
+  ListSlotName(kind, slot, name);
+  if (name[0]) g_listLoads.push_back({kind, wstr(name)});
+  return 0;
+}
+
+TEST_F(FileDlgTest, AClosedListLoadsTheUserGraphicsAgainWithItsNames) {
+  LayAddOnHooks h = {};
+  h.getSlotName = ListSlotName;
+  h.loadSlot = ListLoadSlot;
+  Lay_SetAddOnHooks(&h);
+  struct Case {
+    int list;
+    int row;
+    const char* entry;
+    int kind;
+    const char* loaded;
+  } cases[] = {
+      {FILE_LIST_UZG, 4, " bridges", LAY_SLOTS_ELEMENTS, "bridges.uzg"},
+      {FILE_LIST_UZ1, 21, "C:\\cars.uz1", LAY_SLOTS_VEHICLES, "C  cars.uz1"},
+  };
+  for (const Case& c : cases) {
+    File_ClearUserFileNames();
+    Ewin_ClearModified();
+    g_listLoads.clear();
+    static u8 flags[USERFILE_ELEMENT_SLOTS];
+    static wch names[USERFILE_ELEMENT_SLOTS][FILE_LIST_ROW_MAX];
+    for (int i = 0; i < USERFILE_ELEMENT_SLOTS; ++i) {
+      flags[i] = 0;
+      names[i][0] = 0;
+    }
+    flags[c.row] = 1;
+    Str_Copy(names[c.row], W16(c.entry).c_str());
+    EXPECT_EQ(1, File_ListFinish(c.list, flags, names)) << c.entry;
+    EXPECT_TRUE(Ewin_IsModified());
+    ASSERT_EQ(1u, g_listLoads.size()) << c.entry;
+    EXPECT_EQ(c.kind, g_listLoads[0].first);
+    EXPECT_EQ(W16(c.loaded), g_listLoads[0].second);
+    // Closing it again unchanged still loads the slots, but marks nothing.
+    Ewin_ClearModified();
+    g_listLoads.clear();
+    EXPECT_EQ(0, File_ListFinish(c.list, flags, names));
+    EXPECT_FALSE(Ewin_IsModified());
+    EXPECT_EQ(1u, g_listLoads.size());
+  }
+  Lay_SetAddOnHooks(nullptr);
+  File_ClearUserFileNames();
+  Ewin_ClearModified();
+}
+
 TEST_F(FileDlgTest, ListsHaveTheirSlotsTemplatesAndExtensions) {
   struct Case {
     int list, slots;
@@ -189,6 +250,167 @@ TEST_F(FileDlgTest, TheUserFileChooserTakesTheDialogsAnswer) {
   // Only the three kinds.
   EXPECT_EQ(1, File_ChooseUserFile(path, 3));
   EXPECT_EQ(1, File_ChooseUserFile(path, -1));
+}
+
+// ---------------------------------------------------------------- run log options
+// Keeps the run log's settings and folder of the other tests.
+class LogOptionsTest : public FileDlgTest {
+ protected:
+  void SetUp() override {
+    FileDlgTest::SetUp();
+    Logp_GetSettings(&flags_, &sep_, &comment_, nullptr);
+    Fio_FolderPath(FOLDER_LOGS, folder_, OS_MAX_PATH);
+  }
+  void TearDown() override {
+    Logp_SetSettings(flags_, sep_, comment_);
+    Fio_SetFolderPath(FOLDER_LOGS, folder_);
+  }
+  static u32 Flags(const DlgDesc* desc, i32 control) { return Dfw_ItemFlags(Dfw_FindDescItem(desc, control)); }
+  static void Check(DlgDesc* desc, i32 control, int on) {
+    u8* r = Dfw_FindDescItem(const_cast<DlgDesc*>(desc), control);
+    ASSERT_NE(nullptr, r) << control;
+    Dfw_SetItemFlags(r, on ? DLG_BUTTON_CHECKED : 0);
+  }
+  u32 flags_ = 0;
+  wch sep_ = 0, comment_ = 0;
+  wch folder_[OS_MAX_PATH] = {0};
+};
+
+TEST_F(LogOptionsTest, TheDialogShowsTheRunLogsSettingsAndFolder) {
+  struct Case {
+    u32 flags;
+    wch sep, comment;
+    u32 checks;  // bit i: box 470 + i
+    int radio;   // 400 + radio
+  } cases[] = {
+      {LOGP_OPT_POINTS | LOGP_OPT_VEHICLES | LOGP_OPT_ANSI, u';', u'#', 5, 1},
+      {LOGP_OPT_DISPATCH | LOGP_OPT_UTF16, u',', u';', 2, 0},
+      {LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u')', u'!', 3, 2},
+  };
+  ASSERT_EQ(0, Fio_SetFolderPath(FOLDER_LOGS, u"D:\\runs\\"));
+  for (const Case& c : cases) {
+    ASSERT_EQ(0, Logp_SetSettings(c.flags, c.sep, c.comment));
+    FileLogForm form;
+    File_LogFormLoad(&form);
+    u8 bytes[400];
+    DlgBuild b;
+    Dfw_BuildBegin(&b, bytes, sizeof bytes);
+    ASSERT_EQ(0, File_LogBuildDesc(&b, &form, c.flags, 141));
+    EXPECT_EQ(141, i32(Dfw_Get32(bytes, 12))) << "the focus";
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ((c.checks >> i) & 1, Flags(bytes, 470 + i) & DLG_BUTTON_CHECKED) << c.flags << " box " << i;
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(i == c.radio ? u32(DLG_BUTTON_CHECKED) : 0u, Flags(bytes, 400 + i) & DLG_BUTTON_CHECKED) << c.flags;
+    const auto Buffer = [&](i32 control) {
+      return wstr(static_cast<const wch*>(Dfw_GetPtr(Dfw_FindDescItem(bytes, control), 4)));
+    };
+    EXPECT_EQ(W16("D:\\runs\\"), Buffer(140));
+    EXPECT_EQ(W16(std::to_string(unsigned(c.sep)).c_str()), Buffer(141));
+    EXPECT_EQ(W16(std::to_string(unsigned(c.comment)).c_str()), Buffer(142));
+    // The buttons read back give the flags again.
+    EXPECT_EQ(c.flags, File_LogFlagsOfDesc(bytes, 0)) << c.flags;
+  }
+}
+
+TEST_F(LogOptionsTest, ReadBackButtonsGiveTheFlags) {
+  FileLogForm form;
+  File_LogFormLoad(&form);
+  u8 bytes[400];
+  DlgBuild b;
+  Dfw_BuildBegin(&b, bytes, sizeof bytes);
+  ASSERT_EQ(0, File_LogBuildDesc(&b, &form, LOGP_OPT_POINTS, -1));
+  struct Case {
+    u32 checks;
+    int radio;  // -1 none checked
+    u32 flags;
+  } cases[] = {
+      {1, 0, LOGP_OPT_POINTS | LOGP_OPT_UTF16},
+      {2, 1, LOGP_OPT_DISPATCH | LOGP_OPT_ANSI},
+      {4, 2, LOGP_OPT_VEHICLES},
+      {7, -1, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH | LOGP_OPT_VEHICLES},
+      {0, 1, LOGP_OPT_ANSI},
+  };
+  for (const Case& c : cases) {
+    for (int i = 0; i < 3; ++i) Check(bytes, 470 + i, (c.checks >> i) & 1);
+    for (int i = 0; i < 3; ++i) Check(bytes, 400 + i, i == c.radio);
+    // Bits no button stands for stay; the buttons' own bits are replaced.
+    EXPECT_EQ(c.flags | 0x100, File_LogFlagsOfDesc(bytes, 0x100 | LOGP_OPT_UTF16 | LOGP_OPT_ANSI | LOGP_OPT_POINTS))
+        << c.checks << " " << c.radio;
+  }
+}
+
+TEST_F(LogOptionsTest, RefusedEntriesNameTheirControlAndChangeNothing) {
+  ASSERT_EQ(0, Logp_SetSettings(LOGP_OPT_POINTS, u',', u';'));
+  struct Case {
+    u32 flags;
+    const char* sep;
+    const char* comment;
+    int result;
+    i32 focus;
+  } cases[] = {
+      {LOGP_OPT_ANSI | LOGP_OPT_UTF16, "59", "35", 255, 470},
+      {0, "59", "35", 255, 470},
+      {LOGP_OPT_POINTS, "31", "35", 256, 141},
+      {LOGP_OPT_POINTS, "", "35", 256, 141},
+      {LOGP_OPT_POINTS, "x", "35", 256, 141},
+      {LOGP_OPT_POINTS, "65536", "35", 256, 141},
+      {LOGP_OPT_POINTS, "59", "0", 257, 142},
+      {LOGP_OPT_POINTS, "59", "-35", 257, 142},
+  };
+  for (const Case& c : cases) {
+    FileLogForm form = {};
+    Str_Copy(form.separator, W16(c.sep).c_str());
+    Str_Copy(form.comment, W16(c.comment).c_str());
+    i32 focus = -1;
+    EXPECT_EQ(c.result, File_LogStore(&form, c.flags, &focus)) << c.sep << " " << c.comment;
+    EXPECT_EQ(c.focus, focus) << c.sep << " " << c.comment;
+    u32 flags;
+    wch sep, comment;
+    Logp_GetSettings(&flags, &sep, &comment, nullptr);
+    EXPECT_EQ(u32(LOGP_OPT_POINTS), flags);
+    EXPECT_EQ(u',', sep);
+    EXPECT_EQ(u';', comment);
+  }
+  FileLogForm form = {};
+  Str_Copy(form.separator, u" 9");
+  Str_Copy(form.comment, u"35");
+  i32 focus = -1;
+  EXPECT_EQ(256, File_LogStore(&form, LOGP_OPT_POINTS, &focus)) << "a tab is no separator";
+  Str_Copy(form.separator, u" 59");
+  ASSERT_EQ(0, File_LogStore(&form, LOGP_OPT_DISPATCH | LOGP_OPT_UTF16, &focus));
+  u32 flags;
+  wch sep, comment;
+  Logp_GetSettings(&flags, &sep, &comment, nullptr);
+  EXPECT_EQ(u32(LOGP_OPT_DISPATCH | LOGP_OPT_UTF16), flags);
+  EXPECT_EQ(u';', sep);
+  EXPECT_EQ(u'#', comment);
+}
+
+TEST_F(LogOptionsTest, TheFolderGetsItsBackslashAndAnEmptyOneIsRefused) {
+  struct Case {
+    const char* entry;
+    int result;
+    const char* folder;  // the log folder afterwards
+  } cases[] = {
+      {"D:\\runs", 0, "D:\\runs\\"},
+      {"   D:\\runs\\", 0, "D:\\runs\\"},
+      {"logs", 0, "logs\\"},
+      {"", 1, "E:\\old\\"},
+      {"    ", 1, "E:\\old\\"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(0, Fio_SetFolderPath(FOLDER_LOGS, u"E:\\old\\"));
+    FileLogForm form = {};
+    Str_Copy(form.folder, W16(c.entry).c_str());
+    EXPECT_EQ(c.result, File_LogSetFolder(&form)) << c.entry;
+    wch now[OS_MAX_PATH];
+    ASSERT_EQ(0, Fio_FolderPath(FOLDER_LOGS, now, OS_MAX_PATH));
+    EXPECT_EQ(W16(c.folder), wstr(now)) << c.entry;
+  }
+  // The longest entry the field takes still fits with its backslash.
+  FileLogForm form = {};
+  for (int i = 0; i < OS_MAX_PATH - 2; ++i) form.folder[i] = u'a';
+  EXPECT_EQ(0, File_LogSetFolder(&form));
 }
 
 // ---------------------------------------------------------------- colours

@@ -660,6 +660,46 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   SetDlgItemTextW(again, 141, L"59");
   ASSERT_TRUE(Press(again, IDOK));
 
+  wchar_t text[200];
+  // Run log options: a separator below 32 is refused (256) with the dialog
+  // again; then the folder, the boxes, the encoding and both characters are
+  // taken and shown again at the next opening.
+  PostMessageW(view, WM_COMMAND, 396, 0);
+  d = WaitDialog(p, L"Run log options");
+  ASSERT_NE(nullptr, d);
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("run_log_options");
+  SetDlgItemTextW(d, 141, L"31");
+  PostMessageW(d, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(AcknowledgeBox(p, L"256"));
+  again = WaitDialog(p, L"Run log options", d);
+  ASSERT_NE(nullptr, again) << "the dialog does not open again";
+  EXPECT_TRUE(WaitFor(5000, [&] {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(again, nullptr), &gui) && gui.hwndFocus == GetDlgItem(again, 141);
+  })) << "the refused field has the focus";
+  const std::wstring logs = dir + L"runlogs";
+  SetDlgItemTextW(again, 140, logs.c_str());
+  const int boxes[3] = {BST_CHECKED, BST_UNCHECKED, BST_CHECKED};
+  for (int i = 0; i < 3; ++i) SendMessageW(GetDlgItem(again, 470 + i), BM_SETCHECK, boxes[i], 0);
+  for (int i = 0; i < 3; ++i) SendMessageW(GetDlgItem(again, 400 + i), BM_SETCHECK, i == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetDlgItemTextW(again, 141, L"59");
+  SetDlgItemTextW(again, 142, L"35");
+  ASSERT_TRUE(Press(again, IDOK));
+  PostMessageW(view, WM_COMMAND, 396, 0);
+  d = WaitDialog(p, L"Run log options", again);
+  ASSERT_NE(nullptr, d);
+  GetDlgItemTextW(d, 140, text, 200);
+  EXPECT_EQ(logs + L"\\", std::wstring(text));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(boxes[i], int(IsDlgButtonChecked(d, 470 + i))) << i;
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, 401));
+  GetDlgItemTextW(d, 141, text, 200);
+  EXPECT_EQ(std::wstring(L"59"), std::wstring(text));
+  GetDlgItemTextW(d, 142, text, 200);
+  EXPECT_EQ(std::wstring(L"35"), std::wstring(text));
+  ASSERT_TRUE(Press(d, IDCANCEL));
+
   // Colours: the list holds the slots; cancelled.
   PostMessageW(view, WM_COMMAND, 432, 0);
   d = WaitDialog(p, L"Colours");
@@ -668,7 +708,6 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   // The background's slot shows its colour and its default.
   SendMessageW(GetDlgItem(d, 106), LB_SETCURSEL, 131, 0);
   SendMessageW(d, WM_COMMAND, MAKEWPARAM(106, LBN_SELCHANGE), LPARAM(GetDlgItem(d, 106)));
-  wchar_t text[200];
   GetDlgItemTextW(d, 200, text, 200);
   EXPECT_TRUE(Contains(text, L"176,200,176")) << text;
   GetDlgItemTextW(d, 201, text, 200);
@@ -707,6 +746,7 @@ TEST(Orbasim, FileCommandDialogsOpenFromTheirCommandsAndKeepTheChoices) {
   EXPECT_TRUE(Contains(settings, L"\r\nQ=4\r\n")) << settings.c_str();
   EXPECT_TRUE(Contains(settings, L"\r\nStat_Opt=1\r\n")) << settings.c_str();
   EXPECT_TRUE(Contains(settings, L"\r\nStat_Sep=\";\"\r\n")) << settings.c_str();
+  EXPECT_TRUE(Contains(settings, (L"Pfad_log=" + logs + L"\\\r\n").c_str())) << settings.c_str();
 }
 
 // A code set through its command protects the saved layout: after the next
