@@ -8,6 +8,7 @@
 #include "dialogs/depdlg.h"
 #include "dialogs/dfw.h"
 #include "dialogs/dmsgdlg.h"
+#include "dialogs/gfxwarn.h"
 #include "model/dep.h"
 #include "model/depref.h"
 #include "model/genl.h"
@@ -134,8 +135,11 @@ static void Wire_SetDaylight(int enabled, const u16 times[4]) {
 
 // Each simulated minute the daylight phase follows the clock; a changed phase
 // shades every picture view anew.
+// A new daylight phase repaints the picture views; otherwise the symbols
+// larger than their cell are drawn again when the animation word asks.
 static void Wire_ClockMinute(void) {
   if (Disp_UpdateDaylightPhase()) Map_InvalidateViews(MAP_INVALIDATE_PICTURE);
+  else if (Mcs_GetAnimationWord() & MCS_ANIM_MINUTE) Mcs_RedrawAreas();
 }
 
 // The alarm action asks the user through the clock dialog; until it exists
@@ -463,6 +467,7 @@ void Wire_InstallHooks(void) {
   addOns.getSlotName = Wire_GetSlotName;
   addOns.setSlotName = Wire_SetSlotName;
   addOns.loadSlot = Wire_LoadSlot;
+  addOns.graphicsWarning = GfxWarn_Show;
   Lay_SetAddOnHooks(&addOns);
 
   McsHooks symbols = {};
