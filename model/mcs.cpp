@@ -18,10 +18,14 @@ static McsPlaced* s_placed;
 static u32 s_placedCount;
 static int s_enabled;
 static McsHooks g_mcsHooks;
+static u32 s_animationWord = MCS_ANIM_ALL;
 
 void Mcs_SetHooks(const McsHooks* hooks) { g_mcsHooks = hooks ? *hooks : McsHooks{}; }
 
-static u32 Mcs_Option(void) { return g_mcsHooks.animationOption ? g_mcsHooks.animationOption() : 0; }
+void Mcs_SetAnimationWord(u32 word) { s_animationWord = word & MCS_ANIM_ALL; }
+u32 Mcs_GetAnimationWord(void) { return s_animationWord; }
+
+static u32 Mcs_Option(void) { return s_animationWord; }
 
 int Mcs_AnimationOn(void) { return s_enabled && (Mcs_Option() & 3) != 0; }
 
@@ -316,7 +320,7 @@ static int Mcs_VisibleIn(const McsView* views, int n, i32 x, i32 y, i32 level) {
   for (int i = 0; i < n; ++i) {
     const McsView& v = views[i];
     if (x < v.x0 || x > v.x1 || y < v.y0 || y > v.y1) continue;
-    if (g_mcsHooks.levelShown && !g_mcsHooks.levelShown(v.slot, x, y, level)) continue;
+    if (Grid_ViewLevelCheck(v.slot, x, y, level) == -5) continue;
     return 1;
   }
   return 0;
@@ -457,7 +461,6 @@ int Mcs_FollowTrain(i32 oldX, i32 oldY, i32 oldLevel, i32 newLevel, i32 newY, i3
 
 void Mcs_AnimateTick(void) {
   if (!s_enabled || (g_mcsHooks.loadFailed && g_mcsHooks.loadFailed())) return;
-  const int sounds = (Mcs_Option() & 8) != 0;
   const int paused = g_mcsHooks.displayPaused && g_mcsHooks.displayPaused();
   for (McsPlaced* p = s_placed; p; p = p->Next) {
     if (p->Counter++ < p->Duration) continue;
@@ -467,7 +470,7 @@ void Mcs_AnimateTick(void) {
       const McsStep& s = d->Steps[p->Step];
       p->Duration = s.MinTicks + Rnd_Next(s.MaxTicks - s.MinTicks + 1);
       Mcs_RedrawArea(p);
-      if (sounds && s.Sound > 0 && g_mcsHooks.stepSound) g_mcsHooks.stepSound(p->X, p->Y, p->Level, s.Sound);
+      if (s.Sound > 0 && g_mcsHooks.stepSound) g_mcsHooks.stepSound(p->X, p->Y, p->Level, s.Sound);
     } else if (!paused && Mcs_IsTrainMarker(Grid_GetCellChecked(p->X, p->Y, p->Level)) && g_mcsHooks.trainCellPart &&
                g_mcsHooks.trainCellPart(p->X, p->Y, p->Level) == 2) {
       Grid_RedrawCell(p->X, p->Y, p->Level, GRID_REDRAW_ALL);

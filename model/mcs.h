@@ -43,13 +43,8 @@ struct McsView {
 };
 
 struct McsHooks {
-  // The animation option word: bits 1 and 2 the multi-cell display, bit 8
-  // animation sounds.
-  u32 (*animationOption)(void);
   // The picture-mode views; their count (at most max).
   int (*pictureViews)(McsView* out, int max);
-  // 0 when the grid's level test of the view hides the cell.
-  int (*levelShown)(int slot, i32 x, i32 y, i32 level);
   // The picture variant (1..4, 0 none) of a multi-picture symbol cell.
   i32 (*cellVariant)(i32 x, i32 y, i32 level, u32 code);
   // Builds the picture of a definition's step at a zoom (1, 2 or 4).
@@ -60,7 +55,8 @@ struct McsHooks {
   int (*pictureArea)(u32 code, i32* left, i32* top, i32* width, i32* height);
   // 2 when the train drawing has an extra part in the cell.
   int (*trainCellPart)(i32 x, i32 y, i32 level);
-  // Plays a step's sound when the cell can be heard.
+  // Asks for a step's sound: heard only while sound output and the
+  // animation sounds are on and a picture view shows the cell.
   void (*stepSound)(i32 x, i32 y, i32 level, i32 sound);
   int (*displayPaused)(void);
   // The user graphics file of library 1..110 (room for OS_MAX_PATH), empty
@@ -70,6 +66,15 @@ struct McsHooks {
   int (*loadFailed)(void);
 };
 void Mcs_SetHooks(const McsHooks* hooks);
+
+// The animation word (settings key Anima; the view options switch it
+// between 31 and 0): bits 1 and 2 the multi-cell display, bit 4 the
+// animations that follow trains, bit 8 the per-minute redraw of symbols
+// larger than their cell, bit 16 the switching animation of signal
+// elements. 31 at start.
+enum : u32 { MCS_ANIM_DISPLAY = 3, MCS_ANIM_TRAINS = 4, MCS_ANIM_MINUTE = 8, MCS_ANIM_SIGNALS = 16, MCS_ANIM_ALL = 31 };
+void Mcs_SetAnimationWord(u32 word);
+u32 Mcs_GetAnimationWord(void);
 
 // Empties both lists, enables the module, reads "orba.bnm".
 int Mcs_Init(void);

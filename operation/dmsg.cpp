@@ -106,23 +106,31 @@ int Dmsg_Post(u32 kind, i32 x, i32 y, i32 level, u32 data, i32 number, u32 curLi
       const DispatcherMessage& e = s_entries[i];
       if (e.Kind == kind && e.X == x && e.Y == y && e.Level == level) return DMSG_DUPLICATE;
     }
-  if (s_count >= DMSG_MAX_ENTRIES) return DMSG_FULL;
-  DispatcherMessage& e = s_entries[s_count++];
   const SimClock& c = g_simClock;
-  e = DispatcherMessage{};
-  e.Kind = kind;
-  e.X = x;
-  e.Y = y;
-  e.Level = level;
-  e.Line = line;
-  e.CurLine = curLine;
-  e.Number = u32(number);
-  e.Day = Clk_DayNumber();
-  e.Weekday = c.weekday;
-  e.Hour = c.hour;
-  e.Minute = c.minute;
-  e.Second = c.second;
-  e.Data = data;
+  DispatcherMessage m = {};
+  m.Kind = kind;
+  m.X = x;
+  m.Y = y;
+  m.Level = level;
+  m.Line = line;
+  m.CurLine = curLine;
+  m.Number = u32(number);
+  m.Day = Clk_DayNumber();
+  m.Weekday = c.weekday;
+  m.Hour = c.hour;
+  m.Minute = c.minute;
+  m.Second = c.second;
+  m.Data = data;
+  if (s_count >= DMSG_MAX_ENTRIES) {
+    // A message the full table refuses still reaches the run log, without
+    // its value.
+    m.Data = 0xFFFFFFFFu;
+    if (s_hooks.logMessage) s_hooks.logMessage(&m);
+    return DMSG_FULL;
+  }
+  DispatcherMessage& e = s_entries[s_count++];
+  e = m;
+  if (s_hooks.logMessage) s_hooks.logMessage(&e);
   const int full = s_count >= DMSG_MAX_ENTRIES;
   const int slot = !s_new ? 1 : full ? 3 : 2;
   s_new = 1;

@@ -37,6 +37,9 @@ struct DmsgHooks {
   // plays it when sound output and the message sound option are on.
   void (*requestSound)(int slot);
   void (*stopSimulation)(void);
+  // The run log's line of a message: called for every message taken into
+  // the table and for one refused because the table is full.
+  void (*logMessage)(const DispatcherMessage* message);
 };
 void Dmsg_SetHooks(const DmsgHooks* hooks);
 

@@ -760,6 +760,17 @@ int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singl
   return r;
 }
 
+int Gfx_BuildElementGraphic(GraphicCode code, i32 variant, int zoom, i32 picture) {
+  if (zoom != 1 && zoom != 2 && zoom != 4) return GFXR_BAD_MAGIC;
+  const int element = code < 16384;
+  // Reading a record loads a whole combined file: only a missing picture
+  // is worth it.
+  const GfxSubPicture* sp = element ? Gfx_GetSubPicture(code, variant, 0, 0) : Gfx_GetSubPicture(code, 0, variant, picture);
+  if (sp && sp->blocks[0][ZoomIndex(zoom)].pixels) return 0;
+  return element ? Gfx_ReadElementRecord(code, variant, 0, 0, zoom, 0)
+                 : Gfx_ReadElementRecord(code, 0, variant, 0, zoom, picture);
+}
+
 // ================================================================ user graphics
 
 const wch* Gfx_UserSetFolder(int set) { return (set >= 0 && set < GFX_USER_SETS) ? g_userSetFolder[set] : u""; }

@@ -132,6 +132,12 @@ int Gfx_LoadElementGraphics(int zoom, int which, int progress, int singleOnly);
 // GFXR_* results: 1 no slot, 15 variant not 0..99, 16 sub-picture not 0..4,
 // 3 found nowhere, else the reader's result.
 int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singleOnly, int zoom, i32 variant);
+// Makes sure one picture of a graphic is in the store at a zoom, reading
+// its record when it is missing: for a picture code the picture (the
+// slot's variant 0..99, the animation steps of a multi-cell symbol) of
+// sub-picture `variant`; for an element code the record of state
+// `variant`. 0 there or read; else the result of Gfx_ReadElementRecord.
+int Gfx_BuildElementGraphic(GraphicCode code, i32 variant, int zoom, i32 picture);
 // mask bit 2: zoom-2 pictures, bit 4: zoom-4 pictures.
 void Gfx_FreeZoomPictures(int mask);
 // Reads the five blocks of the open "orba.gzg" into the strip; 0 or 2.

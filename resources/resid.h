@@ -42,6 +42,7 @@
 #define IDD_LOG_OPTIONS 157     // run log: folder, what is logged, separator and comment codes, encoding
 #define IDD_CODE_PROMPT 161     // enter the layout protection code
 #define IDD_CODE 162            // set, change or remove the code
+#define IDD_GFX_WARNING 175     // a user graphics file is missing or damaged: text, OK, no more warnings, Help
 #define IDD_BACKGROUND 180      // background picture
 #define IDC_COLOUR_BOX 280      // colour boxes of the colour dialog
 #define IDC_DEFAULT_BOX 281

@@ -228,10 +228,12 @@ void App_IdleStep(void) {
     if ((autoOptions & FILE_AUTO_SIMULATED) && g_simClock.second != before.second)
       AutoSaveCountdown = AutoSaveCountdown - 1;
   }
-  // One signal blink step for each 100 ms request. The animation of
-  // multi-cell symbols has no owner in this build yet: its requests are
-  // taken and dropped, so that no count piles up.
-  g_appAnimationRequest = 0;
+  // One animation step of the multi-cell symbols for each 50 ms request
+  // while the animation is on, one signal blink step for each 100 ms request.
+  if (g_appAnimationRequest) {
+    g_appAnimationRequest = 0;
+    if (Mcs_GetAnimationWord()) Mcs_AnimateTick();
+  }
   for (u32 blinks = g_appBlinkCount; blinks > 0; --blinks) {
     g_appBlinkCount = g_appBlinkCount - 1;
     Sig_BlinkStep();

@@ -1,6 +1,8 @@
 #include "shell/cfg.h"
 
 #include "model/layfile.h"
+#include "model/logp.h"
+#include "model/mcs.h"
 #include "model/rule.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
@@ -370,14 +372,17 @@ CFG_WRITE(Cfg_WriteStatOpt) {
   Lay_GetExportOptions(&o);
   CFG_OUT(u"%X", u32(o.selection));
 }
+// A one-character value written in quotes, so that a blank survives the
+// trimming of values: a quote opens a half-quoted value; alone it is the
+// character itself, as the writer writes it quoted: """. 0 when empty.
+static wch Cfg_QuotedChar(const wch* v) { return v[0] == u'"' && v[1] ? v[1] : v[0]; }
+
 CFG_READ(Cfg_ReadStatSep) {
   if (!v) return 0;
   LayExportOptions o;
   Lay_GetExportOptions(&o);
-  // A quote opens a half-quoted value; alone it is the separator itself,
-  // as the writer writes it quoted: """.
-  const wch* p = v[0] == u'"' && v[1] ? v + 1 : v;
-  o.separator = *p ? *p : u' ';
+  const wch c = Cfg_QuotedChar(v);
+  o.separator = c ? c : u' ';
   Lay_SetExportOptions(&o);
   return 0;
 }
@@ -385,6 +390,71 @@ CFG_WRITE(Cfg_WriteStatSep) {
   LayExportOptions o;
   Lay_GetExportOptions(&o);
   CFG_OUT(u"\"%c\"", o.separator);
+}
+
+// The run log's settings: each key replaces its own part and hands all
+// three to the log (which refuses flags without anything to log and
+// characters below 32). Flag letters by place: 'P' points, 'D'
+// dispatcher messages, 'U' UTF-16 or 'A' 8-bit text, 'V' vehicle lines;
+// any other letter leaves the bit off ("PD23" is the default).
+static int Cfg_ReadLogPart(const wch* v, int part) {
+  if (!v) return 0;
+  u32 flags;
+  wch sep, comment;
+  Logp_GetSettings(&flags, &sep, &comment, nullptr);
+  if (part == 0) {
+    flags = 0;
+    if (v[0] == u'P') flags |= LOGP_OPT_POINTS;
+    if (Cfg_Letter(v, 1) == u'D') flags |= LOGP_OPT_DISPATCH;
+    if (Cfg_Letter(v, 2) == u'U') flags |= LOGP_OPT_UTF16;
+    if (Cfg_Letter(v, 2) == u'A') flags |= LOGP_OPT_ANSI;
+    if (Cfg_Letter(v, 3) == u'V') flags |= LOGP_OPT_VEHICLES;
+  } else if (part == 1) {
+    sep = Cfg_QuotedChar(v) ? Cfg_QuotedChar(v) : u',';
+  } else {
+    comment = Cfg_QuotedChar(v) ? Cfg_QuotedChar(v) : u';';
+  }
+  return Logp_SetSettings(flags, sep, comment) ? 3 : 0;
+}
+CFG_READ(Cfg_ReadLogOpt) { return Cfg_ReadLogPart(v, 0); }
+CFG_READ(Cfg_ReadLogSep) { return Cfg_ReadLogPart(v, 1); }
+CFG_READ(Cfg_ReadLogComm) { return Cfg_ReadLogPart(v, 2); }
+CFG_WRITE(Cfg_WriteLogOpt) {
+  u32 f;
+  Logp_GetSettings(&f, nullptr, nullptr, nullptr);
+  CFG_OUT(u"%c%c%c%c", (f & LOGP_OPT_POINTS) ? u'P' : u'0', (f & LOGP_OPT_DISPATCH) ? u'D' : u'1',
+          (f & LOGP_OPT_UTF16) ? u'U' : (f & LOGP_OPT_ANSI) ? u'A' : u'2', (f & LOGP_OPT_VEHICLES) ? u'V' : u'3');
+}
+CFG_WRITE(Cfg_WriteLogSep) {
+  wch c;
+  Logp_GetSettings(nullptr, &c, nullptr, nullptr);
+  CFG_OUT(u"\"%c\"", c);
+}
+CFG_WRITE(Cfg_WriteLogComm) {
+  wch c;
+  Logp_GetSettings(nullptr, nullptr, &c, nullptr);
+  CFG_OUT(u"\"%c\"", c);
+}
+
+// The animation word: letters 'R' 'P' 'F' 'U' 'S' at places 0..4 set bits
+// 1, 2, 4, 8, 16, the lower-case letters clear them, any other letter
+// keeps the bit.
+static const wch kCfgAnimaLetters[5] = {u'R', u'P', u'F', u'U', u'S'};
+CFG_READ(Cfg_ReadAnima) {
+  if (!v) return 0;
+  u32 word = Mcs_GetAnimationWord();
+  for (int i = 0; i < 5 && Cfg_Letter(v, i); ++i) {
+    if (v[i] == kCfgAnimaLetters[i]) word |= 1u << i;
+    else if (v[i] == Chr_Lower(kCfgAnimaLetters[i])) word &= ~(1u << i);
+  }
+  Mcs_SetAnimationWord(word);
+  return 0;
+}
+CFG_WRITE(Cfg_WriteAnima) {
+  const u32 w = Mcs_GetAnimationWord();
+  wch l[5];
+  for (int i = 0; i < 5; ++i) l[i] = (w >> i & 1) ? kCfgAnimaLetters[i] : Chr_Lower(kCfgAnimaLetters[i]);
+  CFG_OUT(u"%c%c%c%c%c", l[0], l[1], l[2], l[3], l[4]);
 }
 
 // The folders of FolderIndex 2..6.
@@ -694,9 +764,9 @@ static const CfgKey kCfgKeys[] = {
     {"Pfad_bna", Cfg_ReadPfadBna, Cfg_WritePfadBna, nullptr, 0},
     {"I", Cfg_KeepAny, nullptr, nullptr, 0},
     {"Log_P", Cfg_KeepAny, nullptr, nullptr, 0},
-    {"Log_Opt", Cfg_KeepAny, nullptr, nullptr, 0},
-    {"Log_Sep", Cfg_KeepAny, nullptr, nullptr, 0},
-    {"Log_Comm", Cfg_KeepAny, nullptr, nullptr, 0},
+    {"Log_Opt", Cfg_ReadLogOpt, Cfg_WriteLogOpt, "PD23", 0},
+    {"Log_Sep", Cfg_ReadLogSep, Cfg_WriteLogSep, ",", 0},
+    {"Log_Comm", Cfg_ReadLogComm, Cfg_WriteLogComm, ";", 0},
     {"Store_Hst", Cfg_KeepAny, nullptr, nullptr, 0},
     {"Store_SigA", Cfg_KeepAny, nullptr, nullptr, 0},
     {"MausRR", Cfg_ReadMausRR, Cfg_WriteMausRR, nullptr, 0},
@@ -737,7 +807,7 @@ static const CfgKey kCfgKeys[] = {
     {"HgrBmpOpt", Cfg_ReadHgrBmpOpt, Cfg_WriteHgrBmpOpt, nullptr, 0},
     {"RadauOpt", Cfg_ReadRadauOpt, Cfg_WriteRadauOpt, nullptr, 0},
     {"KrawallOpt", Cfg_ReadKrawallOpt, Cfg_WriteKrawallOpt, "1", 0},
-    {"Anima", Cfg_KeepAny, nullptr, nullptr, 0},
+    {"Anima", Cfg_ReadAnima, Cfg_WriteAnima, nullptr, 0},
     {"WarnUeb", Cfg_KeepAny, nullptr, nullptr, 0},
     {"WarnDatN", Cfg_ReadWarnDatN, Cfg_WriteWarnDatN, "J", 0},
     {"BauStrecke", Cfg_KeepBau3, nullptr, nullptr, 0},
@@ -895,6 +965,7 @@ void Cfg_SetDefaults(void) {
   g_cfgWriteAtExit = 1;
   Cfg_ClearKept();
   Snd_SetOptions(SND_OPT_EVENTS | SND_OPT_ALARM);
+  Mcs_SetAnimationWord(MCS_ANIM_ALL);
   Trn_SetViewOptions(0);
   Str_Copy(g_cfgLang[0], u"orba.lng");
   Str_Copy(g_cfgLang[1], u"orba.lnv");

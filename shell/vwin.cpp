@@ -1,5 +1,6 @@
 #include "shell/vwin.h"
 
+#include "model/mcs.h"
 #include "operation/trn.h"
 #include "platform/heap.h"
 #include "platform/str.h"
@@ -377,10 +378,12 @@ int Vwin_SizeBackBuffer(int slot, i32 width, i32 height) {
   return 0;
 }
 
-// The whole client of an open view, to be painted again from the layout.
+// The whole client of an open view, to be painted again from the layout;
+// the animated symbols follow what the view now shows.
 static void InvalidateAll(int slot) {
   const MapView& m = g_mapViews[slot];
   Map_InvalidateRect(slot, 0, 0, m.clientHeight - 1, m.clientWidth - 1);
+  Mcs_Revalidate(slot, nullptr);
 }
 
 static void CellsOf(const MapView& m, i32* cols, i32* rows) {
@@ -522,6 +525,7 @@ void Vwin_ScrollCells(int slot, i32 dx, i32 dy) {
       InvalidateAll(slot);
     }
     Map_ScrollView(m->window, 0, 0, py, px, bottom, right);
+    Mcs_Revalidate(slot, nullptr);
   }
   Vwin_KeepCursorInView(slot);
   Vwin_PlatformShowPosition(slot);

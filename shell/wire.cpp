@@ -8,6 +8,7 @@
 #include "dialogs/depdlg.h"
 #include "dialogs/dfw.h"
 #include "dialogs/dmsgdlg.h"
+#include "dialogs/gfxwarn.h"
 #include "model/dep.h"
 #include "model/depref.h"
 #include "model/genl.h"
@@ -36,6 +37,7 @@
 #include "operation/sndcat.h"
 #include "operation/trn.h"
 #include "operation/trnfollow.h"
+#include "operation/trnlist.h"
 #include "platform/clip.h"
 #include "platform/fio.h"
 #include "platform/os.h"
@@ -133,8 +135,11 @@ static void Wire_SetDaylight(int enabled, const u16 times[4]) {
 
 // Each simulated minute the daylight phase follows the clock; a changed phase
 // shades every picture view anew.
+// A new daylight phase repaints the picture views; otherwise the symbols
+// larger than their cell are drawn again when the animation word asks.
 static void Wire_ClockMinute(void) {
   if (Disp_UpdateDaylightPhase()) Map_InvalidateViews(MAP_INVALIDATE_PICTURE);
+  else if (Mcs_GetAnimationWord() & MCS_ANIM_MINUTE) Mcs_RedrawAreas();
 }
 
 // The alarm action asks the user through the clock dialog; until it exists
@@ -379,6 +384,17 @@ static i32 Wire_McsCellVariant(i32 x, i32 y, i32, u32 code) { return Map_CellPic
 
 static void Wire_McsLibraryName(int library, wch* name) { File_GetUzgName(library, name); }
 
+static void Wire_McsBuildPicture(u32 code, i32 variant, i32 picture, int zoom) {
+  Gfx_BuildElementGraphic(code, variant, zoom, picture);
+}
+
+// A symbol's step sound is heard while sound output and the animation
+// sounds are on and a picture view shows the symbol's cell.
+static void Wire_McsStepSound(i32 x, i32 y, i32 level, i32 sound) {
+  if (Snd_OutputOn() && (Snd_GetOptions() & SND_OPT_ANIMATION) && Snd_CellAudibility(x, y, level) == 1)
+    Snd_PostRequest(u32(sound), 0);
+}
+
 static int Wire_LoadLayoutGraphics(u16 version) {
   if (Bgp_GetSettings(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)[0]) Bgp_LoadPicture();
   return Gfx_LoadLayoutVehicleSets(version);
@@ -394,6 +410,20 @@ static void Wire_LoadZoomVehicleSets(void) {
 // while sound output and the dispatcher sound option are on.
 static void Wire_DispatcherSound(int slot) {
   if (Snd_OutputOn() && (Snd_GetOptions() & SND_OPT_DISPATCHER)) Snd_PostRequest(u32(slot), SND_REQ_SLOT);
+}
+// A dispatcher message's line in the run log, with the train it names
+// when there is one.
+static void Wire_LogDispatcherMessage(const DispatcherMessage* m) {
+  if (!Logp_IsLogging()) return;
+  TrainRec* t = nullptr;
+  int exists = 0;
+  if (m->Line >= 1 && i32(m->Number) >= 1) t = TrnList_FindSorted(m->Line, i32(m->Number), &exists);
+  if (!exists) t = nullptr;
+  // The departure time of a late train stands in the log's time field.
+  wch time[16] = {0}, text[DMSG_LINE_WIDTH + 100];
+  Dmsg_FormatText(m->Kind, m->X, m->Y, m->Kind == 26 ? time : nullptr, text, DMSG_LINE_WIDTH + 100, m->Data, m->Second,
+                  m->Minute, m->Hour, m->Level);
+  Logp_LogDispatchMsg(m->X, m->Y, m->Level, time, text, m->Line, t);
 }
 static int Wire_DispatcherSoundOn(void) { return (Snd_GetOptions() & SND_OPT_DISPATCHER) ? 1 : 0; }
 static void Wire_SetDispatcherSound(int on) {
@@ -437,6 +467,7 @@ void Wire_InstallHooks(void) {
   addOns.getSlotName = Wire_GetSlotName;
   addOns.setSlotName = Wire_SetSlotName;
   addOns.loadSlot = Wire_LoadSlot;
+  addOns.graphicsWarning = GfxWarn_Show;
   Lay_SetAddOnHooks(&addOns);
 
   McsHooks symbols = {};
@@ -444,6 +475,9 @@ void Wire_InstallHooks(void) {
   symbols.cellVariant = Wire_McsCellVariant;
   symbols.zoomSet = Gfx_GetZoomSet;
   symbols.libraryName = Wire_McsLibraryName;
+  symbols.stepSound = Wire_McsStepSound;
+  symbols.buildPicture = Wire_McsBuildPicture;
+  symbols.displayPaused = Disp_GetDisplayPause;
   Mcs_SetHooks(&symbols);
 
   GenlHooks general = {};
@@ -502,7 +536,7 @@ void Wire_InstallHooks(void) {
   static const LinModuleHooks signalLines = {Wire_SignalsCopyLine, Sig_OnLineDeleted, Wire_SignalsWithLine};
   Lin_SetModuleHooks(LIN_MODULE_SIGNALS, &signalLines);
   // The panel indicator has no owner yet.
-  static const DmsgHooks dispatcher = {nullptr, Wire_DispatcherSound, Wire_StopSimulation};
+  static const DmsgHooks dispatcher = {nullptr, Wire_DispatcherSound, Wire_StopSimulation, Wire_LogDispatcherMessage};
   Dmsg_SetHooks(&dispatcher);
   static const DmsgSoundOption dispatcherSound = {Wire_DispatcherSoundOn, Wire_SetDispatcherSound};
   Dmsg_SetSoundOption(&dispatcherSound);

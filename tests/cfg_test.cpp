@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "model/layfile.h"
+#include "model/logp.h"
+#include "model/mcs.h"
 #include "operation/clock.h"
 #include "operation/dmsg.h"
 #include "platform/fio.h"
@@ -186,6 +188,69 @@ TEST_F(CfgTest, WrittenSettingsReadBack) {
   // Written again unchanged.
   ASSERT_EQ(0, Cfg_WriteSettings());
   EXPECT_EQ(written.substr(written.find("[ORBA")), FileText().substr(FileText().find("[ORBA")));
+}
+
+// The run log's three keys and the animation word: what a value gives,
+// what is refused (and then keeps the old settings), and that every
+// setting is written so that it reads back.
+TEST_F(CfgTest, RunLogAndAnimationKeys) {
+  struct Case {
+    const char* what;
+    const char* text;
+    int result;
+    u32 flags;
+    wch separator, comment;
+    u32 animation;
+  } cases[] = {
+      {"defaults", "[ORBA_385]\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u',', u';', 31},
+      {"points only, UTF-16, vehicles", "[ORBA_385]\nLog_Opt=P1UV\n", 0,
+       LOGP_OPT_POINTS | LOGP_OPT_UTF16 | LOGP_OPT_VEHICLES, u',', u';', 31},
+      {"dispatcher, 8-bit", "[ORBA_385]\nLog_Opt=0DA\n", 0, LOGP_OPT_DISPATCH | LOGP_OPT_ANSI, u',', u';', 31},
+      {"nothing to log is refused", "[ORBA_385]\nLog_Opt=0123\n", 3, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u',',
+       u';', 31},
+      {"only a text form is refused", "[ORBA_385]\nLog_Opt=01U\n", 3, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u',',
+       u';', 31},
+      {"separator and comment", "[ORBA_385]\nLog_Sep=;\nLog_Comm=#\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u';',
+       u'#', 31},
+      {"quoted blank separator", "[ORBA_385]\nLog_Sep=\" \"\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u' ', u';',
+       31},
+      {"empty values are the defaults", "[ORBA_385]\nLog_Sep=\nLog_Comm=\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH,
+       u',', u';', 31},
+      {"animation letters clear and keep", "[ORBA_385]\nAnima=r-f-s\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u',',
+       u';', 2 | 8},
+      {"animation from nothing", "[ORBA_385]\nAnima=rpfus\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH, u',', u';', 0},
+      {"the default keeps the word", "[ORBA_385]\nAnima=--------------\n", 0, LOGP_OPT_POINTS | LOGP_OPT_DISPATCH,
+       u',', u';', 31},
+  };
+  for (const Case& c : cases) {
+    Cfg_SetDefaults();
+    EXPECT_EQ(c.result, Read(c.text)) << c.what;
+    u32 flags;
+    wch sep, comment;
+    Logp_GetSettings(&flags, &sep, &comment, nullptr);
+    EXPECT_EQ(c.flags, flags) << c.what;
+    EXPECT_EQ(c.separator, sep) << c.what;
+    EXPECT_EQ(c.comment, comment) << c.what;
+    EXPECT_EQ(c.animation, Mcs_GetAnimationWord()) << c.what;
+  }
+
+  ASSERT_EQ(0, Logp_SetSettings(LOGP_OPT_DISPATCH | LOGP_OPT_ANSI | LOGP_OPT_VEHICLES, u' ', u'"'));
+  Mcs_SetAnimationWord(1 | 4 | 16);
+  ASSERT_EQ(0, Cfg_WriteSettings());
+  const std::string written = FileText();
+  EXPECT_NE(std::string::npos, written.find("\r\nLog_Opt=0DAV\r\n"));
+  EXPECT_NE(std::string::npos, written.find("\r\nLog_Sep=\" \"\r\n"));
+  EXPECT_NE(std::string::npos, written.find("\r\nAnima=RpFuS\r\n"));
+  Cfg_SetDefaults();
+  ASSERT_EQ(0, Cfg_ReadSettings(nullptr)) << U8(Cfg_BadKeys());
+  u32 flags;
+  wch sep, comment;
+  Logp_GetSettings(&flags, &sep, &comment, nullptr);
+  EXPECT_EQ(u32(LOGP_OPT_DISPATCH | LOGP_OPT_ANSI | LOGP_OPT_VEHICLES), flags);
+  EXPECT_EQ(u' ', sep);
+  EXPECT_EQ(u'"', comment);
+  EXPECT_EQ(1u | 4 | 16, Mcs_GetAnimationWord());
+  Cfg_SetDefaults();
 }
 
 // A folder one unit below the longest path gets its separator and is

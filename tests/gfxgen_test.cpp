@@ -9,8 +9,10 @@
 
 #include "platform/fio.h"
 #include "platform/heap.h"
+#include "model/mcs.h"
 #include "render/gfxfile.h"
 #include "tests/test_util.h"
+#include "tools/gfxgen/art_anim.h"
 #include "tools/gfxgen/art_base.h"
 #include "tools/gfxgen/art_canvas.h"
 #include "tools/gfxgen/art_element.h"
@@ -624,4 +626,114 @@ TEST(GfxgenFiles, TheBuildWroteEveryPictureFile) {
   ASSERT_EQ(GfxFile_LoadVehicleSet((dir + W16("orba.fzg")).c_str(), FOLDER_FULLPATH, 6256, 0, &set), 0);
   EXPECT_GE(set.count, 1);
   GfxFile_FreeVehicleSet(&set);
+}
+
+// The animated pictures and the shipped definitions that cycle through
+// them: every picture a step names was built at every zoom, every animated
+// code has a definition, every picture differs from the resting one, and
+// what each picture draws lies inside the definition's area (the cells
+// redrawn when the step changes), so no step leaves pixels behind.
+namespace {
+
+struct ShippedDefinition {
+  i32 top, height, left, width;
+  u32 code;
+  std::vector<McsStep> steps;
+};
+
+std::vector<ShippedDefinition> ReadShippedDefinitions() {
+  const std::vector<u8> bytes = Test_ReadFile(Test_DataFolder() + u"orba.bnm");
+  std::vector<wstr> lines(1);
+  for (u8 b : bytes) {
+    if (b == '\n') lines.emplace_back();
+    else if (b != '\r') lines.back() += char16_t(b);
+  }
+  std::vector<ShippedDefinition> defs;
+  size_t i = 0;
+  while (i < lines.size()) {
+    const wstr& l = lines[i++];
+    if (l.empty() || l[0] == u';') continue;
+    if (l == u"END") break;
+    i32 h[7];
+    EXPECT_EQ(0, Mcs_ParseHeader(l.c_str(), 0, h)) << U8(l);
+    ShippedDefinition d = {h[0], h[1], h[2], h[3], u32(h[5]), {}};
+    for (i32 k = 0; k < h[4] && i < lines.size(); ++k) {
+      McsStep st;
+      EXPECT_EQ(0, Mcs_ParseStep(lines[i].c_str(), &st)) << U8(lines[i]);
+      ++i;
+      d.steps.push_back(st);
+    }
+    defs.push_back(d);
+  }
+  return defs;
+}
+
+}  // namespace
+
+TEST(GfxgenAnimation, ShippedDefinitionsNameBuiltPictures) {
+  Heap_Init();
+  Fio_InitBuffers();
+  const std::vector<ShippedDefinition> defs = ReadShippedDefinitions();
+  ASSERT_FALSE(defs.empty());
+  std::set<u32> defined;
+  for (const ShippedDefinition& d : defs) defined.insert(d.code);
+  std::vector<u32> animated(size_t(Aan_ListCodes(nullptr, 0)));
+  Aan_ListCodes(animated.data(), int(animated.size()));
+  for (u32 code : animated) {
+    EXPECT_TRUE(defined.count(code)) << code << " is animated but has no definition";
+    EXPECT_TRUE(Asy_HasPicture(code)) << code;
+  }
+  for (int zoom : {1, 2, 4}) {
+    GfxCombinedFile f;
+    const wstr name = Test_DataFolder() + u"orba.fx" + char16_t('0' + zoom);
+    ASSERT_EQ(0, GfxFile_LoadCombined(name.c_str(), FOLDER_FULLPATH, "GZX", zoom, &f));
+    for (const ShippedDefinition& d : defs)
+      for (const McsStep& st : d.steps) {
+        GfxElementRecord rec;
+        EXPECT_EQ(0, GfxFile_ReadCombined(&f, d.code, 0, 0, u32(st.Picture), &rec))
+            << d.code << " picture " << st.Picture << " zoom " << zoom;
+        GfxFile_FreeElementRecord(&rec);
+      }
+    // One past the last picture is not there: the store's loader stops
+    // at the first missing variant.
+    for (u32 code : animated) {
+      GfxElementRecord rec;
+      EXPECT_EQ(GFXR_NOT_PRESENT, GfxFile_ReadCombined(&f, code, 0, 0, u32(Aan_FrameCount(code) + 1), &rec)) << code;
+    }
+    GfxFile_FreeCombined(&f);
+  }
+}
+
+TEST(GfxgenAnimation, EveryPictureDiffersAndStaysInsideItsArea) {
+  const std::vector<ShippedDefinition> defs = ReadShippedDefinitions();
+  std::vector<u32> animated(size_t(Aan_ListCodes(nullptr, 0)));
+  Aan_ListCodes(animated.data(), int(animated.size()));
+  for (u32 code : animated) {
+    const ShippedDefinition* d = nullptr;
+    for (const ShippedDefinition& x : defs)
+      if (x.code == code) d = &x;
+    ASSERT_NE(nullptr, d) << code;
+    const int bottom = d->top + d->height - 1;
+    std::vector<std::vector<u32>> seen;
+    for (int frame = 0; frame <= Aan_FrameCount(code); ++frame) {
+      ApcSpec spec;
+      ApcDraw draw = Asy_Prepare(code, &spec);
+      ApcPicture pic;
+      Aan_SetFrame(frame);
+      Apc_Render(&spec, draw, code, 1, &pic);
+      Aan_SetFrame(0);
+      std::vector<u32> all;
+      for (const ApcPlacement& p : pic.placements) {
+        if (Apc_IsEmpty(&p)) continue;
+        EXPECT_GE(p.x, 32 * d->left) << code << " frame " << frame;
+        EXPECT_LE(p.x + p.w, 32 * (d->left + d->width)) << code << " frame " << frame;
+        EXPECT_GE(p.y, -16 * bottom) << code << " frame " << frame;
+        EXPECT_LE(p.y + p.h, 16 - 16 * d->top) << code << " frame " << frame;
+        all.push_back(u32(p.x) << 16 | u32(p.y & 0xFFFF));
+        all.insert(all.end(), p.px.begin(), p.px.end());
+      }
+      for (size_t k = 0; k < seen.size(); ++k) EXPECT_NE(seen[k], all) << code << " frames " << k << " and " << frame;
+      seen.push_back(all);
+    }
+  }
 }

@@ -8,8 +8,10 @@
 #include "model/grid.h"
 #include "model/logp.h"
 #include "operation/clock.h"
+#include "operation/dmsg.h"
 #include "operation/trn.h"
 #include "platform/fio.h"
+#include "platform/lng.h"
 #include "platform/msg.h"
 #include "shell/ewin.h"
 #include "shell/wire.h"
@@ -243,6 +245,29 @@ TEST_F(LogpTest, PassingAndEventLines) {
   const std::vector<std::string> all = LogLines(folder + u"orba_00.log", true);
   ASSERT_GE(all.size(), 6u);
   EXPECT_EQ('#', all[0][0]) << "header lines start with the comment character";
+}
+
+// Dispatcher messages reach the run log through the start-up wiring: one
+// line for each message taken, none for a duplicate, and one for the
+// message the full table refuses.
+TEST_F(LogpTest, DispatcherMessagesReachTheLog) {
+  ASSERT_EQ(0, Logp_SetSettings(LOGP_OPT_DISPATCH | LOGP_OPT_ANSI, u',', u';'));
+  Dmsg_Init();
+  ASSERT_EQ(DMSG_POSTED, Dmsg_Post(5, 3, 4, 0, 0, 0, 0, 0)) << "not logging yet: no line";
+  ASSERT_EQ(0, Logp_StartRunLog());
+  for (i32 i = 0; i < DMSG_MAX_ENTRIES - 1; ++i) ASSERT_EQ(DMSG_POSTED, Dmsg_Post(5, 10 + i, 7, -1, 0, 0, 0, 0));
+  EXPECT_EQ(DMSG_DUPLICATE, Dmsg_Post(5, 10, 7, -1, 0, 0, 0, 0));
+  EXPECT_EQ(DMSG_FULL, Dmsg_Post(6, 500, 8, 0, 0, 0, 0, 0));
+  Logp_StopRunLog();
+  Dmsg_Clear();
+  const std::vector<std::string> lines = LogLines(folder + u"orba_00.log");
+  ASSERT_EQ(size_t(DMSG_MAX_ENTRIES), lines.size());
+  wch text[200];
+  Dmsg_FormatText(5, 10, 7, nullptr, text, 200, 0, 0, 0, 0, -1);
+  const std::string first = U8(Lng_GetText(6054)) + ",";
+  EXPECT_EQ(0u, lines[0].find(first)) << lines[0];
+  EXPECT_NE(std::string::npos, lines[0].find(",   10,    7,-1,    0.000," + U8(text))) << lines[0];
+  EXPECT_NE(std::string::npos, lines.back().find(",  500,    8,+0,")) << lines.back();
 }
 
 }  // namespace

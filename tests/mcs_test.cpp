@@ -16,11 +16,9 @@
 
 namespace {
 
-u32 g_option = 1;
 std::vector<McsView> g_views;
 std::vector<std::string> g_sounds;
 
-u32 Option(void) { return g_option; }
 int Views(McsView* out, int max) {
   int n = 0;
   for (const McsView& v : g_views)
@@ -38,11 +36,10 @@ class McsTest : public ::testing::Test {
     ASSERT_EQ(0, Grid_Init());
     folder = Test_MakeTempFolder();
     McsHooks h = {};
-    h.animationOption = Option;
     h.pictureViews = Views;
     h.stepSound = Sound;
     Mcs_SetHooks(&h);
-    g_option = 1;
+    Mcs_SetAnimationWord(1);
     g_views = {McsView{0, 100, 100, 120, 115, 0}};
     g_sounds.clear();
     Msg_ResetLast();
@@ -50,6 +47,7 @@ class McsTest : public ::testing::Test {
   void TearDown() override {
     Mcs_Exit();
     Mcs_SetHooks(nullptr);
+    Mcs_SetAnimationWord(MCS_ANIM_ALL);
     Grid_Exit();
   }
   void WriteDefinitions(const std::string& text) {
@@ -145,7 +143,6 @@ TEST_F(McsTest, MissingFileAndEndWithoutEnd) {
 TEST_F(McsTest, PlaceAnimateAndSounds) {
   WriteDefinitions("xd=0, b=1, yd=0, h=2, st=2, sym=50000\n1,2,2,7\n2,3,3,0\nEND\n");
   ASSERT_EQ(0, Mcs_Init());
-  g_option = 1 | 8;
   ASSERT_EQ(0, Mcs_PlaceAt(105, 105, 0, 50000));
   ASSERT_EQ(1u, Mcs_Count());
   EXPECT_EQ(0, Mcs_PlaceAt(5, 5, 0, 50000)) << "not visible: nothing placed";
@@ -167,7 +164,7 @@ TEST_F(McsTest, PlaceAnimateAndSounds) {
   EXPECT_TRUE(std::find(steps.begin(), steps.end(), 0) != steps.end());
   EXPECT_FALSE(g_sounds.empty());
   for (const std::string& s : g_sounds) EXPECT_EQ("105,105:7", s);
-  g_option = 0;
+  Mcs_SetAnimationWord(0);
   EXPECT_EQ(0, Mcs_Revalidate(-1, nullptr));
   EXPECT_EQ(0u, Mcs_Count()) << "the display off drops every object";
 }
@@ -193,6 +190,31 @@ TEST_F(McsTest, RevalidateAndFollow) {
   EXPECT_EQ(296, Mcs_First()->X);
   ASSERT_EQ(0, Mcs_FollowTrain(296, 295, 0, 0, 295, 400));
   EXPECT_EQ(1u, Mcs_Count());
+}
+
+// The program's own definitions load without a warning, and a level-
+// crossing barrier runs its whole cycle: open, lamps, half way, closed with
+// the lamps taking turns and the bell on every other step, half way, open.
+TEST_F(McsTest, ShippedBarrierRunsItsCycle) {
+  ASSERT_TRUE(Test_WriteFile(folder + u"orba.bnm", Test_ReadFile(Test_DataFolder() + u"orba.bnm")));
+  ASSERT_EQ(0, Mcs_Init());
+  EXPECT_EQ(0u, Msg_LastNumber());
+  const u32 barrier = 52676;
+  const McsDefinition* d = Mcs_FindDefinition(barrier, 0, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, d);
+  ASSERT_EQ(0, Mcs_PlaceAt(105, 105, 0, barrier));
+  const McsPlaced* p = Mcs_First();
+  ASSERT_NE(nullptr, p);
+  std::vector<i32> pictures = {Mcs_GetInfo(105, 105, 0, nullptr, barrier)};
+  for (int t = 0; t < 3000 && pictures.size() < 21; ++t) {
+    Mcs_AnimateTick();
+    const i32 now = Mcs_GetInfo(105, 105, 0, nullptr, barrier);
+    if (p->Counter == 0) pictures.push_back(now);
+  }
+  const std::vector<i32> expected = {0, 1, 2, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 2, 0};
+  EXPECT_EQ(expected, pictures);
+  EXPECT_EQ(9u, g_sounds.size()) << "the bell with the lamps and on every closed step with the first lamp";
+  for (const std::string& snd : g_sounds) EXPECT_EQ("105,105:40", snd);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/gfxgen/art_anim.h"
 #include "tools/gfxgen/art_scene.h"
 #include "tools/gfxgen/art_track.h"
 
@@ -629,7 +630,7 @@ void DrawMark(Canvas* c, u32 code) {
 
 void DrawSymbol(Canvas* c, u32 code, int layer) {
   const Family* f = FamilyOf(code);
-  if (!f) return;
+  if (!f || Aan_Draw(c, code)) return;
   int i = int(code - f->first);
   u32 h = Asc_Hash(code);
   switch (f->kind) {
@@ -672,14 +673,7 @@ void DrawSymbol(Canvas* c, u32 code, int layer) {
     case F_STREET: DrawStreet(c, code, i); break;
     case F_MAST: DrawMast(c, i); break;
     case F_FURNITURE: DrawFurniture(c, h, i); break;
-    case F_CLOCK: {
-      Asc_Box(c, 12, 12, 8, 8, 0, 26, Cnv_Rgb(190, 110, 80), Cnv_Rgb(190, 110, 80));
-      Asc_GableRoof(c, 12, 12, 8, 8, 26, 6, false, Cnv_Rgb(60, 90, 80));
-      // The face only: the hands (or digits) are the compositor's.
-      if (i == 5) Cnv_FramedRect(c, 5, Asc_Sy(12, 18), 22, 7, kDark, Cnv_Rgb(120, 120, 120));
-      else Cnv_Ellipse(c, 16, Asc_Sy(12, 21), 3.5f, 3.5f, kWhite);
-      break;
-    }
+    case F_CLOCK: break;  // drawn with the animated pictures
     case F_FIELD: DrawField(c, h, i); break;
     case F_FOREST: DrawTrees(c, h, 3 + i % 4, true); break;
     case F_CITY: DrawHouse(c, h, 1.0f, true); break;
@@ -715,7 +709,7 @@ int Asy_ListCodes(u32* out, int max) {
 }
 
 ApcDraw Asy_Prepare(u32 code, ApcSpec* spec) {
-  *spec = ApcSpec();
+  Aan_Spec(code, spec);
   const Family* f = FamilyOf(code);
   // Ground-like pictures lie under what stands on the cells around them.
   bool flat = f && (f->kind == F_WAY || f->kind == F_STREET || f->kind == F_FIELD || f->kind == F_WATER);

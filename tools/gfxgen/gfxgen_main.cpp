@@ -3,10 +3,12 @@
 //
 //   gfxgen OUTPUT_FOLDER [--sheet SHEET_FOLDER] [--tables FILE]
 //
-// Writes "orba.gzg", "orba.fx1|2|4", "orba.fw1|2|4", "orba.fzg", "orba.fz2",
+// Writes "orba.gzg", "orba.fx1|2|4" (with the animation step pictures of
+// the animated codes as further variants), "orba.fw1|2|4", "orba.fzg", "orba.fz2",
 // "orba.fz4" and "orba.tbd" into the output folder; with --sheet also the
 // contact sheets (BMP) for review, with --tables the ground pattern tables
 // as C++ source. The same build writes the same bytes.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -16,6 +18,7 @@
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "render/gfxfile.h"
+#include "tools/gfxgen/art_anim.h"
 #include "tools/gfxgen/art_base.h"
 #include "tools/gfxgen/art_element.h"
 #include "tools/gfxgen/art_sheet.h"
@@ -163,10 +166,16 @@ int WriteSymbols(Sheet* sheet) {
   std::vector<u32> codes(static_cast<size_t>(n));
   Asy_ListCodes(codes.data(), n);
   static const char* const names[3] = {"orba.fx1", "orba.fx2", "orba.fx4"};
-  std::vector<ApcPicture> all[3];
+  std::vector<ApcPicture> all[3], anim[3];
+  std::vector<u32> animCodes(size_t(Aan_ListCodes(nullptr, 0)));
+  Aan_ListCodes(animCodes.data(), int(animCodes.size()));
+  size_t frames = 0;
+  for (u32 code : animCodes) frames += size_t(Aan_FrameCount(code));
   for (int z = 0; z < 3; ++z) {
     all[z].resize(codes.size());
+    anim[z].resize(frames);
     std::vector<Entry> entries;
+    size_t k = 0;
     for (size_t i = 0; i < codes.size(); ++i) {
       ApcSpec spec;
       ApcDraw draw = Asy_Prepare(codes[i], &spec);
@@ -175,6 +184,15 @@ int WriteSymbols(Sheet* sheet) {
       snprintf(label, sizeof label, "%06u.gz%d", codes[i], kZooms[z]);
       Asy_Name(codes[i], name, sizeof name);
       entries.push_back(Entry{codes[i], 0, 0, label, name, &all[z][i]});
+      // The pictures of the animation steps follow as the code's further
+      // variants (the file keeps a code's records together).
+      for (int f = 1; f <= Aan_FrameCount(codes[i]); ++f, ++k) {
+        Aan_SetFrame(f);
+        Apc_Render(&spec, draw, codes[i], kZooms[z], &anim[z][k]);
+        Aan_SetFrame(0);
+        snprintf(label, sizeof label, "%06u-%02d.gz%d", codes[i], f, kZooms[z]);
+        entries.push_back(Entry{codes[i], 0, u32(f), label, name, &anim[z][k]});
+      }
     }
     char header[96];
     snprintf(header, sizeof header, "orba picture codes, zoom %d\r\n", kZooms[z]);
@@ -195,6 +213,20 @@ int WriteSymbols(Sheet* sheet) {
         if (SaveSheet(sheet, name)) return 1;
       }
     }
+    Ash_Heading(sheet, "ANIMATION STEPS AT ZOOM 1 2 4");
+    size_t k = 0;
+    for (u32 code : animCodes) {
+      const size_t rest = size_t(std::find(codes.begin(), codes.end(), code) - codes.begin());
+      for (int f = 0; f <= Aan_FrameCount(code); ++f) {
+        const ApcPicture* p3[3];
+        for (int z = 0; z < 3; ++z) p3[z] = f == 0 ? &all[z][rest] : &anim[z][k];
+        char label[32];
+        snprintf(label, sizeof label, "%u-%d", code, f);
+        Ash_AddTile(sheet, label, p3, 3, nullptr, -1, -16, -8, 64, 72);
+        if (f) ++k;
+      }
+    }
+    if (SaveSheet(sheet, "sheet_animation.bmp")) return 1;
   }
   return 0;
 }
