@@ -118,7 +118,6 @@ struct PieceSpans {
   u16* off;                    // every piece's offsets, one after the other
   u16 first[TERRAIN_PIECES];   // where piece n starts in off
   u16 count[TERRAIN_PIECES];
-  u8* two;                     // SPR_TP_TWO: 1 where (column + row) is odd
 };
 static PieceSpans* g_spans[SPR_TP_KINDS][3];
 
@@ -143,7 +142,6 @@ static void FreePieceSpans(void) {
     for (PieceSpans*& p : byZoom) {
       if (!p) continue;
       if (p->off) Heap_Free(p->off);
-      if (p->two) Heap_Free(p->two);
       Heap_Free(p);
       p = nullptr;
     }
@@ -162,10 +160,7 @@ static const PieceSpans* SpansOf(int kind, int zoom) {
   PieceSpans* p = static_cast<PieceSpans*>(Heap_Alloc(sizeof(PieceSpans)));
   if (!p) return nullptr;
   p->off = static_cast<u16*>(Heap_Alloc((total + 1) * sizeof(u16)));
-  p->two = kind == SPR_TP_TWO ? static_cast<u8*>(Heap_Alloc(total + 1)) : nullptr;
-  if (!p->off || (kind == SPR_TP_TWO && !p->two)) {
-    if (p->off) Heap_Free(p->off);
-    if (p->two) Heap_Free(p->two);
+  if (!p->off) {
     Heap_Free(p);
     return nullptr;
   }
@@ -175,7 +170,6 @@ static const PieceSpans* SpansOf(int kind, int zoom) {
     for (int row = 0; row < mh; ++row)
       for (int col = 0; col < mw; ++col) {
         if (!(mask(n)[row * mw + col] & bits)) continue;
-        if (p->two) p->two[k] = u8((col + row) & 1);
         p->off[k++] = u16((mh - 1 - row) * f * W + col * f);
       }
     p->count[n] = u16(k - p->first[n]);
@@ -243,6 +237,60 @@ static const PieceColours* ResolveColours(int kind, PieceColours* pc) {
   return nullptr;
 }
 
+// ---------------------------------------------------------------- two-colour texture
+
+// The grounds of two colours (classes 2, 3, 11 and 12) are a calm texture of
+// three close tones between the two colours rather than a one-pixel
+// checkerboard of them, which shimmers at zoom 1 and scrolls as a moire. The
+// tone of a pixel follows from its position in the whole layout, so the
+// texture runs on over cell borders and shows no grid; zoom 4 draws the
+// zoom-2 texture in 2 x 2 blocks, like the masks.
+static i32 g_textureCellX, g_textureCellY;
+
+static void TextureCell(i32 x, i32 y) {
+  g_textureCellX = x;
+  g_textureCellY = y;
+}
+
+int Spr_TextureTone(i32 x, i32 y) {
+  u32 h = u32(x) * 0x9E3779B1u ^ u32(y) * 0x85EBCA77u;
+  h ^= h >> 15;
+  h *= 0x2C1B3C6Du;
+  h ^= h >> 12;
+  h &= 7;
+  return h < 5 ? 0 : h < 7 ? 1 : 2;
+}
+
+static void TextureTones(u32 a, u32 b, u32* tones) {
+  auto mix = [&](int t256) {
+    u32 out = 0;
+    for (int sh = 0; sh <= 16; sh += 8) {
+      const int ca = int((a >> sh) & 255), cb = int((b >> sh) & 255);
+      out |= u32((ca * (256 - t256) + cb * t256) >> 8) << sh;
+    }
+    return out;
+  };
+  tones[0] = mix(128);
+  tones[1] = mix(104);
+  tones[2] = mix(160);
+}
+
+// The tone of buffer pixel (col, row from the bottom) of the current cell.
+static u32 TextureAt(const u32* tones, int col, int row, int zoom) {
+  const int f = zoom == 4 ? 2 : 1, mz = zoom == 1 ? 1 : 2;
+  const i32 tx = g_textureCellX * 32 * mz + col / f, ty = g_textureCellY * 16 * mz - row / f;
+  return tones[Spr_TextureTone(tx, ty)];
+}
+
+static void TextureFill(u32 a, u32 b, int zoom) {
+  u32 tones[3];
+  TextureTones(a, b, tones);
+  const int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
+  CellPixel* p = Spr_Buffer(zoom);
+  for (int r = 0; r < H; ++r)
+    for (int c = 0; c < W; ++c) p[r * W + c] = TextureAt(tones, c, r, zoom);
+}
+
 static void BlitPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom,
                       const PieceColours* pc) {
   if (strip < 0 || strip > 3 || kind < 0 || kind >= SPR_TP_KINDS || piece < 0 || piece >= TERRAIN_PIECES) return;
@@ -273,8 +321,10 @@ static void BlitPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, 
       return;
     }
     case SPR_TP_TWO: {
-      const u8* odd = sp->two + sp->first[piece];
-      for (int k = 0; k < count; ++k) put(k, odd[k] ? colourB : colourA);
+      u32 tones[3];
+      TextureTones(colourA, colourB, tones);
+      for (int k = 0; k < count; ++k)
+        put(k, TextureAt(tones, off[k] % W + strip * 8 * zoom, off[k] / W, zoom));
       return;
     }
     case SPR_TP_SEQ26: {
@@ -382,8 +432,8 @@ static void DrawRow(int row, int kind, u32 a, u32 b, i32 seed, int zoom, int onl
 static u32 BaseFill(int cls, int zoom) {
   switch (cls) {
     case 1: case 10: Spr_FillBuffer(Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
-    case 2: case 11: Spr_FillDither(Pal_ColourCodeToBgr(7) & 0xFFFFFF, Pal_ColourCodeToBgr(20) & 0xFFFFFF, zoom); break;
-    case 3: case 12: Spr_FillDither(Pal_ColourCodeToBgr(36) & 0xFFFFFF, Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
+    case 2: case 11: TextureFill(Pal_ColourCodeToBgr(7) & 0xFFFFFF, Pal_ColourCodeToBgr(20) & 0xFFFFFF, zoom); break;
+    case 3: case 12: TextureFill(Pal_ColourCodeToBgr(36) & 0xFFFFFF, Pal_ColourCodeToBgr(8) & 0xFFFFFF, zoom); break;
     case 4: case 13: Spr_FillBuffer(Pal_ColourCodeToBgr(38) & 0xFFFFFF, zoom); break;
     case 9: Spr_FillBuffer(Pal_ColourCodeToBgr(1) & 0xFFFFFF, zoom); break;
   }
@@ -432,6 +482,7 @@ static void EdgeOf(u32 code, int below, int zoom, i32 parity, int fill, u32 colo
 }
 
 static void TerrainEdge(int zoom, i32 level, i32 y, i32 x, int below, int fill, u32 colour) {
+  TextureCell(x, y);
   i32 ny = below ? y + 1 : y - 1;
   if (ny < 0 || ny > 32767) return;
   EdgeOf(Spr_CellCode(x, ny, level), below, zoom, (x ^ ny) & 1, fill, colour);
@@ -455,6 +506,7 @@ static void NeighbourEdges(int zoom, i32 level, i32 y, i32 x, int hidden, u32 be
 }
 
 void Spr_ComposeNeighbourEdges(int zoom, i32 level, i32 y, i32 x, int hidden) {
+  TextureCell(x, y);
   NeighbourEdges(zoom, level, y, x, hidden, Spr_CellCode(x, y + 1, level), Spr_CellCode(x, y - 1, level));
 }
 
@@ -467,6 +519,7 @@ u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) 
   int variant = 0, row = 0, plain = -1;
   int cls = Spr_TerrainClass(code, &variant, &row, &plain);
   i32 parity = (x ^ y) & 1;
+  TextureCell(x, y);
   u32 ground = GroundColour(cls);
   int common = (cls >= 5 && cls <= 8) || cls == 14 || variant;
   u32 below = SPR_EMPTY_CODE;

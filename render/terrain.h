@@ -32,7 +32,7 @@ enum {
   SPR_TP_SEQ26,    // bits 1-3, 26-colour sequence
   SPR_TP_TAB36,    // bits 1-3 (class 14), 36-colour table
   SPR_TP_CODES45,  // bits 1 and 3, 45 colour codes
-  SPR_TP_TWO,      // bits 0-3 and 7, colours a / b by parity
+  SPR_TP_TWO,      // bits 0-3 and 7, a calm texture of tones between colours a and b
   SPR_TP_SECOND    // bit 6, colour
 };
 // Mask piece n (0..119; 88..119 are also the grid text glyphs) as 8 x 16
@@ -40,6 +40,10 @@ enum {
 // carry bit 7 (with bit 4), the sleepers bit 2, the bed bits 1 and 6.
 const u8* Spr_TerrainMask(int piece, int zoom);
 void Spr_BlitTerrainPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom);
+// Tone 0..2 (between, nearer a, nearer b) of the two-colour texture at
+// texture pixel (x, y) of the layout: zoom-1 pixels at zoom 1, zoom-2
+// pixels at zoom 2 and 4.
+int Spr_TextureTone(i32 x, i32 y);
 // The colour tables of the sequence blitters (values in bitmap order).
 u32 Spr_Seq26Colour(int i);
 u32 Spr_Tab36Colour(int i);

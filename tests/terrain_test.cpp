@@ -2,6 +2,7 @@
 // and cell borders, every class paints exactly its mask bits in its
 // colours, textures follow their seeds and repeat on every redraw, and the
 // edge fill never writes the no-colour marker.
+#include <cstdlib>
 #include <set>
 #include <vector>
 
@@ -321,4 +322,37 @@ TEST_F(TerrainCells, EdgeFillNeverWritesTheNoColourMarker) {
   int filled = 0;
   for (u32 v : BufferCopy(1)) filled += v == 0x00ABCDEF;
   EXPECT_GT(filled, 0);
+}
+
+// The grounds of two colours (classes 2, 3, 11, 12, plain and with the
+// second-ground bit) are a calm texture: no 2 x 2 block of the cell is a
+// checkerboard of two contrasting colours at any zoom, and the texture runs
+// on into the next cell instead of repeating the same cell on a grid.
+TEST_F(TerrainCells, TwoColourGroundsAreCalmTexturesWithoutGrid) {
+  auto luma = [](u32 p) { return int((p >> 16) & 255) * 3 + int((p >> 8) & 255) * 6 + int(p & 255); };
+  const struct {
+    u32 base, colourA, colourB;  // the class's two colour codes
+  } grounds[] = {{1024, 7, 20}, {2048, 36, 8}, {9216, 7, 20}, {10240, 36, 8}};
+  for (const auto& gr : grounds)
+    for (u32 variant : {0u, 512u})
+      for (int zoom : {1, 2, 4}) {
+        const u32 code = gr.base + variant;  // horizontal track on the class's ground
+        // Half the contrast of the two colours: what a checkerboard of them has.
+        const int contrast = std::abs(luma(Pal_ColourCodeToBgr(gr.colourA) & 0xFFFFFF) -
+                                      luma(Pal_ColourCodeToBgr(gr.colourB) & 0xFFFFFF)) / 2;
+        Compose(code, zoom);
+        const std::vector<u32> first = BufferCopy(zoom);
+        int checkers = 0;
+        for (int r = 0; r + 1 < 16 * zoom; ++r)
+          for (int c = 0; c + 1 < 32 * zoom; ++c) {
+            const u32 a = Px(zoom, c, r), b = Px(zoom, c + 1, r);
+            if (a == b || Px(zoom, c, r + 1) != b || Px(zoom, c + 1, r + 1) != a) continue;
+            checkers += std::abs(luma(a) - luma(b)) > contrast;
+          }
+        EXPECT_EQ(0, checkers) << "code " << code << " zoom " << zoom;
+        Compose(code, zoom, 13, 12);
+        EXPECT_NE(first, BufferCopy(zoom)) << "the next cell is not a copy, code " << code << " zoom " << zoom;
+        Compose(code, zoom);
+        EXPECT_EQ(first, BufferCopy(zoom)) << "a redraw repeats the cell, code " << code << " zoom " << zoom;
+      }
 }
