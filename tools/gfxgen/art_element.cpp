@@ -391,7 +391,7 @@ void DrawPortal(Canvas* c, int d, int style) {
     // track, its face turned a little toward the viewer so the mouth shows.
     const float side = d == ATK_LEFT ? 0 : 32, dir = d == ATK_LEFT ? 1 : -1;
     Mound(c, side, Asc_Sy(18, 5), 14, 12);
-    const float xf = side + dir * 11, xb = xf - dir * 3;
+    const float xf = side + dir * 12, xb = xf - dir * 6;
     float face[8] = {xf, Asc_Sy(5, 0), xf, Asc_Sy(5, 12), xb, Asc_Sy(27, 12), xb, Asc_Sy(27, 0)};
     float rim[8] = {xf - dir * t, Asc_Sy(5, 0) - t, xf - dir * t, Asc_Sy(5, 12) + t, xb - dir * t, Asc_Sy(27, 12) + t,
                     xb - dir * t, Asc_Sy(27, 0) - t};
@@ -399,7 +399,7 @@ void DrawPortal(Canvas* c, int d, int style) {
     Cnv_FillPoly(c, face, 4, stone);
     float coping[8] = {xf, Asc_Sy(5, 10.5f), xf, Asc_Sy(5, 12), xb, Asc_Sy(27, 12), xb, Asc_Sy(27, 10.5f)};
     Cnv_FillPoly(c, coping, 4, Cnv_Shade(stone, 1.2f));
-    const float m0 = xf - dir * 0.8f, m1 = xf - dir * 2.2f;
+    const float m0 = xf - dir * 1.2f, m1 = xf - dir * 4.8f;
     float mouth[10] = {m0, Asc_Sy(9, 0), m0, Asc_Sy(9, 6), (m0 + m1) / 2, Asc_Sy(16, 8.5f), m1, Asc_Sy(23, 6),
                        m1, Asc_Sy(23, 0)};
     Cnv_FillPoly(c, mouth, 5, Cnv_Rgb(14, 14, 16));
