@@ -181,11 +181,11 @@ static const GfxSubPicture* SymbolPicture(u32 code, i32 x, i32 y, i32 level) {
   return sp ? sp : Gfx_GetSubPicture(code, 0, 0, 0);
 }
 
-// Draws the placements of a record that belong to the layer and meet the
-// window; the number drawn.
-static int PlacePictures(const GfxSubPicture* sp, int zoom, int layer, int dy, int dx) {
+// Draws the first `count` placements of a record that belong to the layer
+// and meet the window; the number drawn.
+static int PlacePictures(const GfxSubPicture* sp, int zoom, int layer, int dy, int dx, int count = 3) {
   int drawn = 0;
-  for (int p = 0; p < 3; ++p) {
+  for (int p = 0; p < count && p < 3; ++p) {
     int dz = 1;
     const GfxBlock* b = Spr_ChooseBlock(sp, p, zoom, &dz);
     if (!b) break;
@@ -230,8 +230,12 @@ int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32
   if (code >= 16384 && symbolsHidden) return 0;
   const GfxSubPicture* sp = code < 16384 ? Gfx_GetSubPicture(code, state, 0, 0) : SymbolPicture(code, x, y, level);
   if (!sp) return 0;
-  int drawn = PlacePictures(sp, zoom, layer, dy, dx);
-  DrawEffects(sp, zoom, layer, dy, dx, Spr_CellSeed(x, y), Spr_PlatformContinues(code, x, y, level));
+  // A platform that goes on from the cell above keeps its first placement
+  // only: the departure board (the second) and its clock stand where the
+  // platform begins.
+  const int continues = Spr_PlatformContinues(code, x, y, level);
+  int drawn = PlacePictures(sp, zoom, layer, dy, dx, continues ? 1 : 3);
+  DrawEffects(sp, zoom, layer, dy, dx, Spr_CellSeed(x, y), continues);
   return drawn;
 }
 

@@ -131,7 +131,8 @@ u32 Spr_CellCode(i32 x, i32 y, i32 level);
 int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
                       int layer, int dy, int dx);
 // 1 when the cell holds a platform with a clock whose platform goes on in
-// the cell above: a platform shows one clock, where it begins.
+// the cell above: a platform shows one departure board with its clock
+// (the picture's second placement), where it begins.
 int Spr_PlatformContinues(u32 code, i32 x, i32 y, i32 level);
 // Ground and lower layers of an ordinary cell; 0 or a portal direction bit.
 int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int symbolsHidden);

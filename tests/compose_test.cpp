@@ -657,25 +657,27 @@ TEST(ComposeRules, TransfersOfEachZoomFillTheirPreview) {
   EXPECT_EQ(std::vector<u32>(32 * 16, 7), small);
 }
 
-// A platform of several cells shows its digital clock once, on the board
-// of the cell where it begins (the top one; the board stands high enough to
-// reach into the cell above); the boards further on have none.
+// A platform of several cells shows its departure board and digital clock
+// once, where it begins (the top cell; the board stands high enough to
+// reach into the cell above); the cells further on show the platform only.
 TEST_F(ComposeCells, PlatformShowsOneClockWhereItBegins) {
   for (i32 y = 10; y <= 14; ++y) Grid_SetCell(12, y, 0, CellCode(263));  // class 1 ground: plain
   EXPECT_EQ(0, Spr_PlatformContinues(263, 12, 10, 0));
   EXPECT_EQ(1, Spr_PlatformContinues(263, 12, 11, 0));
   EXPECT_EQ(0, Spr_PlatformContinues(261, 12, 11, 0)) << "no clock to drop";
-  const u32 digits = 0xFFB428;  // the clock's lit digits
+  const u32 digits = 0xFFB428, board = 0x1C2028;  // the clock's lit digits, the board's face
   for (int scale : {1, 2, 4}) {
     OpenView(scale, 0, 11, 8, 128 * scale, 128 * scale);
     for (i32 y = 8; y <= 15; ++y) Map_RedrawCell(12, y, 0, MAP_REDRAW_ALL);
-    int cellsWithClock = 0;
+    int cellsWithClock = 0, cellsWithBoard = 0;
     for (i32 y = 8; y <= 15; ++y) {
-      int n = 0;
-      for (u32 p : Cell(12, y)) n += p == digits;
+      int n = 0, b = 0;
+      for (u32 p : Cell(12, y)) n += p == digits, b += p == board;
       cellsWithClock += n > 0;
+      cellsWithBoard += b > 0;
     }
     EXPECT_EQ(1, cellsWithClock) << "scale " << scale;
+    EXPECT_EQ(1, cellsWithBoard) << "one departure board, scale " << scale;
     EXPECT_EQ(Cell(12, 12), Cell(12, 13)) << "the cells further on look alike, scale " << scale;
     Map_CloseView(0);
   }

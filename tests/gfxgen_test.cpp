@@ -4,7 +4,10 @@
 // vehicles fit the vehicle file; and the same build draws the same pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/fio.h"
@@ -232,6 +235,34 @@ TEST(GfxgenElements, LampsAndWindowsCarryLightingTags) {
   }
 }
 
+// The retaining walls of the curves stand at the edge of their track bed
+// inside their own cell (they floated beside the cell before); the platforms
+// with a clock keep their departure board in a placement of its own, the
+// second, which the compositor leaves out where the platform goes on.
+TEST(GfxgenElements, CurveWallsStayInTheirCellAndBoardsAreTheirOwnPlacement) {
+  for (int zoom : kZooms)
+    for (int s = 496; s <= 503; ++s) {
+      ApcPicture p;
+      RenderElement(u32(4096 + s), zoom, &p);
+      for (const ApcPlacement& pl : p.placements) {
+        EXPECT_GE(pl.x, 0) << "shape " << s << " zoom " << zoom;
+        EXPECT_LE(pl.x + pl.w, 32 * zoom) << "shape " << s << " zoom " << zoom;
+        EXPECT_GE(pl.y, 0) << "shape " << s << " zoom " << zoom;
+        EXPECT_LE(pl.y + pl.h, 19 * zoom) << "a low wall, shape " << s << " zoom " << zoom;
+      }
+    }
+  for (int zoom : kZooms)
+    for (int s = 261; s <= 263; ++s) {
+      ApcPicture p;
+      RenderElement(u32(4096 + s), zoom, &p);
+      ASSERT_EQ(p.placements.size(), s == 261 ? 1u : 2u) << "shape " << s << " zoom " << zoom;
+      EXPECT_EQ(p.placements.back().layer, 2);
+      if (s != 261) {
+        EXPECT_GE(p.placements[1].x, 16 * zoom) << "the board stands on the right-hand platform";
+      }
+    }
+}
+
 TEST(GfxgenElements, PicturesAreTransparentAwayFromTheirObject) {
   // A stop board stands beside the track: the cell's opposite side stays
   // clear so the ground shows through.
@@ -374,6 +405,43 @@ TEST(GfxgenTrack, GroundEndsWhereTheConnectionTableSays) {
     Atk_RenderRow(&g, Atk_GroundRow(s), 2, m);
     for (int c = 0; c < 8; ++c)
       EXPECT_EQ(TrackAt(m, c), want.count(c) == 1) << "shape " << s << " connector " << c;
+  }
+}
+
+// Sleepers of straight track at zoom 2 are all equally wide: along the
+// centre line of the track every sleeper covers the same number of pixels
+// (before, they alternated between one and two pixels).
+TEST(GfxgenTrack, SleepersAtZoomTwoAreEven) {
+  static AtkGround g;
+  ASSERT_EQ(Atk_BuildGround(&g), 0);
+  const struct {
+    int shape, a, b;
+  } straights[] = {{0, ATK_LEFT, ATK_RIGHT}, {1, ATK_UP, ATK_DOWN}, {2, ATK_UPLEFT, ATK_DOWNRIGHT},
+                   {3, ATK_DOWNLEFT, ATK_UPRIGHT}};
+  for (const auto& t : straights) {
+    u8 m[64 * 32];
+    Atk_RenderRow(&g, Atk_GroundRow(t.shape), 2, m);
+    float ax, av, bx, bv;
+    Atk_ConnectorPoint(t.a, &ax, &av);
+    Atk_ConnectorPoint(t.b, &bx, &bv);
+    // Pixel positions of the ends (column, row from the top) at zoom 2.
+    const float c0 = ax * 2, r0 = (16 - av / 2) * 2, c1 = bx * 2, r1 = (16 - bv / 2) * 2;
+    const int steps = int(std::max(std::fabs(c1 - c0), std::fabs(r1 - r0)));
+    std::vector<int> runs;
+    int run = 0;
+    for (int k = 0; k < steps; ++k) {
+      const float f = (float(k) + 0.5f) / float(steps);
+      const int c = int(c0 + (c1 - c0) * f), r = int(r0 + (r1 - r0) * f);
+      const bool sleeper = c >= 0 && c < 64 && r >= 0 && r < 32 && m[r * 64 + c] == ATK_MASK_SLEEPER;
+      if (sleeper) ++run;
+      if ((!sleeper || k + 1 == steps) && run) runs.push_back(run), run = 0;
+    }
+    ASSERT_GE(runs.size(), 4u) << "shape " << t.shape;
+    // The first and last may be cut by the cell's border.
+    std::set<int> widths(runs.begin() + 1, runs.end() - 1);
+    std::string all;
+    for (int w : runs) all += std::to_string(w) + " ";
+    EXPECT_EQ(1u, widths.size()) << "shape " << t.shape << ": sleeper widths " << all;
   }
 }
 

@@ -1,5 +1,6 @@
 #include "tools/gfxgen/art_element.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -329,53 +330,88 @@ u32 PortalStone(int style) {
   return stones[(style % 5 + 5) % 5];
 }
 
+// A grass mound with a dark outline, a lit top to the upper left and a
+// shaded foot.
+void Mound(Canvas* c, float cx, float cy, float rx, float ry) {
+  const u32 grass = Cnv_Rgb(96, 140, 70);
+  const float t = 1.0f / float(c->zoom);
+  Cnv_Ellipse(c, cx, cy, rx + t, ry + t, Cnv_Rgb(40, 58, 34));
+  Cnv_Ellipse(c, cx, cy, rx, ry, grass);
+  Cnv_Ellipse(c, cx - rx * 0.25f, cy + ry * 0.3f, rx * 0.6f, ry * 0.5f, Cnv_Shade(grass, 1.14f));
+  Cnv_Ellipse(c, cx, cy - ry * 0.55f, rx * 0.9f, ry * 0.4f, Cnv_Shade(grass, 0.82f));
+}
+
+// A portal face seen from the front: a stone wall with an outline and a
+// light coping, and the mouth, a dark arch over the track.
+void PortalFront(Canvas* c, float x0, float x1, float base, float height, float mouthHalf, float mouthHeight,
+                 u32 stone) {
+  const float t = 1.0f / float(c->zoom), cx = (x0 + x1) / 2;
+  Cnv_FramedRect(c, x0, base, x1 - x0, height, stone, kBlack);
+  Cnv_Rect(c, x0 - t, base + height - 1.5f, x1 - x0 + 2 * t, 1.5f + t, kBlack);
+  Cnv_Rect(c, x0, base + height - 1.5f + t, x1 - x0, 1.5f - 2 * t, Cnv_Shade(stone, 1.2f));
+  Cnv_Rect(c, x1 - 2, base + t, 2 - t, height - 1.5f, Cnv_Shade(stone, 0.8f));
+  const float archY = base + mouthHeight - mouthHalf * 0.7f;
+  Cnv_Rect(c, cx - mouthHalf - t, base, 2 * (mouthHalf + t), mouthHeight - mouthHalf * 0.7f, Cnv_Shade(stone, 0.6f));
+  Cnv_Ellipse(c, cx, archY, mouthHalf + t, mouthHalf * 0.7f + t, Cnv_Shade(stone, 0.6f));
+  Cnv_Rect(c, cx - mouthHalf, base, 2 * mouthHalf, mouthHeight - mouthHalf * 0.7f, Cnv_Rgb(14, 14, 16));
+  Cnv_Ellipse(c, cx, archY, mouthHalf, mouthHalf * 0.7f, Cnv_Rgb(14, 14, 16));
+}
+
 // A hill with a tunnel mouth toward the direction d (the side trains go down to).
 void DrawPortal(Canvas* c, int d, int style) {
-  u32 stone = PortalStone(style), grass = Cnv_Rgb(96, 140, 70), earth = Cnv_Rgb(120, 110, 72);
+  const u32 stone = PortalStone(style);
   if (style == 2) {
     // A cutting: retaining walls that grow as the track goes down.
     DrawRampFoot(c, 176 + (d ^ 1));
     return;
   }
+  const float t = 1.0f / float(c->zoom);
   int axis = AxisOf(d);
   if (axis == 0 && d == ATK_UP) {
-    // Mouth on the far border, seen from the front.
-    Cnv_Ellipse(c, 16, Asc_Sy(34, 10), 20, 11, grass);
-    Cnv_Ellipse(c, 16, Asc_Sy(34, 6), 17, 8, Cnv_Shade(grass, 0.85f));
-    float wall[8] = {5, Asc_Sy(24, 0), 27, Asc_Sy(24, 0), 27, Asc_Sy(24, 14), 5, Asc_Sy(24, 14)};
-    Cnv_FillPoly(c, wall, 4, stone);
-    Cnv_Rect(c, 4, Asc_Sy(24, 14), 24, 1.5f, Cnv_Shade(stone, 0.8f));
-    Cnv_Rect(c, 10, Asc_Sy(24, 0), 12, 7, kBlack);
-    Cnv_Ellipse(c, 16, Asc_Sy(24, 7), 6, 4.5f, kBlack);
+    // Mouth on the far border, facing the viewer.
+    Mound(c, 16, Asc_Sy(36, 9), 19, 10);
+    PortalFront(c, 5, 27, Asc_Sy(24, 0), 14, 6, 10, stone);
     return;
   }
   if (axis == 0) {
-    // Mouth on the near border facing away: the hill covers the near half.
-    Cnv_Ellipse(c, 16, Asc_Sy(6, 6), 18, 9, grass);
-    Cnv_Rect(c, 6, Asc_Sy(14, 9), 20, 2, stone);
-    Cnv_Ellipse(c, 16, Asc_Sy(4, 2), 15, 4, Cnv_Shade(grass, 0.8f));
+    // Mouth on the near half facing away: the hill covers the near border,
+    // the portal's parapet tops it, and behind the parapet the track runs
+    // down into the dark cutting in front of the mouth between wing walls.
+    Cnv_Rect(c, 9, 11, 14, 3.5f, Cnv_Rgb(14, 14, 16));
+    for (float x : {7.0f, 23.0f}) {
+      float w[8] = {x, 11, x + 2, 11, x + 2, 17, x, 15};
+      Cnv_FillPoly(c, w, 4, Cnv_Shade(stone, x < 16 ? 1.1f : 0.8f));
+    }
+    Mound(c, 16, 4.5f, 19, 5.5f);
+    Cnv_FramedRect(c, 6, 8.5f, 20, 3, Cnv_Shade(stone, 1.1f), kBlack);
     return;
   }
   if (axis == 1) {
-    float side = d == ATK_LEFT ? 0 : 32;
-    float dir = d == ATK_LEFT ? 1 : -1;
-    Cnv_Ellipse(c, side, Asc_Sy(16, 5), 14, 13, grass);
-    Cnv_Ellipse(c, side + dir * 2, Asc_Sy(10, 3), 11, 6, Cnv_Shade(grass, 0.82f));
-    float x = side + dir * 12;
-    Cnv_Rect(c, std::min(x, x + dir * 2), Asc_Sy(6, 0), 2, 14, stone);
-    Cnv_Rect(c, std::min(x, x + dir * 2), Asc_Sy(6, 0), 2, 1, earth);
+    // The hill on the left or right border; the portal stands across the
+    // track, its face turned a little toward the viewer so the mouth shows.
+    const float side = d == ATK_LEFT ? 0 : 32, dir = d == ATK_LEFT ? 1 : -1;
+    Mound(c, side, Asc_Sy(18, 5), 14, 12);
+    const float xf = side + dir * 12, xb = xf - dir * 6;
+    float face[8] = {xf, Asc_Sy(5, 0), xf, Asc_Sy(5, 12), xb, Asc_Sy(27, 12), xb, Asc_Sy(27, 0)};
+    float rim[8] = {xf - dir * t, Asc_Sy(5, 0) - t, xf - dir * t, Asc_Sy(5, 12) + t, xb - dir * t, Asc_Sy(27, 12) + t,
+                    xb - dir * t, Asc_Sy(27, 0) - t};
+    Cnv_FillPoly(c, rim, 4, kBlack);
+    Cnv_FillPoly(c, face, 4, stone);
+    float coping[8] = {xf, Asc_Sy(5, 10.5f), xf, Asc_Sy(5, 12), xb, Asc_Sy(27, 12), xb, Asc_Sy(27, 10.5f)};
+    Cnv_FillPoly(c, coping, 4, Cnv_Shade(stone, 1.2f));
+    const float m0 = xf - dir * 1.2f, m1 = xf - dir * 4.8f;
+    float mouth[10] = {m0, Asc_Sy(9, 0), m0, Asc_Sy(9, 6), (m0 + m1) / 2, Asc_Sy(16, 8.5f), m1, Asc_Sy(23, 6),
+                       m1, Asc_Sy(23, 0)};
+    Cnv_FillPoly(c, mouth, 5, Cnv_Rgb(14, 14, 16));
     return;
   }
-  // Diagonals: the hill fills the corner the track runs into.
+  // Diagonals: the hill fills the corner the track runs into; the portal
+  // faces the viewer where the track meets it.
   float cx, cv;
   Atk_ConnectorPoint(d, &cx, &cv);
-  Cnv_Ellipse(c, cx, Asc_Sy(cv, 5), 16, 11, grass);
-  Cnv_Ellipse(c, cx, Asc_Sy(cv, 2), 12, 6, Cnv_Shade(grass, 0.82f));
+  Mound(c, cx, Asc_Sy(cv, 5), 16, 11);
   float mx = cx + (16 - cx) * 0.45f, mv = cv + (16 - cv) * 0.45f;
-  Cnv_Rect(c, mx - 6, Asc_Sy(mv, 0), 12, 2, stone);
-  Cnv_Rect(c, mx - 4, Asc_Sy(mv, 2), 8, 7, stone);
-  Cnv_Ellipse(c, mx, Asc_Sy(mv, 4), 3, 3, kBlack);
-  Cnv_Rect(c, mx - 3, Asc_Sy(mv, 2), 6, 2.5f, kBlack);
+  PortalFront(c, mx - 7, mx + 7, Asc_Sy(mv, 0), 10, 4.5f, 7, stone);
 }
 
 // Ground position and top of the chimney of a depot shed (steam sheds
@@ -483,34 +519,73 @@ void LevelCrossing(Canvas* c, int layerIndex) {
   }
 }
 
+// Clips the ground segment (x1, v1)-(x2, v2) to the cell, kept a little
+// inside its border; false when nothing of it lies in the cell.
+bool ClipToCell(float* x1, float* v1, float* x2, float* v2) {
+  const float lo = 0.5f, hi = 31.5f;
+  float t0 = 0, t1 = 1;
+  const float dx = *x2 - *x1, dv = *v2 - *v1;
+  const float p[4] = {-dx, dx, -dv, dv}, q[4] = {*x1 - lo, hi - *x1, *v1 - lo, hi - *v1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const float r = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, r);
+    else t1 = std::min(t1, r);
+  }
+  if (t0 >= t1) return false;
+  const float ax = *x1, av = *v1;
+  *x1 = ax + dx * t0;
+  *v1 = av + dv * t0;
+  *x2 = ax + dx * t1;
+  *v2 = av + dv * t1;
+  return true;
+}
+
+// The line of a curve's path moved sideways by offset (positive: to the
+// right of the path's direction), as ground points.
+std::vector<float> OffsetPath(const float* xv, int n, float offset) {
+  std::vector<float> out;
+  for (int i = 0; i < n; ++i) {
+    int j0 = i > 0 ? i - 1 : 0, j1 = i + 1 < n ? i + 1 : i;
+    float tx = xv[2 * j1] - xv[2 * j0], tv = xv[2 * j1 + 1] - xv[2 * j0 + 1], l = std::sqrt(tx * tx + tv * tv);
+    out.push_back(xv[2 * i] + tv / l * offset);
+    out.push_back(xv[2 * i + 1] - tx / l * offset);
+  }
+  return out;
+}
+
 void CurveExtra(Canvas* c, int shape) {
   static const u8 paths[8][2] = {{1, 5}, {0, 6}, {0, 4}, {1, 7}, {2, 4}, {2, 7}, {3, 5}, {3, 6}};
   const u8* p = paths[shape & 7];
   float xv[80];
   int n = Atk_PathLine(p[0], p[1], xv, 40);
   if (shape < 504) {
-    // A low wall along the outside of the curve.
-    std::vector<float> wall;
-    for (int i = 0; i < n; ++i) {
-      int j0 = i > 0 ? i - 1 : 0, j1 = i + 1 < n ? i + 1 : i;
-      float tx = xv[2 * j1] - xv[2 * j0], tv = xv[2 * j1 + 1] - xv[2 * j0 + 1], l = std::sqrt(tx * tx + tv * tv);
-      wall.push_back(xv[2 * i] + tv / l * 9.5f);
-      wall.push_back(xv[2 * i + 1] - tx / l * 9.5f);
-    }
-    for (int i = 0; i + 1 < n; ++i) {
-      float q[8] = {wall[2 * i], Asc_Sy(wall[2 * i + 1], 0), wall[2 * i + 2], Asc_Sy(wall[2 * i + 3], 0),
-                    wall[2 * i + 2], Asc_Sy(wall[2 * i + 3], 2.5f), wall[2 * i], Asc_Sy(wall[2 * i + 1], 2.5f)};
-      Cnv_FillPoly(c, q, 4, Cnv_Rgb(150, 146, 136));
-    }
+    // A low retaining wall along the outside of the curve, right at the edge
+    // of the track bed and inside the cell: its face with a dark foot, a
+    // light coping on top.
+    const u32 stone = Cnv_Rgb(150, 146, 136);
+    const float h = 2.5f;
+    std::vector<float> wall = OffsetPath(xv, n, 7.6f);
+    for (int pass = 0; pass < 3; ++pass)
+      for (int i = 0; i + 1 < n; ++i) {
+        float x1 = wall[2 * i], v1 = wall[2 * i + 1], x2 = wall[2 * i + 2], v2 = wall[2 * i + 3];
+        if (!ClipToCell(&x1, &v1, &x2, &v2)) continue;
+        if (pass == 0) {
+          float q[8] = {x1, Asc_Sy(v1, 0), x2, Asc_Sy(v2, 0), x2, Asc_Sy(v2, h), x1, Asc_Sy(v1, h)};
+          Cnv_FillPoly(c, q, 4, stone);
+        } else if (pass == 1) {
+          Cnv_Line(c, x1, Asc_Sy(v1, 0.25f), x2, Asc_Sy(v2, 0.25f), 0.5f, Cnv_Shade(stone, 0.55f));
+        } else {
+          Cnv_Line(c, x1, Asc_Sy(v1, h), x2, Asc_Sy(v2, h), 0.7f, Cnv_Shade(stone, 1.25f));
+        }
+      }
   } else {
     // Check rail inside the inner rail.
-    std::vector<float> rail;
-    for (int i = 0; i < n; ++i) {
-      int j0 = i > 0 ? i - 1 : 0, j1 = i + 1 < n ? i + 1 : i;
-      float tx = xv[2 * j1] - xv[2 * j0], tv = xv[2 * j1 + 1] - xv[2 * j0 + 1], l = std::sqrt(tx * tx + tv * tv);
-      rail.push_back(xv[2 * i] - tv / l * 1.8f);
-      rail.push_back(Asc_Sy(xv[2 * i + 1] + tx / l * 1.8f, 0.3f));
-    }
+    std::vector<float> rail = OffsetPath(xv, n, -1.8f);
+    for (int i = 0; i < n; ++i) rail[2 * i + 1] = Asc_Sy(rail[2 * i + 1], 0.3f);
     Cnv_Polyline(c, rail.data(), n, 0.6f, Cnv_Rgb(64, 60, 58));
   }
 }
@@ -545,9 +620,14 @@ void DrawElement(Canvas* c, u32 code, int layer) {
   } else if (s == 260) {
     LevelCrossing(c, layer);
   } else if (s >= 261 && s <= 263) {
+    // The departure board is a placement of its own (the second), which the
+    // compositor draws only where a platform begins.
+    if (layer == 1) {
+      DrawPlatformClock(c);
+      return;
+    }
     if (s != 262) Platform(c, ATK_UP, -11.5f, 15, 4);
     if (s != 261) Platform(c, ATK_UP, 11.5f, 15, 4);
-    if (s != 261) DrawPlatformClock(c);
   } else if (s >= 264 && s <= 271) {
     DrawStop(c, d);
   } else if (s >= 392 && s <= 471) {
@@ -586,6 +666,10 @@ ApcDraw Ael_Prepare(u32 code, ApcSpec* spec) {
   if (s == 260) {
     spec->layerCount = 2;
     spec->layers[0] = 3;
+    spec->layers[1] = 2;
+  }
+  if (s == 262 || s == 263) {
+    spec->layerCount = 2;
     spec->layers[1] = 2;
   }
   return DrawElement;

@@ -525,14 +525,26 @@ void DrawFurniture(Canvas* c, u32 h, int i) {
   }
 }
 
-void DrawField(Canvas* c, u32 h, int i) {
+// Fields, forest and water cover areas of many cells: each has four
+// pictures that the compositor picks by cell position (part 1..4, 0 for a
+// code of one picture), and what varies from part to part (tufts, trees,
+// ripples) is placed by a hash of the part, so no grid of equal cells shows.
+// Furrows run every four units, so they run on over the cell borders.
+void DrawField(Canvas* c, u32 h, int i, int part) {
   static const u32 crops[5] = {Cnv_Rgb(200, 180, 90), Cnv_Rgb(120, 150, 70), Cnv_Rgb(140, 110, 70), Cnv_Rgb(90, 150, 80),
                                Cnv_Rgb(220, 200, 120)};
   u32 col = crops[i % 5];
   float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
   Asc_Flat(c, a, 4, 0, col);
   bool across = (i / 5) % 2;
-  for (float s = 1; s < 32; s += 3) {
+  for (int k = 0; k < 7; ++k) {
+    // Tufts of a lighter and a darker tone between the furrows.
+    u32 r = Asc_Hash(h, u32(part * 16 + k));
+    float x = float(r % 30) + 1, v = float((r >> 8) % 30) + 1;
+    Asc_Flat(c, std::vector<float>{x, v, x + 2, v, x + 2, v + 2, x, v + 2}.data(), 4, 0.02f,
+             Cnv_Shade(col, (r >> 16) % 2 ? 1.1f : 0.9f));
+  }
+  for (float s = 1; s < 32; s += 4) {
     float r[8];
     if (across) { float q[8] = {0, s, 32, s, 32, s + 1, 0, s + 1}; for (int k = 0; k < 8; ++k) r[k] = q[k]; }
     else { float q[8] = {s, 0, s + 1, 0, s + 1, 32, s, 32}; for (int k = 0; k < 8; ++k) r[k] = q[k]; }
@@ -542,7 +554,7 @@ void DrawField(Canvas* c, u32 h, int i) {
   if (i >= 80) Asc_Tree(c, 6, 24, 7, 0, h);
 }
 
-void DrawWater(Canvas* c, u32 h, int i) {
+void DrawWater(Canvas* c, u32 h, int i, int part) {
   u32 water = Cnv_Rgb(70, 120, 180), shore = Cnv_Rgb(200, 186, 140);
   int k = i % 16;
   float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
@@ -553,7 +565,7 @@ void DrawWater(Canvas* c, u32 h, int i) {
   if (k & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
   if (k & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
   for (int w = 0; w < 4; ++w) {
-    u32 r = Asc_Hash(h, u32(w));
+    u32 r = Asc_Hash(h, u32(part * 16 + w));
     float x = 6 + float(r % 18), v = 7 + float((r >> 8) % 18);
     Cnv_Line(c, x, Asc_Sy(v, 0.1f), x + 3, Asc_Sy(v, 0.1f), 0.5f, Cnv_Rgb(150, 190, 230));
   }
@@ -628,7 +640,10 @@ void DrawMark(Canvas* c, u32 code) {
   }
 }
 
-void DrawSymbol(Canvas* c, u32 code, int layer) {
+// The part of a picture of several parts comes in the bits above the code.
+void DrawSymbol(Canvas* c, u32 codeAndPart, int layer) {
+  const u32 code = codeAndPart & 0xFFFF;
+  const int part = int(codeAndPart >> 16);
   const Family* f = FamilyOf(code);
   if (!f || Aan_Draw(c, code)) return;
   int i = int(code - f->first);
@@ -674,10 +689,10 @@ void DrawSymbol(Canvas* c, u32 code, int layer) {
     case F_MAST: DrawMast(c, i); break;
     case F_FURNITURE: DrawFurniture(c, h, i); break;
     case F_CLOCK: break;  // drawn with the animated pictures
-    case F_FIELD: DrawField(c, h, i); break;
-    case F_FOREST: DrawTrees(c, h, 3 + i % 4, true); break;
+    case F_FIELD: DrawField(c, h, i, part); break;
+    case F_FOREST: DrawTrees(c, part ? Asc_Hash(h, u32(part)) : h, 3 + i % 4, true); break;
     case F_CITY: DrawHouse(c, h, 1.0f, true); break;
-    case F_WATER: DrawWater(c, h, i); break;
+    case F_WATER: DrawWater(c, h, i, part); break;
     case F_ROCK: DrawRocks(c, h, i); break;
     case F_SIGN: DrawSign(c, h, i); break;
     case F_EDGE: DrawPlatform(c, h, i % 8); break;
@@ -706,6 +721,16 @@ int Asy_ListCodes(u32* out, int max) {
       ++n;
     }
   return n;
+}
+
+int Asy_PartCount(u32 code) {
+  const Family* f = FamilyOf(code);
+  return f && (f->kind == F_FIELD || f->kind == F_FOREST || f->kind == F_WATER) ? 4 : 1;
+}
+
+ApcDraw Asy_PreparePart(u32 code, int part, ApcSpec* spec, u32* drawCode) {
+  *drawCode = code | u32(part > 0 && part <= 4 ? part : 0) << 16;
+  return Asy_Prepare(code, spec);
 }
 
 ApcDraw Asy_Prepare(u32 code, ApcSpec* spec) {

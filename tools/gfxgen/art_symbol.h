@@ -18,6 +18,12 @@ int Asy_HasPicture(u32 code);
 // Every picture code with a picture, ascending; the count. out may be null.
 int Asy_ListCodes(u32* out, int max);
 ApcDraw Asy_Prepare(u32 code, ApcSpec* spec);
+// The number of pictures of a code that the compositor picks by cell
+// parity: 4 for the grounds that cover areas (fields, forest, water), else 1.
+int Asy_PartCount(u32 code);
+// The drawing of picture part 1..4 of such a code (0: its one picture):
+// the routine is to be called with *drawCode in place of the code.
+ApcDraw Asy_PreparePart(u32 code, int part, ApcSpec* spec, u32* drawCode);
 void Asy_Name(u32 code, char* buf, int size);
 // The chimney smoke and clock of a picture code (clock towers, factory
 // chimneys, the chimneys of some houses); 1 when it has any.

@@ -638,6 +638,25 @@ void RasterPath(int a, int b, int zoom, float dv, u8* out) {
   int n = int(std::lround(L.qLen / 4.0f));
   if (n < 1) n = 1;
   const float pitch = L.qLen / float(n);
+  // Above zoom 1 a sleeper is two pixels wide wherever it lies: its centre
+  // is moved to the middle between two pixel centres along the track (step:
+  // the screen length between neighbouring pixels on a straight path), and
+  // it covers what lies within one step of it.
+  const size_t last = L.capEnd ? L.pts.size() - 1 : L.pts.size() - 2;
+  const float spanX = std::fabs(L.pts[last].x - L.pts[1].x), spanY = std::fabs(L.pts[last].v - L.pts[1].v) / 2.0f;
+  const float step = L.qLen / (std::max(std::max(spanX, spanY), 1.0f) * float(zoom));
+  auto inSleeper = [&](float q) {
+    if (zoom == 1) {
+      const float f = std::fmod(q, pitch);
+      return f >= (pitch - 1.0f) / 2 && f < (pitch + 1.0f) / 2;
+    }
+    const int k = int(std::floor(q / pitch));
+    for (int j = k - 1; j <= k + 1; ++j) {
+      const float centre = std::round((float(j) + 0.5f) * pitch / step) * step;
+      if (std::fabs(q - centre) < step * 0.999f) return true;
+    }
+    return false;
+  };
   for (int row = 0; row < H; ++row)
     for (int col = 0; col < W; ++col) {
       float sx = (float(col) + 0.5f) / float(zoom), sy = 16.0f - (float(row) + 0.5f) / float(zoom);
@@ -646,12 +665,7 @@ void RasterPath(int a, int b, int zoom, float dv, u8* out) {
       u8 m = ATK_MASK_NONE;
       if (!nr.beyond && nr.d <= kBandHalf) {
         m = ATK_MASK_BALLAST;
-        if (nr.s >= 0 && nr.s <= L.sLen && nr.d <= kSleeperHalf) {
-          float onePx = 1.0f / float(zoom);
-          float win = zoom == 1 ? onePx : std::max(onePx, 0.3f * pitch);
-          float f = std::fmod(nr.q, pitch);
-          if (f >= (pitch - win) / 2 && f < (pitch + win) / 2) m = ATK_MASK_SLEEPER;
-        }
+        if (nr.s >= 0 && nr.s <= L.sLen && nr.d <= kSleeperHalf && inSleeper(nr.q)) m = ATK_MASK_SLEEPER;
         Vec sp{float(col) + 0.5f, float(row) + 0.5f};
         if (ScreenDistance(rails[0], sp) < 0.5f || ScreenDistance(rails[1], sp) < 0.5f) m = ATK_MASK_RAIL;
       }

@@ -88,7 +88,7 @@ void FillRecord(const ApcPicture& pic, const char* name, GfxElementRecord* rec) 
 }
 
 struct Entry {
-  u32 code, state, variant;
+  u32 code, state, variant, sub;
   std::string label, name;
   const ApcPicture* pic;
 };
@@ -103,7 +103,7 @@ int WriteCombined(const char* file, const char* header, int zoom, std::vector<En
       Art_SetRecordEffects(&recs[i], &fx);
     ce[i].code = entries[i].code;
     ce[i].state = entries[i].state;
-    ce[i].subPicture = 0;
+    ce[i].subPicture = entries[i].sub;
     ce[i].variant = entries[i].variant;
     ce[i].label = entries[i].label.c_str();
     ce[i].record = &recs[i];
@@ -139,7 +139,7 @@ int WriteElements(const AtkGround* ground, Sheet* sheet) {
       char label[32], name[48];
       snprintf(label, sizeof label, "%c%03d.gz%d", letters[bank], shape, kZooms[z]);
       Ael_Name(code, name, sizeof name);
-      entries.push_back(Entry{code, 0, 0, label, name, &pics[z][shape]});
+      entries.push_back(Entry{code, 0, 0, 0, label, name, &pics[z][shape]});
     }
     char header[96];
     snprintf(header, sizeof header, "orba element pictures, zoom %d\r\n", kZooms[z]);
@@ -166,32 +166,49 @@ int WriteSymbols(Sheet* sheet) {
   std::vector<u32> codes(static_cast<size_t>(n));
   Asy_ListCodes(codes.data(), n);
   static const char* const names[3] = {"orba.fx1", "orba.fx2", "orba.fx4"};
+  // Codes of several pictures (picked by cell parity) are written as the
+  // sub-pictures 1..4 of the code; the sheet shows the first.
+  struct Item {
+    u32 code;
+    int part;
+  };
+  std::vector<Item> items;
+  std::vector<size_t> firstOf;  // the item of each code's first picture
+  for (u32 code : codes) {
+    firstOf.push_back(items.size());
+    const int parts = Asy_PartCount(code);
+    for (int part = parts > 1 ? 1 : 0; part <= (parts > 1 ? parts : 0); ++part) items.push_back(Item{code, part});
+  }
   std::vector<ApcPicture> all[3], anim[3];
   std::vector<u32> animCodes(size_t(Aan_ListCodes(nullptr, 0)));
   Aan_ListCodes(animCodes.data(), int(animCodes.size()));
   size_t frames = 0;
   for (u32 code : animCodes) frames += size_t(Aan_FrameCount(code));
   for (int z = 0; z < 3; ++z) {
-    all[z].resize(codes.size());
+    all[z].resize(items.size());
     anim[z].resize(frames);
     std::vector<Entry> entries;
     size_t k = 0;
-    for (size_t i = 0; i < codes.size(); ++i) {
+    for (size_t i = 0; i < items.size(); ++i) {
       ApcSpec spec;
-      ApcDraw draw = Asy_Prepare(codes[i], &spec);
-      Apc_Render(&spec, draw, codes[i], kZooms[z], &all[z][i]);
+      u32 drawCode;
+      ApcDraw draw = Asy_PreparePart(items[i].code, items[i].part, &spec, &drawCode);
+      Apc_Render(&spec, draw, drawCode, kZooms[z], &all[z][i]);
       char label[32], name[48];
-      snprintf(label, sizeof label, "%06u.gz%d", codes[i], kZooms[z]);
-      Asy_Name(codes[i], name, sizeof name);
-      entries.push_back(Entry{codes[i], 0, 0, label, name, &all[z][i]});
+      if (items[i].part)
+        snprintf(label, sizeof label, "%06u%c.gz%d", items[i].code, 'a' + items[i].part - 1, kZooms[z]);
+      else
+        snprintf(label, sizeof label, "%06u.gz%d", items[i].code, kZooms[z]);
+      Asy_Name(items[i].code, name, sizeof name);
+      entries.push_back(Entry{items[i].code, 0, 0, u32(items[i].part), label, name, &all[z][i]});
       // The pictures of the animation steps follow as the code's further
       // variants (the file keeps a code's records together).
-      for (int f = 1; f <= Aan_FrameCount(codes[i]); ++f, ++k) {
+      for (int f = 1; f <= Aan_FrameCount(items[i].code); ++f, ++k) {
         Aan_SetFrame(f);
-        Apc_Render(&spec, draw, codes[i], kZooms[z], &anim[z][k]);
+        Apc_Render(&spec, draw, drawCode, kZooms[z], &anim[z][k]);
         Aan_SetFrame(0);
-        snprintf(label, sizeof label, "%06u-%02d.gz%d", codes[i], f, kZooms[z]);
-        entries.push_back(Entry{codes[i], 0, u32(f), label, name, &anim[z][k]});
+        snprintf(label, sizeof label, "%06u-%02d.gz%d", items[i].code, f, kZooms[z]);
+        entries.push_back(Entry{items[i].code, 0, u32(f), 0, label, name, &anim[z][k]});
       }
     }
     char header[96];
@@ -203,7 +220,8 @@ int WriteSymbols(Sheet* sheet) {
     int part = 1;
     Ash_Heading(sheet, "PICTURE CODES AT ZOOM 1 2 4");
     for (size_t i = 0; i < codes.size(); ++i) {
-      const ApcPicture* p3[3] = {&all[0][i], &all[1][i], &all[2][i]};
+      const size_t k = firstOf[i];
+      const ApcPicture* p3[3] = {&all[0][k], &all[1][k], &all[2][k]};
       char label[32];
       snprintf(label, sizeof label, "%u", codes[i]);
       Ash_AddTile(sheet, label, p3, 3, nullptr, -1, -8, -4, 48, 52);
@@ -219,7 +237,7 @@ int WriteSymbols(Sheet* sheet) {
       const size_t rest = size_t(std::find(codes.begin(), codes.end(), code) - codes.begin());
       for (int f = 0; f <= Aan_FrameCount(code); ++f) {
         const ApcPicture* p3[3];
-        for (int z = 0; z < 3; ++z) p3[z] = f == 0 ? &all[z][rest] : &anim[z][k];
+        for (int z = 0; z < 3; ++z) p3[z] = f == 0 ? &all[z][firstOf[rest]] : &anim[z][k];
         char label[32];
         snprintf(label, sizeof label, "%u-%d", code, f);
         Ash_AddTile(sheet, label, p3, 3, nullptr, -1, -16, -8, 64, 72);

@@ -63,8 +63,9 @@ inline void BuildScene(i32 ox, i32 oy) {
   for (int k = 0; k < 10; ++k) Put(ox + 40 + 2 * (k % 5), oy + 5 + 3 * (k / 5), 52224 + u32(k));
   // Fields, a forest and water south of the line.
   for (i32 y = oy + 24; y <= oy + 30; ++y) {
-    for (i32 x = ox + 24; x <= ox + 34; ++x) Put(x, y, 53504 + u32((x + y) % 3));
-    for (i32 x = ox + 38; x <= ox + 48; ++x) Put(x, y, 53760 + u32((x * 3 + y) % 5));
+    // Fields of four by four cells, each of one crop; a forest of two kinds.
+    for (i32 x = ox + 24; x <= ox + 34; ++x) Put(x, y, 53504 + u32(((x - ox - 24) / 4 + (y - oy - 24) / 4 * 2) % 5));
+    for (i32 x = ox + 38; x <= ox + 48; ++x) Put(x, y, 53760 + u32((x - ox - 38) / 6));
     for (i32 x = ox + 2; x <= ox + 14; ++x)
       if (y >= oy + 27) Put(x, y, 54272);
   }
