@@ -57,11 +57,8 @@ void Snd_Free(void) {
 u32 Snd_GetPointCount(void) { return s_points.Count; }
 
 int Snd_IsSoundElement(u32 code, u32* styleMax) {
-  if (code > 0x7FFF) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 128 || shape > 135) return 0;
-  const u32 c = code & ~0x4000u;
-  if (styleMax) *styleMax = (c >= 7168 && c <= 8191) ? 5 : 13;
+  if (!Cell_HasShapeIn(code, 128, 135)) return 0;
+  if (styleMax) *styleMax = Cell_Class(code) == 7 ? 5 : 13;
   return 1;
 }
 
@@ -212,10 +209,10 @@ static int Snd_RemapStyle(u32 style, int exact, u32 t, u32 f, u32* out) {
 }
 
 static int Snd_CellMatches(u32 cell, u32 code, u32 classMask) {
-  if (classMask) return (classMask >> ((cell >> 10) & 15)) & 1;
-  const u32 c = cell & ~0x1FFu;
-  const u32 want = code & ~0x1FFu;
-  return c == want || c == (want ^ 0x200u);
+  if (classMask) return (classMask >> Cell_Class(cell)) & 1;
+  const u32 c = Cell_WithoutShape(cell);
+  const u32 want = Cell_WithoutShape(code);
+  return c == want || c == (want ^ CELL_VARIANT_BIT);
 }
 
 i32 Snd_RemapInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int exact, u32 dirMask, u32 code,
@@ -227,7 +224,7 @@ i32 Snd_RemapInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, int e
     u32 style;
     if (!Snd_RemapStyle(p->Style, exact, t, f, &style)) continue;
     if (!Pobj_InBox(h, x1, y1, level1, x2, y2, level2)) continue;
-    const u32 cell = Grid_GetCellChecked(h->X, h->Y, h->Level) & ~0x4000u;
+    const u32 cell = Cell_WithoutMark(Grid_GetCellChecked(h->X, h->Y, h->Level));
     u32 styleMax;
     if (!Snd_IsSoundElement(cell, &styleMax)) continue;
     if (!((1u << (cell & 7)) & dirMask) || !Snd_CellMatches(cell, code, classMask)) continue;

@@ -32,8 +32,6 @@
 
 enum : u32 { TRN_TURNED = 0x20, TRN_SIGNAL_NOTICE = 0x80 };
 
-static int Trn_IsMarker(u32 code) { return code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST; }
-
 static void Trn_Post(const TrainRec* t, u32 kind, i32 x, i32 y, i32 level, u32 data) {
   Dmsg_Post(kind, x, y, level, data, t->Number, t->CurLine, t->Line);
 }
@@ -46,13 +44,10 @@ static void Trn_CapA(TrainRec* t, u32 cap) {
 // ---------------------------------------------------------------- track lookups
 
 int Trn_TrackKindCheck(u32 pathOption, u32 code) {
-  if (code >= 0x8000) return 0;
-  const u32 c = code & ~0x4000u;
-  if (pathOption & 2) return (c >= 7168 && c <= 8191) ? 1 : 0;
-  if ((pathOption & 1) && c < 6144) {
-    const u32 s = c & 0x1FF;
-    return (s >= 472 && s <= 495) ? 2 : 1;
-  }
+  if (!Cell_IsElement(code)) return 0;
+  const u32 c = Cell_WithoutMark(code);
+  if (pathOption & 2) return Cell_Class(c) == 7 ? 1 : 0;
+  if ((pathOption & 1) && Cell_Class(c) < 6) return Cell_HasShapeIn(c, 472, 495) ? 2 : 1;
   if (pathOption & 4) {
     if (c >= 8192 && c <= 12799) return 3;
     if (c < 4096) return 4;
@@ -62,7 +57,7 @@ int Trn_TrackKindCheck(u32 pathOption, u32 code) {
 
 int Trn_TrackConnection(i32 dx, i32 dy, u32 code, int* cls, u32 trackKind) {
   *cls = 0;
-  if (code >= 0x8000) return 0;
+  if (!Cell_IsElement(code)) return 0;
   const u16 v = Trk_Connection(code, dx, dy);
   int dir = v & 0xFF, c = v >> 8;
   switch (Trn_TrackKindCheck(trackKind, code)) {
@@ -144,7 +139,7 @@ int Trn_CheckMarkers(const TrainRec* t) {
   const TrainCell* c = Trn_Cells(t);
   for (u32 k = 0; k <= t->LastCell; ++k) {
     if (c[k].SavedCode == TRN_NO_CODE) continue;
-    if (Trn_IsMarker(c[k].SavedCode)) return 0;
+    if (Cell_IsTrainMarker(c[k].SavedCode)) return 0;
     if (Grid_GetCellChecked(c[k].X, c[k].Y, c[k].Level) != t->MarkerCode) return 0;
     for (u32 j = 0; j < k; ++j)
       if (c[j].SavedCode != TRN_NO_CODE && c[j].X == c[k].X && c[j].Y == c[k].Y && c[j].Level == c[k].Level)
@@ -186,7 +181,7 @@ int Trn_DiagonalBlocked(TrainRec* t, const TrainCell* head, const TrainCell* nex
   const i32 lv = head->Level;
   const i32 ax = head->X, ay = next->Y, bx = next->X, by = head->Y;
   const u32 a = Grid_GetCellChecked(ax, ay, lv), b = Grid_GetCellChecked(bx, by, lv);
-  const int am = Trn_IsMarker(a), bm = Trn_IsMarker(b);
+  const int am = Cell_IsTrainMarker(a), bm = Cell_IsTrainMarker(b);
   if (am && bm) {
     u32 sa = 0, sb = 0;
     TrainRec* ta = Trn_FindAtCell(ax, ay, lv, &sa, u16(a));
@@ -200,7 +195,7 @@ int Trn_DiagonalBlocked(TrainRec* t, const TrainCell* head, const TrainCell* nex
     if ((ta->StateFlags & 0xFF) >= 128) Trn_Post(t, TRN_MSG_PAUSED_AHEAD, ax, ay, lv, 0);
     return 1;
   }
-  const int ar = !am && a < 0x8000 && (a & 0x4000), br = !bm && b < 0x8000 && (b & 0x4000);
+  const int ar = !am && Cell_IsReserved(a), br = !bm && Cell_IsReserved(b);
   if (am && br) {
     u32 s = 0;
     TrainRec* o = Trn_FindAtCell(ax, ay, lv, &s, u16(a));
@@ -231,8 +226,8 @@ static int Trn_LeaveDepotPlace(TrainRec* t) {
     Sig_TrainPasses(h.X, h.Y, h.Level, place << 16 | depot, t->Number, t->CurLine, t->Line, t->VehicleCount, 48);
   }
   u32 code = Grid_GetCellChecked(h.X, h.Y, h.Level);
-  if (Trn_IsMarker(code)) code = Trn_GetCellGraphic(h.X, h.Y, h.Level, u16(code));
-  else if (code < 0x8000) code &= ~0x4000u;
+  if (Cell_IsTrainMarker(code)) code = Trn_GetCellGraphic(h.X, h.Y, h.Level, u16(code));
+  else code = Cell_Normalised(code);
   TrnList_UnlinkRetry(t);
   t->StateFlags &= ~TRN_DEPOT_WAIT;
   TrnList_AppendMoving(t);
@@ -377,7 +372,7 @@ static void Trn_NextSlot(TrnEntry* e) {
 // Another train standing on a ramp bottom covers the way up with its marker:
 // the decision reads the ramp's own code beneath it.
 static void Trn_SeeRampUnderTrain(TrnEntry* e) {
-  if (!Trn_IsMarker(e->code)) return;
+  if (!Cell_IsTrainMarker(e->code)) return;
   const TrainCell* s = e->slot;
   u32 os = 0;
   TrainRec* o = Trn_FindAtCell(s->X, s->Y, s->Level, &os, u16(e->code));
@@ -397,8 +392,8 @@ static int Trn_ClimbRamp(TrnEntry* e) {
   CellCode* q = Grid_CellPtr(s->X, s->Y, up);
   const u32 upCode = q ? u32(*q) : u32(CELL_EMPTY);
   int k = 0;
-  const int d = upCode < 0x8000 ? Trn_TrackConnection(e->t->DirX, e->t->DirY, upCode, &k, e->t->PathOption) : 0;
-  if (upCode >= 0x8000 || k != TRK_CLASS_RAMP_TOP || d != 1) {
+  const int d = Trn_TrackConnection(e->t->DirX, e->t->DirY, upCode, &k, e->t->PathOption);
+  if (!Cell_IsElement(upCode) || k != TRK_CLASS_RAMP_TOP || d != 1) {
     Trn_Post(e->t, TRN_MSG_RAMP_NO_TOP, s->X, s->Y, up, 0);
     return TRN_ENTER_REFUSED;
   }
@@ -414,9 +409,9 @@ static int Trn_ClimbRamp(TrnEntry* e) {
 // the decision here (another train, or no track).
 static int Trn_LookUpCell(TrnEntry* e) {
   TrainRec* t = e->t;
-  if (e->code >= 0x8000) {
+  if (!Cell_IsElement(e->code)) {
     t->StateFlags &= ~TRN_RESERVED;
-    if (!Trn_IsMarker(e->code)) return Trn_Refuse(e, TRN_MSG_NO_WAY);
+    if (!Cell_IsTrainMarker(e->code)) return Trn_Refuse(e, TRN_MSG_NO_WAY);
     return Trn_MeetTrain(t, e->slot, e->code);
   }
   e->dir = Trn_TrackConnection(t->DirX, t->DirY, e->code, &e->cls, t->PathOption);
@@ -431,7 +426,7 @@ static int Trn_LookUpCell(TrnEntry* e) {
 // so that a refused entry leaves the cell to the train.
 static int Trn_CheckReservation(TrnEntry* e) {
   TrainRec* t = e->t;
-  if (e->code & TRN_RESERVE_MARK) {
+  if (e->code & CELL_RESERVED_BIT) {
     if (!(t->StateFlags & TRN_RESERVED)) return TRN_ENTER_REFUSED;
     if (t->ReservedCells < 2) {
       if (e->dir == 0) return TRN_ENTER_REFUSED;
@@ -454,7 +449,7 @@ static void Trn_SettleReservedCell(TrnEntry* e, int result) {
     e->t->StateFlags |= TRN_RESERVED;
     return;
   }
-  if (e->word && *e->word < 0x8000) *e->word = CellCode(*e->word & ~u32(TRN_RESERVE_MARK));
+  if (e->word) *e->word = CellCode(Cell_Normalised(*e->word));
 }
 
 // The train reserves its path from a turnout on. When its old reservation
@@ -462,12 +457,12 @@ static void Trn_SettleReservedCell(TrnEntry* e, int result) {
 // free of the old mark; a refused walk gives the cell back to the old path.
 static int Trn_ReserveOnward(TrnEntry* e) {
   if (!e->lastReserved || !e->word) return Trn_Reserve(e->t, 1);
-  *e->word = CellCode(*e->word & ~u32(TRN_RESERVE_MARK));
+  *e->word = CellCode(*e->word & ~u32(CELL_RESERVED_BIT));
   if (Trn_Reserve(e->t, 1)) {
     e->lastReserved = 0;
     return 1;
   }
-  *e->word = CellCode(*e->word | TRN_RESERVE_MARK);
+  *e->word = CellCode(*e->word | CELL_RESERVED_BIT);
   return 0;
 }
 
@@ -933,7 +928,7 @@ int Trn_StopBehind(TrainRec* t, TrainRec* other, u32 slot) {
     const i32 ax = oh.X + other->DirX, ay = oh.Y + other->DirY;
     u32 s3 = 0;
     const u32 code = Grid_GetCellChecked(ax, ay, oh.Level);
-    if (!Trn_IsMarker(code)) return 0;
+    if (!Cell_IsTrainMarker(code)) return 0;
     TrainRec* third = Trn_FindAtCell(ax, ay, oh.Level, &s3, u16(code));
     if (!third || !(third->StateFlags & (TRN_AT_STOP | TRN_BLOCKED)) || (third->StateFlags & 0x880) ||
         (third->StateFlags & TRN_PASS_NEXT_STOP))

@@ -43,8 +43,6 @@ enum ResStep {
   RES_STEP_RAMP_BOTTOM,  // a ramp start without its bottom below
 };
 
-static int Res_IsMarker(u32 code) { return code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST; }
-
 static void Res_Start(const TrainRec* t, ResWalk* w) {
   const TrainCell& h = Trn_Cells(t)[0];
   w->x = h.X;
@@ -74,21 +72,21 @@ static ResStep Res_Step(TrainRec* t, ResWalk* w, int followMarks, int record) {
   w->dir = 0;
   w->mayChange = 0;
   w->code = Grid_GetCellChecked(w->x, w->y, w->z);
-  if (Res_IsMarker(w->code)) return RES_STEP_MARKER;
+  if (Cell_IsTrainMarker(w->code)) return RES_STEP_MARKER;
   u32 code = w->code;
-  if (code < 0x8000 && (code & TRN_RESERVE_MARK)) {
+  if (Cell_IsReserved(code)) {
     if (!followMarks) return RES_STEP_RESERVED;
-    code &= ~u32(TRN_RESERVE_MARK);
+    code = Cell_WithoutMark(code);
   }
   int cls = 0;
-  int dir = code < 0x8000 ? Trn_TrackConnection(w->dx, w->dy, code, &cls, t->PathOption) : 0;
+  int dir = Trn_TrackConnection(w->dx, w->dy, code, &cls, t->PathOption);
   if (cls == TRK_CLASS_RAMP_BOTTOM) {
     if (w->z >= 0) return RES_STEP_RAMP_LEVEL;
     const u32 up = Grid_GetCellChecked(w->x, w->y, w->z + 1);
-    if (Res_IsMarker(up)) return RES_STEP_RAMP_TRAIN;
+    if (Cell_IsTrainMarker(up)) return RES_STEP_RAMP_TRAIN;
     int k = 0;
-    const u32 upCode = up < 0x8000 ? up & ~u32(TRN_RESERVE_MARK) : up;
-    const int d = upCode < 0x8000 ? Trn_TrackConnection(w->dx, w->dy, upCode, &k, t->PathOption) : 0;
+    const u32 upCode = Cell_Normalised(up);
+    const int d = Trn_TrackConnection(w->dx, w->dy, upCode, &k, t->PathOption);
     if (k != TRK_CLASS_RAMP_TOP || d != 1) return RES_STEP_RAMP_TOP;
     w->z += 1;
     w->code = up;
@@ -302,8 +300,8 @@ int Trn_MarkReservation(TrainRec* t, u32 n) {
   Res_Start(t, &w);
   for (u32 i = 0; i < n; ++i) {
     if (Res_Step(t, &w, 0, i + 1 < n) != RES_STEP_OK) return 0;
-    if (w.code >= 0x8000 || w.cls > TRK_CLASS_SIGNAL24) return 0;
-    if (!Grid_SetCell(w.x, w.y, w.z, CellCode(w.code | TRN_RESERVE_MARK))) return 0;
+    if (!Cell_IsElement(w.code) || w.cls > TRK_CLASS_SIGNAL24) return 0;
+    if (!Grid_SetCell(w.x, w.y, w.z, CellCode(w.code | CELL_RESERVED_BIT))) return 0;
     Grid_RedrawCell(w.x, w.y, w.z, GRID_REDRAW_SCHEMATIC);
     if (Res_EndsMarking(w.cls)) return 1;
     if (w.dir == 0) return 0;
@@ -316,12 +314,12 @@ void Trn_UnreserveBeyond(TrainRec* t, u32 skip, u32 n) {
   Res_Start(t, &w);
   for (u32 i = 0; i < skip + n; ++i) {
     if (Res_Step(t, &w, 1, 0) != RES_STEP_OK) return;
-    if (w.code >= 0x8000 || !(w.code & TRN_RESERVE_MARK)) return;
+    if (!Cell_IsReserved(w.code)) return;
     if (i < skip) {
       if (w.dir == 0) return;
       continue;
     }
-    Grid_SetCell(w.x, w.y, w.z, CellCode(w.code & ~u32(TRN_RESERVE_MARK)));
+    Grid_SetCell(w.x, w.y, w.z, CellCode(Cell_WithoutMark(w.code)));
     Grid_RedrawCell(w.x, w.y, w.z, GRID_REDRAW_SCHEMATIC);
     // A branch the reservation recorded would send the next train that
     // passes the way this train was to go.
@@ -347,7 +345,7 @@ static int Res_WalkMarked(TrainRec* t, Visit visit) {
   Res_Start(t, &w);
   for (u32 i = 0; i < t->ReservedCells; ++i) {
     if (Res_Step(t, &w, 1, 0) != RES_STEP_OK) return 0;
-    if (w.code >= 0x8000 || !(w.code & TRN_RESERVE_MARK)) return 0;
+    if (!Cell_IsReserved(w.code)) return 0;
     if (visit(w)) return 1;
     if (w.dir == 0) return 0;
   }
@@ -404,12 +402,12 @@ int Trn_ReleaseCutReservations(i32 x1, i32 y1, i32 z1, i32 x2, i32 y2, i32 z2, i
 // of the reservation: the file predates codes with bit 13, or the code with
 // it gives the train no way on where the code without it does.
 static int Res_IsOldEndMark(TrainRec* t, const ResWalk& w, i32 dx, i32 dy) {
-  const u32 code = w.code & ~u32(TRN_RESERVE_MARK);
-  if (!(code & TRN_RESERVE_OLD_END)) return 0;
+  const u32 code = Cell_WithoutMark(w.code);
+  if (!(code & CELL_LAST_RESERVED_BIT)) return 0;
   if (LayoutFileVersion && LayoutFileVersion < RES_OLD_END_VERSION) return 1;
   int k1 = 0, k2 = 0;
   return Trn_TrackConnection(dx, dy, code, &k1, t->PathOption) == 0 &&
-         Trn_TrackConnection(dx, dy, code & ~u32(TRN_RESERVE_OLD_END), &k2, t->PathOption) != 0;
+         Trn_TrackConnection(dx, dy, code & ~u32(CELL_LAST_RESERVED_BIT), &k2, t->PathOption) != 0;
 }
 
 void Trn_RecountReservation(TrainRec* t) {
@@ -420,9 +418,9 @@ void Trn_RecountReservation(TrainRec* t) {
   u32 count = 0;
   while (count < limit) {
     const i32 dx = w.dx, dy = w.dy;
-    if (Res_Step(t, &w, 1, 0) != RES_STEP_OK || w.code >= 0x8000 || !(w.code & TRN_RESERVE_MARK)) break;
+    if (Res_Step(t, &w, 1, 0) != RES_STEP_OK || !Cell_IsReserved(w.code)) break;
     if (Res_IsOldEndMark(t, w, dx, dy)) {
-      Grid_SetCell(w.x, w.y, w.z, CellCode(w.code & ~u32(TRN_RESERVE_OLD_END)));
+      Grid_SetCell(w.x, w.y, w.z, CellCode(w.code & ~u32(CELL_LAST_RESERVED_BIT)));
       ++count;
       break;
     }

@@ -19,11 +19,6 @@
 
 struct TrainRec;
 
-enum : u32 {
-  TRN_RESERVE_MARK = 0x4000,    // bit 14 of a track code: reserved ahead of a train
-  TRN_RESERVE_OLD_END = 0x2000  // files before 14162: the last reserved cell
-};
-
 // The train reserves its path ahead: 1 it may go on (reserved, nothing to
 // reserve, or the path ends at a train it may be coupled to), 0 it waits.
 // bufferStop 1 lets the path end at a buffer stop.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/cellcode.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -358,7 +359,7 @@ void Gfx_SetKindQuery(GfxKindQuery query) { g_kindQuery = query; }
 
 int Gfx_ElementKind(GraphicCode code, GfxElementKind* out) {
   GfxElementKind k = {0, 0, 0, 0};
-  if (g_kindQuery && code < 16384) g_kindQuery(code, &k);
+  if (g_kindQuery && code < GFX_FIRST_PICTURE_CODE) g_kindQuery(code, &k);
   if (k.kind <= 0 || k.highState < k.lowState) k = GfxElementKind{0, k.flags, 0, 0};
   if (out) *out = k;
   return k.kind;
@@ -414,8 +415,8 @@ int Gfx_CodeClass(GraphicCode code) {
 int Gfx_ElementBank(GraphicCode code) { return Gfx_CodeClass(code); }
 
 i32 Gfx_ElementSlot(GraphicCode code, i32 state) {
-  if (code >= 16384) return -1;
-  i32 shape = i32(code & 0x1FF);
+  if (code >= GFX_FIRST_PICTURE_CODE) return -1;
+  i32 shape = i32(Cell_Shape(code));
   if (shape < 96) return -1;
   GfxElementKind k;
   Gfx_ElementKind(code, &k);
@@ -436,7 +437,7 @@ i32 Gfx_UserCodeSlot(GraphicCode code) {
 }
 
 i32 Gfx_SlotOf(GraphicCode code, i32 state) {
-  return code < 16384 ? Gfx_ElementSlot(code, state) : Gfx_UserCodeSlot(code);
+  return code < GFX_FIRST_PICTURE_CODE ? Gfx_ElementSlot(code, state) : Gfx_UserCodeSlot(code);
 }
 
 i32 Gfx_ElementVariantIndex(GraphicCode code, i32 state, i32* canonicalState) {
@@ -459,11 +460,11 @@ i32 Gfx_ElementVariantIndex(GraphicCode code, i32 state, i32* canonicalState) {
 }
 
 GraphicCode Gfx_ElementDisplayCode(GraphicCode code, i32 state) {
-  if (code >= 16384) return 49152;
+  if (code >= GFX_FIRST_PICTURE_CODE) return 49152;
   GfxElementKind k;
   Gfx_ElementKind(code, &k);
   if (state < k.lowState || state > k.highState) return 49152;
-  return (code & ~0x1FFu) | ((code & 7) + 160);
+  return Cell_WithShape(code, (code & 7) + 160);
 }
 
 const GfxSubPicture* Gfx_GetSubPicture(GraphicCode code, i32 state, i32 subPicture, i32 variant) {
@@ -472,7 +473,7 @@ const GfxSubPicture* Gfx_GetSubPicture(GraphicCode code, i32 state, i32 subPictu
   if (slotIndex < 0) return nullptr;
   const GfxSlot* slot = ElementGraphicsTable[slotIndex];
   if (!slot) return nullptr;
-  i32 v = code < 16384 ? Gfx_ElementVariantIndex(code, state, nullptr) : variant;
+  i32 v = code < GFX_FIRST_PICTURE_CODE ? Gfx_ElementVariantIndex(code, state, nullptr) : variant;
   if (v < 0 || v >= slot->variantCount) return nullptr;
   const GfxVariant& var = slot->variants[v];
   // A sub-picture beyond the count falls back to the first record.
@@ -523,7 +524,7 @@ void Gfx_UserElementStates(int file, i32* shape, i32* firstState) {
 
 // The user element file (1..60) of an element code in a state, 0 none.
 static int UserElementFileOf(GraphicCode code, i32 state) {
-  if (code >= 16384) return 0;
+  if (code >= GFX_FIRST_PICTURE_CODE) return 0;
   for (int f = 1; f <= GFX_USER_ELEMENT_FILES; f += 20) {
     i32 shape, first;
     Gfx_UserElementStates(f, &shape, &first);
@@ -545,8 +546,7 @@ int Gfx_ElementFileName(GraphicCode code, i32 state, i32 subPicture, int zoom, w
   int result = 0;
   int userElement = 0, userGraphic = IsUserCode(code);
   i32 userNumber = 0;
-  if (code < 16384) {
-    code &= ~0x4000u;
+  if (code < GFX_FIRST_PICTURE_CODE) {
     int file = UserElementFileOf(code, state);
     if (file) {
       i32 shape, first;
@@ -560,7 +560,7 @@ int Gfx_ElementFileName(GraphicCode code, i32 state, i32 subPicture, int zoom, w
       result = g_userElementFolder[file][0] ? 1 : 3;
     } else {
       static const wch kClassLetter[4] = {u's', u't', u'h', u'b'};
-      Fmt_Print(part, 32, u"%c%03u", kClassLetter[Gfx_CodeClass(code)], code & 0x1FF);
+      Fmt_Print(part, 32, u"%c%03u", kClassLetter[Gfx_CodeClass(code)], Cell_Shape(code));
     }
   } else if (!userGraphic) {
     Fmt_Print(part, 32, u"%06u", code);
@@ -576,7 +576,7 @@ int Gfx_ElementFileName(GraphicCode code, i32 state, i32 subPicture, int zoom, w
     Fmt_Print(part, 32, u"-%02i", variant);
     AppendPart(name, part);
   }
-  if (code < 16384 && !userElement) {
+  if (code < GFX_FIRST_PICTURE_CODE && !userElement) {
     Fmt_Print(part, 32, u"-%03i", state);
     AppendPart(name, part);
   }
@@ -736,7 +736,7 @@ int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singl
   if (variant < 0 || variant > 99) return GFXR_BAD_VARIANT;
   i32 slot = Gfx_SlotOf(code, state);
   if (slot < 0 || !ElementGraphicsTable) return GFXR_NO_SLOT;
-  i32 slotVariant = code < 16384 ? Gfx_ElementVariantIndex(code, state, nullptr) : variant;
+  i32 slotVariant = code < GFX_FIRST_PICTURE_CODE ? Gfx_ElementVariantIndex(code, state, nullptr) : variant;
   LoadContext ctx = {zoom, nullptr, singleOnly, 0, 0, 0};
   GfxCombinedFile file;
   memset(&file, 0, sizeof file);
@@ -751,18 +751,18 @@ int Gfx_ReadElementRecord(GraphicCode code, i32 state, i32 subPicture, int singl
       magic = "UZX";
       if (!dir[0]) name[0] = 0;
     } else {
-      Fmt_Print(name, OS_MAX_PATH, u"orba.f%c%c", code < 16384 ? u'w' : u'x', wch('0' + zoom));
+      Fmt_Print(name, OS_MAX_PATH, u"orba.f%c%c", code < GFX_FIRST_PICTURE_CODE ? u'w' : u'x', wch('0' + zoom));
     }
     if (name[0] && GfxFile_LoadCombined(name, folder, magic, zoom, &file) == 0) ctx.combined = &file;
   }
-  int r = LoadRecord(&ctx, code, code < 16384 ? state : 0, subPicture, code < 16384 ? 0 : variant, slot, slotVariant);
+  int r = LoadRecord(&ctx, code, code < GFX_FIRST_PICTURE_CODE ? state : 0, subPicture, code < GFX_FIRST_PICTURE_CODE ? 0 : variant, slot, slotVariant);
   GfxFile_FreeCombined(&file);
   return r;
 }
 
 int Gfx_BuildElementGraphic(GraphicCode code, i32 variant, int zoom, i32 picture) {
   if (zoom != 1 && zoom != 2 && zoom != 4) return GFXR_BAD_MAGIC;
-  const int element = code < 16384;
+  const int element = code < GFX_FIRST_PICTURE_CODE;
   // Reading a record loads a whole combined file: only a missing picture
   // is worth it.
   const GfxSubPicture* sp = element ? Gfx_GetSubPicture(code, variant, 0, 0) : Gfx_GetSubPicture(code, 0, variant, picture);

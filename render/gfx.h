@@ -18,6 +18,8 @@
 #include "platform/types.h"
 
 typedef u32 GraphicCode;  // element code 0..16383 or picture code 16384..65535
+// Graphic codes from here on are picture codes (symbols and user pictures).
+enum : u32 { GFX_FIRST_PICTURE_CODE = 16384 };
 
 enum {
   GFX_SLOTS = 13763,

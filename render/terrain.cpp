@@ -19,8 +19,8 @@ static void FreePieceSpans(void);
 
 int Spr_TerrainClass(u32 code, int* variant, int* row, int* plain) {
   int v = 0, r = 0, pl = -1, cls = 0;
-  if (code < 16384) {
-    u32 c = code & ~0x4000u;
+  if (code < CELL_RESERVED_BIT) {
+    const u32 c = code;
     static const struct {
       u32 to;
       int cls;
@@ -31,8 +31,8 @@ int Spr_TerrainClass(u32 code, int* variant, int* row, int* plain) {
         cls = x.cls;
         break;
       }
-    if ((cls >= 1 && cls <= 4) || cls >= 9) v = (c >> 9) & 1;
-    int s = int(c & 0x1FF);
+    if ((cls >= 1 && cls <= 4) || cls >= 9) v = (c & CELL_VARIANT_BIT) ? 1 : 0;
+    int s = int(Cell_Shape(c));
     if (s <= 3) r = s + 1;
     else if (s <= 11) r = s - 3;
     else if (s <= 15) r = s + 7;
@@ -401,8 +401,8 @@ static void TwoColours(int cls, u32* a, u32* b) {
 // The edge of the ground of a neighbour with the given code (below: the
 // cell under this one, parity that of the neighbour's cell).
 static void EdgeOf(u32 code, int below, int zoom, i32 parity, int fill, u32 colour) {
-  if (code >= 16384) return;
-  int row = below ? kTerrainEdgeRowBelow[code & 0x1FF] : kTerrainEdgeRowAbove[code & 0x1FF];
+  if (code >= CELL_RESERVED_BIT) return;
+  int row = below ? kTerrainEdgeRowBelow[Cell_Shape(code)] : kTerrainEdgeRowAbove[Cell_Shape(code)];
   if (row < 0) return;
   int variant = 0;
   int cls = Spr_TerrainClass(code, &variant, nullptr, nullptr);
@@ -469,7 +469,7 @@ u32 Spr_ComposeTerrain(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden) 
   i32 parity = (x ^ y) & 1;
   u32 ground = GroundColour(cls);
   int common = (cls >= 5 && cls <= 8) || cls == 14 || variant;
-  u32 below = SPR_EMPTY_CODE;
+  u32 below = CELL_EMPTY;
   if (common) {
     below = Spr_CellCode(x, y + 1, level);
     Spr_FillBuffer(Spr_CurrentBackground(), zoom);

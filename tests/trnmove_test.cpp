@@ -447,7 +447,7 @@ class TrnEntryFixture : public TrnMoveTest {
  protected:
   static int Marked(i32 x, i32 y, i32 level = 0) {
     const u32 c = Grid_GetCell(x, y, level);
-    return c < 0x8000 && (c & TRN_RESERVE_MARK) != 0;
+    return Cell_IsReserved(c) != 0;
   }
 };
 
@@ -474,16 +474,16 @@ TEST_F(TrnEntryFixture, ARefusedEntryLeavesTheLastReservedCellMarked) {
     Grid_Clear();
     Dmsg_Clear();
     for (i32 x = 5; x <= 10; ++x) Grid_SetCell(x, 5, 0, 0);
-    Grid_SetCell(11, 5, 0, CellCode(tc.code | TRN_RESERVE_MARK));
+    Grid_SetCell(11, 5, 0, CellCode(tc.code | CELL_RESERVED_BIT));
     TrainRec* t = Train(1, 1, 16, 10, 5, 1, 0, TRN_RESERVED);
     t->ReservedCells = 1;
     Trn_EnterNextCell(t);
     EXPECT_EQ(10, Trn_Cells(t)[0].X);
     EXPECT_TRUE(HasMessage(tc.message));
-    EXPECT_EQ(tc.code | TRN_RESERVE_MARK, Grid_GetCell(11, 5, 0));
+    EXPECT_EQ(tc.code | CELL_RESERVED_BIT, Grid_GetCell(11, 5, 0));
     EXPECT_TRUE(t->StateFlags & TRN_RESERVED);
     // Once the cell lets it on, the train enters the cell it held.
-    Grid_SetCell(11, 5, 0, CellCode(0 | TRN_RESERVE_MARK));
+    Grid_SetCell(11, 5, 0, CellCode(0 | CELL_RESERVED_BIT));
     Trn_EnterNextCell(t);
     EXPECT_EQ(11, Trn_Cells(t)[0].X);
     EXPECT_EQ(t->MarkerCode, Grid_GetCell(11, 5, 0));
@@ -500,7 +500,7 @@ TEST_F(TrnEntryFixture, ACrossedDiagonalLeavesTheReservedCellMarked) {
   ASSERT_NE(0xFFFFu, nw);
   Grid_SetCell(9, 11, 0, CellCode(ne));
   Grid_SetCell(10, 10, 0, CellCode(ne));
-  Grid_SetCell(11, 9, 0, CellCode(ne | TRN_RESERVE_MARK));
+  Grid_SetCell(11, 9, 0, CellCode(ne | CELL_RESERVED_BIT));
   Grid_SetCell(12, 11, 0, CellCode(nw));
   Grid_SetCell(11, 10, 0, CellCode(nw));
   Grid_SetCell(10, 9, 0, CellCode(nw));
@@ -510,14 +510,14 @@ TEST_F(TrnEntryFixture, ACrossedDiagonalLeavesTheReservedCellMarked) {
   Trn_EnterNextCell(t);
   EXPECT_EQ(10, Trn_Cells(t)[0].X);
   EXPECT_TRUE(t->StateFlags & TRN_BLOCKED);
-  EXPECT_EQ(ne | TRN_RESERVE_MARK, Grid_GetCell(11, 9, 0));
+  EXPECT_EQ(ne | CELL_RESERVED_BIT, Grid_GetCell(11, 9, 0));
   EXPECT_TRUE(t->StateFlags & TRN_RESERVED);
 }
 
 // A reserved cell in the middle of the reservation is simply entered; a
 // cell of another train's reservation refuses without a message.
 TEST_F(TrnEntryFixture, ReservedCellsAdmitOnlyTheirTrain) {
-  for (i32 x = 5; x <= 14; ++x) Grid_SetCell(x, 5, 0, CellCode(x > 10 ? u32(TRN_RESERVE_MARK) : 0u));
+  for (i32 x = 5; x <= 14; ++x) Grid_SetCell(x, 5, 0, CellCode(x > 10 ? u32(CELL_RESERVED_BIT) : 0u));
   TrainRec* t = Train(1, 1, 16, 10, 5, 1, 0, TRN_RESERVED);
   t->ReservedCells = 4;
   Trn_EnterNextCell(t);
@@ -525,7 +525,7 @@ TEST_F(TrnEntryFixture, ReservedCellsAdmitOnlyTheirTrain) {
   EXPECT_EQ(3u, t->ReservedCells);
   EXPECT_TRUE(Marked(12, 5));
   TrnList_Clear();
-  Grid_SetCell(11, 5, 0, CellCode(TRN_RESERVE_MARK));
+  Grid_SetCell(11, 5, 0, CellCode(CELL_RESERVED_BIT));
   for (i32 x = 5; x <= 10; ++x) Grid_SetCell(x, 5, 0, 0);
   TrainRec* other = Train(2, 1, 16, 10, 5, 1, 0);
   Trn_EnterNextCell(other);
