@@ -289,8 +289,8 @@ void DrawCrosswise(const TrnCellPart* p, const VehicleRecord* rec, int L, int fi
   PartSource s = {rec, nullptr, 1};
   const u32* side = nullptr;
   if (rec) {
-    int unused = p->start;
-    side = Spr_VehiclePicture(p->vehicle, f, &unused, emptyGround ? 0 : alternate, emptyGround && zoom == 4 ? 2 : zoom,
+    int start = p->start;  // placed by the span below, as the picture choice places it
+    side = Spr_VehiclePicture(p->vehicle, f, &start, emptyGround ? 0 : alternate, emptyGround && zoom == 4 ? 2 : zoom,
                               &s.pic, &s.pz, &last, &first);
     if (!side) return;
   }
