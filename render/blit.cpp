@@ -1,5 +1,6 @@
 #include "render/blit.h"
 
+#include "platform/check.h"
 #include "platform/heap.h"
 #include "platform/tim.h"
 #include "render/compose.h"
@@ -32,6 +33,7 @@ int Spr_BoxMeetsWindow(int bx, int by, int bw, int bh, int zoom, int dx, int dy)
 }
 
 void Spr_BlitBlock(int zoom, int wx, int wy, const GfxBlock* b) {
+  ORBA_CHECK(zoom == 1 || zoom == 2 || zoom == 4);
   if (!b || !b->pixels) return;
   CellPixel* buf = Spr_Buffer(zoom);
   int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
@@ -118,6 +120,23 @@ const u32* SectionPixels(const VehiclePicture* pic, int section, u32* size) {
 
 int ZoomOf(int zoom) { return zoom == 2 || zoom == 4 ? zoom : 1; }
 
+// A part's place in the stored picture and in the cell. The pictures are
+// stored one way round; a mirrored part (a crosswise head on the right, a
+// lengthwise part travelling down) reads its range from the other end of the
+// picture (`span` pixels long) and is placed from the other edge of the cell.
+// Drawing and exhaust both go through here, so that the particles rise where
+// the chimney is drawn.
+struct PartSpan {
+  int start;        // first column (crosswise) or row offset (lengthwise) in the cell
+  int first, last;  // the range in the stored picture
+};
+PartSpan SpanOf(int start, int first, int last, int mirrored, int span) {
+  if (!mirrored) return PartSpan{start, first, last};
+  return PartSpan{32 - start - (last - first + 1), span - 1 - last, span - 1 - first};
+}
+// A position along the vehicle in the stored picture, and back.
+int SpanPosition(int along, int mirrored, int span) { return mirrored ? span - 1 - along : along; }
+
 // Writes one particle column of the exhaust: `count` particles at buffer
 // column x from row `row` (zoom pixels from the top of the cell) plus a
 // random spread, each a grey of its own. Rows outside the buffer are
@@ -180,13 +199,13 @@ void CrosswiseSmoke(u32 vehicle, int f, int first, i32 seed, int zoom, int reach
   SmokeSource src[3];
   int n = SmokeSetUp(rec, &first, &last, seed, src);
   if (!n) return;
-  const int mirrored = (f & kMirroredCross) != 0;
+  const int mirrored = (f & kMirroredCross) != 0, L = int(rec->length);
+  const PartSpan span = SpanOf(start, first, last, mirrored, L);
   for (int m = 0; m < n; ++m)
     for (int k = 0; k < src[m].length; ++k) {
       int along = src[m].position + k;
       if (along < first || along > last) continue;
-      int c = start + (along - first);
-      if (mirrored) c = 31 - c;
+      int c = span.start + (SpanPosition(along, mirrored, L) - span.first);
       int base = (reachingUp ? 18 : 2) - src[m].height + (k < 3 ? 3 - k : 0) + drop;
       if (f & kFalling) base += 8 - (31 - c) / 2;
       else if (f & kRising) base += 8 - c / 2;
@@ -237,8 +256,7 @@ const u32* Spr_VehiclePicture(u32 vehicle, int f, int* start, int alternate, int
   int L = int(rec->length);
   int a = *first < 0 ? 0 : *first, b = *last >= L ? L - 1 : *last;
   if (a > b) return nullptr;
-  const int n = b - a + 1;
-  if (f & kMirroredCross) *start = 32 - *start - n;
+  *start = SpanOf(*start, a, b, (f & kMirroredCross) != 0, L).start;
   *first = a;
   *last = b;
   int pz = 1;
@@ -251,132 +269,152 @@ const u32* Spr_VehiclePicture(u32 vehicle, int f, int* start, int alternate, int
   return px;
 }
 
-void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emptyGround, int alternate) {
-  const VehicleRecord* rec = RecordOf(p->vehicle);
-  const int L = int(Spr_VehicleLength(p));
-  int first = p->first < 0 ? 0 : p->first, last = p->last >= L ? L - 1 : p->last;
-  if (first > last) return;
-  zoom = ZoomOf(zoom);
+namespace {
+
+// What one vehicle part is drawn from: its record (none: a placeholder), the
+// picture of the zoom chosen for it and the zoom of that picture.
+struct PartSource {
+  const VehicleRecord* rec;
+  const VehiclePicture* pic;
+  int pz;
+};
+
+// Crosswise and diagonal: the side view, the head on the side the flags
+// name. On the empty cell the vehicle stands low, without its alternate
+// pictures, and zoom 4 shows the zoom-2 picture doubled.
+void DrawCrosswise(const TrnCellPart* p, const VehicleRecord* rec, int L, int first, int last, int zoom,
+                   int reachingUp, int emptyGround, int alternate) {
   const int f = p->flags;
-  // Every zoom-1 position of the placement becomes a zoom x zoom block; the
-  // block takes the pixels of the picture of the largest zoom the store has
-  // (pz), each of its pixels fz x fz buffer pixels when pz is below the zoom.
-  if (f & kCrosswise) {
-    // Crosswise and diagonal: the side view, the head on the side the flags
-    // name. On the empty cell the vehicle stands low, without its alternate
-    // pictures, and zoom 4 shows the zoom-2 picture doubled.
-    int start = p->start, pz = 1;
-    const VehiclePicture* pic = nullptr;
-    const u32* side = nullptr;
-    if (rec) {
-      side = Spr_VehiclePicture(p->vehicle, f, &start, emptyGround ? 0 : alternate, emptyGround && zoom == 4 ? 2 : zoom,
-                                &pic, &pz, &last, &first);
-      if (!side) return;
-    } else if (f & kMirroredCross) {
-      start = 32 - start - (last - first + 1);
-    }
-    const int n = last - first + 1;
-    const int fz = zoom / pz;
-    const int mirrored = (f & kMirroredCross) != 0;
-    const int height = rec ? int(rec->a) : 8;
-    const int Lz = pic ? int(pic->length) : 0, Az = pic ? int(pic->a) : 0;
-    const int base = emptyGround ? 2 : 8;  // bottom row counted from the bottom of the cell
-    // Diagonals: the bottom row runs along the track, one buffer pixel up or
-    // down every two buffer columns (15 - col/2 or col/2 rows counted from
-    // the bottom of the cell at zoom 1), so larger zooms show a smooth slope
-    // rather than zoom-1 stairs.
-    const int Z = zoom, rows = 16 * Z, baseZ = base * Z - (reachingUp ? rows : 0);
-    for (int k = 0; k < n; ++k) {
-      int col = start + k;
-      if (col < 0 || col > 31) continue;
-      int along = mirrored ? last - k : first + k;
-      for (int xx = 0; xx < Z; ++xx) {
-        const int X = col * Z + xx;
-        int lift = 0;
-        if (f & kFalling) lift = 7 * Z - X / 2;
-        if (f & kRising) lift = X / 2 - 8 * Z;
-        for (int up = 0; up < height * Z; ++up) {
-          int rowBottom = baseZ + up + lift;
-          if (rowBottom < 0 || rowBottom >= rows) continue;
-          u32 v;
-          if (side) {
-            // The picture's pixel: a mirrored part shows the side picture as
-            // it is stored, its range mirrored within the length (the front
-            // at the right).
-            int ax = (mirrored ? L - 1 - along : along) * pz + xx / fz;
-            v = side[(Az - 1 - up / fz) * Lz + ax];
-          } else {
-            v = (along & 1) ? 0xF0F0F0u : 0x00FF00u;
-          }
-          if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
-          Spr_SetPixel(zoom, X, rows - 1 - rowBottom, v);
-        }
+  const int mirrored = (f & kMirroredCross) != 0;
+  PartSource s = {rec, nullptr, 1};
+  const u32* side = nullptr;
+  if (rec) {
+    int start = p->start;  // placed by the span below, as the picture choice places it
+    side = Spr_VehiclePicture(p->vehicle, f, &start, emptyGround ? 0 : alternate, emptyGround && zoom == 4 ? 2 : zoom,
+                              &s.pic, &s.pz, &last, &first);
+    if (!side) return;
+  }
+  // A mirrored part shows the side picture as it is stored, its range
+  // mirrored within the length (the front at the right).
+  const PartSpan span = SpanOf(p->start, first, last, mirrored, L);
+  const int n = last - first + 1;
+  const int fz = zoom / s.pz;
+  const int height = rec ? int(rec->a) : 8;
+  const int Lz = s.pic ? int(s.pic->length) : 0, Az = s.pic ? int(s.pic->a) : 0;
+  const int base = emptyGround ? 2 : 8;  // bottom row counted from the bottom of the cell
+  // Diagonals: the bottom row runs along the track, one buffer pixel up or
+  // down every two buffer columns (15 - col/2 or col/2 rows counted from
+  // the bottom of the cell at zoom 1), so larger zooms show a smooth slope
+  // rather than zoom-1 stairs.
+  const int Z = zoom, rows = 16 * Z, baseZ = base * Z - (reachingUp ? rows : 0);
+  for (int k = 0; k < n; ++k) {
+    const int col = span.start + k;
+    if (col < 0 || col > 31) continue;
+    const int stored = span.first + k;  // position in the picture as stored
+    for (int xx = 0; xx < Z; ++xx) {
+      const int X = col * Z + xx;
+      int lift = 0;
+      if (f & kFalling) lift = 7 * Z - X / 2;
+      if (f & kRising) lift = X / 2 - 8 * Z;
+      for (int up = 0; up < height * Z; ++up) {
+        const int rowBottom = baseZ + up + lift;
+        if (rowBottom < 0 || rowBottom >= rows) continue;
+        u32 v;
+        if (side) v = side[(Az - 1 - up / fz) * Lz + stored * s.pz + xx / fz];
+        else v = (SpanPosition(stored, mirrored, L) & 1) ? 0xF0F0F0u : 0x00FF00u;
+        if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
+        Spr_SetPixel(zoom, X, rows - 1 - rowBottom, v);
       }
     }
-    return;
   }
-  if (!(f & kLengthwise)) return;
-  // Lengthwise: one row per two pixels of length, counted from the top of
-  // the cell. The picture is the top view of its direction followed by what
-  // shows below it (front and rear half); it stands e rows (the height
-  // offset) above the vehicle's place, so the roof rises into the cell above
-  // and the rear face fills the rows of the vehicle's own end. Travelling
-  // down, the part is mirrored: its range counts from the picture's top.
-  const int n = last - first + 1;
-  const int even = L & ~1;
-  int start = p->start, f0 = first, l0 = last;
-  if (f & 2) {
-    start = 32 - start - n;
-    f0 = even - 1 - last;
-    l0 = even - 1 - first;
-    if (f0 < 0) f0 = 0;
-    if (l0 < f0) return;
-  }
-  int pz = 1;
-  const VehiclePicture* pic = rec ? PictureFor(rec, zoom, &pz) : nullptr;
-  const u32 *front = nullptr, *rear = nullptr;
-  int rearColumns = 0;  // the rear half is stored column by column (long top view)
-  if (pic) {
-    int fs, rs;
-    u32 size;
-    Spr_LengthwiseSections(rec, pic, f, &fs, &rs);
-    front = SectionPixels(pic, fs, &size);
-    rear = SectionPixels(pic, rs, &size);
-    rearColumns = rs == VEH_TOP_1_LONG || rs == VEH_TOP_2_LONG;
-    if (!front) return;
-  }
-  const int fz = zoom / pz;
+}
+
+// The two halves of a lengthwise picture: the top view of its direction
+// (front, stored column by column) and what shows below it (rear: the end
+// view row by row, or the long top view's second picture column by column).
+struct LengthwiseHalves {
+  const u32 *front, *rear;
+  int rearColumns;  // the rear half is stored column by column
+  int Bz, rowsZ, rearRowsZ;
+};
+
+int LengthwiseHalvesOf(const PartSource& s, int f, LengthwiseHalves* h) {
+  *h = LengthwiseHalves{nullptr, nullptr, 0, 0, 0, 0};
+  if (!s.pic) return 1;
+  int fs, rs;
+  u32 size;
+  Spr_LengthwiseSections(s.rec, s.pic, f, &fs, &rs);
+  h->front = SectionPixels(s.pic, fs, &size);
+  h->rear = SectionPixels(s.pic, rs, &size);
+  if (!h->front) return 0;
+  h->rearColumns = rs == VEH_TOP_1_LONG || rs == VEH_TOP_2_LONG;
+  h->Bz = int(s.pic->b);
+  h->rowsZ = int(s.pic->length) / 2;
+  h->rearRowsZ = !h->rear ? 0 : h->rearColumns ? h->rowsZ : int(s.pic->c);
+  return 1;
+}
+
+// The pixel of a lengthwise picture at row rz, column cz (picture zoom).
+u32 LengthwisePixel(const LengthwiseHalves& h, int rz, int cz) {
+  if (rz < h.rowsZ) return h.front[cz * h.rowsZ + rz];
+  const int rr = rz - h.rowsZ;
+  if (rr >= h.rearRowsZ) return SPR_NO_COLOUR;
+  return h.rearColumns ? h.rear[cz * h.rowsZ + rr] : h.rear[rr * h.Bz + cz];
+}
+
+// Lengthwise: one row per two pixels of length, counted from the top of
+// the cell. The picture is the top view of its direction followed by what
+// shows below it (front and rear half); it stands e rows (the height
+// offset) above the vehicle's place, so the roof rises into the cell above
+// and the rear face fills the rows of the vehicle's own end. Travelling
+// down, the part is mirrored: its range counts from the picture's top.
+void DrawLengthwise(const TrnCellPart* p, const VehicleRecord* rec, int L, int first, int last, int zoom,
+                    int reachingUp) {
+  const int f = p->flags;
+  PartSpan span = SpanOf(p->start, first, last, (f & 2) != 0, L & ~1);
+  if (span.first < 0) span.first = 0;
+  if (span.last < span.first) return;
+  PartSource s = {rec, nullptr, 1};
+  if (rec) s.pic = PictureFor(rec, zoom, &s.pz);
+  LengthwiseHalves h;
+  if (!LengthwiseHalvesOf(s, f, &h)) return;
+  const int fz = zoom / s.pz;
   const int width = rec ? int(rec->b) : 8;
   const int e = rec ? int(rec->c) : 0;
-  const int Bz = pic ? int(pic->b) : 0, rowsZ = pic ? int(pic->length) / 2 : 0;
-  const int rearRowsZ = !rear ? 0 : rearColumns ? rowsZ : int(pic->c);
-  const int startRow = start / 2 - e + (reachingUp ? 16 : 0);
-  for (int k = 0; f0 / 2 - e + k <= (l0 - 1) / 2; ++k) {
-    int rowTop = startRow + k;
+  const int startRow = span.start / 2 - e + (reachingUp ? 16 : 0);
+  for (int k = 0; span.first / 2 - e + k <= (span.last - 1) / 2; ++k) {
+    const int rowTop = startRow + k;
     if (rowTop > 15) break;
     if (rowTop < 0) continue;
-    int R = f0 / 2 + k;  // picture row at zoom 1
+    const int R = span.first / 2 + k;  // picture row at zoom 1
     for (int c = 0; c < width; ++c) {
-      int col = 16 - width / 2 + c;
+      const int col = 16 - width / 2 + c;
       for (int yy = 0; yy < zoom; ++yy)
         for (int xx = 0; xx < zoom; ++xx) {
-          u32 v = SPR_NO_COLOUR;
-          if (pic) {
-            int rz = R * pz + yy / fz, cz = c * pz + xx / fz;
-            if (rz < rowsZ) {
-              v = front[cz * rowsZ + rz];
-            } else if (rz - rowsZ < rearRowsZ) {
-              int rr = rz - rowsZ;
-              v = rearColumns ? rear[cz * rowsZ + rr] : rear[rr * Bz + cz];
-            }
-          } else {
-            v = (c & 1) ? 0xF0F0F0u : (R * 2 < L / 2 ? 0x0000FFu : 0xFF0000u);
-          }
+          u32 v;
+          if (s.pic) v = LengthwisePixel(h, R * s.pz + yy / fz, c * s.pz + xx / fz);
+          else v = (c & 1) ? 0xF0F0F0u : (R * 2 < L / 2 ? 0x0000FFu : 0xFF0000u);
           if (v == SPR_NO_COLOUR || v == SPR_TRANSPARENT) continue;
           Spr_SetPixel(zoom, col * zoom + xx, rowTop * zoom + yy, v);
         }
     }
   }
+}
+
+}  // namespace
+
+void Spr_DrawVehiclePart(const TrnCellPart* p, int zoom, int reachingUp, int emptyGround, int alternate) {
+  const VehicleRecord* rec = RecordOf(p->vehicle);
+  const int L = int(Spr_VehicleLength(p));
+  const int first = p->first < 0 ? 0 : p->first, last = p->last >= L ? L - 1 : p->last;
+  if (first > last) return;
+  zoom = ZoomOf(zoom);
+  // Every zoom-1 position of the placement becomes a zoom x zoom block; the
+  // block takes the pixels of the picture of the largest zoom the store has
+  // (pz), each of its pixels fz x fz buffer pixels when pz is below the zoom.
+  if (p->flags & kCrosswise) DrawCrosswise(p, rec, L, first, last, zoom, reachingUp, emptyGround, alternate);
+  else if (p->flags & kLengthwise) DrawLengthwise(p, rec, L, first, last, zoom, reachingUp);
+  ORBA_CHECK(Spr_BuffersIntact());
 }
 
 void Spr_DrawVehicleSmoke(u32 vehicle, int flags, int first, i32 seed, int zoom, int reachingUp, int start, int last) {
@@ -393,21 +431,17 @@ void Spr_DrawVehicleSmokeLengthwise(u32 vehicle, int f, int first, i32 seed, int
   int n = SmokeSetUp(rec, &first, &last, seed, src);
   if (!n) return;
   const int mirrored = (f & 2) != 0;
-  int s0 = start, f0 = first;
-  if (mirrored) {
-    s0 = 32 - start - (last - first + 1);
-    f0 = even - 1 - last;
-    if (f0 < 0) f0 = 0;
-  }
+  PartSpan span = SpanOf(start, first, last, mirrored, even);
+  if (span.first < 0) span.first = 0;
   for (int m = 0; m < n; ++m)
     for (int k = 0; k < src[m].length; ++k) {
       int along = src[m].position + k;
       if (along < first || along > last) continue;
-      int a = mirrored ? even - 1 - along : along;
+      int a = SpanPosition(along, mirrored, even);
       if (a < 0) continue;
       // The row of the source's place on the track, as the crosswise rule
       // counts from the vehicle's bottom row (7 from the top of the cell).
-      int ground = s0 / 2 + a / 2 - f0 / 2;
+      int ground = span.start / 2 + a / 2 - span.first / 2;
       int base = ground - 5 - src[m].height + (k < 3 ? 3 - k : 0) + (reachingUp ? 16 : 0);
       SmokeAt(zoom, 15 + (k & 1), base);
     }

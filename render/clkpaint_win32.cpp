@@ -13,8 +13,6 @@
 
 namespace {
 
-enum { PAL_STRIP = 32, PAL_STRIP_VALUE = 34, PAL_CLOCK_TEXT = 125, PAL_CLOCK_BACK = 126 };
-
 HWND g_clock;
 
 inline const wchar_t* W(const wch* s) { return reinterpret_cast<const wchar_t*>(s); }

@@ -10,6 +10,7 @@
 #include "operation/clock.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
+#include "platform/check.h"
 #include "platform/heap.h"
 #include "platform/tim.h"
 #include "render/bgp.h"
@@ -21,29 +22,60 @@
 #include "render/pal.h"
 #include <initializer_list>
 
-static CellPixel g_buf1[32 * 16], g_buf2[64 * 32], g_buf4[128 * 64];
+// The buffers lie between guard rows that nothing should ever write: a
+// write that runs past the end of a buffer, or before its start, changes a
+// guard, and the checks see it.
+enum : u32 { kGuardWords = 128, kGuardValue = 0x6A5C3E17u };
+static struct {
+  CellPixel guard0[kGuardWords], buf1[32 * 16];
+  CellPixel guard1[kGuardWords], buf2[64 * 32];
+  CellPixel guard2[kGuardWords], buf4[128 * 64];
+  CellPixel guard4[kGuardWords];
+} g_bufs;
+
+namespace {
+struct GuardInit {
+  GuardInit() {
+    for (CellPixel* g : {g_bufs.guard0, g_bufs.guard1, g_bufs.guard2, g_bufs.guard4})
+      for (u32 i = 0; i < kGuardWords; ++i) g[i] = kGuardValue;
+  }
+} g_guardInit;
+}  // namespace
 static u32 g_levelBg = 0;
 
 SprOptions g_sprOptions = {1, 1, 1, 0, 1, 1};
 SprGrid g_sprGrid = {0, 0, 0, 10, 10, 5, 5};
 SprBox g_sprBox = {0, 0, 0, 0, 0, 0, 0};
 
-CellPixel* Spr_Buffer(int zoom) { return zoom == 4 ? g_buf4 : zoom == 2 ? g_buf2 : g_buf1; }
+CellPixel* Spr_Buffer(int zoom) { return zoom == 4 ? g_bufs.buf4 : zoom == 2 ? g_bufs.buf2 : g_bufs.buf1; }
+
+int Spr_BuffersIntact(void) {
+  for (const CellPixel* g : {g_bufs.guard0, g_bufs.guard1, g_bufs.guard2, g_bufs.guard4})
+    for (u32 i = 0; i < kGuardWords; ++i)
+      if (g[i] != kGuardValue) return 0;
+  return 1;
+}
 
 u32 Spr_Palette(int i) { return Asm_SwapRedBlue(Pal_GetColour(i)) & 0xFFFFFF; }
-u32 Spr_LevelBackground(i32 level) { return Spr_Palette(level < 0 ? 177 : 131); }
+u32 Spr_LevelBackground(i32 level) { return Spr_Palette(level < 0 ? PAL_BELOW_GROUND : PAL_BACKGROUND); }
 void Spr_SetLevel(i32 level) { g_levelBg = Spr_LevelBackground(level); }
 u32 Spr_CurrentBackground(void) { return g_levelBg; }
 
 void Spr_WritePixel(CellPixel* t, CellPixel s) { Spr_PutPixel(t, s, g_levelBg); }
 
+// A buffer's size follows from the zoom asked for; any other zoom would
+// address the zoom-1 buffer with a larger width.
+static int IsBufferZoom(int zoom) { return zoom == 1 || zoom == 2 || zoom == 4; }
+
 void Spr_SetPixel(int zoom, int x, int y, CellPixel v) {
+  ORBA_CHECK(IsBufferZoom(zoom));
   int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
   if (x < 0 || y < 0 || x >= W || y >= H) return;
   Spr_PutPixel(Spr_Buffer(zoom) + (H - 1 - y) * W + x, v, g_levelBg);
 }
 
 void Spr_FillBuffer(CellPixel value, int zoom) {
+  ORBA_CHECK(IsBufferZoom(zoom));
   Asm_FillDwords(Spr_Buffer(zoom), value, u32(Spr_BufferWidth(zoom) * Spr_BufferHeight(zoom)));
 }
 
@@ -58,6 +90,7 @@ void Spr_FillTopRows(CellPixel value, int width, int rows) {
 }
 
 void Spr_FillDither(CellPixel a, CellPixel b, int zoom) {
+  ORBA_CHECK(IsBufferZoom(zoom));
   int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
   CellPixel* p = Spr_Buffer(zoom);
   for (int r = 0; r < H; ++r)
@@ -136,21 +169,26 @@ int Spr_GridFlags(i32 x, i32 y, i32 level) {
   return f;
 }
 
+int Spr_GridLineEntry(int flags, int vertical) {
+  if (flags & (vertical ? SPR_BOX_V : SPR_BOX_H)) return PAL_MARKED_BOX;
+  return (flags & (vertical ? SPR_GRID_MAJOR_V : SPR_GRID_MAJOR_H)) ? PAL_GRID_MAJOR : PAL_GRID_MINOR;
+}
+
 void Spr_DrawGridLines(int zoom, int flags) {
   int W = Spr_BufferWidth(zoom), H = Spr_BufferHeight(zoom);
   CellPixel* p = Spr_Buffer(zoom);
   // Left edge: column 0; top edge: the highest buffer row.
   if (flags & (SPR_GRID_MAJOR_V | SPR_GRID_MINOR_V | SPR_BOX_V)) {
     int step = (flags & SPR_BOX_V) ? 8 : (flags & SPR_GRID_MAJOR_V) ? 2 : 4;
-    u32 c = Spr_Palette((flags & SPR_BOX_V) ? 53 : (flags & SPR_GRID_MAJOR_V) ? 51 : 52);
+    u32 c = Spr_Palette(Spr_GridLineEntry(flags, 1));
     for (int y = 0; y < H; y += step) p[(H - 1 - y) * W] = c;
   }
   if (flags & (SPR_GRID_MAJOR_H | SPR_GRID_MINOR_H | SPR_BOX_H)) {
     int step = (flags & SPR_BOX_H) ? 8 : (flags & SPR_GRID_MAJOR_H) ? 2 : 4;
-    u32 c = Spr_Palette((flags & SPR_BOX_H) ? 53 : (flags & SPR_GRID_MAJOR_H) ? 51 : 52);
+    u32 c = Spr_Palette(Spr_GridLineEntry(flags, 0));
     for (int x = 0; x < W; x += step) p[(H - 1) * W + x] = c;
   }
-  if (flags & SPR_BOX_CORNER) p[(H - 1) * W] = Spr_Palette(53);
+  if (flags & SPR_BOX_CORNER) p[(H - 1) * W] = Spr_Palette(PAL_MARKED_BOX);
 }
 
 void Spr_DrawGridZoom1(int flags) { Spr_DrawGridLines(1, flags); }
@@ -246,6 +284,37 @@ static void Layer(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden, int l
   Spr_DrawCellLayer(code, state, 0, zoom, level, y, x, hidden, layer, dy, dx);
 }
 
+// One step of the layer order: a layer of the cell (dx, dy) cells from the
+// composed one. The window offsets follow from the cell distance: a cell to
+// the right shows its picture 32 pixels further left in this cell's window,
+// a cell below 16 pixels higher.
+struct LayerStep {
+  i8 dx, dy, layer;
+};
+// The vehicles of the cell below reaching up, at their place in the order.
+enum { kTrainsFromBelow = -1 };
+// The neighbours above whose layer 2 reaches down, after the cell's own
+// ground and in the completion of a portal.
+static const LayerStep kAboveLayer2[] = {{0, -1, 2}, {1, -1, 2}, {-1, -1, 2}};
+// After the ground step: the row of the cell, the row below (with the trains
+// standing there), the tall parts of the row above, then the rows further
+// down whose tall pictures rise this far.
+static const LayerStep kLayerOrder[] = {
+    {1, 0, 3},  {-1, 0, 3},  {0, 0, 2},  {1, 0, 2},  {-1, 0, 2},                          // the cell's row
+    {1, 1, 3},  {-1, 1, 3},  {0, 1, 3},  {0, 1, kTrainsFromBelow},                        // the row below
+    {0, -1, 5}, {1, -1, 5},  {-1, -1, 5}, {0, 0, 5}, {1, 0, 5}, {-1, 0, 5},               // layer 5 above
+    {0, 1, 2},  {1, 1, 2},   {-1, 1, 2},                                                  // the row below
+    {1, 2, 3},  {-1, 2, 3},  {0, 2, 3},  {0, 2, 2},  {1, 2, 2},  {-1, 2, 2},              // rows 2..6 below
+    {1, 3, 3},  {-1, 3, 3},  {0, 3, 3},  {0, 3, 2},  {1, 3, 2},  {-1, 3, 2},
+    {1, 4, 3},  {-1, 4, 3},  {0, 4, 3},  {0, 4, 2},  {1, 4, 2},  {-1, 4, 2},
+    {1, 5, 3},  {-1, 5, 3},  {0, 5, 3},  {0, 5, 2},  {1, 5, 2},  {-1, 5, 2},
+    {1, 6, 3},  {-1, 6, 3},  {0, 6, 3},  {0, 6, 2},  {1, 6, 2},  {-1, 6, 2}};
+
+static void LayerOf(const LayerStep& s, int zoom, i32 level, i32 y, i32 x, int hidden) {
+  const i32 cx = x + s.dx, cy = y + s.dy;
+  Layer(Spr_CellCode(cx, cy, level), zoom, level, cy, cx, hidden, s.layer, 16 * s.dy, -32 * s.dx);
+}
+
 int Spr_OverlayFlags(i32 x, i32 y, i32 level) {
   int f = 0;
   if (g_sprOptions.infoMarks && Info_GetLength(x, y, level) > 0) f |= SPR_OVL_INFO;
@@ -306,70 +375,41 @@ int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
   Layer(code, zoom, level, y, x, hidden, 3, 0, 0);
   Spr_TerrainEdgeAbove(zoom, level, y, x, 1, edge);
   Spr_TerrainEdgeBelow(zoom, level, y, x, 1, edge);
-  Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 2, -16, 0);
-  Layer(Spr_CellCode(x + 1, y - 1, level), zoom, level, y - 1, x + 1, hidden, 2, -16, -32);
-  Layer(Spr_CellCode(x - 1, y - 1, level), zoom, level, y - 1, x - 1, hidden, 2, -16, 32);
+  for (const LayerStep& s : kAboveLayer2) LayerOf(s, zoom, level, y, x, hidden);
   return 0;
 }
 
 void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int hidden) {
   if (bit & (4 | 8)) {
     Spr_TerrainEdgeBelow(zoom, level, y, x, 0, 0);
-    Layer(Spr_CellCode(x, y + 1, level), zoom, level, y + 1, x, hidden, 1, 16, 0);
+    LayerOf(LayerStep{0, 1, 1}, zoom, level, y, x, hidden);
     Spr_TerrainEdgeBelow(zoom, level, y, x, 1, SPR_NO_COLOUR);
   }
   if (bit & (1 | 2)) {
     Spr_TerrainEdgeAbove(zoom, level, y, x, 0, 0);
-    Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 3, -16, 0);
+    LayerOf(LayerStep{0, -1, 3}, zoom, level, y, x, hidden);
     Spr_TerrainEdgeAbove(zoom, level, y, x, 1, SPR_NO_COLOUR);
   }
-  Layer(Spr_CellCode(x, y - 1, level), zoom, level, y - 1, x, hidden, 2, -16, 0);
-  Layer(Spr_CellCode(x + 1, y - 1, level), zoom, level, y - 1, x + 1, hidden, 2, -16, -32);
-  Layer(Spr_CellCode(x - 1, y - 1, level), zoom, level, y - 1, x - 1, hidden, 2, -16, 32);
+  for (const LayerStep& s : kAboveLayer2) LayerOf(s, zoom, level, y, x, hidden);
+}
+
+// The vehicles of the train standing in the cell below that reach up into
+// this cell, unless the code they stand on hides them.
+static void TrainsFromBelow(int zoom, i32 level, i32 y, i32 x) {
+  if (y >= 32767 || level > 0 || level < -4) return;
+  u32 raw = Grid_GetCell(x, y + 1, level);
+  if (raw < TRN_MARKER_FIRST || raw > TRN_MARKER_LAST) return;
+  TrnCellImage img;
+  u16 saved = Trn_CellVehicleImage(x, y + 1, level, &img, u16(raw));
+  if (img.count > 0 && !Spr_HidesTrain(saved)) Spr_DrawTrainPartsFromBelow(&img, zoom);
 }
 
 void Spr_ComposeLayers(int zoom, i32 level, i32 y, i32 x, int hidden) {
-  u32 own = Spr_CellCode(x, y, level);
-  u32 r = Spr_CellCode(x + 1, y, level), l = Spr_CellCode(x - 1, y, level);
-  Layer(r, zoom, level, y, x + 1, hidden, 3, 0, -32);
-  Layer(l, zoom, level, y, x - 1, hidden, 3, 0, 32);
-  Layer(own, zoom, level, y, x, hidden, 2, 0, 0);
-  Layer(r, zoom, level, y, x + 1, hidden, 2, 0, -32);
-  Layer(l, zoom, level, y, x - 1, hidden, 2, 0, 32);
-  u32 b = Spr_CellCode(x, y + 1, level);
-  u32 br = Spr_CellCode(x + 1, y + 1, level), bl = Spr_CellCode(x - 1, y + 1, level);
-  Layer(br, zoom, level, y + 1, x + 1, hidden, 3, 16, -32);
-  Layer(bl, zoom, level, y + 1, x - 1, hidden, 3, 16, 32);
-  Layer(b, zoom, level, y + 1, x, hidden, 3, 16, 0);
-  if (y < 32767 && level <= 0 && level >= -4) {
-    u32 raw = Grid_GetCell(x, y + 1, level);
-    if (raw >= TRN_MARKER_FIRST && raw <= TRN_MARKER_LAST) {
-      TrnCellImage img;
-      u16 saved = Trn_CellVehicleImage(x, y + 1, level, &img, u16(raw));
-      if (img.count > 0 && !Spr_HidesTrain(saved)) Spr_DrawTrainPartsFromBelow(&img, zoom);
-    }
+  for (const LayerStep& s : kLayerOrder) {
+    if (s.layer == kTrainsFromBelow) TrainsFromBelow(zoom, level, y, x);
+    else LayerOf(s, zoom, level, y, x, hidden);
   }
-  u32 a = Spr_CellCode(x, y - 1, level), ar = Spr_CellCode(x + 1, y - 1, level), al = Spr_CellCode(x - 1, y - 1, level);
-  Layer(a, zoom, level, y - 1, x, hidden, 5, -16, 0);
-  Layer(ar, zoom, level, y - 1, x + 1, hidden, 5, -16, -32);
-  Layer(al, zoom, level, y - 1, x - 1, hidden, 5, -16, 32);
-  Layer(own, zoom, level, y, x, hidden, 5, 0, 0);
-  Layer(r, zoom, level, y, x + 1, hidden, 5, 0, -32);
-  Layer(l, zoom, level, y, x - 1, hidden, 5, 0, 32);
-  Layer(b, zoom, level, y + 1, x, hidden, 2, 16, 0);
-  Layer(br, zoom, level, y + 1, x + 1, hidden, 2, 16, -32);
-  Layer(bl, zoom, level, y + 1, x - 1, hidden, 2, 16, 32);
-  for (int k = 2; k <= 6; ++k) {
-    if (y + k > 32767) break;
-    int dy = 16 * k;
-    u32 ck = Spr_CellCode(x, y + k, level), rk = Spr_CellCode(x + 1, y + k, level), lk = Spr_CellCode(x - 1, y + k, level);
-    Layer(rk, zoom, level, y + k, x + 1, hidden, 3, dy, -32);
-    Layer(lk, zoom, level, y + k, x - 1, hidden, 3, dy, 32);
-    Layer(ck, zoom, level, y + k, x, hidden, 3, dy, 0);
-    Layer(ck, zoom, level, y + k, x, hidden, 2, dy, 0);
-    Layer(rk, zoom, level, y + k, x + 1, hidden, 2, dy, -32);
-    Layer(lk, zoom, level, y + k, x - 1, hidden, 2, dy, 32);
-  }
+  ORBA_CHECK(Spr_BuffersIntact());
 }
 
 // ---------------------------------------------------------------- shading
@@ -590,4 +630,5 @@ void Spr_ComposeTrainCell(int zoom, i32 level, i32 y, i32 x, int hidden, const T
     Layer(Spr_CellCode(x, y, level), zoom, level, y, x, hidden, 4, 0, 0);
     Spr_CompletePortal(bit, zoom, level, y, x, hidden);
   }
+  ORBA_CHECK(Spr_BuffersIntact());
 }

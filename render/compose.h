@@ -43,11 +43,14 @@ enum {
 CellPixel* Spr_Buffer(int zoom);
 inline int Spr_BufferWidth(int zoom) { return 32 * zoom; }
 inline int Spr_BufferHeight(int zoom) { return 16 * zoom; }
+// 1 while nothing has been written outside the buffers: guard rows lie
+// before and after each of them, which only a stray write can change.
+int Spr_BuffersIntact(void);
 
 // The level whose background colour the background marker takes (0 or
 // below); set by every composition before it draws.
 void Spr_SetLevel(i32 level);
-// Palette 131 on level 0, 177 below, in bitmap order.
+// The palette's ground of level 0 or of the levels below, in bitmap order.
 u32 Spr_LevelBackground(i32 level);
 
 // The pixel-write rule for one source value over one target pixel.
@@ -111,6 +114,9 @@ struct SprBox {
 extern SprGrid g_sprGrid;
 extern SprBox g_sprBox;
 int Spr_GridFlags(i32 x, i32 y, i32 level);
+// The palette entry of the vertical (else horizontal) line of the flags:
+// the marked box over a major grid line over a minor one.
+int Spr_GridLineEntry(int flags, int vertical);
 // Grid and box lines along the left and top edge of the zoom buffer.
 void Spr_DrawGridLines(int zoom, int flags);
 void Spr_DrawGridZoom1(int flags);

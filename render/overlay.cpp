@@ -15,12 +15,9 @@
 #include "render/pal.h"
 #include "render/schem.h"
 
-// Palette entries of the passes.
-enum { PAL_GRID_TEXT = 105, PAL_CURSOR = 106, PAL_OVERVIEW_CURSOR = 107 };
 // The train code gives no label colours yet (its label query answers with
 // the text and the offsets only); every label takes the colours of a train
-// in service.
-enum { PAL_TRAIN_LABEL_TEXT = 127, PAL_TRAIN_LABEL_BOX = 128 };
+// in service (PAL_TRAIN_LABEL_TEXT and PAL_TRAIN_LABEL_BOX).
 // Train label flags of the train-text mask, object-text mask bits.
 enum : u32 {
   TRAIN_TEXT_ANY = 3,

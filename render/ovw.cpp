@@ -10,6 +10,7 @@
 #include "render/compose.h"
 #include "render/cursor.h"
 #include "render/map.h"
+#include "render/pal.h"
 #include "render/sprview.h"
 
 OvwExportSettings g_ovwExport = {1, 0};
@@ -17,8 +18,8 @@ OvwExportSettings g_ovwExport = {1, 0};
 enum { GRID_END = 32768 };
 
 int Ovw_CellColour(u32 code, int noDetail, int level0) {
-  int bg = level0 ? 133 : 179;
-  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) return 99;
+  int bg = level0 ? PAL_OVERVIEW_GROUND : PAL_OVERVIEW_BELOW;
+  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) return PAL_OVERVIEW_TRAIN;
   if (code < 0x8000) {
     u32 c = code & ~0x4000u;
     return c < 4096 ? 97 : c < 6144 ? 98 : c < 8192 ? 90 : c < 12288 ? 92 : 95;
@@ -27,16 +28,17 @@ int Ovw_CellColour(u32 code, int noDetail, int level0) {
     static const struct {
       u32 below;
       int cls;
-    } t[] = {{0xC100, 133}, {0xC600, 92}, {0xC800, 90}, {0xCB00, 91}, {0xCD00, 93},
+    } t[] = {{0xC100, PAL_OVERVIEW_GROUND}, {0xC600, 92}, {0xC800, 90}, {0xCB00, 91}, {0xCD00, 93},
              {0xD700, 94},  {0xD800, 95}, {0xD900, 91}, {65452, 96}};
     for (const auto& e : t)
-      if (code < e.below) return e.cls == 133 ? bg : e.cls;
+      if (code < e.below) return e.cls == PAL_OVERVIEW_GROUND ? bg : e.cls;
   }
   return bg;
 }
 
 int Ovw_Priority(int cls) {
-  static const int order[] = {100, 99, 53, 51, 52, 98, 97, 90, 93, 94, 96, 91, 92, 95};
+  static const int order[] = {PAL_OVERVIEW_FOLLOWED, PAL_OVERVIEW_TRAIN, PAL_MARKED_BOX, PAL_GRID_MAJOR, PAL_GRID_MINOR,
+                              98, 97, 90, 93, 94, 96, 91, 92, 95};
   for (int i = 0; i < 14; ++i)
     if (order[i] == cls) return 14 - i;
   return 0;
@@ -44,8 +46,8 @@ int Ovw_Priority(int cls) {
 
 static i32 Mod(i32 a, i32 m) { return ((a % m) + m) % m; }
 static int Scale(const MapView& w) { return w.scale < 1 ? 1 : w.scale; }
-static int LevelBackground(i32 level) { return level < 0 ? 179 : 133; }
-static int IsBackground(int cls) { return cls == 133 || cls == 179; }
+static int LevelBackground(i32 level) { return level < 0 ? PAL_OVERVIEW_BELOW : PAL_OVERVIEW_GROUND; }
+static int IsBackground(int cls) { return cls == PAL_OVERVIEW_GROUND || cls == PAL_OVERVIEW_BELOW; }
 
 // 1 when a line of the spacing (used from 4 x scale on) passes through the
 // block of s cells starting at c.
@@ -129,10 +131,10 @@ static int BlockClass(i32 x0, i32 y0, int s, const OvwBlockRule& r) {
   i32 xa = x0 < 0 ? 0 : x0, ya = y0 < 0 ? 0 : y0;
   i32 xe = x0 + s > GRID_END ? GRID_END : x0 + s, ye = y0 + s > GRID_END ? GRID_END : y0 + s;
   const OvwClassTable& own = ClassTable(r.noDetail, level == 0);
-  const int trainRank = Ovw_Priority(99);
+  const int trainRank = Ovw_Priority(PAL_OVERVIEW_TRAIN);
   int best = LevelBackground(level), rank = 0;
-  for (i32 yy = ya; yy < ye && best != 100; ++yy) {
-    for (i32 xx = xa; xx < xe && best != 100;) {
+  for (i32 yy = ya; yy < ye && best != PAL_OVERVIEW_FOLLOWED; ++yy) {
+    for (i32 xx = xa; xx < xe && best != PAL_OVERVIEW_FOLLOWED;) {
       const CellCode* p = Grid_CellPtr(xx, yy, level);
       i32 run = 64 - (xx & 63);
       if (run > xe - xx) run = xe - xx;
@@ -166,9 +168,9 @@ static int BlockClass(i32 x0, i32 y0, int s, const OvwBlockRule& r) {
           }
         }
         int cls = t->cls[code];
-        if (cls == 99) {
+        if (cls == PAL_OVERVIEW_TRAIN) {
           if (r.followed && Trn_IsFollowedAtCell(xx, yy, at)) {
-            cls = 100;
+            cls = PAL_OVERVIEW_FOLLOWED;
           } else if (r.trainAsTrack) {
             cls = TrackUnderTrain(xx, yy, at, code);
           }
@@ -177,7 +179,7 @@ static int BlockClass(i32 x0, i32 y0, int s, const OvwBlockRule& r) {
         if (rk > rank) {
           rank = rk;
           best = cls;
-          if (cls == 100) break;
+          if (cls == PAL_OVERVIEW_FOLLOWED) break;
         }
       }
     }
@@ -222,7 +224,8 @@ void Ovw_DrawCell(int v, i32 x, i32 y, u32 code, i32 level) {
   u32 c;
   if (s == 1) {
     int cls = Ovw_CellColour(code, !w.groundDetail, level == 0);
-    if (cls == 99 && Trn_GetFollowed() && Trn_IsFollowedAtCell(x, y, level)) cls = 100;
+    if (cls == PAL_OVERVIEW_TRAIN && Trn_GetFollowed() && Trn_IsFollowedAtCell(x, y, level))
+      cls = PAL_OVERVIEW_FOLLOWED;
     c = ResolveColour(cls, x, y, v);
   } else {
     c = Ovw_BlockColour(v, x, y);
@@ -281,7 +284,7 @@ int Ovw_Paint(int v, i32 x1, i32 y1, i32 y2, i32 x2) {
   const int s = Scale(w);
   const OvwBlockRule r = {w.level, !w.groundDetail, Trn_GetFollowed() != nullptr, 0};
   const OvwClassTable& t = ClassTable(r.noDetail, r.level == 0);
-  const int trainRank = Ovw_Priority(99);
+  const int trainRank = Ovw_Priority(PAL_OVERVIEW_TRAIN);
   // Every rank the table gives belongs to one class.
   int classOfRank[256];
   for (int& c : classOfRank) c = LevelBackground(r.level);
@@ -473,8 +476,8 @@ void Ovw_SetCursorCentred(int v, i32* x, i32* y) {
 int Ovw_ExportCellColour(u32 code, i32 x, i32 y) {
   const u32 opt = g_ovwExport.options;
   int cls = Ovw_CellColour(code, (opt & OVW_EXPORT_NO_DETAIL) != 0, 1);
-  if (cls == 100) cls = 99;
-  if (cls == 99 && (opt & OVW_EXPORT_TRAIN_AS_TRACK)) cls = TrackUnderTrain(x, y, 0, code);
+  if (cls == PAL_OVERVIEW_FOLLOWED) cls = PAL_OVERVIEW_TRAIN;
+  if (cls == PAL_OVERVIEW_TRAIN && (opt & OVW_EXPORT_TRAIN_AS_TRACK)) cls = TrackUnderTrain(x, y, 0, code);
   return cls;
 }
 

@@ -1,5 +1,7 @@
 #include "render/pal.h"
 
+#include "platform/check.h"
+
 // The fixed colours, bytes R, G, B. 0..15 the classic sixteen (but 1, the
 // water fill of the ground, is water blue), then the
 // grounds, tracks, buildings, water and lamp colours the base pictures and
@@ -57,10 +59,10 @@ static void Pal_Defaults(u32* out) {
   for (i32 i = 0; i < PAL_ENTRIES; ++i) out[i] = Rgb(kFixed[i % PAL_FIXED_ENTRIES]);
   // The fifteen ballast stone shades: close greys and grey-browns, so that
   // a track bed reads as one material at every zoom, not as coloured noise.
-  static const u8 kStones[15][3] = {{124, 120, 114}, {132, 128, 121}, {116, 112, 106}, {138, 133, 125}, {110, 106, 101},
+  static const u8 kStones[PAL_STONE_COUNT][3] = {{124, 120, 114}, {132, 128, 121}, {116, 112, 106}, {138, 133, 125}, {110, 106, 101},
                                     {128, 122, 114}, {136, 132, 127}, {120, 115, 108}, {142, 137, 130}, {112, 109, 104},
                                     {130, 124, 116}, {126, 123, 118}, {118, 114, 109}, {134, 128, 120}, {122, 118, 112}};
-  for (i32 k = 0; k < 15; ++k) out[110 + k] = Rgb(kStones[k]);
+  for (i32 k = 0; k < PAL_STONE_COUNT; ++k) out[PAL_STONES + k] = Rgb(kStones[k]);
   // The terrain colours: the rails of each ground class (74..81), drawn
   // dark enough to read on the fills and beds under them; the sleepers of
   // the ballast classes (82 timber, 83 concrete, 84 old timber of the mixed
@@ -70,19 +72,19 @@ static void Pal_Defaults(u32* out) {
                                      {66, 64, 64},    {70, 68, 66},    {72, 64, 56},    {68, 62, 56},
                                      {118, 86, 58},   {164, 158, 148}, {98, 74, 52},    {84, 130, 186},
                                      {104, 104, 108}, {112, 114, 108}, {100, 104, 116}, {168, 154, 128}};
-  for (i32 k = 0; k < 16; ++k) out[74 + k] = Rgb(kTerrain[k]);
+  for (i32 k = 0; k < 16; ++k) out[PAL_RAILS + k] = Rgb(kTerrain[k]);
   // The overview and schematic classes (90..99): muted colours of the
   // things they stand for that sit together on the light background, the
   // track classes dark so that the network stands out, trains in signal red.
-  static const u8 kOverview[10][3] = {{92, 76, 64},   {178, 112, 84}, {124, 124, 132}, {88, 128, 72}, {150, 160, 120},
+  static const u8 kOverview[PAL_OVERVIEW_CLASS_COUNT][3] = {{92, 76, 64},   {178, 112, 84}, {124, 124, 132}, {88, 128, 72}, {150, 160, 120},
                                       {64, 84, 132},  {128, 148, 104}, {60, 56, 54},   {72, 66, 60},  {214, 44, 36}};
-  for (i32 k = 0; k < 10; ++k) out[90 + k] = Rgb(kOverview[k]);
-  // The schematic ground (132) is a dark slate the light track lines and the
-  // symbol colours stand out on; the overview ground (133) the light green
-  // of the picture view, under which the dark track reads at once.
+  for (i32 k = 0; k < PAL_OVERVIEW_CLASS_COUNT; ++k) out[PAL_OVERVIEW_CLASSES + k] = Rgb(kOverview[k]);
+  // The schematic ground is a dark slate the light track lines and the
+  // symbol colours stand out on; the overview ground the light green of the
+  // picture view, under which the dark track reads at once.
   static const u8 kSchematicGround[3] = {58, 62, 66}, kOverviewGround[3] = {176, 200, 176};
-  out[132] = Rgb(kSchematicGround);
-  out[133] = Rgb(kOverviewGround);
+  out[PAL_SCHEMATIC_GROUND] = Rgb(kSchematicGround);
+  out[PAL_OVERVIEW_GROUND] = Rgb(kOverviewGround);
   out[PAL_BACKGROUND] = 0x00B0C8B0;
   // The dialogs' colours (dialog, static, edit, list and read-only field:
   // text over background), those of a Windows dialog: dark text on a light
@@ -90,8 +92,9 @@ static void Pal_Defaults(u32* out) {
   static const struct {
     i32 entry;
     u32 colour;
-  } kDialog[] = {{0, 0x00F0F0F0}, {8, 0x00000000}, {9, 0x00F0F0F0}, {10, 0x00000000}, {11, 0x00FFFFFF},
-                 {16, 0x00000000}, {18, 0x00FFFFFF}, {72, 0x00000000}, {73, 0x00F0F0F0}};
+  } kDialog[] = {{PAL_DIALOG_BACK, 0x00F0F0F0},   {PAL_STATIC_TEXT, 0x00000000},   {PAL_STATIC_BACK, 0x00F0F0F0},
+                 {PAL_EDIT_TEXT, 0x00000000},     {PAL_EDIT_BACK, 0x00FFFFFF},     {PAL_LIST_TEXT, 0x00000000},
+                 {PAL_LIST_BACK, 0x00FFFFFF},     {PAL_READONLY_TEXT, 0x00000000}, {PAL_READONLY_BACK, 0x00F0F0F0}};
   for (const auto& d : kDialog) out[d.entry] = d.colour;
 }
 
@@ -117,9 +120,11 @@ int Pal_SetColour(i32 i, u32 colour) {
   i32 p = Pal_PartnerOf(i);
   if (p >= 0 && g_palette[p] == colour) {
     g_palette[i] = colour ^ 0xFFFFFF;
+    ORBA_CHECK(g_palette[i] != g_palette[p]);
     return PAL_SET_ADJUSTED;
   }
   g_palette[i] = colour;
+  ORBA_CHECK(p < 0 || g_palette[i] != g_palette[p]);
   return PAL_SET_OK;
 }
 

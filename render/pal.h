@@ -14,7 +14,49 @@
 
 typedef u8 ColourCode;
 
-enum { PAL_ENTRIES = 185, PAL_FIXED_ENTRIES = 79, PAL_BACKGROUND = 131 };
+enum { PAL_ENTRIES = 185, PAL_FIXED_ENTRIES = 79 };
+
+// Entries with one use each. The grounds, tracks and picture colours live
+// in ranges (a range's first entry and its length).
+enum {
+  PAL_DIALOG_BACK = 0,      // the face of the dialogs
+  PAL_STATIC_TEXT = 8,      // text of static fields, over PAL_STATIC_BACK
+  PAL_STATIC_BACK = 9,
+  PAL_EDIT_TEXT = 10,       // text of edit fields, over PAL_EDIT_BACK
+  PAL_EDIT_BACK = 11,
+  PAL_LIST_TEXT = 16,       // text of lists, over PAL_LIST_BACK
+  PAL_LIST_BACK = 18,
+  PAL_STRIP = 32,           // the status and clock strips
+  PAL_STRIP_TEXT = 33,      // their labels
+  PAL_STRIP_VALUE = 34,     // their values
+  PAL_BUTTON_TEXT = 35,     // the letters of the palette buttons
+  PAL_BUTTON_BACK = 36,
+  PAL_GRID_MAJOR = 51,      // every major line of the views' grid
+  PAL_GRID_MINOR = 52,
+  PAL_MARKED_BOX = 53,      // the outline of the marked box
+  PAL_READONLY_TEXT = 72,   // read-only fields, over PAL_READONLY_BACK
+  PAL_READONLY_BACK = 73,
+  PAL_RAILS = 74,           // the rails of ground classes 1..8
+  PAL_SLEEPERS = 82,        // timber, concrete and old timber sleepers
+  PAL_WATER_LANE = 85,      // the lane of waterways
+  PAL_ROAD_LANES = 86,      // the lanes of the four road classes
+  PAL_OVERVIEW_CLASSES = 90, PAL_OVERVIEW_CLASS_COUNT = 10,  // the overview's classes
+  PAL_OVERVIEW_TRAIN = 99,     // the last of them
+  PAL_OVERVIEW_FOLLOWED = 100, // the followed train
+  PAL_GRID_TEXT = 105,      // texts drawn over the views
+  PAL_CURSOR = 106,
+  PAL_OVERVIEW_CURSOR = 107,
+  PAL_STONES = 110, PAL_STONE_COUNT = 15,  // the ballast stone shades
+  PAL_CLOCK_TEXT = 125,     // the clock of the clock strip, over PAL_CLOCK_BACK
+  PAL_CLOCK_BACK = 126,
+  PAL_TRAIN_LABEL_TEXT = 127,  // train labels, in their box PAL_TRAIN_LABEL_BOX
+  PAL_TRAIN_LABEL_BOX = 128,
+  PAL_BACKGROUND = 131,     // the picture view's ground on level 0
+  PAL_SCHEMATIC_GROUND = 132,
+  PAL_OVERVIEW_GROUND = 133,
+  PAL_BELOW_GROUND = 177,   // the picture view's ground below level 0
+  PAL_OVERVIEW_BELOW = 179  // the overview's ground below level 0
+};
 
 // Results of Pal_SetColour.
 enum { PAL_SET_OK = 0, PAL_SET_BAD_INDEX = 1, PAL_SET_ADJUSTED = 2 };

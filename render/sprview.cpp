@@ -163,12 +163,12 @@ void Spr_DrawGridInView(int v, i32 px, i32 py, int size, int scale, int flags) {
   };
   if (vertical) {
     const int step = (flags & SPR_BOX_V) ? 8 / scale + 1 : (flags & SPR_GRID_MAJOR_V) ? 2 : 4;
-    const u32 c = Spr_Palette((flags & SPR_BOX_V) ? 53 : (flags & SPR_GRID_MAJOR_V) ? 51 : 52);
+    const u32 c = Spr_Palette(Spr_GridLineEntry(flags, 1));
     for (int y = 0; y < size; y += step) put(px, py + y, c);
   }
   if (horizontal) {
     const int step = (flags & SPR_BOX_H) ? 8 / scale + 1 : (flags & SPR_GRID_MAJOR_H) ? 2 : 4;
-    const u32 c = Spr_Palette((flags & SPR_BOX_H) ? 53 : (flags & SPR_GRID_MAJOR_H) ? 51 : 52);
+    const u32 c = Spr_Palette(Spr_GridLineEntry(flags, 0));
     for (int x = 0; x < size; x += step) put(px + x, py, c);
   }
   LeaveView(w);

@@ -12,13 +12,6 @@
 
 namespace {
 
-enum {
-  PAL_STRIP = 32,        // strip background
-  PAL_STRIP_TEXT = 33,   // labels
-  PAL_BUTTON_TEXT = 35,  // letters of the palette buttons
-  PAL_BUTTON_BACK = 36
-};
-
 struct FieldRect {
   i32 x, y, w, h;
 };

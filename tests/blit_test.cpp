@@ -711,8 +711,24 @@ TEST_F(VehicleArt, TrainCellDrawsExhaustLast) {
   }
 }
 
+// The guard rows around the composition buffers see a write just before or
+// just after each buffer.
+TEST(BlitRules, BufferGuardsSeeStrayWrites) {
+  ASSERT_TRUE(Spr_BuffersIntact());
+  for (int zoom : {1, 2, 4}) {
+    CellPixel* b = Spr_Buffer(zoom);
+    for (CellPixel* q : {b - 1, b + 512 * zoom * zoom}) {
+      const CellPixel keep = *q;
+      *q = 0;
+      EXPECT_FALSE(Spr_BuffersIntact()) << "zoom " << zoom << (q < b ? " before" : " after");
+      *q = keep;
+    }
+  }
+  EXPECT_TRUE(Spr_BuffersIntact());
+}
+
 // Parts far outside the cell, ranges past the length, every flag and zoom:
-// nothing is written outside the buffers (the sanitizer watches).
+// nothing is written outside the buffers, whose guard rows stay as they were.
 TEST_F(VehicleArt, WildPartsStayInTheBuffers) {
   const int flags[] = {1, 2, 4, 8, 16, 32, 64, 128, 1 | 0x8000, 8 | 0x8000};
   const int ranges[][3] = {{-50, 500, -300}, {0, 39, 200}, {30, 10, 0}, {0, 39, -40}, {35, 80, 31}, {-5, 3, 29}};
@@ -726,8 +742,10 @@ TEST_F(VehicleArt, WildPartsStayInTheBuffers) {
               Spr_DrawVehiclePart(&p, zoom, up, empty, 1);
               Spr_DrawVehicleSmoke(p.vehicle, f, r[0], 1, zoom, up, r[2], r[1]);
               Spr_DrawVehicleSmokeLengthwise(p.vehicle, f, r[0], 1, zoom, up, r[2], r[1]);
+              ASSERT_TRUE(Spr_BuffersIntact()) << "zoom " << zoom << " flags " << f << " range " << r[0] << ".."
+                                               << r[1] << " at " << r[2] << " vehicle " << v << " up " << up
+                                               << " empty " << empty;
             }
-  SUCCEED();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The cell compositor: pixel markers and the pixel-write rule, doubling,
 // terrain classes, see-through and train-hiding codes, grid flags, shading,
 // clocks, and whole cells composed into a view checked pixel by pixel.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +15,7 @@
 #include "model/rngp.h"
 #include "operation/clock.h"
 #include "operation/pts.h"
+#include "operation/trnlist.h"
 #include "operation/trnquery.h"
 #include "render/blit.h"
 #include "render/cellin.h"
@@ -344,24 +346,54 @@ TEST_F(ComposeCells, SameCellSameTextureOnEveryRedraw) {
   }
 }
 
-// A train standing across cells: the cell under a hiding code keeps the
-// vehicles of the cell below out of it.
+// A train standing across cells: its vehicles reach up into the cell above,
+// unless the code they stand on hides them; then the cell above looks as
+// if no train stood below.
 TEST_F(ComposeCells, TrainReachingUpIsHiddenByTunnelCodes) {
-  for (i32 x = 10; x <= 20; ++x) Grid_SetCell(x, 13, 0, 4096);
-  TrainRec* t = demo::PlaceTrain(14, 13, 0, 1, 0, 3, 2, 0, 1);
-  ASSERT_NE(nullptr, t);
-  TrnCellImage img;
-  Trn_CellVehicleImage(13, 13, 0, &img, Grid_GetCell(13, 13, 0));
-  ASSERT_GE(img.count, 1);
-  EXPECT_EQ(4096, img.saved);
-  EXPECT_FALSE(Spr_HidesTrain(img.saved));
-  Trn_SetCellGraphic(13, 13, 0, 4096 + 208, Grid_GetCell(13, 13, 0));
-  EXPECT_TRUE(Spr_HidesTrain(Trn_GetCellGraphic(13, 13, 0, Grid_GetCell(13, 13, 0))));
+  const VehicleId id = 40321u << 4;  // a steam locomotive of the standard sets, taller than half a cell
+  ASSERT_EQ(0, Gfx_LoadVehicleSet(id, 0));
+  const VehicleRecord* rec = Gfx_FindVehicleRecord(id);
+  ASSERT_NE(nullptr, rec);
+  ASSERT_GT(rec->a, 8u) << "the vehicle must stand out of its cell";
+  const u32 ground = 4096, tunnel = 4096 + 208;
+  ASSERT_TRUE(Spr_HidesTrain(tunnel));
+  ASSERT_FALSE(Spr_HidesTrain(ground));
+  for (i32 x = 10; x <= 20; ++x) Grid_SetCell(x, 13, 0, ground);
+  for (int scale : {1, 2, 4}) {
+    SCOPED_TRACE(scale);
+    OpenView(scale, 0);
+    auto above = [&] {
+      Map_RedrawCell(13, 12, 0, MAP_REDRAW_ALL);
+      return Cell(13, 12);
+    };
+    const std::vector<u32> plain = above();
+    Grid_SetCell(13, 13, 0, tunnel);
+    const std::vector<u32> plainTunnel = above();
+    Grid_SetCell(13, 13, 0, ground);
+    TrainRec* t = demo::PlaceTrain(14, 13, 0, 1, 0, 3, 1, id, 1);
+    ASSERT_NE(nullptr, t);
+    TrnCellImage img;
+    Trn_CellVehicleImage(13, 13, 0, &img, Grid_GetCell(13, 13, 0));
+    ASSERT_GE(img.count, 1);
+    EXPECT_EQ(ground, img.saved);
+    EXPECT_NE(plain, above()) << "the vehicle reaches up into the cell above";
+    Trn_SetCellGraphic(13, 13, 0, tunnel, Grid_GetCell(13, 13, 0));
+    EXPECT_EQ(plainTunnel, above()) << "the tunnel code hides it";
+    Trn_SetCellGraphic(13, 13, 0, ground, Grid_GetCell(13, 13, 0));
+    EXPECT_NE(plain, above()) << "and shows it again over the ground";
+    TrnList_Clear();
+    for (i32 x = 10; x <= 20; ++x) Grid_SetCell(x, 13, 0, ground);
+    Map_CloseView(0);
+  }
 }
 
-// Vehicles at zoom 2 and 4 come from their own pictures of that zoom, pixel
-// for pixel (enlarging the zoom-1 picture loses their detail), and a train
-// travelling down shows the top view whose front is at the bottom.
+// Vehicles at zoom 2 and 4 come from their own pictures of that zoom
+// (enlarging the zoom-1 picture loses their detail), from the section the
+// direction names: crosswise the second side view, travelling up the top
+// view whose front is on top, travelling down the one whose front is at the
+// bottom, each with the end view below it. Every section of the picture
+// takes its own tag colour in turn; the drawn pixels then show only the
+// tags of the sections the direction names, where the real picture drew.
 TEST_F(ComposeCells, VehicleIsDrawnFromThePictureOfItsZoom) {
   const VehicleId id = 40321u << 4;  // a steam locomotive of the standard sets
   ASSERT_EQ(0, Gfx_LoadVehicleSet(id, 0));
@@ -369,49 +401,78 @@ TEST_F(ComposeCells, VehicleIsDrawnFromThePictureOfItsZoom) {
   ASSERT_NE(nullptr, rec);
   ASSERT_GE(rec->length, 32u);
   Spr_SetLevel(0);
+  const u32 tag = 0x00ABCD00u;  // | section
+  auto tagOf = [&](u32 v) { return (v & 0xFFFFFF00u) == tag ? int(v & 0xFF) : -1; };
+  // Paints the colours of a picture with the tags of its sections (or takes
+  // them back from `keep`).
+  auto paint = [&](VehiclePicture* pic, std::vector<u32>* keep) {
+    if (keep->empty()) {
+      keep->assign(pic->pixels, pic->pixels + pic->count);
+      for (int s = 0; s < VEH_SECTIONS; ++s) {
+        u32 size = 0;
+        i64 off = Gfx_VehiclePictureSection(pic, s, &size);
+        for (i64 i = off; off >= 0 && i < off + i64(size); ++i)
+          if (!(pic->pixels[i] & 0x80000000u)) pic->pixels[i] = tag | u32(s);
+      }
+    } else {
+      std::copy(keep->begin(), keep->end(), pic->pixels);
+      keep->clear();
+    }
+  };
   for (int z : {2, 4}) {
     if (!Gfx_GetVehicleZoomData(id, z)) {
       ASSERT_EQ(0, Gfx_LoadVehicleSetZoom(id, z)) << z;
     }
-    const VehiclePicture* pic = Gfx_GetVehicleZoomData(id, z);
+    VehiclePicture* pic = const_cast<VehiclePicture*>(Gfx_GetVehicleZoomData(id, z));
     ASSERT_NE(nullptr, pic) << z;
     ASSERT_EQ(rec->length * u32(z), pic->length);
-    const u32 L = pic->length, A = pic->a, B = pic->b, C = pic->c, rows = L / 2;
-    const int W = 32 * z, H = 16 * z, e = int(rec->c);
+    VehiclePicture* pic1 = const_cast<VehiclePicture*>(&rec->zoom[0]);
+    ASSERT_NE(pic1->pixels, pic->pixels);
+    const int n = 512 * z * z;
+    const i32 end = i32(rec->length) - 1;
     struct {
       u16 flags;
+      i32 first, last;
+      int front, rear;  // the sections drawn; the rear one must show when it differs
       const char* what;
-    } cases[] = {{4, "crosswise"}, {1, "travelling up"}, {2, "travelling down"}};
+    } cases[] = {{4, 0, 31, VEH_SIDE_2, VEH_SIDE_2, "crosswise"},
+                 {1, 0, 31, VEH_TOP_1, VEH_TOP_1, "travelling up, its front"},
+                 {1, end - 31, end, VEH_TOP_1, VEH_END_1, "travelling up, its rear"},
+                 {2, 0, 31, VEH_TOP_2, VEH_END_2, "travelling down"}};
     for (auto& k : cases) {
-      TrnCellPart part = {id, k.flags, 0, 31, 0, rec->length};
-      Spr_FillBuffer(SPR_TRANSPARENT, z);
-      Spr_DrawVehiclePart(&part, z, 0, 0, 0);
-      const CellPixel* buf = Spr_Buffer(z);
-      for (int by = 0; by < H; ++by)  // from the top
-        for (int bx = 0; bx < W; ++bx) {
-          i64 idx = -1;
-          if (k.flags == 4) {
-            // Second side view, bottom row on the middle line of the cell.
-            int along = bx, up = (H - 1 - by) - 8 * z;
-            if (up >= 0 && up < int(A) && by >= 0) idx = i64(L) * A + (A - 1 - u32(up)) * L + u32(along);
-          } else {
-            // Top view 1 (front up) or 2 (front down) with its end view below
-            // it, standing e = C rows up out of the cell.
-            int across = bx - z * (16 - int(rec->b) / 2);
-            int row = (k.flags == 2 ? int(rows) - 16 * z : 0) + by + z * e;
-            int view = k.flags == 2 ? 1 : 0;
-            i64 top = i64(2) * L * A + i64(view) * (B * rows + B * C);
-            if (across >= 0 && across < int(B))
-              idx = row < int(rows) ? top + i64(across) * rows + row
-                                    : top + i64(B) * rows + i64(row - int(rows)) * B + across;
-          }
-          CellPixel expect = SPR_TRANSPARENT;
-          if (idx >= 0) {
-            ASSERT_LT(idx, i64(pic->count));
-            Spr_PutPixel(&expect, pic->pixels[idx], Spr_CurrentBackground());
-          }
-          ASSERT_EQ(expect, buf[(H - 1 - by) * W + bx]) << k.what << " zoom " << z << " at " << bx << "," << by;
+      SCOPED_TRACE(::testing::Message() << k.what << " zoom " << z);
+      TrnCellPart part = {id, k.flags, k.first, k.last, 0, rec->length};
+      auto draw = [&] {
+        Spr_FillBuffer(SPR_TRANSPARENT, z);
+        Spr_DrawVehiclePart(&part, z, 0, 0, 0);
+        return std::vector<u32>(Spr_Buffer(z), Spr_Buffer(z) + n);
+      };
+      const std::vector<u32> real = draw();
+      std::vector<u32> keep;
+      paint(pic1, &keep);
+      EXPECT_EQ(real, draw()) << "the zoom-1 picture is not used";
+      paint(pic1, &keep);
+      paint(pic, &keep);
+      const std::vector<u32> tagged = draw();
+      paint(pic, &keep);
+      int front = 0, rear = 0;
+      for (int i = 0; i < n; ++i) {
+        const int s = tagOf(tagged[i]);
+        if (s < 0) {
+          ASSERT_EQ(real[i], tagged[i]) << i;
+          ASSERT_TRUE(real[i] == SPR_TRANSPARENT || (real[i] & 0x80000000u)) << "a colour from elsewhere at " << i;
+          continue;
         }
+        ASSERT_TRUE(s == k.front || s == k.rear) << "section " << s << " at " << i;
+        ASSERT_FALSE(real[i] == SPR_TRANSPARENT) << "drawn where the picture draws nothing, at " << i;
+        front += s == k.front;
+        rear += s == k.rear && s != k.front;
+      }
+      EXPECT_GT(front, 0);
+      if (k.rear != k.front) {
+        EXPECT_GT(rear, 0) << "the end view below the top view";
+      }
+      EXPECT_EQ(real, draw()) << "the picture is back as it was";
     }
   }
 }

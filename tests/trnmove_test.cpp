@@ -8,6 +8,7 @@
 #include "model/grid.h"
 #include "model/hst.h"
 #include "operation/dmsg.h"
+#include "operation/sndcat.h"
 #include "operation/tracktab.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
@@ -358,13 +359,46 @@ TEST_F(TrnMoveTest, TrainStopsAtAStopForATimeWithinItsBounds) {
   EXPECT_FALSE(other->StateFlags & TRN_AT_STOP);
 }
 
+// The stop time is drawn from the train's range unless the stop gives one;
+// a stop sound shortens the wait by its whole seconds, to no less than 1
+// when under 2 would remain.
 TEST_F(TrnMoveTest, StopTimesAndStopSoundRules) {
-  Grid_SetCell(1, 1, 0, 0);
-  TrainRec* t = Train(1, 0, 8, 1, 1, 1, 0);
-  t->StopTimeMin = t->StopTimeMax = 20;
-  Trn_StopAtStop(t, 0, 1);
-  EXPECT_EQ(20, TrnList_StopRemaining(t));
-  EXPECT_TRUE(t->StateFlags & TRN_STOP_REVERSE);
+  for (i32 x = 1; x <= 20; ++x) Grid_SetCell(x, 1, 0, 0);
+  Snd_ClearCatalogue();
+  ASSERT_EQ(0, Snd_AddEntry(1, 5000, u"five.wav", nullptr));
+  ASSERT_EQ(0, Snd_AddEntry(2, 999, u"short.wav", nullptr));
+  ASSERT_EQ(0, Snd_AddEntry(3, 18000, u"eighteen.wav", nullptr));
+  ASSERT_EQ(0, Snd_AddEntry(4, 19000, u"nineteen.wav", nullptr));
+  ASSERT_EQ(0, Snd_AddEntry(5, 30000, u"thirty.wav", nullptr));
+  struct {
+    u32 sound;
+    i32 given;  // the stop's own wait, 0: the train's stop time
+    int reverse;
+    i32 wait;
+    const char* what;
+  } cases[] = {
+      {TRN_NONE, 0, 1, 20, "no sound: the stop time"},
+      {1, 0, 0, 15, "a 5 s sound takes 5 s off"},
+      {2, 0, 0, 20, "under a second takes nothing off"},
+      {3, 0, 0, 2, "2 s left stays 2"},
+      {4, 0, 0, 1, "1 s left"},
+      {5, 0, 0, 1, "a sound longer than the stop leaves 1 s"},
+      {9, 0, 0, 20, "a sound not in the catalogue takes nothing off"},
+      {1, 30, 0, 25, "the stop's own wait is shortened too"},
+  };
+  i32 number = 0;
+  for (const auto& c : cases) {
+    ++number;
+    TrainRec* t = Train(number, 0, 8, 2 * number, 1, 1, 0);
+    ASSERT_NE(nullptr, t);
+    t->StopTimeMin = t->StopTimeMax = 20;
+    t->StopSound = c.sound;
+    Trn_StopAtStop(t, c.given, c.reverse);
+    EXPECT_EQ(c.wait, TrnList_StopRemaining(t)) << c.what;
+    EXPECT_TRUE(t->StateFlags & TRN_AT_STOP) << c.what;
+    EXPECT_EQ(c.reverse != 0, (t->StateFlags & TRN_STOP_REVERSE) != 0) << c.what;
+  }
+  Snd_ClearCatalogue();
 }
 
 // ---------------------------------------------------------------- depot places
