@@ -116,6 +116,11 @@ u32 Dfw_ItemFlags(const u8* rec) {
   return rec[0] == DLG_LIST ? Dfw_Get32(rec, o) : rec[o];
 }
 
+int Dfw_IsChecked(const DlgDesc* desc, i32 control) {
+  const u8* r = Dfw_FindDescItem(desc, control);
+  return r && (Dfw_ItemFlags(r) & DLG_BUTTON_CHECKED) ? 1 : 0;
+}
+
 void Dfw_SetItemFlags(u8* rec, u32 flags) {
   const int o = FlagsOffset(rec[0]);
   if (o < 0) return;

@@ -98,6 +98,9 @@ i32 Dfw_ItemControl(const u8* rec);
 // The flags of a list, edit field, button, picture or cell image record; 0 for the rest.
 u32 Dfw_ItemFlags(const u8* rec);
 void Dfw_SetItemFlags(u8* rec, u32 flags);
+// 1 when the radio button or check box record of the control is checked
+// (after the read-back: as the user left it); 0 also when there is none.
+int Dfw_IsChecked(const DlgDesc* desc, i32 control);
 
 // The next record, null when rec is the end record.
 u8* Dfw_NextDescItem(const u8* rec);

@@ -75,18 +75,13 @@ int Dmsg_BuildOptionsDesc(DlgBuild* b) {
   return Dfw_BuildEnd(b);
 }
 
-static int Dmsg_Checked(const DlgDesc* desc, i32 control) {
-  const u8* r = Dfw_FindDescItem(desc, control);
-  return r && (Dfw_ItemFlags(r) & DLG_BUTTON_CHECKED) ? 1 : 0;
-}
-
 void Dmsg_ReadOptionsDesc(const DlgDesc* desc) {
   int o = 0;
-  if (Dmsg_Checked(desc, 400)) o |= DMSG_OPT_STOP_ALL;
-  else if (Dmsg_Checked(desc, 401)) o |= DMSG_OPT_STOP_KINDS;
-  if (Dmsg_Checked(desc, 470)) o |= DMSG_OPT_STOP_FULL;
+  if (Dfw_IsChecked(desc, 400)) o |= DMSG_OPT_STOP_ALL;
+  else if (Dfw_IsChecked(desc, 401)) o |= DMSG_OPT_STOP_KINDS;
+  if (Dfw_IsChecked(desc, 470)) o |= DMSG_OPT_STOP_FULL;
   Dmsg_SetOptions(o);
-  if (s_sound.set) s_sound.set(Dmsg_Checked(desc, 471));
+  if (s_sound.set) s_sound.set(Dfw_IsChecked(desc, 471));
 }
 
 int Dmsg_BuildKindsDesc(DlgBuild* b, u32 templateId) {
@@ -112,7 +107,7 @@ void Dmsg_ReadKindsDesc(const DlgDesc* desc, u32 templateId) {
   const u32 n = Dmsg_DialogKinds(templateId, &kinds);
   for (u32 i = 0; i < n; ++i)
     for (int s = 0; s < 3; ++s)
-      if (Dmsg_Checked(desc, i32(400 + 3 * i + u32(s)))) Dmsg_SetKindEnabled(kinds[i], s);
+      if (Dfw_IsChecked(desc, i32(400 + 3 * i + u32(s)))) Dmsg_SetKindEnabled(kinds[i], s);
 }
 
 void Dmsg_ShowOptions(u32 templateId) {

@@ -1,7 +1,10 @@
 #include "model/dep.h"
 
+#include "model/dwx.h"
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/rngp.h"
+#include "model/tp.h"
 #include "operation/pts.h"
 #include "operation/sig.h"
 #include "operation/sigclip.h"
@@ -550,6 +553,9 @@ int Dep_StorePlace(u32 depot, const wch* name, const wch* shortName, u32 options
     for (u32 i = d->PlaceCount - 1; i > at; --i) d->Places[i] = d->Places[i - 1];
     d->Places[at] = moved;
     Pts_OnDepotPlaceStored(depot, oldPlace, newPlace);
+    Rp_OnDepotPlaceStored(depot, oldPlace, newPlace);
+    Tp_OnDepotPlaceStored(depot, oldPlace, newPlace);
+    Dwx_OnDepotPlaceStored(depot, oldPlace, newPlace);
     Sig_OnDepotPlaceStored(depot, oldPlace, newPlace);
     TrnList_RenumberDepotPlace(depot, oldPlace, newPlace);
   }
@@ -579,6 +585,9 @@ int Dep_DeletePlace(u32 depot, u32 place) {
     --s_count;
   }
   Pts_OnDepotPlaceDeleted(depot, place);
+  Rp_OnDepotPlaceDeleted(depot, place);
+  Tp_OnDepotPlaceDeleted(depot, place);
+  Dwx_OnDepotPlaceDeleted(depot, place);
   Sig_OnDepotPlaceDeleted(depot, place);
   Grid_RedrawCell(x, y, level, GRID_REDRAW_ALL);
   Lay_MarkModified();

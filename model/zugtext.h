@@ -16,3 +16,9 @@ wch Zug_TypeLetter(u32 type);
 u32 Zug_CategoryFromLetter(wch c);
 // The type whose letter equals c exactly, 0 when none.
 u32 Zug_TypeFromLetter(wch c);
+
+// The two state letters of a train's state flags and their palette colours
+// (the train table and the info line of the followed train): the position
+// letter (in service or placed at a depot place, from text 19010) and the
+// state letter (first characters of texts 19011..19019). colours may be null.
+void Zug_StateLetters(u32 flags, wch letters[2], u32 colours[2]);

@@ -3,6 +3,7 @@
 #include "model/tp.h"
 #include "operation/pts.h"
 #include "operation/sigtime.h"
+#include "operation/trn.h"
 #include "operation/trndepart.h"
 #include "operation/trnretry.h"
 #include "operation/trnsound.h"
@@ -133,6 +134,9 @@ void Clk_SetLayoutScale(u32 scale) {
   if (scale == 0) scale = CLK_SCALE_DEFAULT;
   g_simRate.scale = scale;
   TickConstant = CLK_TICK_NUMERATOR / scale;
+  // A train's step interval is derived from the tick constant: a running
+  // train would keep the old scale's pace until its speed next changed.
+  TrnList_RecalcIntervals();
 }
 
 // ---------------------------------------------------------------- ticking

@@ -121,6 +121,7 @@ extern u32 TickConstant;
 enum { CLK_SCALE_DEFAULT = 64, CLK_TICK_NUMERATOR = 450000000 };
 // The defaults: scale 64, values 0, 0, 64, 64, 16, 16, switch off.
 void Clk_ResetRate(void);
-// Stores the scale and recomputes TickConstant. A scale of 0 cannot divide:
+// Stores the scale, recomputes TickConstant and every train's step
+// interval (TrnList_RecalcIntervals). A scale of 0 cannot divide:
 // it becomes the default 64.
 void Clk_SetLayoutScale(u32 scale);

@@ -784,9 +784,12 @@ static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
         if (entry >= 0x10000) {
           Trn_CatalogueLoadVehicleSet(TrnFile_SetOf(entry));
           const u32 len = Trn_CatalogueVehicleLength(entry);
+          // The translated id is a whole vehicle id (set << 4 | index): its
+          // bit 0x80 is a bit of the set number, not a flag of the entry, so
+          // a resolved translation always brings its length.
           if (len) {
             e->Vehicle = entry;
-            if (!(entry & 0x80)) e->Length = len;
+            e->Length = len;
           }
         }
       }

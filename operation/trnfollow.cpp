@@ -1,8 +1,15 @@
 #include "operation/trnfollow.h"
 
+#include "model/line.h"
+#include "model/sched.h"
+#include "model/tp.h"
+#include "model/zugtext.h"
 #include "operation/clock.h"
 #include "operation/snd.h"
 #include "operation/trn.h"
+#include "operation/trnops.h"
+#include "platform/lng.h"
+#include "platform/print.h"
 
 static u32 s_viewOptions;
 static TrnFollowHooks g_followHooks;
@@ -103,4 +110,59 @@ i32 TrnList_FollowedDistance(void) {
   if (!Trn_GetFollowed()) return -1;
   const u32 scale = g_simRate.scale ? g_simRate.scale : u32(CLK_SCALE_DEFAULT);
   return i32((u64(s_straightCells) * 1000 + u64(s_diagonalCells) * 1414) / scale);
+}
+
+// ---------------------------------------------------------------- info line
+
+enum : TextId {
+  TXT_INFO_TRAIN = 16000, TXT_INFO_DRIVEN = 16001, TXT_INFO_FOLLOWED = 16002, TXT_INFO_STATE = 16003,
+  TXT_INFO_SPEED = 16004, TXT_INFO_TARGET = 16005, TXT_INFO_RUNS_AS = 16006, TXT_INFO_CLASS = 16007,
+  TXT_INFO_DISTANCE = 16008, TXT_INFO_KM = 16009, TXT_INFO_WAITS = 16010, TXT_INFO_WAITS_OWN = 16011,
+  TXT_INFO_NEXT_INSERT = 16012
+};
+
+// A speed in m/h as km/h: whole, or with its three decimals.
+static void Trn_FormatSpeed(u32 speed, wch* out, i32 size) {
+  if (speed % 1000) Fmt_Print(out, size, u"%u.%03u", speed / 1000, speed % 1000);
+  else Fmt_Print(out, size, u"%u", speed / 1000);
+}
+
+// "text time", "---" for no time.
+static void Trn_FormatWaitTime(TextId text, PackedWeekTime t, wch* out, i32 size) {
+  wch when[48];
+  if (!t || Rule_FormatTimeOfDay(t, when, 48, 0)) Fmt_Print(when, 48, u"---");
+  Fmt_Print(out, size, u"%s %s", Lng_GetText(text), when);
+}
+
+void TrnList_InfoLine(wch* out, i32 size) {
+  if (size < 1) return;
+  out[0] = 0;
+  const TrainRec* t = Trn_GetFollowed();
+  if (!t) return;
+  wch line[LINE_NAME_SIZE], curLine[LINE_NAME_SIZE], first[64], target[32], speed[16];
+  Lin_GetName(t->Line, line, 0);
+  Lin_GetName(t->CurLine, curLine, 0);
+  if (t->StateFlags & TRN_HELD) {
+    const TrainCell& head = Trn_Cells(t)[0];
+    int source = 0;
+    const PackedWeekTime when = Tp_Query(head.X, head.Y, head.Level, &source);
+    Trn_FormatWaitTime(source == 1 ? TXT_INFO_WAITS_OWN : TXT_INFO_WAITS, when, first, 64);
+  } else if (t->StateFlags & TRN_OFF_TRACK) {
+    Trn_FormatWaitTime(TXT_INFO_NEXT_INSERT, TrnList_NextTimetableTime(t, 1), first, 64);
+  } else {
+    Trn_FormatSpeed(t->Speed, speed, 16);
+    Fmt_Print(first, 64, u"%s=%s", Lng_GetText(TXT_INFO_SPEED), speed);
+  }
+  Trn_FormatSpeed(t->TargetSpeed, speed, 16);
+  Fmt_Print(target, 32, u"%s=%s", Lng_GetText(TXT_INFO_TARGET), speed);
+  wch state[2];
+  Zug_StateLetters(t->StateFlags, state, nullptr);
+  i32 metres = TrnList_FollowedDistance();
+  if (metres < 0) metres = 0;
+  Fmt_Print(out, size, u"%s %s %s/%u. %s %s %s=%c%c %s=%c%c %s %s %s=%u.%03u%s", Lng_GetText(TXT_INFO_TRAIN),
+            Lng_GetText((t->StateFlags & TRN_USER_DRIVEN) ? TXT_INFO_DRIVEN : TXT_INFO_FOLLOWED), line,
+            u32(t->Number), Lng_GetText(TXT_INFO_RUNS_AS), curLine, Lng_GetText(TXT_INFO_CLASS),
+            Zug_CategoryLetter(t->Category), Zug_TypeLetter(t->Type), Lng_GetText(TXT_INFO_STATE), state[0], state[1],
+            first, target, Lng_GetText(TXT_INFO_DISTANCE), u32(metres) / 1000, u32(metres) % 1000,
+            Lng_GetText(TXT_INFO_KM));
 }

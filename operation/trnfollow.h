@@ -42,3 +42,10 @@ void TrnList_SetFollowMode(int mode);
 i32 TrnList_FollowedDistance(void);
 // The distance counters to 0 (following begins with the reset flag).
 void TrnList_ResetFollowedDistance(void);
+// The status line of the followed train into out (size units): its line and
+// number, the line it runs as, class and state letters, then what it waits
+// for (the timetable point's time while held, the next insertion while off
+// the track) or its speed, its target speed and the distance driven. Empty
+// when no train is followed.
+enum { TRN_INFO_LINE_SIZE = 256 };
+void TrnList_InfoLine(wch* out, i32 size);

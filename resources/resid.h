@@ -21,6 +21,9 @@
 #define IDD_MSG_YESNO 2       // message box: text, Yes, No, Help, Cancel
 #define IDC_MSG_TEXT 190      // the static text of both message boxes
 #define IDC_HELP_BUTTON 100   // the Help button of every dialog
+#define IDD_DEP_PLACE 63      // a depot place's properties: reference, names, waiting time, condition, lists
+#define IDD_DEP_LIST 68       // the depot places: caption, column heads, list 106
+#define IDD_DEP_REF_ERROR 69  // a bad place reference: text, a button (120) that opens the depot list
 #define IDD_SHUNT_ASK 120     // a shunting point asks the driving user: text, answers 120..125, Help
 #define IDD_DMSG_LIST 130     // dispatcher messages: the list
 #define IDD_DMSG_OPTIONS 131  // dispatcher messages: when to stop, sound

@@ -1,5 +1,6 @@
 #include "shell/cmd.h"
 
+#include "dialogs/depdlg.h"
 #include "dialogs/dmsgdlg.h"
 
 #include "model/dep.h"
@@ -109,6 +110,7 @@ static int Cmd_Run(int id) {
     case CMD_NEXT_INFO_POINT: Cmd_NextPoint(0); return 0;
     case CMD_NEXT_LOG_POINT: Cmd_NextPoint(1); return 0;
     case CMD_DISPATCHER_LIST: Dmsg_ShowList(); return 0;
+    case CMD_LIST_DEPOTS: Dep_ShowList(1); return 0;
     case CMD_DISPATCHER_OPTIONS: Dmsg_ShowOptions(DMSG_DLG_OPTIONS); return 0;
     case CMD_DISPATCHER_KINDS1: Dmsg_ShowOptions(DMSG_DLG_KINDS1); return 0;
     case CMD_DISPATCHER_KINDS2: Dmsg_ShowOptions(DMSG_DLG_KINDS2); return 0;
@@ -159,6 +161,7 @@ int Cmd_HasOwner(int id) {
     case CMD_NEXT_INFO_POINT:
     case CMD_NEXT_LOG_POINT:
     case CMD_DISPATCHER_LIST:
+    case CMD_LIST_DEPOTS:
     case CMD_DISPATCHER_OPTIONS:
     case CMD_DISPATCHER_KINDS1:
     case CMD_DISPATCHER_KINDS2:

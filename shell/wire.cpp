@@ -548,4 +548,7 @@ void Wire_InstallHooks(void) {
   // Spin keys in depot place and line fields step through the places and lines.
   Dfw_SetNameStepper(DFW_SPIN_PLACE, Dep_StepPlaceField);
   Dfw_SetNameStepper(DFW_SPIN_LINE, Dep_StepLineField);
+  // A bad place reference may be mended by picking the place in the depot list.
+  static const DepRefHooks placeRefs = {Dep_ErrorOfferList};
+  Dep_SetRefHooks(&placeRefs);
 }

@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "model/dep.h"
+#include "model/dwx.h"
 #include "model/grid.h"
+#include "model/line.h"
+#include "model/rngp.h"
+#include "model/tp.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "operation/trnops.h"
@@ -212,6 +216,65 @@ TEST_F(DepEditTest, RenumberingAPlaceRewritesTheTrainsThatNameIt) {
   EXPECT_EQ(0x8007, t->PlaceA[0]);
   EXPECT_EQ(1, t->PlaceB[2]);
   EXPECT_EQ(12, Info(d, 7).X);
+}
+
+// Shunting points, timetable points and Dwx points keep depot places in
+// their rules and lists: they follow a renumbered place and drop a deleted one.
+TEST_F(DepEditTest, PointsThatNameAPlaceFollowItsNumberAndLoseItWhenDeleted) {
+  for (u32 n : {1u, 3u, 6u}) ASSERT_EQ(0, Dep_SetPlaceAt(9 + i32(n), 5, 0, n, u"Mitte"));
+  const u32 d = DepotOf(u"Mitte");
+  // One group: line 5, the depot-place option (word 5: a depot and a place follow).
+  const u32 rule[] = {1, 5, LIN_OPT_LETTER17, 5, d, 3};
+  ASSERT_EQ(0, Dwx_Create(30, 6, 0, 0, 0xFF, u"W"));
+  ASSERT_EQ(0, Dwx_SetRule(30, 6, 0, rule, 6));
+  const PackedWeekTime noResets[TP_RESET_TIMES] = {};
+  ASSERT_EQ(TP_OK, Tp_Create(31, 6, 0, 0, noResets, 2, 0, 1, 0xFF, 0, u"T"));
+  ASSERT_EQ(0, Tp_SetListsRaw(31, 6, 0, nullptr, 0, rule, 6));
+  // A shunting point whose last list names the place.
+  ASSERT_EQ(0, Rp_Set(32, 6, 0, 1, 0x2, RP_TYPE_TAKE));
+  const u32 places[] = {d, 3};
+  ASSERT_EQ(0, Rp_Edit(32, 6, 0, places, 0, 30, 15, 4, 2, 0x40, 2, 0, 0, 0));
+
+  struct Seen {
+    u32 dwxDepot, dwxPlace, tpDepot, tpPlace, rpCount, rpDepot, rpPlace;
+  };
+  auto look = [&]() {
+    Seen s = {};
+    u32 words[64], count = 0;
+    EXPECT_EQ(0, Dwx_GetInfo(30, 6, 0, words, &count, nullptr, nullptr));
+    s.dwxDepot = words[4], s.dwxPlace = words[5];
+    EXPECT_EQ(0, Tp_GetInfo(31, 6, 0, nullptr, words, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr));
+    s.tpDepot = words[4], s.tpPlace = words[5];
+    const u32* list = nullptr;
+    s.rpCount = Rp_GetList(32, 6, 0, nullptr, nullptr, nullptr, nullptr, nullptr, &list, 5);
+    if (s.rpCount >= 2) s.rpDepot = list[0], s.rpPlace = list[1];
+    return s;
+  };
+  ASSERT_EQ(0, Dep_StorePlace(d, u"Mitte", u"", 0, 0, nullptr, 0, nullptr, 0, nullptr, 0, 0, 7, 3));
+  Seen s = look();
+  EXPECT_EQ(d, s.dwxDepot);
+  EXPECT_EQ(7u, s.dwxPlace) << "Dwx point";
+  EXPECT_EQ(d, s.tpDepot);
+  EXPECT_EQ(7u, s.tpPlace) << "timetable point";
+  EXPECT_EQ(2u, s.rpCount);
+  EXPECT_EQ(d, s.rpDepot);
+  EXPECT_EQ(7u, s.rpPlace) << "shunting point";
+  // Renumbering another place leaves them alone.
+  ASSERT_EQ(0, Dep_StorePlace(d, u"Mitte", u"", 0, 0, nullptr, 0, nullptr, 0, nullptr, 0, 0, 2, 1));
+  s = look();
+  EXPECT_EQ(7u, s.dwxPlace);
+  EXPECT_EQ(7u, s.tpPlace);
+  EXPECT_EQ(7u, s.rpPlace);
+
+  ASSERT_EQ(0, Dep_DeletePlace(d, 7));
+  s = look();
+  EXPECT_EQ(0u, s.dwxDepot) << "Dwx point";
+  EXPECT_EQ(0u, s.tpDepot) << "timetable point";
+  EXPECT_EQ(0u, s.rpCount) << "shunting point";
+  Dwx_Clear();
+  Tp_Clear();
+  Rp_Clear();
 }
 
 TEST_F(DepEditTest, DeletingIsRefusedWhileTrainsUseThePlace) {

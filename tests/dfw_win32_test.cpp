@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/depdlg.h"
 #include "dialogs/dfw_win32.h"
+#include "model/dep.h"
+#include "model/grid.h"
 #include "platform/clip.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -22,6 +25,7 @@
 #include "shell/app.h"
 #include "shell/msgbox.h"
 #include "shell/shell_win32.h"
+#include "shell/vwin.h"
 #include "tests/render_fixture.h"
 
 namespace {
@@ -558,6 +562,36 @@ TEST_F(DfwWindow, WrappersCutCopiesAndNeverTheCallersString) {
   EXPECT_FALSE(Os_SetDlgItemText(owner, 999, u"x"));
   EXPECT_EQ(0u, Os_GetDlgItemText(owner, 999, back.data(), 10));
   DestroyWindow(list);
+}
+
+// The depot place dialog (template 63) shows its place and stores what the
+// user changed there.
+TEST_F(DfwWindow, TheDepotPlaceDialogShowsAndStoresItsPlace) {
+  const i32 active = g_activeViewSlot;
+  g_activeViewSlot = 0;
+  Dep_Clear();
+  ASSERT_EQ(1, Grid_SetCell(10, 5, 0, CellCode(136 + 1)));
+  ASSERT_EQ(0, Dep_SetPlaceAt(10, 5, 0, 1, u"Nordbahnhof"));
+  const u32 depot = u32(Dep_FindByName(u"Nordbahnhof", 0));
+  int shown = 0;
+  Drive([&](HWND d) {
+    shown = 1;
+    EXPECT_EQ(u"Nordbahnhof: 1", ItemText(d, 140));
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(d, 400));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, DEP_BTN_INFO)));
+    SetDlgItemTextW(d, 142, L"20");
+    Click(d, 401);
+    Shot(d, "depot_place");
+    Click(d, 1);
+  });
+  EXPECT_EQ(1, Dep_PlaceDialog(10, 5, 0, 136 + 1));
+  EXPECT_EQ(1, shown);
+  DepotPlaceInfo p;
+  ASSERT_EQ(0, Dep_GetPlace(depot, 1, &p));
+  EXPECT_EQ(20000u, p.WaitMs);
+  EXPECT_EQ(1u, p.Directions) << "the second exit bit of orientation 1";
+  Dep_Clear();
+  g_activeViewSlot = active;
 }
 
 }  // namespace

@@ -797,6 +797,36 @@ TEST(Orbasim, AProtectionCodeIsAskedBeforeTheNextSave) {
   CloseProgram(p);
 }
 
+// The depot list opens from its command with one row per place of the start
+// layout's depot; cancelled, it chooses nothing; confirmed, the view stays.
+TEST(Orbasim, TheDepotListOpensFromItsCommand) {
+  const std::wstring dir = CopyProgramFolder(nullptr);
+  Program p;
+  ASSERT_TRUE(p.Start(dir, L"/Q /STOP"));
+  HWND view = FirstPaintedView(p, 60000);
+  ASSERT_NE(nullptr, view);
+  PostMessageW(view, WM_COMMAND, 421, 0);
+  HWND d = WaitDialog(p, L"Depot list");
+  ASSERT_NE(nullptr, d);
+  HWND list = GetDlgItem(d, 106);
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ(1, int(SendMessageW(list, LB_GETCOUNT, 0, 0)));
+  wchar_t text[200];
+  GetDlgItemTextW(d, 190, text, 200);
+  EXPECT_TRUE(Contains(text, L"depots: 1 places: 1")) << text;
+  WaitFor(1500, [] { return false; });  // painted whole for the picture
+  Shot("depot_list");
+  ASSERT_TRUE(Press(d, IDCANCEL));
+  // Opened again and confirmed on its one row.
+  PostMessageW(view, WM_COMMAND, 421, 0);
+  HWND again = WaitDialog(p, L"Depot list", d);
+  ASSERT_NE(nullptr, again);
+  SendMessageW(GetDlgItem(again, 106), LB_SETCURSEL, 0, 0);
+  ASSERT_TRUE(Press(again, IDOK));
+  EXPECT_TRUE(IsWindow(view));
+  CloseProgram(p);
+}
+
 // A layout of one timetable point cell whose schedule has a departure every
 // minute of every day and no train to take it: each minute the point posts
 // dispatcher message 13.

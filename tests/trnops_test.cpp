@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "model/dep.h"
 #include "model/grid.h"
 #include "model/line.h"
+#include "model/sched.h"
 #include "operation/clock.h"
 #include "operation/trn.h"
+#include "operation/trnfollow.h"
 #include "operation/trnlist.h"
 #include "operation/trnops.h"
 #include "shell/ewin.h"
@@ -70,8 +73,8 @@ TEST_F(TrnOpsTest, StepIntervalsFollowTheTickConstant) {
     u32 scale;
   } cases[] = {{64}, {32}, {87}};
   for (const auto& c : cases) {
+    // A new scale alone brings every train's interval along.
     Clk_SetLayoutScale(c.scale);
-    TrnList_RecalcIntervals();
     EXPECT_EQ(TickConstant / 40000, moving->StepInterval) << c.scale;
     EXPECT_EQ(1u, standing->StepInterval) << c.scale;
   }
@@ -379,3 +382,62 @@ TEST_F(TrnOpsTest, BoxTestsAndMovesKeepTrainsWhole) {
 }
 
 }  // namespace
+
+// The followed train's status line: who it is, what it runs as, its letters,
+// then what it waits for or how fast it goes, and the distance driven.
+TEST_F(TrnOpsTest, TheInfoLineDescribesTheFollowedTrain) {
+  ASSERT_EQ(0, Test_LoadTexts());
+  ASSERT_EQ(1, Lin_Init());
+  LineId re = 0, s1 = 0;
+  ASSERT_EQ(0, Lin_Create(u"RE", 0, 0, &re));
+  ASSERT_EQ(0, Lin_Create(u"S1", 0, 0, &s1));
+  ASSERT_EQ(0, Create(re, 7));
+  TrainRec* t = TrnList_Find(re, 7);
+  ASSERT_NE(nullptr, t);
+  wch text[TRN_INFO_LINE_SIZE];
+  TrnList_InfoLine(text, TRN_INFO_LINE_SIZE);
+  EXPECT_EQ(std::u16string(), std::u16string(text)) << "no train followed";
+
+  t->CurLine = s1;
+  t->Category = 1;
+  t->Type = 2;
+  t->TimeB[0] = 0x01170000;  // Monday 23:00
+  g_simClock.weekday = 1;
+  g_simClock.hour = 9;
+  Trn_SetFollowed(t);
+  TrnList_ResetFollowedDistance();
+  for (int i = 0; i < 96; ++i) Trn_CountFollowedCell(0);
+  wch monday[48];
+  ASSERT_EQ(0, Rule_FormatTimeOfDay(0x01170000, monday, 48, 0));
+  const struct {
+    u32 flags, speed, target;
+    std::u16string want;
+  } cases[] = {
+      {TRN_IN_SERVICE, 40000, 60500,
+       u"Train (followed) RE/7. running as S1 Class=PB State=SM Speed=40 Target=60.500 Distance=1.500 km"},
+      {TRN_IN_SERVICE | TRN_FLAGGED_START | TRN_USER_DRIVEN, 5, 0,
+       u"Train (driven) RE/7. running as S1 Class=PB State=sM Speed=0.005 Target=0 Distance=1.500 km"},
+      {TRN_OFF_TRACK, 0, 0,
+       u"Train (followed) RE/7. running as S1 Class=PB State= O Next insertion " + std::u16string(monday) +
+           u" Target=0 Distance=1.500 km"},
+      // Held with no timetable point at its head: no time to wait for.
+      {TRN_IN_SERVICE | TRN_HELD, 0, 30000,
+       u"Train (followed) RE/7. running as S1 Class=PB State=SH Waits until --- Target=30 Distance=1.500 km"},
+      {TRN_AT_PLACE | TRN_PAUSED, 0, 0,
+       u"Train (followed) RE/7. running as S1 Class=PB State=PP Speed=0 Target=0 Distance=1.500 km"},
+  };
+  for (const auto& c : cases) {
+    t->StateFlags = c.flags;
+    t->Speed = c.speed;
+    t->TargetSpeed = c.target;
+    TrnList_InfoLine(text, TRN_INFO_LINE_SIZE);
+    EXPECT_EQ(c.want, std::u16string(text)) << std::hex << c.flags;
+  }
+  // A buffer too small for the line is cut, never overrun.
+  wch small[12];
+  TrnList_InfoLine(small, 12);
+  EXPECT_EQ(11u, std::u16string(small).size());
+  Trn_SetFollowed(nullptr);
+  TrnList_Clear();
+  Lin_Exit();
+}

@@ -499,15 +499,17 @@ TEST_F(VehicleTest, AnOlderTrainFileLoadsWithTheRightVehicles) {
   EXPECT_EQ(Gfx_GetVehicleLength(kRequiredVehicleSets[0] | 1), Trn_Vehicles(t)[0].Length);
   EXPECT_EQ(Gfx_GetVehicleLength(kRequiredVehicleSets[3]), Trn_Vehicles(t)[1].Length);
   EXPECT_FALSE(Trn_Vehicles(t)[0].VehFlags & TRN_VEH_MISSING);
-  // An entry with the flag 0x80 (here the fifth set's id) keeps the length
-  // the file gave: a length that does not match marks the vehicle missing.
+  // A set whose number has the bit 0x80 in the id (the fifth set) resolves
+  // like any other: the vehicle takes the graphics' length and is present,
+  // though the file gave a length of 1.
   TrnList_Clear();
   ASSERT_NE(0u, kRequiredVehicleSets[4] & 0x80);
   t = AddTrain(1, {5 << 4 | 1}, 1);
   ASSERT_NE(nullptr, t);
-  EXPECT_EQ(2, TrnList_AfterLoad(14000));
+  EXPECT_EQ(0, TrnList_AfterLoad(14000));
   EXPECT_EQ(kRequiredVehicleSets[4] | 1, Trn_Vehicles(t)[0].Vehicle);
-  EXPECT_TRUE(Trn_Vehicles(t)[0].VehFlags & TRN_VEH_MISSING);
+  EXPECT_EQ(Gfx_GetVehicleLength(kRequiredVehicleSets[4] | 1), Trn_Vehicles(t)[0].Length);
+  EXPECT_FALSE(Trn_Vehicles(t)[0].VehFlags & TRN_VEH_MISSING);
   // A file of today keeps its ids as they are.
   TrnList_Clear();
   t = AddTrain(1, {5 << 4 | 1}, 64);
