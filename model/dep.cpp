@@ -413,8 +413,7 @@ enum { DEP_SHAPE_FIRST = 136, DEP_SHAPE_LAST = 151 };
 static int Dep_IsDepotCell(i32 x, i32 y, i32 level) {
   if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 0;
   const CellCode code = Grid_GetCellNorm(x, y, level);
-  const u32 shape = code & 0x1FF;
-  return code < 0x8000 && shape >= DEP_SHAPE_FIRST && shape <= DEP_SHAPE_LAST;
+  return Cell_HasShapeIn(code, DEP_SHAPE_FIRST, DEP_SHAPE_LAST);
 }
 
 // The two exit bits of each cell orientation (the low two bits of the code).

@@ -28,6 +28,7 @@ u32 Mcs_GetAnimationWord(void) { return s_animationWord; }
 static u32 Mcs_Option(void) { return s_animationWord; }
 
 int Mcs_AnimationOn(void) { return s_enabled && (Mcs_Option() & 3) != 0; }
+int Mcs_FollowsTrains(void) { return s_enabled && (Mcs_Option() & MCS_ANIM_TRAINS) != 0; }
 
 u32 Mcs_Count(void) { return s_placedCount; }
 const McsPlaced* Mcs_First(void) { return s_placed; }

@@ -90,6 +90,10 @@ u32 Mcs_Count(void);
 const McsPlaced* Mcs_First(void);
 // 1 while the module is enabled and the multi-cell display is on.
 int Mcs_AnimationOn(void);
+// 1 while the module is enabled and the animation word lets symbols follow
+// the trains (MCS_ANIM_TRAINS): the train movement asks before it moves or
+// removes the symbol object of a cell.
+int Mcs_FollowsTrains(void);
 // 1 no memory, else 0.
 int Mcs_PlaceAt(i32 x, i32 y, i32 level, u32 code);
 void Mcs_RemoveAt(i32 x, i32 y, i32 level);

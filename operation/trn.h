@@ -26,9 +26,8 @@ enum {
   TRN_MAX_NUMBER = 999        // highest number TrnList_NextFreeNumber gives
 };
 
-// TrainMarkerCode: 0xBF00 + k stands in every grid word a train occupies; k
-// is its marker bucket.
-enum : u16 { TRN_MARKER_FIRST = 0xBF00, TRN_MARKER_LAST = 0xBFFF };
+// TrainMarkerCode: CELL_TRAIN_FIRST + k stands in every grid word a train
+// occupies; k is its marker bucket.
 enum : u32 { TRN_NO_CODE = 65535, TRN_NONE = 0xFFFFFFFFu };
 
 // TrainStateFlags.

@@ -421,13 +421,13 @@ void Trn_ReleaseHeld(TrainRec* train, int release) {
 void TrnList_AssignMarker(TrainRec* train) {
   TrnList_UnlinkMarker(train);
   s_markerCounter = s_markerCounter >= TRN_MARKER_BUCKETS - 1 ? 0 : s_markerCounter + 1;
-  train->MarkerCode = u16(TRN_MARKER_FIRST + s_markerCounter);
+  train->MarkerCode = u16(CELL_TRAIN_FIRST + s_markerCounter);
   train->MarkerLink = s_bucket[s_markerCounter];
   s_bucket[s_markerCounter] = train;
 }
 
 void TrnList_UnlinkMarker(TrainRec* train) {
-  const u32 k = u32(train->MarkerCode) - TRN_MARKER_FIRST;
+  const u32 k = u32(train->MarkerCode) - CELL_TRAIN_FIRST;
   if (k >= TRN_MARKER_BUCKETS) return;
   TrainRec* prev = nullptr;
   for (TrainRec* t = s_bucket[k]; t; prev = t, t = t->MarkerLink) {

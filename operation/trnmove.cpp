@@ -111,7 +111,7 @@ static void Trn_GiveBack(TrainCell& c) {
   if (c.SavedCode == TRN_NO_CODE) return;
   if (c.GridWord) *c.GridWord = CellCode(c.SavedCode);
   else Grid_SetCell(c.X, c.Y, c.Level, CellCode(c.SavedCode));
-  if (Mcs_AnimationOn()) Mcs_RemoveAt(c.X, c.Y, c.Level);
+  if (Mcs_FollowsTrains()) Mcs_RemoveAt(c.X, c.Y, c.Level);
   Grid_RedrawCell(c.X, c.Y, c.Level, GRID_REDRAW_ALL);
   if (c.Y >= 1) Grid_RedrawCell(c.X, c.Y - 1, c.Level, GRID_REDRAW_PICTURE);
   c.SavedCode = TRN_NO_CODE;
@@ -235,7 +235,7 @@ static int Trn_LeaveDepotPlace(TrainRec* t) {
   h.SavedCode = code;
   Grid_SetCell(h.X, h.Y, h.Level, t->MarkerCode);
   h.GridWord = Grid_CellPtr(h.X, h.Y, h.Level);
-  if (Mcs_AnimationOn()) Mcs_FollowTrain(-1, 0, 0, h.Level, h.Y, h.X);
+  if (Mcs_FollowsTrains()) Mcs_FollowTrain(-1, 0, 0, h.Level, h.Y, h.X);
   return 1;
 }
 
@@ -732,7 +732,7 @@ void Trn_EnterNextCell(TrainRec* t) {
     TrainCell* s = Trn_Cells(t);
     if (ns.SavedCode != TRN_NO_CODE && ns.GridWord) {
       *ns.GridWord = t->MarkerCode;
-      if (Mcs_AnimationOn()) Mcs_FollowTrain(s[0].X, s[0].Y, s[0].Level, ns.Level, ns.Y, ns.X);
+      if (Mcs_FollowsTrains()) Mcs_FollowTrain(s[0].X, s[0].Y, s[0].Level, ns.Level, ns.Y, ns.X);
     }
     const u32 n = t->LastCell;
     const TrainCell left = s[n];

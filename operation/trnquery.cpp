@@ -27,7 +27,7 @@ static int Trn_SlotAt(TrainRec* t, i32 x, i32 y, i32 level, u32* slot) {
 
 TrainRec* Trn_FindAtCell(i32 x, i32 y, i32 level, u32* slot, u16 code) {
   if (code != CELL_EMPTY)
-    for (TrainRec* t = TrnList_Bucket(u32(code) - TRN_MARKER_FIRST); t; t = t->MarkerLink)
+    for (TrainRec* t = TrnList_Bucket(u32(code) - CELL_TRAIN_FIRST); t; t = t->MarkerLink)
       if (Trn_SlotAt(t, x, y, level, slot)) return t;
   for (TrainRec* t = TrnList_GetFirst(); t; t = t->Next)
     if (Trn_SlotAt(t, x, y, level, slot)) return t;
@@ -78,7 +78,7 @@ int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i3
                        i32 numX, i32 level, i32 y) {
   const CellCode code = Grid_GetCellChecked(x, y, level);
   TrainRec* t = nullptr;
-  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) t = Trn_FindAtCell(x, y, level, nullptr, code);
+  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) t = Trn_FindAtCell(x, y, level, nullptr, code);
   if (!t) {
     if (newX) *newX = Trn_Scale(x, originX, numX, denX);
     if (newY) *newY = Trn_Scale(y, originY, numY, denY);

@@ -121,12 +121,12 @@ void Spr_DoubleBuffer(int from) {
 // ---------------------------------------------------------------- classes
 
 int Spr_IsSeeThrough(u32 code, i32 level) {
-  return (code == SPR_SEE_THROUGH_1 || code == SPR_SEE_THROUGH_2) && level > -4;
+  return (code == CELL_LOOK_DOWN_1 || code == CELL_LOOK_DOWN_2) && level > -4;
 }
 
 int Spr_HidesTrain(u32 code) {
-  if (code >= 32768) return 0;
-  int s = int(code & 0x1FF), lo = s & 7;
+  if (!Cell_IsElement(code)) return 0;
+  int s = int(Cell_Shape(code)), lo = s & 7;
   if ((s >= 208 && s <= 210) || s == 232) return 1;
   if (s >= 216 && s <= 231) return lo == 0 || lo == 5 || lo == 7;
   if (s >= 240 && s <= 247) return lo == 0 || lo == 3 || lo == 5 || lo == 7;
@@ -135,8 +135,8 @@ int Spr_HidesTrain(u32 code) {
 }
 
 int Spr_PortalBit(u32 code) {
-  if (code >= 16384) return 0;
-  switch (code & 0x1FF) {
+  if (code >= CELL_RESERVED_BIT) return 0;
+  switch (Cell_Shape(code)) {
     case 220: case 228: case 249: case 251: return 8;
     case 221: case 229: case 248: case 250: return 1;
     case 222: case 230: case 241: case 242: return 4;
@@ -199,11 +199,10 @@ void Spr_DrawGridZoom4(int flags) { Spr_DrawGridLines(4, flags); }
 // ---------------------------------------------------------------- layers
 
 u32 Spr_CellCode(i32 x, i32 y, i32 level) {
-  if (x < 0 || y < 0 || x > 32767 || y > 32767 || level > 0 || level < -4) return SPR_EMPTY_CODE;
+  if (x < 0 || y < 0 || x > 32767 || y > 32767 || level > 0 || level < -4) return CELL_EMPTY;
   u32 c = Grid_GetCell(x, y, level);
-  if (c >= TRN_MARKER_FIRST && c <= TRN_MARKER_LAST) c = Trn_GetCellGraphic(x, y, level, u16(c));
-  if (c < 0x8000) c &= ~0x4000u;
-  return c;
+  if (Cell_IsTrainMarker(c)) c = Trn_GetCellGraphic(x, y, level, u16(c));
+  return Cell_Normalised(c);
 }
 
 i32 Spr_CellSeed(i32 x, i32 y) { return (x * 73 + y * 151) & 0x7FFF; }
@@ -255,18 +254,18 @@ static void DrawEffects(const GfxSubPicture* sp, int zoom, int layer, int dy, in
 }
 
 int Spr_PlatformContinues(u32 code, i32 x, i32 y, i32 level) {
-  auto clocked = [](u32 c) { return c < 16384 && ((c & 0x1FF) == 262 || (c & 0x1FF) == 263); };
+  auto clocked = [](u32 c) { return c < CELL_RESERVED_BIT && Cell_HasShapeIn(c, 262, 263); };
   return clocked(code) && y > 0 && clocked(Spr_CellCode(x, y - 1, level));
 }
 
 int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32 y, i32 x, int symbolsHidden,
                       int layer, int dy, int dx) {
   (void)variant;  // an element's variant follows from its state
-  if (code >= 65536 || code == SPR_EMPTY_CODE) return 0;
+  if (code >= 65536 || code == CELL_EMPTY) return 0;
   // Track shapes below 96 have no picture slot; most cells are such.
-  if (code < 16384 && (code & 0x1FF) < 96) return 0;
-  if (code >= 16384 && symbolsHidden) return 0;
-  const GfxSubPicture* sp = code < 16384 ? Gfx_GetSubPicture(code, state, 0, 0) : SymbolPicture(code, x, y, level);
+  if (code < CELL_RESERVED_BIT && Cell_Shape(code) < 96) return 0;
+  if (code >= GFX_FIRST_PICTURE_CODE && symbolsHidden) return 0;
+  const GfxSubPicture* sp = code < GFX_FIRST_PICTURE_CODE ? Gfx_GetSubPicture(code, state, 0, 0) : SymbolPicture(code, x, y, level);
   if (!sp) return 0;
   // A platform that goes on from the cell above keeps its first placement
   // only: the departure board (the second) and its clock stand where the
@@ -278,9 +277,9 @@ int Spr_DrawCellLayer(u32 code, i32 state, i32 variant, int zoom, i32 level, i32
 }
 
 static void Layer(u32 code, int zoom, i32 level, i32 y, i32 x, int hidden, int layer, int dy, int dx) {
-  if (code == SPR_EMPTY_CODE) return;
+  if (code == CELL_EMPTY) return;
   // Only element codes with pictures have states worth asking for.
-  i32 state = (code < 16384 && (code & 0x1FF) >= 96) ? Map_PieceStateAt(x, y, level, nullptr, code) : 0;
+  i32 state = (code < CELL_RESERVED_BIT && Cell_Shape(code) >= 96) ? Map_PieceStateAt(x, y, level, nullptr, code) : 0;
   Spr_DrawCellLayer(code, state, 0, zoom, level, y, x, hidden, layer, dy, dx);
 }
 
@@ -359,7 +358,7 @@ void Spr_DrawCellBackground(i32 x, i32 y, int zoom) {
 int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
   u32 code = Spr_CellCode(x, y, level);
   u32 edge = SPR_NO_COLOUR;
-  if (code >= 16384) {
+  if (code >= GFX_FIRST_PICTURE_CODE) {
     if (!Spr_IsSeeThrough(code, level)) Spr_FillBuffer(g_levelBg, zoom);
     Spr_DrawCellBackground(x, y, zoom);
     Spr_ComposeNeighbourEdges(zoom, level, y, x, hidden);
@@ -367,8 +366,8 @@ int Spr_ComposeCell(int zoom, i32 level, i32 y, i32 x, int hidden) {
     edge = Spr_ComposeTerrain(code, zoom, level, y, x, hidden);
   }
   int drew = 0;
-  if (code != SPR_EMPTY_CODE) {
-    const i32 state = (code < 16384 && (code & 0x1FF) >= 96) ? Map_PieceStateAt(x, y, level, nullptr, code) : 0;
+  if (code != CELL_EMPTY) {
+    const i32 state = (code < CELL_RESERVED_BIT && Cell_Shape(code) >= 96) ? Map_PieceStateAt(x, y, level, nullptr, code) : 0;
     drew = Spr_DrawCellLayer(code, state, 0, zoom, level, y, x, hidden, 4, 0, 0);
   }
   if (drew > 0 && Spr_PortalBit(code)) return Spr_PortalBit(code);
@@ -398,7 +397,7 @@ void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int hidden) 
 static void TrainsFromBelow(int zoom, i32 level, i32 y, i32 x) {
   if (y >= 32767 || level > 0 || level < -4) return;
   u32 raw = Grid_GetCell(x, y + 1, level);
-  if (raw < TRN_MARKER_FIRST || raw > TRN_MARKER_LAST) return;
+  if (raw < CELL_TRAIN_FIRST || raw > CELL_TRAIN_LAST) return;
   TrnCellImage img;
   u16 saved = Trn_CellVehicleImage(x, y + 1, level, &img, u16(raw));
   if (img.count > 0 && !Spr_HidesTrain(saved)) Spr_DrawTrainPartsFromBelow(&img, zoom);

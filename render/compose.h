@@ -11,6 +11,7 @@
 // clipped to it; the same cell gives the same pixels on every redraw (all
 // randomness is seeded from the cell). Main thread only.
 #pragma once
+#include "model/cellcode.h"
 #include "platform/types.h"
 
 typedef u32 CellPixel;
@@ -21,7 +22,6 @@ enum : u32 {
   SPR_BACKGROUND = 0x80000100u,
   SPR_NO_COLOUR = 0x80000001u
 };
-enum { SPR_EMPTY_CODE = 0xC000, SPR_SEE_THROUGH_1 = 0xC001, SPR_SEE_THROUGH_2 = 0xC002 };
 // Picture codes of the marks drawn over cells with info and log points.
 enum { SPR_MARK_INFO = 0xC003, SPR_MARK_LOG1 = 0xC004, SPR_MARK_LOG2 = 0xC005 };
 

@@ -142,7 +142,7 @@ i32 Map_FollowedView(void) { return g_shellHooks.followedView ? g_shellHooks.fol
 
 // ---------------------------------------------------------------- composition
 
-static int IsMarker(u32 c) { return c >= TRN_MARKER_FIRST && c <= TRN_MARKER_LAST; }
+static int IsMarker(u32 c) { return c >= CELL_TRAIN_FIRST && c <= CELL_TRAIN_LAST; }
 
 i32 Map_StartLevel(i32 x, i32 y, i32 level) {
   while (level > -4 && Spr_IsSeeThrough(Grid_GetCell(x, y, level), level)) --level;

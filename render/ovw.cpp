@@ -19,7 +19,7 @@ enum { GRID_END = 32768 };
 
 int Ovw_CellColour(u32 code, int noDetail, int level0) {
   int bg = level0 ? PAL_OVERVIEW_GROUND : PAL_OVERVIEW_BELOW;
-  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) return PAL_OVERVIEW_TRAIN;
+  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) return PAL_OVERVIEW_TRAIN;
   if (code < 0x8000) {
     u32 c = code & ~0x4000u;
     return c < 4096 ? 97 : c < 6144 ? 98 : c < 8192 ? 90 : c < 12288 ? 92 : 95;
@@ -103,7 +103,7 @@ static const OvwClassTable& ClassTable(int noDetail, int level0) {
       t.rank[c] = u8(Ovw_Priority(cls));
     }
     // See-through codes send the look-up down to the levels below.
-    t.rank[SPR_SEE_THROUGH_1] = t.rank[SPR_SEE_THROUGH_2] = 255;
+    t.rank[CELL_LOOK_DOWN_1] = t.rank[CELL_LOOK_DOWN_2] = 255;
     t.ready = 1;
   }
   return t;

@@ -66,7 +66,7 @@ int ZoomFor(int scale) {
 }
 
 u32 NormalCode(u32 code) {
-  if (code > 0xFFFF || code == SPR_SEE_THROUGH_1 || code == SPR_SEE_THROUGH_2) return SPR_EMPTY_CODE;
+  if (code > 0xFFFF || code == CELL_LOOK_DOWN_1 || code == CELL_LOOK_DOWN_2) return CELL_EMPTY;
   if (code < 0x8000) code &= ~0x4000u;
   return code;
 }
@@ -124,7 +124,7 @@ void Transfer(SchBuf* dc, i32 x, i32 y, int zoom, int scale) {
 }
 
 int PreviewLayer(int zoom, u32 code, i32 variant, i32 state, int layer, int dy, int dx) {
-  if (code >= 65536 || code == SPR_EMPTY_CODE) return 0;
+  if (code >= 65536 || code == CELL_EMPTY) return 0;
   if (code < 16384 || variant == 0)
     return Spr_DrawCellLayer(code, state, variant, zoom, 0, kPreviewY, kPreviewX, 0, layer, dy, dx);
   const GfxSubPicture* sp = Gfx_GetSubPicture(code, 0, 0, variant);
@@ -153,7 +153,7 @@ void Compose(int zoom, u32 code, i32 variant, i32 state, int dy, int dx, int beg
     Spr_ComposeTerrain(code, zoom, 0, kPreviewY, kPreviewX, 0);
   else
     Spr_FillBuffer(Spr_CurrentBackground(), zoom);
-  if (code == SPR_EMPTY_CODE) return;
+  if (code == CELL_EMPTY) return;
   auto layer = [&](int l) { PreviewLayer(zoom, code, variant, state, l, dy, dx); };
   if (dx == 0 && dy == 16) layer(1);
   if (begin && own) layer(4);
@@ -237,7 +237,7 @@ const int kMaxListVehicles = 200;
 
 i32 Map_PieceImageHeight(u32 code, i32 variant) {
   code = NormalCode(code);
-  if (code == SPR_EMPTY_CODE) return 16;
+  if (code == CELL_EMPTY) return 16;
   PreviewScope scope(1);
   CellPixel saved[32 * 16];
   std::memcpy(saved, Spr_Buffer(1), sizeof saved);

@@ -168,7 +168,7 @@ u32 Trk_PieceConnectorMask(u32 code) {
 
 int Map_SchematicColourIndex(u32 code, i32 x, i32 y, i32 level, u32* drawn) {
   *drawn = code;
-  if (code >= TRN_MARKER_FIRST && code <= TRN_MARKER_LAST) {
+  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) {
     *drawn = Trn_GetCellGraphic(x, y, level, u16(code));
     return Trn_IsFollowedAtCell(x, y, level) ? 57 : 49;
   }

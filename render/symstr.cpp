@@ -100,7 +100,7 @@ void DrawCellItem(const SymClip* c, i32 x, i32 y, const wch* s) {
 // Item 4: the empty cell.
 void DrawEmptyItem(const SymClip* c, i32 x, i32 y) {
   SymScratch sc;
-  Map_DrawCellPreview(ScratchOf(&sc, 32, SYM_HEIGHT), 0, 0, MAP_TARGET_PREVIEW1, SPR_EMPTY_CODE, 1, 0);
+  Map_DrawCellPreview(ScratchOf(&sc, 32, SYM_HEIGHT), 0, 0, MAP_TARGET_PREVIEW1, CELL_EMPTY, 1, 0);
   CopyScratch(c, &sc, x, y);
 }
 

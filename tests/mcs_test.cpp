@@ -164,6 +164,13 @@ TEST_F(McsTest, PlaceAnimateAndSounds) {
   EXPECT_TRUE(std::find(steps.begin(), steps.end(), 0) != steps.end());
   EXPECT_FALSE(g_sounds.empty());
   for (const std::string& s : g_sounds) EXPECT_EQ("105,105:7", s);
+  // Symbols follow the trains by their own bit of the animation word.
+  Mcs_SetAnimationWord(MCS_ANIM_DISPLAY);
+  EXPECT_EQ(1, Mcs_AnimationOn());
+  EXPECT_EQ(0, Mcs_FollowsTrains());
+  Mcs_SetAnimationWord(MCS_ANIM_TRAINS);
+  EXPECT_EQ(0, Mcs_AnimationOn());
+  EXPECT_EQ(1, Mcs_FollowsTrains());
   Mcs_SetAnimationWord(0);
   EXPECT_EQ(0, Mcs_Revalidate(-1, nullptr));
   EXPECT_EQ(0u, Mcs_Count()) << "the display off drops every object";

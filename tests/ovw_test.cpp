@@ -131,7 +131,7 @@ TEST_F(Ovw, SingleCellAtScaleOneTakesTheGivenCode) {
       EXPECT_NE(Spr_Palette(90), Map_GetBackPixel(0, x, 2)) << "outside the view: no pixel " << x;
     }
   g_sprBox = SprBox{1, 14, 10, 18, 14, -1, 0};
-  Ovw_DrawCell(0, 14, 12, SPR_EMPTY_CODE, 0);
+  Ovw_DrawCell(0, 14, 12, CELL_EMPTY, 0);
   EXPECT_EQ(Spr_Palette(53), Map_GetBackPixel(0, 4, 2)) << "a background cell shows the box outline";
   Ovw_DrawCell(0, 14, 12, 100, 0);
   EXPECT_EQ(Spr_Palette(97), Map_GetBackPixel(0, 4, 2)) << "a track covers the outline";
@@ -206,7 +206,7 @@ TEST_F(Ovw, PainterAgreesWithTheBlockRuleAtEveryScale) {
   for (i32 i = 0; i < 900; ++i) {
     i32 x = 40 + i * 37 % 150, y = 50 + i * 11 % 90;
     if (x >= 63 && x < 128) x += 66;
-    Grid_SetCell(x, y, 0, u32(i % 7 == 0 ? SPR_SEE_THROUGH_1 : i % 3 == 0 ? 0xC600 : 100 + 2000 * (i % 4)));
+    Grid_SetCell(x, y, 0, u32(i % 7 == 0 ? CELL_LOOK_DOWN_1 : i % 3 == 0 ? 0xC600 : 100 + 2000 * (i % 4)));
     Grid_SetCell(x + 1, y, -1, 6144);
   }
   ASSERT_NE(nullptr, demo::PlaceTrain(120, 70, 0, 1, 0, 3, 1, 0, 1));
@@ -324,7 +324,7 @@ TEST_F(OvwExport, CellColourByTheOptionWord) {
   } cases[] = {
       {0xC600, 2, 5, 0, 90, "symbol with ground detail"},
       {0xC600, 2, 5, 4, 133, "bit 2: no ground detail"},
-      {SPR_EMPTY_CODE, 0, 0, 0, 133, "the level-0 background"},
+      {CELL_EMPTY, 0, 0, 0, 133, "the level-0 background"},
       {lowMarker, 3, 1, 0, 99, "the followed train counts as 99"},
       {lowMarker, 3, 1, 8, 97, "bit 3: the track under it (bit 14 set)"},
       {highMarker, 3, 9, 8, 98, "bit 3: track of 4096 and more"},

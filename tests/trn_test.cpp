@@ -69,7 +69,7 @@ void ExpectListsConsistent() {
   for (u32 k = 0; k < TRN_MARKER_BUCKETS; ++k)
     for (TrainRec* t = TrnList_Bucket(k); t; t = t->MarkerLink) {
       ASSERT_TRUE(all.count(t)) << "a bucket keeps a train that is gone";
-      EXPECT_EQ(TRN_MARKER_FIRST + k, t->MarkerCode);
+      EXPECT_EQ(CELL_TRAIN_FIRST + k, t->MarkerCode);
       EXPECT_TRUE(inBucket.insert(t).second);
     }
 }
