@@ -447,13 +447,7 @@ int Dwx_LoadSection(u16 version) {
     u32 value = 0, wordCount;
     if ((r = Fio_ReadU16(&mask))) return r;
     if (version >= LAYVER_KINDS && (r = Fio_ReadU32(&value))) return r;
-    if (wide) {
-      if ((r = Fio_ReadU32(&wordCount))) return r;
-    } else {
-      u16 n;
-      if ((r = Fio_ReadU16(&n))) return r;
-      wordCount = n;
-    }
+    if ((r = Fio_ReadField(&wordCount, wide ? 4 : 2))) return r;
     if (wordCount > RULE_WORDS_MAX) return 3;
     wch name[DWX_NAME_SIZE];
     if (wide) {

@@ -643,13 +643,7 @@ static int Grid_ReadQuad(u16 version) {
   }
   for (int i = 0; i < 2; ++i) {
     u32 side;
-    if (version < LAYVER_RETRY) {
-      u16 s16;
-      if ((r = Fio_ReadU16(&s16))) return r;
-      side = s16;
-    } else if ((r = Fio_ReadU32(&side))) {
-      return r;
-    }
+    if ((r = Fio_ReadField(&side, version < LAYVER_RETRY ? 2 : 4))) return r;
     if (side != GRID_BLOCK_SIDE) return 3;
   }
   if (version >= LAYVER_LEVELS) {

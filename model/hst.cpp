@@ -552,7 +552,7 @@ static int Hst_ReadHead(u16 version, u32* count) {
   *count = Fio_GetField(&in, version >= LAYVER_STOP_COUNT32 ? 4 : 2);
   if (in.error) return in.error;
   if (version < LAYVER_HOME) {
-    // The oldest files count u16 words, six to a stop.
+    // The oldest files store six times the count.
     if (*count % 6) return 3;
     *count /= 6;
   }

@@ -309,13 +309,7 @@ int Info_LoadSection(u16 version) {
     if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
     if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
     u32 length;
-    if (wide) {
-      if ((r = Fio_ReadU32(&length))) return r;
-    } else {
-      u16 l;
-      if ((r = Fio_ReadU16(&l))) return r;
-      length = l;
-    }
+    if ((r = Fio_ReadField(&length, wide ? 4 : 2))) return r;
     // A length the store cannot hold is a damaged file, not a memory
     // shortage; the same cell twice too.
     if (length < 2 || length > INFO_LENGTH_MAX || Info_At(x, y, level)) return 3;

@@ -412,14 +412,11 @@ int Lfst_LoadSection(u16 version) {
   Lfst_Clear();
   if ((r = LayVer_ReadTag(version, LFST_TAG, LFST_TAG_OLD))) return r;
   u32 count;
-  if (version >= LAYVER_REPEAT) {
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    if ((r = Fio_ReadField(&count, 2))) return r;
-    if (version < LAYVER_HOME) {
-      if (count % 6) return 3;
-      count /= 6;
-    }
+  if ((r = Fio_ReadField(&count, version >= LAYVER_REPEAT ? 4 : 2))) return r;
+  if (version < LAYVER_HOME) {
+    // The oldest files store six times the count.
+    if (count % 6) return 3;
+    count /= 6;
   }
   if (count > LFST_MAX) return 3;
   static u32 words[RULE_WORDS_MAX];

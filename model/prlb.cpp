@@ -231,13 +231,7 @@ int Prell_LoadSection(u16 version) {
       if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
       if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
       u32 value, kind;
-      if (version >= LAYVER_WIDE) {
-        if ((r = Fio_ReadU32(&value))) return r;
-      } else {
-        u16 v;
-        if ((r = Fio_ReadU16(&v))) return r;
-        value = v;
-      }
+      if ((r = Fio_ReadField(&value, LayVer_WordBytes(version)))) return r;
       const i32 derived = Prell_KindFromGrid(x, y);
       if (version >= LAYVER_PRELL_KIND) {
         if ((r = Fio_ReadU32(&kind))) return r;

@@ -738,13 +738,7 @@ int Tp_LoadSection(u16 version) {
   Tp_Clear();
   if ((r = LayVer_ReadTag(version, TP_TAG, TP_TAG_OLD))) return r;
   u32 count;
-  if (version >= LAYVER_TRAIN_TEXT) {
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    u16 n;
-    if ((r = Fio_ReadU16(&n))) return r;
-    count = n;
-  }
+  if ((r = Fio_ReadField(&count, version >= LAYVER_TRAIN_TEXT ? 4 : 2))) return r;
   if (count > TP_MAX_ID) return 3;
   u32* words = static_cast<u32*>(Heap_Alloc(LINE_LIST_MAX * 4));
   u8* sched = static_cast<u8*>(Heap_Alloc(TIM_SCHEDULE_MAX + 2));

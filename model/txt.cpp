@@ -255,13 +255,7 @@ int Txt_LoadSection(u16 version) {
         return r;
     } else {
       u16 ignored;
-      if (version >= LAYVER_ELAPSED) {
-        if ((r = Fio_ReadU32(&length))) return r;
-      } else {
-        u16 l;
-        if ((r = Fio_ReadU16(&l))) return r;
-        length = l;
-      }
+      if ((r = Fio_ReadField(&length, version >= LAYVER_ELAPSED ? 4 : 2))) return r;
       if ((r = Fio_ReadU16(&ignored))) return r;
     }
     if (!Txt_RunFits(x, y, level, length)) return 3;
