@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "operation/clock.h"
@@ -14,7 +15,6 @@
 
 enum : u32 { DWX_TAG = 0x50585744 };  // "DWXP"
 enum : u16 { DWX_TAG_OLD = 0x574C };
-enum : u16 { DWX_V_FIRST = 14171, DWX_V_VALUE = 14344, DWX_V_WIDE = 14389 };
 enum : TextId {
   DWX_TXT_POINT = 9520,
   DWX_TXT_AT = 9521,
@@ -429,17 +429,9 @@ int Dwx_SaveSection(void) {
 int Dwx_LoadSection(u16 version) {
   int r;
   Dwx_Clear();
-  if (version < DWX_V_FIRST) return 0;
-  const int wide = version >= DWX_V_WIDE;
-  if (wide) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != DWX_TAG) return 3;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != DWX_TAG_OLD) return 3;
-  }
+  if (version < LAYVER_TRAIN_TEXT) return 0;
+  const int wide = version >= LAYVER_WIDE;
+  if ((r = LayVer_ReadTag(version, DWX_TAG, DWX_TAG_OLD))) return r;
   u32 count;
   if ((r = Fio_ReadU32(&count))) return r;
   if (count > DWX_MAX) return 3;
@@ -451,14 +443,8 @@ int Dwx_LoadSection(u16 version) {
     u16 mask;
     u32 value = 0, wordCount;
     if ((r = Fio_ReadU16(&mask))) return r;
-    if (version >= DWX_V_VALUE && (r = Fio_ReadU32(&value))) return r;
-    if (wide) {
-      if ((r = Fio_ReadU32(&wordCount))) return r;
-    } else {
-      u16 n;
-      if ((r = Fio_ReadU16(&n))) return r;
-      wordCount = n;
-    }
+    if (version >= LAYVER_KINDS && (r = Fio_ReadU32(&value))) return r;
+    if ((r = Fio_ReadField(&wordCount, wide ? 4 : 2))) return r;
     if (wordCount > RULE_WORDS_MAX) return 3;
     wch name[DWX_NAME_SIZE];
     if (wide) {

@@ -1,6 +1,7 @@
 #include "model/genl.h"
 
 #include "model/grid.h"
+#include "model/layver.h"
 #include "operation/clock.h"
 #include "platform/fio.h"
 #include "platform/lng.h"
@@ -19,27 +20,6 @@ enum : u32 { GENL_TAG = 0x4C4E4547 };  // "GENL"
 enum : u16 { GENL_TAG_OLD = 0x4E47 };  // "GN"
 enum : TextId { TXT_NO_INFO = 11061 };
 
-// Versions from which the current forms hold (files older than the number
-// take the older form).
-enum : u16 {
-  GV_DISPLAY = 13569,
-  GV_HOME = 13574,  // also the display flag byte
-  GV_ELEMENT_NAMES = 13573,
-  GV_BOX = 13576,  // also the alarm
-  GV_DAYLIGHT = 13577,
-  GV_SECONDS = 14160,  // also 8-bit names without OEM conversion
-  GV_ELAPSED = 14162,  // also texts without OEM conversion
-  GV_SET_NAMES = 14165,
-  GV_REPEAT = 14337,
-  GV_MARKS = 14338,
-  GV_LINE_END = 14344,
-  GV_SEED = 14384,
-  GV_WIDE = 14389,
-  GV_ALARM_NONE = 14395,
-  GV_BOX_LEVEL1 = 14396,
-  GV_BOX_LEVEL2 = 14405,
-  GV_VEHICLE_NAMES = 14407
-};
 
 enum {
   GENL_NAME_FILE_MAX = 259,  // units of a name in the file
@@ -67,54 +47,62 @@ static int Genl_WriteShifted(const wch* s) {
   return Fio_WriteU16(u16(3 * i + 7));
 }
 
-int Genl_SaveSection(void) {
-  int r;
-#define GENL_W(call) \
-  if ((r = (call))) return r
+// The active view's origin and cursor, the position marks, the home
+// position, the marked box and the last line end.
+static void Genl_WriteView(FioFields* out) {
   const GenlHooks& h = g_genlHooks;
   GenlView v = {};
   if (h.getView) h.getView(&v);
-  GENL_W(Fio_WriteU32(GENL_TAG));
-  GENL_W(Fio_WriteU32(u32(v.originX)));
-  GENL_W(Fio_WriteU32(u32(v.originY)));
-  GENL_W(Grid_WritePos(v.cursorX, v.cursorY, v.level));
-  GENL_W(Fio_WriteU32(GENL_MARKS));
-  for (int k = 0; k < GENL_MARKS; ++k) {
+  Fio_PutField(out, u32(v.originX), 4);
+  Fio_PutField(out, u32(v.originY), 4);
+  Fio_KeepCode(out, Grid_WritePos(v.cursorX, v.cursorY, v.level));
+  Fio_PutField(out, GENL_MARKS, 4);
+  for (int k = 0; k < GENL_MARKS && !out->error; ++k) {
     i32 x = 0, y = 0, level = 0;
     PackedWeekTime alarm = 0;
     wch name[GENL_MARK_NAME_MAX + 1] = {0};
     if (h.getMark) h.getMark(k, &x, &y, &alarm, name, &level);
-    GENL_W(Grid_WritePos(x, y, level));
-    GENL_W(Fio_WriteU32(alarm));
-    GENL_W(Genl_WriteName(name));
+    Fio_KeepCode(out, Grid_WritePos(x, y, level));
+    Fio_PutField(out, alarm, 4);
+    if (!out->error) Fio_KeepCode(out, Genl_WriteName(name));
   }
   i32 hx = 0, hy = 0, hl = 0;
   if (h.getHome) h.getHome(&hx, &hy, &hl);
-  GENL_W(Grid_WritePos(hx, hy, hl));
+  if (!out->error) Fio_KeepCode(out, Grid_WritePos(hx, hy, hl));
   i32 x1 = 0, y1 = 0, l1 = 0, l2 = 0, y2 = 0, x2 = 0;
   if (h.getBox) h.getBox(&x1, &y1, &l1, &l2, &y2, &x2);
   const i32 box[6] = {x1, y1, x2, y2, l1, l2};
-  for (i32 b : box) GENL_W(Fio_WriteU32(u32(b)));
+  for (i32 b : box) Fio_PutField(out, u32(b), 4);
   i32 lx = 0, ly = 0;
   if (h.getLineEnd) h.getLineEnd(&lx, &ly);
-  GENL_W(Fio_WriteU32(u32(lx)));
-  GENL_W(Fio_WriteU32(u32(ly)));
+  Fio_PutField(out, u32(lx), 4);
+  Fio_PutField(out, u32(ly), 4);
+}
+
+// The simulated clock and its alarm.
+static void Genl_WriteClock(FioFields* out) {
   const SimClock& c = g_simClock;
-  GENL_W(Fio_WriteByte(u8(Clk_GetSpeed())));
-  GENL_W(Fio_WriteByte(c.weekday));
-  GENL_W(Fio_WriteByte(c.hour));
-  GENL_W(Fio_WriteByte(c.minute));
-  GENL_W(Fio_WriteByte(c.second));
-  GENL_W(Fio_WriteU32(u32(c.tick) * 10));
-  GENL_W(Fio_WriteU32(c.elapsedMinutes));
-  GENL_W(Fio_WriteByte(c.alarmMinute));
-  GENL_W(Fio_WriteByte(c.alarmHour));
-  GENL_W(Fio_WriteByte(c.alarmWeekday));
-  GENL_W(Fio_WriteU32(u32(c.alarmRepeat)));
+  Fio_PutField(out, u8(Clk_GetSpeed()), 1);
+  Fio_PutField(out, c.weekday, 1);
+  Fio_PutField(out, c.hour, 1);
+  Fio_PutField(out, c.minute, 1);
+  Fio_PutField(out, c.second, 1);
+  Fio_PutField(out, u32(c.tick) * 10, 4);
+  Fio_PutField(out, c.elapsedMinutes, 4);
+  Fio_PutField(out, c.alarmMinute, 1);
+  Fio_PutField(out, c.alarmHour, 1);
+  Fio_PutField(out, c.alarmWeekday, 1);
+  Fio_PutField(out, u32(c.alarmRepeat), 4);
+}
+
+// The grid's extent, the layout flags with the seed, the scale and display
+// values and the daylight times.
+static void Genl_WriteFlagsAndRate(FioFields* out) {
+  const GenlHooks& h = g_genlHooks;
   i32 e[6] = {0, 0, 0, 0, 0, 0};
   Grid_GetExtent(&e[0], &e[1], &e[2], 1, &e[5], &e[4], &e[3]);
-  GENL_W(Grid_WritePos(e[0], e[1], e[2]));
-  GENL_W(Grid_WritePos(e[3], e[4], e[5]));
+  if (!out->error) Fio_KeepCode(out, Grid_WritePos(e[0], e[1], e[2]));
+  if (!out->error) Fio_KeepCode(out, Grid_WritePos(e[3], e[4], e[5]));
   const i32 seed = Rnd_GetLayoutSeed();
   u32 flags = g_genlKeptFlags;
   int daylight = 0;
@@ -122,62 +110,70 @@ int Genl_SaveSection(void) {
   if (h.getDaylight) h.getDaylight(&daylight, daylightTimes);
   if (h.getBoxShown && h.getBoxShown()) flags |= GENL_FLAG_BOX_SHOWN;
   if (daylight) flags |= GENL_FLAG_DAYLIGHT;
-  if (c.weekdayFrozen) flags |= GENL_FLAG_WEEKDAY_FROZEN;
+  if (g_simClock.weekdayFrozen) flags |= GENL_FLAG_WEEKDAY_FROZEN;
   if (seed >= 1) flags |= GENL_FLAG_SEED;
-  GENL_W(Fio_WriteU32(flags));
-  if (flags & GENL_FLAG_SEED) GENL_W(Fio_WriteU32(u32(seed)));
-  GENL_W(Fio_WriteU32(g_simRate.scale));
-  for (u32 value : g_simRate.values) GENL_W(Fio_WriteU32(value));
-  GENL_W(Fio_WriteByte(g_simRate.displaySwitch ? 'G' : 'g'));
-  for (u16 t : daylightTimes) GENL_W(Fio_WriteU16(t));
+  Fio_PutField(out, flags, 4);
+  if (flags & GENL_FLAG_SEED) Fio_PutField(out, u32(seed), 4);
+  Fio_PutField(out, g_simRate.scale, 4);
+  for (u32 value : g_simRate.values) Fio_PutField(out, value, 4);
+  Fio_PutField(out, g_simRate.displaySwitch ? 'G' : 'g', 1);
+  for (u16 t : daylightTimes) Fio_PutField(out, t, 2);
+}
+
+// The user graphics file names: elements, the three vehicle lists, two empty
+// lists and the sets.
+static void Genl_WriteNames(FioFields* out) {
+  const GenlHooks& h = g_genlHooks;
   wch name[GENL_NAME_MAX + 1];
-  GENL_W(Fio_WriteU32(GENL_ELEMENT_NAMES));
-  for (int s = 1; s <= GENL_ELEMENT_NAMES; ++s) {
+  Fio_PutField(out, GENL_ELEMENT_NAMES, 4);
+  for (int s = 1; s <= GENL_ELEMENT_NAMES && !out->error; ++s) {
     name[0] = 0;
     if (h.getElementName) h.getElementName(s, name);
-    GENL_W(Genl_WriteName(name));
+    Fio_KeepCode(out, Genl_WriteName(name));
   }
   for (int list = 0; list < 3; ++list) {
-    GENL_W(Fio_WriteU32(20));
-    for (int s = 1; s <= 20; ++s) {
+    Fio_PutField(out, 20, 4);
+    for (int s = 1; s <= 20 && !out->error; ++s) {
       name[0] = 0;
       if (h.getVehicleName) h.getVehicleName(list * 20 + s, name);
-      GENL_W(Genl_WriteName(name));
+      Fio_KeepCode(out, Genl_WriteName(name));
     }
   }
-  GENL_W(Fio_WriteU32(0));
-  GENL_W(Fio_WriteU32(0));
-  GENL_W(Fio_WriteU32(GENL_SET_NAMES));
-  for (int s = 0; s < GENL_SET_NAMES; ++s) {
+  Fio_PutField(out, 0, 4);
+  Fio_PutField(out, 0, 4);
+  Fio_PutField(out, GENL_SET_NAMES, 4);
+  for (int s = 0; s < GENL_SET_NAMES && !out->error; ++s) {
     name[0] = 0;
     if (h.getSetName) h.getSetName(s, name);
-    GENL_W(Genl_WriteName(name));
+    Fio_KeepCode(out, Genl_WriteName(name));
   }
+}
+
+// The three information texts.
+static void Genl_WriteTexts(FioFields* out) {
   static wch text[GENL_TEXT2_MAX + 1];
-  for (int slot = 0; slot < 2; ++slot) {
+  for (int slot = 0; slot < 2 && !out->error; ++slot) {
     Lng_GetGeneralInfo(slot, text);
-    GENL_W(Genl_WriteShifted(text));
+    Fio_KeepCode(out, Genl_WriteShifted(text));
   }
   Lng_GetGeneralInfo(2, text);
   const u32 n = u32(Str_Len(text)) + 1;
-  GENL_W(Fio_WriteU32(n));
-  for (u32 i = 0; i < n; ++i) GENL_W(Fio_WriteU16(text[i]));
-#undef GENL_W
-  return 0;
+  Fio_PutField(out, n, 4);
+  for (u32 i = 0; i < n; ++i) Fio_PutField(out, text[i], 2);
+}
+
+int Genl_SaveSection(void) {
+  FioFields out = {0};
+  Fio_PutField(&out, GENL_TAG, 4);
+  Genl_WriteView(&out);
+  Genl_WriteClock(&out);
+  Genl_WriteFlagsAndRate(&out);
+  Genl_WriteNames(&out);
+  Genl_WriteTexts(&out);
+  return out.error;
 }
 
 // ---------------------------------------------------------------- reading
-
-static int Genl_ReadU8(u8* v) { return Fio_ReadByte(v); }
-
-// A u32 in today's files, a u16 in files before the wide form.
-static int Genl_ReadWord(u16 version, u32* v) {
-  if (version >= GV_WIDE) return Fio_ReadU32(v);
-  u16 w;
-  const int r = Fio_ReadU16(&w);
-  *v = w;
-  return r;
-}
 
 // A name of u16 units up to 0 (at most 259), of which keep units are kept
 // (buf: keep + 1 units). 3 for a longer name.
@@ -223,7 +219,7 @@ static int Genl_ReadName8(wch* buf, i32 keep) {
 }
 
 static int Genl_ReadName(u16 version, wch* buf, i32 keep) {
-  return version >= GV_WIDE ? Genl_ReadName16(buf, keep) : Genl_ReadName8(buf, keep);
+  return version >= LAYVER_WIDE ? Genl_ReadName16(buf, keep) : Genl_ReadName8(buf, keep);
 }
 
 static int Genl_ReadShifted(u16 version, wch* buf) {
@@ -231,7 +227,7 @@ static int Genl_ReadShifted(u16 version, wch* buf) {
   for (u32 i = 0;; ++i) {
     if (i >= GENL_TEXT_FILE_MAX) return 3;
     u32 c;
-    if (version >= GV_WIDE) {
+    if (version >= LAYVER_WIDE) {
       u16 w;
       const int r = Fio_ReadU16(&w);
       if (r) return r;
@@ -248,7 +244,7 @@ static int Genl_ReadShifted(u16 version, wch* buf) {
   }
   buf[GENL_INFO_SHORT] = 0;
   bytes[GENL_INFO_SHORT] = 0;
-  if (version < GV_WIDE && Lng_AnsiToWide(bytes, buf, GENL_INFO_SHORT + 1) < 1) buf[0] = 0;
+  if (version < LAYVER_WIDE && Lng_AnsiToWide(bytes, buf, GENL_INFO_SHORT + 1) < 1) buf[0] = 0;
   return 0;
 }
 
@@ -256,13 +252,13 @@ static int Genl_ReadShifted(u16 version, wch* buf) {
 static int Genl_ReadText2(u16 version, wch* buf) {
   u32 n;
   int r;
-  if ((r = Genl_ReadWord(version, &n))) return r;
+  if ((r = Fio_ReadField(&n, LayVer_WordBytes(version)))) return r;
   if (n > GENL_TEXT2_MAX) return 3;
   if (n < 1) {
     Str_Copy(buf, Lng_GetText(TXT_NO_INFO));
     return 0;
   }
-  if (version >= GV_WIDE) {
+  if (version >= LAYVER_WIDE) {
     for (u32 i = 0; i < n; ++i) {
       u16 c;
       if (Fio_ReadU16(&c)) return 2;
@@ -282,7 +278,7 @@ static int Genl_ReadPos(u16 version, i32* x, i32* y, i32* level) { return Grid_R
 
 static int Genl_ReadMarks(u16 version) {
   int r;
-  if (version < GV_MARKS) {
+  if (version < LAYVER_MARKS) {
     for (int k = 0; k < 10; ++k) {
       i32 x, y, level;
       if ((r = Genl_ReadPos(version, &x, &y, &level))) return r;
@@ -291,13 +287,13 @@ static int Genl_ReadMarks(u16 version) {
     return 0;
   }
   u32 count;
-  if ((r = Genl_ReadWord(version, &count))) return r;
+  if ((r = Fio_ReadField(&count, LayVer_WordBytes(version)))) return r;
   if (count > GENL_MARKS) return 3;
   for (u32 k = 0; k < count; ++k) {
     i32 x, y, level;
     u32 alarm;
     wch name[GENL_MARK_NAME_MAX + 1];
-    if (version < GV_WIDE) {
+    if (version < LAYVER_WIDE) {
       u16 index, a;
       if ((r = Fio_ReadU16(&index))) return r;
       if (index != k) return 3;
@@ -307,7 +303,7 @@ static int Genl_ReadMarks(u16 version) {
       if ((r = Genl_ReadName8(name, GENL_MARK_NAME_MAX))) return r;
     } else {
       if ((r = Genl_ReadPos(version, &x, &y, &level)) || (r = Fio_ReadU32(&alarm))) return r;
-      if (version == GV_ALARM_NONE && alarm == 0xFFFF) alarm = 0;
+      if (version == LAYVER_ALARM_NONE && alarm == 0xFFFF) alarm = 0;
       if ((r = Genl_ReadName16(name, GENL_MARK_NAME_MAX))) return r;
     }
     if (g_genlHooks.setMark) g_genlHooks.setMark(int(k), x, y, alarm, name, level);
@@ -318,15 +314,15 @@ static int Genl_ReadMarks(u16 version) {
 static int Genl_ReadSelection(u16 version) {
   int r;
   i32 x1 = 16384, y1 = 16384, x2 = 16384, y2 = 16384, l1 = 0, l2 = 0;
-  if (version >= GV_WIDE) {
+  if (version >= LAYVER_WIDE) {
     u32 v[6] = {0, 0, 0, 0, 0, 0};
     for (int k = 0; k < 4; ++k)
       if ((r = Fio_ReadU32(&v[k]))) return r;
-    if (version >= GV_BOX_LEVEL1 && (r = Fio_ReadU32(&v[4]))) return r;
+    if (version >= LAYVER_LEVELS && (r = Fio_ReadU32(&v[4]))) return r;
     if ((r = Fio_ReadU32(&v[5]))) return r;
-    if (version < GV_BOX_LEVEL2) v[5] = v[4];
+    if (version < LAYVER_LISTS) v[5] = v[4];
     x1 = i32(v[0]), y1 = i32(v[1]), x2 = i32(v[2]), y2 = i32(v[3]), l1 = i32(v[4]), l2 = i32(v[5]);
-  } else if (version >= GV_BOX) {
+  } else if (version >= LAYVER_BOX) {
     u16 v[4];
     for (int k = 0; k < 4; ++k)
       if ((r = Fio_ReadU16(&v[k]))) return r;
@@ -341,12 +337,12 @@ static int Genl_ReadClock(u16 version) {
   int r;
   u8 speed, weekday, hour, minute, second = 0;
   u32 tick = 0, elapsed = 0;
-  if ((r = Genl_ReadU8(&speed)) || (r = Genl_ReadU8(&weekday)) || (r = Genl_ReadU8(&hour)) ||
-      (r = Genl_ReadU8(&minute)))
+  if ((r = Fio_ReadByte(&speed)) || (r = Fio_ReadByte(&weekday)) || (r = Fio_ReadByte(&hour)) ||
+      (r = Fio_ReadByte(&minute)))
     return r;
-  if (version >= GV_SECONDS) {
+  if (version >= LAYVER_SECONDS) {
     u32 t10;
-    if ((r = Genl_ReadU8(&second)) || (r = Fio_ReadU32(&t10))) return r;
+    if ((r = Fio_ReadByte(&second)) || (r = Fio_ReadU32(&t10))) return r;
     tick = t10 / 10;
   } else {
     u16 v;
@@ -354,7 +350,7 @@ static int Genl_ReadClock(u16 version) {
     second = u8(v / 10 > 255 ? 255 : v / 10);
     tick = (v % 10) * 10;
   }
-  if (version >= GV_ELAPSED && (r = Fio_ReadU32(&elapsed))) return r;
+  if (version >= LAYVER_ELAPSED && (r = Fio_ReadU32(&elapsed))) return r;
   if (hour > 23 || minute > 59 || second > 59 || tick > 99) return 3;
   Clk_SetSpeed(speed);
   SimClock& c = g_simClock;
@@ -370,16 +366,16 @@ static int Genl_ReadClock(u16 version) {
 static int Genl_ReadAlarm(u16 version) {
   int r;
   SimClock& c = g_simClock;
-  if (version < GV_BOX) {
+  if (version < LAYVER_BOX) {
     c.alarmHour = c.alarmMinute = 255;
     c.alarmWeekday = 0;
     c.alarmRepeat = 0;
     return 0;
   }
   u32 repeat = 0;
-  if (version >= GV_WIDE) {
+  if (version >= LAYVER_WIDE) {
     u8 m, h, d;
-    if ((r = Genl_ReadU8(&m)) || (r = Genl_ReadU8(&h)) || (r = Genl_ReadU8(&d)) || (r = Fio_ReadU32(&repeat)))
+    if ((r = Fio_ReadByte(&m)) || (r = Fio_ReadByte(&h)) || (r = Fio_ReadByte(&d)) || (r = Fio_ReadU32(&repeat)))
       return r;
     if (i32(repeat) < 0) return 3;
     c.alarmMinute = m;
@@ -388,7 +384,7 @@ static int Genl_ReadAlarm(u16 version) {
   } else {
     u16 a, zero;
     if ((r = Fio_ReadU16(&a))) return r;
-    if (version >= GV_REPEAT && (r = Fio_ReadU32(&repeat))) return r;
+    if (version >= LAYVER_REPEAT && (r = Fio_ReadU32(&repeat))) return r;
     if ((r = Fio_ReadU16(&zero))) return r;
     if (zero != 0 || i32(repeat) < 0) return 3;
     c.alarmMinute = u8(a);
@@ -404,16 +400,16 @@ static int Genl_ReadExtentAndFlags(u16 version, u32* flags) {
   i32 skip;
   for (int k = 0; k < 2; ++k)
     if ((r = Genl_ReadPos(version, &skip, &skip, &skip))) return r;
-  if (version < GV_WIDE) {
+  if (version < LAYVER_WIDE) {
     u16 w;
     if ((r = Fio_ReadU16(&w)) || (r = Fio_ReadU16(&w))) return r;
-  } else if (version < GV_BOX_LEVEL1) {
+  } else if (version < LAYVER_LEVELS) {
     u32 w;
     if ((r = Fio_ReadU32(&w))) return r;
   }
-  if ((r = Genl_ReadWord(version, flags))) return r;
+  if ((r = Fio_ReadField(flags, LayVer_WordBytes(version)))) return r;
   i32 seed = -1;
-  if ((*flags & GENL_FLAG_SEED) && version >= GV_SEED) {
+  if ((*flags & GENL_FLAG_SEED) && version >= LAYVER_SEED) {
     u32 s;
     if ((r = Fio_ReadU32(&s))) return r;
     if (i32(s) >= 1) seed = i32(s);
@@ -426,16 +422,16 @@ static int Genl_ReadExtentAndFlags(u16 version, u32* flags) {
 static int Genl_ReadRate(u16 version) {
   int r;
   u32 scale;
-  if ((r = Genl_ReadWord(version, &scale))) return r;
+  if ((r = Fio_ReadField(&scale, LayVer_WordBytes(version)))) return r;
   Clk_SetLayoutScale(scale);
-  if (version < GV_DISPLAY) return 0;
+  if (version < LAYVER_DISPLAY) return 0;
   u32 values[6];
   for (u32& v : values)
-    if ((r = Genl_ReadWord(version, &v))) return r;
+    if ((r = Fio_ReadField(&v, LayVer_WordBytes(version)))) return r;
   int sw = 0;
-  if (version >= GV_HOME) {
+  if (version >= LAYVER_HOME) {
     u8 b;
-    if ((r = Genl_ReadU8(&b))) return r;
+    if ((r = Fio_ReadByte(&b))) return r;
     if (b != 'G' && b != 'g') return 3;
     sw = b == 'G';
   }
@@ -449,17 +445,17 @@ static int Genl_ReadNames(u16 version) {
   const GenlHooks& h = g_genlHooks;
   wch name[GENL_NAME_MAX + 1];
   if (h.clearNames) h.clearNames();
-  if (version >= GV_ELEMENT_NAMES) {
+  if (version >= LAYVER_COMPANIONS) {
     u32 n;
-    if ((r = Genl_ReadWord(version, &n))) return r;
+    if ((r = Fio_ReadField(&n, LayVer_WordBytes(version)))) return r;
     if (n > GENL_ELEMENT_NAMES) return 3;
-    if (version < GV_SECONDS && n != 0 && n != 4) return 3;
+    if (version < LAYVER_SECONDS && n != 0 && n != 4) return 3;
     for (u32 s = 1; s <= n; ++s) {
       if ((r = Genl_ReadName(version, name, GENL_NAME_MAX))) return r;
       if (h.setElementName) h.setElementName(int(s), name);
     }
   }
-  if (version >= GV_VEHICLE_NAMES) {
+  if (version >= LAYVER_KIND_RANGE) {
     for (int list = 0; list < 5; ++list) {
       u32 n;
       if ((r = Fio_ReadU32(&n))) return r;
@@ -471,7 +467,7 @@ static int Genl_ReadNames(u16 version) {
       }
     }
   }
-  if (version < GV_SET_NAMES) {
+  if (version < LAYVER_SET_NAMES) {
     u16 one;
     if ((r = Fio_ReadU16(&one))) return r;
     if (one == 1) {
@@ -483,7 +479,7 @@ static int Genl_ReadNames(u16 version) {
     return 0;
   }
   u32 n;
-  if ((r = Genl_ReadWord(version, &n))) return r;
+  if ((r = Fio_ReadField(&n, LayVer_WordBytes(version)))) return r;
   if (n > GENL_SET_NAMES) return 3;
   for (u32 s = 0; s < n; ++s) {
     if ((r = Genl_ReadName(version, name, GENL_NAME_MAX))) return r;
@@ -494,18 +490,11 @@ static int Genl_ReadNames(u16 version) {
 
 int Genl_LoadSection(u16 version) {
   int r;
-  if (version >= GV_WIDE) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != GENL_TAG) return 3;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != GENL_TAG_OLD) return 3;
-  }
+  if ((r = LayVer_ReadTag(version, GENL_TAG, GENL_TAG_OLD))) return r;
   // The view: origin and cursor of the active slot.
   u32 ox, oy;
-  if ((r = Genl_ReadWord(version, &ox)) || (r = Genl_ReadWord(version, &oy))) return r;
+  const int word = LayVer_WordBytes(version);
+  if ((r = Fio_ReadField(&ox, word)) || (r = Fio_ReadField(&oy, word))) return r;
   const GenlHooks& h = g_genlHooks;
   GenlView v = {};
   if (h.getView) h.getView(&v);
@@ -525,12 +514,12 @@ int Genl_LoadSection(u16 version) {
 
   if ((r = Genl_ReadMarks(version))) return r;
   i32 hx = 1024, hy = 1024, hl = 0;
-  if (version >= GV_HOME && (r = Genl_ReadPos(version, &hx, &hy, &hl))) return r;
+  if (version >= LAYVER_HOME && (r = Genl_ReadPos(version, &hx, &hy, &hl))) return r;
   if (h.setHome) h.setHome(hx, hy, hl);
   if ((r = Genl_ReadSelection(version))) return r;
-  if (version >= GV_LINE_END) {
+  if (version >= LAYVER_KINDS) {
     u32 lx, ly;
-    if ((r = Genl_ReadWord(version, &lx)) || (r = Genl_ReadWord(version, &ly))) return r;
+    if ((r = Fio_ReadField(&lx, word)) || (r = Fio_ReadField(&ly, word))) return r;
     if (h.setLineEnd) h.setLineEnd(i32(lx), i32(ly));
   } else {
     i32 mx = 0, my = 0;
@@ -551,7 +540,7 @@ int Genl_LoadSection(u16 version) {
   Tim_SetSingleDayMode(g_simClock.weekdayFrozen);
   g_genlKeptFlags = flags & GENL_KEPT_FLAGS;
   if ((r = Genl_ReadRate(version))) return r;
-  if (version >= GV_DAYLIGHT) {
+  if (version >= LAYVER_DAYLIGHT) {
     u16 t[4];
     for (u16& w : t)
       if ((r = Fio_ReadU16(&w))) return r;

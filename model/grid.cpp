@@ -1,8 +1,8 @@
 #include "model/grid.h"
 
-
 #include <string.h>
 
+#include "model/layver.h"
 #include "operation/trnquery.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
@@ -64,7 +64,7 @@ static inline bool Grid_IsRunCode(u32 code) { return (code & 0xF000) == 0x8000; 
 // under a train is stored as the code the train keeps), so it stands for no
 // train and reads as the empty cell it shows as.
 static inline bool Grid_IsForeignMarker(u32 code, u16 version) {
-  return version >= 13573 && code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST;
+  return version >= LAYVER_COMPANIONS && code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST;
 }
 
 static void Grid_SetNoExtent(void) {
@@ -359,17 +359,17 @@ int Grid_WritePos(i32 x, i32 y, i32 level) {
 int Grid_ReadPos(i32* x, i32* y, i32* level, u16 version) {
   i32 px = 0, py = 0, pl = 0;
   int r;
-  if (version >= 0x3840) {
+  if (version >= LAYVER_POS_LEVEL) {
     u16 a, b;
     u8 c;
     if ((r = Fio_ReadU16(&a)) || (r = Fio_ReadU16(&b)) || (r = Fio_ReadByte(&c))) return r;
     px = i16(a);
     py = i16(b);
     pl = i8(c);
-  } else if (version >= 14389) {
+  } else if (version >= LAYVER_WIDE) {
     u32 a, b, c = 0;
     if ((r = Fio_ReadU32(&a)) || (r = Fio_ReadU32(&b))) return r;
-    if (version >= 14396 && (r = Fio_ReadU32(&c))) return r;
+    if (version >= LAYVER_LEVELS && (r = Fio_ReadU32(&c))) return r;
     px = i32(a);
     py = i32(b);
     pl = i32(c);
@@ -524,13 +524,13 @@ CellCode Grid_ConvertFileCode(CellCode code, u16 version, int* unknown) {
   int dummy = 0;
   if (!unknown) unknown = &dummy;
   u32 c = code;
-  if (version < 0x3505) c = Grid_RecodeOldest(c, unknown);
-  if (version < 0x3750) c = Grid_Recode3750(c);
-  if (version < 0x3752) c = Grid_Recode3752(c);
-  if (version < 0x3835) c = Grid_Recode3835(c);
-  if (version < 0x3839 && c == 0xCDB6) c = 0xCDB3;
-  if (version < 0x383F && version >= 0x380A) c = Grid_Recode383F(c);
-  if (version < 0x3845 && c >= 0xE000 && c <= 0xFC1F && !(version < 0x3509 && c >= 0xF000)) {
+  if (version < LAYVER_COMPANIONS) c = Grid_RecodeOldest(c, unknown);
+  if (version < LAYVER_SECONDS) c = Grid_Recode3750(c);
+  if (version < LAYVER_ELAPSED) c = Grid_Recode3752(c);
+  if (version < LAYVER_WIDE) c = Grid_Recode3835(c);
+  if (version < LAYVER_LINE_TEXTS && c == 0xCDB6) c = 0xCDB3;
+  if (version < LAYVER_CODES_383F && version >= LAYVER_SIGNAL_STATE) c = Grid_Recode383F(c);
+  if (version < LAYVER_LISTS && c >= 0xE000 && c <= 0xFC1F && !(version < LAYVER_DAYLIGHT && c >= 0xF000)) {
     const u32 d = c - 0xE000;
     c = 0xD900 + (d / 72) * 90 + d % 72;
   }
@@ -630,7 +630,7 @@ static int Grid_ReadOldestCells(u32 lastCount, u32 chunks, u16 version) {
 
 static int Grid_ReadQuad(u16 version) {
   int r;
-  if (version >= 14396) {
+  if (version >= LAYVER_LEVELS) {
     u32 tag;
     if ((r = Fio_ReadU32(&tag))) return r;
     if (tag != GRID_TAG_QUAD) return 3;
@@ -641,18 +641,12 @@ static int Grid_ReadQuad(u16 version) {
   }
   for (int i = 0; i < 2; ++i) {
     u32 side;
-    if (version < 14397) {
-      u16 s16;
-      if ((r = Fio_ReadU16(&s16))) return r;
-      side = s16;
-    } else if ((r = Fio_ReadU32(&side))) {
-      return r;
-    }
+    if ((r = Fio_ReadField(&side, version < LAYVER_RETRY ? 2 : 4))) return r;
     if (side != GRID_BLOCK_SIDE) return 3;
   }
-  if (version >= 14396) {
+  if (version >= LAYVER_LEVELS) {
     u32 levels;
-    if (version == 14396) {
+    if (version == LAYVER_LEVELS) {
       u16 l16;
       if ((r = Fio_ReadU16(&l16))) return r;
       levels = l16;
@@ -662,7 +656,7 @@ static int Grid_ReadQuad(u16 version) {
     if (levels != GRID_LEVELS) return 3;
   }
   u32 count;
-  if (version < 14389) {
+  if (version < LAYVER_WIDE) {
     u16 c16;
     if ((r = Fio_ReadU16(&c16))) return r;
     count = c16;
@@ -680,7 +674,7 @@ static int Grid_ReadQuad(u16 version) {
     if (Grid_AllocBlock(Grid_BlockOf(x0, y0), level) != 0) return 4;
     CellCode* p = Grid_CellPtr(x0, y0, level);
     u32 cell = 0;
-    if (version >= 0x3845) {
+    if (version >= LAYVER_LISTS) {
       // Today's files need no conversion: the common path stays short.
       while (cell < GRID_BLOCK_CELLS) {
         u16 code;
@@ -713,16 +707,8 @@ static int Grid_ReadQuad(u16 version) {
 
 static int Grid_ReadSectionBody(u16 version) {
   int r;
-  if (version >= 14389) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != GRID_TAG_NETZ) return 3;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != GRID_TAG_NP) return 3;
-  }
-  if (version < 14396) {
+  if ((r = LayVer_ReadTag(version, GRID_TAG_NETZ, GRID_TAG_NP))) return r;
+  if (version < LAYVER_LEVELS) {
     u32 lastCount;
     u8 form;
     if ((r = Fio_ReadU32(&lastCount)) || (r = Fio_ReadByte(&form))) return r;
@@ -730,7 +716,7 @@ static int Grid_ReadSectionBody(u16 version) {
       if (form == 0) return 3;
       return Grid_ReadOldestCells(lastCount, form, version);
     }
-    if (version < 0x3500) return 3;
+    if (version < LAYVER_CODED) return 3;
   }
   return Grid_ReadQuad(version);
 }

@@ -4,6 +4,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "operation/trnquery.h"
@@ -17,15 +18,6 @@
 
 enum : u32 { HST_TAG = 0x50545348 };  // "HSTP"
 enum : u16 { HST_TAG_OLD = 0x5348 };  // "HS"
-enum : u16 {
-  HST_V_U16_COUNT = 13574,
-  HST_V_U32_COUNT = 14167,
-  HST_V_OLD_SPLIT = 14170,
-  HST_V_KIND = 14344,
-  HST_V_KIND_SHIFT = 14370,
-  HST_V_WIDE = 14389,
-  HST_V_KIND_RANGE = 14407
-};
 
 static PointStore s_stops;
 
@@ -551,136 +543,147 @@ static void Hst_ConvertOldFlags(u32 old, u32* typeMask, u32* flags) {
   *flags = f;
 }
 
-int Hst_LoadSection(u16 version) {
-  int r;
-  u32 count;
-  Hst_Clear();
-  if (version >= HST_V_WIDE) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != HST_TAG) return 3;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != HST_TAG_OLD) return 3;
+// The section's tag and its count of stops.
+static int Hst_ReadHead(u16 version, u32* count) {
+  FioFields in = {0};
+  const u32 tag = Fio_GetField(&in, LayVer_WordBytes(version));
+  if (in.error) return in.error;
+  if (tag != (version >= LAYVER_WIDE ? u32(HST_TAG) : u32(HST_TAG_OLD))) return 3;
+  *count = Fio_GetField(&in, version >= LAYVER_STOP_COUNT32 ? 4 : 2);
+  if (in.error) return in.error;
+  if (version < LAYVER_HOME) {
+    // The oldest files store six times the count.
+    if (*count % 6) return 3;
+    *count /= 6;
   }
-  if (version >= HST_V_U32_COUNT) {
-    if ((r = Fio_ReadU32(&count))) return r;
+  return *count > HST_MAX ? 3 : 0;
+}
+
+// The type mask, flags, direction mask and extra value of one stop.
+static int Hst_ReadFlags(u16 version, u32* typeMask, u32* flags, u8* dirMask, u32* extra) {
+  FioFields in = {0};
+  if (version >= LAYVER_WIDE) {
+    *typeMask = Fio_GetField(&in, 4);
+    *flags = Fio_GetField(&in, 4);
+    *dirMask = u8(Fio_GetField(&in, 2));
   } else {
-    u16 n;
-    if ((r = Fio_ReadU16(&n))) return r;
-    if (version < HST_V_U16_COUNT) {
-      if (n % 6) return 3;
-      n /= 6;
-    }
-    count = n;
-  }
-  if (count > HST_MAX) return 3;
-  for (u32 k = 0; k < count; ++k) {
-    i32 x, y, level;
-    if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
-    if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
-    u32 typeMask = 0, flags = 0, extra = 0;
-    u8 dirMask = 0;
-    if (version >= HST_V_WIDE) {
-      u16 dm;
-      if ((r = Fio_ReadU32(&typeMask)) || (r = Fio_ReadU32(&flags)) || (r = Fio_ReadU16(&dm))) return r;
-      dirMask = u8(dm);
+    const u32 w = Fio_GetField(&in, 2);
+    if (version >= LAYVER_STOP_COUNT32) {
+      *dirMask = u8(Fio_GetField(&in, 2));
+      Hst_ConvertOldFlags(u16(w), typeMask, flags);
     } else {
-      u16 w;
-      if ((r = Fio_ReadU16(&w))) return r;
-      if (version >= HST_V_U32_COUNT) {
-        u16 dm;
-        if ((r = Fio_ReadU16(&dm))) return r;
-        dirMask = u8(dm);
-        Hst_ConvertOldFlags(w, &typeMask, &flags);
-      } else {
-        static const u32 kOld[7] = {1, 1, 7, 15, 31, 3, 63};
-        const u32 kind = w & 0xFF;
-        dirMask = u8(w >> 8);
-        Hst_ConvertOldFlags(kind < 7 ? kOld[kind] : 1, &typeMask, &flags);
-        flags &= ~u32(HST_F_LINES | HST_F_PAIRS);
-      }
+      static const u32 kOld[7] = {1, 1, 7, 15, 31, 3, 63};
+      const u32 kind = w & 0xFF;
+      *dirMask = u8(w >> 8);
+      Hst_ConvertOldFlags(kind < 7 ? kOld[kind] : 1, typeMask, flags);
+      *flags &= ~u32(HST_F_LINES | HST_F_PAIRS);
     }
-    if (flags & HST_F_EXTRA) {
-      if (version >= HST_V_WIDE) {
-        if ((r = Fio_ReadU32(&extra))) return r;
-      } else {
-        u16 e;
-        if ((r = Fio_ReadU16(&e))) return r;
-        extra = u32(e) * 1000;
-      }
-    }
-    u32 wordCount = 0;
-    u32* words = nullptr;
-    StopPair* pairs = nullptr;
-    u32 pairCount = 0;
-    int bad = 0;
-    if (flags & HST_F_LINES) {
-      if (version < HST_V_WIDE) {
-        // The old pair form of u16 words, converted by the line table
-        // (before 14170 its oldest form is split first).
-        u16 n;
-        if ((r = Fio_ReadU16(&n))) return r;
-        if (n > HST_MAX_WORDS / 2) return 3;
-        u16 old[HST_MAX_WORDS];
-        for (u32 i = 0; i < n; ++i)
-          if ((r = Fio_ReadU16(&old[i]))) return r;
-        i32 len = n;
-        if (version < HST_V_OLD_SPLIT) len = Lin_OldListSplit(old, len);
-        if (len < 0 || len > HST_MAX_WORDS / 2) return 3;
-        words = static_cast<u32*>(Heap_Alloc(u32(2 * len + 1) * 4));
-        if (!words) return 4;
-        const i32 got = Lin_ListFromOldPairs(old, len, words);
-        if (got < 0) {
-          Heap_Free(words);
-          return 3;
-        }
-        wordCount = u32(got);
-      } else {
-      if ((r = Fio_ReadU32(&wordCount))) return r;
-      if (wordCount > HST_MAX_WORDS) return 3;
-      words = static_cast<u32*>(Heap_Alloc(wordCount ? wordCount * 4 : 4));
-      if (!words) return 4;
-      for (u32 i = 0; i < wordCount && !bad; ++i)
-        if ((r = Fio_ReadU32(&words[i]))) bad = r;
-      }
-    }
-    if (!bad && (flags & HST_F_PAIRS)) {
-      if ((r = Fio_ReadU32(&pairCount))) bad = r;
-      else if (pairCount > HST_MAX_PAIRS) bad = 3;
-      else {
-        pairs = static_cast<StopPair*>(Heap_Alloc(pairCount ? pairCount * 4 : 4));
-        if (!pairs) bad = 4;
-        for (u32 i = 0; i < pairCount && !bad; ++i)
-          if ((r = Fio_ReadU16(&pairs[i].Number)) || (r = Fio_ReadU16(&pairs[i].Weight))) bad = r;
-      }
-    }
-    u32 kind = 0;
-    if (!bad && version >= HST_V_KIND) {
-      if ((r = Fio_ReadU32(&kind))) bad = r;
-      else {
-        if (version < HST_V_KIND_SHIFT && kind >= 1) ++kind;
-        u32 lo, hi;
-        if (version < HST_V_KIND_RANGE && Hst_IsCode(Grid_GetCellNorm(x, y, level), &lo, &hi) &&
-            (kind < lo || kind > hi))
-          kind = lo;
-      }
-    }
-    int skip = 0;
-    if (!bad && version < HST_V_KIND) {
-      // Kinds of the oldest files come from the cell's old stop element,
-      // which becomes today's element here; a stop whose cell has none is
-      // left out.
-      const i32 k = level == 0 ? Hst_ConvertOldElement(x, y, 0) : -1;
-      if (k < 0) skip = 1;
-      else kind = u32(k);
-    }
-    if (!bad && !skip && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
-      bad = 4;
-    if (words) Heap_Free(words);
-    if (pairs) Heap_Free(pairs);
-    if (bad) return bad;
   }
+  if (in.error) return in.error;
+  if (*flags & HST_F_EXTRA) *extra = version >= LAYVER_WIDE ? Fio_GetField(&in, 4) : Fio_GetField(&in, 2) * 1000;
+  return in.error;
+}
+
+// The old pair form of u16 words, converted by the line table (before the
+// new pair lists its oldest form is split first), into a block of *count
+// u32 words.
+static int Hst_ReadOldWords(u16 version, u32** words, u32* count) {
+  FioFields in = {0};
+  const u32 n = Fio_GetField(&in, 2);
+  if (in.error) return in.error;
+  if (n > HST_MAX_WORDS / 2) return 3;
+  u16 old[HST_MAX_WORDS];
+  for (u32 i = 0; i < n; ++i) old[i] = u16(Fio_GetField(&in, 2));
+  if (in.error) return in.error;
+  i32 len = i32(n);
+  if (version < LAYVER_SHUNTING) len = Lin_OldListSplit(old, len);
+  if (len < 0 || len > HST_MAX_WORDS / 2) return 3;
+  *words = static_cast<u32*>(Heap_Alloc(u32(2 * len + 1) * 4));
+  if (!*words) return 4;
+  const i32 got = Lin_ListFromOldPairs(old, len, *words);
+  if (got < 0) return 3;
+  *count = u32(got);
   return 0;
+}
+
+// The line list's words; *words is the caller's to free, also on failure.
+static int Hst_ReadWords(u16 version, u32** words, u32* count) {
+  if (version < LAYVER_WIDE) return Hst_ReadOldWords(version, words, count);
+  FioFields in = {0};
+  const u32 n = Fio_GetField(&in, 4);
+  if (in.error) return in.error;
+  if (n > HST_MAX_WORDS) return 3;
+  *words = static_cast<u32*>(Heap_Alloc(n ? n * 4 : 4));
+  if (!*words) return 4;
+  *count = n;
+  for (u32 i = 0; i < n && !in.error; ++i) (*words)[i] = Fio_GetField(&in, 4);
+  return in.error;
+}
+
+// The place pairs; *pairs is the caller's to free, also on failure.
+static int Hst_ReadPairs(StopPair** pairs, u32* count) {
+  FioFields in = {0};
+  const u32 n = Fio_GetField(&in, 4);
+  if (in.error) return in.error;
+  if (n > HST_MAX_PAIRS) return 3;
+  *pairs = static_cast<StopPair*>(Heap_Alloc(n ? n * 4 : 4));
+  if (!*pairs) return 4;
+  *count = n;
+  for (u32 i = 0; i < n && !in.error; ++i) {
+    (*pairs)[i].Number = u16(Fio_GetField(&in, 2));
+    (*pairs)[i].Weight = u16(Fio_GetField(&in, 2));
+  }
+  return in.error;
+}
+
+// The stop's kind; *skip when the stop of an oldest file is left out.
+static int Hst_ReadKind(u16 version, i32 x, i32 y, i32 level, u32* kind, int* skip) {
+  if (version < LAYVER_KINDS) {
+    // Kinds of the oldest files come from the cell's old stop element,
+    // which becomes today's element here; a stop whose cell has none is
+    // left out.
+    const i32 k = level == 0 ? Hst_ConvertOldElement(x, y, 0) : -1;
+    if (k < 0) *skip = 1;
+    else *kind = u32(k);
+    return 0;
+  }
+  FioFields in = {0};
+  *kind = Fio_GetField(&in, 4);
+  if (in.error) return in.error;
+  if (version < LAYVER_KIND_SHIFT && *kind >= 1) ++*kind;
+  u32 lo, hi;
+  if (version < LAYVER_KIND_RANGE && Hst_IsCode(Grid_GetCellNorm(x, y, level), &lo, &hi) && (*kind < lo || *kind > hi))
+    *kind = lo;
+  return 0;
+}
+
+// One stop from its position on; 0 also for a stop that is left out.
+static int Hst_ReadStop(u16 version) {
+  i32 x, y, level;
+  int r = Grid_ReadPos(&x, &y, &level, version);
+  if (r) return r;
+  if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
+  u32 typeMask = 0, flags = 0, extra = 0;
+  u8 dirMask = 0;
+  if ((r = Hst_ReadFlags(version, &typeMask, &flags, &dirMask, &extra))) return r;
+  u32 wordCount = 0, pairCount = 0, kind = 0;
+  u32* words = nullptr;
+  StopPair* pairs = nullptr;
+  int skip = 0;
+  if (flags & HST_F_LINES) r = Hst_ReadWords(version, &words, &wordCount);
+  if (!r && (flags & HST_F_PAIRS)) r = Hst_ReadPairs(&pairs, &pairCount);
+  if (!r) r = Hst_ReadKind(version, x, y, level, &kind, &skip);
+  if (!r && !skip && Hst_Create(x, y, level, pairCount, pairs, wordCount, words, kind, extra, dirMask, flags, typeMask))
+    r = 4;
+  if (words) Heap_Free(words);
+  if (pairs) Heap_Free(pairs);
+  return r;
+}
+
+int Hst_LoadSection(u16 version) {
+  Hst_Clear();
+  u32 count = 0;
+  int r = Hst_ReadHead(version, &count);
+  for (u32 k = 0; k < count && !r; ++k) r = Hst_ReadStop(version);
+  return r;
 }

@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "platform/clip.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
@@ -12,7 +13,6 @@
 
 enum : u32 { INFO_TAG = 0x4F464E49 };  // "INFO"
 enum : u16 { INFO_TAG_OLD = 0x4649 };  // "IF"
-enum : u16 { INFO_V_WIDE = 14389 };
 // The longest text a point may hold (units with the zero); bounds what a
 // file may ask to be allocated.
 enum : u32 { INFO_LENGTH_MAX = 0x100000 };
@@ -301,31 +301,15 @@ int Info_LoadSection(u16 version) {
   int r;
   u32 count;
   Info_Clear();
-  const int wide = version >= INFO_V_WIDE;
-  if (wide) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != INFO_TAG) return 3;
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    u16 tag, c;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != INFO_TAG_OLD) return 3;
-    if ((r = Fio_ReadU16(&c))) return r;
-    count = c;
-  }
+  const int wide = version >= LAYVER_WIDE;
+  if ((r = LayVer_ReadTag(version, INFO_TAG, INFO_TAG_OLD)) || (r = Fio_ReadField(&count, LayVer_WordBytes(version))))
+    return r;
   for (u32 k = 0; k < count; ++k) {
     i32 x, y, level;
     if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
     if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
     u32 length;
-    if (wide) {
-      if ((r = Fio_ReadU32(&length))) return r;
-    } else {
-      u16 l;
-      if ((r = Fio_ReadU16(&l))) return r;
-      length = l;
-    }
+    if ((r = Fio_ReadField(&length, wide ? 4 : 2))) return r;
     // A length the store cannot hold is a damaged file, not a memory
     // shortage; the same cell twice too.
     if (length < 2 || length > INFO_LENGTH_MAX || Info_At(x, y, level)) return 3;

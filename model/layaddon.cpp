@@ -1,5 +1,6 @@
 #include "model/layaddon.h"
 
+#include "model/layver.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -11,7 +12,6 @@
 enum : u32 { ADDF_TAG = 0x46444441 };  // "ADDF"
 enum { ADDF_NAME_MAX = OS_MAX_PATH };
 static const u32 ADDF_CHUNK = 4096;
-enum : u16 { LAY_V_COMPANIONS = 13573 };
 
 int ShowGraphicsWarnings = 1;
 
@@ -288,7 +288,7 @@ static int Lay_CompanionName(const wch* layout, const wch* ext, wch* out) {
 }
 
 int Lay_ReloadCompanions(const wch* name, u16 version) {
-  if (version < LAY_V_COMPANIONS && name && g_addOnHooks.setSlotName) {
+  if (version < LAYVER_COMPANIONS && name && g_addOnHooks.setSlotName) {
     wch c[ADDF_NAME_MAX];
     if (Lay_CompanionName(name, u"uzg", c)) g_addOnHooks.setSlotName(LAY_SLOTS_ELEMENTS, 0, c);
     // A set file "ufg" with its pictures in "uzz": either names the set.

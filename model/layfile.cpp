@@ -9,6 +9,7 @@
 #include "model/layaddon.h"
 #include "model/laylevels.h"
 #include "model/layprot.h"
+#include "model/layver.h"
 #include "model/lfst.h"
 #include "model/line.h"
 #include "model/logp.h"
@@ -37,7 +38,6 @@ u16 LayoutFileVersion;
 wch LayoutFileName[OS_MAX_PATH];
 
 static const u8 kLayMagic[4] = {0x56, 0xD1, 0x4E, 0xD4};
-enum : u16 { LAY_V_OLD_LEVELS = 0x3752, LAY_V_OLD_ELEMENTS = 0x3808, LAY_V_LEVELS = 0x383C };
 
 // ---------------------------------------------------------------- hooks
 
@@ -128,8 +128,6 @@ static int Lay_ReadTrailer(u16 version) {
 
 // ---------------------------------------------------------------- section order
 
-// Sound points are stored from this version on.
-enum : u16 { LAY_V_SOUND_POINTS = 14401 };
 
 // One step of the body. The loader adds base to the reader's code (base 0:
 // any failure gives LAY_LOAD_NO_TRAILER); files older than fromVersion lack
@@ -189,7 +187,7 @@ static const LaySection kLaySections[] = {
     {"LOGP", 150, 0, Logp_Load, Logp_Save, 168, 169, TXT_NO_MEMORY},
     {"PRLB", 170, 0, Prell_LoadSection, Prell_SaveSection, 173, 174, TXT_NO_MEMORY},
     {"INFO", 160, 0, Info_LoadSection, Info_SaveSection, 163, 164, TXT_NO_MEMORY},
-    {"SNDP", 210, LAY_V_SOUND_POINTS, Snd_LoadSection, Snd_SaveSection, 183, 184, TXT_NO_MEMORY},
+    {"SNDP", 210, LAYVER_SOUND_POINTS, Snd_LoadSection, Snd_SaveSection, 183, 184, TXT_NO_MEMORY},
     {"", 0, 0, Lay_ReadTrailer, Lay_WriteTrailer, 0, 0, 0},
 };
 
@@ -212,7 +210,7 @@ static int Lay_ReadSections(u16 version) {
     if (r) return s.base ? s.base + r : LAY_LOAD_NO_TRAILER;
     // Files before 0x383C drew a lowered track on level 0 between its
     // ramps; the levels below are built once the grid is in.
-    if (s.read == Grid_LoadSection && version < LAY_V_LEVELS) {
+    if (s.read == Grid_LoadSection && version < LAYVER_LEVELS) {
       const i32 pass = Lay_ConvertLevels();
       if (pass < 0) return LAY_LOAD_LEVEL_PASS;
       g_layLevelFailures = pass;
@@ -364,7 +362,7 @@ static int Lay_ReadVersion(u16* version) {
     if (Fio_ReadBlock(m, 4) != 4) return LAY_LOAD_NO_HEADER;
     if (m[0] != kLayMagic[0]) {
       // Files of 0x35xx may carry the low byte before the magic.
-      if (v != 0x3500) return LAY_LOAD_BAD_MAGIC;
+      if (v != LAYVER_CODED) return LAY_LOAD_BAD_MAGIC;
       v |= m[0];
       m[0] = m[1];
       m[1] = m[2];
@@ -374,7 +372,7 @@ static int Lay_ReadVersion(u16* version) {
     for (int i = 0; i < 4; ++i)
       if (m[i] != kLayMagic[i]) return LAY_LOAD_BAD_MAGIC;
   }
-  if (v >= 0x3500 && (v & 0xFF) == 0) {
+  if (v >= LAYVER_CODED && (v & 0xFF) == 0) {
     if (Fio_ReadByte(&b)) return LAY_LOAD_NO_HEADER;
     v |= b;
   }
@@ -483,7 +481,7 @@ static int Lay_Load(const wch* name) {
   Lay_KeepGraphics(LAY_GRAPHICS_SET_ASIDE);
 
   LayoutFileVersion = version;
-  if (version >= 0x3500) Fio_BeginReadRle();
+  if (version >= LAYVER_CODED) Fio_BeginReadRle();
   Lay_ClearLayout();
   Lay_BeginLoadProtectCode();
   r = Lay_ReadSections(version);
@@ -516,13 +514,13 @@ static int Lay_Load(const wch* name) {
     if (g_layHooks.loadZoomVehicleSets) g_layHooks.loadZoomVehicleSets();
     TrnList_RefreshCellCodes(1);
     // The oldest LFST elements become today's, each with its point.
-    if (version < 0x3808 && Lfst_ConvertOldElements() < 0) r = LAY_LOAD_LFST_CONVERSION;
+    if (version < LAYVER_KINDS && Lfst_ConvertOldElements() < 0) r = LAY_LOAD_LFST_CONVERSION;
     // Old stop elements of files before 14344 become stops of their own.
-    if (!r && version < 0x3808 && Hst_ConvertOldElements() < 0) r = LAY_LOAD_OLD_STOPS;
+    if (!r && version < LAYVER_KINDS && Hst_ConvertOldElements() < 0) r = LAY_LOAD_OLD_STOPS;
   }
   if (!r) {
     // Signal cells of old files that lost their element become track.
-    if (version < 0x380B) Sig_RemoveOrphanSignalTiles();
+    if (version < LAYVER_LOG_DIRS) Sig_RemoveOrphanSignalTiles();
     // Every file, not only the oldest: the count from the train section
     // bounds the walk, and end marks of older files are taken out here.
     TrnList_RefreshReservations();

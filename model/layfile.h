@@ -20,10 +20,11 @@
 // LayoutFileVersion, LayoutFileName and the modified mark as they were. Both drivers close their info boxes and the
 // stream on every exit path.
 #pragma once
+#include "model/layver.h"
 #include "platform/types.h"
 
 // The version this program writes, and the oldest it reads.
-enum : u16 { LAY_VERSION = 0x3850, LAY_VERSION_OLDEST = 0x3400 };
+enum : u16 { LAY_VERSION = LAYVER_CURRENT, LAY_VERSION_OLDEST = LAYVER_OLDEST };
 
 // Load results (Lay_LoadFile); a section's failure gives its base + the
 // section reader's code.

@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "operation/trn.h"
@@ -15,14 +16,6 @@
 
 enum : u32 { LFST_TAG = 0x5453464C };  // "LFST"
 enum : u16 { LFST_TAG_OLD = 0x464C };  // "LF"
-enum : u16 {
-  LFST_V_U16_COUNT = 13574,
-  LFST_V_SEVEN = 14163,
-  LFST_V_U32_COUNT = 14337,
-  LFST_V_THOUSANDTHS = 14342,
-  LFST_V_KIND = 14344,
-  LFST_V_WIDE = 14389
-};
 enum : TextId { LFST_TXT_COPY = 7300 };
 
 static PointStore s_lfst;
@@ -411,34 +404,16 @@ static void Lfst_SpreadSeven(const u32 seven[7], u32 table[3][LFST_TYPES]) {
   }
 }
 
-static int Lfst_ReadU16(u32* v) {
-  u16 w;
-  const int r = Fio_ReadU16(&w);
-  *v = w;
-  return r;
-}
-
 int Lfst_LoadSection(u16 version) {
   int r;
   Lfst_Clear();
-  if (version >= LFST_V_WIDE) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != LFST_TAG) return 3;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != LFST_TAG_OLD) return 3;
-  }
+  if ((r = LayVer_ReadTag(version, LFST_TAG, LFST_TAG_OLD))) return r;
   u32 count;
-  if (version >= LFST_V_U32_COUNT) {
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    if ((r = Lfst_ReadU16(&count))) return r;
-    if (version < LFST_V_U16_COUNT) {
-      if (count % 6) return 3;
-      count /= 6;
-    }
+  if ((r = Fio_ReadField(&count, version >= LAYVER_REPEAT ? 4 : 2))) return r;
+  if (version < LAYVER_HOME) {
+    // The oldest files store six times the count.
+    if (count % 6) return 3;
+    count /= 6;
   }
   if (count > LFST_MAX) return 3;
   static u32 words[RULE_WORDS_MAX];
@@ -448,18 +423,18 @@ int Lfst_LoadSection(u16 version) {
     if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
     u32 table[3][LFST_TYPES] = {};
     u32 flags = 0, mask = 0, kind = 0, wordCount = 0;
-    if (version >= LFST_V_WIDE) {
+    if (version >= LAYVER_WIDE) {
       for (int t = 0; t < 3; ++t)
         for (int i = 0; i < LFST_TYPES; ++i)
           if ((r = Fio_ReadU32(&table[t][i]))) return r;
-      if ((r = Fio_ReadU32(&flags)) || (r = Lfst_ReadU16(&mask))) return r;
+      if ((r = Fio_ReadU32(&flags)) || (r = Fio_ReadField(&mask, 2))) return r;
     } else {
       u32 seven[7] = {};
       int hasMask = 1;
       int sevenFollow = 1;
-      if (version < LFST_V_SEVEN) {
+      if (version < LAYVER_SEVEN) {
         u32 first;
-        if ((r = Lfst_ReadU16(&first))) return r;
+        if ((r = Fio_ReadField(&first, 2))) return r;
         hasMask = 0;
         if (first) {
           for (u32& s : seven) s = first;
@@ -468,28 +443,28 @@ int Lfst_LoadSection(u16 version) {
       }
       if (sevenFollow) {
         for (u32& s : seven)
-          if ((r = version >= LFST_V_THOUSANDTHS ? Fio_ReadU32(&s) : Lfst_ReadU16(&s))) return r;
-        if ((r = Lfst_ReadU16(&flags))) return r;
+          if ((r = Fio_ReadField(&s, version >= LAYVER_THOUSANDTHS ? 4 : 2))) return r;
+        if ((r = Fio_ReadField(&flags, 2))) return r;
         if (flags & 0x1) flags |= 0x2;
-        if (hasMask && (r = Lfst_ReadU16(&mask))) return r;
+        if (hasMask && (r = Fio_ReadField(&mask, 2))) return r;
       }
-      if (version < LFST_V_THOUSANDTHS)
+      if (version < LAYVER_THOUSANDTHS)
         for (u32& s : seven) s *= 1000;
       Lfst_SpreadSeven(seven, table);
       // Line lists came with the wide form.
       flags &= ~u32(LFST_F_LINES);
     }
-    if (version >= LFST_V_KIND) {
+    if (version >= LAYVER_KINDS) {
       if ((r = Fio_ReadU32(&kind))) return r;
     }
-    if (version >= LFST_V_WIDE && (flags & LFST_F_LINES)) {
+    if (version >= LAYVER_WIDE && (flags & LFST_F_LINES)) {
       if ((r = Fio_ReadU32(&wordCount))) return r;
       if (wordCount > RULE_WORDS_MAX) return 3;
       for (u32 i = 0; i < wordCount; ++i)
         if ((r = Fio_ReadU32(&words[i]))) return r;
     }
     const u32 code = Grid_GetCellNorm(x, y, level);
-    if (version < LFST_V_KIND) {
+    if (version < LAYVER_KINDS) {
       // The kind of these files is the cell's; a record at a cell without
       // an LFST element is dropped.
       if (!Cell_HasShapeIn(code, 176, 183)) continue;

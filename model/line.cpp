@@ -2,6 +2,7 @@
 
 #include "model/dep.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "operation/clock.h"
 #include "platform/clip.h"
 #include "platform/fio.h"
@@ -381,7 +382,6 @@ i32 Lin_CountUsersInBox(i32 id, i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 
 
 enum : u32 { LIN_TAG = 0x444E494C };  // "LIND"
 enum : u16 { LIN_TAG_OLD = 0x494C };  // "LI"
-enum : u16 { LIN_V_WIDE = 14389, LIN_V_TEXTS = 14393, LIN_V_SKIP8 = 13573 };
 // Longest line text a file may hold (units with the zero); the editor's texts
 // are far shorter, so a longer one marks a damaged file.
 enum { LIN_TEXT_FILE_MAX = 65536 };
@@ -405,10 +405,10 @@ int Lin_SaveSection(void) {
 // 0 ok, 2 no byte left where the name starts, 1 a short name.
 static int Lin_ReadOldName(u16 version, wch* name) {
   char bytes[9];
-  const u32 n = version >= LIN_V_SKIP8 ? 8 : 6;
+  const u32 n = version >= LAYVER_COMPANIONS ? 8 : 6;
   u32 got = Fio_ReadBlock(bytes, n);
   if (got == 0) return 2;
-  if (version >= LIN_V_SKIP8) {  // the skipped bytes come first
+  if (version >= LAYVER_COMPANIONS) {  // the skipped bytes come first
     if (got != n) return 1;
     got = Fio_ReadBlock(bytes, n);
   }
@@ -429,22 +429,12 @@ int Lin_LoadSection(u16 version) {
   u32 count;
   Lin_Clear();
   if (!g_lines && !Lin_Init()) return 4;
-  if (version >= LIN_V_WIDE) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != LIN_TAG) return 3;
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    u16 tag, n;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != LIN_TAG_OLD) return 3;
-    if ((r = Fio_ReadU16(&n))) return r;
-    count = n;
-  }
+  if ((r = LayVer_ReadTag(version, LIN_TAG, LIN_TAG_OLD)) || (r = Fio_ReadField(&count, LayVer_WordBytes(version))))
+    return r;
   if (count > LINE_MAX) return 3;
   for (u32 k = 0; k < count; ++k) {
     LineRec rec = {};
-    if (version >= LIN_V_WIDE) {
+    if (version >= LAYVER_WIDE) {
       i32 len = 0;
       for (;;) {
         u16 c;
@@ -462,7 +452,7 @@ int Lin_LoadSection(u16 version) {
       rec.id = id;
     }
     if (rec.id < 1 || rec.id > LINE_ID_MAX || Lin_IndexOf(rec.id) >= 0) return 3;
-    if (version >= LIN_V_TEXTS) {
+    if (version >= LAYVER_LINE_TEXTS) {
       u32 n;
       if ((r = Fio_ReadU32(&n))) return r;
       if (n > LIN_TEXT_FILE_MAX) return 3;

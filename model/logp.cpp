@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "operation/clock.h"
 #include "operation/trn.h"
@@ -17,7 +18,6 @@
 
 enum : u32 { LOGP_TAG = 0x50474F4C };  // "LOGP"
 enum : u16 { LOGP_TAG_OLD = 16730 };   // "ZA"
-enum : u16 { LOGP_V_RECORDS = 14164, LOGP_V_DIRS = 14347, LOGP_V_WIDE = 14389 };
 enum { LOGP_LINE = 200, LOGP_LOG_LINE = 600 };
 
 static PointStore s_points;
@@ -205,19 +205,9 @@ int Logp_Load(u16 version) {
   int r;
   u32 count;
   Logp_Clear();
-  if (version >= LOGP_V_WIDE) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != LOGP_TAG) return 3;
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    u16 tag, n;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != LOGP_TAG_OLD) return 3;
-    if ((r = Fio_ReadU16(&n))) return r;
-    if (version < LOGP_V_RECORDS) return n ? 3 : 0;
-    count = n;
-  }
+  if ((r = LayVer_ReadTag(version, LOGP_TAG, LOGP_TAG_OLD)) || (r = Fio_ReadField(&count, LayVer_WordBytes(version))))
+    return r;
+  if (version < LAYVER_RECORDS) return count ? 3 : 0;
   u32 zero;
   if ((r = Fio_ReadU32(&zero))) return r;
   if (zero) return 3;
@@ -226,16 +216,16 @@ int Logp_Load(u16 version) {
     if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
     if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
     u32 dirs = 255, flags;
-    if (version >= LOGP_V_WIDE) {
+    if (version >= LAYVER_WIDE) {
       if ((r = Fio_ReadU32(&dirs))) return r;
-    } else if (version >= LOGP_V_DIRS) {
+    } else if (version >= LAYVER_LOG_DIRS) {
       u16 d;
       if ((r = Fio_ReadU16(&d))) return r;
       dirs = d;
     }
     if ((r = Fio_ReadU32(&flags))) return r;
     wch name[LOGP_NAME_MAX + 1];
-    if (version >= LOGP_V_WIDE) {
+    if (version >= LAYVER_WIDE) {
       int n = 0;
       for (;;) {
         u16 c;

@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "operation/trnquery.h"
 #include "platform/clip.h"
 #include "platform/fio.h"
@@ -11,7 +12,6 @@
 
 enum : u32 { PRELL_TAG = 0x424C5250 };  // "PRLB"
 enum : u16 { PRELL_TAG_OLD = 0x4250 };  // "PB"
-enum : u16 { PRELL_V_SECTION = 14166, PRELL_V_KIND = 14345, PRELL_V_FILL = 14374, PRELL_V_WIDE = 14389 };
 enum { PRELL_LINE = 200 };
 
 static PointStore s_stops;
@@ -217,16 +217,8 @@ static u32 Prell_ClampKind(i32 x, i32 y, i32 level, u32 kind) {
 int Prell_LoadSection(u16 version) {
   int r;
   Prell_Clear();
-  if (version >= PRELL_V_SECTION) {
-    if (version >= PRELL_V_WIDE) {
-      u32 tag;
-      if ((r = Fio_ReadU32(&tag))) return r;
-      if (tag != PRELL_TAG) return 3;
-    } else {
-      u16 tag;
-      if ((r = Fio_ReadU16(&tag))) return r;
-      if (tag != PRELL_TAG_OLD) return 3;
-    }
+  if (version >= LAYVER_PRELL_SECTION) {
+    if ((r = LayVer_ReadTag(version, PRELL_TAG, PRELL_TAG_OLD))) return r;
     u32 count;
     if ((r = Fio_ReadU32(&count))) return r;
     if (count > PRELL_MAX) return 3;
@@ -235,24 +227,18 @@ int Prell_LoadSection(u16 version) {
       if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
       if (x < 0 || x >= GRID_SIZE || y < 0 || y >= GRID_SIZE || level < -4 || level > 0) return 3;
       u32 value, kind;
-      if (version >= PRELL_V_WIDE) {
-        if ((r = Fio_ReadU32(&value))) return r;
-      } else {
-        u16 v;
-        if ((r = Fio_ReadU16(&v))) return r;
-        value = v;
-      }
+      if ((r = Fio_ReadField(&value, LayVer_WordBytes(version)))) return r;
       const i32 derived = Prell_KindFromGrid(x, y);
-      if (version >= PRELL_V_KIND) {
+      if (version >= LAYVER_PRELL_KIND) {
         if ((r = Fio_ReadU32(&kind))) return r;
-        if (version < PRELL_V_WIDE && derived == 4) kind = Prell_ClampKind(x, y, level, kind + 4);
+        if (version < LAYVER_WIDE && derived == 4) kind = Prell_ClampKind(x, y, level, kind + 4);
       } else {
         kind = derived < 0 ? 0 : u32(derived);
       }
       if (Prell_Create(x, y, level, value, kind)) return 4;
     }
   }
-  if (version < PRELL_V_FILL) {
+  if (version < LAYVER_PRELL_FILL) {
     i32 minX, minY, maxX, maxY;
     if (Grid_GetExtent(&minX, &minY, nullptr, 0, nullptr, &maxY, &maxX) == 0)
       for (i32 y = minY; y <= maxY; ++y)

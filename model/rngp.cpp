@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "operation/clock.h"
@@ -15,7 +16,6 @@
 
 enum : u32 { RP_TAG = 0x50474E52 };  // "RNGP"
 enum : u16 { RP_TAG_OLD = 0x5052 };  // "RP"
-enum : u16 { RP_V_FIRST = 14170, RP_V_NO_SPARE = 14337, RP_V_MASK = 14343, RP_V_KIND = 14344, RP_V_WIDE = 14389 };
 enum : TextId { RP_TXT_COPY = 15720, RP_TXT_ASK = 15523, RP_TXT_ASK_PARK = 15524 };
 
 static PointStore s_rp;
@@ -534,8 +534,8 @@ static int Rp_ReadField(u32* v, int wide) {
 int Rp_LoadSection(u16 version) {
   int r;
   Rp_Clear();
-  if (version < RP_V_FIRST) return 0;
-  const int wide = version >= RP_V_WIDE;
+  if (version < LAYVER_SHUNTING) return 0;
+  const int wide = version >= LAYVER_WIDE;
   u32 tag;
   if ((r = Rp_ReadField(&tag, wide))) return r;
   if (tag != (wide ? u32(RP_TAG) : u32(RP_TAG_OLD))) return 3;
@@ -551,8 +551,8 @@ int Rp_LoadSection(u16 version) {
     u16 w;
     u32 mask = 0, kind = 0;
     if ((r = Fio_ReadByte(&type))) return r;
-    if (version < RP_V_NO_SPARE && (r = Fio_ReadU16(&w))) return r;
-    if (version < RP_V_MASK) {
+    if (version < LAYVER_REPEAT && (r = Fio_ReadU16(&w))) return r;
+    if (version < LAYVER_TRAIN_COUNT32) {
       for (int i = 0; i < 3; ++i)
         if ((r = Fio_ReadU16(&w))) return r;
       mask = 1u << (Grid_GetCellNorm(x, y, level) & 7);
@@ -560,7 +560,7 @@ int Rp_LoadSection(u16 version) {
       if ((r = Fio_ReadU16(&w))) return r;
       mask = w;
     }
-    if (version >= RP_V_KIND && (r = Fio_ReadU32(&kind))) return r;
+    if (version >= LAYVER_KINDS && (r = Fio_ReadU32(&kind))) return r;
     u32 counts[4], flags, result, values[4];
     for (u32& c : counts)
       if ((r = Rp_ReadField(&c, wide))) return r;

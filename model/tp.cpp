@@ -4,6 +4,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "model/sched.h"
@@ -22,21 +23,6 @@
 
 enum : u32 { TP_TAG = 0x50544B54 };  // "TKTP"
 enum : u16 { TP_TAG_OLD = 0x5045 };  // "EP"
-enum : u16 {
-  TP_V_MADE_NAMES = 13571,  // up to here names are made up
-  TP_V_DIR_WORD = 13572,
-  TP_V_RESET = 14165,
-  TP_V_EXTRA = 14170,
-  TP_V_U32_COUNT = 14171,
-  TP_V_QUEUE = 14338,
-  TP_V_KIND = 14344,
-  TP_V_KIND_SHIFT = 14370,
-  TP_V_WIDE = 14389,
-  TP_V_FLAGS32 = 14392,
-  TP_V_OCC_TRAIN = 14401,
-  TP_V_OCC2 = 14405,
-  TP_V_OCC4 = 14406
-};
 enum { TP_CLIP_LINE = 200, TP_SCHED_PER_LINE = 40 };
 static const wch kTpPasteName[] = u"__W7QC2P5X_";
 static const wch kTpCopyName[] = u"_____COPY_T";
@@ -687,15 +673,6 @@ int Tp_SaveSection(void) {
   return 0;
 }
 
-static int Tp_ReadCount(u16 version, u32* out) {
-  int r;
-  if (version >= TP_V_WIDE) return Fio_ReadU32(out);
-  u16 v;
-  if ((r = Fio_ReadU16(&v))) return r;
-  *out = v;
-  return 0;
-}
-
 static int Tp_ReadPos(u16 version, i32* x, i32* y, i32* level) {
   int r;
   if ((r = Grid_ReadPos(x, y, level, version))) return r;
@@ -707,15 +684,15 @@ static int Tp_ReadPos(u16 version, i32* x, i32* y, i32* level) {
 static int Tp_ReadOccupant(u16 version, u32* occ, u16* order) {
   int r;
   for (int i = 0; i < 4; ++i) occ[i] = 0;
-  if (version < TP_V_WIDE) {
+  if (version < LAYVER_WIDE) {
     u16 w;
     if ((r = Fio_ReadU16(&w))) return r;
     occ[0] = w;
   } else {
-    const int words = version >= TP_V_OCC4 ? 4 : version >= TP_V_OCC2 ? 2 : 1;
+    const int words = version >= LAYVER_SPEED_CAPS ? 4 : version >= LAYVER_LISTS ? 2 : 1;
     for (int i = 0; i < words; ++i)
       if ((r = Fio_ReadU32(&occ[i]))) return r;
-    if (version < TP_V_OCC2) occ[0] &= 0xFFFF;
+    if (version < LAYVER_LISTS) occ[0] &= 0xFFFF;
   }
   return Fio_ReadU16(order);
 }
@@ -754,23 +731,9 @@ static u32 Tp_KindFromOldElement(i32 x, i32 y, i32 level, u16 dirMask) {
 int Tp_LoadSection(u16 version) {
   int r;
   Tp_Clear();
-  if (version >= TP_V_WIDE) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != TP_TAG) return 3;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != TP_TAG_OLD) return 3;
-  }
+  if ((r = LayVer_ReadTag(version, TP_TAG, TP_TAG_OLD))) return r;
   u32 count;
-  if (version >= TP_V_U32_COUNT) {
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    u16 n;
-    if ((r = Fio_ReadU16(&n))) return r;
-    count = n;
-  }
+  if ((r = Fio_ReadField(&count, version >= LAYVER_TRAIN_TEXT ? 4 : 2))) return r;
   if (count > TP_MAX_ID) return 3;
   u32* words = static_cast<u32*>(Heap_Alloc(LINE_LIST_MAX * 4));
   u8* sched = static_cast<u8*>(Heap_Alloc(TIM_SCHEDULE_MAX + 2));
@@ -781,33 +744,33 @@ int Tp_LoadSection(u16 version) {
     i32 x, y, level;
     if ((result = Tp_ReadPos(version, &x, &y, &level))) break;
     u16 w16;
-    if (version < TP_V_U32_COUNT && (result = Fio_ReadU16(&w16))) break;
+    if (version < LAYVER_TRAIN_TEXT && (result = Fio_ReadU16(&w16))) break;
     u32 flags;
-    if (version >= TP_V_FLAGS32) {
+    if (version >= LAYVER_SPLIT_DELAYS) {
       if ((result = Fio_ReadU32(&flags))) break;
     } else {
       if ((result = Fio_ReadU16(&w16))) break;
       flags = w16;
     }
     u16 dirMask;
-    if (version >= TP_V_DIR_WORD) {
+    if (version >= LAYVER_DIR_WORD) {
       if ((result = Fio_ReadU16(&dirMask))) break;
     } else {
       dirMask = u16(flags >> 8);
       flags &= 0xFF;
     }
     u32 kind = 0;
-    if (version >= TP_V_KIND && (result = Fio_ReadU32(&kind))) break;
+    if (version >= LAYVER_KINDS && (result = Fio_ReadU32(&kind))) break;
     u32 wordCount;
-    if ((result = Tp_ReadCount(version, &wordCount))) break;
+    if ((result = Fio_ReadField(&wordCount, LayVer_WordBytes(version)))) break;
     if (wordCount > LINE_LIST_MAX) {
       result = 3;
       break;
     }
     TpFields f{};
-    if (version <= TP_V_MADE_NAMES) {
+    if (version <= LAYVER_NAMED) {
       Fmt_Print(f.name, TP_NAME_MAX + 1, (flags & 0x2) ? u"DW_%05u" : u"TP_%05u", ++made);
-    } else if (version < TP_V_WIDE) {
+    } else if (version < LAYVER_WIDE) {
       char bytes[17];
       if ((result = Fio_ReadBlock(bytes, 16) == 16 ? 0 : 1)) break;
       bytes[16] = 0;
@@ -827,8 +790,8 @@ int Tp_LoadSection(u16 version) {
       if (result) break;
       f.name[len] = 0;
     }
-    if ((flags & TP_F_EXTRA) && version >= TP_V_EXTRA) {
-      if (version >= TP_V_WIDE) {
+    if ((flags & TP_F_EXTRA) && version >= LAYVER_SHUNTING) {
+      if (version >= LAYVER_WIDE) {
         if ((result = Fio_ReadU32(&f.extra))) break;
       } else {
         if ((result = Fio_ReadU16(&w16))) break;
@@ -836,7 +799,7 @@ int Tp_LoadSection(u16 version) {
       }
     }
     u32 schedLength;
-    if ((result = Tp_ReadCount(version, &schedLength))) break;
+    if ((result = Fio_ReadField(&schedLength, LayVer_WordBytes(version)))) break;
     if (schedLength > TIM_SCHEDULE_MAX) {
       result = 3;
       break;
@@ -846,13 +809,13 @@ int Tp_LoadSection(u16 version) {
     if ((result = Tp_ReadOccupant(version, occ, &order))) break;
     u16 extraCells = 0, queueCount = 0, capacity = 0, resetCount = 0;
     if ((result = Fio_ReadU16(&extraCells)) || (result = Fio_ReadU16(&queueCount))) break;
-    if (version >= TP_V_RESET && (result = Fio_ReadU16(&resetCount))) break;
-    if (resetCount > (version >= TP_V_WIDE ? TP_RESET_TIMES : 3) || extraCells > TP_MAX_CELLS - 1) {
+    if (version >= LAYVER_SET_NAMES && (result = Fio_ReadU16(&resetCount))) break;
+    if (resetCount > (version >= LAYVER_WIDE ? TP_RESET_TIMES : 3) || extraCells > TP_MAX_CELLS - 1) {
       result = 3;
       break;
     }
     for (u32 i = 0; i < resetCount && !result; ++i) {
-      if (version >= TP_V_WIDE) {
+      if (version >= LAYVER_WIDE) {
         result = Fio_ReadU32(&f.resets[i]);
       } else if (!(result = Fio_ReadU16(&w16)) && (w16 >> 8) != 255) {
         f.resets[i] = 127u << 24 | u32(w16 >> 8) << 16 | u32(w16 & 0xFF) << 8;
@@ -865,7 +828,7 @@ int Tp_LoadSection(u16 version) {
     }
     i32 queue[TP_QUEUE_MAX];
     for (int i = 0; i < TP_QUEUE_MAX; ++i) queue[i] = -1;
-    if (version >= TP_V_QUEUE)
+    if (version >= LAYVER_MARKS)
       for (u32 i = 0; i < queueCount && !result; ++i) {
         u32 v;
         if (!(result = Fio_ReadU32(&v))) queue[i] = i32(v);
@@ -882,12 +845,12 @@ int Tp_LoadSection(u16 version) {
       OldCell& c = cells[k];
       c.kind = 0;
       if ((result = Tp_ReadPos(version, &c.x, &c.y, &c.level)) || (result = Fio_ReadU16(&c.dirMask))) break;
-      if (version >= TP_V_KIND && (result = Fio_ReadU32(&c.kind))) break;
+      if (version >= LAYVER_KINDS && (result = Fio_ReadU32(&c.kind))) break;
       result = Tp_ReadOccupant(version, c.occ, &c.order);
     }
     if (result) break;
     for (u32 i = 0; i < wordCount && !result; ++i) {
-      if (version >= TP_V_WIDE) {
+      if (version >= LAYVER_WIDE) {
         result = Fio_ReadU32(&words[i]);
       } else if (!(result = Fio_ReadU16(&w16))) {
         words[i] = w16;
@@ -897,12 +860,12 @@ int Tp_LoadSection(u16 version) {
     // The old pair form of rule lists needs the old line table's converter,
     // which these files cannot reach here: such a list is refused rather than
     // read as something else.
-    if (version < TP_V_WIDE && wordCount) {
+    if (version < LAYVER_WIDE && wordCount) {
       result = 3;
       break;
     }
     if (schedLength && (result = Fio_ReadBlock(sched, schedLength) == schedLength ? 0 : 1)) break;
-    if (version < TP_V_WIDE && schedLength) {
+    if (version < LAYVER_WIDE && schedLength) {
       sched[0] = 127;
       sched[schedLength++] = 0;
     }
@@ -912,13 +875,13 @@ int Tp_LoadSection(u16 version) {
     }
     // Records of the Dwx points travelled in this section in the oldest
     // files; the Dwx store takes them from its own section.
-    if (version < TP_V_U32_COUNT && (flags & 0x2)) continue;
-    if (version < TP_V_KIND) {
+    if (version < LAYVER_TRAIN_TEXT && (flags & 0x2)) continue;
+    if (version < LAYVER_KINDS) {
       kind = Tp_KindFromOldElement(x, y, level, dirMask);
       if (kind == 0xFFFFFFFFu) continue;
     }
-    if (version < TP_V_KIND_SHIFT && kind >= 1) ++kind;
-    if (version < TP_V_OCC_TRAIN) Tp_OccupantFromTrain(x, y, level, occ);
+    if (version < LAYVER_KIND_SHIFT && kind >= 1) ++kind;
+    if (version < LAYVER_SOUND_POINTS) Tp_OccupantFromTrain(x, y, level, occ);
     f.capacity = capacity;
     f.queueCount = queueCount;
     f.kind = kind;
@@ -932,8 +895,8 @@ int Tp_LoadSection(u16 version) {
     for (int i = 0; i < TP_QUEUE_MAX; ++i) p->Queue[i] = queue[i];
     for (u32 k = 0; k < extraCells; ++k) {
       OldCell& c = cells[k];
-      if (version < TP_V_KIND_SHIFT && c.kind >= 1) ++c.kind;
-      if (version < TP_V_OCC_TRAIN) Tp_OccupantFromTrain(c.x, c.y, c.level, c.occ);
+      if (version < LAYVER_KIND_SHIFT && c.kind >= 1) ++c.kind;
+      if (version < LAYVER_SOUND_POINTS) Tp_OccupantFromTrain(c.x, c.y, c.level, c.occ);
       f.kind = c.kind;
       f.dirMask = c.dirMask;
       if (Tp_AddCell(c.x, c.y, c.level, f, c.occ, c.order ? -i32(c.order) : 0, nullptr, &p) != TP_OK) {

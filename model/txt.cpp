@@ -1,6 +1,7 @@
 #include "model/txt.h"
 
 #include "model/grid.h"
+#include "model/layver.h"
 #include "model/pointobj.h"
 #include "operation/trnquery.h"
 #include "platform/clip.h"
@@ -13,7 +14,6 @@
 
 enum : u32 { TXT_TAG = 0x4E544B5A };  // "ZKTN"
 enum : u16 { TXT_TAG_OLD = 0x4B5A };  // "ZK"
-enum : u16 { TXT_V_RUNS = 13577, TXT_V_U32 = 14162, TXT_V_WIDE = 14389 };
 enum { TXT_BUCKETS = 64, TXT_CLIP_LINE = 100 };
 
 static TextRun* s_first;
@@ -238,26 +238,12 @@ static int Txt_LoadCellTexts(void) {
 int Txt_LoadSection(u16 version) {
   int r;
   Txt_Clear();
-  if (version < TXT_V_RUNS) return Txt_LoadCellTexts();
-  const int wide = version >= TXT_V_WIDE;
+  if (version < LAYVER_DAYLIGHT) return Txt_LoadCellTexts();
+  const int wide = version >= LAYVER_WIDE;
   u32 count;
-  if (wide) {
-    u32 tag;
-    if ((r = Fio_ReadU32(&tag))) return r;
-    if (tag != TXT_TAG) return 3;
-    if ((r = Fio_ReadU32(&count))) return r;
-  } else {
-    u16 tag;
-    if ((r = Fio_ReadU16(&tag))) return r;
-    if (tag != TXT_TAG_OLD) return 3;
-    if (version >= TXT_V_U32) {
-      if ((r = Fio_ReadU32(&count))) return r;
-    } else {
-      u16 c;
-      if ((r = Fio_ReadU16(&c))) return r;
-      count = c;
-    }
-  }
+  if ((r = LayVer_ReadTag(version, TXT_TAG, TXT_TAG_OLD)) ||
+      (r = Fio_ReadField(&count, version >= LAYVER_ELAPSED ? 4 : 2)))
+    return r;
   for (u32 k = 0; k < count; ++k) {
     i32 x, y, level;
     if ((r = Grid_ReadPos(&x, &y, &level, version))) return r;
@@ -269,13 +255,7 @@ int Txt_LoadSection(u16 version) {
         return r;
     } else {
       u16 ignored;
-      if (version >= TXT_V_U32) {
-        if ((r = Fio_ReadU32(&length))) return r;
-      } else {
-        u16 l;
-        if ((r = Fio_ReadU16(&l))) return r;
-        length = l;
-      }
+      if ((r = Fio_ReadField(&length, version >= LAYVER_ELAPSED ? 4 : 2))) return r;
       if ((r = Fio_ReadU16(&ignored))) return r;
     }
     if (!Txt_RunFits(x, y, level, length)) return 3;

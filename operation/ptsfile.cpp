@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/dep.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "model/rule.h"
 #include "model/zugtext.h"
@@ -14,20 +15,6 @@
 #include "platform/print.h"
 #include "platform/str.h"
 #include "platform/tim.h"
-
-enum : u16 {
-  PTS_V13570 = 0x3502,  // four connector words (before: one byte)
-  PTS_V13571 = 0x3503,  // today's kind numbers
-  PTS_V13574 = 0x3506,  // every controller has an id
-  PTS_V14169 = 0x3769,  // records kept in file order
-  PTS_V14170 = 0x376A,  // u32 count, parts, cyclic reset times in their own words
-  PTS_V14336 = 0x3800,  // u16 ids up to this one
-  PTS_V14344 = 0x3808,  // option word
-  PTS_V14389 = 0x3835,  // four-letter tag and today's kind data
-  PTS_V14390 = 0x3836,  // signal lists
-  PTS_V14406 = 0x3846,  // speed caps
-  PTS_V14407 = 0x3847   // option words within their shape's range
-};
 
 enum : u32 {
   PTS_FILE_MAX = 0x40000,        // controllers of one section: one for each id and part
@@ -169,13 +156,6 @@ int Pts_SaveSection(void) {
 
 // ---------------------------------------------------------------- reading
 
-static int Pts_Get8(u8* v) { return Fio_ReadByte(v); }
-static int Pts_Get16(u32* v) {
-  u16 w = 0;
-  const int r = Fio_ReadU16(&w);
-  *v = w;
-  return r;
-}
 
 // An old reset time: high byte 255 none, else hour and minute on every day.
 static u32 Pts_OldResetTime(u32 w) {
@@ -185,9 +165,10 @@ static u32 Pts_OldResetTime(u32 w) {
 
 static int Pts_ReadCyclic(PtsCyclicData* d, u16 v) {
   int r;
-  if (v < PTS_V13571) {
+  if (v < LAYVER_NAMED) {
     u8 c1, c2, a, b;
-    if ((r = Pts_Get8(&c1)) || (r = Pts_Get8(&c2)) || (r = Pts_Get8(&a)) || (r = Pts_Get8(&b))) return r;
+    if ((r = Fio_ReadByte(&c1)) || (r = Fio_ReadByte(&c2)) || (r = Fio_ReadByte(&a)) || (r = Fio_ReadByte(&b)))
+      return r;
     d->Count[0] = c1;
     d->Count[1] = c2;
     d->Count[2] = 0;
@@ -197,14 +178,14 @@ static int Pts_ReadCyclic(PtsCyclicData* d, u16 v) {
     return 0;
   }
   for (int i = 0; i < 3; ++i)
-    if ((r = Pts_Get16(&d->Count[i]))) return r;
-  if ((r = Pts_Get16(&d->Counter))) return r;
-  if (v < PTS_V14170) {
+    if ((r = Fio_ReadField(&d->Count[i], 2))) return r;
+  if ((r = Fio_ReadField(&d->Counter, 2))) return r;
+  if (v < LAYVER_SHUNTING) {
     const int announced = (d->Counter & 0x8000) != 0;
     d->Counter &= 0x7FFF;
     if (announced) {
       u32 t, value;
-      if ((r = Pts_Get16(&t)) || (r = Pts_Get16(&value))) return r;
+      if ((r = Fio_ReadField(&t, 2)) || (r = Fio_ReadField(&value, 2))) return r;
       d->ResetTime[0] = Pts_OldResetTime(t);
       d->ResetValue[0] = d->ResetTime[0] ? u16(value) : 0;
     }
@@ -212,12 +193,12 @@ static int Pts_ReadCyclic(PtsCyclicData* d, u16 v) {
   }
   for (int i = 0; i < 3; ++i) {
     u32 t = 0, value = 0;
-    if (v < PTS_V14389) {
-      if ((r = Pts_Get16(&t)) || (r = Pts_Get16(&value))) return r;
+    if (v < LAYVER_WIDE) {
+      if ((r = Fio_ReadField(&t, 2)) || (r = Fio_ReadField(&value, 2))) return r;
       t = Pts_OldResetTime(t);
     } else {
       if ((r = Fio_ReadU32(&t))) return r;
-      if (t && (r = Pts_Get16(&value))) return r;
+      if (t && (r = Fio_ReadField(&value, 2))) return r;
     }
     d->ResetTime[i] = t;
     d->ResetValue[i] = t ? u16(value) : 0;
@@ -227,16 +208,16 @@ static int Pts_ReadCyclic(PtsCyclicData* d, u16 v) {
 
 static int Pts_ReadSignals(PtsBySignalsData* d, u16 v) {
   int r;
-  if (v < PTS_V14390) {
+  if (v < LAYVER_SIGNAL_LISTS) {
     for (int i = 0; i < 3; ++i) {
       u32 id;
-      if ((r = Pts_Get16(&id))) return r;
+      if ((r = Fio_ReadField(&id, 2))) return r;
       d->List[i].Count = id ? 1 : 0;
       d->List[i].Ids[0] = id;
     }
     u8 prio, unused;
     u32 skip;
-    if ((r = Pts_Get8(&prio)) || (r = Pts_Get8(&unused)) || (r = Pts_Get16(&skip))) return r;
+    if ((r = Fio_ReadByte(&prio)) || (r = Fio_ReadByte(&unused)) || (r = Fio_ReadField(&skip, 2))) return r;
     d->Priority = prio;
     return 0;
   }
@@ -247,7 +228,7 @@ static int Pts_ReadSignals(PtsBySignalsData* d, u16 v) {
       if ((r = Fio_ReadU32(&d->List[i].Ids[k]))) return r;
   }
   u8 prio;
-  if ((r = Pts_Get8(&prio))) return r;
+  if ((r = Fio_ReadByte(&prio))) return r;
   d->Priority = prio;
   return 0;
 }
@@ -260,10 +241,10 @@ static int Pts_ReadLists(u16 v, u32 counts[6], u32* recordFlags, u32** words) {
   int r;
   *words = nullptr;
   *recordFlags = 0;
-  if (v < PTS_V14170) return 3;
-  const int wide = v >= PTS_V14389;
+  if (v < LAYVER_SHUNTING) return 3;
+  const int wide = v >= LAYVER_WIDE;
   for (int i = 0; i < 6; ++i) {
-    if ((r = wide ? Fio_ReadU32(&counts[i]) : Pts_Get16(&counts[i]))) return r;
+    if ((r = Fio_ReadField(&counts[i], wide ? 4 : 2))) return r;
     if (counts[i] > (wide ? u32(PTS_FILE_LIST_MAX) : u32(PTS_OLD_LIST_MAX))) return 3;
   }
   if (wide && (r = Fio_ReadU32(recordFlags))) return r;
@@ -283,7 +264,7 @@ static int Pts_ReadLists(u16 v, u32 counts[6], u32* recordFlags, u32** words) {
     u32 out = 0;
     for (u32 k = 0; k < n && !r; ++k) {
       u32 value = 0;
-      if ((r = Pts_Get16(&value))) break;
+      if ((r = Fio_ReadField(&value, 2))) break;
       if (i >= 3) {
         w[at + out++] = value;
         w[at + out++] = 0;
@@ -311,18 +292,18 @@ static int Pts_ReadFixed(TurnoutController* f, u16 v) {
   Mem_Fill(f, 0, sizeof *f);
   if ((r = Grid_ReadPos(&f->X, &f->Y, &f->Level, v))) return r;
   if (f->X < 0 || f->X >= GRID_SIZE || f->Y < 0 || f->Y >= GRID_SIZE || f->Level < -4 || f->Level > 0) return 3;
-  if (v <= PTS_V14336) {
-    if ((r = Pts_Get16(&f->Id))) return r;
+  if (v <= LAYVER_U16_IDS_LAST) {
+    if ((r = Fio_ReadField(&f->Id, 2))) return r;
   } else if ((r = Fio_ReadU32(&f->Id))) {
     return r;
   }
   if (f->Id > PTS_ID_MAX) return 3;
   u8 kind;
-  if ((r = Pts_Get8(&kind))) return r;
+  if ((r = Fio_ReadByte(&kind))) return r;
   f->Kind = kind;
-  if (v < PTS_V13570) {
+  if (v < LAYVER_CONNECTORS) {
     u8 unused;
-    if ((r = Pts_Get8(&unused))) return r;
+    if ((r = Fio_ReadByte(&unused))) return r;
     u32 code = Grid_GetCell(f->X, f->Y, f->Level);
     if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) code = Trn_GetCellGraphic(f->X, f->Y, f->Level, u16(code));
     if (code > 16383) code = CELL_EMPTY;
@@ -331,22 +312,22 @@ static int Pts_ReadFixed(TurnoutController* f, u16 v) {
     u32 w[4] = {0, 0, 0, 0};
     Pts_TileConnections(code, w);
     f->EntryDir = w[0], f->Exit1 = w[1], f->Exit2 = w[2], f->Exit3 = w[3];
-  } else if ((r = Pts_Get16(&f->EntryDir)) || (r = Pts_Get16(&f->Exit1)) || (r = Pts_Get16(&f->Exit2)) ||
-             (r = Pts_Get16(&f->Exit3))) {
+  } else if ((r = Fio_ReadField(&f->EntryDir, 2)) || (r = Fio_ReadField(&f->Exit1, 2)) ||
+             (r = Fio_ReadField(&f->Exit2, 2)) || (r = Fio_ReadField(&f->Exit3, 2))) {
     return r;
   }
-  if (v >= PTS_V14344 && (r = Fio_ReadU32(&f->Option))) return r;
-  if (v >= PTS_V14170) {
-    if ((r = Pts_Get16(&f->Part))) return r;
+  if (v >= LAYVER_KINDS && (r = Fio_ReadU32(&f->Option))) return r;
+  if (v >= LAYVER_SHUNTING) {
+    if ((r = Fio_ReadField(&f->Part, 2))) return r;
     if (f->Part > PTS_PARTS) return 3;
   }
-  if (v >= PTS_V14406) {
+  if (v >= LAYVER_SPEED_CAPS) {
     u32* caps[6] = {&f->FacingCap1, &f->TrailingCap1, &f->FacingCap2, &f->TrailingCap2, &f->FacingCap3,
                     &f->TrailingCap3};
     for (int i = 0; i < (f->Exit3 ? 6 : 4); ++i)
       if ((r = Fio_ReadU32(caps[i]))) return r;
   }
-  if (v < PTS_V13571) {
+  if (v < LAYVER_NAMED) {
     static const u32 kOld[][2] = {{4, 21}, {5, 22}, {6, 11}, {132, 31}, {133, 32}};
     for (const auto& m : kOld)
       if (f->Kind == m[0]) {
@@ -368,19 +349,20 @@ static int Pts_ReadKindData(TurnoutController* f, void* data, u16 v) {
       PtsRandomData* d = static_cast<PtsRandomData*>(data);
       u32 zero;
       for (int i = 0; i < 3; ++i)
-        if ((r = Pts_Get16(&d->Weight[i]))) return r;
-      if ((r = Pts_Get16(&d->RandPos)) || (r = Pts_Get16(&zero)) || (r = Pts_Get16(&zero))) return r;
+        if ((r = Fio_ReadField(&d->Weight[i], 2))) return r;
+      if ((r = Fio_ReadField(&d->RandPos, 2)) || (r = Fio_ReadField(&zero, 2)) || (r = Fio_ReadField(&zero, 2)))
+        return r;
       return 0;
     }
     case PTS_KIND_BY_TRAIN: {
       PtsByTrainData* d = static_cast<PtsByTrainData*>(data);
-      if (v < PTS_V14389) {
+      if (v < LAYVER_WIDE) {
         u32 old, skip;
         for (int b = 0; b < 3; ++b) {
-          if ((r = Pts_Get16(&old))) return r;
+          if ((r = Fio_ReadField(&old, 2))) return r;
           Pts_ExpandOldMask(d->Masks[b], old);
         }
-        if ((r = Pts_Get16(&skip)) || (r = Pts_Get16(&skip))) return r;
+        if ((r = Fio_ReadField(&skip, 2)) || (r = Fio_ReadField(&skip, 2))) return r;
         return 0;
       }
       for (int b = 0; b < 3; ++b)
@@ -398,17 +380,17 @@ int Pts_LoadSection(u16 version) {
   const u16 v = version;
   int r;
   Pts_FreeAll();
-  if (v >= PTS_V14389) {
+  if (v >= LAYVER_WIDE) {
     u32 tag;
     if ((r = Fio_ReadU32(&tag))) return r;
     if (tag != PTS_TAG) return 3;
   } else {
     u32 tag;
-    if ((r = Pts_Get16(&tag))) return r;
+    if ((r = Fio_ReadField(&tag, 2))) return r;
     if (tag != PTS_TAG_OLD) return 3;
   }
   u32 count;
-  if ((r = v >= PTS_V14170 ? Fio_ReadU32(&count) : Pts_Get16(&count))) return r;
+  if ((r = Fio_ReadField(&count, v >= LAYVER_SHUNTING ? 4 : 2))) return r;
   if (count > PTS_FILE_MAX) return 3;
   TurnoutController* prev = nullptr;
   u32 partOption = 0;
@@ -438,12 +420,12 @@ int Pts_LoadSection(u16 version) {
     const int cls = Pts_ShapeClass(Grid_GetCellNorm(f.X, f.Y, f.Level), &low, &high);
     if (f.Part == 1) partOption = f.Option;
     else if (f.Part > 1) f.Option = partOption;
-    if (v < PTS_V14407 && (f.Option < low || f.Option > high)) f.Option = low;
+    if (v < LAYVER_KIND_RANGE && (f.Option < low || f.Option > high)) f.Option = low;
     TurnoutController* c = nullptr;
     if (cls) {
       u32 total = 0;
       for (int i = 0; i < 6; ++i) total += counts[i];
-      c = Pts_CreateBehind(&f, v < PTS_V14169 ? nullptr : prev, total);
+      c = Pts_CreateBehind(&f, v < LAYVER_FILE_ORDER ? nullptr : prev, total);
       if (!c) {
         if (words) Heap_Free(words);
         return 4;
@@ -461,7 +443,7 @@ int Pts_LoadSection(u16 version) {
     prev = c;
   }
   Pts_SortById();
-  if (v < PTS_V13574) Pts_GiveMissingIds();
+  if (v < LAYVER_HOME) Pts_GiveMissingIds();
   return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "model/dep.h"
 #include "model/grid.h"
+#include "model/layver.h"
 #include "model/line.h"
 #include "operation/clock.h"
 #include "operation/sigtime.h"
@@ -11,18 +12,6 @@
 #include "platform/fio.h"
 #include "platform/heap.h"
 
-enum : u16 {
-  SIG_V_WIDE = 14390,      // "SIGS" and "SIGE"; older files: "SI" with elements inside installations
-  SIG_V_SPLIT = 14392,     // two delays and two delayed switches
-  SIG_V_EXTRA = 14398,     // the extra value
-  SIG_V_SCHED32 = 14389,   // u32 schedule byte count, rule and pair words as stored
-  SIG_V_STATE = 14346,     // u32 installation ids and counts, the element's state
-  SIG_V_ELEMPOS = 14340,   // element flags as u32, positions in the 14389 form
-  SIG_V_COUNTS32 = 14168,  // u32 flags, count, maximum, limit
-  SIG_V_SECONDS = 14160,   // duration in seconds
-  SIG_V_ID_NEW = 13574,    // an id 0 is an error from here on
-  SIG_V_FLAGS16 = 13573,   // element flags as u16
-};
 enum : u16 { SIG_TAG_OLD = 0x4953 };
 // Bounds of what a file may announce: a rule or pair list longer than the
 // longest rule text could give is damage, not data.
@@ -302,7 +291,7 @@ static int Sig_ReadElement(u16 version) {
     if ((r = Fio_ReadU32(&e.Tokens[i]))) return r;
   e.TokenCount = i32(tokens);
   if ((r = Fio_ReadU32(&e.LinkedId)) || (r = Fio_ReadU32(&e.Value))) return r;
-  if ((e.Flags & SIG_F_EXTRA) && version >= SIG_V_EXTRA && (r = Fio_ReadU32(&e.ExtraValue))) return r;
+  if ((e.Flags & SIG_F_EXTRA) && version >= LAYVER_EXTRA && (r = Fio_ReadU32(&e.ExtraValue))) return r;
   if ((r = Sig_ReadIds(e.List1, &e.List1Count, SIG_LIST_MAX)) || (r = Sig_ReadIds(e.List2, &e.List2Count, SIG_LIST_MAX)))
     return r;
   e.Switch1.Hour = e.Switch2.Hour = SIG_HOUR_NONE;
@@ -310,11 +299,11 @@ static int Sig_ReadElement(u16 version) {
     u32 d1, d2;
     if ((r = Fio_ReadU32(&d1))) return r;
     d2 = d1;
-    if (version >= SIG_V_SPLIT && (r = Fio_ReadU32(&d2))) return r;
+    if (version >= LAYVER_SPLIT_DELAYS && (r = Fio_ReadU32(&d2))) return r;
     e.Delay1 = i32(d1);
     e.Delay2 = i32(d2);
     if ((r = Sig_ReadSwitch(&e.Switch1, &e.Amount1))) return r;
-    if (version >= SIG_V_SPLIT) {
+    if (version >= LAYVER_SPLIT_DELAYS) {
       if ((r = Sig_ReadSwitch(&e.Switch2, &e.Amount2))) return r;
     } else {
       e.Switch2 = e.Switch1;
@@ -407,7 +396,7 @@ static void Sig_ConvertElementCell(SignalElement* e, u16 version, u32* oldLow) {
   *oldLow = code < 0x8000 ? (code & 0x1FF) : 0;
   if (code < 0x8000) {
     OldCell c;
-    if (version < SIG_V_STATE) c = Sig_ConvertOldCell(code);
+    if (version < LAYVER_SIGNAL_STATE) c = Sig_ConvertOldCell(code);
     else c = Sig_ConvertLateCell(code, e->State);
     e->State = c.style;
     code = c.code;
@@ -415,22 +404,22 @@ static void Sig_ConvertElementCell(SignalElement* e, u16 version, u32* oldLow) {
     else if (raw != code) Grid_SetCell(e->X, e->Y, e->Level, CellCode(code));
   }
   e->Type = Sig_ShapeTypeRange(code < 0x8000 ? (code & ~0x4000u) : code, nullptr, nullptr);
-  if (version >= SIG_V_STATE && e->Type == 1) e->State = Sig_MapMainStyle(e->State);
+  if (version >= LAYVER_SIGNAL_STATE && e->Type == 1) e->State = Sig_MapMainStyle(e->State);
 }
 
 static int Sig_ReadOldElement(u16 version, SignalElement* e, u32 installationId, u32 instFlags) {
   int r;
   std::memset(e, 0, sizeof *e);
   u32 flags = 0;
-  if (version < SIG_V_FLAGS16) {
+  if (version < LAYVER_COMPANIONS) {
     u8 b;
     if ((r = Fio_ReadByte(&b))) return r;
     flags = b & 0x80;
-  } else if (version < SIG_V_COUNTS32) {
+  } else if (version < LAYVER_SIGNAL_COUNTS32) {
     u16 w;
     if ((r = Fio_ReadU16(&w))) return r;
     flags = (w & 0x8000) ? 0x80 : 0;
-  } else if (version < SIG_V_ELEMPOS) {
+  } else if (version < LAYVER_ELEMENT_POS) {
     u8 b;
     if ((r = Fio_ReadByte(&b))) return r;
     flags = b & 0x80;
@@ -439,10 +428,10 @@ static int Sig_ReadOldElement(u16 version, SignalElement* e, u32 installationId,
     if ((r = Fio_ReadU32(&w))) return r;
     flags = w & 0xFF;
   }
-  if ((r = Grid_ReadPos(&e->X, &e->Y, &e->Level, version < SIG_V_ELEMPOS ? version : u16(SIG_V_SCHED32)))) return r;
-  if (version < SIG_V_ELEMPOS) e->Level = 0;
+  if ((r = Grid_ReadPos(&e->X, &e->Y, &e->Level, version < LAYVER_ELEMENT_POS ? version : u16(LAYVER_WIDE)))) return r;
+  if (version < LAYVER_ELEMENT_POS) e->Level = 0;
   e->Switch1.Hour = e->Switch2.Hour = SIG_HOUR_NONE;
-  if (version >= SIG_V_STATE) {
+  if (version >= LAYVER_SIGNAL_STATE) {
     if ((r = Fio_ReadU32(&e->State))) return r;
     if (flags & SIG_F_DELAYED) {
       u32 delay;
@@ -474,11 +463,11 @@ static int Sig_ReadOldElement(u16 version, SignalElement* e, u32 installationId,
   if (flags & 3) {
     // Rule words of files before 14389 are packed in a form no converter
     // reads any more; such a section is refused rather than read wrongly.
-    if (version < SIG_V_SCHED32) return 3;
+    if (version < LAYVER_WIDE) return 3;
     if ((r = Sig_ReadBlock(&e->Rules, &e->RuleCount))) return r;
   }
   if (flags & 12) {
-    if (version < SIG_V_SCHED32) {
+    if (version < LAYVER_WIDE) {
       u32 n;
       if ((r = Fio_ReadU32(&n))) return r;
       if (n > SIG_FILE_WORDS_MAX / 2) return 3;
@@ -522,7 +511,7 @@ static int Sig_LoadOld(u16 version) {
   if ((r = Fio_ReadU16(&tag)) || (r = Fio_ReadU16(&skip))) return r;
   if (tag != SIG_TAG_OLD) return 3;
   u32 count;
-  if (version < SIG_V_STATE) {
+  if (version < LAYVER_SIGNAL_STATE) {
     u16 c16;
     if ((r = Fio_ReadU16(&c16))) return r;
     count = c16;
@@ -533,7 +522,7 @@ static int Sig_LoadOld(u16 version) {
   i32 lastX = -1, lastY = -1, lastLevel = 1;
   for (u32 k = 0; k < count; ++k) {
     u32 id = 0;
-    if (version < SIG_V_STATE) {
+    if (version < LAYVER_SIGNAL_STATE) {
       u16 id16;
       if ((r = Fio_ReadU16(&id16))) return r;
       id = id16;
@@ -541,25 +530,25 @@ static int Sig_LoadOld(u16 version) {
       return r;
     }
     if (id > SIG_ID_MAX) return 3;
-    if (id == 0 && version >= SIG_V_ID_NEW) return 3;
+    if (id == 0 && version >= LAYVER_HOME) return 3;
     if (id == 0) {
       id = Sig_NextFreeId();
       if (!id) return 4;
     } else if (Sig_FindInstallation(id)) {
       // The oldest files may repeat an id: the installation read first
       // moves to a new one.
-      if (version >= SIG_V_ID_NEW) return 3;
+      if (version >= LAYVER_HOME) return 3;
       const u32 moved = Sig_NextFreeId();
       if (!moved) return 4;
       Sig_RenumberInstallation(Sig_FindInstallation(id), moved);
       Sig_ReplaceIdInElements(id, moved);
     }
     u32 elements = 0;
-    if (version < SIG_V_COUNTS32) {
+    if (version < LAYVER_SIGNAL_COUNTS32) {
       u8 b[4];
       if (Fio_ReadBlock(b, 4) != 4) return 1;
       elements = u32(b[0]) + b[1] + b[2] + b[3];
-    } else if (version < SIG_V_STATE) {
+    } else if (version < LAYVER_SIGNAL_STATE) {
       for (int i = 0; i < 4; ++i) {
         u16 w;
         if ((r = Fio_ReadU16(&w))) return r;
@@ -575,7 +564,7 @@ static int Sig_LoadOld(u16 version) {
     if (!a) return 4;
     a->Id = id;
     u32 kind = 0, n = 0, duration = 0;
-    if (version >= SIG_V_COUNTS32) {
+    if (version >= LAYVER_SIGNAL_COUNTS32) {
       u32 flags, c, m, l;
       if ((r = Fio_ReadU32(&flags)) || (r = Fio_ReadU32(&c)) || (r = Fio_ReadU32(&m)) || (r = Fio_ReadU32(&l))) {
         Heap_Free(a);
@@ -600,14 +589,14 @@ static int Sig_LoadOld(u16 version) {
     Sig_BoundCounts(a);
     int oldSchedule = 0;
     if (a->Flags & 1) {
-      if (version >= SIG_V_COUNTS32) r = Fio_ReadU32(&kind);
+      if (version >= LAYVER_SIGNAL_COUNTS32) r = Fio_ReadU32(&kind);
       else {
         u8 b = 0;
         r = Fio_ReadByte(&b);
         kind = b;
       }
       if (!r) {
-        if (version >= SIG_V_SCHED32) r = Fio_ReadU32(&n);
+        if (version >= LAYVER_WIDE) r = Fio_ReadU32(&n);
         else {
           u16 w = 0;
           r = Fio_ReadU16(&w);
@@ -616,7 +605,7 @@ static int Sig_LoadOld(u16 version) {
         }
       }
       if (!r) {
-        if (version >= SIG_V_SECONDS) r = Fio_ReadU32(&duration);
+        if (version >= LAYVER_SECONDS) r = Fio_ReadU32(&duration);
         else {
           u16 minutes = 0, unused = 0;
           if (!(r = Fio_ReadU16(&minutes))) r = Fio_ReadU16(&unused);
@@ -689,7 +678,7 @@ static int Sig_LoadOld(u16 version) {
 
 int Sig_LoadSection(u16 version) {
   Sig_Clear();
-  return version >= SIG_V_WIDE ? Sig_LoadCurrent(version) : Sig_LoadOld(version);
+  return version >= LAYVER_SIGNAL_LISTS ? Sig_LoadCurrent(version) : Sig_LoadOld(version);
 }
 
 // ---------------------------------------------------------------- orphan tiles

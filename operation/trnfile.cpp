@@ -1,6 +1,7 @@
 #include "operation/trnfile.h"
 
 #include "model/grid.h"
+#include "model/layver.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 #include "operation/trnramp.h"
@@ -11,31 +12,9 @@
 #include "platform/lng.h"
 #include "platform/str.h"
 
-// File versions at which the record changed.
-enum : u16 {
-  V13312 = 0x3400,
-  V13568 = 0x3500,
-  V13572 = 0x3504,
-  V13573 = 0x3505,
-  V13574 = 0x3506,
-  V13575 = 0x3507,
-  V13576 = 0x3508,
-  V13577 = 0x3509,
-  V14160 = 0x3750,
-  V14162 = 0x3752,
-  V14171 = 0x375B,
-  V14339 = 0x3803,
-  V14341 = 0x3805,
-  V14343 = 0x3807,
-  V14369 = 0x3821,
-  V14389 = 0x3835,
-  V14390 = 0x3836,
-  V14394 = 0x383A,
-  V14396 = 0x383C,
-  V14397 = 0x383D,
-  V14398 = 0x383E,
-  V14405 = 0x3845
-};
+// The names under which the vehicle resolution after the load knows its
+// versions.
+enum : u16 { V13573 = LAYVER_COMPANIONS, V13576 = LAYVER_BOX, V14369 = LAYVER_CATALOGUE };
 
 // u16 values a vehicle entry may carry before its end mark.
 enum { TRN_MAX_VEHICLE_WORDS = 65536 };
@@ -56,15 +35,6 @@ static int TrnFile_IsRampUp(u32 code) {
 
 // ---------------------------------------------------------------- writing
 
-static int TrnFile_Put32(int* r, u32 v) {
-  if (!*r) *r = Fio_WriteU32(v);
-  return *r;
-}
-static int TrnFile_Put16(int* r, u32 v) {
-  if (!*r) *r = Fio_WriteU16(u16(v));
-  return *r;
-}
-
 static i32 TrnFile_RemainingWait(const TrainRec* t) {
   switch (t->StateList) {
     case TRN_LIST_STOP: return TrnList_StopRemaining(t);
@@ -74,68 +44,55 @@ static i32 TrnFile_RemainingWait(const TrainRec* t) {
   }
 }
 
-static int TrnFile_WriteTrain(const TrainRec* t, u32 index) {
-  int r = 0;
-  const u32 flags = t->StateFlags & ~(TRN_FOLLOWED | TRN_USER_DRIVEN);
-  TrnFile_Put32(&r, index);
-  TrnFile_Put32(&r, t->Line);
-  TrnFile_Put32(&r, t->CurLine);
-  TrnFile_Put32(&r, u32(t->Number));
-  TrnFile_Put32(&r, t->LastCell);
-  TrnFile_Put32(&r, u32(t->SplitPos));
-  TrnFile_Put32(&r, t->VehicleCount);
-  TrnFile_Put32(&r, t->HomeDepot);
-  TrnFile_Put32(&r, t->HomePlace);
-  TrnFile_Put32(&r, flags);
+static void TrnFile_WriteFixed(FioFields* out, const TrainRec* t, u32 index, u32 flags) {
+  const u32 head[] = {index,           t->Line,      t->CurLine,   u32(t->Number), t->LastCell,
+                      u32(t->SplitPos), t->VehicleCount, t->HomeDepot, t->HomePlace,   flags};
+  for (u32 v : head) Fio_PutField(out, v, 4);
   if (flags & TRN_IN_SERVICE) {
-    TrnFile_Put32(&r, t->CurDepot);
-    TrnFile_Put32(&r, t->CurPlace);
+    Fio_PutField(out, t->CurDepot, 4);
+    Fio_PutField(out, t->CurPlace, 4);
   }
   for (int i = 0; i < TRN_TIMETABLE_ENTRIES; ++i) {
-    TrnFile_Put32(&r, t->TimeA[i]);
-    TrnFile_Put32(&r, t->DepotA[i]);
-    TrnFile_Put32(&r, t->PlaceA[i]);
-    TrnFile_Put32(&r, t->TimeB[i]);
-    TrnFile_Put32(&r, t->DepotB[i]);
-    TrnFile_Put32(&r, t->PlaceB[i]);
+    const u32 entry[] = {t->TimeA[i], t->DepotA[i], t->PlaceA[i], t->TimeB[i], t->DepotB[i], t->PlaceB[i]};
+    for (u32 v : entry) Fio_PutField(out, v, 4);
   }
   const u32 speeds[] = {t->MaxSpeed,  t->Speed,         t->TargetSpeed,      t->SpeedCapA, t->SpeedCapB,
                         t->SpeedCapC, u32(t->StepCountdown), t->StepDecrement, t->Accel,     t->Brake,
                         t->StopTimeMin, t->StopTimeMax, u32(TrnFile_RemainingWait(t)), t->AtStop,
                         t->Type,      t->HomeType,      t->Category,         t->HomeCategory, t->PropFlags,
                         t->PathOption};
-  for (u32 v : speeds) TrnFile_Put32(&r, v);
-  if (flags & TRN_RESERVED) TrnFile_Put32(&r, t->ReservedCells);
-  TrnFile_Put32(&r, u32(t->SubCellOffset));
-  TrnFile_Put32(&r, t->TailOffset);
-  TrnFile_Put32(&r, u32(t->DirX));
-  TrnFile_Put32(&r, u32(t->DirY));
-  TrnFile_Put32(&r, u32(t->DirZ));
+  for (u32 v : speeds) Fio_PutField(out, v, 4);
+  if (flags & TRN_RESERVED) Fio_PutField(out, t->ReservedCells, 4);
+  const u32 position[] = {u32(t->SubCellOffset), t->TailOffset, u32(t->DirX), u32(t->DirY), u32(t->DirZ)};
+  for (u32 v : position) Fio_PutField(out, v, 4);
   const i32 textLen = t->Text && t->TextLen > 0 ? t->TextLen : 0;
-  TrnFile_Put32(&r, u32(textLen));
-  for (i32 i = 0; i < textLen; ++i) TrnFile_Put16(&r, t->Text[i]);
-  TrnFile_Put32(&r, u32(t->RetryLimit));
-  if ((flags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) && t->RetryLimit >= 1) TrnFile_Put32(&r, t->RetryCount);
-  TrnFile_Put32(&r, u32(t->HornCountdown));
-  TrnFile_Put32(&r, t->NextRunSound == TRN_NONE ? u32(TRN_NONE) : 1u);
-  if (r) return r;
+  Fio_PutField(out, u32(textLen), 4);
+  for (i32 i = 0; i < textLen; ++i) Fio_PutField(out, t->Text[i], 2);
+  Fio_PutField(out, u32(t->RetryLimit), 4);
+  if ((flags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) && t->RetryLimit >= 1) Fio_PutField(out, t->RetryCount, 4);
+  Fio_PutField(out, u32(t->HornCountdown), 4);
+  Fio_PutField(out, t->NextRunSound == TRN_NONE ? u32(TRN_NONE) : 1u, 4);
+}
 
+static int TrnFile_WriteTrain(const TrainRec* t, u32 index) {
+  FioFields out = {0};
+  TrnFile_WriteFixed(&out, t, index, t->StateFlags & ~(TRN_FOLLOWED | TRN_USER_DRIVEN));
   const TrainCell* c = Trn_Cells(t);
-  for (u32 i = 0; i <= t->LastCell && !r; ++i) {
-    r = Grid_WritePos(c[i].X, c[i].Y, c[i].Level);
-    TrnFile_Put16(&r, c[i].SavedCode == TRN_NO_CODE ? 0xFFFF : 1);
-    if (i < t->LastCell) TrnFile_Put16(&r, c[i].CellFlags);
+  for (u32 i = 0; i <= t->LastCell && !out.error; ++i) {
+    Fio_KeepCode(&out, Grid_WritePos(c[i].X, c[i].Y, c[i].Level));
+    Fio_PutField(&out, c[i].SavedCode == TRN_NO_CODE ? 0xFFFF : 1, 2);
+    if (i < t->LastCell) Fio_PutField(&out, c[i].CellFlags, 2);
   }
   const TrainVehicle* v = Trn_Vehicles(t);
-  for (u32 i = 0; i < t->VehicleCount && !r; ++i) {
+  for (u32 i = 0; i < t->VehicleCount && !out.error; ++i) {
     const u32 id = v[i].Vehicle;
-    TrnFile_Put32(&r, ((id & 0x7FFFFFFFu) >> 4) | (id & 0x80000000u));
-    TrnFile_Put32(&r, id & 15);
-    TrnFile_Put16(&r, 0);
-    TrnFile_Put32(&r, v[i].VehFlags & ~TRN_VEH_UNSAVED);
-    TrnFile_Put32(&r, v[i].Length);
+    Fio_PutField(&out, ((id & 0x7FFFFFFFu) >> 4) | (id & 0x80000000u), 4);
+    Fio_PutField(&out, id & 15, 4);
+    Fio_PutField(&out, 0, 2);
+    Fio_PutField(&out, v[i].VehFlags & ~TRN_VEH_UNSAVED, 4);
+    Fio_PutField(&out, v[i].Length, 4);
   }
-  return r;
+  return out.error;
 }
 
 int TrnList_SaveSection(void) {
@@ -147,40 +104,6 @@ int TrnList_SaveSection(void) {
 }
 
 // ---------------------------------------------------------------- reading helpers
-
-// Reads an unsigned value of 1, 2 or 4 bytes.
-static int TrnFile_Get(u32* out, int bytes) {
-  int r;
-  if (bytes == 4) return Fio_ReadU32(out);
-  if (bytes == 2) {
-    u16 v;
-    if ((r = Fio_ReadU16(&v))) return r;
-    *out = v;
-    return 0;
-  }
-  u8 b;
-  if ((r = Fio_ReadByte(&b))) return r;
-  *out = b;
-  return 0;
-}
-
-static int TrnFile_Skip(u32 bytes) {
-  u8 b;
-  for (u32 i = 0; i < bytes; ++i) {
-    const int r = Fio_ReadByte(&b);
-    if (r) return r;
-  }
-  return 0;
-}
-
-// Reads a field of the given width into var; the first failing read ends the
-// calling reader with the stream's code (r must be declared there).
-#define TRN_GET(var, bytes)               \
-  do {                                    \
-    u32 v_ = 0;                           \
-    if ((r = TrnFile_Get(&v_, bytes))) return r; \
-    var = v_;                             \
-  } while (0)
 
 // What the reader of one old record keeps beside the record.
 struct TrnOldState {
@@ -228,40 +151,50 @@ void TrnList_ConvertOldClass(TrainRec* t, u32 first, u32 second) {
 
 // ---------------------------------------------------------------- reading a record
 
-static int TrnFile_ReadTimetables(TrainRec* f, u16 v) {
-  int r;
-  if (v >= V14389) {
-    for (int i = 0; i < TRN_TIMETABLE_ENTRIES; ++i) {
-      TRN_GET(f->TimeA[i], 4);
-      TRN_GET(f->DepotA[i], 4);
-      TRN_GET(f->PlaceA[i], 4);
-      TRN_GET(f->TimeB[i], 4);
-      TRN_GET(f->DepotB[i], 4);
-      TRN_GET(f->PlaceB[i], 4);
-    }
-  } else {
-    for (int table = 0; table < 2; ++table)
-      for (int i = 0; i < 3; ++i) {
-        u32 minute, hour, depot;
-        TRN_GET(minute, 1);
-        TRN_GET(hour, 1);
-        TRN_GET(depot, 2);
-        u32 time = 0, place = 0;
-        if (hour != 255 && depot != 0) {
-          if (hour > 23 || minute > 59) return 3;
-          time = (127u << 24) | (hour << 16) | (minute << 8);
-          place = 1;
-        }
-        if (table == 0) {
-          f->TimeA[i] = time;
-          f->DepotA[i] = u16(time ? depot : 0);
-          f->PlaceA[i] = u16(place);
-        } else {
-          f->TimeB[i] = time;
-          f->DepotB[i] = u16(time ? depot : 0);
-          f->PlaceB[i] = u16(place);
-        }
+// The three entries of each timetable of a file before the wide form: a
+// minute, an hour and a depot each.
+static int TrnFile_ReadOldTimetables(TrainRec* f) {
+  FioFields in = {0};
+  for (int table = 0; table < 2; ++table)
+    for (int i = 0; i < 3; ++i) {
+      const u32 minute = Fio_GetField(&in, 1);
+      const u32 hour = Fio_GetField(&in, 1);
+      const u32 depot = Fio_GetField(&in, 2);
+      if (in.error) return in.error;
+      u32 time = 0, place = 0;
+      if (hour != 255 && depot != 0) {
+        if (hour > 23 || minute > 59) return 3;
+        time = (127u << 24) | (hour << 16) | (minute << 8);
+        place = 1;
       }
+      if (table == 0) {
+        f->TimeA[i] = time;
+        f->DepotA[i] = u16(time ? depot : 0);
+        f->PlaceA[i] = u16(place);
+      } else {
+        f->TimeB[i] = time;
+        f->DepotB[i] = u16(time ? depot : 0);
+        f->PlaceB[i] = u16(place);
+      }
+    }
+  return 0;
+}
+
+static int TrnFile_ReadTimetables(TrainRec* f, u16 v) {
+  if (v >= LAYVER_WIDE) {
+    FioFields in = {0};
+    for (int i = 0; i < TRN_TIMETABLE_ENTRIES; ++i) {
+      f->TimeA[i] = Fio_GetField(&in, 4);
+      f->DepotA[i] = u16(Fio_GetField(&in, 4));
+      f->PlaceA[i] = u16(Fio_GetField(&in, 4));
+      f->TimeB[i] = Fio_GetField(&in, 4);
+      f->DepotB[i] = u16(Fio_GetField(&in, 4));
+      f->PlaceB[i] = u16(Fio_GetField(&in, 4));
+    }
+    if (in.error) return in.error;
+  } else {
+    const int r = TrnFile_ReadOldTimetables(f);
+    if (r) return r;
   }
   for (int i = 0; i < TRN_TIMETABLE_ENTRIES; ++i) {
     f->TimeA[i] &= ~0xFFu;
@@ -272,102 +205,100 @@ static int TrnFile_ReadTimetables(TrainRec* f, u16 v) {
   return 0;
 }
 
+// The speeds and stepping fields of a file before the u32 train fields.
+static int TrnFile_ReadOldestSpeeds(TrainRec* f, TrnOldState* old) {
+  FioFields in = {0};
+  const u32 a = Fio_GetField(&in, 2);
+  const u32 b = Fio_GetField(&in, 2);
+  f->MaxSpeed = a * 1000;
+  f->Speed = f->SpeedCapA = f->TargetSpeed = b * 1000;
+  f->StepCountdown = i32(Fio_GetField(&in, 2));
+  f->StepDecrement = Fio_GetField(&in, 1);
+  old->targetX = i32(Fio_GetField(&in, 2));
+  old->targetY = i32(Fio_GetField(&in, 2));
+  if (in.error) return in.error;
+  if (b == 0 || (f->StateFlags & ~0x3471u)) {
+    f->Speed = 0;
+    f->StepInterval = 1;
+  }
+  f->Accel = f->Brake = 0;
+  return 0;
+}
+
 // The speeds and stepping fields.
 static int TrnFile_ReadSpeeds(TrainRec* f, u16 v, TrnOldState* old) {
-  int r;
-  if (v < V14160) {
-    u32 a, b, target;
-    TRN_GET(a, 2);
-    TRN_GET(b, 2);
-    f->MaxSpeed = a * 1000;
-    f->Speed = f->SpeedCapA = f->TargetSpeed = b * 1000;
-    TRN_GET(f->StepCountdown, 2);
-    TRN_GET(f->StepDecrement, 1);
-    if (b == 0 || (f->StateFlags & ~0x3471u)) {
-      f->Speed = 0;
-      f->StepInterval = 1;
-    }
-    f->Accel = f->Brake = 0;
-    TRN_GET(target, 2);
-    old->targetX = i32(target);
-    TRN_GET(target, 2);
-    old->targetY = i32(target);
-    return 0;
-  }
-  if (v <= V14341) {
-    TRN_GET(f->MaxSpeed, 2);
-    TRN_GET(f->Speed, 2);
-    TRN_GET(f->TargetSpeed, 2);
-    f->MaxSpeed *= 1000;
-    f->Speed *= 1000;
-    f->TargetSpeed *= 1000;
-    if (v >= V14341) {
-      u32 cap;
-      TRN_GET(cap, 2);
+  if (v < LAYVER_SECONDS) return TrnFile_ReadOldestSpeeds(f, old);
+  FioFields in = {0};
+  if (v <= LAYVER_SPEED_CAP) {
+    f->MaxSpeed = Fio_GetField(&in, 2) * 1000;
+    f->Speed = Fio_GetField(&in, 2) * 1000;
+    f->TargetSpeed = Fio_GetField(&in, 2) * 1000;
+    if (v >= LAYVER_SPEED_CAP) {
+      const u32 cap = Fio_GetField(&in, 2);
       f->SpeedCapA = cap == 10000 ? 0 : cap * 1000;
     } else {
       f->SpeedCapA = f->TargetSpeed;
     }
-    TRN_GET(f->StepCountdown, 4);
-    TRN_GET(f->StepDecrement, 4);
-    f->StepDecrement /= 1024;
-    TRN_GET(f->Accel, 4);
-    TRN_GET(f->Brake, 4);
-    return TrnFile_Skip(4);
+    f->StepCountdown = i32(Fio_GetField(&in, 4));
+    f->StepDecrement = Fio_GetField(&in, 4) / 1024;
+    f->Accel = Fio_GetField(&in, 4);
+    f->Brake = Fio_GetField(&in, 4);
+    Fio_SkipBytes(&in, 4);
+    return in.error;
   }
-  TRN_GET(f->MaxSpeed, 4);
-  TRN_GET(f->Speed, 4);
-  TRN_GET(f->TargetSpeed, 4);
-  TRN_GET(f->SpeedCapA, 4);
-  if (v >= V14390) TRN_GET(f->SpeedCapB, 4);
-  if (v >= V14398) TRN_GET(f->SpeedCapC, 4);
-  TRN_GET(f->StepCountdown, 4);
-  TRN_GET(f->StepDecrement, 4);
-  TRN_GET(f->Accel, 4);
-  TRN_GET(f->Brake, 4);
-  return 0;
+  f->MaxSpeed = Fio_GetField(&in, 4);
+  f->Speed = Fio_GetField(&in, 4);
+  f->TargetSpeed = Fio_GetField(&in, 4);
+  f->SpeedCapA = Fio_GetField(&in, 4);
+  if (v >= LAYVER_SIGNAL_LISTS) f->SpeedCapB = Fio_GetField(&in, 4);
+  if (v >= LAYVER_EXTRA) f->SpeedCapC = Fio_GetField(&in, 4);
+  f->StepCountdown = i32(Fio_GetField(&in, 4));
+  f->StepDecrement = Fio_GetField(&in, 4);
+  f->Accel = Fio_GetField(&in, 4);
+  f->Brake = Fio_GetField(&in, 4);
+  return in.error;
 }
 
-// The fixed part up to the cells, into f (not yet a record of its own).
-static int TrnFile_ReadFixed(TrainRec* f, u16 v, u32 index, TrnOldState* old) {
-  int r;
-  const int wide = v >= V14389 ? 4 : 2;
-  u32 fileIndex;
-  TRN_GET(fileIndex, wide);
+// Index, lines, number, cell and vehicle counts and the home place.
+static int TrnFile_ReadIdentity(TrainRec* f, u16 v, u32 index, TrnOldState* old) {
+  FioFields in = {0};
+  const int wide = LayVer_WordBytes(v);
+  const u32 fileIndex = Fio_GetField(&in, wide);
+  if (in.error) return in.error;
   if (fileIndex != (wide == 2 ? (index & 0xFFFF) : index)) return 3;
-  TRN_GET(f->Line, wide);
-  TRN_GET(f->CurLine, wide);
-  TRN_GET(f->Number, wide);
-  const int small = v < V14394 ? 1 : 4;
-  TRN_GET(f->LastCell, small);
-  if (v >= V13568) {
-    u32 split;
-    TRN_GET(split, small);
-    f->SplitPos = small == 1 ? i32(i8(split)) : i32(split);
-  }
-  TRN_GET(f->VehicleCount, small);
+  f->Line = Fio_GetField(&in, wide);
+  f->CurLine = Fio_GetField(&in, wide);
+  f->Number = i32(Fio_GetField(&in, wide));
+  const int small = v < LAYVER_TRAIN_FIELDS32 ? 1 : 4;
+  f->LastCell = Fio_GetField(&in, small);
+  if (v >= LAYVER_CODED) f->SplitPos = Fio_GetSignedField(&in, small);
+  f->VehicleCount = Fio_GetField(&in, small);
+  if (in.error) return in.error;
   if (f->LastCell >= TRN_MAX_CELLS || f->VehicleCount > TRN_MAX_VEHICLES) return 3;
-  if (v >= V14389) {
-    TRN_GET(f->HomeDepot, 4);
-    TRN_GET(f->HomePlace, 4);
-  } else {
-    TRN_GET(f->HomeDepot, 2);
-    f->HomePlace = f->HomeDepot ? 1 : 0;
-  }
-  if (v < V14394) TRN_GET(old->curIndex, v >= V14389 ? 4 : 2);
-  if (v < V13572 && (r = TrnFile_Skip(2))) return r;
-  TRN_GET(f->StateFlags, v < V14160 ? 2 : 4);
-  f->StateFlags &= ~TRN_STOP_SOUND;
-  if (v < V14396) {
+  f->HomeDepot = u16(Fio_GetField(&in, wide));
+  if (v >= LAYVER_WIDE) f->HomePlace = u16(Fio_GetField(&in, 4));
+  else f->HomePlace = f->HomeDepot ? 1 : 0;
+  if (v < LAYVER_TRAIN_FIELDS32) old->curIndex = Fio_GetField(&in, wide);
+  if (v < LAYVER_DIR_WORD) Fio_SkipBytes(&in, 2);
+  return in.error;
+}
+
+// The state flags, the current place and the timetables.
+static int TrnFile_ReadPlaces(TrainRec* f, u16 v, TrnOldState* old) {
+  FioFields in = {0};
+  f->StateFlags = Fio_GetField(&in, v < LAYVER_SECONDS ? 2 : 4) & ~TRN_STOP_SOUND;
+  if (v < LAYVER_LEVELS) {
     old->oldTarget = (f->StateFlags & TRN_OLD_TARGET) != 0;
     f->StateFlags &= ~TRN_OLD_TARGET;
   }
-  if (v >= V14394 && (f->StateFlags & TRN_IN_SERVICE)) {
-    TRN_GET(f->CurDepot, 4);
-    TRN_GET(f->CurPlace, 4);
+  if (v >= LAYVER_TRAIN_FIELDS32 && (f->StateFlags & TRN_IN_SERVICE)) {
+    f->CurDepot = u16(Fio_GetField(&in, 4));
+    f->CurPlace = u16(Fio_GetField(&in, 4));
   }
-  if ((r = TrnFile_ReadTimetables(f, v))) return r;
-  if (v < V14394 && (f->StateFlags & TRN_IN_SERVICE)) {
+  if (in.error) return in.error;
+  const int r = TrnFile_ReadTimetables(f, v);
+  if (r) return r;
+  if (v < LAYVER_TRAIN_FIELDS32 && (f->StateFlags & TRN_IN_SERVICE)) {
     // A reference into timetable A, 1-based; 0 is the home place.
     if (old->curIndex > TRN_TIMETABLE_ENTRIES) return 3;
     if (old->curIndex == 0) {
@@ -378,60 +309,77 @@ static int TrnFile_ReadFixed(TrainRec* f, u16 v, u32 index, TrnOldState* old) {
       f->CurPlace = u16(f->PlaceA[old->curIndex - 1] & 0x7FFF);
     }
   }
-  if ((r = TrnFile_ReadSpeeds(f, v, old))) return r;
-  const int half = v >= V14389 ? 4 : 2;
-  TRN_GET(f->StopTimeMin, half);
-  TRN_GET(f->StopTimeMax, half);
-  TRN_GET(f->WaitLeft, half);
-  if (v < V13575 && (f->StateFlags & TRN_SET_ASIDE)) f->WaitLeft = 30;
-  if (v >= V14339) TRN_GET(f->AtStop, 4);
-  else f->AtStop = TRN_NONE;
-  if (v >= V14389) {
-    TRN_GET(f->Type, 4);
-    TRN_GET(f->HomeType, 4);
-    TRN_GET(f->Category, 4);
-    TRN_GET(f->HomeCategory, 4);
-    TRN_GET(f->PropFlags, 4);
-    TRN_GET(f->PathOption, 4);
-  } else {
-    const int w = v >= V14160 ? 4 : 2;
-    u32 first, second;
-    TRN_GET(first, w);
-    if (v < V13575) first &= ~0x100u;
-    if (v < V13568) first &= ~0x200u;
-    if (v >= V13577) TRN_GET(second, w);
-    else second = first;
-    TrnList_ConvertOldClass(f, first, second);
-    if (v >= V14162) TRN_GET(f->PathOption, 4);
-    else f->PathOption = 1;
-  }
-  if (v >= V14160 && (v < V14162 || (v < V14396 && old->oldTarget))) {
-    TRN_GET(old->targetX, 4);
-    TRN_GET(old->targetY, 4);
-  }
-  if (v >= V14162 && (f->StateFlags & TRN_RESERVED)) TRN_GET(f->ReservedCells, 4);
-  if (v >= V14160) {
-    TRN_GET(f->SubCellOffset, v >= V14389 ? 4 : 2);
-    TRN_GET(f->TailOffset, 4);
-  }
-  if (v >= V14396) {
-    TRN_GET(f->DirX, 4);
-    TRN_GET(f->DirY, 4);
-    TRN_GET(f->DirZ, 4);
-  }
-  if (v < V14171) {
-    if ((r = TrnFile_Skip(4))) return r;
-  } else {
-    u32 len;
-    TRN_GET(len, 4);
-    if (len > TRN_MAX_TEXT) return 3;
-    f->TextLen = i32(len);  // the units follow; the caller reads them
-  }
   return 0;
 }
 
-// The text of TextLen units (8-bit characters before 14389) into a block of
-// its own; f->TextLen becomes the number of units kept.
+// The stop times, the stop a train stands at and the classes.
+static int TrnFile_ReadStopsAndClasses(TrainRec* f, u16 v) {
+  FioFields in = {0};
+  const int half = LayVer_WordBytes(v);
+  f->StopTimeMin = u16(Fio_GetField(&in, half));
+  f->StopTimeMax = u16(Fio_GetField(&in, half));
+  f->WaitLeft = i32(Fio_GetField(&in, half));
+  if (v < LAYVER_MARK99 && (f->StateFlags & TRN_SET_ASIDE)) f->WaitLeft = 30;
+  f->AtStop = v >= LAYVER_AT_STOP ? Fio_GetField(&in, 4) : u32(TRN_NONE);
+  if (v >= LAYVER_WIDE) {
+    f->Type = Fio_GetField(&in, 4);
+    f->HomeType = Fio_GetField(&in, 4);
+    f->Category = Fio_GetField(&in, 4);
+    f->HomeCategory = Fio_GetField(&in, 4);
+    f->PropFlags = Fio_GetField(&in, 4);
+    f->PathOption = Fio_GetField(&in, 4);
+    return in.error;
+  }
+  const int w = v >= LAYVER_SECONDS ? 4 : 2;
+  u32 first = Fio_GetField(&in, w);
+  if (v < LAYVER_MARK99) first &= ~0x100u;
+  if (v < LAYVER_CODED) first &= ~0x200u;
+  const u32 second = v >= LAYVER_DAYLIGHT ? Fio_GetField(&in, w) : first;
+  if (in.error) return in.error;
+  TrnList_ConvertOldClass(f, first, second);
+  f->PathOption = v >= LAYVER_ELAPSED ? Fio_GetField(&in, 4) : 1;
+  return in.error;
+}
+
+// The old target, reservation, offsets, direction and the text's length.
+static int TrnFile_ReadPosition(TrainRec* f, u16 v, TrnOldState* old) {
+  FioFields in = {0};
+  if (v >= LAYVER_SECONDS && (v < LAYVER_ELAPSED || (v < LAYVER_LEVELS && old->oldTarget))) {
+    old->targetX = i32(Fio_GetField(&in, 4));
+    old->targetY = i32(Fio_GetField(&in, 4));
+  }
+  if (v >= LAYVER_ELAPSED && (f->StateFlags & TRN_RESERVED)) f->ReservedCells = Fio_GetField(&in, 4);
+  if (v >= LAYVER_SECONDS) {
+    f->SubCellOffset = i32(Fio_GetField(&in, LayVer_WordBytes(v)));
+    f->TailOffset = Fio_GetField(&in, 4);
+  }
+  if (v >= LAYVER_LEVELS) {
+    f->DirX = i32(Fio_GetField(&in, 4));
+    f->DirY = i32(Fio_GetField(&in, 4));
+    f->DirZ = i32(Fio_GetField(&in, 4));
+  }
+  if (v < LAYVER_TRAIN_TEXT) {
+    Fio_SkipBytes(&in, 4);
+    return in.error;
+  }
+  const u32 len = Fio_GetField(&in, 4);
+  if (in.error) return in.error;
+  if (len > TRN_MAX_TEXT) return 3;
+  f->TextLen = i32(len);  // the units follow; the caller reads them
+  return 0;
+}
+
+// The fixed part up to the cells, into f (not yet a record of its own).
+static int TrnFile_ReadFixed(TrainRec* f, u16 v, u32 index, TrnOldState* old) {
+  int r;
+  if ((r = TrnFile_ReadIdentity(f, v, index, old)) || (r = TrnFile_ReadPlaces(f, v, old)) ||
+      (r = TrnFile_ReadSpeeds(f, v, old)) || (r = TrnFile_ReadStopsAndClasses(f, v)))
+    return r;
+  return TrnFile_ReadPosition(f, v, old);
+}
+
+// The text of TextLen units (8-bit characters before the wide form) into a
+// block of its own; f->TextLen becomes the number of units kept.
 static int TrnFile_ReadText(TrainRec* f, u16 v) {
   f->Text = nullptr;
   if (f->TextLen <= 0) {
@@ -442,12 +390,10 @@ static int TrnFile_ReadText(TrainRec* f, u16 v) {
   wch* text = static_cast<wch*>(Heap_Alloc((n + 1) * sizeof(wch)));
   if (!text) return 4;
   int r = 0;
-  if (v >= V14389) {
-    for (u32 i = 0; i < n && !r; ++i) {
-      u16 unit;
-      r = Fio_ReadU16(&unit);
-      text[i] = wch(unit);
-    }
+  if (v >= LAYVER_WIDE) {
+    FioFields in = {0};
+    for (u32 i = 0; i < n && !in.error; ++i) text[i] = wch(Fio_GetField(&in, 2));
+    r = in.error;
   } else {
     char* bytes = static_cast<char*>(Heap_Alloc(n + 1));
     if (!bytes) {
@@ -473,20 +419,19 @@ static int TrnFile_ReadText(TrainRec* f, u16 v) {
 
 // The rest of the fixed part after the text.
 static int TrnFile_ReadTail(TrainRec* f, u16 v) {
-  int r;
-  if (v >= V14397) {
-    TRN_GET(f->RetryLimit, 4);
-    if ((f->StateFlags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) && f->RetryLimit >= 1) TRN_GET(f->RetryCount, 4);
+  FioFields in = {0};
+  if (v >= LAYVER_RETRY) {
+    f->RetryLimit = i32(Fio_GetField(&in, 4));
+    if ((f->StateFlags & (TRN_DEPOT_WAIT | TRN_BLOCKED)) && f->RetryLimit >= 1) f->RetryCount = Fio_GetField(&in, 4);
   }
   f->NextRunSound = TRN_NONE;
-  if (v >= V14405) {
-    u32 flag;
-    TRN_GET(f->HornCountdown, 4);
-    TRN_GET(flag, 4);
+  if (v >= LAYVER_LISTS) {
+    f->HornCountdown = i32(Fio_GetField(&in, 4));
+    const u32 flag = Fio_GetField(&in, 4);
     f->NextRunSound = flag == TRN_NONE ? u32(TRN_NONE) : 0u;
   }
-  if (v < V14389 && (r = TrnFile_Skip(1))) return r;
-  return 0;
+  if (v < LAYVER_WIDE) Fio_SkipBytes(&in, 1);
+  return in.error;
 }
 
 static int TrnFile_InGrid(i32 x, i32 y, i32 level) {
@@ -500,17 +445,73 @@ static int TrnFile_TakeMark(TrainRec* t, TrainCell* c, u32 mark, u16 v) {
     c->SavedCode = TRN_NO_CODE;
     return 0;
   }
-  if (v <= V13312) {
+  if (v <= LAYVER_OLDEST) {
     const CellCode code = Grid_ConvertFileCode(CellCode(mark % 16384), v, nullptr);
     if (!(t->StateFlags & TRN_OFF_TRACK) && TrnFile_InGrid(c->X, c->Y, c->Level) &&
         !Grid_SetCell(c->X, c->Y, c->Level, code))
       return 4;
     mark = 1;
-  } else if (v < V13573) {
+  } else if (v < LAYVER_COMPANIONS) {
     mark = 1;
   }
   c->SavedCode = mark;
   return 0;
+}
+
+// One cell of a file between the u32 train fields and the levels: the head
+// carries the direction, the last one its offset from the cell before.
+static int TrnFile_ReadCell3750(TrainRec* t, u32 i) {
+  TrainCell* c = Trn_Cells(t);
+  TrainCell& s = c[i];
+  const int last = i == t->LastCell && i > 0;
+  FioFields in = {0};
+  if (Fio_KeepCode(&in, Grid_ReadPos(&s.X, &s.Y, &s.Level, LAYVER_WIDE))) return in.error;
+  const u32 a = Fio_GetField(&in, 4);
+  const u32 b = Fio_GetField(&in, 4);
+  if (in.error) return in.error;
+  if (i == 0) {
+    t->DirX = i32(a);
+    t->DirY = i32(b);
+    t->DirZ = 0;
+  } else if (last) {
+    // The offsets come from the file: a tail cell outside every position
+    // a cell can have makes the record malformed.
+    const i64 x = i64(c[i - 1].X) - i32(a), y = i64(c[i - 1].Y) - i32(b);
+    if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) return 3;
+    s.X = i32(x);
+    s.Y = i32(y);
+    s.Level = 0;
+  }
+  return 0;
+}
+
+// One cell of the oldest files: byte directions and offsets.
+static int TrnFile_ReadCellOldest(TrainRec* t, u32 i, u16 v, u32* mark, u32* flags) {
+  TrainCell* c = Trn_Cells(t);
+  TrainCell& s = c[i];
+  FioFields in = {0};
+  if (i == t->LastCell && i > 0) {
+    const i32 a = Fio_GetSignedField(&in, 1);
+    const i32 b = Fio_GetSignedField(&in, 1);
+    s.X = c[i - 1].X - a;
+    s.Y = c[i - 1].Y - b;
+    s.Level = 0;
+    *mark = 0xFFFF;
+    return in.error;
+  }
+  if (Fio_KeepCode(&in, Grid_ReadPos(&s.X, &s.Y, &s.Level, v))) return in.error;
+  const i32 a = Fio_GetSignedField(&in, 1);
+  const i32 b = Fio_GetSignedField(&in, 1);
+  if (i == 0 && !in.error) {
+    t->DirX = a;
+    t->DirY = b;
+    t->DirZ = 0;
+  }
+  Fio_SkipBytes(&in, 2);
+  *mark = Fio_GetField(&in, 2);
+  if (v >= LAYVER_HOME) *flags = Fio_GetField(&in, 2);
+  Fio_SkipBytes(&in, 5);
+  return in.error;
 }
 
 static int TrnFile_ReadCells(TrainRec* t, u16 v) {
@@ -520,56 +521,22 @@ static int TrnFile_ReadCells(TrainRec* t, u16 v) {
     TrainCell& s = c[i];
     const int last = i == t->LastCell && i > 0;
     u32 mark = 0xFFFF, flags = 0;
-    if (v >= V14396) {
+    FioFields in = {0};
+    if (v >= LAYVER_LEVELS) {
       if ((r = Grid_ReadPos(&s.X, &s.Y, &s.Level, v))) return r;
-      TRN_GET(mark, 2);
-      if (i < t->LastCell) TRN_GET(flags, 2);
-    } else if (v >= V14160) {
-      if ((r = Grid_ReadPos(&s.X, &s.Y, &s.Level, V14389))) return r;
-      u32 a, b;
-      TRN_GET(a, 4);
-      TRN_GET(b, 4);
-      if (i == 0) {
-        t->DirX = i32(a);
-        t->DirY = i32(b);
-        t->DirZ = 0;
-      } else if (last) {
-        // The offsets come from the file: a tail cell outside every position
-        // a cell can have makes the record malformed.
-        const i64 x = i64(c[i - 1].X) - i32(a), y = i64(c[i - 1].Y) - i32(b);
-        if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) return 3;
-        s.X = i32(x);
-        s.Y = i32(y);
-        s.Level = 0;
-      }
-      TRN_GET(mark, 2);
-      if (!last) TRN_GET(flags, 2);
-      if (!last && v < V14389 && (r = TrnFile_Skip(5))) return r;
-    } else if (!last) {
-      if ((r = Grid_ReadPos(&s.X, &s.Y, &s.Level, v))) return r;
-      u32 a, b;
-      TRN_GET(a, 1);
-      TRN_GET(b, 1);
-      if (i == 0) {
-        t->DirX = i8(a);
-        t->DirY = i8(b);
-        t->DirZ = 0;
-      }
-      if ((r = TrnFile_Skip(2))) return r;
-      TRN_GET(mark, 2);
-      if (v >= V13574) TRN_GET(flags, 2);
-      if ((r = TrnFile_Skip(5))) return r;
-    } else {
-      u32 a, b;
-      TRN_GET(a, 1);
-      TRN_GET(b, 1);
-      s.X = c[i - 1].X - i8(a);
-      s.Y = c[i - 1].Y - i8(b);
-      s.Level = 0;
-      mark = 0xFFFF;
+      mark = Fio_GetField(&in, 2);
+      if (i < t->LastCell) flags = Fio_GetField(&in, 2);
+    } else if (v >= LAYVER_SECONDS) {
+      if ((r = TrnFile_ReadCell3750(t, i))) return r;
+      mark = Fio_GetField(&in, 2);
+      if (!last) flags = Fio_GetField(&in, 2);
+      if (!last && v < LAYVER_WIDE) Fio_SkipBytes(&in, 5);
+    } else if ((r = TrnFile_ReadCellOldest(t, i, v, &mark, &flags))) {
+      return r;
     }
-    if (v < V13574) flags = 0;
-    else if (v < V14390 && flags > 63) flags = (flags & 63) | 128;
+    if (in.error) return in.error;
+    if (v < LAYVER_HOME) flags = 0;
+    else if (v < LAYVER_SIGNAL_LISTS && flags > 63) flags = (flags & 63) | 128;
     s.CellFlags = u8(flags);
     s.GridWord = nullptr;
     if ((r = TrnFile_TakeMark(t, &s, mark, v))) return r;
@@ -577,55 +544,41 @@ static int TrnFile_ReadCells(TrainRec* t, u16 v) {
   return 0;
 }
 
-static int TrnFile_ReadVehicles(TrainRec* t, u16 v) {
-  int r;
-  TrainVehicle* veh = Trn_Vehicles(t);
-  for (u32 i = 0; i < t->VehicleCount; ++i) {
-    TrainVehicle& e = veh[i];
-    e.Word0 = e.Word1 = 0;
-    if (v < V14160) {
-      u32 id, flags;
-      TRN_GET(id, 2);
-      TRN_GET(flags, 2);
-      e.Vehicle = TrnFile_OldVehicle16(id);
-      e.VehFlags = flags & ~TRN_VEH_UNSAVED;
-      e.Length = 0;
-      if (v >= V13576) {
-        u32 len;
-        TRN_GET(len, 2);
-        e.Length = (len & 0xFF) * 8;
-      }
-      continue;
-    }
-    if (v >= V14405) {
-      u32 set, index;
-      TRN_GET(set, 4);
-      TRN_GET(index, 4);
-      if (index > 15) return 3;
-      e.Vehicle = ((set << 4) & 0x7FFFFFF0u) | (set & 0x80000000u) | index;
-    } else if (v >= V14341) {
-      TRN_GET(e.Vehicle, 4);
-    } else {
-      u32 id;
-      TRN_GET(id, 2);
-      e.Vehicle = TrnFile_OldVehicle16(id);
-    }
-    // A list of u16 values ended by a 0, not kept.
-    u32 words = 0;
-    for (;;) {
-      u32 w;
-      TRN_GET(w, 2);
-      if (w == 0) break;
-      if (++words >= TRN_MAX_VEHICLE_WORDS) return 3;
-    }
-    TRN_GET(e.VehFlags, 4);
-    e.VehFlags &= ~TRN_VEH_UNSAVED;
-    TRN_GET(e.Length, 4);
+// The vehicle id of an entry from the u32 train fields on.
+static u32 TrnFile_GetVehicleId(FioFields* in, u16 v) {
+  if (v >= LAYVER_LISTS) {
+    const u32 set = Fio_GetField(in, 4);
+    const u32 index = Fio_GetField(in, 4);
+    if (index > 15) Fio_KeepCode(in, 3);
+    return ((set << 4) & 0x7FFFFFF0u) | (set & 0x80000000u) | index;
   }
-  return 0;
+  if (v >= LAYVER_SPEED_CAP) return Fio_GetField(in, 4);
+  return TrnFile_OldVehicle16(Fio_GetField(in, 2));
 }
 
-// Levels of a train of a file before 14396: the running count of the ramps
+static int TrnFile_ReadVehicles(TrainRec* t, u16 v) {
+  TrainVehicle* veh = Trn_Vehicles(t);
+  FioFields in = {0};
+  for (u32 i = 0; i < t->VehicleCount && !in.error; ++i) {
+    TrainVehicle& e = veh[i];
+    e.Word0 = e.Word1 = 0;
+    if (v < LAYVER_SECONDS) {
+      e.Vehicle = TrnFile_OldVehicle16(Fio_GetField(&in, 2));
+      e.VehFlags = Fio_GetField(&in, 2) & ~TRN_VEH_UNSAVED;
+      e.Length = v >= LAYVER_BOX ? (Fio_GetField(&in, 2) & 0xFF) * 8 : 0;
+      continue;
+    }
+    e.Vehicle = TrnFile_GetVehicleId(&in, v);
+    // A list of u16 values ended by a 0, not kept.
+    for (u32 words = 0; !in.error && Fio_GetField(&in, 2) != 0;)
+      if (++words >= TRN_MAX_VEHICLE_WORDS) Fio_KeepCode(&in, 3);
+    e.VehFlags = Fio_GetField(&in, 4) & ~TRN_VEH_UNSAVED;
+    e.Length = Fio_GetField(&in, 4);
+  }
+  return in.error;
+}
+
+// Levels of a train of a file before the levels: the running count of the ramps
 // passed from the head (or from the old target back to the head). 0, or 1
 // when a cell the train covers holds no track.
 static int TrnList_ConvertOldLevels(TrainRec* t, const TrnOldState* old) {
@@ -677,15 +630,12 @@ int TrnList_LoadSection(u16 version) {
   TrnList_Clear();
   const u16 v = version;
   int r;
-  u32 tag, count;
-  if (v < V14389) {
-    TRN_GET(tag, 2);
-    if (tag != TRN_SECTION_OLD_TAG) return 3;
-  } else {
-    TRN_GET(tag, 4);
-    if (tag != TRN_SECTION_TAG) return 3;
-  }
-  TRN_GET(count, v < V14343 ? 2 : 4);
+  FioFields in = {0};
+  const u32 tag = Fio_GetField(&in, LayVer_WordBytes(v));
+  if (in.error) return in.error;
+  if (tag != (v < LAYVER_WIDE ? u32(TRN_SECTION_OLD_TAG) : u32(TRN_SECTION_TAG))) return 3;
+  const u32 count = Fio_GetField(&in, v < LAYVER_TRAIN_COUNT32 ? 2 : 4);
+  if (in.error) return in.error;
   if (count > TRN_MAX_TRAINS) return 3;
 
   TrainRec* last = nullptr;
@@ -713,7 +663,7 @@ int TrnList_LoadSection(u16 version) {
       Trn_FreeRecord(t);
       return r;
     }
-    if (v < V14396) {
+    if (v < LAYVER_LEVELS) {
       if (old.oldTarget && (t->StateFlags & TRN_RESERVED)) {
         const TrainCell& head = Trn_Cells(t)[0];
         // Positions from the file may lie anywhere in 32 bits.
@@ -835,8 +785,8 @@ int TrnList_AfterLoad(u16 version) {
       }
       if (r == 2) result = 2;
     }
-    if (version < V13574) Trn_MarkVehicleStarts(t);
-    if (version <= V14405) t->TailOffset = Trn_TotalLength(t);
+    if (version < LAYVER_HOME) Trn_MarkVehicleStarts(t);
+    if (version <= LAYVER_LISTS) t->TailOffset = Trn_TotalLength(t);
   }
   return result;
 }

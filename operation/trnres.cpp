@@ -2,6 +2,7 @@
 
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/tp.h"
 #include "operation/dmsg.h"
 #include "operation/pts.h"
@@ -16,8 +17,7 @@
 
 enum : u32 {
   RES_WALK_MAX = 10000,  // cells of one search before it counts as an overrun
-  RES_OVERRUN_TRIES = 100,
-  RES_OLD_END_VERSION = 0x3752  // files before it keep track codes below 0x2000
+  RES_OVERRUN_TRIES = 100
 };
 
 // Where the walk stands and how it goes on: the cell, its code (without the
@@ -404,7 +404,8 @@ int Trn_ReleaseCutReservations(i32 x1, i32 y1, i32 z1, i32 x2, i32 y2, i32 z2, i
 static int Res_IsOldEndMark(TrainRec* t, const ResWalk& w, i32 dx, i32 dy) {
   const u32 code = Cell_WithoutMark(w.code);
   if (!(code & CELL_LAST_RESERVED_BIT)) return 0;
-  if (LayoutFileVersion && LayoutFileVersion < RES_OLD_END_VERSION) return 1;
+  // Files before the new track codes keep their track codes below 0x2000.
+  if (LayoutFileVersion && LayoutFileVersion < LAYVER_ELAPSED) return 1;
   int k1 = 0, k2 = 0;
   return Trn_TrackConnection(dx, dy, code, &k1, t->PathOption) == 0 &&
          Trn_TrackConnection(dx, dy, code & ~u32(CELL_LAST_RESERVED_BIT), &k2, t->PathOption) != 0;

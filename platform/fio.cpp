@@ -781,3 +781,59 @@ int Fio_WriteSeparator(void) {
   for (int i = 0; i < 60 && !r; ++i) r = Fio_WriteChar('-');
   return r ? r : Fio_WriteCrLf();
 }
+
+// ---------------------------------------------------------------- fields
+
+int Fio_ReadField(u32* value, int bytes) {
+  int r;
+  *value = 0;
+  if (bytes == 4) {
+    u32 v;
+    if ((r = Fio_ReadU32(&v))) return r;
+    *value = v;
+  } else if (bytes == 2) {
+    u16 v;
+    if ((r = Fio_ReadU16(&v))) return r;
+    *value = v;
+  } else {
+    u8 v;
+    if ((r = Fio_ReadByte(&v))) return r;
+    *value = v;
+  }
+  return 0;
+}
+
+int Fio_ReadSignedField(i32* value, int bytes) {
+  u32 v;
+  const int r = Fio_ReadField(&v, bytes);
+  *value = bytes == 1 ? i32(i8(v)) : bytes == 2 ? i32(i16(v)) : i32(v);
+  return r;
+}
+
+u32 Fio_GetField(FioFields* in, int bytes) {
+  u32 value = 0;
+  if (!in->error) in->error = Fio_ReadField(&value, bytes);
+  return value;
+}
+
+i32 Fio_GetSignedField(FioFields* in, int bytes) {
+  i32 value = 0;
+  if (!in->error) in->error = Fio_ReadSignedField(&value, bytes);
+  return value;
+}
+
+void Fio_SkipBytes(FioFields* in, u32 n) {
+  for (u32 i = 0; i < n && !in->error; ++i) Fio_GetField(in, 1);
+}
+
+void Fio_PutField(FioFields* out, u32 value, int bytes) {
+  if (out->error) return;
+  if (bytes == 4) out->error = Fio_WriteU32(value);
+  else if (bytes == 2) out->error = Fio_WriteU16(u16(value));
+  else out->error = Fio_WriteByte(u8(value));
+}
+
+int Fio_KeepCode(FioFields* fields, int code) {
+  if (!fields->error) fields->error = code;
+  return fields->error;
+}

@@ -106,6 +106,30 @@ int Fio_WriteSeparator(void);
 int Fio_ReadToken(wch* buf, int size);
 int Fio_SeekRead(i32 n);
 
+// ---------------------------------------------------------------- fields
+// Binary records are read and written as a run of fields of 1, 2 or 4 bytes,
+// little-endian, through a FioFields that keeps the first failing code: once
+// it holds one, reads deliver 0 and read nothing, and writes write nothing,
+// so a reader or writer checks the code once where it must act on what it
+// has (before a check of a value or at its end).
+struct FioFields {
+  int error;  // 0, or the first stream code that was not 0
+};
+
+// One field of bytes (1, 2 or 4) into value (unsigned, or a field of 1 or 2
+// bytes sign-extended); the stream's code. value is 0 when the read failed.
+int Fio_ReadField(u32* value, int bytes);
+int Fio_ReadSignedField(i32* value, int bytes);
+// The same through fields that keep the first failing code.
+u32 Fio_GetField(FioFields* in, int bytes);
+i32 Fio_GetSignedField(FioFields* in, int bytes);
+// Reads n bytes and keeps none of them.
+void Fio_SkipBytes(FioFields* in, u32 n);
+// The low bytes (1, 2 or 4) of value.
+void Fio_PutField(FioFields* out, u32 value, int bytes);
+// Takes the code of another call into the fields' state; the state's code.
+int Fio_KeepCode(FioFields* fields, int code);
+
 // ---------------------------------------------------------------- whole files
 int Fio_FileExists(const wch* name, int folder);
 i32 Fio_GetFileSize(const wch* name, int folder);
@@ -185,4 +209,18 @@ inline int Fio_WriteByte(u8 byte) {
     return 0;
   }
   return Fio_WriteByteSlow(byte);
+}
+
+// Fio_ReadU32 for loops over many words: inline while a raw stream holds the
+// word's four bytes in its buffer.
+inline int Fio_ReadU32Fast(u32* value) {
+  FioReadStream& s = g_fioRead;
+  if (s.raw && s.avail >= 4) {
+    const u8* b = s.buf + s.pos;
+    *value = u32(b[0]) | u32(b[1]) << 8 | u32(b[2]) << 16 | u32(b[3]) << 24;
+    s.pos += 4;
+    s.avail -= 4;
+    return 0;
+  }
+  return Fio_ReadU32(value);
 }

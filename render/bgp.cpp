@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/layver.h"
 #include "platform/fio.h"
 #include "platform/heap.h"
 #include "platform/lng.h"
@@ -17,8 +18,6 @@ namespace {
 enum : TextId { TXT_BGP_FAILED = 5509, TXT_BGP_FILE = 5510 };
 enum { MSG_BGP_FAILED = 625 };
 enum : u16 { ZG_TAG = 0x475A };
-// Layout versions: u32 set list from 14369 on, background block from 14393 on.
-enum : u16 { LAY_V_U32_SETS = 14369, LAY_V_BACKGROUND = 14393 };
 // Largest picture side taken; far beyond any layout's need, small enough to
 // keep the row arithmetic in range.
 enum { BGP_MAX_SIDE = 32768 };
@@ -218,7 +217,7 @@ int Bgp_LoadSection(u16 version) {
   if ((r = Fio_ReadU16(&tag)) != 0) return r;
   if (tag != ZG_TAG) return 3;
   if ((r = Gfx_ReadVehicleIdList(version)) != 0) return r;
-  if (version < LAY_V_BACKGROUND) return 0;
+  if (version < LAYVER_LINE_TEXTS) return 0;
   u32 flag;
   if ((r = Fio_ReadU32(&flag)) != 0) return r;
   if (flag == 0) return 0;

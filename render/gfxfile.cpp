@@ -145,43 +145,29 @@ int Gfx_ReadRleU32(u32* pixel) {
   return 0;
 }
 
-// Pixel data is most of every graphics file: while the raw stream has whole
-// words in its buffer they are decoded straight from it, the rest goes
-// through Gfx_ReadRleU32.
+// Pixel data is most of every graphics file: its words come through the
+// stream's inline word path, and runs are filled here in one go.
 int Gfx_ReadRleBlock(u32* out, u32 n) {
-  FioReadStream& s = g_fioRead;
   u32 i = 0;
   while (i < n) {
     if (s_rleReadLeft) {
-      u32 k = s_rleReadLeft < n - i ? s_rleReadLeft : n - i;
+      const u32 k = s_rleReadLeft < n - i ? s_rleReadLeft : n - i;
       for (u32 j = 0; j < k; ++j) out[i + j] = s_rleReadValue;
       s_rleReadLeft -= k;
       i += k;
       continue;
     }
-    if (s.raw && s.avail >= 8) {
-      const u8* b = s.buf + s.pos;
-      u32 w = u32(b[0]) | u32(b[1]) << 8 | u32(b[2]) << 16 | u32(b[3]) << 24;
-      if ((w >> 24) != 0xC0) {
-        out[i++] = w;
-        s.pos += 4;
-        s.avail -= 4;
-        continue;
-      }
-      u32 run = (w & 0xFF) + 2, value = GFX_TRANSPARENT, used = 4;
-      if (!(w & 0x10000)) {
-        value = u32(b[4]) | u32(b[5]) << 8 | u32(b[6]) << 16 | u32(b[7]) << 24;
-        used = 8;
-      }
-      s.pos += used;
-      s.avail -= used;
-      s_rleReadValue = value;
-      s_rleReadLeft = run;
+    u32 w;
+    int r = Fio_ReadU32Fast(&w);
+    if (r) return RErr(r);
+    if ((w >> 24) != 0xC0) {
+      out[i++] = w;
       continue;
     }
-    int r = Gfx_ReadRleU32(out + i);
-    if (r) return r;
-    ++i;
+    u32 value = GFX_TRANSPARENT;
+    if (!(w & 0x10000) && (r = Fio_ReadU32Fast(&value)) != 0) return RErr(r);
+    s_rleReadValue = value;
+    s_rleReadLeft = (w & 0xFF) + 2;
   }
   return 0;
 }

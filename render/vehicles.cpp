@@ -1,5 +1,6 @@
 #include "render/vehicles.h"
 
+#include "model/layver.h"
 #include "operation/trn.h"
 #include "operation/trnlist.h"
 
@@ -37,7 +38,6 @@ enum : TextId {
   TXT_STANDARD_TEXTS = 5581
 };
 enum { MSG_ZOOM_FAILED = 620, MSG_NO_MEMORY = 622, MSG_USER_SET = 623, MSG_STANDARD_SET = 624 };
-enum : u16 { LAY_V_U32_SETS = 14369 };
 
 VehicleSetRecord* g_lastHit;
 int g_messagesOn = 1;
@@ -631,7 +631,7 @@ int Gfx_ReadVehicleIdList(u16 layoutVersion) {
   Heap_Free(g_pending);
   g_pending = nullptr;
   g_pendingCount = 0;
-  const int wide = layoutVersion >= LAY_V_U32_SETS;
+  const int wide = layoutVersion >= LAYVER_CATALOGUE;
   u32 count;
   int r;
   if (wide) {
@@ -671,7 +671,7 @@ u32 Gfx_PendingVehicleSetCount(void) { return g_pendingCount; }
 
 int Gfx_LoadLayoutVehicleSets(u16 layoutVersion) {
   int result = 0;
-  if (layoutVersion >= LAY_V_U32_SETS) {
+  if (layoutVersion >= LAYVER_CATALOGUE) {
     for (u32 i = 0; i < g_pendingCount; ++i) {
       int r = Gfx_LoadVehicleSet(g_pending[i], 0);
       if (r == VEH_LOAD_NO_MEMORY) {

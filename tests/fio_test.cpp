@@ -205,6 +205,109 @@ TEST_F(FioTest, IntegersAreLittleEndianThroughFiles) {
   EXPECT_EQ(3, Fio_CloseRead());
 }
 
+// Fields of 1, 2 and 4 bytes, little-endian, unsigned and sign-extended,
+// through the plain readers and through fields that keep their code.
+TEST_F(FioTest, FieldsOfEachWidthAndSign) {
+  const struct {
+    int bytes;
+    Bytes data;
+    u32 value;
+    i32 signedValue;
+  } cases[] = {
+      {1, {0x7F}, 0x7Fu, 127},
+      {1, {0xFE}, 0xFEu, -2},
+      {2, {0x34, 0x12}, 0x1234u, 0x1234},
+      {2, {0x34, 0x82}, 0x8234u, -32204},
+      {4, {0x78, 0x56, 0x34, 0x12}, 0x12345678u, 0x12345678},
+      {4, {0xFF, 0xFF, 0xFF, 0xFF}, 0xFFFFFFFFu, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    Bytes twice = c.data;
+    twice.insert(twice.end(), c.data.begin(), c.data.end());
+    twice.insert(twice.end(), twice.begin(), twice.end());
+    ASSERT_EQ(0, Fio_OpenReadMemory(twice.data(), u32(twice.size())));
+    u32 value = 99;
+    i32 signedValue = 99;
+    EXPECT_EQ(0, Fio_ReadField(&value, c.bytes));
+    EXPECT_EQ(c.value, value);
+    EXPECT_EQ(0, Fio_ReadSignedField(&signedValue, c.bytes));
+    EXPECT_EQ(c.signedValue, signedValue);
+    FioFields in = {0};
+    EXPECT_EQ(c.value, Fio_GetField(&in, c.bytes));
+    EXPECT_EQ(c.signedValue, Fio_GetSignedField(&in, c.bytes));
+    EXPECT_EQ(0, in.error);
+    // The end of the data: the stream's code, and a value of 0.
+    EXPECT_EQ(1, Fio_ReadField(&value, c.bytes));
+    EXPECT_EQ(0u, value);
+    Fio_CloseRead();
+
+    ASSERT_EQ(0, Fio_OpenWriteMemory());
+    FioFields out = {0};
+    Fio_PutField(&out, c.value, c.bytes);
+    Fio_PutField(&out, u32(c.signedValue), c.bytes);
+    EXPECT_EQ(0, out.error);
+    ASSERT_EQ(0, Fio_CloseWrite());
+    u32 size = 0;
+    u8* mem = Fio_TakeWriteMemory(&size);
+    EXPECT_EQ(Bytes(twice.begin(), twice.begin() + 2 * c.bytes), Bytes(mem, mem + size));
+    Heap_Free(mem);
+  }
+}
+
+// Once fields hold a code, reads deliver 0 without reading and writes write
+// nothing; the code is the first one.
+TEST_F(FioTest, FieldsKeepTheFirstFailingCode) {
+  const Bytes data = {1, 2, 3, 4, 5};
+  ASSERT_EQ(0, Fio_OpenReadMemory(data.data(), u32(data.size())));
+  FioFields in = {0};
+  EXPECT_EQ(0x0201u, Fio_GetField(&in, 2));
+  EXPECT_EQ(2, Fio_KeepCode(&in, 2));
+  EXPECT_EQ(2, Fio_KeepCode(&in, 3));
+  EXPECT_EQ(0u, Fio_GetField(&in, 1));
+  EXPECT_EQ(0, Fio_GetSignedField(&in, 4));
+  Fio_SkipBytes(&in, 2);
+  EXPECT_EQ(2, in.error);
+  u8 next = 0;
+  EXPECT_EQ(0, Fio_ReadByte(&next));
+  EXPECT_EQ(3, next) << "fields that hold a code read nothing";
+  // A skip stops at the end of the data with the stream's code.
+  FioFields rest = {0};
+  Fio_SkipBytes(&rest, 5);
+  EXPECT_EQ(1, rest.error);
+  Fio_CloseRead();
+
+  ASSERT_EQ(0, Fio_OpenWriteMemory());
+  FioFields out = {0};
+  Fio_PutField(&out, 0xAB, 1);
+  EXPECT_EQ(0, Fio_KeepCode(&out, 0));
+  EXPECT_EQ(2, Fio_KeepCode(&out, 2));
+  Fio_PutField(&out, 0x12345678, 4);
+  Fio_PutField(&out, 0xCD, 1);
+  EXPECT_EQ(2, out.error);
+  ASSERT_EQ(0, Fio_CloseWrite());
+  u32 size = 0;
+  u8* mem = Fio_TakeWriteMemory(&size);
+  EXPECT_EQ(Bytes{0xAB}, Bytes(mem, mem + size));
+  Heap_Free(mem);
+}
+
+// A failed write closes the stream: every later field writes nothing and the
+// first code stays.
+TEST_F(FioTest, FieldsOfAClosedStreamKeepItsCode) {
+  FioFields out = {0};
+  Fio_PutField(&out, 1, 4);
+  EXPECT_EQ(3, out.error);
+  ASSERT_EQ(0, Fio_OpenWriteMemory());
+  Fio_PutField(&out, 2, 4);
+  EXPECT_EQ(3, out.error);
+  ASSERT_EQ(0, Fio_CloseWrite());
+  u32 size = 0;
+  u8* mem = Fio_TakeWriteMemory(&size);
+  EXPECT_EQ(0u, size);
+  if (mem) Heap_Free(mem);
+}
+
 TEST_F(FioTest, LargeFileCrossesBufferBoundaries) {
   Bytes in(FIO_BUFFER_SIZE * 3 + 77);
   for (size_t i = 0; i < in.size(); ++i) in[i] = u8(i * 31 + (i >> 9));
@@ -339,14 +442,18 @@ TEST_F(FioTest, TextByteOrderMarks) {
   EXPECT_FALSE(Fio_IsReadOpen());
 
   // A mark inside a little-endian text keeps the order; a swapped one
-  // switches to the order it shows.
+  // switches to the order it shows. The line and paragraph separators
+  // (U+2028, U+2029) and U+FFFF are skipped in either order, while U+2820,
+  // the byte-swapped line separator, is a character like any other.
   ASSERT_TRUE(Test_WriteFile(folder + u"inner.txt",
-                             {0xFF, 0xFE, 'A', 0, 0xFF, 0xFE, 'B', 0, 0xFE, 0xFF, 0, 'C', 0x28, 0x20, 0, 'D'}));
+                             {0xFF, 0xFE, 'A', 0,    0x28, 0x20, 0x29, 0x20, 0xFF, 0xFF, 0xFF, 0xFE, 'B', 0,
+                              0x20, 0x28, 0xFE, 0xFF, 0,   'C',  0x20, 0x28, 0x20, 0x29, 0xFF, 0xFF, 0,   'D',
+                              0x28, 0x20, 0,    'E'}));
   ASSERT_EQ(0, Fio_OpenRead(u"inner.txt", FIO_UTF16LE, FOLDER_PROGRAM));
   std::u16string got;
   while (Fio_ReadChar(&c) == 0) got += char16_t(c);
   Fio_CloseRead();
-  EXPECT_EQ(u"ABC", got.substr(0, 3));
+  EXPECT_EQ(u"AB\u2820CD\u2820E", got);
 }
 
 TEST_F(FioTest, SetReadEncodingMapsMarksAsOpenDoes) {

@@ -86,6 +86,35 @@ TEST_F(GfxFileTest, RunWordsYieldTheirCounts) {
   }
 }
 
+// The block reader: a run goes on into the next block, a plain word after it
+// is read, and data that ends inside a run word or before the pixels are
+// all there is a read error.
+TEST_F(GfxFileTest, BlockReaderCarriesRunsAcrossBlocks) {
+  Bytes b;
+  for (u32 w : {0xC0000003u, 7u, 0xC0010000u, 9u}) Put32(b, w);
+  ReadFromMemory(b, [&] {
+    Gfx_ReadRleU32(nullptr);
+    std::vector<u32> first(3), second(5), third(1);
+    EXPECT_EQ(0, Gfx_ReadRleBlock(first.data(), 3));
+    EXPECT_EQ(0, Gfx_ReadRleBlock(second.data(), 5));
+    EXPECT_EQ((std::vector<u32>{7, 7, 7}), first);
+    EXPECT_EQ((std::vector<u32>{7, 7, GFX_TRANSPARENT, GFX_TRANSPARENT, 9}), second);
+    EXPECT_EQ(2, Gfx_ReadRleBlock(third.data(), 1));
+    return 0;
+  });
+  for (const std::vector<u32>& cut : {std::vector<u32>{0xC0000004u}, std::vector<u32>{1u, 2u}}) {
+    Bytes c;
+    for (u32 w : cut) Put32(c, w);
+    c.push_back(0x11);  // a word cut short
+    ReadFromMemory(c, [&] {
+      Gfx_ReadRleU32(nullptr);
+      std::vector<u32> out(8);
+      EXPECT_EQ(2, Gfx_ReadRleBlock(out.data(), 8)) << cut.size() << " words";
+      return 0;
+    });
+  }
+}
+
 TEST_F(GfxFileTest, WriterCodesRunsByTheRule) {
   struct Case {
     std::vector<u32> pixels;

@@ -198,9 +198,10 @@ TEST_F(PtsFileTest, DamagedSectionsAreRefused) {
   EXPECT_NE(0, Load(cut));
 }
 
-// Records of a file of version 14336: before 14389, before 14344 (no option),
-// u16 ids, and from 14170 (parts): "WE", u32 count, u16 x, u16 y, u16 id, kind byte, four u16 words,
-// part, then the old kind data.
+// Records of a file of version 14170 (0x375A, the first with parts) and of
+// 14336 (0x3800, the last with u16 ids), both before 14389 and before 14344
+// (no option): "WE", u32 count, u16 x, u16 y, u16 id, kind byte, four u16
+// words, part, then the old kind data.
 TEST_F(PtsFileTest, OlderFormsLoad) {
   ASSERT_EQ(1, Grid_SetCell(20, 10, 0, kThree));
   ASSERT_EQ(1, Grid_SetCell(21, 10, 0, kTwo));
@@ -242,30 +243,33 @@ TEST_F(PtsFileTest, OlderFormsLoad) {
   Test_Put16(b, 6);
   Test_Put16(b, 0);
   Test_Put16(b, 11);
-  ASSERT_EQ(0, Load(b, 0x3800));
-  u32 masks[12];
-  ASSERT_EQ(0, Pts_GetClassMasks(20, 10, 0, masks, 0));
-  EXPECT_EQ(3u, masks[0]);
-  EXPECT_EQ(0x3FFu, masks[1]);
-  EXPECT_EQ(0u, masks[3]);
-  EXPECT_EQ(0u, masks[4]);
-  EXPECT_EQ(1u, masks[7]);  // branch 2: state bit 1
-  u32 counts[3], start, times[3], starts[3];
-  ASSERT_EQ(0, Pts_GetCyclic(21, 10, 0, counts, &start, times, starts, 0));
-  EXPECT_EQ(1u, start);
-  EXPECT_EQ(0x7F000000u | 7u << 16 | 0x15u << 8, times[0]);
-  EXPECT_EQ(0u, times[1]);
-  const u32* w = nullptr;
-  u32 n = 0;
-  ASSERT_EQ(0, Pts_GetPositionList(22, 10, 0, 1, &n, &w, 0));
-  ASSERT_EQ(3u, n);
-  EXPECT_EQ(1u, w[0]);
-  EXPECT_EQ(6u, w[1]);
-  ASSERT_EQ(0, Pts_GetPositionList(22, 10, 0, 6, &n, &w, 0));
-  ASSERT_EQ(2u, n);
-  EXPECT_EQ(11u, w[0]);
-  // The list in id order whatever the file's order.
-  EXPECT_EQ(22, Pts_First()->X);
+  for (u16 version : {u16(0x375A), u16(0x3800)}) {
+    SCOPED_TRACE(version);
+    ASSERT_EQ(0, Load(b, version));
+    u32 masks[12];
+    ASSERT_EQ(0, Pts_GetClassMasks(20, 10, 0, masks, 0));
+    EXPECT_EQ(3u, masks[0]);
+    EXPECT_EQ(0x3FFu, masks[1]);
+    EXPECT_EQ(0u, masks[3]);
+    EXPECT_EQ(0u, masks[4]);
+    EXPECT_EQ(1u, masks[7]);  // branch 2: state bit 1
+    u32 counts[3], start, times[3], starts[3];
+    ASSERT_EQ(0, Pts_GetCyclic(21, 10, 0, counts, &start, times, starts, 0));
+    EXPECT_EQ(1u, start);
+    EXPECT_EQ(0x7F000000u | 7u << 16 | 0x15u << 8, times[0]);
+    EXPECT_EQ(0u, times[1]);
+    const u32* w = nullptr;
+    u32 n = 0;
+    ASSERT_EQ(0, Pts_GetPositionList(22, 10, 0, 1, &n, &w, 0));
+    ASSERT_EQ(3u, n);
+    EXPECT_EQ(1u, w[0]);
+    EXPECT_EQ(6u, w[1]);
+    ASSERT_EQ(0, Pts_GetPositionList(22, 10, 0, 6, &n, &w, 0));
+    ASSERT_EQ(2u, n);
+    EXPECT_EQ(11u, w[0]);
+    // The list in id order whatever the file's order.
+    EXPECT_EQ(22, Pts_First()->X);
+  }
 }
 
 // The oldest form: one connector byte (the words from the piece), old kind
