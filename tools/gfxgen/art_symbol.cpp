@@ -724,6 +724,8 @@ int Asy_ListCodes(u32* out, int max) {
 }
 
 int Asy_PartCount(u32 code) {
+  // An animated picture has its steps, not pictures by cell.
+  if (Aan_FrameCount(code) > 0) return 1;
   const Family* f = FamilyOf(code);
   return f && (f->kind == F_FIELD || f->kind == F_FOREST || f->kind == F_WATER) ? 4 : 1;
 }
