@@ -343,7 +343,7 @@ static int Snd_ReadEntries(void) {
   for (;;) {
     if (!Snd_ReadLineOrReport(line)) return SND_SECTION_STOP;
     const wch* p = line;
-    i32 number, duration;
+    i32 number = 0, duration = 0;
     wch name1[SND_NAME_MAX + 1], name2[SND_NAME_MAX + 1];
     // A malformed line is reported and skipped: the entries go on to their
     // end, so that no later section reads them as its own lines.
@@ -384,8 +384,8 @@ static int Snd_ReadSlots(void) {
   for (;;) {
     if (!Snd_ReadLineOrReport(line)) return SND_SECTION_STOP;
     if (Snd_IsEnd(line)) return SND_SECTION_NEXT;
-    wch keyword[4];
-    i32 number;
+    wch keyword[4] = {0, 0, 0, 0};
+    i32 number = 0;
     const int read = Snd_ScanKeywordLine(line, keyword, &number);
     const int slot = Snd_SlotOfKeyword(keyword);
     // A line that names no slot or no number is reported and skipped; it
@@ -414,8 +414,8 @@ static int Snd_ReadRanges(void) {
   for (;;) {
     if (!Snd_ReadLineOrReport(line)) return SND_SECTION_STOP;
     if (Snd_IsEnd(line)) return SND_SECTION_NEXT;
-    wch keyword[4];
-    i32 number;
+    wch keyword[4] = {0, 0, 0, 0};
+    i32 number = 0;
     if (!Snd_ScanKeywordLine(line, keyword, &number)) {
       Snd_Report(SND_TXT_BAD_RANGE);
       return SND_SECTION_NEXT;
