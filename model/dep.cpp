@@ -3,6 +3,7 @@
 #include "model/dwx.h"
 #include "model/grid.h"
 #include "model/layfile.h"
+#include "model/layver.h"
 #include "model/rngp.h"
 #include "model/tp.h"
 #include "operation/pts.h"
@@ -19,7 +20,7 @@
 #include "platform/str.h"
 
 enum : u32 { DEP_TAG = 0x4F504544 };  // "DEPO"
-enum : u16 { DEP_TAG_OLD = 0x4642, DEP_V_MARK99 = 13575, DEP_V_WIDE = 14389, DEP_V_DEPOT_OPTIONS = 14391, DEP_V_LISTS = 14405 };
+enum : u16 { DEP_TAG_OLD = 0x4642 };
 
 static DepotRec* s_first;
 static u32 s_count;
@@ -886,14 +887,14 @@ static int Dep_ReadList(u32* count, u32* words, u32 max) {
 int Dep_LoadSection(u16 version) {
   int r;
   Dep_Clear();
-  if (version < DEP_V_WIDE) {
+  if (version < LAYVER_WIDE) {
     // The oldest form (two-letter tag, 8-bit names, one entry per place)
     // carries no place numbers this reader could map: only an empty section
     // is taken, any entry refuses the section.
     u16 tag, n;
     if ((r = Fio_ReadU16(&tag))) return r;
     if (tag != DEP_TAG_OLD) return 3;
-    if (version < DEP_V_MARK99) {
+    if (version < LAYVER_MARK99) {
       u16 mark;
       if ((r = Fio_ReadU16(&mark))) return r;
       if (mark != 99) return 3;
@@ -912,7 +913,7 @@ int Dep_LoadSection(u16 version) {
     if ((r = Fio_ReadU32(&number)) || (r = Dep_ReadName(name, DEP_NAME_MAX)) ||
         (r = Dep_ReadName(shortName, DEP_SHORT_MAX)))
       return r;
-    if (version < DEP_V_DEPOT_OPTIONS && (r = Fio_ReadU32(&depotOptions))) return r;
+    if (version < LAYVER_DEPOT_OPTIONS && (r = Fio_ReadU32(&depotOptions))) return r;
     if ((r = Fio_ReadU32(&places))) return r;
     if (number < 1 || number > DEP_MAX_DEPOTS || places < 1 || places > DEP_MAX_PLACES) return 3;
     if (Dep_CheckName(name, 0)) return 3;
@@ -922,7 +923,7 @@ int Dep_LoadSection(u16 version) {
           (r = Fio_ReadU32(&p.Directions)))
         return r;
       if (p.Number < 1 || p.Number > DEP_MAX_PLACES) return 3;
-      if (version >= DEP_V_LISTS) {
+      if (version >= LAYVER_LISTS) {
         if ((r = Dep_ReadList(&p.CondCount, p.Cond, DEP_COND_MAX)) ||
             (r = Dep_ReadList(&p.ListACount, reinterpret_cast<u32*>(p.ListA), DEP_LIST_MAX)) ||
             (r = Dep_ReadList(&p.ListBCount, reinterpret_cast<u32*>(p.ListB), DEP_LIST_MAX)))

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "model/cellcode.h"
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "model/layver.h"
@@ -140,11 +141,8 @@ int Hst_SetKind(i32 x, i32 y, i32 level, u32 kind) {
 }
 
 int Hst_IsCode(u32 code, u32* low, u32* high) {
-  if (code >= 0x8000) return 0;
-  const u32 shape = code & 0x1FF;
-  if (shape < 264 || shape > 271) return 0;
-  const u32 c = code & ~0x4000u;
-  const int narrow = c >= 6144 && c <= 8191;
+  if (!Cell_HasShapeIn(code, 264, 271)) return 0;
+  const int narrow = Cell_ClassIn(code, 6, 7);
   if (low) *low = narrow ? 2 : 0;
   if (high) *high = narrow ? 2 : 16;
   return 1;
@@ -363,9 +361,9 @@ i32 Hst_ReplaceCodesInBox(i32 x1, i32 y1, i32 level1, u32 mode, u32 dirFilter, u
                           u32 newKind, u32 oldKind, i32 level2, i32 y2, i32 x2) {
   u32 e1 = 0, e2 = 0;
   if (!classMask) {
-    if (elementCode > 16383) return -1;
-    e1 = elementCode & ~0x1FFu;
-    e2 = ((e1 >= 4096 && e1 <= 7167) || (e1 >= 12288 && e1 <= 16383)) ? e1 : (e1 ^ 0x200u);
+    if (!Cell_IsElement(elementCode) || Cell_IsReserved(elementCode)) return -1;
+    e1 = Cell_WithoutShape(elementCode);
+    e2 = (Cell_ClassIn(e1, 4, 6) || Cell_ClassIn(e1, 12, 15)) ? e1 : (e1 ^ CELL_VARIANT_BIT);
   }
   u32 o1, o2, n1, n2;
   Hst_KindPair(oldKind, mode, &o1, &o2);
@@ -415,16 +413,15 @@ enum { HST_OLD_SHAPE_FIRST = 88, HST_OLD_SHAPE_LAST = 119, HST_SHAPE_FIRST = 264
 
 i32 Hst_ConvertOldElement(i32 x, i32 y, int create) {
   const CellCode cell = Grid_GetCellChecked(x, y, 0);
-  const int underTrain = cell >= 0xBF00 && cell <= 0xBFFF;
+  const int underTrain = Cell_IsTrainMarker(cell);
   const u32 code = underTrain ? Trn_GetCellGraphic(x, y, 0, cell) : cell;
   if (underTrain && code == CELL_EMPTY) return -2;
-  const u32 shape = code & 0x1FF;
-  if (code >= 0x8000 || shape < HST_OLD_SHAPE_FIRST || shape > HST_OLD_SHAPE_LAST) return -1;
+  if (!Cell_HasShapeIn(code, HST_OLD_SHAPE_FIRST, HST_OLD_SHAPE_LAST)) return -1;
+  const u32 shape = Cell_Shape(code);
   const u32 group = (shape - HST_OLD_SHAPE_FIRST) / 8, direction = shape & 7;
-  const u32 c = code & ~0x4000u;
   static const u32 kLow[4] = {7, 2, 6, 8}, kOther[4] = {11, 10, 2, 12};
-  const u32 kind = (c >= 7168 && c <= 8191) ? 2 : (c >= 4096 && c <= 6143) ? kLow[group] : kOther[group];
-  const u32 fresh = (code & ~0x1FFu) | (HST_SHAPE_FIRST + direction);
+  const u32 kind = Cell_Class(code) == 7 ? 2 : Cell_ClassIn(code, 4, 5) ? kLow[group] : kOther[group];
+  const u32 fresh = Cell_WithShape(code, HST_SHAPE_FIRST + direction);
   if (underTrain) Trn_SetCellGraphic(x, y, 0, u16(fresh), cell);
   else Grid_SetCell(x, y, 0, CellCode(fresh));
   if (create && Hst_Set(x, y, 0, 0, nullptr, 0, nullptr, kind, 0, u8(1u << direction), 0, 1)) return -3;

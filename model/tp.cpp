@@ -728,6 +728,187 @@ static u32 Tp_KindFromOldElement(i32 x, i32 y, i32 level, u16 dirMask) {
   return kind;
 }
 
+// One record of the section as read, before it becomes points.
+struct TpLoadCell {
+  i32 x, y, level;
+  u16 dirMask, order;
+  u32 kind, occ[4];
+};
+struct TpLoadRec {
+  i32 x, y, level;
+  u32 flags, kind, wordCount, schedLength;
+  u16 dirMask, order, extraCells;
+  u32 occ[4];
+  TpFields f;
+  i32 queue[TP_QUEUE_MAX];
+  TpLoadCell cells[TP_MAX_CELLS - 1];
+};
+
+// The name as the version kept it: none in the oldest files (one is made
+// from the running number), 16 ANSI bytes, then UTF-16 up to a zero.
+static int Tp_ReadName(u16 version, u32 flags, u32* made, wch* name) {
+  int r;
+  if (version <= LAYVER_NAMED) {
+    Fmt_Print(name, TP_NAME_MAX + 1, (flags & 0x2) ? u"DW_%05u" : u"TP_%05u", ++*made);
+    return 0;
+  }
+  if (version < LAYVER_WIDE) {
+    char bytes[17];
+    if (Fio_ReadBlock(bytes, 16) != 16) return 1;
+    bytes[16] = 0;
+    Lng_AnsiToWide(bytes, name, TP_NAME_MAX + 1);
+    return 0;
+  }
+  u32 len = 0;
+  for (;;) {
+    u16 ch;
+    if ((r = Fio_ReadU16(&ch))) return r;
+    if (ch == 0) break;
+    if (len >= TP_NAME_MAX) return 3;
+    name[len++] = ch;
+  }
+  name[len] = 0;
+  return 0;
+}
+
+// Position, flags, direction, kind, list length, name, extra value and
+// schedule length.
+static int Tp_ReadRecHead(u16 version, TpLoadRec* rec, u32* made) {
+  int r;
+  u16 w16;
+  if ((r = Tp_ReadPos(version, &rec->x, &rec->y, &rec->level))) return r;
+  if (version < LAYVER_TRAIN_TEXT && (r = Fio_ReadU16(&w16))) return r;
+  if (version >= LAYVER_SPLIT_DELAYS) {
+    if ((r = Fio_ReadU32(&rec->flags))) return r;
+  } else {
+    if ((r = Fio_ReadU16(&w16))) return r;
+    rec->flags = w16;
+  }
+  if (version >= LAYVER_DIR_WORD) {
+    if ((r = Fio_ReadU16(&rec->dirMask))) return r;
+  } else {
+    rec->dirMask = u16(rec->flags >> 8);
+    rec->flags &= 0xFF;
+  }
+  rec->kind = 0;
+  if (version >= LAYVER_KINDS && (r = Fio_ReadU32(&rec->kind))) return r;
+  if ((r = Fio_ReadField(&rec->wordCount, LayVer_WordBytes(version)))) return r;
+  if (rec->wordCount > LINE_LIST_MAX) return 3;
+  if ((r = Tp_ReadName(version, rec->flags, made, rec->f.name))) return r;
+  if ((rec->flags & TP_F_EXTRA) && version >= LAYVER_SHUNTING) {
+    if (version >= LAYVER_WIDE) {
+      if ((r = Fio_ReadU32(&rec->f.extra))) return r;
+    } else {
+      if ((r = Fio_ReadU16(&w16))) return r;
+      rec->f.extra = u32(w16) * 1000;
+    }
+  }
+  if ((r = Fio_ReadField(&rec->schedLength, LayVer_WordBytes(version)))) return r;
+  return rec->schedLength > TIM_SCHEDULE_MAX ? 3 : 0;
+}
+
+// Occupant, reset times, capacity, queue and the further cells.
+static int Tp_ReadRecCells(u16 version, TpLoadRec* rec) {
+  int r;
+  u16 w16, queueCount = 0, capacity = 0, resetCount = 0;
+  if ((r = Tp_ReadOccupant(version, rec->occ, &rec->order))) return r;
+  rec->extraCells = 0;
+  if ((r = Fio_ReadU16(&rec->extraCells)) || (r = Fio_ReadU16(&queueCount))) return r;
+  if (version >= LAYVER_SET_NAMES && (r = Fio_ReadU16(&resetCount))) return r;
+  if (resetCount > (version >= LAYVER_WIDE ? TP_RESET_TIMES : 3) || rec->extraCells > TP_MAX_CELLS - 1) return 3;
+  for (u32 i = 0; i < resetCount; ++i) {
+    if (version >= LAYVER_WIDE) {
+      if ((r = Fio_ReadU32(&rec->f.resets[i]))) return r;
+    } else {
+      if ((r = Fio_ReadU16(&w16))) return r;
+      if ((w16 >> 8) != 255) rec->f.resets[i] = 127u << 24 | u32(w16 >> 8) << 16 | u32(w16 & 0xFF) << 8;
+    }
+  }
+  if ((r = Fio_ReadU16(&capacity))) return r;
+  if (capacity > TP_QUEUE_MAX || queueCount > capacity) return 3;
+  for (int i = 0; i < TP_QUEUE_MAX; ++i) rec->queue[i] = -1;
+  if (version >= LAYVER_MARKS)
+    for (u32 i = 0; i < queueCount; ++i) {
+      u32 v;
+      if ((r = Fio_ReadU32(&v))) return r;
+      rec->queue[i] = i32(v);
+    }
+  else
+    queueCount = 0;
+  rec->f.capacity = capacity;
+  rec->f.queueCount = queueCount;
+  for (u32 k = 0; k < rec->extraCells; ++k) {
+    TpLoadCell& c = rec->cells[k];
+    c.kind = 0;
+    if ((r = Tp_ReadPos(version, &c.x, &c.y, &c.level)) || (r = Fio_ReadU16(&c.dirMask))) return r;
+    if (version >= LAYVER_KINDS && (r = Fio_ReadU32(&c.kind))) return r;
+    if ((r = Tp_ReadOccupant(version, c.occ, &c.order))) return r;
+  }
+  return 0;
+}
+
+// The rule list into words and the schedule into sched.
+static int Tp_ReadRecLists(u16 version, TpLoadRec* rec, u32* words, u8* sched) {
+  int r;
+  u16 w16;
+  for (u32 i = 0; i < rec->wordCount; ++i) {
+    if (version >= LAYVER_WIDE) {
+      if ((r = Fio_ReadU32(&words[i]))) return r;
+    } else {
+      if ((r = Fio_ReadU16(&w16))) return r;
+      words[i] = w16;
+    }
+  }
+  // The old pair form of rule lists needs the old line table's converter,
+  // which these files cannot reach here: such a list is refused rather than
+  // read as something else.
+  if (version < LAYVER_WIDE && rec->wordCount) return 3;
+  if (rec->schedLength && Fio_ReadBlock(sched, rec->schedLength) != rec->schedLength) return 1;
+  if (version < LAYVER_WIDE && rec->schedLength) {
+    sched[0] = 127;
+    sched[rec->schedLength++] = 0;
+  }
+  if (rec->schedLength && Tim_ScheduleCheck(sched, i32(rec->schedLength)) != i32(rec->schedLength)) return 3;
+  return 0;
+}
+
+// The record as points of today: 0 stored or skipped, 4 refused.
+static int Tp_StoreRec(u16 version, TpLoadRec* rec, const u32* words, const u8* sched) {
+  // Records of the Dwx points travelled in this section in the oldest
+  // files; the Dwx store takes them from its own section.
+  if (version < LAYVER_TRAIN_TEXT && (rec->flags & 0x2)) return 0;
+  u32 kind = rec->kind;
+  if (version < LAYVER_KINDS) {
+    kind = Tp_KindFromOldElement(rec->x, rec->y, rec->level, rec->dirMask);
+    if (kind == 0xFFFFFFFFu) return 0;
+  }
+  if (version < LAYVER_KIND_SHIFT && kind >= 1) ++kind;
+  if (version < LAYVER_SOUND_POINTS) Tp_OccupantFromTrain(rec->x, rec->y, rec->level, rec->occ);
+  TpFields& f = rec->f;
+  f.kind = kind;
+  f.dirMask = rec->dirMask;
+  f.flags = rec->flags;
+  TimetablePoint* p = nullptr;
+  if (Tp_AddCell(rec->x, rec->y, rec->level, f, rec->occ, rec->order ? -i32(rec->order) : 0, s_loadPrev, &p) !=
+          TP_OK ||
+      !p)
+    return 4;
+  for (int i = 0; i < TP_QUEUE_MAX; ++i) p->Queue[i] = rec->queue[i];
+  for (u32 k = 0; k < rec->extraCells; ++k) {
+    TpLoadCell& c = rec->cells[k];
+    if (version < LAYVER_KIND_SHIFT && c.kind >= 1) ++c.kind;
+    if (version < LAYVER_SOUND_POINTS) Tp_OccupantFromTrain(c.x, c.y, c.level, c.occ);
+    f.kind = c.kind;
+    f.dirMask = c.dirMask;
+    if (Tp_AddCell(c.x, c.y, c.level, f, c.occ, c.order ? -i32(c.order) : 0, nullptr, &p) != TP_OK) return 4;
+  }
+  if (Tp_SetListsRaw(rec->x, rec->y, rec->level, rec->schedLength ? sched : nullptr, rec->schedLength, words,
+                     rec->wordCount))
+    return 4;
+  s_loadPrev = p;
+  return 0;
+}
+
 int Tp_LoadSection(u16 version) {
   int r;
   Tp_Clear();
@@ -741,175 +922,10 @@ int Tp_LoadSection(u16 version) {
   s_loadPrev = nullptr;
   u32 made = 0;
   for (u32 n = 0; n < count && !result; ++n) {
-    i32 x, y, level;
-    if ((result = Tp_ReadPos(version, &x, &y, &level))) break;
-    u16 w16;
-    if (version < LAYVER_TRAIN_TEXT && (result = Fio_ReadU16(&w16))) break;
-    u32 flags;
-    if (version >= LAYVER_SPLIT_DELAYS) {
-      if ((result = Fio_ReadU32(&flags))) break;
-    } else {
-      if ((result = Fio_ReadU16(&w16))) break;
-      flags = w16;
-    }
-    u16 dirMask;
-    if (version >= LAYVER_DIR_WORD) {
-      if ((result = Fio_ReadU16(&dirMask))) break;
-    } else {
-      dirMask = u16(flags >> 8);
-      flags &= 0xFF;
-    }
-    u32 kind = 0;
-    if (version >= LAYVER_KINDS && (result = Fio_ReadU32(&kind))) break;
-    u32 wordCount;
-    if ((result = Fio_ReadField(&wordCount, LayVer_WordBytes(version)))) break;
-    if (wordCount > LINE_LIST_MAX) {
-      result = 3;
-      break;
-    }
-    TpFields f{};
-    if (version <= LAYVER_NAMED) {
-      Fmt_Print(f.name, TP_NAME_MAX + 1, (flags & 0x2) ? u"DW_%05u" : u"TP_%05u", ++made);
-    } else if (version < LAYVER_WIDE) {
-      char bytes[17];
-      if ((result = Fio_ReadBlock(bytes, 16) == 16 ? 0 : 1)) break;
-      bytes[16] = 0;
-      Lng_AnsiToWide(bytes, f.name, TP_NAME_MAX + 1);
-    } else {
-      u32 len = 0;
-      for (;;) {
-        u16 ch;
-        if ((result = Fio_ReadU16(&ch))) break;
-        if (ch == 0) break;
-        if (len >= TP_NAME_MAX) {
-          result = 3;
-          break;
-        }
-        f.name[len++] = ch;
-      }
-      if (result) break;
-      f.name[len] = 0;
-    }
-    if ((flags & TP_F_EXTRA) && version >= LAYVER_SHUNTING) {
-      if (version >= LAYVER_WIDE) {
-        if ((result = Fio_ReadU32(&f.extra))) break;
-      } else {
-        if ((result = Fio_ReadU16(&w16))) break;
-        f.extra = u32(w16) * 1000;
-      }
-    }
-    u32 schedLength;
-    if ((result = Fio_ReadField(&schedLength, LayVer_WordBytes(version)))) break;
-    if (schedLength > TIM_SCHEDULE_MAX) {
-      result = 3;
-      break;
-    }
-    u32 occ[4];
-    u16 order;
-    if ((result = Tp_ReadOccupant(version, occ, &order))) break;
-    u16 extraCells = 0, queueCount = 0, capacity = 0, resetCount = 0;
-    if ((result = Fio_ReadU16(&extraCells)) || (result = Fio_ReadU16(&queueCount))) break;
-    if (version >= LAYVER_SET_NAMES && (result = Fio_ReadU16(&resetCount))) break;
-    if (resetCount > (version >= LAYVER_WIDE ? TP_RESET_TIMES : 3) || extraCells > TP_MAX_CELLS - 1) {
-      result = 3;
-      break;
-    }
-    for (u32 i = 0; i < resetCount && !result; ++i) {
-      if (version >= LAYVER_WIDE) {
-        result = Fio_ReadU32(&f.resets[i]);
-      } else if (!(result = Fio_ReadU16(&w16)) && (w16 >> 8) != 255) {
-        f.resets[i] = 127u << 24 | u32(w16 >> 8) << 16 | u32(w16 & 0xFF) << 8;
-      }
-    }
-    if (result || (result = Fio_ReadU16(&capacity))) break;
-    if (capacity > TP_QUEUE_MAX || queueCount > capacity) {
-      result = 3;
-      break;
-    }
-    i32 queue[TP_QUEUE_MAX];
-    for (int i = 0; i < TP_QUEUE_MAX; ++i) queue[i] = -1;
-    if (version >= LAYVER_MARKS)
-      for (u32 i = 0; i < queueCount && !result; ++i) {
-        u32 v;
-        if (!(result = Fio_ReadU32(&v))) queue[i] = i32(v);
-      }
-    else
-      queueCount = 0;
-    if (result) break;
-    struct OldCell {
-      i32 x, y, level;
-      u16 dirMask, order;
-      u32 kind, occ[4];
-    } cells[TP_MAX_CELLS - 1];
-    for (u32 k = 0; k < extraCells && !result; ++k) {
-      OldCell& c = cells[k];
-      c.kind = 0;
-      if ((result = Tp_ReadPos(version, &c.x, &c.y, &c.level)) || (result = Fio_ReadU16(&c.dirMask))) break;
-      if (version >= LAYVER_KINDS && (result = Fio_ReadU32(&c.kind))) break;
-      result = Tp_ReadOccupant(version, c.occ, &c.order);
-    }
-    if (result) break;
-    for (u32 i = 0; i < wordCount && !result; ++i) {
-      if (version >= LAYVER_WIDE) {
-        result = Fio_ReadU32(&words[i]);
-      } else if (!(result = Fio_ReadU16(&w16))) {
-        words[i] = w16;
-      }
-    }
-    if (result) break;
-    // The old pair form of rule lists needs the old line table's converter,
-    // which these files cannot reach here: such a list is refused rather than
-    // read as something else.
-    if (version < LAYVER_WIDE && wordCount) {
-      result = 3;
-      break;
-    }
-    if (schedLength && (result = Fio_ReadBlock(sched, schedLength) == schedLength ? 0 : 1)) break;
-    if (version < LAYVER_WIDE && schedLength) {
-      sched[0] = 127;
-      sched[schedLength++] = 0;
-    }
-    if (schedLength && Tim_ScheduleCheck(sched, i32(schedLength)) != i32(schedLength)) {
-      result = 3;
-      break;
-    }
-    // Records of the Dwx points travelled in this section in the oldest
-    // files; the Dwx store takes them from its own section.
-    if (version < LAYVER_TRAIN_TEXT && (flags & 0x2)) continue;
-    if (version < LAYVER_KINDS) {
-      kind = Tp_KindFromOldElement(x, y, level, dirMask);
-      if (kind == 0xFFFFFFFFu) continue;
-    }
-    if (version < LAYVER_KIND_SHIFT && kind >= 1) ++kind;
-    if (version < LAYVER_SOUND_POINTS) Tp_OccupantFromTrain(x, y, level, occ);
-    f.capacity = capacity;
-    f.queueCount = queueCount;
-    f.kind = kind;
-    f.dirMask = dirMask;
-    f.flags = flags;
-    TimetablePoint* p = nullptr;
-    if (Tp_AddCell(x, y, level, f, occ, order ? -i32(order) : 0, s_loadPrev, &p) != TP_OK || !p) {
-      result = 4;
-      break;
-    }
-    for (int i = 0; i < TP_QUEUE_MAX; ++i) p->Queue[i] = queue[i];
-    for (u32 k = 0; k < extraCells; ++k) {
-      OldCell& c = cells[k];
-      if (version < LAYVER_KIND_SHIFT && c.kind >= 1) ++c.kind;
-      if (version < LAYVER_SOUND_POINTS) Tp_OccupantFromTrain(c.x, c.y, c.level, c.occ);
-      f.kind = c.kind;
-      f.dirMask = c.dirMask;
-      if (Tp_AddCell(c.x, c.y, c.level, f, c.occ, c.order ? -i32(c.order) : 0, nullptr, &p) != TP_OK) {
-        result = 4;
-        break;
-      }
-    }
-    if (result) break;
-    if (Tp_SetListsRaw(x, y, level, schedLength ? sched : nullptr, schedLength, words, wordCount)) {
-      result = 4;
-      break;
-    }
-    s_loadPrev = p;
+    TpLoadRec rec{};
+    if (!(result = Tp_ReadRecHead(version, &rec, &made)) && !(result = Tp_ReadRecCells(version, &rec)) &&
+        !(result = Tp_ReadRecLists(version, &rec, words, sched)))
+      result = Tp_StoreRec(version, &rec, words, sched);
   }
   s_loadPrev = nullptr;
   if (words) Heap_Free(words);

@@ -1,5 +1,6 @@
 #include "operation/ptsfile.h"
 
+#include "model/cellcode.h"
 #include "model/grid.h"
 #include "model/dep.h"
 #include "model/layver.h"
@@ -48,11 +49,11 @@ int Pts_TileConnections(u32 code, u32 words[4]) {
       {88, {1, 2, 64, 32}},  {89, {1, 2, 16, 128}}, {90, {4, 8, 16, 64}},  {91, {4, 8, 128, 32}},
       {92, {32, 16, 8, 1}},  {93, {32, 16, 2, 4}},  {94, {64, 128, 8, 2}}, {95, {64, 128, 1, 4}},
   };
-  if (code > 32767) {
+  if (!Cell_IsElement(code)) {
     words[0] = words[1] = words[2] = words[3] = 0;
     return 1;
   }
-  u32 s = code & 0x1FF;
+  u32 s = Cell_Shape(code);
   if (s >= 472 && s <= 495) s = 72 + (s - 472) % 8;
   for (const Row& r : kRows)
     if (r.shape == s) {
@@ -305,8 +306,8 @@ static int Pts_ReadFixed(TurnoutController* f, u16 v) {
     u8 unused;
     if ((r = Fio_ReadByte(&unused))) return r;
     u32 code = Grid_GetCell(f->X, f->Y, f->Level);
-    if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) code = Trn_GetCellGraphic(f->X, f->Y, f->Level, u16(code));
-    if (code > 16383) code = CELL_EMPTY;
+    if (Cell_IsTrainMarker(code)) code = Trn_GetCellGraphic(f->X, f->Y, f->Level, u16(code));
+    if (!Cell_IsElement(code) || Cell_IsReserved(code)) code = CELL_EMPTY;
     // A cell that holds no turnout piece gives a controller without
     // connectors, never stack contents.
     u32 w[4] = {0, 0, 0, 0};

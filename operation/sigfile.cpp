@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "model/dep.h"
+#include "model/cellcode.h"
 #include "model/grid.h"
 #include "model/layver.h"
 #include "model/line.h"
@@ -197,8 +198,8 @@ static int Sig_ReadSchedule(SignalInstallation* a, u32 kind, u32 n, u32 duration
 // element on a cell without a signal shape keeps type 0.
 static u32 Sig_TypeAtCell(i32 x, i32 y, i32 level) {
   u32 code = Grid_GetCellChecked(x, y, level);
-  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) code = Trn_GetCellGraphic(x, y, level, u16(code));
-  else if (code < 0x8000) code &= ~0x4000u;
+  if (Cell_IsTrainMarker(code)) code = Trn_GetCellGraphic(x, y, level, u16(code));
+  else code = Cell_Normalised(code);
   return Sig_ShapeTypeRange(code, nullptr, nullptr);
 }
 
@@ -349,9 +350,9 @@ struct OldCell {
 };
 
 OldCell Sig_ConvertOldCell(u32 code) {
-  const u32 low = code & 0x1FF, high = code & ~0x1FFu;
-  const int classA = (code & ~0x4000u) >= 4096 && (code & ~0x4000u) <= 6143;
-  const int narrow = (code & ~0x4000u) >= 7168 && (code & ~0x4000u) <= 8191;
+  const u32 low = Cell_Shape(code), high = Cell_WithoutShape(code);
+  const int classA = Cell_ClassIn(code, 4, 5);
+  const int narrow = Cell_Class(code) == 7;
   u32 n = low, style = 0;
   if (low >= 304 && low <= 307) {
     static const u32 to[4] = {394, 392, 396, 398};
@@ -372,7 +373,7 @@ OldCell Sig_ConvertOldCell(u32 code) {
 // Files of 14346..14389: only the two oldest groups moved; main signal
 // styles were renumbered.
 OldCell Sig_ConvertLateCell(u32 code, u32 state) {
-  const u32 low = code & 0x1FF, high = code & ~0x1FFu;
+  const u32 low = Cell_Shape(code), high = Cell_WithoutShape(code);
   if (low >= 288 && low <= 295) return OldCell{high | (low + 104), state};
   if (low >= 296 && low <= 303) return OldCell{high | (low + 96), state + 3};
   return OldCell{code, state};
@@ -391,10 +392,10 @@ struct OldElement {
 // code) and gives the element its style and type.
 static void Sig_ConvertElementCell(SignalElement* e, u16 version, u32* oldLow) {
   u32 raw = Grid_GetCellChecked(e->X, e->Y, e->Level);
-  const int underTrain = raw >= CELL_TRAIN_FIRST && raw <= CELL_TRAIN_LAST;
+  const int underTrain = Cell_IsTrainMarker(raw);
   u32 code = underTrain ? Trn_GetCellGraphic(e->X, e->Y, e->Level, u16(raw)) : raw;
-  *oldLow = code < 0x8000 ? (code & 0x1FF) : 0;
-  if (code < 0x8000) {
+  *oldLow = Cell_IsElement(code) ? Cell_Shape(code) : 0;
+  if (Cell_IsElement(code)) {
     OldCell c;
     if (version < LAYVER_SIGNAL_STATE) c = Sig_ConvertOldCell(code);
     else c = Sig_ConvertLateCell(code, e->State);
@@ -403,62 +404,74 @@ static void Sig_ConvertElementCell(SignalElement* e, u16 version, u32* oldLow) {
     if (underTrain) Trn_SetCellGraphic(e->X, e->Y, e->Level, u16(code), u16(raw));
     else if (raw != code) Grid_SetCell(e->X, e->Y, e->Level, CellCode(code));
   }
-  e->Type = Sig_ShapeTypeRange(code < 0x8000 ? (code & ~0x4000u) : code, nullptr, nullptr);
+  e->Type = Sig_ShapeTypeRange(Cell_Normalised(code), nullptr, nullptr);
   if (version >= LAYVER_SIGNAL_STATE && e->Type == 1) e->State = Sig_MapMainStyle(e->State);
+}
+
+// An old element's flags: before LAYVER_ELEMENT_POS only its 0x80 bit.
+static int Sig_ReadOldElementFlags(u16 version, u32* flags) {
+  int r;
+  if (version < LAYVER_COMPANIONS) {
+    u8 b;
+    if ((r = Fio_ReadByte(&b))) return r;
+    *flags = b & 0x80;
+  } else if (version < LAYVER_SIGNAL_COUNTS32) {
+    u16 w;
+    if ((r = Fio_ReadU16(&w))) return r;
+    *flags = (w & 0x8000) ? 0x80 : 0;
+  } else if (version < LAYVER_ELEMENT_POS) {
+    u8 b;
+    if ((r = Fio_ReadByte(&b))) return r;
+    *flags = b & 0x80;
+  } else {
+    u32 w;
+    if ((r = Fio_ReadU32(&w))) return r;
+    *flags = w & 0xFF;
+  }
+  return 0;
+}
+
+// The delay of an old delayed element and its one pending switch, whose
+// weekday these files did not keep.
+static int Sig_ReadOldDelay(SignalElement* e) {
+  int r;
+  u32 delay;
+  u8 hour;
+  if ((r = Fio_ReadU32(&delay)) || (r = Fio_ReadByte(&hour))) return r;
+  e->Delay1 = e->Delay2 = i32(delay);
+  if (hour >= SIG_HOUR_NONE) return 0;
+  u8 minute, second;
+  u32 amount;
+  if ((r = Fio_ReadByte(&minute)) || (r = Fio_ReadByte(&second)) || (r = Fio_ReadU32(&amount))) return r;
+  SignalSwitch s = {0, hour, minute, second};
+  // The weekday: today, or tomorrow when that time has passed today.
+  const SimClock& c = g_simClock;
+  const u32 now = u32(c.hour) * 3600 + c.minute * 60 + c.second, at = u32(hour) * 3600 + minute * 60 + second;
+  s.Weekday = at > now ? c.weekday : u8(c.weekday >= 7 ? 1 : c.weekday + 1);
+  if (hour > 23 || minute > 59 || second > 59) s.Hour = SIG_HOUR_NONE;
+  const i32 a = i32(amount);
+  if (a >= 0) {
+    e->Switch1 = s;
+    e->Amount1 = a;
+    e->Switch2 = s;
+  } else {
+    e->Switch2 = s;
+    e->Amount2 = -a;
+  }
+  return 0;
 }
 
 static int Sig_ReadOldElement(u16 version, SignalElement* e, u32 installationId, u32 instFlags) {
   int r;
   std::memset(e, 0, sizeof *e);
   u32 flags = 0;
-  if (version < LAYVER_COMPANIONS) {
-    u8 b;
-    if ((r = Fio_ReadByte(&b))) return r;
-    flags = b & 0x80;
-  } else if (version < LAYVER_SIGNAL_COUNTS32) {
-    u16 w;
-    if ((r = Fio_ReadU16(&w))) return r;
-    flags = (w & 0x8000) ? 0x80 : 0;
-  } else if (version < LAYVER_ELEMENT_POS) {
-    u8 b;
-    if ((r = Fio_ReadByte(&b))) return r;
-    flags = b & 0x80;
-  } else {
-    u32 w;
-    if ((r = Fio_ReadU32(&w))) return r;
-    flags = w & 0xFF;
-  }
+  if ((r = Sig_ReadOldElementFlags(version, &flags))) return r;
   if ((r = Grid_ReadPos(&e->X, &e->Y, &e->Level, version < LAYVER_ELEMENT_POS ? version : u16(LAYVER_WIDE)))) return r;
   if (version < LAYVER_ELEMENT_POS) e->Level = 0;
   e->Switch1.Hour = e->Switch2.Hour = SIG_HOUR_NONE;
   if (version >= LAYVER_SIGNAL_STATE) {
     if ((r = Fio_ReadU32(&e->State))) return r;
-    if (flags & SIG_F_DELAYED) {
-      u32 delay;
-      u8 hour;
-      if ((r = Fio_ReadU32(&delay)) || (r = Fio_ReadByte(&hour))) return r;
-      e->Delay1 = e->Delay2 = i32(delay);
-      if (hour < SIG_HOUR_NONE) {
-        u8 minute, second;
-        u32 amount;
-        if ((r = Fio_ReadByte(&minute)) || (r = Fio_ReadByte(&second)) || (r = Fio_ReadU32(&amount))) return r;
-        SignalSwitch s = {0, hour, minute, second};
-        // The weekday: today, or tomorrow when that time has passed today.
-        const SimClock& c = g_simClock;
-        const u32 now = u32(c.hour) * 3600 + c.minute * 60 + c.second, at = u32(hour) * 3600 + minute * 60 + second;
-        s.Weekday = at > now ? c.weekday : u8(c.weekday >= 7 ? 1 : c.weekday + 1);
-        if (hour > 23 || minute > 59 || second > 59) s.Hour = SIG_HOUR_NONE;
-        const i32 a = i32(amount);
-        if (a >= 0) {
-          e->Switch1 = s;
-          e->Amount1 = a;
-          e->Switch2 = s;
-        } else {
-          e->Switch2 = s;
-          e->Amount2 = -a;
-        }
-      }
-    }
+    if ((flags & SIG_F_DELAYED) && (r = Sig_ReadOldDelay(e))) return r;
   }
   if (flags & 3) {
     // Rule words of files before 14389 are packed in a form no converter
@@ -505,121 +518,177 @@ static int Sig_ReadOldElement(u16 version, SignalElement* e, u32 installationId,
   return 0;
 }
 
+// The id of an old installation: a missing id gets a free one, and in the
+// oldest files an installation read earlier under a repeated id moves to a
+// new one.
+static int Sig_ReadOldId(u16 version, u32* out) {
+  int r;
+  u32 id = 0;
+  if ((r = Fio_ReadField(&id, version < LAYVER_SIGNAL_STATE ? 2 : 4))) return r;
+  if (id > SIG_ID_MAX) return 3;
+  if (id == 0 && version >= LAYVER_HOME) return 3;
+  if (id == 0) {
+    id = Sig_NextFreeId();
+    if (!id) return 4;
+  } else if (Sig_FindInstallation(id)) {
+    if (version >= LAYVER_HOME) return 3;
+    const u32 moved = Sig_NextFreeId();
+    if (!moved) return 4;
+    Sig_RenumberInstallation(Sig_FindInstallation(id), moved);
+    Sig_ReplaceIdInElements(id, moved);
+  }
+  *out = id;
+  return 0;
+}
+
+// The number of elements, kept per element kind in older files.
+static int Sig_ReadOldElementCount(u16 version, u32* elements) {
+  int r;
+  *elements = 0;
+  if (version < LAYVER_SIGNAL_COUNTS32) {
+    u8 b[4];
+    if (Fio_ReadBlock(b, 4) != 4) return 1;
+    *elements = u32(b[0]) + b[1] + b[2] + b[3];
+  } else if (version < LAYVER_SIGNAL_STATE) {
+    for (int i = 0; i < 4; ++i) {
+      u16 w;
+      if ((r = Fio_ReadU16(&w))) return r;
+      *elements += w;
+    }
+  } else if ((r = Fio_ReadU32(elements))) {
+    return r;
+  }
+  return *elements > SIG_ID_MAX ? 3 : 0;
+}
+
+// The head of an old installation's schedule; its bytes follow the
+// elements.
+struct SigOldSchedule {
+  u32 kind, n, duration;
+  int old;  // stored without its closing byte and with no weekday mask
+};
+
+// Flags, count, maximum and limit of an old installation, and the head of
+// its schedule when it has one.
+static int Sig_ReadOldInstallation(u16 version, SignalInstallation* a, SigOldSchedule* s) {
+  int r = 0;
+  if (version >= LAYVER_SIGNAL_COUNTS32) {
+    u32 flags, c, m, l;
+    if ((r = Fio_ReadU32(&flags)) || (r = Fio_ReadU32(&c)) || (r = Fio_ReadU32(&m)) || (r = Fio_ReadU32(&l))) return r;
+    a->Flags = u8(flags);
+    a->Count = i32(c);
+    a->Maximum = i32(m);
+    a->Limit = i32(l);
+  } else {
+    u8 b[4];
+    u16 w;
+    if (Fio_ReadBlock(b, 4) != 4 || (r = Fio_ReadU16(&w))) return r ? r : 1;
+    a->Flags = b[0];
+    a->Count = b[1];
+    a->Maximum = b[2];
+    a->Limit = b[3];
+  }
+  Sig_BoundCounts(a);
+  if (!(a->Flags & 1)) return 0;
+  if (version >= LAYVER_SIGNAL_COUNTS32) {
+    if ((r = Fio_ReadU32(&s->kind))) return r;
+  } else {
+    u8 b = 0;
+    if ((r = Fio_ReadByte(&b))) return r;
+    s->kind = b;
+  }
+  if (version >= LAYVER_WIDE) {
+    if ((r = Fio_ReadU32(&s->n))) return r;
+  } else {
+    u16 w = 0;
+    if ((r = Fio_ReadU16(&w))) return r;
+    s->n = u32(w) + 1;
+    s->old = 1;
+  }
+  if (version >= LAYVER_SECONDS) {
+    if ((r = Fio_ReadU32(&s->duration))) return r;
+  } else {
+    u16 minutes = 0, unused = 0;
+    if ((r = Fio_ReadU16(&minutes)) || (r = Fio_ReadU16(&unused))) return r;
+    s->duration = u32(minutes) * 60;
+  }
+  return s->n == 0 || s->n > SIG_SCHEDULE_MAX ? 3 : 0;
+}
+
+// The elements of installation id; an element on the cell of the one read
+// just before it (last, across installations) is a copy and is dropped.
+static int Sig_ReadOldElements(u16 version, u32 id, u32 instFlags, u32 elements, i32 last[3]) {
+  int r;
+  for (u32 i = 0; i < elements; ++i) {
+    SignalElement e;
+    if ((r = Sig_ReadOldElement(version, &e, id, instFlags))) {
+      Sig_DropElement(&e);
+      return r;
+    }
+    const int same = e.X == last[0] && e.Y == last[1] && e.Level == last[2];
+    last[0] = e.X, last[1] = e.Y, last[2] = e.Level;
+    if (same) {
+      Sig_DropElement(&e);
+      continue;
+    }
+    e.Id = Sig_NextFreeId();
+    if (!e.Id) {
+      Sig_DropElement(&e);
+      return 4;
+    }
+    Sig_DefaultName(e.Name, e.Type, e.Id);
+    if ((r = Sig_KeepElement(&e))) return r;
+  }
+  return 0;
+}
+
+// The schedule bytes of an old installation whose head was read.
+static int Sig_ReadOldScheduleBytes(SignalInstallation* a, const SigOldSchedule& h) {
+  SignalSchedule* s = static_cast<SignalSchedule*>(Heap_Alloc(u32(sizeof(SignalSchedule)) + h.n + 1));
+  if (!s) return 4;
+  s->Kind = h.kind & 0xFF;
+  s->Duration = h.duration;
+  s->Next = 0;
+  const u32 stored = h.old ? h.n - 1 : h.n;
+  if (Fio_ReadBlock(s->Bytes, stored) != stored) {
+    Heap_Free(s);
+    return 1;
+  }
+  if (h.old) {
+    // The first stored byte of these files is no weekday mask.
+    if (stored) s->Bytes[0] = 127;
+    s->Bytes[stored] = 0;
+  }
+  s->ByteCount = h.n;
+  if (s->Bytes[h.n - 1] != 0) {
+    Heap_Free(s);
+    return 3;
+  }
+  a->Schedule = s;
+  return 0;
+}
+
 static int Sig_LoadOld(u16 version) {
   int r;
   u16 tag, skip;
   if ((r = Fio_ReadU16(&tag)) || (r = Fio_ReadU16(&skip))) return r;
   if (tag != SIG_TAG_OLD) return 3;
   u32 count;
-  if (version < LAYVER_SIGNAL_STATE) {
-    u16 c16;
-    if ((r = Fio_ReadU16(&c16))) return r;
-    count = c16;
-  } else if ((r = Fio_ReadU32(&count))) {
-    return r;
-  }
+  if ((r = Fio_ReadField(&count, version < LAYVER_SIGNAL_STATE ? 2 : 4))) return r;
   if (count > SIG_ID_MAX) return 3;
-  i32 lastX = -1, lastY = -1, lastLevel = 1;
+  i32 last[3] = {-1, -1, 1};
   for (u32 k = 0; k < count; ++k) {
-    u32 id = 0;
-    if (version < LAYVER_SIGNAL_STATE) {
-      u16 id16;
-      if ((r = Fio_ReadU16(&id16))) return r;
-      id = id16;
-    } else if ((r = Fio_ReadU32(&id))) {
-      return r;
-    }
-    if (id > SIG_ID_MAX) return 3;
-    if (id == 0 && version >= LAYVER_HOME) return 3;
-    if (id == 0) {
-      id = Sig_NextFreeId();
-      if (!id) return 4;
-    } else if (Sig_FindInstallation(id)) {
-      // The oldest files may repeat an id: the installation read first
-      // moves to a new one.
-      if (version >= LAYVER_HOME) return 3;
-      const u32 moved = Sig_NextFreeId();
-      if (!moved) return 4;
-      Sig_RenumberInstallation(Sig_FindInstallation(id), moved);
-      Sig_ReplaceIdInElements(id, moved);
-    }
-    u32 elements = 0;
-    if (version < LAYVER_SIGNAL_COUNTS32) {
-      u8 b[4];
-      if (Fio_ReadBlock(b, 4) != 4) return 1;
-      elements = u32(b[0]) + b[1] + b[2] + b[3];
-    } else if (version < LAYVER_SIGNAL_STATE) {
-      for (int i = 0; i < 4; ++i) {
-        u16 w;
-        if ((r = Fio_ReadU16(&w))) return r;
-        elements += w;
-      }
-    } else if ((r = Fio_ReadU32(&elements))) {
-      return r;
-    }
-    if (elements > SIG_ID_MAX) return 3;
+    u32 id, elements;
+    if ((r = Sig_ReadOldId(version, &id)) || (r = Sig_ReadOldElementCount(version, &elements))) return r;
     u8 skipByte;
     if ((r = Fio_ReadByte(&skipByte))) return r;
     SignalInstallation* a = Sig_NewInstallation();
     if (!a) return 4;
     a->Id = id;
-    u32 kind = 0, n = 0, duration = 0;
-    if (version >= LAYVER_SIGNAL_COUNTS32) {
-      u32 flags, c, m, l;
-      if ((r = Fio_ReadU32(&flags)) || (r = Fio_ReadU32(&c)) || (r = Fio_ReadU32(&m)) || (r = Fio_ReadU32(&l))) {
-        Heap_Free(a);
-        return r;
-      }
-      a->Flags = u8(flags);
-      a->Count = i32(c);
-      a->Maximum = i32(m);
-      a->Limit = i32(l);
-    } else {
-      u8 b[4];
-      u16 w;
-      if (Fio_ReadBlock(b, 4) != 4 || (r = Fio_ReadU16(&w))) {
-        Heap_Free(a);
-        return r ? r : 1;
-      }
-      a->Flags = b[0];
-      a->Count = b[1];
-      a->Maximum = b[2];
-      a->Limit = b[3];
-    }
-    Sig_BoundCounts(a);
-    int oldSchedule = 0;
-    if (a->Flags & 1) {
-      if (version >= LAYVER_SIGNAL_COUNTS32) r = Fio_ReadU32(&kind);
-      else {
-        u8 b = 0;
-        r = Fio_ReadByte(&b);
-        kind = b;
-      }
-      if (!r) {
-        if (version >= LAYVER_WIDE) r = Fio_ReadU32(&n);
-        else {
-          u16 w = 0;
-          r = Fio_ReadU16(&w);
-          n = u32(w) + 1;
-          oldSchedule = 1;
-        }
-      }
-      if (!r) {
-        if (version >= LAYVER_SECONDS) r = Fio_ReadU32(&duration);
-        else {
-          u16 minutes = 0, unused = 0;
-          if (!(r = Fio_ReadU16(&minutes))) r = Fio_ReadU16(&unused);
-          duration = u32(minutes) * 60;
-        }
-      }
-      if (r) {
-        Heap_Free(a);
-        return r;
-      }
-      if (n == 0 || n > SIG_SCHEDULE_MAX) {
-        Heap_Free(a);
-        return 3;
-      }
+    SigOldSchedule sched = {0, 0, 0, 0};
+    if ((r = Sig_ReadOldInstallation(version, a, &sched))) {
+      Heap_Free(a);
+      return r;
     }
     const u32 instFlags = a->Flags;
     a->Flags &= u8(~2u);
@@ -627,49 +696,8 @@ static int Sig_LoadOld(u16 version) {
     // Linked now, so that the ids its elements take are not its own; the
     // schedule and the name follow, and it is linked again then.
     Sig_AddLoadedInstallation(a);
-    for (u32 i = 0; i < elements; ++i) {
-      SignalElement e;
-      if ((r = Sig_ReadOldElement(version, &e, id, instFlags))) {
-        Sig_DropElement(&e);
-        return r;
-      }
-      const int same = e.X == lastX && e.Y == lastY && e.Level == lastLevel;
-      lastX = e.X, lastY = e.Y, lastLevel = e.Level;
-      if (same) {
-        Sig_DropElement(&e);
-        continue;
-      }
-      e.Id = Sig_NextFreeId();
-      if (!e.Id) {
-        Sig_DropElement(&e);
-        return 4;
-      }
-      Sig_DefaultName(e.Name, e.Type, e.Id);
-      if ((r = Sig_KeepElement(&e))) return r;
-    }
-    if (a->Flags & 1) {
-      SignalSchedule* s = static_cast<SignalSchedule*>(Heap_Alloc(u32(sizeof(SignalSchedule)) + n + 1));
-      if (!s) return 4;
-      s->Kind = kind & 0xFF;
-      s->Duration = duration;
-      s->Next = 0;
-      const u32 stored = oldSchedule ? n - 1 : n;
-      if (Fio_ReadBlock(s->Bytes, stored) != stored) {
-        Heap_Free(s);
-        return 1;
-      }
-      if (oldSchedule) {
-        // The first stored byte of these files is no weekday mask.
-        if (stored) s->Bytes[0] = 127;
-        s->Bytes[stored] = 0;
-      }
-      s->ByteCount = n;
-      if (s->Bytes[n - 1] != 0) {
-        Heap_Free(s);
-        return 3;
-      }
-      a->Schedule = s;
-    }
+    if ((r = Sig_ReadOldElements(version, id, instFlags, elements, last))) return r;
+    if ((a->Flags & 1) && (r = Sig_ReadOldScheduleBytes(a, sched))) return r;
     Sig_DefaultName(a->Name, 0, id);
     Sig_RenumberInstallation(a, id);
   }
@@ -691,10 +719,10 @@ i32 Sig_RemoveOrphanSignalTiles(void) {
     for (i32 y = box.minY; y <= box.maxY; ++y)
       for (i32 x = box.minX; x <= box.maxX; ++x) {
         const u32 raw = Grid_GetCellChecked(x, y, level);
-        const int underTrain = raw >= CELL_TRAIN_FIRST && raw <= CELL_TRAIN_LAST;
+        const int underTrain = Cell_IsTrainMarker(raw);
         const u32 code = underTrain ? Trn_GetCellGraphic(x, y, level, u16(raw)) : raw;
-        if (code >= 0x8000) continue;
-        const u32 low = code & 0x1FF;
+        if (!Cell_IsElement(code)) continue;
+        const u32 low = Cell_Shape(code);
         if (low < 288 || low > 439) continue;
         if (Sig_FindElementAt(x, y, level, 0) || Sig_FindElementAt(x, y, level, 1)) continue;
         u32 track;
@@ -703,7 +731,7 @@ i32 Sig_RemoveOrphanSignalTiles(void) {
           static const u32 byLow3[8] = {1, 1, 0, 0, 2, 2, 3, 3};
           track = byLow3[low & 7];
         }
-        const u32 next = (code & ~0x1FFu) | track;
+        const u32 next = Cell_WithShape(code, track);
         if (underTrain) Trn_SetCellGraphic(x, y, level, u16(next), u16(raw));
         else Grid_SetCell(x, y, level, CellCode(next));
         changed++;

@@ -1,5 +1,6 @@
 #include "operation/trnfile.h"
 
+#include "model/cellcode.h"
 #include "model/grid.h"
 #include "model/layver.h"
 #include "operation/trn.h"
@@ -11,10 +12,6 @@
 #include "platform/heap.h"
 #include "platform/lng.h"
 #include "platform/str.h"
-
-// The names under which the vehicle resolution after the load knows its
-// versions.
-enum : u16 { V13573 = LAYVER_COMPANIONS, V13576 = LAYVER_BOX, V14369 = LAYVER_CATALOGUE };
 
 // u16 values a vehicle entry may carry before its end mark.
 enum { TRN_MAX_VEHICLE_WORDS = 65536 };
@@ -29,7 +26,7 @@ static void TrnFile_ReportUnconvertible(i32 x, i32 y, i32 level) {}
 // Cell-code classes of the shell: a ramp leading one level down
 // (Ewin_IsCodeClass216) and one leading one level up (Ewin_IsCodeClass184).
 static int TrnFile_IsRampUp(u32 code) {
-  const u32 shape = code > 32767 ? code : (code & 0x1FF);
+  const u32 shape = Cell_IsElement(code) ? Cell_Shape(code) : code;
   return shape >= 184 && shape <= 191;
 }
 
@@ -594,7 +591,7 @@ static int TrnList_ConvertOldLevels(TrainRec* t, const TrnOldState* old) {
   if (old->oldTarget) {
     i32 x = old->targetX, y = old->targetY;
     for (int n = 0; n < TRN_MAX_CELLS && (x != c[0].X || y != c[0].Y); ++n) {
-      step(Grid_GetCellChecked(x, y, level) & ~0x4000u);
+      step(Cell_WithoutMark(Grid_GetCellChecked(x, y, level)));
       x += x < c[0].X ? 1 : x > c[0].X ? -1 : 0;
       y += y < c[0].Y ? 1 : y > c[0].Y ? -1 : 0;
     }
@@ -609,9 +606,8 @@ static int TrnList_ConvertOldLevels(TrainRec* t, const TrnOldState* old) {
       bad = 1;
       continue;
     }
-    CellCode code = Grid_GetCell(c[i].X, c[i].Y, level);
-    if (code < 0x8000) code &= ~0x4000;
-    if (code > 16383) bad = 1;
+    const CellCode code = CellCode(Cell_Normalised(Grid_GetCell(c[i].X, c[i].Y, level)));
+    if (!Cell_IsElement(code)) bad = 1;
     if (level < 0) {
       if (c[i].SavedCode == TRN_NO_CODE) c[i].SavedCode = 1;
       if (i == 0) t->DirZ = -1;
@@ -726,10 +722,10 @@ static u32 TrnFile_SetOf(u32 vehicle) { return vehicle & ~15u; }
 // 0, 1 the pass fails, 2 the vehicle was marked missing.
 static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
   int result = 0;
-  if (v < V13573) e->Vehicle = TrnList_ConvertOldVehicleId(e->Vehicle);
-  if (v >= V13576) {
+  if (v < LAYVER_COMPANIONS) e->Vehicle = TrnList_ConvertOldVehicleId(e->Vehicle);
+  if (v >= LAYVER_BOX) {
     if (Trn_CatalogueVehicleLength(e->Vehicle) == 0) {
-      if (v < V14369) {
+      if (v < LAYVER_CATALOGUE) {
         const u32 entry = Trn_CatalogueIndexEntry(e->Vehicle);
         if (entry >= 0x10000) {
           Trn_CatalogueLoadVehicleSet(TrnFile_SetOf(entry));
@@ -759,7 +755,7 @@ static int TrnFile_ResolveVehicle(TrainVehicle* e, u16 v) {
   }
   const u32 gfx = Trn_CatalogueVehicleFlags(e->Vehicle);
   if (gfx == 65535) {
-    if (v < V13576) return 1;
+    if (v < LAYVER_BOX) return 1;
     if (e->Length < 1 || e->Length > 256) return 1;
     e->VehFlags |= TRN_VEH_MISSING;
     return 2;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/cellcode.h"
 #include "model/grid.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
@@ -19,12 +20,12 @@ enum { GRID_END = 32768 };
 
 int Ovw_CellColour(u32 code, int noDetail, int level0) {
   int bg = level0 ? PAL_OVERVIEW_GROUND : PAL_OVERVIEW_BELOW;
-  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) return PAL_OVERVIEW_TRAIN;
-  if (code < 0x8000) {
-    u32 c = code & ~0x4000u;
-    return c < 4096 ? 97 : c < 6144 ? 98 : c < 8192 ? 90 : c < 12288 ? 92 : 95;
+  if (Cell_IsTrainMarker(code)) return PAL_OVERVIEW_TRAIN;
+  if (Cell_IsElement(code)) {
+    const u32 c = Cell_Class(code);
+    return c < 4 ? 97 : c < 6 ? 98 : c < 8 ? 90 : c < 12 ? 92 : 95;
   }
-  if (code >= 0xC000 && !noDetail && code != 0xC000) {
+  if (code > CELL_EMPTY && !noDetail) {
     static const struct {
       u32 below;
       int cls;
@@ -111,9 +112,8 @@ static const OvwClassTable& ClassTable(int noDetail, int level0) {
 
 // The track class under a train: what the train's cell held before it came.
 static int TrackUnderTrain(i32 x, i32 y, i32 level, u32 marker) {
-  u32 g = Trn_GetCellGraphic(x, y, level, u16(marker));
-  if (g < 0x8000) g &= ~0x4000u;  // bit 14 is a variant of the same piece
-  return g < 4096 ? 97 : 98;
+  const u32 g = Trn_GetCellGraphic(x, y, level, u16(marker));
+  return Cell_IsElement(g) && Cell_Class(g) < 4 ? 97 : 98;
 }
 
 struct OvwBlockRule {

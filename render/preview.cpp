@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "model/cellcode.h"
 #include "operation/trnquery.h"
 #include "render/bgp.h"
 #include "render/blit.h"
@@ -67,8 +68,7 @@ int ZoomFor(int scale) {
 
 u32 NormalCode(u32 code) {
   if (code > 0xFFFF || code == CELL_LOOK_DOWN_1 || code == CELL_LOOK_DOWN_2) return CELL_EMPTY;
-  if (code < 0x8000) code &= ~0x4000u;
-  return code;
+  return Cell_Normalised(code);
 }
 
 // The part of a cell of 32 s x 16 s at (x, y) that lies inside the buffer.
@@ -125,7 +125,7 @@ void Transfer(SchBuf* dc, i32 x, i32 y, int zoom, int scale) {
 
 int PreviewLayer(int zoom, u32 code, i32 variant, i32 state, int layer, int dy, int dx) {
   if (code >= 65536 || code == CELL_EMPTY) return 0;
-  if (code < 16384 || variant == 0)
+  if (Cell_IsElement(code) || variant == 0)
     return Spr_DrawCellLayer(code, state, variant, zoom, 0, kPreviewY, kPreviewX, 0, layer, dy, dx);
   const GfxSubPicture* sp = Gfx_GetSubPicture(code, 0, 0, variant);
   if (!sp) sp = Gfx_GetSubPicture(code, 0, 0, 0);
@@ -149,7 +149,7 @@ int PreviewLayer(int zoom, u32 code, i32 variant, i32 state, int layer, int dy, 
 void Compose(int zoom, u32 code, i32 variant, i32 state, int dy, int dx, int begin) {
   Spr_SetLevel(0);
   int own = dy == 0 && dx == 0;
-  if (begin && own && code < 16384)
+  if (begin && own && Cell_IsElement(code))
     Spr_ComposeTerrain(code, zoom, 0, kPreviewY, kPreviewX, 0);
   else
     Spr_FillBuffer(Spr_CurrentBackground(), zoom);

@@ -243,22 +243,68 @@ static const PieceColours* ResolveColours(int kind, PieceColours* pc) {
   return nullptr;
 }
 
+// The pixels one piece covers in the strip's buffer.
+struct PieceTarget {
+  CellPixel* buf;
+  const u16* off;
+  int count, W, zoom;
+  // Zoom 4 writes 2 x 2 blocks of the zoom-2 mask.
+  void Put(int k, u32 v) const {
+    CellPixel* t = buf + off[k];
+    t[0] = v;
+    if (zoom == 4) t[1] = t[W] = t[W + 1] = v;
+  }
+};
+
+// Colours picked by the seed's random sequence of 0..n-1; without a kept
+// sequence (a seed out of range) the generator draws them live.
+static void BlitSeeded(const PieceTarget& t, SeedSeq* seq, int start, int n, const u32* colours) {
+  const u8* q = SeedSequence(seq, start, n);
+  if (!q) {
+    Rnd_OwnNext(-start);
+    for (int k = 0; k < t.count; ++k) t.Put(k, colours[Rnd_OwnNext(n)]);
+    return;
+  }
+  for (int k = 0; k < t.count; ++k) t.Put(k, colours[q[k]]);
+}
+
+static void BlitOlive(const PieceTarget& t, i32 seed, int strip) {
+  auto olive = [](int g) { return 168u << 16 | u32(121 + g) << 8; };
+  if (t.zoom == 1) {
+    int r = (seed % 32 + 32) % 32;
+    for (int k = 0; k < t.count; ++k) {
+      t.buf[t.off[k]] = olive(r);
+      r = (r + 17) % 32;
+    }
+    return;
+  }
+  // Zoom 4 takes a new number for each pixel of its 2 x 2 blocks.
+  const u8* q = SeedSequence(&g_seqOlive, ((seed + strip) * 3) % 31, 31);
+  int live = !q;
+  if (live) Rnd_OwnNext(-(((seed + strip) * 3) % 31));
+  int j = 0;
+  auto next = [&]() { return live ? Rnd_OwnNext(31) : q[j++]; };
+  const int W = t.W;
+  for (int k = 0; k < t.count; ++k) {
+    CellPixel* p = t.buf + t.off[k];
+    p[0] = olive(next());
+    if (t.zoom == 4) {
+      p[1] = olive(next());
+      p[W] = olive(next());
+      p[W + 1] = olive(next());
+    }
+  }
+}
+
 static void BlitPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, i32 seed, int zoom,
                       const PieceColours* pc) {
   if (strip < 0 || strip > 3 || kind < 0 || kind >= SPR_TP_KINDS || piece < 0 || piece >= TERRAIN_PIECES) return;
   if (zoom != 1 && zoom != 2 && zoom != 4) return;
   const PieceSpans* sp = SpansOf(kind, zoom);
   if (!sp || !sp->count[piece]) return;
-  const u16* off = sp->off + sp->first[piece];
-  const int count = sp->count[piece];
-  const int W = Spr_BufferWidth(zoom);
-  CellPixel* buf = Spr_Buffer(zoom) + strip * 8 * zoom;
-  // Zoom 4 writes 2 x 2 blocks of the zoom-2 mask.
-  auto put = [&](int k, u32 v) {
-    CellPixel* t = buf + off[k];
-    t[0] = v;
-    if (zoom == 4) t[1] = t[W] = t[W + 1] = v;
-  };
+  const PieceTarget t = {Spr_Buffer(zoom) + strip * 8 * zoom, sp->off + sp->first[piece], sp->count[piece],
+                         Spr_BufferWidth(zoom), zoom};
+  const int count = t.count;
   // Every sequence starts from the cell's own seed, so a redraw repeats it.
   switch (kind) {
     case SPR_TP_SOLID:
@@ -266,21 +312,18 @@ static void BlitPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, 
     case SPR_TP_SECOND:
     case SPR_TP_PAL84: {
       u32 v = kind == SPR_TP_PAL84 ? Spr_Palette(84) : colourA;
-      if (zoom == 4)
-        for (int k = 0; k < count; ++k) put(k, v);
-      else
-        for (int k = 0; k < count; ++k) buf[off[k]] = v;
+      for (int k = 0; k < count; ++k) t.Put(k, v);
       return;
     }
     case SPR_TP_TWO: {
       const u8* odd = sp->two + sp->first[piece];
-      for (int k = 0; k < count; ++k) put(k, odd[k] ? colourB : colourA);
+      for (int k = 0; k < count; ++k) t.Put(k, odd[k] ? colourB : colourA);
       return;
     }
     case SPR_TP_SEQ26: {
       int r = (((seed + strip) * 3) % 26 + 26) % 26;
       for (int k = 0; k < count; ++k) {
-        put(k, kSeq26[r]);
+        t.Put(k, kSeq26[r]);
         if (++r == 26) r = 0;
       }
       return;
@@ -288,68 +331,28 @@ static void BlitPiece(int kind, int piece, int strip, u32 colourA, u32 colourB, 
     case SPR_TP_TAB36: {
       int r = (seed % 36 + 36) % 36;
       for (int k = 0; k < count; ++k) {
-        put(k, kTab36[r]);
+        t.Put(k, kTab36[r]);
         if (++r == 36) r = 0;
       }
       return;
     }
-    case SPR_TP_STONES: {
-      const u32* stones = pc->stones;
-      const u8* q = SeedSequence(&g_seqStones, ((seed + strip) * 3) % 15, 15);
-      if (!q) {
-        Rnd_OwnNext(-(((seed + strip) * 3) % 15));
-        for (int k = 0; k < count; ++k) put(k, stones[Rnd_OwnNext(15)]);
-        return;
-      }
-      for (int k = 0; k < count; ++k) put(k, stones[q[k]]);
+    case SPR_TP_STONES:
+      BlitSeeded(t, &g_seqStones, ((seed + strip) * 3) % 15, 15, pc->stones);
       return;
-    }
-    case SPR_TP_CODES45: {
-      const u32* codes = pc->codes45;
+    case SPR_TP_CODES45:
       if (zoom == 1) {
         int r = (((seed + strip) * 3) % 45 + 45) % 45;
         for (int k = 0; k < count; ++k) {
-          buf[off[k]] = codes[r];
+          t.Put(k, pc->codes45[r]);
           if (++r == 45) r = 0;
         }
         return;
       }
-      const u8* q = SeedSequence(&g_seqCodes45, ((seed + strip) * 3) % 45, 45);
-      if (!q) {
-        Rnd_OwnNext(-(((seed + strip) * 3) % 45));
-        for (int k = 0; k < count; ++k) put(k, codes[Rnd_OwnNext(45)]);
-        return;
-      }
-      for (int k = 0; k < count; ++k) put(k, codes[q[k]]);
+      BlitSeeded(t, &g_seqCodes45, ((seed + strip) * 3) % 45, 45, pc->codes45);
       return;
-    }
-    case SPR_TP_OLIVE: {
-      auto olive = [](int g) { return 168u << 16 | u32(121 + g) << 8; };
-      if (zoom == 1) {
-        int r = (seed % 32 + 32) % 32;
-        for (int k = 0; k < count; ++k) {
-          buf[off[k]] = olive(r);
-          r = (r + 17) % 32;
-        }
-        return;
-      }
-      // Zoom 4 takes a new number for each pixel of its 2 x 2 blocks.
-      const u8* q = SeedSequence(&g_seqOlive, ((seed + strip) * 3) % 31, 31);
-      int live = !q;
-      if (live) Rnd_OwnNext(-(((seed + strip) * 3) % 31));
-      int j = 0;
-      auto next = [&]() { return live ? Rnd_OwnNext(31) : q[j++]; };
-      for (int k = 0; k < count; ++k) {
-        CellPixel* t = buf + off[k];
-        t[0] = olive(next());
-        if (zoom == 4) {
-          t[1] = olive(next());
-          t[W] = olive(next());
-          t[W + 1] = olive(next());
-        }
-      }
+    case SPR_TP_OLIVE:
+      BlitOlive(t, seed, strip);
       return;
-    }
   }
 }
 
