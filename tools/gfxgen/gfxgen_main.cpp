@@ -202,10 +202,8 @@ int WriteSymbols(Sheet* sheet) {
       Asy_Name(items[i].code, name, sizeof name);
       entries.push_back(Entry{items[i].code, 0, 0, u32(items[i].part), label, name, &all[z][i]});
       // The pictures of the animation steps follow as the code's further
-      // variants (the file keeps a code's records together), once per code:
-      // a code of several pictures would otherwise repeat them per picture.
-      const int steps = items[i].part <= 1 ? Aan_FrameCount(items[i].code) : 0;
-      for (int f = 1; f <= steps; ++f, ++k) {
+      // variants (the file keeps a code's records together).
+      for (int f = 1; f <= Aan_FrameCount(items[i].code); ++f, ++k) {
         Aan_SetFrame(f);
         Apc_Render(&spec, draw, drawCode, kZooms[z], &anim[z][k]);
         Aan_SetFrame(0);
