@@ -64,7 +64,7 @@ static inline bool Grid_IsRunCode(u32 code) { return (code & 0xF000) == 0x8000; 
 // under a train is stored as the code the train keeps), so it stands for no
 // train and reads as the empty cell it shows as.
 static inline bool Grid_IsForeignMarker(u32 code, u16 version) {
-  return version >= LAYVER_COMPANIONS && code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST;
+  return version >= LAYVER_COMPANIONS && Cell_IsTrainMarker(code);
 }
 
 static void Grid_SetNoExtent(void) {
@@ -562,7 +562,7 @@ static int Grid_WriteBlock(const CellCode* p, i32 x0, i32 y0, i32 level) {
       out[n++] = 0x80;
       run = 0;
     }
-    if (c >= CELL_TRAIN_FIRST && c <= CELL_TRAIN_LAST)
+    if (Cell_IsTrainMarker(c))
       c = Trn_GetCellGraphic(x0 + (i & 63), y0 + (i >> 6), level, CellCode(c));
     out[n++] = u8(c);
     out[n++] = u8(c >> 8);

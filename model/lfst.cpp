@@ -213,7 +213,7 @@ i32 Lfst_ConvertOldElements(void) {
       u32 c = code;
       TrainRec* t = nullptr;
       u32 slot = 0;
-      if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) {
+      if (Cell_IsTrainMarker(code)) {
         t = Trn_FindAtCell(x, y, 0, &slot, u16(code));
         if (!t) continue;
         c = Trn_Cells(t)[slot].SavedCode;

@@ -88,9 +88,8 @@ void Sig_ClockStep(void) {
 // The element's cell code: under a train the code saved there, bit 14 off.
 static u32 Sig_NormalisedCode(const SignalElement* e) {
   u32 code = Grid_GetCellChecked(e->X, e->Y, e->Level);
-  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) code = Trn_GetCellGraphic(e->X, e->Y, e->Level, u16(code));
-  else if (code < 0x8000) code &= ~0x4000u;
-  return code;
+  if (Cell_IsTrainMarker(code)) return Trn_GetCellGraphic(e->X, e->Y, e->Level, u16(code));
+  return Cell_Normalised(code);
 }
 
 static void Sig_BlinkOne(SignalElement* e, void*) {

@@ -504,7 +504,7 @@ void TrnList_RefreshCellCodes(int rebuild) {
       }
       if (rebuild) {
         u32 code = Grid_GetCell(s.X, s.Y, s.Level);
-        if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST)
+        if (Cell_IsTrainMarker(code))
           code = Trn_GetCellGraphic(s.X, s.Y, s.Level, u16(code));
         if (!Grid_SetCell(s.X, s.Y, s.Level, t->MarkerCode)) {
           s.GridWord = nullptr;

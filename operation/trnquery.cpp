@@ -78,7 +78,7 @@ int Trn_ScaleRegionPos(i32 originX, i32 originY, i32 x, i32* newY, i32* newX, i3
                        i32 numX, i32 level, i32 y) {
   const CellCode code = Grid_GetCellChecked(x, y, level);
   TrainRec* t = nullptr;
-  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) t = Trn_FindAtCell(x, y, level, nullptr, code);
+  if (Cell_IsTrainMarker(code)) t = Trn_FindAtCell(x, y, level, nullptr, code);
   if (!t) {
     if (newX) *newX = Trn_Scale(x, originX, numX, denX);
     if (newY) *newY = Trn_Scale(y, originY, numY, denY);

@@ -278,8 +278,8 @@ static int Trn_CanGoOn(TrainRec* t) {
   const TrainCell& h = Trn_Cells(t)[0];
   const i32 x = h.X + t->DirX, y = h.Y + t->DirY, z = h.Level + (t->DirZ == -1 ? -1 : 0);
   u32 code = Grid_GetCellChecked(x, y, z);
-  if (code >= 0x4000 && code < 0x8000) code &= ~0x4000u;
-  if (code >= 0x4000) return 0;
+  code = Cell_Normalised(code);
+  if (!Cell_IsElement(code)) return 0;
   int cls = 0;
   int dir = Trn_TrackConnection(t->DirX, t->DirY, code, &cls, t->PathOption);
   if (cls == TRK_CLASS_CONTROLLED || cls == TRK_CLASS_CONTROLLED_LEVEL) {

@@ -397,7 +397,7 @@ void Spr_CompletePortal(int bit, int zoom, i32 level, i32 y, i32 x, int hidden) 
 static void TrainsFromBelow(int zoom, i32 level, i32 y, i32 x) {
   if (y >= 32767 || level > 0 || level < -4) return;
   u32 raw = Grid_GetCell(x, y + 1, level);
-  if (raw < CELL_TRAIN_FIRST || raw > CELL_TRAIN_LAST) return;
+  if (!Cell_IsTrainMarker(raw)) return;
   TrnCellImage img;
   u16 saved = Trn_CellVehicleImage(x, y + 1, level, &img, u16(raw));
   if (img.count > 0 && !Spr_HidesTrain(saved)) Spr_DrawTrainPartsFromBelow(&img, zoom);

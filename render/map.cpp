@@ -142,8 +142,6 @@ i32 Map_FollowedView(void) { return g_shellHooks.followedView ? g_shellHooks.fol
 
 // ---------------------------------------------------------------- composition
 
-static int IsMarker(u32 c) { return c >= CELL_TRAIN_FIRST && c <= CELL_TRAIN_LAST; }
-
 i32 Map_StartLevel(i32 x, i32 y, i32 level) {
   while (level > -4 && Spr_IsSeeThrough(Grid_GetCell(x, y, level), level)) --level;
   return level;
@@ -170,7 +168,7 @@ void Map_ComposeCellColumn(void* dc, i32 px, i32 py, int target, int flags, i32 
   for (i32 level = startLevel; level <= viewLevel; ++level) {
     Spr_SetLevel(level);
     u32 raw = Grid_GetCell(x, y, level);
-    if (IsMarker(raw)) {
+    if (Cell_IsTrainMarker(raw)) {
       TrnCellImage img;
       Trn_CellVehicleImage(x, y, level, &img, u16(raw));
       Spr_ComposeTrainCell(zoom, level, y, x, hidden, &img);

@@ -184,7 +184,7 @@ void Map_PaintTrainLabels(int v) {
   ForEachCell(v, *w, [&](i32 x, i32 y, i32 start, i32 px, i32 py) {
     // Only a cell holding a train marker can hold a train's head.
     const u32 code = Grid_GetCell(x, y, start);
-    if (code < CELL_TRAIN_FIRST || code > CELL_TRAIN_LAST) return;
+    if (!Cell_IsTrainMarker(code)) return;
     wch text[LABEL_TEXT_MAX] = {};
     i32 ox = 0, oy = 0;
     if (!Trn_LabelAtCell(x, y, start, text, &ox, &oy, u16(code)) || ox == -10000) return;
