@@ -11,6 +11,7 @@
 // clipped to it; the same cell gives the same pixels on every redraw (all
 // randomness is seeded from the cell). Main thread only.
 #pragma once
+#include "model/cellcode.h"
 #include "platform/types.h"
 
 typedef u32 CellPixel;
