@@ -203,8 +203,8 @@ static void BarAcross(SchBuf* sq, i32 x, i32 y, int ux, int uy, int h, int n, u3
 
 // The figure of an object class at the centre, facing direction d (code &
 // 7): the track runs upright for 0 and 1, level for 2 and 3, falling for 4
-// and 5, rising for 6 and 7. A bar lies across the track so that it never
-// hides under the line.
+// and 5, rising for 6 and 7. Bars lie across the track so that they never
+// hide under the line.
 static void Map_DrawSchematicFigure(SchBuf* sq, const SchGeo* g, int cls, int d, u32 colour) {
   static const int across[8][2] = {{1, 0}, {1, 0}, {0, 1}, {0, 1}, {1, -1}, {1, -1}, {1, 1}, {1, 1}};
   static const int along[8][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}, {1, 1}, {-1, -1}, {-1, 1}, {1, -1}};
@@ -218,6 +218,13 @@ static void Map_DrawSchematicFigure(SchBuf* sq, const SchGeo* g, int cls, int d,
       BarAcross(sq, c, c, ax, ay, h, g->s3 > 1 && (ax == 0 || ay == 0) ? g->s3 : 1, colour);
       break;
     case 3: {  // shunting point: a T standing on the track, its stem across it
+      if (ax != 0 && ay != 0) {
+        // On diagonal track a T would break into steps; an upright cross
+        // keeps clear of the line.
+        Map_BufHLine(sq, c - h, c, 1, colour, c + h);
+        Map_BufVLine(sq, c, c - h, 1, colour, c + h);
+        break;
+      }
       const i32 tx = c + ax * h, ty = c + ay * h, t = h - 1 > 0 ? h - 1 : 1;
       Map_BufLine(sq, c, c, tx, ty, 1, colour);
       Map_BufLine(sq, tx - along[d][0] * t, ty - along[d][1] * t, tx + along[d][0] * t, ty + along[d][1] * t, 1, colour);
