@@ -86,6 +86,12 @@ static void Pal_Defaults(u32* out) {
   out[PAL_SCHEMATIC_GROUND] = Rgb(kSchematicGround);
   out[PAL_OVERVIEW_GROUND] = Rgb(kOverviewGround);
   out[PAL_BACKGROUND] = 0x00B0C8B0;
+  // A signal's state mark in the colour of its aspect, bright enough to
+  // read as a dot on the schematic ground and beside the track line.
+  static const u8 kMarks[3][3] = {{232, 48, 40}, {64, 208, 88}, {240, 204, 48}};
+  out[PAL_SCH_MARK_STOP] = Rgb(kMarks[0]);
+  out[PAL_SCH_MARK_CLEAR] = Rgb(kMarks[1]);
+  out[PAL_SCH_MARK_EXPECT] = Rgb(kMarks[2]);
   // The dialogs' colours (dialog, static, edit, list and read-only field:
   // text over background), those of a Windows dialog: dark text on a light
   // face, white fields.

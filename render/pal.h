@@ -53,6 +53,9 @@ enum {
   PAL_TRAIN_LABEL_BOX = 128,
   PAL_BACKGROUND = 131,     // the picture view's ground on level 0
   PAL_SCHEMATIC_GROUND = 132,
+  PAL_SCH_MARK_STOP = 150,  // the schematic state marks of signal shapes
+  PAL_SCH_MARK_CLEAR = 151, // showing stop, clear and expect stop
+  PAL_SCH_MARK_EXPECT = 158,
   PAL_OVERVIEW_GROUND = 133,
   PAL_BELOW_GROUND = 177,   // the picture view's ground below level 0
   PAL_OVERVIEW_BELOW = 179  // the overview's ground below level 0

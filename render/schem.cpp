@@ -1,6 +1,9 @@
 #include "render/schem.h"
 
+#include "model/cellcode.h"
 #include "model/grid.h"
+#include "operation/sig.h"
+#include "operation/sigeval.h"
 #include "operation/tracktab.h"
 #include "operation/trn.h"
 #include "operation/trnquery.h"
@@ -9,6 +12,7 @@
 #include "render/gfx.h"
 #include "render/map.h"
 #include "render/ovw.h"
+#include "render/pal.h"
 #include "render/preview.h"
 #include "render/sprview.h"
 
@@ -158,8 +162,9 @@ u32 Trk_PieceConnectorMask(u32 code) {
   if ((s >= 264 && s <= 271) || (s >= 152 && s <= 159)) cls = 1;
   else if (s >= 176 && s <= 183) cls = 2;
   else if (s >= 192 && s <= 199) cls = 3;
-  GfxElementKind k;
-  if (Gfx_ElementKind(code, &k) == 10) cls = 4;
+  // Asked of the signal store, not of the graphics: the element kinds of
+  // the graphics are only known once a kind query is installed.
+  if (Sig_ShapeTypeRange(code, nullptr, nullptr) == 10) cls = 4;
   if ((s & 7) % 2 == 0) return d << 8 | cls << 28 | d | d * 2;
   return d << 8 | cls << 28 | d | d / 2;
 }
@@ -187,7 +192,54 @@ struct SchGeo {
   int size, c, e, stateOff, s1, s2, s3;
 };
 
-void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code) {
+// A bar of half length h through (x, y) along the unit step (ux, uy), n
+// pixels thick (the further lines shifted off the track's side).
+static void BarAcross(SchBuf* sq, i32 x, i32 y, int ux, int uy, int h, int n, u32 colour) {
+  // The shift that thickens the bar: along x for an upright bar, else down.
+  const int tx = uy != 0 && ux == 0 ? 1 : 0, ty = 1 - tx;
+  for (int k = 0; k < n; ++k)
+    Map_BufLine(sq, x - ux * h + tx * k, y - uy * h + ty * k, x + ux * h + tx * k, y + uy * h + ty * k, 1, colour);
+}
+
+// The figure of an object class at the centre, facing direction d (code &
+// 7): the track runs upright for 0 and 1, level for 2 and 3, falling for 4
+// and 5, rising for 6 and 7. Bars lie across the track so that they never
+// hide under the line.
+static void Map_DrawSchematicFigure(SchBuf* sq, const SchGeo* g, int cls, int d, u32 colour) {
+  static const int across[8][2] = {{1, 0}, {1, 0}, {0, 1}, {0, 1}, {1, -1}, {1, -1}, {1, 1}, {1, 1}};
+  static const int along[8][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}, {1, 1}, {-1, -1}, {-1, 1}, {1, -1}};
+  const int c = g->c, h = g->s1 / 2 > 0 ? g->s1 / 2 : 1;
+  const int ax = across[d][0], ay = across[d][1];
+  switch (cls) {
+    case 1:  // stop or timetable point: a solid box
+      Map_BufFillRect(sq, c - h, c - h, colour, c + h, c + h);
+      break;
+    case 2:  // LFST point: a bar across the track
+      BarAcross(sq, c, c, ax, ay, h, g->s3 > 1 && (ax == 0 || ay == 0) ? g->s3 : 1, colour);
+      break;
+    case 3: {  // shunting point: a T standing on the track, its stem across it
+      if (ax != 0 && ay != 0) {
+        // On diagonal track a T would break into steps; an upright cross
+        // keeps clear of the line.
+        Map_BufHLine(sq, c - h, c, 1, colour, c + h);
+        Map_BufVLine(sq, c, c - h, 1, colour, c + h);
+        break;
+      }
+      const i32 tx = c + ax * h, ty = c + ay * h, t = h - 1 > 0 ? h - 1 : 1;
+      Map_BufLine(sq, c, c, tx, ty, 1, colour);
+      Map_BufLine(sq, tx - along[d][0] * t, ty - along[d][1] * t, tx + along[d][0] * t, ty + along[d][1] * t, 1, colour);
+      break;
+    }
+    case 4:  // ten-state signal: a square outline
+      Map_BufFrameRect(sq, c - h, c - h, colour, c + h, c + h);
+      break;
+    default:  // crossing: the square around the crossing point
+      Map_BufFrameRect(sq, c - h - 1, c - h - 1, colour, c + h + 1, c + h + 1);
+      break;
+  }
+}
+
+void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int mark, u32 code) {
   SchGeo g;
   switch (scale) {
     case 1: g = {16, 8, 15, 4, 6, 2, 2}; break;
@@ -230,33 +282,41 @@ void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, 
   for (int i = 0; i < 12; ++i)
     if (mask & (1u << (16 + i)))
       Map_BufLine(sq, pts[chords[i][0]][0], pts[chords[i][0]][1], pts[chords[i][1]][0], pts[chords[i][1]][1], 1, line);
-  int cls = int((mask >> 28) & 7);
-  if (cls && (scale < 8)) {
-    int s = g.s1 / 2;
-    if (cls == 1) Map_BufFillRect(sq, c - s, c - s, line, c + s, c + s);
-    else if (cls == 2) Map_BufHLine(sq, c - s - 1, c, 1, line, c + s + 1);
-    else if (cls == 3) {
-      Map_BufHLine(sq, c - s, c, 1, line, c + s);
-      Map_BufVLine(sq, c, c - s, 1, line, c + s);
-    } else if (cls == 4) Map_BufFrameRect(sq, c - s, c - s, line, c + s, c + s);
-    else Map_BufFrameRect(sq, c - s - 1, c - s - 1, line, c + s + 1, c + s + 1);
-  }
-  if (state > 0 && scale > 0 && g.stateOff > 0) {
-    int d = int(code & 7);
+  // Previews show the track alone: no class figure, no state mark.
+  const int cls = scale > 0 ? int((mask >> 28) & 7) : 0;
+  if (cls && scale < 8) Map_DrawSchematicFigure(sq, &g, cls, int(code & 7), line);
+  if ((mark & MAP_SCH_MARK) && scale > 0 && g.stateOff > 0) {
     static const int dd[8][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}, {1, 1}, {-1, -1}, {-1, 1}, {1, -1}};
-    u32 mc = Spr_Palette(state >= 2 ? 150 : 151);
-    Map_BufFillRect(sq, c + dd[d][0] * g.stateOff, c + dd[d][1] * g.stateOff, mc, c + dd[d][1] * g.stateOff,
-                    c + dd[d][0] * g.stateOff);
+    const int d = mark & 7, n = g.s2 > 1 ? 2 : 1;
+    const u32 mc = Spr_Palette((mark & MAP_SCH_MARK_KIND2)   ? PAL_SCH_MARK_STOP
+                                 : (mark & MAP_SCH_MARK_KIND4) ? PAL_SCH_MARK_EXPECT
+                                                               : PAL_SCH_MARK_CLEAR);
+    const i32 mx = c + dd[d][0] * g.stateOff, my = c + dd[d][1] * g.stateOff;
+    Map_BufFillRect(sq, mx, my, mc, my + n - 1, mx + n - 1);
   }
+}
+
+// The state mark of a signal element of types 1-4 in the given state: on
+// the side the shape faces, or the other side when the state's class has
+// bit 2; coloured by the shape's display kind. 0 for codes of other shapes.
+int Map_SchematicStateMark(u32 code, int state) {
+  if (state < 0) return 0;
+  const u32 type = Sig_ShapeTypeRange(code, nullptr, nullptr);
+  if (type < 1 || type > 4) return 0;
+  int d = int(code & 7);
+  if (Sig_CodeClass(type, u32(state)) & 4) d ^= 1;
+  const int kind = Sig_ShapeKind(code);
+  return MAP_SCH_MARK | d | (kind == 2 ? MAP_SCH_MARK_KIND2 : kind == 4 ? MAP_SCH_MARK_KIND4 : 0);
 }
 
 void Map_DrawSchematicCell(SchBuf* dc, int target, i32 px, i32 py, i32 level, u32 code, u32 colour, int state,
                            int groundDetail) {
-  int scale, size;
+  int scale, size, mark = 0;
   if (target >= 0 && target < MAP_VIEWS) {
     const int s = g_mapViews[target].scale;
     scale = s == 2 || s == 4 || s == 8 ? s : 1;
     size = 16 / scale;
+    mark = Map_SchematicStateMark(code, state);
   } else if (target == MAP_TARGET_PREVIEW1 || target == MAP_TARGET_PREVIEW1 + 1) {
     scale = target == MAP_TARGET_PREVIEW1 ? 0 : -1;
     size = scale == 0 ? 16 : 24;
@@ -266,8 +326,17 @@ void Map_DrawSchematicCell(SchBuf* dc, int target, i32 px, i32 py, i32 level, u3
   }
   u32 sqPix[24 * 24];
   SchBuf sq = {sqPix, size, size};
-  Map_DrawSchematicLines(&sq, scale, level, groundDetail, colour, state, code);
+  Map_DrawSchematicLines(&sq, scale, level, groundDetail, colour, mark, code);
   Spr_TransferSchematic(dc, px, py, target, &sq);
+}
+
+// The state a schematic cell shows: that of a signal element of types 1-4
+// standing on a signal shape, -1 for every other cell.
+static int SchematicStateAt(i32 x, i32 y, i32 level, u32 code) {
+  const u32 type = Sig_ShapeTypeRange(code, nullptr, nullptr);
+  if (type < 1 || type > 4) return -1;
+  if (!Sig_FindElementAt(x, y, level, 0)) return -1;
+  return int(Sig_QueryElementState(x, y, level, nullptr, 0, Sig_ShapeKind(code)));
 }
 
 void Map_DrawSchematicAt(int v, i32 x, i32 y) {
@@ -279,6 +348,7 @@ void Map_DrawSchematicAt(int v, i32 x, i32 y) {
   u32 code = Grid_GetCell(x, y, start), drawn;
   const int ci = Map_SchematicColourIndex(code, x, y, start, &drawn);
   const i32 px = ((x - w.originX) * 16 + w.pixOffX) / scale, py = ((y - w.originY) * 16 + w.pixOffY) / scale;
-  Map_DrawSchematicCell(nullptr, v, px, py, start, drawn, Spr_Palette(ci), 0, w.groundDetail);
+  Map_DrawSchematicCell(nullptr, v, px, py, start, drawn, Spr_Palette(ci), SchematicStateAt(x, y, start, drawn),
+                        w.groundDetail);
   Spr_DrawGridInView(v, px, py, 16 / scale, scale, Spr_GridFlags(x, y, w.level));
 }

@@ -37,14 +37,24 @@ u32 Trk_PieceConnectorMask(u32 code);
 // The palette entry of the schematic colour of a code at a cell (see the
 // redraw rules); *drawn the code drawn (a train's saved code).
 int Map_SchematicColourIndex(u32 code, i32 x, i32 y, i32 level, u32* drawn);
+// The state mark word of a schematic cell: MAP_SCH_MARK with the direction
+// (0..7) the mark lies in from the centre and the display kind of the
+// signal shape (MAP_SCH_MARK_KIND2 stop, _KIND4 expect stop, neither clear).
+enum { MAP_SCH_MARK_KIND2 = 128, MAP_SCH_MARK_KIND4 = 256, MAP_SCH_MARK = 512 };
+// The mark of a signal element of types 1-4 in state (-1 none) on a cell of
+// that code; 0 when the code is no such signal shape or there is no state.
+int Map_SchematicStateMark(u32 code, int state);
 // Draws one schematic cell into a square buffer of side `size` (16 / scale
 // for views, 16 or 24 for previews): scale 1, 2, 4, 8 for views, 0 for a
-// preview of side 16, -1 for side 24.
-void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int state, u32 code);
-// One schematic cell of the code drawn with the colour, in state (signal
-// elements), at pixel (px, py) of the target: a view 0..5 (its back buffer,
-// a square of 16 / scale; dc unused) or a preview 6 (16 x 16) or 7 (24 x 24)
-// into dc. groundDetail: the view's ground-detail flag (previews draw it).
+// preview of side 16, -1 for side 24. Scales below 8 draw the class figure at
+// the centre; views of scale 1 and 2 draw the state mark (0 none).
+void Map_DrawSchematicLines(SchBuf* sq, int scale, i32 level, int groundDetail, u32 colour, int mark, u32 code);
+// One schematic cell of the code drawn with the colour at pixel (px, py) of
+// the target: a view 0..5 (its back buffer, a square of 16 / scale; dc
+// unused) or a preview 6 (16 x 16) or 7 (24 x 24) into dc. state: the state
+// of the signal element of types 1-4 on the cell, -1 for none; views show
+// it as the state mark, previews show no mark and no class figure.
+// groundDetail: the view's ground-detail flag (previews draw it).
 void Map_DrawSchematicCell(SchBuf* dc, int target, i32 px, i32 py, i32 level, u32 code, u32 colour, int state,
                            int groundDetail);
 // The schematic redraw of cell x, y in view v (code, colour, square, grid).

@@ -2,6 +2,7 @@
 // primitives, the schematic colour of a cell and a drawn schematic cell.
 #include <vector>
 
+#include "operation/sig.h"
 #include "render/compose.h"
 #include "render/preview.h"
 #include "render/schem.h"
@@ -131,6 +132,151 @@ TEST_F(SchemStore, SchematicCellGoesToItsTarget) {
   EXPECT_EQ(Spr_Palette(52), Map_GetBackPixel(0, 20, 16)) << "minor: every 4th pixel along the top edge";
   EXPECT_NE(Spr_Palette(52), Map_GetBackPixel(0, 21, 16));
   Map_CloseView(0);
+}
+
+
+// The figure at a cell's centre and the state mark of a signal element,
+// drawn into a schematic view. Pixels are given within the cell for scale 1
+// (centre 8, figure half size 3, mark 4 from the centre, 2 x 2) and scale 2
+// (centre 4, half size 2, mark 2 away, one pixel). L a line pixel, B the
+// background, R / S / Y the mark in the colour of a stop, clear, or expect
+// stop signal shape.
+struct SchemFigures : SchemStore {
+  void SetUp() override {
+    SchemStore::SetUp();
+    Sig_Clear();
+  }
+  void TearDown() override {
+    Sig_Clear();
+    SchemStore::TearDown();
+  }
+};
+
+TEST_F(SchemFigures, ClassFiguresAndStateMarks) {
+  struct Probe {
+    int x, y;
+    char what;
+  };
+  struct Case {
+    const char* what;
+    u32 code;
+    int state;  // of a signal element placed on the cell; -1 none
+    std::vector<Probe> scale1, scale2;
+  } cases[] = {
+      {"stop: a solid box on upright track", 264, -1,
+       {{5, 5, 'L'}, {11, 11, 'L'}, {11, 5, 'L'}, {4, 8, 'B'}, {12, 8, 'B'}},
+       {{2, 2, 'L'}, {6, 6, 'L'}, {6, 2, 'L'}, {1, 4, 'B'}, {7, 4, 'B'}}},
+      {"timetable point: the same box on level track", 155, -1,
+       {{5, 5, 'L'}, {11, 11, 'L'}, {8, 4, 'B'}, {8, 12, 'B'}},
+       {{2, 2, 'L'}, {6, 6, 'L'}, {4, 1, 'B'}, {4, 7, 'B'}}},
+      {"buffer stop: the track ends at the centre, no figure", 170, -1,
+       {{8, 8, 'L'}, {15, 8, 'L'}, {7, 8, 'B'}, {0, 8, 'B'}, {5, 5, 'B'}, {11, 11, 'B'}},
+       {{4, 4, 'L'}, {7, 4, 'L'}, {3, 4, 'B'}, {0, 4, 'B'}, {2, 2, 'B'}}},
+      {"turnout: level track and its branch, no figure", 48, -1,
+       {{0, 8, 'L'}, {15, 8, 'L'}, {11, 11, 'L'}, {15, 15, 'L'}, {5, 5, 'B'}, {11, 5, 'B'}},
+       {{0, 4, 'L'}, {7, 4, 'L'}, {6, 6, 'L'}, {2, 2, 'B'}, {6, 2, 'B'}}},
+      {"crossing: the square around the crossing point", 136, -1,
+       {{4, 4, 'L'}, {12, 12, 'L'}, {12, 4, 'L'}, {4, 12, 'L'}, {8, 4, 'L'}, {5, 5, 'B'}, {8, 6, 'B'}},
+       {{1, 1, 'L'}, {7, 7, 'L'}, {7, 1, 'L'}, {2, 2, 'B'}, {4, 2, 'B'}}},
+      {"LFST point on upright track: a level bar two rows thick", 176, -1,
+       {{5, 8, 'L'}, {11, 8, 'L'}, {5, 9, 'L'}, {11, 9, 'L'}, {5, 7, 'B'}, {5, 10, 'B'}, {4, 8, 'B'}},
+       {{2, 4, 'L'}, {6, 4, 'L'}, {2, 5, 'L'}, {2, 3, 'B'}, {1, 4, 'B'}, {2, 6, 'B'}}},
+      {"LFST point on level track: an upright bar", 178, -1,
+       {{8, 5, 'L'}, {8, 11, 'L'}, {9, 5, 'L'}, {7, 5, 'B'}, {10, 5, 'B'}, {8, 4, 'B'}},
+       {{4, 2, 'L'}, {4, 6, 'L'}, {5, 2, 'L'}, {3, 2, 'B'}, {6, 2, 'B'}, {4, 1, 'B'}}},
+      {"shunting point: a T standing on the track", 195, -1,
+       {{8, 9, 'L'}, {8, 11, 'L'}, {6, 11, 'L'}, {10, 11, 'L'}, {8, 7, 'B'}, {6, 10, 'B'}, {5, 11, 'B'}, {8, 12, 'B'}},
+       {{4, 5, 'L'}, {3, 6, 'L'}, {5, 6, 'L'}, {4, 3, 'B'}, {2, 6, 'B'}, {4, 7, 'B'}, {3, 5, 'B'}}},
+      {"shunting point on falling track: an upright cross", 196, -1,
+       {{5, 8, 'L'}, {11, 8, 'L'}, {8, 5, 'L'}, {8, 11, 'L'}, {6, 7, 'B'}, {4, 8, 'B'}},
+       {{2, 4, 'L'}, {6, 4, 'L'}, {4, 2, 'L'}, {4, 6, 'L'}, {3, 2, 'B'}, {1, 4, 'B'}}},
+      {"ten-state signal: a square outline and no state mark", 392, 1,
+       {{5, 5, 'L'}, {11, 11, 'L'}, {11, 5, 'L'}, {6, 6, 'B'}, {10, 10, 'B'}, {8, 4, 'L'}, {9, 4, 'B'}},
+       {{2, 2, 'L'}, {6, 6, 'L'}, {3, 3, 'B'}, {5, 5, 'B'}, {4, 2, 'L'}, {5, 3, 'B'}}},
+      {"clear shape, state of class 1: the mark on the side the shape faces", 456, 0,
+       {{8, 4, 'S'}, {9, 4, 'S'}, {8, 5, 'S'}, {9, 5, 'S'}, {8, 12, 'L'}, {10, 4, 'B'}},
+       {{4, 2, 'S'}, {5, 3, 'B'}, {4, 6, 'L'}, {5, 2, 'B'}}},
+      {"clear shape, state of class 5: the mark on the other side", 456, 1,
+       {{8, 12, 'S'}, {9, 13, 'S'}, {8, 4, 'L'}, {9, 5, 'B'}},
+       {{4, 6, 'S'}, {4, 2, 'L'}, {5, 7, 'B'}, {5, 6, 'B'}}},
+      {"stop shape facing left", 466, 0,
+       {{4, 8, 'R'}, {5, 9, 'R'}, {12, 8, 'L'}, {4, 7, 'B'}},
+       {{2, 4, 'R'}, {2, 5, 'B'}, {6, 4, 'L'}}},
+      {"expect-stop shape facing right, state of class 0", 411, 242,
+       {{12, 8, 'Y'}, {13, 9, 'Y'}, {4, 8, 'L'}},
+       {{6, 4, 'Y'}, {2, 4, 'L'}, {6, 5, 'B'}}},
+      {"clear shape facing right, state of class 4: the mark turns left", 443, 243,
+       {{4, 8, 'S'}, {5, 9, 'S'}, {12, 8, 'L'}},
+       {{2, 4, 'S'}, {6, 4, 'L'}}},
+      {"expect-stop shape on falling track", 436, 242,
+       {{12, 12, 'Y'}, {13, 13, 'Y'}, {13, 12, 'Y'}, {4, 4, 'L'}, {14, 14, 'L'}},
+       {{6, 6, 'Y'}, {2, 2, 'L'}, {7, 7, 'L'}}},
+      {"signal shape without an element: no mark", 456, -1,
+       {{8, 4, 'L'}, {9, 5, 'B'}},
+       {{4, 2, 'L'}, {5, 3, 'B'}}},
+  };
+  const u32 line = Spr_Palette(92), bg = Spr_Palette(132);  // ground detail: codes below 4096
+  const u32 stop = Spr_Palette(PAL_SCH_MARK_STOP), clear = Spr_Palette(PAL_SCH_MARK_CLEAR),
+            expectStop = Spr_Palette(PAL_SCH_MARK_EXPECT);
+  // Colours that are all alike would let any pixel pass.
+  ASSERT_NE(line, bg);
+  ASSERT_NE(stop, clear);
+  ASSERT_NE(clear, expectStop);
+  ASSERT_NE(stop, expectStop);
+  for (u32 c : {stop, clear, expectStop}) {
+    ASSERT_NE(line, c);
+    ASSERT_NE(bg, c);
+  }
+  for (const Case& k : cases) {
+    for (int scale : {1, 2}) {
+      Grid_Clear();
+      Sig_Clear();
+      ASSERT_TRUE(Grid_SetCell(3, 3, 0, CellCode(k.code))) << k.what;
+      if (k.state >= 0) {
+        ASSERT_EQ(0, Sig_CreateElement(3, 3, 0, u32(k.state), k.code)) << k.what;
+      }
+      int window = 0;
+      ASSERT_EQ(0, Map_OpenView(0, &window, MAP_MODE_SCHEMATIC, scale, 0, 0, 0, 64, 64));
+      Map_RedrawCell(3, 3, 0, MAP_REDRAW_SCHEMATIC);
+      const int size = 16 / scale;
+      for (const Probe& p : scale == 1 ? k.scale1 : k.scale2) {
+        const u32 want = p.what == 'L' ? line : p.what == 'B' ? bg : p.what == 'R' ? stop : p.what == 'S' ? clear : expectStop;
+        EXPECT_EQ(want, Map_GetBackPixel(0, 3 * size + p.x, 3 * size + p.y))
+            << k.what << ", scale " << scale << ", pixel " << p.x << "," << p.y << " should be " << p.what;
+      }
+      Map_CloseView(0);
+    }
+  }
+}
+
+// Scale 4 has no room for the state mark and scale 8 none for the figure;
+// previews show the track alone, whatever mark they are given.
+TEST_F(SchemFigures, SmallScalesAndPreviewsLeaveOut) {
+  ASSERT_TRUE(Grid_SetCell(3, 3, 0, CellCode(466)));
+  ASSERT_EQ(0, Sig_CreateElement(3, 3, 0, 0, 466));
+  const u32 stop = Spr_Palette(PAL_SCH_MARK_STOP);
+  int window = 0;
+  for (int scale : {4, 8}) {
+    ASSERT_EQ(0, Map_OpenView(0, &window, MAP_MODE_SCHEMATIC, scale, 0, 0, 0, 64, 64));
+    Map_RedrawCell(3, 3, 0, MAP_REDRAW_SCHEMATIC);
+    const int size = 16 / scale;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) EXPECT_NE(stop, Map_GetBackPixel(0, 3 * size + x, 3 * size + y)) << scale;
+    Map_CloseView(0);
+  }
+  // Scale 4 still draws the box of a stop (half size 1 around the centre 2).
+  ASSERT_TRUE(Grid_SetCell(5, 5, 0, CellCode(264)));
+  ASSERT_EQ(0, Map_OpenView(0, &window, MAP_MODE_SCHEMATIC, 4, 0, 0, 0, 64, 64));
+  Map_RedrawCell(5, 5, 0, MAP_REDRAW_SCHEMATIC);
+  EXPECT_EQ(Spr_Palette(92), Map_GetBackPixel(0, 5 * 4 + 1, 5 * 4 + 1));
+  Map_CloseView(0);
+
+  std::vector<u32> px(16 * 16);
+  SchBuf sq = {px.data(), 16, 16};
+  Map_DrawSchematicLines(&sq, 0, 0, 1, 0x00ABCDEF, MAP_SCH_MARK | MAP_SCH_MARK_KIND2 | 2, 264);
+  EXPECT_EQ(Spr_Palette(132), px[5 * 16 + 5]) << "no box in a preview";
+  Map_DrawSchematicLines(&sq, 0, 0, 1, 0x00ABCDEF, MAP_SCH_MARK | MAP_SCH_MARK_KIND2 | 2, 466);
+  for (u32 p : px) EXPECT_NE(stop, p) << "no state mark in a preview";
 }
 
 }  // namespace

@@ -6,11 +6,17 @@
 // and running. The area is 60 x 36 cells from (ox, oy) on level 0 and must
 // be empty; the graphics store must be up.
 #pragma once
+#include "operation/sig.h"
 #include "tools/render/demo_vehicles.h"
 
 namespace demo {
 
 inline void Put(i32 x, i32 y, u32 code) { Grid_SetCell(x, y, 0, CellCode(code)); }
+// A signal shape with its element, so that the views show its state.
+inline void PutSignal(i32 x, i32 y, u32 code, u32 state) {
+  Put(x, y, code);
+  Sig_CreateElement(x, y, 0, state, code);
+}
 
 inline void BuildScene(i32 ox, i32 oy) {
   for (u32 set : {u32(kSteamGoods), u32(kCoach2), u32(kBoxWagon), u32(kRoadDiesel), u32(kElectric), u32(kTramHead),
@@ -42,10 +48,10 @@ inline void BuildScene(i32 ox, i32 oy) {
   Put(ox + 40, oy + 17, 50944 + 4);
   Put(ox + 46, oy + 17, 50944 + 3);
   // Signals at the station ends, each on the driver's right.
-  Put(ox + 24, oy + 10, ballast + 400 + 3);  // clear, trains running right
-  Put(ox + 2, oy + 12, ballast + 416 + 2);   // stop, trains running left
-  Put(ox + 36, oy + 10, ballast + 408 + 3);  // expect stop
-  Put(ox + 44, oy + 12, ballast + 424 + 2);  // distant
+  PutSignal(ox + 24, oy + 10, ballast + 400 + 3, 0);  // clear, trains running right
+  PutSignal(ox + 2, oy + 12, ballast + 416 + 2, 0);   // stop, trains running left
+  PutSignal(ox + 36, oy + 10, ballast + 408 + 3, 0);  // expect stop
+  PutSignal(ox + 44, oy + 12, ballast + 424 + 2, 0);  // distant
   // Branch line: vertical, over a level crossing to a halt and into a tunnel.
   for (i32 y = oy + 18; y <= oy + 33; ++y) Put(ox + 20, y, ballast + kVertical);
   Put(ox + 20, oy + 21, ballast + 260);
