@@ -182,10 +182,8 @@ int WriteSymbols(Sheet* sheet) {
   std::vector<ApcPicture> all[3], anim[3];
   std::vector<u32> animCodes(size_t(Aan_ListCodes(nullptr, 0)));
   Aan_ListCodes(animCodes.data(), int(animCodes.size()));
-  // Counted over the items, as the loop below writes them: an animated code
-  // of several pictures takes its steps once for each of them.
   size_t frames = 0;
-  for (const Item& it : items) frames += size_t(Aan_FrameCount(it.code));
+  for (u32 code : animCodes) frames += size_t(Aan_FrameCount(code));
   for (int z = 0; z < 3; ++z) {
     all[z].resize(items.size());
     anim[z].resize(frames);
