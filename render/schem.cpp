@@ -173,13 +173,13 @@ u32 Trk_PieceConnectorMask(u32 code) {
 
 int Map_SchematicColourIndex(u32 code, i32 x, i32 y, i32 level, u32* drawn) {
   *drawn = code;
-  if (code >= CELL_TRAIN_FIRST && code <= CELL_TRAIN_LAST) {
+  if (Cell_IsTrainMarker(code)) {
     *drawn = Trn_GetCellGraphic(x, y, level, u16(code));
     return Trn_IsFollowedAtCell(x, y, level) ? 57 : 49;
   }
   if (code < 0x7FFF) {
-    int flag = (code & 0x4000) != 0;
-    u32 c = code & ~0x4000u;
+    const int flag = Cell_IsReserved(code);
+    const u32 c = Cell_WithoutMark(code);
     *drawn = c;
     int idx = c < 4096 ? 0 : c < 6144 ? 1 : c < 8192 ? 2 : 3;
     static const int plain[4] = {48, 66, 67, 68}, flagged[4] = {56, 69, 70, 71};
