@@ -6,7 +6,7 @@
 //               [--zoomset 1|2|4] [--night] [--dusk] [--grid] [--data DIR]
 //
 // Without --layout the demo layout built in code is drawn (origin 100, 100)
-// together with the scene (origin 300, 100, 60 x 36 cells).
+// together with the scene (origin 300, 100, 64 x 40 cells).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
