@@ -69,11 +69,11 @@ inline void BuildScene(i32 ox, i32 oy) {
   P(37, 14, B + 51);
   P(39, 13, B + 48);
   P(40, 14, B + 50);
-  // Platforms: the far half of row 11 faces track 12, the near half of row
-  // 16 faces track 15; benches on the one, canopies on the other.
+  // Platforms: the near half of row 11 faces track 12 (under canopies by
+  // the buildings), the far half of row 16 faces track 15 (with benches).
   for (i32 x = 10; x <= 34; ++x) {
-    P(x, 11, platform + (x % 3 == 1 ? 9 : 1));
-    P(x, 16, platform + (x >= 18 && x <= 28 ? 8 : 0));
+    P(x, 11, platform + (x >= 18 && x <= 28 ? 8 : 0));
+    P(x, 16, platform + (x % 3 == 1 ? 9 : 1));
   }
   P(23, 10, clock);
   // Station buildings behind platform 1, a goods shed and a signal box.
@@ -132,8 +132,11 @@ inline void BuildScene(i32 ox, i32 oy) {
     P(x, 4, (centre ? town : house) + u32(x * 7 % 60));
     if (x % 4 != 0) P(x, 3, (centre ? town + 60 : house + 70) + u32(x * 5 % 40));
     else P(x, 3, tree + u32(x % 20));
-    P(x, 7, (centre ? town + 100 : house + 30) + u32(x * 3 % 40));
+    // A pavement with trees between the tram and the houses behind, so
+    // that the houses do not hide the tram.
+    if (x % 3 == 0) P(x, 7, tree + 40 + u32(x % 20));
     if (x < 8 || x > 36) P(x, 8, house + 110 + u32(x % 30));
+    else if (x % 2) P(x, 8, (centre ? town + 100 : house + 30) + u32(x * 3 % 40));
   }
   for (i32 x = 2; x <= 40; x += 3) P(x, 1, tree + 20 + u32(x % 30));
 
@@ -173,7 +176,7 @@ inline void BuildScene(i32 ox, i32 oy) {
     for (i32 x = 39; x <= 58; ++x)
       if ((x - 39) + (37 - y) / 2 < 18) P(x, y, forest + u32((x + y) % 5));
     for (i32 x = 2; x <= 15; ++x)
-      if ((x - 8) * (x - 8) + (y - 30) * (y - 30) * 2 < 50) P(x, y, water);
+      if ((x - 8) * (x - 8) + (y - 30) * (y - 30) * 2 < 45) P(x, y, water);
   }
   P(17, 24, house + 5);
   P(18, 24, house + 12);
