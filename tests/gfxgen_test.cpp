@@ -263,6 +263,32 @@ TEST(GfxgenElements, CurveWallsStayInTheirCellAndBoardsAreTheirOwnPlacement) {
     }
 }
 
+// Ramps (and the cuttings in front of portals that face away, drawn the
+// same way) lie on their own cell seen from above: on diagonal track they
+// reached into the neighbouring cells before.
+TEST(GfxgenElements, RampsStayInsideTheirCell) {
+  std::vector<int> shapes;
+  for (int s = 184; s <= 191; ++s) shapes.push_back(s);
+  for (int s = 232; s <= 239; ++s) shapes.push_back(s);
+  for (u16 base : kAelClassBases)
+    for (int s : shapes)
+      for (int zoom : kZooms) {
+        ApcPicture p;
+        RenderElement(u32(base + s), zoom, &p);
+        int inside = 0, outside = 0;
+        for (const ApcPlacement& pl : p.placements)
+          for (int y = 0; y < pl.h; ++y)
+            for (int x = 0; x < pl.w; ++x) {
+              if (pl.px[size_t(y * pl.w + x)] == CNV_TRANSPARENT) continue;
+              const int col = pl.x + x, row = pl.y + pl.h - 1 - y;  // row up from the cell bottom
+              if (col >= 0 && col < 32 * zoom && row >= 0 && row < 16 * zoom) ++inside;
+              else ++outside;
+            }
+        EXPECT_EQ(outside, 0) << "shape " << s << " bank " << base << " zoom " << zoom;
+        EXPECT_GT(inside, 32 * zoom * 16 * zoom / 8) << "shape " << s << " bank " << base << " zoom " << zoom;
+      }
+}
+
 TEST(GfxgenElements, PicturesAreTransparentAwayFromTheirObject) {
   // A stop board stands beside the track: the cell's opposite side stays
   // clear so the ground shows through.

@@ -280,41 +280,136 @@ void DrawBufferStop(Canvas* c, int shape) {
   Lamp(c, 16, Asc_Sy(16, 7.2f), 0.9f, kRed, true);
 }
 
-// Ramp foot: the track leaves the ground up an incline away from the connector.
+// Clips the ground segment (x1, v1)-(x2, v2) to the cell, kept a little
+// inside its border; false when nothing of it lies in the cell.
+bool ClipToCell(float* x1, float* v1, float* x2, float* v2) {
+  const float lo = 0.5f, hi = 31.5f;
+  float t0 = 0, t1 = 1;
+  const float dx = *x2 - *x1, dv = *v2 - *v1;
+  const float p[4] = {-dx, dx, -dv, dv}, q[4] = {*x1 - lo, hi - *x1, *v1 - lo, hi - *v1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const float r = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, r);
+    else t1 = std::min(t1, r);
+  }
+  if (t0 >= t1) return false;
+  const float ax = *x1, av = *v1;
+  *x1 = ax + dx * t0;
+  *v1 = av + dv * t0;
+  *x2 = ax + dx * t1;
+  *v2 = av + dv * t1;
+  return true;
+}
+
+// The part of a ground polygon that lies on the cell (Sutherland-Hodgman
+// against the four borders).
+std::vector<float> ClipPolyToCell(const float* xv, int n) {
+  std::vector<float> in(xv, xv + 2 * n), out;
+  for (int edge = 0; edge < 4; ++edge) {
+    const int axis = edge & 1;
+    const float lim = edge < 2 ? 0.0f : 32.0f, sign = edge < 2 ? 1.0f : -1.0f;
+    out.clear();
+    const size_t m = in.size() / 2;
+    for (size_t i = 0; i < m; ++i) {
+      const float* a = &in[2 * i];
+      const float* b = &in[2 * ((i + 1) % m)];
+      const float da = (a[axis] - lim) * sign, db = (b[axis] - lim) * sign;
+      if (da >= 0) out.insert(out.end(), {a[0], a[1]});
+      if ((da >= 0) != (db >= 0)) {
+        const float t = da / (da - db);
+        out.insert(out.end(), {a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t});
+      }
+    }
+    in.swap(out);
+    if (in.size() < 6) return {};
+  }
+  return in;
+}
+
+// A ground polygon lying flat, cut to the cell.
+void FlatInCell(Canvas* c, const float* xv, int n, u32 colour) {
+  std::vector<float> q = ClipPolyToCell(xv, n);
+  if (!q.empty()) Asc_Flat(c, q.data(), int(q.size() / 2), 0, colour);
+}
+
+// Ramp foot, seen from above like the rest of the set: the track runs on
+// from the connector's stub across the far half of the cell, its bed
+// lighter step by step toward the high end, between embankment walls that
+// widen as the track climbs; the slope facing the light from the upper left
+// is lit, the other shaded, and the whole keeps a dark outline. Everything
+// is cut to the cell, so diagonal ramps do not reach into their neighbours.
 void DrawRampFoot(Canvas* c, int shape) {
   static const int side[8] = {ATK_DOWN, ATK_UP, ATK_RIGHT, ATK_LEFT, ATK_UPLEFT, ATK_DOWNRIGHT, ATK_UPRIGHT, ATK_DOWNLEFT};
-  int from = side[shape & 7];
   float fx, fv;
-  Atk_ConnectorPoint(from, &fx, &fv);
-  float ux = 16 - fx, uv = 16 - fv, len = std::sqrt(ux * ux + uv * uv);
-  ux /= len;
-  uv /= len;
-  float px = -uv, pv = ux;
-  float reach = len;  // to the far border
-  const float half = 7.5f, top = 7;
-  u32 wall = Cnv_Rgb(150, 146, 136), deck = Cnv_Rgb(96, 92, 88);
-  auto P = [&](float along, float across, float z, float* o) {
+  Atk_ConnectorPoint(side[shape & 7], &fx, &fv);
+  float ux = 16 - fx, uv = 16 - fv;
+  const float reach = std::sqrt(ux * ux + uv * uv);  // the centre to the far border
+  ux /= reach;
+  uv /= reach;
+  const float px = -uv, pv = ux;
+  auto P = [&](float along, float across, float* o) {
     o[0] = 16 + ux * along + px * across;
-    o[1] = Asc_Sy(16 + uv * along + pv * across, z);
+    o[1] = 16 + uv * along + pv * across;
   };
-  float q[8];
-  P(0, -half, 0, q);
-  P(reach, -half, top, q + 2);
-  P(reach, half, top, q + 4);
-  P(0, half, 0, q + 6);
-  Cnv_FillPoly(c, q, 4, deck);
+  const float bed = 6.5f, foot = 7.5f, crest = 11.0f;  // half widths
+  const u32 stone = Cnv_Rgb(150, 146, 136), ballast = Cnv_Rgb(124, 120, 114), sleeper = Cnv_Rgb(92, 78, 62),
+            rail = Cnv_Rgb(58, 56, 56);
+  // Embankment walls: the one whose outside faces up and left gets the light.
   for (int s = -1; s <= 1; s += 2) {
-    float w[8];
-    P(0, half * float(s), 0, w);
-    P(reach, half * float(s), top, w + 2);
-    P(reach, half * float(s), 0, w + 4);
-    P(0, half * float(s), 0, w + 6);
-    Cnv_FillPoly(c, w, 4, wall);
-    float r[4];
-    P(0, 3.5f * float(s), 0.3f, r);
-    P(reach, 3.5f * float(s), top + 0.3f, r + 2);
-    Cnv_Line(c, r[0], r[1], r[2], r[3], 0.7f, Cnv_Rgb(60, 60, 64));
+    const float fs = float(s);
+    const bool lit = -px * fs + pv * fs > 0;
+    float q[8];
+    P(0, bed * fs, q);
+    P(reach + 1, bed * fs, q + 2);
+    P(reach + 1, (crest + 1.5f) * fs, q + 4);
+    P(0, foot * fs, q + 6);
+    FlatInCell(c, q, 4, Cnv_Shade(stone, lit ? 1.08f : 0.74f));
+    // The coping along the bed's edge.
+    float k[8];
+    P(0, bed * fs, k);
+    P(reach + 1, bed * fs, k + 2);
+    P(reach + 1, (bed + 1.2f) * fs, k + 4);
+    P(0, (bed + 1.2f) * fs, k + 6);
+    FlatInCell(c, k, 4, Cnv_Shade(stone, lit ? 1.3f : 0.92f));
   }
+  // The bed in four steps from the foot to the crest, each with its sleepers
+  // (one every four pixels on the screen, as on the track).
+  const float screenPerGround = std::sqrt(ux * ux + uv * uv * 0.25f), pitch = 4.0f / screenPerGround;
+  const int steps = 4;
+  for (int k = 0; k < steps; ++k) {
+    const float a0 = reach * float(k) / float(steps), a1 = reach * float(k + 1) / float(steps) + (k + 1 == steps ? 1 : 0);
+    const float f = 0.7f + 0.16f * float(k);
+    float q[8];
+    P(a0, -bed, q);
+    P(a1, -bed, q + 2);
+    P(a1, bed, q + 4);
+    P(a0, bed, q + 6);
+    FlatInCell(c, q, 4, Cnv_Shade(ballast, f));
+    for (float a = pitch * 0.5f; a < reach + 1; a += pitch) {
+      if (a < a0 || a >= a1) continue;
+      const float h = 0.5f / screenPerGround;
+      float sl[8];
+      P(a - h, -5.5f, sl);
+      P(a + h, -5.5f, sl + 2);
+      P(a + h, 5.5f, sl + 4);
+      P(a - h, 5.5f, sl + 6);
+      FlatInCell(c, sl, 4, Cnv_Shade(sleeper, f));
+    }
+  }
+  // The rails run on from the stub, half a gauge either side.
+  const float gauge = c->zoom == 1 ? 3.5f : 3.25f;
+  for (int s = -1; s <= 1; s += 2) {
+    float a[2], b[2];
+    P(0, gauge * float(s), a);
+    P(reach + 1, gauge * float(s), b);
+    if (!ClipToCell(&a[0], &a[1], &b[0], &b[1])) continue;
+    Cnv_Line(c, a[0], Asc_Sy(a[1], 0), b[0], Asc_Sy(b[1], 0), 0.5f, rail);
+  }
+  Cnv_InkEdges(c, 0.55f, 0, 0, 32, 16);
 }
 
 bool IsPortalShape(int s) {
@@ -517,31 +612,6 @@ void LevelCrossing(Canvas* c, int layerIndex) {
     Cnv_Line(c, cx - 2.5f, cy - 2, cx + 2.5f, cy + 2, 1.0f, kRed);
     Cnv_Line(c, cx - 2.5f, cy + 2, cx + 2.5f, cy - 2, 1.0f, kRed);
   }
-}
-
-// Clips the ground segment (x1, v1)-(x2, v2) to the cell, kept a little
-// inside its border; false when nothing of it lies in the cell.
-bool ClipToCell(float* x1, float* v1, float* x2, float* v2) {
-  const float lo = 0.5f, hi = 31.5f;
-  float t0 = 0, t1 = 1;
-  const float dx = *x2 - *x1, dv = *v2 - *v1;
-  const float p[4] = {-dx, dx, -dv, dv}, q[4] = {*x1 - lo, hi - *x1, *v1 - lo, hi - *v1};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const float r = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, r);
-    else t1 = std::min(t1, r);
-  }
-  if (t0 >= t1) return false;
-  const float ax = *x1, av = *v1;
-  *x1 = ax + dx * t0;
-  *v1 = av + dv * t0;
-  *x2 = ax + dx * t1;
-  *v2 = av + dv * t1;
-  return true;
 }
 
 // The line of a curve's path moved sideways by offset (positive: to the
