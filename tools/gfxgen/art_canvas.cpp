@@ -263,7 +263,12 @@ void Cnv_InkEdges(Canvas* c, float shade, float x, float y, float w, float h) {
     for (int px = x0; px < x1; ++px) {
       const size_t i = size_t(py) * size_t(c->pw) + size_t(px);
       if (!drawn(px, py) || c->tags[i]) continue;
-      if (!drawn(px - 1, py) || !drawn(px + 1, py) || !drawn(px, py - 1) || !drawn(px, py + 1)) edge.push_back(i);
+      // A stroke one or two pixels thin keeps its colour: inked, it would
+      // be all outline.
+      const bool l = drawn(px - 1, py), r = drawn(px + 1, py), d = drawn(px, py - 1), u = drawn(px, py + 1);
+      if ((!l && r && drawn(px + 2, py)) || (!r && l && drawn(px - 2, py)) || (!d && u && drawn(px, py + 2)) ||
+          (!u && d && drawn(px, py - 2)))
+        edge.push_back(i);
     }
   for (size_t i : edge)
     for (int k = 0; k < 3; ++k) c->rgba[i * 4 + size_t(k)] *= shade;
