@@ -23,7 +23,7 @@ const u32 kRed = Cnv_Rgb(232, 36, 28), kGreen = Cnv_Rgb(40, 220, 90), kYellow = 
           kPlatformWall = Cnv_Rgb(132, 128, 120);
 // Signal heads and the figures on boards: a dark slate, not black, so that
 // their outlines (a darker shade of it) still show.
-const u32 kHead = Cnv_Rgb(50, 54, 62), kFigure = Cnv_Rgb(34, 36, 42);
+const u32 kHead = Cnv_Rgb(60, 64, 74), kFigure = Cnv_Rgb(34, 36, 42);
 // The outline of drawn solids: their own colour darkened this much.
 const float kInk = 0.55f;
 
@@ -591,7 +591,7 @@ void DrawDepot(Canvas* c, int shape) {
   }
   float chx, chv, chz;
   DepotChimney(shape, &chx, &chv, &chz);
-  Asc_Box(c, chx, chv, 1.6f, 1.6f, chz - 5, chz, Cnv_Rgb(120, 70, 56), Cnv_Rgb(40, 36, 36));
+  Asc_Box(c, chx, chv, 1.6f, 1.6f, chz - 5, chz, Cnv_Rgb(120, 70, 56), Cnv_Rgb(64, 56, 54));
   Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
   // Yellow and black depot board by the track.
   static const float boards[4][2] = {{22, 25}, {25, 4}, {9, 9}, {23, 9}};
@@ -633,7 +633,7 @@ void Girders(Canvas* c, int axis) {
         Cnv_Line(c, ex - ux * half, Asc_Sy(ev - uv * half, 4) - ink, ex + ux * half, Asc_Sy(ev + uv * half, 4) - ink,
                  0.5f, Cnv_Shade(steel, kInk));
       }
-      const float fx = ox - std::fabs(px) * 0.7f, fv = ov - std::fabs(pv) * 0.7f;
+      const float e = pv > 0 ? -0.7f : 0.7f, fx = ox + px * e, fv = ov + pv * e;
       Cnv_Line(c, fx - ux * half, Asc_Sy(fv - uv * half, 0) + ink, fx + ux * half, Asc_Sy(fv + uv * half, 0) + ink,
                0.5f, Cnv_Shade(steel, kInk));
     }
