@@ -565,25 +565,35 @@ void DrawDepot(Canvas* c, int shape) {
   static const u32 walls[4] = {Cnv_Rgb(170, 92, 64), Cnv_Rgb(138, 104, 70), Cnv_Rgb(150, 164, 180), Cnv_Rgb(200, 186, 150)};
   static const u32 roofs[4] = {Cnv_Rgb(110, 60, 50), Cnv_Rgb(92, 82, 70), Cnv_Rgb(90, 100, 118), Cnv_Rgb(130, 80, 60)};
   const u32 wall = walls[style], glass = Cnv_Rgb(70, 90, 110);
+  const float t = 1.0f / float(c->zoom), band = c->zoom == 1 ? 1.0f : 0.5f;
+  // The front wall's light and shade: the eaves shade its top, the light
+  // from the upper left catches its left edge (inside the outline).
+  auto wallLight = [&](float x, float w, float y, float top) {
+    Cnv_Rect(c, x, top - band, w, band, Cnv_Shade(wall, 0.78f));
+    if (c->zoom >= 2) Cnv_Rect(c, x + t, y, t, top - band - y, Cnv_Mix(wall, kWhite, 0.3f));
+  };
   // The shed stands beside the track on the far side; its open gate faces it.
   if (axis == 1) {
     Asc_Shadow(c, 23, 4, 8, 24, 8);
     Asc_Box(c, 23, 4, 8, 24, 0, 8, wall, wall);
+    wallLight(23, 8, Asc_Sy(4, 0), Asc_Sy(4, 8));
     Asc_GableRoof(c, 23, 4, 8, 24, 8, 4, false, roofs[style]);
-    // The gable end toward the viewer: a lit window under the ridge.
+    // The gable end toward the viewer: a lit window beside the board that
+    // stands in front of the shed.
     Cnv_SetTag(c, CNV_WINDOW | (1u << 24));
-    Cnv_Rect(c, 26, Asc_Sy(4, 4), 2, 2, glass);
+    Cnv_Rect(c, 28, Asc_Sy(4, 2.5f), 1.5f, 2.5f, glass);
     Cnv_SetTag(c, 0);
   } else {
     // Horizontal track: behind it; diagonals: in the far corner the track leaves free.
     float x = axis == 0 ? 4 : axis == 2 ? 20 : 0, v = axis == 0 ? 23 : 24;
     Asc_Shadow(c, x, v, 12, 8, 9);
     Asc_Box(c, x, v, 12, 8, 0, 7, wall, wall);
+    wallLight(x, 12, Asc_Sy(v, 0), Asc_Sy(v, 7) - 0.5f);
     Asc_GableRoof(c, x, v, 12, 8, 7, 3, true, roofs[style]);
     // The gate: two dark leaves in a frame, a window either side.
     const float gy = Asc_Sy(v, 0);
     Cnv_FramedRect(c, x + 3, gy, 6, 5, Cnv_Shade(wall, 0.42f), Cnv_Shade(wall, 0.62f));
-    if (c->zoom >= 2) Cnv_Rect(c, x + 6 - 0.5f / float(c->zoom), gy, 1.0f / float(c->zoom), 5, Cnv_Shade(wall, 0.62f));
+    if (c->zoom >= 2) Cnv_Rect(c, x + 6 - 0.5f * t, gy, t, 5, Cnv_Shade(wall, 0.62f));
     Cnv_SetTag(c, CNV_WINDOW | (1u << 24));
     Cnv_Rect(c, x + 1, gy + 2.5f, 1, 2, glass);
     Cnv_Rect(c, x + 10, gy + 2.5f, 1, 2, glass);
