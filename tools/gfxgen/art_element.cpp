@@ -660,28 +660,23 @@ void Girders(Canvas* c, int axis) {
 // the crossing signs stand beside the road in front (index 1).
 void LevelCrossing(Canvas* c, int layerIndex) {
   if (layerIndex == 0) {
-    const u32 asphalt = Cnv_Rgb(86, 88, 92), kerb = Cnv_Rgb(132, 130, 124);
-    float kerbs[8] = {0, 7, 32, 7, 32, 25, 0, 25};
-    Asc_Flat(c, kerbs, 4, 0.1f, kerb);
-    // The far kerb catches the light from the upper left.
-    float lit[8] = {0, 23, 32, 23, 32, 25, 0, 25};
-    Asc_Flat(c, lit, 4, 0.1f, Cnv_Shade(kerb, 1.18f));
-    float road[8] = {0, 8, 32, 8, 32, 24, 0, 24};
-    Asc_Flat(c, road, 4, 0.1f, asphalt);
-    // The outline along both kerbs; the road's ends go on into the next cells.
-    const float t = 1.0f / float(c->zoom);
-    Cnv_Rect(c, 0, Asc_Sy(7, 0.1f), 32, t, Cnv_Shade(kerb, kInk));
-    Cnv_Rect(c, 0, Asc_Sy(25, 0.1f) - t, 32, t, Cnv_Shade(kerb, kInk));
-    // Dashed centre line across the cell, left and right of the rails.
-    for (float x : {1.0f, 5.0f, 23.0f, 27.0f}) {
-      float m[8] = {x, 15.3f, x + 3, 15.3f, x + 3, 16.7f, x, 16.7f};
-      Asc_Flat(c, m, 4, 0.15f, kWhite);
+    // The street's own asphalt, width and edges, so the road runs on into
+    // the streets either side without a seam.
+    const u32 asphalt = Cnv_Rgb(104, 106, 110), edge = Cnv_Shade(asphalt, 0.75f);
+    float edges[8] = {0, 7.5f, 32, 7.5f, 32, 24.5f, 0, 24.5f};
+    Asc_Flat(c, edges, 4, 0, edge);
+    float road[8] = {0, 8.5f, 32, 8.5f, 32, 23.5f, 0, 23.5f};
+    Asc_Flat(c, road, 4, 0.05f, asphalt);
+    // The centre line runs on from the streets and stops short of the rails.
+    for (float x : {0.5f, 22.0f}) {
+      float m[8] = {x, 15.6f, x + 9.5f, 15.6f, x + 9.5f, 16.4f, x, 16.4f};
+      Asc_Flat(c, m, 4, 0.1f, Cnv_Rgb(230, 230, 220));
     }
     // The rails run through the road, with their flangeways.
     for (float rx : {12.5f, 19.0f}) {
-      float r[8] = {rx, 8, rx + 1, 8, rx + 1, 24, rx, 24};
+      float r[8] = {rx, 7.5f, rx + 1, 7.5f, rx + 1, 24.5f, rx, 24.5f};
       Asc_Flat(c, r, 4, 0.2f, Cnv_Rgb(150, 146, 140));
-      float g[8] = {rx + 1, 8, rx + 1.6f, 8, rx + 1.6f, 24, rx + 1, 24};
+      float g[8] = {rx + 1, 7.5f, rx + 1.6f, 7.5f, rx + 1.6f, 24.5f, rx + 1, 24.5f};
       Asc_Flat(c, g, 4, 0.2f, Cnv_Rgb(52, 52, 56));
     }
     return;
