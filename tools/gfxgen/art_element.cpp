@@ -283,6 +283,8 @@ void ArrowOnTrack(Canvas* c, int d) {
                  16 + f.tx * head - px * sw, 16 + f.tv * head - pv * sw,
                  16 + f.tx * head - px * hw, 16 + f.tv * head - pv * hw};
   Asc_Flat(c, p, 7, 0.2f, kWhite);
+  // The outline lets the arrow read on the light ballast.
+  Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
 }
 
 void DrawBufferStop(Canvas* c, int shape) {
