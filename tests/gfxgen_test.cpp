@@ -263,6 +263,84 @@ TEST(GfxgenElements, CurveWallsStayInTheirCellAndBoardsAreTheirOwnPlacement) {
     }
 }
 
+// Ramps (and the cuttings in front of portals that face away, drawn the
+// same way) lie on their own cell seen from above: on diagonal track they
+// reached into the neighbouring cells before.
+TEST(GfxgenElements, RampsStayInsideTheirCell) {
+  std::vector<int> shapes;
+  for (int s = 184; s <= 191; ++s) shapes.push_back(s);
+  for (int s = 232; s <= 239; ++s) shapes.push_back(s);
+  for (u16 base : kAelClassBases)
+    for (int s : shapes)
+      for (int zoom : kZooms) {
+        ApcPicture p;
+        RenderElement(u32(base + s), zoom, &p);
+        int inside = 0, outside = 0;
+        for (const ApcPlacement& pl : p.placements)
+          for (int y = 0; y < pl.h; ++y)
+            for (int x = 0; x < pl.w; ++x) {
+              if (pl.px[size_t(y * pl.w + x)] == CNV_TRANSPARENT) continue;
+              const int col = pl.x + x, row = pl.y + pl.h - 1 - y;  // row up from the cell bottom
+              if (col >= 0 && col < 32 * zoom && row >= 0 && row < 16 * zoom) ++inside;
+              else ++outside;
+            }
+        EXPECT_EQ(outside, 0) << "shape " << s << " bank " << base << " zoom " << zoom;
+        EXPECT_GT(inside, 32 * zoom * 16 * zoom / 8) << "shape " << s << " bank " << base << " zoom " << zoom;
+      }
+}
+
+// The element drawings share the set's style: the edge of a drawing is a
+// darker shade of the surface it bounds (flat polygons without outlines
+// had edges as light as their middles), and no outline is pure black.
+TEST(GfxgenElements, ElementsHaveADarkOutlineThatIsNotBlack) {
+  struct Case {
+    int shape;
+    const char* what;
+  };
+  const Case cases[] = {{136, "depot shed"},       {137, "depot shed along the track"},
+                        {152, "clock point"},      {168, "buffer stop"},
+                        {172, "diagonal buffer"},  {128, "sound board"},
+                        {176, "speed board"},      {192, "shunting board"},
+                        {200, "Dwx diamond"},      {264, "stop sign"},
+                        {256, "girders"},          {260, "level crossing"},
+                        {392, "ten-state signal"}, {400, "main signal"},
+                        {424, "distant signal"},   {440, "two-aspect signal"},
+                        {456, "dwarf signal"}};
+  auto lum = [](u32 v) { return int(((v >> 16) & 255) * 3 + ((v >> 8) & 255) * 6 + (v & 255)); };
+  for (const Case& k : cases)
+    for (int zoom : {2, 4}) {
+      ApcPicture p;
+      RenderElement(u32(4096 + k.shape), zoom, &p);
+      int edges = 0, darker = 0, black = 0;
+      for (const ApcPlacement& pl : p.placements) {
+        auto at = [&](int x, int y) {
+          return x < 0 || y < 0 || x >= pl.w || y >= pl.h ? CNV_TRANSPARENT : pl.px[size_t(y * pl.w + x)];
+        };
+        for (int y = 0; y < pl.h; ++y)
+          for (int x = 0; x < pl.w; ++x) {
+            const u32 v = at(x, y);
+            if (v & 0x80000000u) continue;
+            if (((v >> 16) & 255) <= 24 && ((v >> 8) & 255) <= 24 && (v & 255) <= 24) ++black;
+            // An edge of something at least three pixels across: drawn
+            // inward, nothing outward.
+            static const int dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
+            for (int d = 0; d < 4; ++d) {
+              const u32 out = at(x + dx[d], y + dy[d]), in1 = at(x - dx[d], y - dy[d]),
+                        in2 = at(x - 2 * dx[d], y - 2 * dy[d]);
+              if (!(out & 0x80000000u) || (in1 & 0x80000000u) || (in2 & 0x80000000u)) continue;
+              ++edges;
+              if (lum(v) < lum(in1) || lum(v) < lum(in2)) ++darker;
+              break;
+            }
+          }
+      }
+      EXPECT_EQ(black, 0) << k.what << " zoom " << zoom;
+      ASSERT_GT(edges, 0) << k.what << " zoom " << zoom;
+      EXPECT_GE(darker * 100 / edges, 60) << k.what << " zoom " << zoom << ": " << darker << " of " << edges
+                                          << " edge pixels darker than inside";
+    }
+}
+
 TEST(GfxgenElements, PicturesAreTransparentAwayFromTheirObject) {
   // A stop board stands beside the track: the cell's opposite side stays
   // clear so the ground shows through.

@@ -247,3 +247,29 @@ void Cnv_Export(const Canvas* c, u32* out) {
     }
   }
 }
+
+void Cnv_InkEdges(Canvas* c, float shade, float x, float y, float w, float h) {
+  const Pt a = ToPixel(c, x, y + h), b = ToPixel(c, x + w, y);
+  const int x0 = std::max(0, int(std::floor(a.x + 0.5f))), x1 = std::min(c->pw, int(std::floor(b.x + 0.5f)));
+  const int y0 = std::max(0, int(std::floor(a.y + 0.5f))), y1 = std::min(c->ph, int(std::floor(b.y + 0.5f)));
+  auto drawn = [&](int px, int py) {
+    return px >= 0 && py >= 0 && px < c->pw && py < c->ph &&
+           c->rgba[(size_t(py) * size_t(c->pw) + size_t(px)) * 4 + 3] >= 0.4f;
+  };
+  // Decide every pixel first, so an edge just inked does not make its
+  // inner neighbour an edge too.
+  std::vector<size_t> edge;
+  for (int py = y0; py < y1; ++py)
+    for (int px = x0; px < x1; ++px) {
+      const size_t i = size_t(py) * size_t(c->pw) + size_t(px);
+      if (!drawn(px, py) || c->tags[i]) continue;
+      // A stroke one or two pixels thin keeps its colour: inked, it would
+      // be all outline.
+      const bool l = drawn(px - 1, py), r = drawn(px + 1, py), d = drawn(px, py - 1), u = drawn(px, py + 1);
+      if ((!l && r && drawn(px + 2, py)) || (!r && l && drawn(px - 2, py)) || (!d && u && drawn(px, py + 2)) ||
+          (!u && d && drawn(px, py - 2)))
+        edge.push_back(i);
+    }
+  for (size_t i : edge)
+    for (int k = 0; k < 3; ++k) c->rgba[i * 4 + size_t(k)] *= shade;
+}

@@ -71,3 +71,11 @@ void Cnv_Dot(Canvas* c, int x, int y, u32 colour);
 
 // The finished picture: pw x ph CellPixel words, top row first.
 void Cnv_Export(const Canvas* c, u32* out);
+
+// The dark outline of the pixel-art style: every drawn pixel on the edge of
+// what the canvas holds (a side neighbour is not drawn) becomes its own
+// colour scaled by shade, one pixel wide at every zoom, so the silhouette
+// keeps its size. Strokes one or two pixels thin stay as they are; pixels
+// that carry a lighting tag (lamps, windows) keep their colour. Only pixels
+// inside the box (x, y, w, h, zoom-1 units) change.
+void Cnv_InkEdges(Canvas* c, float shade, float x, float y, float w, float h);

@@ -18,9 +18,14 @@ const u16 kRanges[][2] = {{128, 135}, {136, 151}, {152, 159}, {160, 167}, {168, 
                           {392, 399}, {400, 423}, {424, 439}, {440, 455}, {456, 471}, {496, 503}, {504, 511}};
 
 const u32 kRed = Cnv_Rgb(232, 36, 28), kGreen = Cnv_Rgb(40, 220, 90), kYellow = Cnv_Rgb(255, 196, 0),
-          kWhite = Cnv_Rgb(244, 244, 240), kLampOff = Cnv_Rgb(52, 52, 52), kBlack = Cnv_Rgb(24, 24, 24),
+          kWhite = Cnv_Rgb(244, 244, 240), kLampOff = Cnv_Rgb(28, 30, 34), kBlack = Cnv_Rgb(24, 24, 24),
           kPostGrey = Cnv_Rgb(120, 124, 128), kPlatform = Cnv_Rgb(186, 184, 174),
           kPlatformWall = Cnv_Rgb(132, 128, 120);
+// Signal heads and the figures on boards: a dark slate, not black, so that
+// their outlines (a darker shade of it) still show.
+const u32 kHead = Cnv_Rgb(60, 64, 74), kFigure = Cnv_Rgb(34, 36, 42);
+// The outline of drawn solids: their own colour darkened this much.
+const float kInk = 0.55f;
 
 struct Frame {
   float tx, tv;  // direction of travel (ground)
@@ -103,7 +108,7 @@ void DrawSignal(Canvas* c, int shape) {
   if (group == 49) {
     // Ten-state signal: a tall plate with a lamp matrix.
     Asc_Post(c, x, v, 15, kPostGrey);
-    Cnv_FramedRect(c, x - 3, base + 13, 6, 10, Cnv_Rgb(58, 70, 92), kBlack);
+    Asc_Panel(c, x - 3, base + 13, 6, 10, Cnv_Rgb(58, 70, 92));
     for (int r = 0; r < 3; ++r)
       for (int k = 0; k < 2; ++k) Lamp(c, x - 1.2f + 2.4f * float(k), base + 15 + 2.8f * float(r), 0.8f, kWhite, (r + k) % 2 == 0);
     return;
@@ -111,8 +116,8 @@ void DrawSignal(Canvas* c, int shape) {
   if (group >= 57) {
     // Dwarf shunting signal on a short base.
     bool clear = group == 57;
-    Cnv_FramedRect(c, x - 2.5f, base, 5, 2, kPostGrey, kBlack);
-    Cnv_FramedRect(c, x - 3, base + 2, 6, 5, kBlack, kBlack);
+    Asc_Panel(c, x - 2.5f, base, 5, 2, kPostGrey);
+    Asc_Panel(c, x - 3, base + 2, 6, 5, kHead);
     if (clear) {
       Lamp(c, x - 1.3f, base + 3.4f, 0.8f, kWhite, true);
       Lamp(c, x + 1.3f, base + 5.6f, 0.8f, kWhite, true);
@@ -126,16 +131,16 @@ void DrawSignal(Canvas* c, int shape) {
   if (group == 53 || group == 54) {
     // Distant signal: a round yellow-rimmed disc with two lamps.
     bool clear = group == 53;
-    Cnv_Ellipse(c, x, base + 16, 3.6f, 3.6f, kBlack);
-    Cnv_Ellipse(c, x, base + 16, 2.8f, 2.8f, Cnv_Rgb(40, 40, 40));
+    Asc_Disc(c, x, base + 16, 3.4f, kHead);
     Lamp(c, x - 1.2f, base + 15, 0.85f, clear ? kGreen : kYellow, true);
     Lamp(c, x + 1.2f, base + 17, 0.85f, clear ? kGreen : kYellow, true);
     return;
   }
   if (group >= 50 && group <= 52) {
     // Main signal of three aspects: green over yellow over red.
-    Cnv_FramedRect(c, x - 2.5f, base + 12, 5, 10, kBlack, kBlack);
-    Cnv_Rect(c, x - 3.5f, base + 21, 7, 1.2f, kBlack);
+    Asc_Panel(c, x - 2.5f, base + 12, 5, 10, kHead);
+    // The hood over the top lamp.
+    Cnv_FramedRect(c, x - 3.5f, base + 21, 7, 1.25f, Cnv_Shade(kHead, 0.8f), Cnv_Shade(kHead, 0.5f));
     Lamp(c, x, base + 19.5f, 1.0f, kGreen, group == 50);
     Lamp(c, x, base + 17, 1.0f, kYellow, group == 51);
     Lamp(c, x, base + 14.5f, 1.0f, kRed, group == 52);
@@ -143,7 +148,7 @@ void DrawSignal(Canvas* c, int shape) {
   }
   // Two-aspect main signal: green over red.
   bool clear = group == 55;
-  Cnv_FramedRect(c, x - 2.5f, base + 12, 5, 7.5f, kBlack, kBlack);
+  Asc_Panel(c, x - 2.5f, base + 12, 5, 7.5f, kHead);
   Lamp(c, x, base + 17, 1.0f, kGreen, clear);
   Lamp(c, x, base + 14.3f, 1.0f, kRed, !clear);
 }
@@ -162,6 +167,7 @@ void Platform(Canvas* c, int d, float dist, float halfLen, float halfWidth) {
 
 void DrawStop(Canvas* c, int d) {
   Platform(c, d, 11.5f, 13, 4);
+  Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
   float x, v;
   PostPlace(d, 10, 6, &x, &v);
   Asc_Post(c, x, v, 14, kPostGrey);
@@ -170,7 +176,7 @@ void DrawStop(Canvas* c, int d) {
   // middle row, so the letter reads as H rather than as stripes.
   float b = std::floor(Asc_Sy(v, 14) + 0.5f), l = std::floor(x - 3 + 0.5f);
   const u32 sign = Cnv_Rgb(250, 214, 40), letter = Cnv_Rgb(24, 110, 52);
-  Cnv_FramedRect(c, l - 1, b - 1, 9, 8, sign, kBlack);
+  Asc_Panel(c, l - 1, b - 1, 9, 8, sign);
   float t = c->zoom == 1 ? 1.0f : 1.25f;
   Cnv_Rect(c, l + 1, b + 1, t, 5, letter);
   Cnv_Rect(c, l + 6 - t, b + 1, t, 5, letter);
@@ -188,12 +194,14 @@ void ClockPointDial(int d, float* cx, float* cy) {
 // The hands are the compositor's: they show the simulated time.
 void DrawClockPoint(Canvas* c, int d) {
   Platform(c, d, 11.5f, 10, 4);
+  Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
   float x, v;
   PostPlace(d, 10, 0, &x, &v);
-  Asc_Post(c, x, v, 14, kBlack);
+  Asc_Post(c, x, v, 14, kHead);
   float cx, cy;
   ClockPointDial(d, &cx, &cy);
-  Cnv_Ellipse(c, cx, cy, 3.6f, 3.6f, kBlack);
+  // A dark housing round the white dial the hands turn on.
+  Asc_Disc(c, cx, cy, 3.4f, kHead);
   Cnv_Ellipse(c, cx, cy, 2.8f, 2.8f, kWhite);
 }
 
@@ -213,29 +221,50 @@ void SignBoard(Canvas* c, int d, int kind) {
   Asc_Post(c, x, v, 12, kPostGrey);
   float b = std::floor(Asc_Sy(v, 12) + 0.5f), l = std::floor(x - 2.5f + 0.5f);
   switch (kind) {
-    case 0: {  // speed board: white with a black figure
-      Cnv_FramedRect(c, l, b, 6, 6, kWhite, kBlack);
+    case 0: {  // speed board: white with a dark figure
+      Asc_Panel(c, l, b, 6, 6, kWhite);
       float t = c->zoom == 1 ? 1.0f : 0.6f;
-      Cnv_Rect(c, l + 2, b + 1.5f, t, 3, kBlack);
-      Cnv_Rect(c, l + 4 - t, b + 1.5f, t, 3, kBlack);
+      Cnv_Rect(c, l + 2, b + 1.5f, t, 3, kFigure);
+      Cnv_Rect(c, l + 4 - t, b + 1.5f, t, 3, kFigure);
       break;
     }
-    case 1:  // shunting point: blue square, white frame
-      Cnv_FramedRect(c, l, b, 6, 6, kWhite, Cnv_Rgb(20, 60, 160));
-      Cnv_Rect(c, l + 1.6f, b + 1.6f, 2.8f, 2.8f, Cnv_Rgb(30, 80, 200));
+    case 1: {  // shunting point: a blue square on a white board
+      Asc_Panel(c, l, b, 6, 6, kWhite);
+      const u32 blue = Cnv_Rgb(30, 80, 200);
+      if (c->zoom == 1) Cnv_Rect(c, l + 1.6f, b + 1.6f, 2.8f, 2.8f, blue);
+      else Asc_Panel(c, l + 1.5f, b + 1.5f, 3, 3, blue);
       break;
-    case 2: {  // Dwx point: yellow diamond
-      float cx = l + 3, cy = b + 3.5f;
+    }
+    case 2: {  // Dwx point: a yellow diamond, lit along its upper left edges
+      const float cx = l + 3, cy = b + 3.5f, t = 1.0f / float(c->zoom);
       float dm[8] = {cx, cy - 4, cx + 4, cy, cx, cy + 4, cx - 4, cy};
-      Cnv_FillPoly(c, dm, 4, kBlack);
-      float di[8] = {cx, cy - 2.8f, cx + 2.8f, cy, cx, cy + 2.8f, cx - 2.8f, cy};
+      Cnv_FillPoly(c, dm, 4, Cnv_Shade(kYellow, 0.5f));
+      const float r = 4 - 1.4f * t;
+      float di[8] = {cx, cy - r, cx + r, cy, cx, cy + r, cx - r, cy};
+      if (c->zoom >= 2) {
+        Cnv_FillPoly(c, di, 4, Cnv_Mix(kYellow, kWhite, 0.45f));
+        for (int i = 0; i < 4; ++i) {
+          di[2 * i] += t * 0.7f;
+          di[2 * i + 1] -= t * 0.7f;
+        }
+      }
       Cnv_FillPoly(c, di, 4, kYellow);
       break;
     }
-    default: {  // sound point: whistle board, black W on white
-      Cnv_FramedRect(c, l, b, 6, 6, kWhite, kBlack);
+    default: {  // sound point: whistle board, a dark W on white
+      if (c->zoom == 1) {
+        // Drawn pixel by pixel on a board one pixel wider: a line W would
+        // fill the board.
+        Asc_Panel(c, l - 1, b, 7, 6, kWhite);
+        static const char* const rows[3] = {"X...X", "X.X.X", ".X.X."};
+        for (int r = 0; r < 3; ++r)
+          for (int k = 0; k < 5; ++k)
+            if (rows[r][k] == 'X') Cnv_Dot(c, int(l) + k, int(b) + 4 - r, kFigure);
+        break;
+      }
+      Asc_Panel(c, l, b, 6, 6, kWhite);
       float w[10] = {l + 1, b + 4.8f, l + 2, b + 1.2f, l + 3, b + 3.4f, l + 4, b + 1.2f, l + 5, b + 4.8f};
-      Cnv_Polyline(c, w, 5, 0.55f, kBlack);
+      Cnv_Polyline(c, w, 5, 0.55f, kFigure);
       break;
     }
   }
@@ -254,6 +283,8 @@ void ArrowOnTrack(Canvas* c, int d) {
                  16 + f.tx * head - px * sw, 16 + f.tv * head - pv * sw,
                  16 + f.tx * head - px * hw, 16 + f.tv * head - pv * hw};
   Asc_Flat(c, p, 7, 0.2f, kWhite);
+  // The outline lets the arrow read on the light ballast.
+  Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
 }
 
 void DrawBufferStop(Canvas* c, int shape) {
@@ -268,6 +299,11 @@ void DrawBufferStop(Canvas* c, int shape) {
   float pts[8];
   OrientedRect(16 - ux * 2.5f, 16 - uv * 2.5f, ux, uv, 2.5f, 7.5f, pts);
   Asc_Prism(c, pts, 4, 0, 1.2f, Cnv_Rgb(96, 80, 64), Cnv_Rgb(120, 100, 80));
+  for (int k = -1; k <= 1; k += 2) {
+    OrientedRect(16 + ux * 0.5f - uv * 4.5f * float(k), 16 + uv * 0.5f + ux * 4.5f * float(k), ux, uv, 0.9f, 0.9f,
+                 pts);
+    Asc_Prism(c, pts, 4, 0, 2.5f, Cnv_Rgb(84, 78, 74), Cnv_Rgb(110, 104, 98));
+  }
   OrientedRect(16 + ux * 0.5f, 16 + uv * 0.5f, ux, uv, 1.3f, 7, pts);
   Asc_Prism(c, pts, 4, 2.5f, 5.5f, Cnv_Rgb(190, 40, 30), Cnv_Rgb(230, 70, 50));
   // White stripes on the beam's top.
@@ -277,44 +313,140 @@ void DrawBufferStop(Canvas* c, int shape) {
     OrientedRect(sx, sv, ux, uv, 1.3f, 1.2f, s);
     Asc_Flat(c, s, 4, 5.5f, kWhite);
   }
+  Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
   Lamp(c, 16, Asc_Sy(16, 7.2f), 0.9f, kRed, true);
 }
 
-// Ramp foot: the track leaves the ground up an incline away from the connector.
+// Clips the ground segment (x1, v1)-(x2, v2) to the cell, kept a little
+// inside its border; false when nothing of it lies in the cell.
+bool ClipToCell(float* x1, float* v1, float* x2, float* v2) {
+  const float lo = 0.5f, hi = 31.5f;
+  float t0 = 0, t1 = 1;
+  const float dx = *x2 - *x1, dv = *v2 - *v1;
+  const float p[4] = {-dx, dx, -dv, dv}, q[4] = {*x1 - lo, hi - *x1, *v1 - lo, hi - *v1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const float r = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, r);
+    else t1 = std::min(t1, r);
+  }
+  if (t0 >= t1) return false;
+  const float ax = *x1, av = *v1;
+  *x1 = ax + dx * t0;
+  *v1 = av + dv * t0;
+  *x2 = ax + dx * t1;
+  *v2 = av + dv * t1;
+  return true;
+}
+
+// The part of a ground polygon that lies on the cell (Sutherland-Hodgman
+// against the four borders).
+std::vector<float> ClipPolyToCell(const float* xv, int n) {
+  std::vector<float> in(xv, xv + 2 * n), out;
+  for (int edge = 0; edge < 4; ++edge) {
+    const int axis = edge & 1;
+    const float lim = edge < 2 ? 0.0f : 32.0f, sign = edge < 2 ? 1.0f : -1.0f;
+    out.clear();
+    const size_t m = in.size() / 2;
+    for (size_t i = 0; i < m; ++i) {
+      const float* a = &in[2 * i];
+      const float* b = &in[2 * ((i + 1) % m)];
+      const float da = (a[axis] - lim) * sign, db = (b[axis] - lim) * sign;
+      if (da >= 0) out.insert(out.end(), {a[0], a[1]});
+      if ((da >= 0) != (db >= 0)) {
+        const float t = da / (da - db);
+        out.insert(out.end(), {a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t});
+      }
+    }
+    in.swap(out);
+    if (in.size() < 6) return {};
+  }
+  return in;
+}
+
+// A ground polygon lying flat, cut to the cell.
+void FlatInCell(Canvas* c, const float* xv, int n, u32 colour) {
+  std::vector<float> q = ClipPolyToCell(xv, n);
+  if (!q.empty()) Asc_Flat(c, q.data(), int(q.size() / 2), 0, colour);
+}
+
+// Ramp foot, seen from above like the rest of the set: the track runs on
+// from the connector's stub across the far half of the cell, its bed
+// lighter step by step toward the high end, between embankment walls that
+// widen as the track climbs; the slope facing the light from the upper left
+// is lit, the other shaded, and the whole keeps a dark outline. Everything
+// is cut to the cell, so diagonal ramps do not reach into their neighbours.
 void DrawRampFoot(Canvas* c, int shape) {
   static const int side[8] = {ATK_DOWN, ATK_UP, ATK_RIGHT, ATK_LEFT, ATK_UPLEFT, ATK_DOWNRIGHT, ATK_UPRIGHT, ATK_DOWNLEFT};
-  int from = side[shape & 7];
   float fx, fv;
-  Atk_ConnectorPoint(from, &fx, &fv);
-  float ux = 16 - fx, uv = 16 - fv, len = std::sqrt(ux * ux + uv * uv);
-  ux /= len;
-  uv /= len;
-  float px = -uv, pv = ux;
-  float reach = len;  // to the far border
-  const float half = 7.5f, top = 7;
-  u32 wall = Cnv_Rgb(150, 146, 136), deck = Cnv_Rgb(96, 92, 88);
-  auto P = [&](float along, float across, float z, float* o) {
+  Atk_ConnectorPoint(side[shape & 7], &fx, &fv);
+  float ux = 16 - fx, uv = 16 - fv;
+  const float reach = std::sqrt(ux * ux + uv * uv);  // the centre to the far border
+  ux /= reach;
+  uv /= reach;
+  const float px = -uv, pv = ux;
+  auto P = [&](float along, float across, float* o) {
     o[0] = 16 + ux * along + px * across;
-    o[1] = Asc_Sy(16 + uv * along + pv * across, z);
+    o[1] = 16 + uv * along + pv * across;
   };
-  float q[8];
-  P(0, -half, 0, q);
-  P(reach, -half, top, q + 2);
-  P(reach, half, top, q + 4);
-  P(0, half, 0, q + 6);
-  Cnv_FillPoly(c, q, 4, deck);
+  const float bed = 6.5f, foot = 7.5f, crest = 11.0f;  // half widths
+  const u32 stone = Cnv_Rgb(150, 146, 136), ballast = Cnv_Rgb(124, 120, 114), sleeper = Cnv_Rgb(92, 78, 62),
+            rail = Cnv_Rgb(58, 56, 56);
+  // Embankment walls: the one whose outside faces up and left gets the light.
   for (int s = -1; s <= 1; s += 2) {
-    float w[8];
-    P(0, half * float(s), 0, w);
-    P(reach, half * float(s), top, w + 2);
-    P(reach, half * float(s), 0, w + 4);
-    P(0, half * float(s), 0, w + 6);
-    Cnv_FillPoly(c, w, 4, wall);
-    float r[4];
-    P(0, 3.5f * float(s), 0.3f, r);
-    P(reach, 3.5f * float(s), top + 0.3f, r + 2);
-    Cnv_Line(c, r[0], r[1], r[2], r[3], 0.7f, Cnv_Rgb(60, 60, 64));
+    const float fs = float(s);
+    const bool lit = -px * fs + pv * fs > 0;
+    float q[8];
+    P(0, bed * fs, q);
+    P(reach + 1, bed * fs, q + 2);
+    P(reach + 1, (crest + 1.5f) * fs, q + 4);
+    P(0, foot * fs, q + 6);
+    FlatInCell(c, q, 4, Cnv_Shade(stone, lit ? 1.08f : 0.74f));
+    // The coping along the bed's edge.
+    float k[8];
+    P(0, bed * fs, k);
+    P(reach + 1, bed * fs, k + 2);
+    P(reach + 1, (bed + 1.2f) * fs, k + 4);
+    P(0, (bed + 1.2f) * fs, k + 6);
+    FlatInCell(c, k, 4, Cnv_Shade(stone, lit ? 1.3f : 0.92f));
   }
+  // The bed in four steps from the foot to the crest, each with its sleepers
+  // (one every four pixels on the screen, as on the track).
+  const float screenPerGround = std::sqrt(ux * ux + uv * uv * 0.25f), pitch = 4.0f / screenPerGround;
+  const int steps = 4;
+  for (int k = 0; k < steps; ++k) {
+    const float a0 = reach * float(k) / float(steps), a1 = reach * float(k + 1) / float(steps) + (k + 1 == steps ? 1 : 0);
+    const float f = 0.7f + 0.16f * float(k);
+    float q[8];
+    P(a0, -bed, q);
+    P(a1, -bed, q + 2);
+    P(a1, bed, q + 4);
+    P(a0, bed, q + 6);
+    FlatInCell(c, q, 4, Cnv_Shade(ballast, f));
+    for (float a = pitch * 0.5f; a < reach + 1; a += pitch) {
+      if (a < a0 || a >= a1) continue;
+      const float h = 0.5f / screenPerGround;
+      float sl[8];
+      P(a - h, -5.5f, sl);
+      P(a + h, -5.5f, sl + 2);
+      P(a + h, 5.5f, sl + 4);
+      P(a - h, 5.5f, sl + 6);
+      FlatInCell(c, sl, 4, Cnv_Shade(sleeper, f));
+    }
+  }
+  // The rails run on from the stub, half a gauge either side.
+  const float gauge = c->zoom == 1 ? 3.5f : 3.25f;
+  for (int s = -1; s <= 1; s += 2) {
+    float a[2], b[2];
+    P(0, gauge * float(s), a);
+    P(reach + 1, gauge * float(s), b);
+    if (!ClipToCell(&a[0], &a[1], &b[0], &b[1])) continue;
+    Cnv_Line(c, a[0], Asc_Sy(a[1], 0), b[0], Asc_Sy(b[1], 0), 0.5f, rail);
+  }
+  Cnv_InkEdges(c, 0.55f, 0, 0, 32, 16);
 }
 
 bool IsPortalShape(int s) {
@@ -434,22 +566,45 @@ void DrawDepot(Canvas* c, int shape) {
   int style = (shape - 136) >> 2, axis = shape & 3;
   static const u32 walls[4] = {Cnv_Rgb(170, 92, 64), Cnv_Rgb(138, 104, 70), Cnv_Rgb(150, 164, 180), Cnv_Rgb(200, 186, 150)};
   static const u32 roofs[4] = {Cnv_Rgb(110, 60, 50), Cnv_Rgb(92, 82, 70), Cnv_Rgb(90, 100, 118), Cnv_Rgb(130, 80, 60)};
+  const u32 wall = walls[style], glass = Cnv_Rgb(70, 90, 110);
+  const float t = 1.0f / float(c->zoom), band = c->zoom == 1 ? 1.0f : 0.5f;
+  // The front wall's light and shade: the eaves shade its top, the light
+  // from the upper left catches its left edge (inside the outline).
+  auto wallLight = [&](float x, float w, float y, float top) {
+    Cnv_Rect(c, x, top - band, w, band, Cnv_Shade(wall, 0.78f));
+    if (c->zoom >= 2) Cnv_Rect(c, x + t, y, t, top - band - y, Cnv_Mix(wall, kWhite, 0.3f));
+  };
   // The shed stands beside the track on the far side; its open gate faces it.
   if (axis == 1) {
     Asc_Shadow(c, 23, 4, 8, 24, 8);
-    Asc_Box(c, 23, 4, 8, 24, 0, 8, walls[style], walls[style]);
+    Asc_Box(c, 23, 4, 8, 24, 0, 8, wall, wall);
+    wallLight(23, 8, Asc_Sy(4, 0), Asc_Sy(4, 8));
     Asc_GableRoof(c, 23, 4, 8, 24, 8, 4, false, roofs[style]);
+    // The gable end toward the viewer: a lit window beside the board that
+    // stands in front of the shed.
+    Cnv_SetTag(c, CNV_WINDOW | (1u << 24));
+    Cnv_Rect(c, 28, Asc_Sy(4, 2.5f), 1.5f, 2.5f, glass);
+    Cnv_SetTag(c, 0);
   } else {
     // Horizontal track: behind it; diagonals: in the far corner the track leaves free.
     float x = axis == 0 ? 4 : axis == 2 ? 20 : 0, v = axis == 0 ? 23 : 24;
     Asc_Shadow(c, x, v, 12, 8, 9);
-    Asc_Box(c, x, v, 12, 8, 0, 7, walls[style], walls[style]);
+    Asc_Box(c, x, v, 12, 8, 0, 7, wall, wall);
+    wallLight(x, 12, Asc_Sy(v, 0), Asc_Sy(v, 7) - 0.5f);
     Asc_GableRoof(c, x, v, 12, 8, 7, 3, true, roofs[style]);
-    Cnv_Rect(c, x + 3, Asc_Sy(v, 0), 6, 5, Cnv_Shade(walls[style], 0.45f));
+    // The gate: two dark leaves in a frame, a window either side.
+    const float gy = Asc_Sy(v, 0);
+    Cnv_FramedRect(c, x + 3, gy, 6, 5, Cnv_Shade(wall, 0.42f), Cnv_Shade(wall, 0.62f));
+    if (c->zoom >= 2) Cnv_Rect(c, x + 6 - 0.5f * t, gy, t, 5, Cnv_Shade(wall, 0.62f));
+    Cnv_SetTag(c, CNV_WINDOW | (1u << 24));
+    Cnv_Rect(c, x + 1, gy + 2.5f, 1, 2, glass);
+    Cnv_Rect(c, x + 10, gy + 2.5f, 1, 2, glass);
+    Cnv_SetTag(c, 0);
   }
   float chx, chv, chz;
   DepotChimney(shape, &chx, &chv, &chz);
-  Asc_Box(c, chx, chv, 1.6f, 1.6f, chz - 5, chz, Cnv_Rgb(120, 70, 56), Cnv_Rgb(40, 36, 36));
+  Asc_Box(c, chx, chv, 1.6f, 1.6f, chz - 5, chz, Cnv_Rgb(120, 70, 56), Cnv_Rgb(64, 56, 54));
+  Cnv_InkEdges(c, kInk, -16, -8, 64, 56);
   // Yellow and black depot board by the track.
   static const float boards[4][2] = {{22, 25}, {25, 4}, {9, 9}, {23, 9}};
   float bx = boards[axis][0], bv = boards[axis][1];
@@ -457,10 +612,10 @@ void DrawDepot(Canvas* c, int shape) {
   float b = std::floor(Asc_Sy(bv, 7) + 0.5f);
   // Yellow with black chevron stripes: at zoom 1 still more yellow than black.
   const float l = std::floor(bx) - 3;
-  Cnv_FramedRect(c, l, b, 7, 5, kYellow, kBlack);
+  Asc_Panel(c, l, b, 7, 5, kYellow);
   for (float sx : {l + 2, l + 4}) {
     float st[8] = {sx, b + 1, sx + 1, b + 1, sx + 1.5f, b + 4, sx + 0.5f, b + 4};
-    Cnv_FillPoly(c, st, 4, kBlack);
+    Cnv_FillPoly(c, st, 4, kFigure);
   }
 }
 
@@ -481,7 +636,25 @@ void Girders(Canvas* c, int axis) {
       float x1 = ox + ux * a, v1 = ov + uv * a, x2 = ox + ux * (a + 4), v2 = ov + uv * (a + 4);
       Cnv_Line(c, x1, Asc_Sy(v1, 0.3f), x2, Asc_Sy(v2, 3.7f), 0.5f, Cnv_Shade(steel, 0.7f));
     }
+    if (axis >= 2) {
+      // Diagonal girders run on into the neighbouring cells: only their long
+      // edges get the outline (the top face's two and the foot in front).
+      const float ink = 0.5f / float(c->zoom);
+      for (float e : {-0.7f, 0.7f}) {
+        const float ex = ox + px * e, ev = ov + pv * e;
+        Cnv_Line(c, ex - ux * half, Asc_Sy(ev - uv * half, 4) - ink, ex + ux * half, Asc_Sy(ev + uv * half, 4) - ink,
+                 0.5f, Cnv_Shade(steel, kInk));
+      }
+      const float e = pv > 0 ? -0.7f : 0.7f, fx = ox + px * e, fv = ov + pv * e;
+      Cnv_Line(c, fx - ux * half, Asc_Sy(fv - uv * half, 0) + ink, fx + ux * half, Asc_Sy(fv + uv * half, 0) + ink,
+               0.5f, Cnv_Shade(steel, kInk));
+    }
   }
+  // Straight girders end on the cell's border, where the next cell's go on:
+  // the outline leaves those ends open.
+  const float t = 1.0f / float(c->zoom);
+  if (axis == 1) Cnv_InkEdges(c, kInk, t, -8, 32 - 2 * t, 56);
+  if (axis == 0) Cnv_InkEdges(c, kInk, -16, t, 64, 20 - 2 * t);
 }
 
 // A road across vertical track (crossings join like vertical track): the
@@ -489,21 +662,23 @@ void Girders(Canvas* c, int axis) {
 // the crossing signs stand beside the road in front (index 1).
 void LevelCrossing(Canvas* c, int layerIndex) {
   if (layerIndex == 0) {
-    u32 asphalt = Cnv_Rgb(86, 88, 92);
-    float kerbs[8] = {0, 7, 32, 7, 32, 25, 0, 25};
-    Asc_Flat(c, kerbs, 4, 0.1f, Cnv_Rgb(132, 130, 124));
-    float road[8] = {0, 8, 32, 8, 32, 24, 0, 24};
-    Asc_Flat(c, road, 4, 0.1f, asphalt);
-    // Dashed centre line across the cell, left and right of the rails.
-    for (float x : {1.0f, 5.0f, 23.0f, 27.0f}) {
-      float m[8] = {x, 15.3f, x + 3, 15.3f, x + 3, 16.7f, x, 16.7f};
-      Asc_Flat(c, m, 4, 0.15f, kWhite);
+    // The street's own asphalt, width and edges, so the road runs on into
+    // the streets either side without a seam.
+    const u32 asphalt = Cnv_Rgb(104, 106, 110), edge = Cnv_Shade(asphalt, 0.75f);
+    float edges[8] = {0, 7.5f, 32, 7.5f, 32, 24.5f, 0, 24.5f};
+    Asc_Flat(c, edges, 4, 0, edge);
+    float road[8] = {0, 8.5f, 32, 8.5f, 32, 23.5f, 0, 23.5f};
+    Asc_Flat(c, road, 4, 0.05f, asphalt);
+    // The centre line runs on from the streets and stops short of the rails.
+    for (float x : {0.5f, 22.0f}) {
+      float m[8] = {x, 15.6f, x + 9.5f, 15.6f, x + 9.5f, 16.4f, x, 16.4f};
+      Asc_Flat(c, m, 4, 0.1f, Cnv_Rgb(230, 230, 220));
     }
     // The rails run through the road, with their flangeways.
     for (float rx : {12.5f, 19.0f}) {
-      float r[8] = {rx, 8, rx + 1, 8, rx + 1, 24, rx, 24};
+      float r[8] = {rx, 7.5f, rx + 1, 7.5f, rx + 1, 24.5f, rx, 24.5f};
       Asc_Flat(c, r, 4, 0.2f, Cnv_Rgb(150, 146, 140));
-      float g[8] = {rx + 1, 8, rx + 1.6f, 8, rx + 1.6f, 24, rx + 1, 24};
+      float g[8] = {rx + 1, 7.5f, rx + 1.6f, 7.5f, rx + 1.6f, 24.5f, rx + 1, 24.5f};
       Asc_Flat(c, g, 4, 0.2f, Cnv_Rgb(52, 52, 56));
     }
     return;
@@ -514,34 +689,20 @@ void LevelCrossing(Canvas* c, int layerIndex) {
     float px = k ? 25.0f : 6.0f, pv = k ? 27.0f : 5.0f;
     Asc_Post(c, px, pv, 10, kWhite);
     float cx = std::floor(px) + 0.5f, cy = Asc_Sy(pv, 10);
-    Cnv_Line(c, cx - 2.5f, cy - 2, cx + 2.5f, cy + 2, 1.0f, kRed);
-    Cnv_Line(c, cx - 2.5f, cy + 2, cx + 2.5f, cy - 2, 1.0f, kRed);
-  }
-}
-
-// Clips the ground segment (x1, v1)-(x2, v2) to the cell, kept a little
-// inside its border; false when nothing of it lies in the cell.
-bool ClipToCell(float* x1, float* v1, float* x2, float* v2) {
-  const float lo = 0.5f, hi = 31.5f;
-  float t0 = 0, t1 = 1;
-  const float dx = *x2 - *x1, dv = *v2 - *v1;
-  const float p[4] = {-dx, dx, -dv, dv}, q[4] = {*x1 - lo, hi - *x1, *v1 - lo, hi - *v1};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
+    // Two red arms; above zoom 1 each has its dark outline and a light
+    // upper edge.
+    const float t = 1.0f / float(c->zoom);
+    for (int arm = -1; arm <= 1; arm += 2) {
+      const float a = float(arm);
+      if (c->zoom >= 2) {
+        Cnv_Line(c, cx - 2.5f - t, cy - 2 * a - t * a, cx + 2.5f + t, cy + 2 * a + t * a, 1.0f + 2 * t,
+                 Cnv_Shade(kRed, 0.5f));
+        Cnv_Line(c, cx - 2.5f, cy - 2 * a + t * 0.5f, cx + 2.5f, cy + 2 * a + t * 0.5f, 1.0f, Cnv_Mix(kRed, kWhite, 0.4f));
+      }
+      Cnv_Line(c, cx - 2.5f, cy - 2 * a - (c->zoom >= 2 ? t * 0.5f : 0), cx + 2.5f,
+               cy + 2 * a - (c->zoom >= 2 ? t * 0.5f : 0), c->zoom >= 2 ? 1.0f - t : 1.0f, kRed);
     }
-    const float r = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, r);
-    else t1 = std::min(t1, r);
   }
-  if (t0 >= t1) return false;
-  const float ax = *x1, av = *v1;
-  *x1 = ax + dx * t0;
-  *v1 = av + dv * t0;
-  *x2 = ax + dx * t1;
-  *v2 = av + dv * t1;
-  return true;
 }
 
 // The line of a curve's path moved sideways by offset (positive: to the

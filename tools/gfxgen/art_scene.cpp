@@ -157,3 +157,24 @@ void Asc_FlatBand(Canvas* c, const float* xv, int n, float width, float z, u32 c
     Asc_Flat(c, q, 4, z, colour);
   }
 }
+
+void Asc_Panel(Canvas* c, float x, float y, float w, float h, u32 face) {
+  const float t = 1.0f / float(c->zoom);
+  Cnv_FramedRect(c, x, y, w, h, face, Cnv_Shade(face, 0.5f));
+  // At zoom 1 a board is a few pixels: a bevel would leave no face.
+  if (c->zoom < 2 || w < 5 * t || h < 5 * t) return;
+  Cnv_Rect(c, x + t, y + t, w - 2 * t, h - 2 * t, Cnv_Shade(face, 0.8f));
+  Cnv_Rect(c, x + t, y + 2 * t, w - 3 * t, h - 3 * t, Cnv_Mix(face, Cnv_Rgb(255, 252, 240), 0.4f));
+  Cnv_Rect(c, x + 2 * t, y + 2 * t, w - 4 * t, h - 4 * t, face);
+}
+
+void Asc_Disc(Canvas* c, float cx, float cy, float r, u32 face) {
+  const float t = 1.0f / float(c->zoom);
+  Cnv_Ellipse(c, cx, cy, r + t, r + t, Cnv_Shade(face, 0.5f));
+  if (c->zoom < 2) {
+    Cnv_Ellipse(c, cx, cy, r, r, face);
+    return;
+  }
+  Cnv_Ellipse(c, cx, cy, r, r, Cnv_Mix(face, Cnv_Rgb(255, 252, 240), 0.4f));
+  Cnv_Ellipse(c, cx + t * 0.7f, cy - t * 0.7f, r - t * 0.7f, r - t * 0.7f, face);
+}

@@ -40,3 +40,12 @@ void Asc_Flat(Canvas* c, const float* xv, int n, float z, u32 colour, float alph
 void Asc_FlatBand(Canvas* c, const float* xv, int n, float width, float z, u32 colour);
 // A simple deterministic hash for parameter choices.
 u32 Asc_Hash(u32 a, u32 b = 0);
+
+// A board facing the viewer in the crafted style, placed on whole zoom-1
+// units: a dark outline (a darker shade of the face) and, where the zoom
+// leaves room for it, one highlight along its top and left and one shade
+// along its bottom and right, each one pixel wide.
+void Asc_Panel(Canvas* c, float x, float y, float w, float h, u32 face);
+// A round plate in the same style: the outline and a highlight on its upper
+// left.
+void Asc_Disc(Canvas* c, float cx, float cy, float r, u32 face);
