@@ -323,7 +323,7 @@ HouseForm HouseFormOf(u32 h, int i, bool city) {
     f.chimneyX = std::floor(f.x + f.w * 0.66f);
     f.chimneyTop = z1 + f.rise * 0.55f + 3, f.chimneyBase = f.chimneyTop - 4;
   } else if (f.kind == H_BLOCK) {
-    f.chimneyX = std::floor(f.x + f.w - 5), f.chimneyTop = z1 + 3, f.chimneyBase = z1;
+    f.chimneyX = std::floor(f.x + 3), f.chimneyTop = z1 + 5, f.chimneyBase = z1;
   }
   return f;
 }
@@ -649,7 +649,7 @@ void DrawIndustry(Canvas* c, u32 h, int i) {
       Asc_Shadow(c, 24, 18, 6, 6, 12);
       LitBox(c, 24, 18, 6, 6, 0, 12, Cnv_Rgb(126, 114, 98), Cnv_Rgb(92, 86, 78));
       Cnv_Line(c, 3, Asc_Sy(20, 1), 25, Asc_Sy(20, 11), 2, Cnv_Rgb(50, 50, 56));
-      Cnv_Line(c, 3, Asc_Sy(20, 1.8f), 25, Asc_Sy(20, 11.8f), 0.5f, Cnv_Rgb(150, 150, 156));
+      Cnv_Line(c, 3, Asc_Sy(20, 0.3f), 25, Asc_Sy(20, 10.3f), 0.5f, Cnv_Rgb(150, 150, 156));
       break;
     }
     case I_WATERTOWER: {
