@@ -907,69 +907,196 @@ void DrawStation(Canvas* c, u32 h, int i) {
   (void)h;
 }
 
+void Bush(Canvas* c, float x, float v, float size, u32 seed);
+
+// A pole of the building style: one ink pixel wide at zoom 1, at the larger
+// zooms a lit left and a shaded right half inside an outline; its shadow
+// falls to the right.
+void Pole(Canvas* c, float x, float v, float height, u32 col) {
+  const float px = std::floor(x), py = Asc_Sy(v, 0), t = Px(c);
+  const float sh[8] = {px + 1, py, px + 1 + height * 0.3f, py + height * 0.15f, px + 1.6f + height * 0.3f,
+                       py + height * 0.15f, px + 1.6f, py};
+  Cnv_ShadowPoly(c, sh, 4);
+  if (c->zoom == 1) {
+    Cnv_Rect(c, px, py, 1, height, Ink(col));
+    return;
+  }
+  RimRect(c, px, py, 1, height, Ink(col));
+  Cnv_Rect(c, px, py, 0.5f, height, Cnv_Shade(col, 1.15f));
+  Cnv_Rect(c, px + 0.5f, py, 0.5f, height, Cnv_Shade(col, 0.8f));
+  Cnv_Rect(c, px, py + height - t, 1, t, Cnv_Shade(col, 1.3f));
+}
+
+// A lamp head lit at night.
+void LampHead(Canvas* c, float x, float y) {
+  Cnv_Ellipse(c, x, y, 1.5f + Px(c), 1.1f + Px(c), Cnv_Rgb(40, 40, 44));
+  Cnv_SetTag(c, CNV_LAMP);
+  Cnv_Ellipse(c, x, y, 1.5f, 1.1f, Cnv_Rgb(255, 240, 180));
+  Cnv_SetTag(c, 0);
+}
+
+// A band lying along the cell (platforms, walls, hedges): outlined on its
+// long sides only, so bands of neighbouring cells run on without a seam.
+void LengthBand(Canvas* c, bool vertical, float a0, float a1, float z0, float z1, u32 side, u32 top) {
+  const float t = Px(c);
+  if (vertical) {
+    const float y0 = Asc_Sy(0, z0), y1 = Asc_Sy(32, z1);
+    Cnv_Rect(c, a0 - t, y0, a1 - a0 + 2 * t, y1 - y0, Ink(side));
+    Cnv_Rect(c, a0, y0, a1 - a0, y1 - y0, top);
+    Cnv_Rect(c, a0, y0, std::min(1.0f, (a1 - a0) / 4), y1 - y0, Cnv_Shade(top, 1.12f));
+    Cnv_Rect(c, a1 - std::min(1.0f, (a1 - a0) / 4), y0, std::min(1.0f, (a1 - a0) / 4), y1 - y0, Cnv_Shade(top, 0.82f));
+    return;
+  }
+  const float y0 = Asc_Sy(a0, z0), y1 = Asc_Sy(a0, z1), y2 = Asc_Sy(a1, z1);
+  Cnv_Rect(c, 0, y0 - t, 32, y2 - y0 + 2 * t, Ink(side));
+  Cnv_Rect(c, 0, y0, 32, y1 - y0, side);
+  Cnv_Rect(c, 0, y1, 32, y2 - y1, top);
+  Cnv_Rect(c, 0, y1, 32, t, Cnv_Shade(top, 1.15f));
+}
+
 void DrawPlatform(Canvas* c, u32 h, int i) {
-  bool vertical = (i / 2) % 2 == 1;
-  bool far = i % 2 == 1;
+  const bool vertical = (i / 2) % 2 == 1, far = i % 2 == 1;
+  const u32 side = Cnv_Rgb(132, 128, 120), top = Cnv_Rgb(188, 186, 176), edge = Cnv_Rgb(236, 232, 200);
+  const float a0 = far ? 19 : 1, a1 = a0 + 12, t = Px(c);
+  // The platform's edge toward its track carries a light safety line.
+  const float lineAt = far ? a0 + 0.5f : a1 - 1.5f;
   float pts[8];
   if (vertical) {
-    float x0 = far ? 19 : 1;
-    float p[8] = {x0, 0, x0 + 12, 0, x0 + 12, 32, x0, 32};
+    float p[8] = {a0, 0, a1, 0, a1, 32, a0, 32};
     for (int k = 0; k < 8; ++k) pts[k] = p[k];
   } else {
-    float v0 = far ? 19 : 1;
-    float p[8] = {0, v0, 32, v0, 32, v0 + 12, 0, v0 + 12};
+    float p[8] = {0, a0, 32, a0, 32, a1, 0, a1};
     for (int k = 0; k < 8; ++k) pts[k] = p[k];
   }
   if (i >= 4 && i < 8) {
-    // Platform ends: half length with a ramp.
-    if (vertical) pts[5] = pts[7] = 18;
-    else pts[2] = pts[4] = 18;
+    // Platform ends: half length, closed by an outlined end.
+    const float pl[8] = {vertical ? a0 : 0, vertical ? 0 : a0, vertical ? a1 : 18, vertical ? 0 : a0,
+                         vertical ? a1 : 18, vertical ? 18 : a1, vertical ? a0 : 0, vertical ? 18 : a1};
+    if (vertical) {
+      const float y0 = Asc_Sy(0, 0), y1 = Asc_Sy(18, 2.5f);
+      Cnv_Rect(c, a0 - t, y0, a1 - a0 + 2 * t, y1 - y0 + t, Ink(side));
+    } else {
+      const float y0 = Asc_Sy(a0, 0), y2 = Asc_Sy(a1, 2.5f);
+      Cnv_Rect(c, 0, y0 - t, 18 + t, y2 - y0 + 2 * t, Ink(side));
+    }
+    Asc_Prism(c, pl, 4, 0, 2.5f, side, top);
+    if (vertical) Cnv_Rect(c, lineAt, Asc_Sy(0, 2.5f), 1, 9, edge);
+    else Cnv_Rect(c, 0, Asc_Sy(lineAt, 2.5f), 18, 0.5f, edge);
+  } else {
+    LengthBand(c, vertical, a0, a1, 0, 2.5f, side, top);
+    if (vertical) Cnv_Rect(c, lineAt, Asc_Sy(0, 2.5f), 1, 16, edge);
+    else Cnv_Rect(c, 0, Asc_Sy(lineAt, 2.5f), 32, 0.5f, edge);
   }
-  Asc_Prism(c, pts, 4, 0, 2.5f, Cnv_Rgb(132, 128, 120), Cnv_Rgb(186, 184, 174));
   if (i >= 8) {
     float cx = (pts[0] + pts[2]) / 2, cv = (pts[1] + pts[5]) / 2;
-    int t = i % 4;
-    if (t == 0) {
-      for (float a : {-8.0f, 8.0f}) Asc_Post(c, vertical ? cx : cx + a, vertical ? cv + a : cv, 9, Cnv_Rgb(60, 80, 70));
-      float roof[8] = {pts[0] - 1, pts[1] - 1, pts[2] + 1, pts[3] - 1, pts[4] + 1, pts[5] + 1, pts[6] - 1, pts[7] + 1};
-      Asc_Flat(c, roof, 4, 11, Cnv_Rgb(80, 120, 90));
-    } else if (t == 1) {
-      Asc_Box(c, cx - 3, cv - 1, 6, 2, 2.5f, 4, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
-    } else if (t == 2) {
-      Asc_Post(c, cx, cv, 12, Cnv_Rgb(60, 60, 60));
-      Cnv_SetTag(c, CNV_LAMP);
-      Cnv_Ellipse(c, cx + 0.5f, Asc_Sy(cv, 14.5f), 1.5f, 1.2f, Cnv_Rgb(255, 240, 180));
-      Cnv_SetTag(c, 0);
+    int k = i % 4;
+    if (k == 0) {
+      // A shelter: a flat roof on two posts.
+      const u32 roof = Cnv_Rgb(76, 118, 88);
+      for (float a : {-8.0f, 8.0f}) Pole(c, vertical ? cx : cx + a, vertical ? cv + a : cv, 9, Cnv_Rgb(70, 90, 80));
+      const float rx0 = (vertical ? a0 : 0) - 1, rx1 = (vertical ? a1 : 32) + 1;
+      const float y0 = Asc_Sy(vertical ? -1 : a0 - 1, 11), y1 = Asc_Sy(vertical ? 33 : a1 + 1, 11);
+      RimRect(c, rx0, y0 - 1, rx1 - rx0, y1 - y0 + 1, Ink(roof));
+      Cnv_Rect(c, rx0, y0, rx1 - rx0, y1 - y0, Cnv_Shade(roof, 1.1f));
+      Cnv_Rect(c, rx0, y0 - 1, rx1 - rx0, 1, Cnv_Shade(roof, 0.8f));
+    } else if (k == 1) {
+      LitBox(c, cx - 3, cv - 1, 6, 2, 2.5f, 4, Cnv_Rgb(124, 82, 50), Cnv_Rgb(156, 106, 64));
+    } else if (k == 2) {
+      Pole(c, cx, cv, 12, Cnv_Rgb(70, 74, 80));
+      LampHead(c, cx + 0.5f, Asc_Sy(cv, 13.5f));
     } else {
-      Asc_Post(c, cx, cv, 8, Cnv_Rgb(60, 60, 60));
-      Cnv_FramedRect(c, std::floor(cx) - 5, std::floor(Asc_Sy(cv, 8)), 11, 4, kWhite, Cnv_Rgb(20, 60, 140));
+      Pole(c, cx, cv, 8, Cnv_Rgb(70, 74, 80));
+      Cnv_FramedRect(c, std::floor(cx) - 5, std::floor(Asc_Sy(cv, 8)), 11, 4, kWhite, Cnv_Rgb(24, 56, 130));
+      Cnv_Rect(c, std::floor(cx) - 3, std::floor(Asc_Sy(cv, 8)) + 1.5f, 7, 1, Cnv_Rgb(24, 56, 130));
     }
   }
   (void)h;
 }
 
 void DrawFence(Canvas* c, u32 h, int i) {
-  int t = i % 7;
-  bool vertical = i >= 7;
-  u32 col = t == 3 ? Cnv_Rgb(150, 60, 44) : t == 4 ? Cnv_Rgb(60, 110, 50) : Cnv_Rgb(120, 100, 70);
-  float hgt = t == 4 ? 5 : t == 3 ? 4 : 3.5f;
-  for (float a = 1; a < 32; a += (t == 4 || t == 3) ? 31 : 4) {
-    if (t == 4 || t == 3) {
-      float p[8];
-      if (vertical) { float q[8] = {15, 0, 17, 0, 17, 32, 15, 32}; for (int k = 0; k < 8; ++k) p[k] = q[k]; }
-      else { float q[8] = {0, 15, 32, 15, 32, 17, 0, 17}; for (int k = 0; k < 8; ++k) p[k] = q[k]; }
-      Asc_Prism(c, p, 4, 0, hgt, col, Cnv_Shade(col, 1.2f));
-      break;
+  const int k = i % 7;
+  const bool vertical = i >= 7;
+  const u32 col = k == 3 ? Cnv_Rgb(156, 66, 48) : k == 4 ? Cnv_Rgb(64, 114, 52) : Cnv_Rgb(128, 104, 72);
+  if (k == 3 || k == 4) {
+    // A brick wall or a hedge: a band along the cell, outlined on its long sides.
+    const float hgt = k == 4 ? 5 : 4;
+    LengthBand(c, vertical, 15, 17, 0, hgt, col, Cnv_Shade(col, 1.15f));
+    if (!vertical) {
+      if (k == 3 && c->zoom >= 2)
+        for (float z = 1; z < hgt; z += 1) Cnv_Rect(c, 0, Asc_Sy(15, z), 32, Px(c), Cnv_Shade(col, 0.85f));
+      if (k == 4)
+        for (float x = 1; x < 32; x += 3) Cnv_Rect(c, x, Asc_Sy(15, 1 + float(int(x) % 2)), 1, 1, Cnv_Shade(col, 1.2f));
     }
-    Asc_Post(c, vertical ? 16 : a, vertical ? a : 16, hgt, col);
+    return;
   }
-  if (t < 3) {
+  // Posts and two rails; the rails in ink under a lit top line at the larger zooms.
+  const float hgt = 3.5f;
+  for (float a = 1; a < 32; a += 4) {
+    if (vertical) Pole(c, 16, a, hgt, col);
+    else Pole(c, a, 16, hgt, col);
+  }
+  if (k < 3)
     for (float z : {hgt * 0.45f, hgt * 0.9f}) {
-      if (vertical) Cnv_Line(c, 16.5f, Asc_Sy(0, z), 16.5f, Asc_Sy(32, z), 0.6f, col);
-      else Cnv_Line(c, 0, Asc_Sy(16, z), 32, Asc_Sy(16, z), 0.6f, col);
+      if (vertical) {
+        Cnv_Line(c, 16.5f, Asc_Sy(0, z), 16.5f, Asc_Sy(32, z), 0.6f, Ink(col));
+      } else {
+        Cnv_Rect(c, 0, Asc_Sy(16, z) - 0.5f, 32, 0.8f, Ink(col));
+        if (c->zoom >= 2) Cnv_Rect(c, 0, Asc_Sy(16, z) - 0.5f + 0.8f - Px(c), 32, Px(c), Cnv_Shade(col, 1.2f));
+      }
     }
+  if (k == 5 || k == 6) Bush(c, 8, 20, 5, h), Bush(c, 22, 12, 6, h >> 3);
+}
+
+// A tree of the building style: an outline in the foliage's own dark
+// shade, the crown lit at the upper left and shaded at the lower right.
+void Tree(Canvas* c, float x, float v, float size, int kind, u32 seed) {
+  const float sy = Asc_Sy(v, 0), t = Px(c);
+  Cnv_ShadowPoly(c, std::vector<float>{x - size * 0.3f, sy, x + size * 0.9f, sy + size * 0.15f, x + size * 1.1f,
+                                       sy + size * 0.45f, x + size * 0.2f, sy + size * 0.4f}
+                        .data(),
+                 4);
+  const u32 trunk = Cnv_Rgb(104, 74, 44);
+  const float th = kind == 1 ? size * 0.35f : size * 0.55f, tw = std::max(size * 0.16f, 1.0f);
+  RimRect(c, x - tw / 2, sy, tw, th + size * 0.2f, Ink(trunk));
+  Cnv_Rect(c, x - tw / 2, sy, tw, th + size * 0.2f, trunk);
+  const u32 base = kind == 1 ? Cnv_Rgb(40, 98, 56) : Cnv_Rgb(72 + int(seed % 26), 130 + int(seed / 7 % 26), 54);
+  const u32 ink = Ink(base);
+  if (kind == 1) {
+    // A conifer: three tiers, the right half of each in shade.
+    for (int pass = 0; pass < 2; ++pass)
+      for (int k = 0; k < 3; ++k) {
+        const float b = sy + th + float(k) * size * 0.38f - size * 0.1f, w = size * (0.62f - float(k) * 0.15f);
+        const float tier[6] = {x - w, b, x + w, b, x, b + size * 0.62f};
+        if (pass == 0) {
+          Rim(c, tier, 3, ink);
+          continue;
+        }
+        Cnv_FillPoly(c, tier, 3, Cnv_Shade(base, 1.0f + 0.06f * float(k)));
+        const float right[6] = {x, b, x + w, b, x, b + size * 0.62f};
+        Cnv_FillPoly(c, right, 3, Cnv_Shade(base, 0.76f));
+      }
+    return;
   }
-  if (t == 5 || t == 6) Asc_Bush(c, 8, 20, 5, h), Asc_Bush(c, 22, 12, 6, h >> 3);
+  const float cy = sy + th + size * 0.45f, rx = size * 0.6f, ry = size * 0.52f;
+  Cnv_Ellipse(c, x, cy, rx + t, ry + t, ink);
+  Cnv_Ellipse(c, x, cy, rx, ry, base);
+  Cnv_Ellipse(c, x + rx * 0.3f, cy - ry * 0.3f, rx * 0.62f, ry * 0.55f, Cnv_Shade(base, 0.78f));
+  Cnv_Ellipse(c, x - rx * 0.05f, cy + ry * 0.05f, rx * 0.7f, ry * 0.62f, base);
+  Cnv_Ellipse(c, x - rx * 0.35f, cy + ry * 0.35f, rx * 0.32f, ry * 0.26f, Cnv_Shade(base, 1.2f));
+}
+
+void Bush(Canvas* c, float x, float v, float size, u32 seed) {
+  const float sy = Asc_Sy(v, 0), t = Px(c);
+  const u32 base = Cnv_Rgb(66 + int(seed % 24), 120 + int(seed / 5 % 24), 50);
+  Cnv_ShadowPoly(c, std::vector<float>{x - size * 0.6f, sy, x + size * 1.0f, sy, x + size * 1.2f, sy + size * 0.4f,
+                                       x, sy + size * 0.4f}
+                        .data(),
+                 4);
+  const float cy = sy + size * 0.42f, rx = size * 0.72f, ry = size * 0.42f;
+  Cnv_Ellipse(c, x, cy, rx + t, ry + t, Ink(base));
+  Cnv_Ellipse(c, x, cy, rx, ry, Cnv_Shade(base, 0.8f));
+  Cnv_Ellipse(c, x - rx * 0.12f, cy + ry * 0.12f, rx * 0.82f, ry * 0.78f, base);
+  Cnv_Ellipse(c, x - rx * 0.4f, cy + ry * 0.4f, rx * 0.3f, ry * 0.26f, Cnv_Shade(base, 1.2f));
 }
 
 void DrawTrees(Canvas* c, u32 h, int count, bool forest) {
@@ -983,7 +1110,7 @@ void DrawTrees(Canvas* c, u32 h, int count, bool forest) {
   for (size_t a = 0; a < trees.size(); ++a)
     for (size_t b = a + 1; b < trees.size(); ++b)
       if (trees[b].v > trees[a].v) std::swap(trees[a], trees[b]);
-  for (const T& t : trees) Asc_Tree(c, t.x, t.v, t.s, t.kind, Asc_Hash(h, u32(t.x)));
+  for (const T& t : trees) Tree(c, t.x, t.v, t.s, t.kind, Asc_Hash(h, u32(t.x)));
 }
 
 void DrawStreet(Canvas* c, u32 code, int i) {
@@ -999,54 +1126,57 @@ void DrawStreet(Canvas* c, u32 code, int i) {
 }
 
 void DrawMast(Canvas* c, int i) {
-  int axis = i % 4;
-  u32 steel = Cnv_Rgb(110, 120, 110);
+  const int axis = i % 4;
+  const u32 steel = Cnv_Rgb(112, 122, 112);
   float x = axis == 1 ? 26 : 16, v = axis == 1 ? 16 : 26;
-  if (axis >= 2) x = axis == 2 ? 24 : 8, v = axis == 2 ? 24 : 24;
-  Asc_Post(c, x, v, 18, steel);
-  if (c->zoom >= 2) Asc_Post(c, x + 0.8f, v, 18, Cnv_Shade(steel, 0.8f));
-  float tx = axis == 1 ? 16 : x, tv = axis == 1 ? v : 16;
-  Cnv_Line(c, x, Asc_Sy(v, 17), tx, Asc_Sy(tv, 17), 0.6f, steel);
-  Cnv_Line(c, tx, Asc_Sy(tv, 17), tx, Asc_Sy(tv, 14), 0.5f, Cnv_Rgb(60, 60, 60));
+  if (axis >= 2) x = axis == 2 ? 24 : 8, v = 24;
+  Pole(c, x, v, 18, steel);
+  const float tx = axis == 1 ? 16 : x, tv = axis == 1 ? v : 16;
+  // The cantilever and the dropper to the wire, in the steel's ink.
+  Cnv_Line(c, x, Asc_Sy(v, 17), tx, Asc_Sy(tv, 17), 0.6f, Ink(steel));
+  Cnv_Line(c, tx, Asc_Sy(tv, 17), tx, Asc_Sy(tv, 14), 0.5f, Ink(steel));
   if (i >= 12) {
-    // Portal: a second mast across the tracks.
-    float ox = axis == 1 ? 6 : x, ov = axis == 1 ? v : 6;
-    Asc_Post(c, ox, ov, 18, steel);
-    Cnv_Line(c, x, Asc_Sy(v, 18), ox, Asc_Sy(ov, 18), 0.9f, steel);
+    // Portal: a second mast across the tracks and a beam between them.
+    const float ox = axis == 1 ? 6 : x, ov = axis == 1 ? v : 6;
+    Pole(c, ox, ov, 18, steel);
+    Cnv_Line(c, x, Asc_Sy(v, 18), ox, Asc_Sy(ov, 18), 1.0f, Ink(steel));
   }
 }
 
 void DrawFurniture(Canvas* c, u32 h, int i) {
-  int t = i % 6;
-  static const u32 cars[6] = {Cnv_Rgb(200, 40, 40), Cnv_Rgb(40, 80, 170), Cnv_Rgb(230, 230, 226), Cnv_Rgb(40, 40, 44),
-                              Cnv_Rgb(230, 190, 40), Cnv_Rgb(60, 140, 80)};
-  if (t <= 1) {
-    u32 col = cars[(h >> 4) % 6];
-    bool vertical = t == 1;
-    float w = vertical ? 7 : 16, d = vertical ? 16 : 7;
-    float x = 16 - w / 2, v = 16 - d / 2;
+  int k = i % 6;
+  static const u32 cars[6] = {Cnv_Rgb(200, 44, 40), Cnv_Rgb(44, 84, 170), Cnv_Rgb(230, 230, 226), Cnv_Rgb(52, 52, 58),
+                              Cnv_Rgb(230, 190, 44), Cnv_Rgb(60, 140, 80)};
+  if (k <= 1) {
+    // A parked car: the body, a glazed cabin on it, dark wheels.
+    const u32 col = cars[(h >> 4) % 6];
+    const bool vertical = k == 1;
+    const float w = vertical ? 7 : 16, d = vertical ? 16 : 7, x = 16 - w / 2, v = 16 - d / 2;
     Asc_Shadow(c, x, v, w, d, 4);
-    Asc_Box(c, x, v, w, d, 0.8f, 3, col, col);
-    Asc_Box(c, x + (vertical ? 1 : 4), v + (vertical ? 4 : 1), vertical ? 5 : 8, vertical ? 8 : 5, 3, 5.2f,
-            Cnv_Rgb(110, 140, 160), Cnv_Shade(col, 1.1f));
+    LitBox(c, x, v, w, d, 0.8f, 3, col, Cnv_Shade(col, 1.08f));
+    LitBox(c, x + (vertical ? 1 : 4), v + (vertical ? 4 : 1), vertical ? 5 : 8, vertical ? 8 : 5, 3, 5.2f,
+           Cnv_Rgb(110, 140, 160), Cnv_Shade(col, 1.12f));
     Cnv_Ellipse(c, x + 2.5f, Asc_Sy(v, 0.9f), 1.2f, 0.9f, kDark);
     Cnv_Ellipse(c, x + w - 2.5f, Asc_Sy(v, 0.9f), 1.2f, 0.9f, kDark);
-  } else if (t == 2) {
-    Asc_Post(c, 16, 16, 14, Cnv_Rgb(60, 64, 70));
-    Cnv_Line(c, 16.5f, Asc_Sy(16, 14), 19.5f, Asc_Sy(16, 14), 0.7f, Cnv_Rgb(60, 64, 70));
-    Cnv_SetTag(c, CNV_LAMP);
-    Cnv_Ellipse(c, 19.5f, Asc_Sy(16, 13.3f), 1.4f, 0.9f, Cnv_Rgb(255, 240, 180));
-    Cnv_SetTag(c, 0);
-  } else if (t == 3) {
-    Asc_Box(c, 11, 14, 10, 3, 0, 1.6f, Cnv_Rgb(120, 80, 50), Cnv_Rgb(150, 100, 60));
-    Cnv_Rect(c, 11, Asc_Sy(17, 1.6f), 10, 1.6f, Cnv_Rgb(120, 80, 50));
+  } else if (k == 2) {
+    // A street lamp lit at night.
+    const u32 col = Cnv_Rgb(66, 70, 78);
+    Pole(c, 16, 16, 14, col);
+    Cnv_Line(c, 16.5f, Asc_Sy(16, 14), 19.5f, Asc_Sy(16, 14), 0.7f, Ink(col));
+    LampHead(c, 19.5f, Asc_Sy(16, 13.3f));
+  } else if (k == 3) {
+    // A bench: the seat on a dark frame, a lit back rail.
+    LitBox(c, 11, 14, 10, 3, 0, 1.6f, Cnv_Rgb(124, 82, 50), Cnv_Rgb(156, 106, 64));
+    RimRect(c, 11, Asc_Sy(17, 1.6f), 10, 1.6f, Ink(Cnv_Rgb(124, 82, 50)));
+    Cnv_Rect(c, 11, Asc_Sy(17, 1.6f), 10, 1.6f, Cnv_Rgb(140, 94, 58));
   } else {
-    // People standing about.
-    for (int k = 0; k < 3; ++k) {
-      u32 r = Asc_Hash(h, u32(k));
-      float x = 6 + float(r % 20), v = 8 + float((r >> 8) % 16);
-      u32 coat = cars[(r >> 12) % 6];
+    // People standing about: dark legs, a coat, a head.
+    for (int p = 0; p < 3; ++p) {
+      const u32 r = Asc_Hash(h, u32(p));
+      const float x = 6 + float(r % 20), v = 8 + float((r >> 8) % 16);
+      const u32 coat = cars[(r >> 12) % 6];
       Cnv_ShadowRect(c, x, Asc_Sy(v, 0), 2.5f, 0.8f);
+      RimRect(c, x - 0.9f, Asc_Sy(v, 2.2f), 1.8f, 2.6f, Ink(coat));
       Cnv_Rect(c, x - 0.6f, Asc_Sy(v, 0), 1.2f, 2.2f, kDark);
       Cnv_Rect(c, x - 0.9f, Asc_Sy(v, 2.2f), 1.8f, 2.6f, coat);
       Cnv_Ellipse(c, x, Asc_Sy(v, 5.5f), 0.8f, 0.8f, Cnv_Rgb(230, 190, 160));
@@ -1108,33 +1238,46 @@ void DrawRocks(Canvas* c, u32 h, int i) {
     float x = 6 + float(r % 20), v = 20 - float(k) * 3 + float((r >> 8) % 4), s = 3 + float((r >> 12) % 4);
     u32 stone = Cnv_Rgb(140 + int(r >> 20) % 30, 136 + int(r >> 20) % 30, 128 + int(r >> 20) % 30);
     Cnv_ShadowRect(c, x, Asc_Sy(v, 0), s * 1.3f, s * 0.4f);
+    // The whole rock in its outline, a lit face to the upper left, a shaded one to the right.
     float p[10] = {x - s, Asc_Sy(v, 0), x + s, Asc_Sy(v, 0), x + s * 0.8f, Asc_Sy(v, s * 0.9f), x, Asc_Sy(v, s * 1.3f),
                    x - s * 0.7f, Asc_Sy(v, s)};
+    Rim(c, p, 5, Ink(stone));
     Cnv_FillPoly(c, p, 5, stone);
+    float lit[8] = {x - s * 0.7f, Asc_Sy(v, s), x, Asc_Sy(v, s * 1.3f), x + s * 0.1f, Asc_Sy(v, s * 0.8f),
+                    x - s * 0.55f, Asc_Sy(v, s * 0.6f)};
+    Cnv_FillPoly(c, lit, 4, Cnv_Shade(stone, 1.14f));
     float q[6] = {x, Asc_Sy(v, s * 1.3f), x + s * 0.8f, Asc_Sy(v, s * 0.9f), x + s, Asc_Sy(v, 0)};
-    Cnv_FillPoly(c, q, 3, Cnv_Shade(stone, 0.8f));
+    Cnv_FillPoly(c, q, 3, Cnv_Shade(stone, 0.78f));
   }
-  if (i >= 100) Asc_Bush(c, 24, 8, 4, h);
+  if (i >= 100) Bush(c, 24, 8, 4, h);
 }
 
 void DrawSign(Canvas* c, u32 h, int i) {
-  int t = i % 4;
-  Asc_Post(c, 16, 12, 9, Cnv_Rgb(130, 130, 130));
-  float b = std::floor(Asc_Sy(12, 9));
-  if (t == 0) {
-    float p[6] = {12, b, 20, b, 16, b + 6};
-    Cnv_FillPoly(c, p, 3, Cnv_Rgb(210, 30, 30));
-    float q[6] = {13.6f, b + 1, 18.4f, b + 1, 16, b + 4.4f};
+  const int k = i % 4;
+  const u32 grey = Cnv_Rgb(130, 130, 130), red = Cnv_Rgb(210, 34, 30);
+  Pole(c, 16, 12, 9, grey);
+  const float b = std::floor(Asc_Sy(12, 9));
+  if (k == 0) {
+    // A warning triangle: the red rim outlined in its own ink, white inside.
+    const float p[6] = {12, b, 20, b, 16, b + 6};
+    Rim(c, p, 3, Ink(red));
+    Cnv_FillPoly(c, p, 3, red);
+    const float q[6] = {13.6f, b + 1, 18.4f, b + 1, 16, b + 4.4f};
     Cnv_FillPoly(c, q, 3, kWhite);
-  } else if (t == 1) {
-    Cnv_Ellipse(c, 16.5f, b + 3, 3.2f, 3.2f, Cnv_Rgb(210, 30, 30));
+  } else if (k == 1) {
+    Cnv_Ellipse(c, 16.5f, b + 3, 3.2f + Px(c), 3.2f + Px(c), Ink(red));
+    Cnv_Ellipse(c, 16.5f, b + 3, 3.2f, 3.2f, red);
     Cnv_Ellipse(c, 16.5f, b + 3, 2.3f, 2.3f, kWhite);
-  } else if (t == 2) {
-    Cnv_FramedRect(c, 13, b, 7, 6, Cnv_Rgb(30, 80, 180), kWhite);
+  } else if (k == 2) {
+    const u32 blue = Cnv_Rgb(30, 80, 180);
+    RimRect(c, 13, b, 7, 6, Ink(blue));
+    Cnv_FramedRect(c, 13, b, 7, 6, blue, kWhite);
   } else {
-    Asc_Post(c, 8, 12, 9, Cnv_Rgb(130, 130, 130));
-    Cnv_FramedRect(c, 6, b, 14, 5, kWhite, Cnv_Rgb(20, 40, 110));
-    Cnv_Rect(c, 8, b + 2, 10, 1, Cnv_Rgb(20, 40, 110));
+    const u32 blue = Cnv_Rgb(20, 40, 110);
+    Pole(c, 8, 12, 9, grey);
+    RimRect(c, 6, b, 14, 5, Ink(kWhite));
+    Cnv_FramedRect(c, 6, b, 14, 5, kWhite, blue);
+    Cnv_Rect(c, 8, b + 2, 10, 1, blue);
   }
   (void)h;
 }
@@ -1200,9 +1343,9 @@ void DrawSymbol(Canvas* c, u32 codeAndPart, int layer) {
       break;
     }
     case F_TREE:
-      if (i < 40) Asc_Tree(c, 16, 16, 7 + float(i % 5), i % 3 == 2, h);
+      if (i < 40) Tree(c, 16, 16, 7 + float(i % 5), i % 3 == 2, h);
       else if (i < 70) DrawTrees(c, h, 2 + i % 3, false);
-      else if (i < 90) Asc_Bush(c, 16, 16, 5 + float(i % 4), h), Asc_Bush(c, 8, 22, 4, h >> 4);
+      else if (i < 90) Bush(c, 16, 16, 5 + float(i % 4), h), Bush(c, 8, 22, 4, h >> 4);
       else {
         float a[8] = {6, 8, 26, 8, 26, 24, 6, 24};
         Asc_Flat(c, a, 4, 0, Cnv_Rgb(110, 80, 50));
