@@ -458,7 +458,8 @@ void DrawHouse(Canvas* c, u32 h, int i, bool city) {
     }
     case H_OFFICE: {
       // An office block: bands of glass between light floor slabs.
-      const u32 slab = Cnv_Rgb(206, 204, 196);
+      static const u32 slabs[3] = {Cnv_Rgb(206, 204, 196), Cnv_Rgb(196, 184, 160), Cnv_Rgb(170, 176, 184)};
+      const u32 slab = slabs[(h >> 11) % 3];
       LitBox(c, f.x, f.v, f.w, f.d, 0, z1, slab, Cnv_Rgb(128, 130, 132));
       for (int fl = 0; fl < f.floors; ++fl) {
         const float y = Asc_Sy(f.v, float(fl) * f.fh + 1.5f);
@@ -876,12 +877,20 @@ void DrawStation(Canvas* c, u32 h, int i) {
       // The end of a terminus hall: a glazed arch between brick piers.
       Asc_Shadow(c, 1, 16, 30, 10, 20);
       LitBox(c, 1, 16, 30, 10, 0, 20, wall, Cnv_Rgb(120, 130, 138));
+      // The arch: a half circle over upright sides, as one outline.
       const float base = Asc_Sy(16, 3);
-      Cnv_Ellipse(c, 16, base + 6, 10 + Px(c), 10 + Px(c), Ink(wall));
-      Cnv_Rect(c, 6 - Px(c), base, 20 + 2 * Px(c), 6, Ink(wall));
+      auto arch = [&](float r, u32 col) {
+        float p[2 * 19];
+        p[0] = 16 - r, p[1] = base, p[2] = 16 + r, p[3] = base;
+        for (int a = 0; a <= 16; ++a) {
+          const float ang = 3.14159265f * float(a) / 16;
+          p[4 + 2 * a] = 16 + r * std::cos(ang), p[5 + 2 * a] = base + 6 + r * std::sin(ang);
+        }
+        Cnv_FillPoly(c, p, 19, col);
+      };
+      arch(10 + Px(c), Ink(wall));
       Cnv_SetTag(c, CNV_WINDOW | CNV_WINDOW_ALT);
-      Cnv_Ellipse(c, 16, base + 6, 10, 10, kGlass);
-      Cnv_Rect(c, 6, base, 20, 6, kGlass);
+      arch(10, kGlass);
       Cnv_SetTag(c, 0);
       for (float x = 8; x < 25; x += 4)
         Cnv_Rect(c, x, base, Px(c), 6 + std::sqrt(std::max(0.0f, 100 - (x - 16) * (x - 16))), Ink(wall));
