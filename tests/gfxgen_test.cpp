@@ -475,6 +475,26 @@ TEST(GfxgenBuildings, DoorsStandBesideWindowsAndChimneysOnTheRoof) {
   EXPECT_GT(chimneys, 40);
 }
 
+// Platforms, walls and hedges along a row of cells join without a seam:
+// the outline runs along their long sides only, so a picture's first and
+// last columns are alike wherever the band runs on into the next cell.
+TEST(GfxgenBuildings, BandsAlongACellJoinTheNextCellWithoutASeam) {
+  const u32 codes[] = {50452, 50453, 50460, 50461, 50464, 50465, 50468, 50469, 50691, 50692, 55040, 55041, 55048};
+  for (u32 code : codes)
+    for (int zoom : kZooms) {
+      ApcPicture p;
+      RenderSymbol(code, zoom, &p);
+      const Frame f = FrameOf(p);
+      int rows = 0;
+      for (int y = -8 * zoom; y < 48 * zoom; ++y) {
+        const u32 first = f.At(0, y), last = f.At(32 * zoom - 1, y);
+        rows += Drawn(first);
+        EXPECT_EQ(first, last) << "code " << code << " zoom " << zoom << " row " << y;
+      }
+      EXPECT_GT(rows, 0) << "code " << code << " reaches the cell's sides";
+    }
+}
+
 // ---------------------------------------------------------------- track ground
 namespace {
 

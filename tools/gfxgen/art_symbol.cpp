@@ -1034,7 +1034,7 @@ void DrawFence(Canvas* c, u32 h, int i) {
       if (k == 3 && c->zoom >= 2)
         for (float z = 1; z < hgt; z += 1) Cnv_Rect(c, 0, Asc_Sy(15, z), 32, Px(c), Cnv_Shade(col, 0.85f));
       if (k == 4)
-        for (float x = 1; x < 32; x += 3) Cnv_Rect(c, x, Asc_Sy(15, 1 + float(int(x) % 2)), 1, 1, Cnv_Shade(col, 1.2f));
+        for (int k = 0; k < 8; ++k) Cnv_Rect(c, 1 + 4 * float(k), Asc_Sy(15, 1 + float(k % 2)), 1, 1, Cnv_Shade(col, 1.2f));
     }
     return;
   }
