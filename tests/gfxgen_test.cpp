@@ -434,15 +434,15 @@ TEST(GfxgenBuildings, NeighbouringCodesAreDifferentDrawings) {
   }
 }
 
-// The door of a house takes the place of a ground-floor window: no window
-// lies under it or touches its top (the door was once painted over a
+// The door of a building takes the place of a ground-floor window: no
+// window lies under it or touches its top (the door was once painted over a
 // window). A smoking chimney stands on the roof: its column is whole from
 // the chimney's top down to the ground, and it rises above the roof beside it.
 TEST(GfxgenBuildings, DoorsStandBesideWindowsAndChimneysOnTheRoof) {
-  const u32 door = 0x603E28u;  // the door colour of the houses
+  const u32 door = 0x603E28u;  // the door colour of the buildings
   int doors = 0, chimneys = 0;
-  for (u32 first : {51200u, 54016u})
-    for (u32 code = first; code <= first + 143; ++code)
+  for (const BuildingFamily& fam : kBuildings)
+    for (u32 code = fam.first; code <= fam.last; ++code)
       for (int zoom : kZooms) {
         ApcPicture p;
         RenderSymbol(code, zoom, &p);

@@ -864,9 +864,11 @@ void DrawStation(Canvas* c, u32 h, int i) {
       // A modern station: a glass hall under a flat roof on steel columns.
       Asc_Shadow(c, 2, 12, 28, 12, 10);
       LitBox(c, 2, 12, 28, 12, 0, 8, Cnv_Rgb(120, 160, 190), Cnv_Rgb(200, 204, 208));
-      Window(c, 3, Asc_Sy(12, 0.5f), 26, 7, kWhite, CNV_WINDOW | CNV_WINDOW_ALT);
+      // Glass walls beside the door, a steel lintel over it.
+      for (float gx : {3.0f, 19.0f}) Window(c, gx, Asc_Sy(12, 0.5f), 10, 7, kWhite, CNV_WINDOW | CNV_WINDOW_ALT);
       for (float x = 2; x <= 30; x += 7) Cnv_Rect(c, x, Asc_Sy(12, 0), 1, 8, Cnv_Rgb(70, 74, 80));
       Door(c, 14, Asc_Sy(12, 0), 4, 5);
+      Cnv_Rect(c, 13, Asc_Sy(12, 6), 6, 1.5f, Cnv_Rgb(70, 74, 80));
       const float y0 = Asc_Sy(10, 8.5f), y1 = Asc_Sy(26, 8.5f);
       RimRect(c, 0, y0 - 1, 32, y1 - y0 + 1, Ink(Cnv_Rgb(200, 204, 208)));
       Cnv_Rect(c, 0, y0, 32, y1 - y0, Cnv_Rgb(214, 216, 220));
