@@ -407,6 +407,172 @@ TEST(GfxgenSymbols, AllCodesFitAtZoomOne) {
   }
 }
 
+// ---------------------------------------------------------------- buildings
+namespace {
+
+// A picture's pixels over the whole drawing box of the cell frame at zoom
+// (x from -16, y up from -8, 64 x 56 units), transparent where nothing is.
+struct Frame {
+  int zoom = 1, w = 0, h = 0;
+  std::vector<u32> px;
+  u32 At(int x, int y) const {  // cell-frame pixel, y up
+    const int fx = x + 16 * zoom, fy = y + 8 * zoom;
+    return fx < 0 || fy < 0 || fx >= w || fy >= h ? CNV_TRANSPARENT : px[size_t(fy) * size_t(w) + size_t(fx)];
+  }
+};
+
+Frame FrameOf(const ApcPicture& p) {
+  Frame f;
+  f.zoom = p.zoom, f.w = 64 * p.zoom, f.h = 56 * p.zoom;
+  f.px.assign(size_t(f.w) * size_t(f.h), CNV_TRANSPARENT);
+  for (const ApcPlacement& pl : p.placements)
+    for (int r = 0; r < pl.h; ++r)
+      for (int c = 0; c < pl.w; ++c) {
+        const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+        const int fx = pl.x + c + 16 * p.zoom, fy = pl.y + pl.h - 1 - r + 8 * p.zoom;
+        if (v != CNV_TRANSPARENT && fx >= 0 && fy >= 0 && fx < f.w && fy < f.h) f.px[size_t(fy) * size_t(f.w) + size_t(fx)] = v;
+      }
+  return f;
+}
+
+bool Drawn(u32 v) { return !(v & 0x80000000u); }
+
+const int kNone = -(1 << 20);
+
+int Luma(u32 v) { return int((v >> 16) & 255) * 3 + int((v >> 8) & 255) * 6 + int(v & 255); }  // x10
+
+// The highest drawn pixel of column x, or kNone.
+int TopOf(const Frame& f, int x) {
+  for (int y = 48 * f.zoom - 1; y >= -8 * f.zoom; --y)
+    if (Drawn(f.At(x, y))) return y;
+  return kNone;
+}
+
+// The silhouette of a picture (which pixels are drawn), for telling drawings apart.
+std::vector<bool> Silhouette(u32 code) {
+  ApcPicture p;
+  RenderSymbol(code, 1, &p);
+  const Frame f = FrameOf(p);
+  std::vector<bool> m(f.px.size());
+  for (size_t i = 0; i < m.size(); ++i) m[i] = Drawn(f.px[i]);
+  return m;
+}
+
+struct BuildingFamily {
+  u32 first, last;
+  const char* name;
+};
+const BuildingFamily kBuildings[] = {
+    {51200, 51343, "house"}, {54016, 54177, "town building"}, {52224, 52293, "industry"}, {50944, 50981, "station"}};
+
+}  // namespace
+
+// Every building is bounded by a dark outline: seen from above, the first
+// pixel of each column is a deep shade, but never pure black, so the
+// outline keeps the hue of its surface by day, dusk and night.
+TEST(GfxgenBuildings, EveryBuildingHasADarkOutlineAtItsTop) {
+  for (const BuildingFamily& fam : kBuildings)
+    for (u32 code = fam.first; code <= fam.last; ++code)
+      for (int zoom : {1, 2}) {
+        ApcPicture p;
+        RenderSymbol(code, zoom, &p);
+        const Frame f = FrameOf(p);
+        int columns = 0;
+        for (int x = -16 * zoom; x < 48 * zoom; ++x) {
+          const int top = TopOf(f, x);
+          if (top < -8 * zoom) continue;
+          ++columns;
+          const u32 v = f.At(x, top) & 0xFFFFFFu;
+          EXPECT_LT(Luma(v), 1000) << fam.name << " " << code << " zoom " << zoom << " column " << x << " colour "
+                                   << std::hex << v;
+          EXPECT_NE(v, 0u) << fam.name << " " << code << " zoom " << zoom << " column " << x << ": pure black";
+        }
+        EXPECT_GT(columns, 4 * zoom) << fam.name << " " << code;
+      }
+}
+
+// Families of many codes take turns through their drawings: two neighbouring
+// codes never share a silhouette, and industry and station buildings each
+// have a dozen distinct drawings (they had a handful for dozens of codes).
+TEST(GfxgenBuildings, NeighbouringCodesAreDifferentDrawings) {
+  for (const BuildingFamily& fam : kBuildings) {
+    std::set<std::vector<bool>> distinct;
+    std::vector<bool> previous;
+    for (u32 code = fam.first; code <= fam.last; ++code) {
+      std::vector<bool> m = Silhouette(code);
+      if (code > fam.first) {
+        EXPECT_NE(m, previous) << fam.name << " " << code << " looks like the code before";
+      }
+      distinct.insert(m);
+      previous = std::move(m);
+    }
+    if (fam.first == 52224 || fam.first == 50944) {
+      EXPECT_GE(distinct.size(), 12u) << fam.name;
+    }
+  }
+}
+
+// The door of a building takes the place of a ground-floor window: no
+// window lies under it or touches its top (the door was once painted over a
+// window). A smoking chimney stands on the roof: its column is whole from
+// the chimney's top down to the ground, and it rises above the roof beside it.
+TEST(GfxgenBuildings, DoorsStandBesideWindowsAndChimneysOnTheRoof) {
+  const u32 door = 0x603E28u;  // the door colour of the buildings
+  int doors = 0, chimneys = 0;
+  for (const BuildingFamily& fam : kBuildings)
+    for (u32 code = fam.first; code <= fam.last; ++code)
+      for (int zoom : kZooms) {
+        ApcPicture p;
+        RenderSymbol(code, zoom, &p);
+        const Frame f = FrameOf(p);
+        for (int x = -16 * zoom; x < 48 * zoom; ++x) {
+          int doorTop = kNone;
+          for (int y = -8 * zoom; y < 48 * zoom; ++y)
+            if (Drawn(f.At(x, y)) && (f.At(x, y) & 0xFFFFFFu) == door) doorTop = std::max(doorTop, y);
+          if (doorTop < -8 * zoom) continue;
+          ++doors;
+          for (int y = -8 * zoom; y <= doorTop + zoom; ++y) {
+            const u32 v = f.At(x, y);
+            EXPECT_FALSE(Drawn(v) && ((v >> 28) & 7) == 6)
+                << "window under or on the door: code " << code << " zoom " << zoom << " column " << x << " row " << y;
+          }
+        }
+        ArtEffects fx;
+        if (zoom != 1 || !Asy_Effects(code, &fx) || !fx.smoke) continue;
+        ++chimneys;
+        const int top = TopOf(f, fx.smokeX);
+        EXPECT_LE(std::abs(top - fx.smokeY), 2) << "the smoke leaves the chimney's top, code " << code;
+        int bottom = top;
+        for (int y = top; y >= -8; --y)
+          if (Drawn(f.At(fx.smokeX, y))) bottom = y;
+        for (int y = top; y >= bottom; --y)
+          ASSERT_TRUE(Drawn(f.At(fx.smokeX, y))) << "gap under the chimney, code " << code << " row " << y;
+        EXPECT_LT(TopOf(f, fx.smokeX + fx.smokeWidth + 1), top - 1) << "the chimney rises above the roof, code " << code;
+      }
+  EXPECT_GT(doors, 0);
+  EXPECT_GT(chimneys, 40);
+}
+
+// Platforms, walls and hedges along a row of cells join without a seam:
+// the outline runs along their long sides only, so a picture's first and
+// last columns are alike wherever the band runs on into the next cell.
+TEST(GfxgenBuildings, BandsAlongACellJoinTheNextCellWithoutASeam) {
+  const u32 codes[] = {50452, 50453, 50460, 50461, 50464, 50465, 50468, 50469, 50691, 50692, 55040, 55041, 55048};
+  for (u32 code : codes)
+    for (int zoom : kZooms) {
+      ApcPicture p;
+      RenderSymbol(code, zoom, &p);
+      const Frame f = FrameOf(p);
+      int rows = 0;
+      for (int y = -8 * zoom; y < 48 * zoom; ++y) {
+        const u32 first = f.At(0, y), last = f.At(32 * zoom - 1, y);
+        rows += Drawn(first);
+        EXPECT_EQ(first, last) << "code " << code << " zoom " << zoom << " row " << y;
+      }
+      EXPECT_GT(rows, 0) << "code " << code << " reaches the cell's sides";
+    }
+}
+
 // ---------------------------------------------------------------- track ground
 namespace {
 
