@@ -287,15 +287,23 @@ TEST(GfxgenSymbols, EveryPictureCodeRangeIsFilledAtEveryZoom) {
     for (u32 code = r[0]; code <= r[1]; ++code) ASSERT_TRUE(Asy_HasPicture(code)) << code;
   EXPECT_FALSE(Asy_HasPicture(49152));  // the empty cell is never drawn
   EXPECT_FALSE(Asy_HasPicture(55552));  // user graphics have their own placeholders
-  // The codes the start layout and the first palette pages place, drawn in full.
-  const u32 used[] = {51210, 51212, 51216, 51222, 54020, 53760, 49408, 49410, 49411, 49412, 49413, 49414,
-                      49415, 49416, 50688, 50690, 50691, 50692, 50693, 50694, 50696, 50698, 50700};
-  for (u32 code : used)
-    for (int zoom : kZooms) {
-      ApcPicture p;
-      RenderSymbol(code, zoom, &p);
-      EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " zoom " << zoom;
-    }
+  // Every code, and every sub-picture of the codes picked by cell parity,
+  // drawn in full at every zoom: a shape drawn at zoom 1 can still come out
+  // empty at a larger zoom (the drawing goes through the zoom's own pixels).
+  std::vector<u32> codes(size_t(Asy_ListCodes(nullptr, 0)));
+  Asy_ListCodes(codes.data(), int(codes.size()));
+  for (u32 code : codes) {
+    const int parts = Asy_PartCount(code);
+    for (int part = parts > 1 ? 1 : 0; part <= (parts > 1 ? parts : 0); ++part)
+      for (int zoom : kZooms) {
+        ApcSpec spec;
+        u32 drawCode;
+        ApcDraw draw = Asy_PreparePart(code, part, &spec, &drawCode);
+        ApcPicture p;
+        Apc_Render(&spec, draw, drawCode, zoom, &p);
+        EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " part " << part << " zoom " << zoom;
+      }
+  }
 }
 
 // An info point mark and a log point mark on one cell: the compositor moves
@@ -804,4 +812,64 @@ TEST(GfxgenAnimation, EveryPictureDiffersAndStaysInsideItsArea) {
       seen.push_back(all);
     }
   }
+}
+
+// ---------------------------------------------------------------- ways
+namespace {
+
+// Three cells of one picture in a row (across) or a column, put together in
+// the compositor's order for the middle cell: its own picture, then the
+// neighbour after it and, across, the one before it. The middle cell's
+// window, zoom-z pixels, bottom row first.
+std::vector<u32> ComposeMiddleOfThree(u32 code, int zoom, bool across) {
+  ApcPicture p;
+  RenderSymbol(code, zoom, &p);
+  const int W = 32 * zoom, H = 16 * zoom;
+  std::vector<u32> win(size_t(W * H), CNV_TRANSPARENT);
+  // Cell offsets in cells: +1 is to the right, or one row further down.
+  for (int k : {0, 1, -1}) {
+    if (!across && k < 0) continue;  // the row above never draws its ground into this cell
+    const int ox = across ? k * W : 0, oy = across ? 0 : -k * H;
+    for (const ApcPlacement& pl : p.placements)
+      for (int r = 0; r < pl.h; ++r)
+        for (int c = 0; c < pl.w; ++c) {
+          const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+          const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
+          if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
+          win[size_t(y * W + x)] = v;
+        }
+  }
+  return win;
+}
+
+}  // namespace
+
+// A straight way of many cells runs on without a seam: in the middle cell
+// of three, put together as the compositor does, each pixel equals the one
+// a dash period further along, over the cell borders too.
+TEST(GfxgenWays, StraightWaysRunOnOverCellBordersAtEveryZoom) {
+  struct Case {
+    u32 code;
+    bool across;
+  };
+  // Asphalt with its dashed line, narrow, the other surfaces, a street.
+  const Case cases[] = {{49408, true},  {49409, true},  {49410, false}, {49411, false}, {49664, true},
+                        {49922, false}, {50176, true},  {52480, true},  {52482, false}};
+  for (const Case& cs : cases)
+    for (int zoom : kZooms) {
+      const std::vector<u32> win = ComposeMiddleOfThree(cs.code, zoom, cs.across);
+      const int W = 32 * zoom, H = 16 * zoom;
+      // Eight ground units along: 8 columns across, 4 rows up a column.
+      const int step = cs.across ? 8 * zoom : 4 * zoom;
+      int drawn = 0, mismatched = 0;
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          const int x2 = cs.across ? (x + step) % W : x, y2 = cs.across ? y : (y + step) % H;
+          const u32 a = win[size_t(y * W + x)], b = win[size_t(y2 * W + x2)];
+          drawn += a != CNV_TRANSPARENT;
+          mismatched += a != b;
+        }
+      EXPECT_GT(drawn, W * H / 5) << cs.code << " zoom " << zoom;
+      EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
+    }
 }

@@ -1,5 +1,6 @@
 #include "tools/gfxgen/art_symbol.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -73,10 +74,101 @@ WayShape WayOf(int i) {
   return w;  // 22..63: areas (n = 0)
 }
 
-void DrawWay(Canvas* c, u32 code, int bank, int i) {
+// Way pictures are worked out pixel by pixel from each pixel's place
+// against the paths: how far across the way it lies, how far along, and on
+// which side. A pixel's colour follows from its position in the cell frame
+// alone, so a way running on over a cell border meets its neighbour pixel
+// for pixel at every zoom, and a path owns only what lies between the
+// square cuts at its ends (a polygon band reaching half a pixel over the
+// border put its kerb over the neighbour's surface there).
+struct WayPath {
+  float xv[80];
+  float s[40];  // distance along the path to each point
+  int n;
+  int cap;      // ends in the cell's centre: a rounded end
+};
+
+struct WayStyle {
+  WayPath paths[3];
+  int count;
+  float half;                       // half the width, ground units
+  u32 surface, outline, lit, shade, mark;
+  int dashes;                       // dashed centre line
+  int zebra;                        // path with a zebra crossing, -1 none
+  float zebraAt;                    // its middle, distance along the path
+  float outlinePx, bevelPx, markPx; // line widths in zoom-1 units
+};
+
+struct WayProbe {
+  int inside;  // within the way's width and between its end cuts
+  float edge;  // screen distance to the way's edge (zoom-1 units)
+  float across;// signed screen distance from the centre, + toward the upper left
+  float along; // ground distance along the path
+  float length;
+};
+
+WayProbe ProbeWay(const WayPath& p, float half, float x, float v) {
+  WayProbe r = {0, 0, 0, 0, p.s[p.n - 1]};
+  float best = 1e9f;
+  for (int i = 0; i + 1 < p.n; ++i) {
+    const float ax = p.xv[2 * i], av = p.xv[2 * i + 1], bx = p.xv[2 * i + 2], bv = p.xv[2 * i + 3];
+    const float ex = bx - ax, ev = bv - av, len2 = ex * ex + ev * ev;
+    if (len2 < 1e-8f) continue;
+    const float len = std::sqrt(len2), t = ((x - ax) * ex + (v - av) * ev) / len2;
+    const float tc = t < 0 ? 0 : t > 1 ? 1 : t;
+    const float qx = ax + ex * tc - x, qv = av + ev * tc - v, d2 = qx * qx + qv * qv;
+    if (d2 >= best) continue;
+    best = d2;
+    // Beyond the square cut of an open end the pixel is the neighbour's.
+    const bool beyond = (i == 0 && t < 0) || (i + 2 == p.n && t > 1 && !p.cap);
+    const float ux = ex / len, uv = ev / len;
+    const float d = ((x - ax) * -uv + (v - av) * ux);  // toward the left normal
+    // Screen scale across the path: the depth is shown at half height.
+    const float k = 0.5f / std::sqrt(ux * ux + uv * uv * 0.25f);
+    const bool leftIsUpper = -uv * -1.0f + ux * 1.01f > 0;
+    const float dist = std::sqrt(d2);
+    r.inside = !beyond && dist < half;
+    r.edge = (half - dist) * k;
+    r.across = (leftIsUpper ? d : -d) * k;
+    r.along = p.s[i] + tc * len;
+  }
+  return r;
+}
+
+u32 WayPixel(float x, float y, const void* ctx) {
+  const WayStyle& st = *static_cast<const WayStyle*>(ctx);
+  const float v = y * 2;  // flat on the ground
+  WayProbe pr[3];
+  int deepest = -1;
+  for (int k = 0; k < st.count; ++k) {
+    pr[k] = ProbeWay(st.paths[k], st.half, x, v);
+    if (pr[k].inside && (deepest < 0 || pr[k].edge > pr[deepest].edge)) deepest = k;
+  }
+  if (deepest < 0) return CNV_TRANSPARENT;
+  const WayProbe& p = pr[deepest];
+  // Where ways meet, kerbs and markings give way to the other way's surface.
+  bool joined = false;
+  for (int k = 0; k < st.count; ++k)
+    if (k != deepest && pr[k].inside) joined = true;
+  if (p.edge < st.outlinePx) return st.outline;
+  const bool zebra = st.zebra == deepest && std::fabs(p.along - st.zebraAt) < 4.5f;
+  if (zebra)
+    return std::fmod(p.across + 64.0f, 2.0f) < 1.0f ? kWhite : st.surface;
+  // The kerb on the upper left throws its shadow onto the way; the one on
+  // the lower right shows its lit face.
+  if (p.edge < st.outlinePx + st.bevelPx) return p.across > 0 ? st.shade : st.lit;
+  if (st.dashes && !joined && !zebra && p.across >= 0 && p.across < st.markPx) {
+    const float period = p.length / std::max(1.0f, std::round(p.length / 8.0f));
+    const float ph = std::fmod(p.along, period) / period;
+    if (ph >= 0.25f && ph < 0.75f) return st.mark;
+  }
+  return st.surface;
+}
+
+void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false) {
   static const u32 surfaces[4] = {Cnv_Rgb(104, 106, 110), Cnv_Rgb(140, 128, 116), Cnv_Rgb(176, 164, 136),
                                   Cnv_Rgb(150, 120, 84)};
-  u32 surf = surfaces[bank & 3], edge = Cnv_Shade(surf, 0.75f);
+  u32 surf = surfaces[bank & 3], edge = Cnv_Shade(surf, 0.62f);
   WayShape w = WayOf(i);
   if (w.n == 0) {
     // Area tiles: a paved square with kerbs on the sides the index names.
@@ -88,32 +180,54 @@ void DrawWay(Canvas* c, u32 code, int bank, int i) {
         float t[8] = {float(x), float(y), float(x + 4), float(y), float(x + 4), float(y + 4), float(x), float(y + 4)};
         Asc_Flat(c, t, 4, 0, Cnv_Shade(surf, k >= 16 ? 0.92f : 0.96f));
       }
-    const float e = 1.5f;
-    if (sides & 1) { float b[8] = {0, 32 - e, 32, 32 - e, 32, 32, 0, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
-    if (sides & 2) { float b[8] = {0, 0, 32, 0, 32, e, 0, e}; Asc_Flat(c, b, 4, 0.3f, edge); }
-    if (sides & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
-    if (sides & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
+    // Kerbs one pixel wide at zoom 1, on whole pixels at every zoom.
+    const float t = c->zoom >= 4 ? 0.5f : 1.0f;
+    if (sides & 1) Cnv_Rect(c, 0, 16 - t, 32, t, edge);
+    if (sides & 2) Cnv_Rect(c, 0, 0, 32, t, edge);
+    if (sides & 4) Cnv_Rect(c, 0, 0, t, 16, edge);
+    if (sides & 8) Cnv_Rect(c, 32 - t, 0, t, 16, edge);
+    if (zebra) {
+      // Bars along the square's width, across a walk from the near side.
+      for (float x = 10; x < 22; x += 2) Cnv_Rect(c, x, 5, 1, 6, kWhite);
+    }
     if (k >= 32) Asc_Bush(c, 16, 16, 5, Asc_Hash(code));
     return;
   }
-  float width = w.narrow ? 9 : 15;
+  static WayStyle st;
+  st = WayStyle();
+  st.count = w.n;
+  st.half = w.narrow ? 6 : 8;
+  st.surface = surf;
+  st.outline = edge;
+  st.lit = Cnv_Shade(surf, 1.18f);
+  st.shade = Cnv_Shade(surf, 0.84f);
+  st.mark = Cnv_Rgb(232, 232, 222);
+  st.dashes = bank == 0 && !w.narrow;
+  const float px = 1.0f / float(c->zoom);
+  st.outlinePx = c->zoom >= 4 ? 2 * px : px;
+  st.bevelPx = c->zoom >= 4 ? 2 * px : px;
+  st.markPx = c->zoom >= 4 ? 2 * px : px;
+  st.zebra = zebra ? 0 : -1;
   for (int p = 0; p < w.n; ++p) {
-    float xv[80];
-    int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], xv, 40);
-    Asc_FlatBand(c, xv, n, width + 2, 0, edge);
+    WayPath& q = st.paths[p];
+    q.n = Atk_PathLine(w.paths[p][0], w.paths[p][1], q.xv, 40);
+    q.cap = w.paths[p][1] == ATK_CENTRE;
+    q.s[0] = 0;
+    for (int k = 1; k < q.n; ++k)
+      q.s[k] = q.s[k - 1] + std::hypot(q.xv[2 * k] - q.xv[2 * k - 2], q.xv[2 * k + 1] - q.xv[2 * k - 1]);
   }
-  for (int p = 0; p < w.n; ++p) {
-    float xv[80];
-    int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], xv, 40);
-    Asc_FlatBand(c, xv, n, width, 0.05f, surf);
-    if (bank == 0 && !w.narrow) {
-      // Dashed centre line on asphalt.
-      for (int s = 0; s + 1 < n; s += 4) {
-        float seg[4] = {xv[2 * s], xv[2 * s + 1], xv[2 * std::min(s + 2, n - 1)], xv[2 * std::min(s + 2, n - 1) + 1]};
-        Asc_FlatBand(c, seg, 2, 0.8f, 0.1f, Cnv_Rgb(230, 230, 220));
-      }
+  // A crossing lies in the middle of a lone way; on a junction, on the
+  // first way short of the junction.
+  if (zebra) st.zebraAt = w.n == 1 ? st.paths[0].s[st.paths[0].n - 1] / 2 : 7;
+  // Only the pixels near the paths need asking.
+  float x0 = 1e9f, x1 = -1e9f, v0 = 1e9f, v1 = -1e9f;
+  for (int p = 0; p < w.n; ++p)
+    for (int k = 0; k < st.paths[p].n; ++k) {
+      x0 = std::min(x0, st.paths[p].xv[2 * k]), x1 = std::max(x1, st.paths[p].xv[2 * k]);
+      v0 = std::min(v0, st.paths[p].xv[2 * k + 1]), v1 = std::max(v1, st.paths[p].xv[2 * k + 1]);
     }
-  }
+  const float m = st.half + 1;
+  Cnv_PaintPixels(c, x0 - m, (v0 - m) / 2, x1 - x0 + 2 * m, (v1 - v0 + 2 * m) / 2, WayPixel, &st);
 }
 
 // ---------------------------------------------------------------- buildings
@@ -460,13 +574,7 @@ void DrawTrees(Canvas* c, u32 h, int count, bool forest) {
 void DrawStreet(Canvas* c, u32 code, int i) {
   // Streets: the way shapes in asphalt with pavements, a fifth of them
   // with crossings.
-  DrawWay(c, code, 0, i % 80);
-  if (i >= 160) {
-    for (float x = 11; x < 22; x += 2.5f) {
-      float z[8] = {x, 8, x + 1.3f, 8, x + 1.3f, 24, x, 24};
-      Asc_Flat(c, z, 4, 0.2f, kWhite);
-    }
-  }
+  DrawWay(c, code, 0, i % 80, i >= 160);
 }
 
 void DrawMast(Canvas* c, int i) {
