@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -872,4 +873,63 @@ TEST(GfxgenWays, StraightWaysRunOnOverCellBordersAtEveryZoom) {
       EXPECT_GT(drawn, W * H / 5) << cs.code << " zoom " << zoom;
       EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
     }
+}
+
+namespace {
+
+// The pixels of one sub-picture of a code inside its own cell, bottom row
+// first (32z x 16z).
+std::vector<u32> PartInCell(u32 code, int part, int zoom) {
+  ApcSpec spec;
+  u32 drawCode;
+  ApcDraw draw = Asy_PreparePart(code, part, &spec, &drawCode);
+  ApcPicture p;
+  Apc_Render(&spec, draw, drawCode, zoom, &p);
+  const int W = 32 * zoom, H = 16 * zoom;
+  std::vector<u32> cell(size_t(W * H), CNV_TRANSPARENT);
+  for (const ApcPlacement& pl : p.placements)
+    for (int r = 0; r < pl.h; ++r)
+      for (int c = 0; c < pl.w; ++c) {
+        const int x = pl.x + c, y = pl.y + pl.h - 1 - r;
+        if (x >= 0 && y >= 0 && x < W && y < H) cell[size_t(y * W + x)] = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+      }
+  return cell;
+}
+
+}  // namespace
+
+// Water: the four pictures a lake's cells take by position differ, ripples
+// run on over the borders between them, and a shore piece carries the same
+// ripples as the open water beside it, so a lake shows no grid of cells.
+TEST(GfxgenWater, RipplesRunOverCellBordersAndShoresKeepThem) {
+  const u32 open = 54272, shoreTop = 54273;
+  for (int zoom : kZooms) {
+    const int W = 32 * zoom, H = 16 * zoom;
+    std::vector<u32> parts[4];
+    for (int k = 0; k < 4; ++k) parts[k] = PartInCell(open, k + 1, zoom);
+    for (int a = 0; a < 4; ++a)
+      for (int b = a + 1; b < 4; ++b) EXPECT_NE(parts[a], parts[b]) << "parts " << a + 1 << " and " << b + 1;
+    // Parts 1 and 2 lie side by side (x parity), 1 above 3 (y parity): a
+    // crest on the last column of a cell goes on in the first of the next.
+    std::map<u32, int> count;
+    for (u32 v : parts[0]) ++count[v];
+    u32 water = 0;
+    for (const auto& kv : count)
+      if (kv.second > count[water]) water = kv.first;
+    int across = 0;
+    for (int pair = 0; pair < 2; ++pair)
+      for (int y = 0; y < H; ++y) {
+        const u32 l = parts[2 * pair][size_t(y * W + W - 1)], r = parts[2 * pair + 1][size_t(y * W)];
+        across += l != water && l == r;
+      }
+    EXPECT_GT(across, 0) << "zoom " << zoom;
+    // The shore takes the top rows; below them the water is the open water's.
+    for (int k = 1; k <= 4; ++k) {
+      const std::vector<u32> shore = PartInCell(shoreTop, k, zoom);
+      EXPECT_NE(shore, parts[k - 1]);
+      for (int y = 0; y < 8 * zoom; ++y)
+        for (int x = 0; x < W; ++x)
+          ASSERT_EQ(shore[size_t(y * W + x)], parts[k - 1][size_t(y * W + x)]) << "part " << k << " zoom " << zoom;
+    }
+  }
 }

@@ -662,21 +662,59 @@ void DrawField(Canvas* c, u32 h, int i, int part) {
   if (i >= 80) Asc_Tree(c, 6, 24, 7, 0, h);
 }
 
+// Ripples of open water, placed over the block of two by two cells that the
+// four pictures of a water code make (64 x 32 units): a jittered lattice
+// of short crests, each from a hash of its place in the block, so crests
+// run on over the cell borders and the cells of a lake show no grid. The
+// place in the block alone decides, so shore pieces carry the ripples of
+// the open water beside them.
+struct WaterBlock {
+  float dx, dy;  // the cell's left and top in the block (units, y down)
+  float t;       // crest thickness in units
+  u32 water, crest, faint, trough;
+};
+
+u32 WaterPixel(float x, float y, const void* ctx) {
+  const WaterBlock& b = *static_cast<const WaterBlock*>(ctx);
+  const float bx = x + b.dx, by = (16 - y) + b.dy;
+  const int j = int(std::floor(by / 4)) & 7;
+  for (int di = 0; di < 2; ++di) {
+    const int i = (int(std::floor(bx / 8)) - di) & 7;
+    const u32 r = Asc_Hash(u32(i + 8 * j), 0x5A17u);
+    if ((r & 3) != 0) continue;  // three quarters of the lattice stay calm
+    float x0 = float(i * 8) + float((r >> 2) % 8), row = float(j * 4) + float((r >> 5) % 3);
+    const float len = 2 + float((r >> 7) % 3);
+    float u = bx - x0;
+    if (u < 0) u += 64;  // a crest from the block's last column runs into its first
+    if (u >= len) continue;
+    // Most crests are faint, one in four catches the light.
+    if (by >= row && by < row + b.t) return ((r >> 10) & 3) ? b.faint : b.crest;
+    if (by >= row + b.t && by < row + 2 * b.t && u >= 1 && u < len) return b.trough;
+  }
+  return b.water;
+}
+
 void DrawWater(Canvas* c, u32 h, int i, int part) {
   u32 water = Cnv_Rgb(70, 120, 180), shore = Cnv_Rgb(200, 186, 140);
   int k = i % 16;
-  float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
-  Asc_Flat(c, a, 4, 0, water);
-  const float e = 5;
-  if (k & 1) { float b[8] = {0, 32 - e, 32, 32 - e, 32, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  if (k & 2) { float b[8] = {0, 0, 32, 0, 32, e, 0, e}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  if (k & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  if (k & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  for (int w = 0; w < 4; ++w) {
-    u32 r = Asc_Hash(h, u32(part * 16 + w));
-    float x = 6 + float(r % 18), v = 7 + float((r >> 8) % 18);
-    Cnv_Line(c, x, Asc_Sy(v, 0.1f), x + 3, Asc_Sy(v, 0.1f), 0.5f, Cnv_Rgb(150, 190, 230));
-  }
+  static WaterBlock wb;
+  const int cell = part >= 1 && part <= 4 ? part - 1 : 0;  // x parity in bit 0, y parity in bit 1
+  wb.dx = float(cell & 1) * 32;
+  wb.dy = float(cell >> 1) * 16;
+  wb.t = c->zoom == 1 ? 1.0f : 0.5f;
+  wb.water = water;
+  wb.crest = Cnv_Mix(water, Cnv_Rgb(150, 190, 230), 0.7f);
+  wb.faint = Cnv_Mix(water, Cnv_Rgb(150, 190, 230), 0.4f);
+  wb.trough = Cnv_Shade(water, 0.86f);
+  Cnv_PaintPixels(c, 0, 0, 32, 16, WaterPixel, &wb);
+  // Sand on the sides the index names, on whole pixels, with a wet line
+  // where it meets the water.
+  const float px = 1.0f / float(c->zoom), wet = c->zoom >= 4 ? 2 * px : px;
+  const u32 damp = Cnv_Shade(shore, 0.8f);
+  if (k & 1) Cnv_Rect(c, 0, 13 - wet, 32, wet, damp), Cnv_Rect(c, 0, 13, 32, 3, shore);
+  if (k & 2) Cnv_Rect(c, 0, 3, 32, wet, damp), Cnv_Rect(c, 0, 0, 32, 3, shore);
+  if (k & 4) Cnv_Rect(c, 6, 0, wet, 16, damp), Cnv_Rect(c, 0, 0, 6, 16, shore);
+  if (k & 8) Cnv_Rect(c, 26 - wet, 0, wet, 16, damp), Cnv_Rect(c, 26, 0, 6, 16, shore);
   if (i >= 112) Asc_Bush(c, 5, 27, 4, h);
 }
 
