@@ -820,15 +820,17 @@ namespace {
 
 // Three cells of one picture in a row (across) or a column, put together in
 // the compositor's order for the middle cell: its own picture, then the
-// neighbour after it and, across, the one before it. The middle cell's
-// window, zoom-z pixels, bottom row first.
-std::vector<u32> ComposeMiddleOfThree(u32 code, int zoom, bool across) {
+// neighbour after it and, across, the one before it (without neighbours:
+// its own picture alone). The middle cell's window, zoom-z pixels, bottom
+// row first.
+std::vector<u32> ComposeMiddleOfThree(u32 code, int zoom, bool across, bool neighbours) {
   ApcPicture p;
   RenderSymbol(code, zoom, &p);
   const int W = 32 * zoom, H = 16 * zoom;
   std::vector<u32> win(size_t(W * H), CNV_TRANSPARENT);
   // Cell offsets in cells: +1 is to the right, or one row further down.
   for (int k : {0, 1, -1}) {
+    if (k != 0 && !neighbours) continue;
     if (!across && k < 0) continue;  // the row above never draws its ground into this cell
     const int ox = across ? k * W : 0, oy = across ? 0 : -k * H;
     for (const ApcPlacement& pl : p.placements)
@@ -846,32 +848,39 @@ std::vector<u32> ComposeMiddleOfThree(u32 code, int zoom, bool across) {
 }  // namespace
 
 // A straight way of many cells runs on without a seam: in the middle cell
-// of three, put together as the compositor does, each pixel equals the one
-// a dash period further along, over the cell borders too.
+// of three, put together as the compositor does, the neighbours change no
+// pixel of the cell's own picture; and where the surface has a rhythm of its
+// own (dashes, setts), each pixel equals the one a dash period further
+// along, over the cell borders too.
 TEST(GfxgenWays, StraightWaysRunOnOverCellBordersAtEveryZoom) {
   struct Case {
     u32 code;
-    bool across;
+    bool across, rhythm;
   };
-  // Asphalt with its dashed line, narrow, the other surfaces, a street.
-  const Case cases[] = {{49408, true},  {49409, true},  {49410, false}, {49411, false}, {49664, true},
-                        {49922, false}, {50176, true},  {52480, true},  {52482, false}};
+  // Asphalt with its dashed line, narrow, setts, gravel, earth, streets.
+  const Case cases[] = {{49408, true, true},   {49409, true, true},   {49410, false, true},
+                        {49411, false, true},  {49664, true, true},   {49922, false, false},
+                        {50176, true, false},  {52480, true, true},   {52482, false, true},
+                        {52560, true, true},   {52562, false, true}};
   for (const Case& cs : cases)
     for (int zoom : kZooms) {
-      const std::vector<u32> win = ComposeMiddleOfThree(cs.code, zoom, cs.across);
+      const std::vector<u32> win = ComposeMiddleOfThree(cs.code, zoom, cs.across, true);
+      const std::vector<u32> own = ComposeMiddleOfThree(cs.code, zoom, cs.across, false);
       const int W = 32 * zoom, H = 16 * zoom;
+      int drawn = 0, changed = 0, mismatched = 0;
       // Eight ground units along: 8 columns across, 4 rows up a column.
       const int step = cs.across ? 8 * zoom : 4 * zoom;
-      int drawn = 0, mismatched = 0;
       for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
           const int x2 = cs.across ? (x + step) % W : x, y2 = cs.across ? y : (y + step) % H;
           const u32 a = win[size_t(y * W + x)], b = win[size_t(y2 * W + x2)];
           drawn += a != CNV_TRANSPARENT;
+          changed += a != own[size_t(y * W + x)];
           mismatched += a != b;
         }
       EXPECT_GT(drawn, W * H / 5) << cs.code << " zoom " << zoom;
-      EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
+      EXPECT_EQ(changed, 0) << cs.code << " zoom " << zoom;
+      if (cs.rhythm) EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
     }
 }
 

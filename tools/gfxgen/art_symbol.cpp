@@ -93,6 +93,10 @@ struct WayStyle {
   int count;
   float half;                       // half the width, ground units
   u32 surface, outline, lit, shade, mark;
+  int texture;                      // 0 asphalt, 1 setts, 2 gravel, 3 earth with ruts
+  int zoom;
+  float pave;                       // pavement each side, ground units (0 none)
+  u32 pavement, paveEdge;
   int dashes;                       // dashed centre line
   int zebra;                        // path with a zebra crossing, -1 none
   float zebraAt;                    // its middle, distance along the path
@@ -105,10 +109,11 @@ struct WayProbe {
   float across;// signed screen distance from the centre, + toward the upper left
   float along; // ground distance along the path
   float length;
+  float scale; // screen units of one ground unit across the path
 };
 
 WayProbe ProbeWay(const WayPath& p, float half, float x, float v) {
-  WayProbe r = {0, 0, 0, 0, p.s[p.n - 1]};
+  WayProbe r = {0, 0, 0, 0, p.s[p.n - 1], 1};
   float best = 1e9f;
   for (int i = 0; i + 1 < p.n; ++i) {
     const float ax = p.xv[2 * i], av = p.xv[2 * i + 1], bx = p.xv[2 * i + 2], bv = p.xv[2 * i + 3];
@@ -131,8 +136,41 @@ WayProbe ProbeWay(const WayPath& p, float half, float x, float v) {
     r.edge = (half - dist) * k;
     r.across = (leftIsUpper ? d : -d) * k;
     r.along = p.s[i] + tc * len;
+    r.scale = k;
   }
   return r;
+}
+
+// The surface's own texture at a pixel, from its place in the cell frame:
+// setts, gravel and earth repeat with the cell, so they run on over borders.
+u32 WayTexture(const WayStyle& st, float x, float y, const WayProbe& p) {
+  const float px = 1.0f / float(st.zoom);
+  const int z = st.zoom;
+  auto grain = [&](int modulo) {
+    const int ix = ((int(std::floor(x * float(z))) % (32 * z)) + 32 * z) % (32 * z);
+    const int iy = ((int(std::floor(y * float(z))) % (16 * z)) + 16 * z) % (16 * z);
+    return int(Asc_Hash(u32(ix), u32(iy) + 0x3C1u) % u32(modulo));
+  };
+  switch (st.texture) {
+    case 1: {
+      // Setts in courses two units high, every other course half a sett on.
+      const float yy = y + 64.0f;
+      const int course = int(std::floor(yy / 2));
+      const bool joint = std::fmod(yy, 2.0f) < px || std::fmod(x + 64.0f + float(course & 1) * 2, 4.0f) < px;
+      return joint ? Cnv_Shade(st.surface, z == 1 ? 0.92f : 0.82f) : st.surface;
+    }
+    case 2: {
+      const int g = grain(7);
+      return g == 0 ? Cnv_Shade(st.surface, 0.88f) : g == 1 ? Cnv_Shade(st.surface, 1.08f) : st.surface;
+    }
+    case 3: {
+      // Two wheel ruts half way out from the middle.
+      const float a = std::fabs(p.across), rut = a - 0.5f * (a + p.edge);
+      if (rut >= 0 && rut < (z >= 4 ? 2 * px : px)) return Cnv_Shade(st.surface, 0.84f);
+      return grain(9) == 0 ? Cnv_Shade(st.surface, 0.9f) : st.surface;
+    }
+  }
+  return st.surface;
 }
 
 u32 WayPixel(float x, float y, const void* ctx) {
@@ -141,15 +179,22 @@ u32 WayPixel(float x, float y, const void* ctx) {
   WayProbe pr[3];
   int deepest = -1;
   for (int k = 0; k < st.count; ++k) {
-    pr[k] = ProbeWay(st.paths[k], st.half, x, v);
+    pr[k] = ProbeWay(st.paths[k], st.half + st.pave, x, v);
     if (pr[k].inside && (deepest < 0 || pr[k].edge > pr[deepest].edge)) deepest = k;
   }
   if (deepest < 0) return CNV_TRANSPARENT;
-  const WayProbe& p = pr[deepest];
+  WayProbe p = pr[deepest];
   // Where ways meet, kerbs and markings give way to the other way's surface.
   bool joined = false;
   for (int k = 0; k < st.count; ++k)
     if (k != deepest && pr[k].inside) joined = true;
+  if (st.pave > 0) {
+    // A pavement outside the kerb: its outer edge dark, the kerb stone lit.
+    if (p.edge < st.outlinePx) return st.paveEdge;
+    p.edge -= st.pave * p.scale;
+    if (p.edge < -st.outlinePx) return st.pavement;
+    if (p.edge < 0) return Cnv_Shade(st.pavement, 1.1f);
+  }
   if (p.edge < st.outlinePx) return st.outline;
   const bool zebra = st.zebra == deepest && std::fabs(p.along - st.zebraAt) < 4.5f;
   if (zebra)
@@ -157,15 +202,17 @@ u32 WayPixel(float x, float y, const void* ctx) {
   // The kerb on the upper left throws its shadow onto the way; the one on
   // the lower right shows its lit face.
   if (p.edge < st.outlinePx + st.bevelPx) return p.across > 0 ? st.shade : st.lit;
-  if (st.dashes && !joined && !zebra && p.across >= 0 && p.across < st.markPx) {
+  // At zoom 1 a dash on a curve breaks into stray pixels: straights only.
+  const bool straight = st.paths[deepest].n == 2;
+  if (st.dashes && !joined && (straight || st.zoom > 1) && p.across >= 0 && p.across < st.markPx) {
     const float period = p.length / std::max(1.0f, std::round(p.length / 8.0f));
     const float ph = std::fmod(p.along, period) / period;
     if (ph >= 0.25f && ph < 0.75f) return st.mark;
   }
-  return st.surface;
+  return WayTexture(st, x, y, p);
 }
 
-void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false) {
+void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false, bool pavement = false) {
   static const u32 surfaces[4] = {Cnv_Rgb(104, 106, 110), Cnv_Rgb(140, 128, 116), Cnv_Rgb(176, 164, 136),
                                   Cnv_Rgb(150, 120, 84)};
   u32 surf = surfaces[bank & 3], edge = Cnv_Shade(surf, 0.62f);
@@ -203,6 +250,11 @@ void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false) {
   st.shade = Cnv_Shade(surf, 0.84f);
   st.mark = Cnv_Rgb(232, 232, 222);
   st.dashes = bank == 0 && !w.narrow;
+  st.texture = bank & 3;
+  st.zoom = c->zoom;
+  st.pave = pavement ? 4 : 0;
+  st.pavement = Cnv_Rgb(178, 174, 164);
+  st.paveEdge = Cnv_Shade(st.pavement, 0.66f);
   const float px = 1.0f / float(c->zoom);
   st.outlinePx = c->zoom >= 4 ? 2 * px : px;
   st.bevelPx = c->zoom >= 4 ? 2 * px : px;
@@ -226,7 +278,7 @@ void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false) {
       x0 = std::min(x0, st.paths[p].xv[2 * k]), x1 = std::max(x1, st.paths[p].xv[2 * k]);
       v0 = std::min(v0, st.paths[p].xv[2 * k + 1]), v1 = std::max(v1, st.paths[p].xv[2 * k + 1]);
     }
-  const float m = st.half + 1;
+  const float m = st.half + st.pave + 1;
   Cnv_PaintPixels(c, x0 - m, (v0 - m) / 2, x1 - x0 + 2 * m, (v1 - v0 + 2 * m) / 2, WayPixel, &st);
 }
 
@@ -572,9 +624,9 @@ void DrawTrees(Canvas* c, u32 h, int count, bool forest) {
 }
 
 void DrawStreet(Canvas* c, u32 code, int i) {
-  // Streets: the way shapes in asphalt with pavements, a fifth of them
-  // with crossings.
-  DrawWay(c, code, 0, i % 80, i >= 160);
+  // Streets: the way shapes with pavements, in asphalt, then in setts, and
+  // a fifth of them in asphalt with zebra crossings.
+  DrawWay(c, code, i >= 80 && i < 160 ? 1 : 0, i % 80, i >= 160, true);
 }
 
 void DrawMast(Canvas* c, int i) {
