@@ -880,7 +880,9 @@ TEST(GfxgenWays, StraightWaysRunOnOverCellBordersAtEveryZoom) {
         }
       EXPECT_GT(drawn, W * H / 5) << cs.code << " zoom " << zoom;
       EXPECT_EQ(changed, 0) << cs.code << " zoom " << zoom;
-      if (cs.rhythm) EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
+      if (cs.rhythm) {
+        EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
+      }
     }
 }
 
@@ -940,5 +942,79 @@ TEST(GfxgenWater, RipplesRunOverCellBordersAndShoresKeepThem) {
         for (int x = 0; x < W; ++x)
           ASSERT_EQ(shore[size_t(y * W + x)], parts[k - 1][size_t(y * W + x)]) << "part " << k << " zoom " << zoom;
     }
+  }
+}
+
+namespace {
+
+// A piece of way on the grid: cell column, row (rows count downward) and
+// the picture code.
+struct WayCell {
+  int cx, cy;
+  u32 code;
+};
+
+// The pixels of one cell's window (zoom z, bottom row first): with
+// `compositor`, only the pictures the compositor draws there for ground
+// pictures (the cell's own, then its row, then the rows below), a pixel
+// that one of them paints over in another colour counted in *clash; else
+// every picture of the piece that reaches into the window.
+std::vector<u32> WayWindow(const std::vector<WayCell>& cells, int wx, int wy, int zoom, bool compositor,
+                           int* clash) {
+  static const int order[][2] = {{0, 0}, {1, 0}, {-1, 0}, {1, 1}, {-1, 1}, {0, 1},
+                                 {1, 2}, {-1, 2}, {0, 2}, {1, 3}, {-1, 3}, {0, 3}};
+  const int W = 32 * zoom, H = 16 * zoom;
+  std::vector<u32> win(size_t(W * H), CNV_TRANSPARENT);
+  for (const auto& o : order)
+    for (const WayCell& wc : cells) {
+      const bool inOrder = wc.cx == wx + o[0] && wc.cy == wy + o[1];
+      if (compositor ? !inOrder : (o[0] || o[1])) continue;
+      static std::map<std::pair<u32, int>, ApcPicture> drawn;
+      const auto key = std::make_pair(wc.code, zoom);
+      if (!drawn.count(key)) RenderSymbol(wc.code, zoom, &drawn[key]);
+      const ApcPicture& p = drawn[key];
+      const int ox = (wc.cx - wx) * W, oy = (wy - wc.cy) * H;
+      for (const ApcPlacement& pl : p.placements)
+        for (int r = 0; r < pl.h; ++r)
+          for (int c = 0; c < pl.w; ++c) {
+            const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+            const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
+            if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
+            u32& t = win[size_t(y * W + x)];
+            if (compositor && t != CNV_TRANSPARENT && t != v) ++*clash;
+            if (compositor || t == CNV_TRANSPARENT) t = v;
+          }
+    }
+  return win;
+}
+
+}  // namespace
+
+// Ways of several cells join as one: around every cell of a diagonal, a
+// bend and a junction, what the compositor draws into each window (the row
+// above never draws its ground there) is the whole of the way, and no two
+// pictures give one pixel different colours.
+TEST(GfxgenWays, DiagonalsBendsAndJunctionsJoinInEveryWindow) {
+  const std::vector<WayCell> pieces[] = {
+      {{0, 3, 49426}, {1, 2, 49426}, {2, 1, 49426}, {3, 0, 49426}},  // rising to the right
+      {{0, 0, 49427}, {1, 1, 49427}, {2, 2, 49427}, {3, 3, 49427}},  // falling to the right
+      {{0, 1, 49408}, {1, 1, 49412}, {1, 2, 49410}, {1, 3, 49410}},  // a straight into a bend down
+      {{0, 1, 52480}, {1, 1, 52488}, {2, 1, 52480}, {1, 0, 52482}, {1, 2, 52482}},  // streets crossing
+      {{0, 2, 49408}, {1, 2, 49477}, {2, 1, 49426}, {3, 0, 49426}},  // an eighth curve into a diagonal
+  };
+  int n = 0;
+  for (const auto& piece : pieces) {
+    ++n;
+    for (int zoom : kZooms)
+      for (int wy = 0; wy <= 3; ++wy)
+        for (int wx = 0; wx <= 3; ++wx) {
+          int clash = 0;
+          const std::vector<u32> ideal = WayWindow(piece, wx, wy, zoom, false, &clash);
+          const std::vector<u32> shown = WayWindow(piece, wx, wy, zoom, true, &clash);
+          EXPECT_EQ(clash, 0) << "piece " << n << " zoom " << zoom << " cell " << wx << "," << wy;
+          int missing = 0;
+          for (size_t i = 0; i < ideal.size(); ++i) missing += ideal[i] != shown[i];
+          EXPECT_EQ(missing, 0) << "piece " << n << " zoom " << zoom << " cell " << wx << "," << wy;
+        }
   }
 }

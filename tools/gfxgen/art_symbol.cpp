@@ -82,10 +82,11 @@ WayShape WayOf(int i) {
 // square cuts at its ends (a polygon band reaching half a pixel over the
 // border put its kerb over the neighbour's surface there).
 struct WayPath {
-  float xv[80];
-  float s[40];  // distance along the path to each point
+  float xv[84];
+  float s[42];   // distance along the path to each point, 0 at its start
   int n;
-  int cap;      // ends in the cell's centre: a rounded end
+  int cap;       // ends in the cell's centre: a rounded end
+  float length;  // from start to end, without the runs past corners
 };
 
 struct WayStyle {
@@ -113,7 +114,7 @@ struct WayProbe {
 };
 
 WayProbe ProbeWay(const WayPath& p, float half, float x, float v) {
-  WayProbe r = {0, 0, 0, 0, p.s[p.n - 1], 1};
+  WayProbe r = {0, 0, 0, 0, p.length, 1};
   float best = 1e9f;
   for (int i = 0; i + 1 < p.n; ++i) {
     const float ax = p.xv[2 * i], av = p.xv[2 * i + 1], bx = p.xv[2 * i + 2], bv = p.xv[2 * i + 3];
@@ -205,8 +206,13 @@ u32 WayPixel(float x, float y, const void* ctx) {
   // At zoom 1 a dash on a curve breaks into stray pixels: straights only.
   const bool straight = st.paths[deepest].n == 2;
   if (st.dashes && !joined && (straight || st.zoom > 1) && p.across >= 0 && p.across < st.markPx) {
-    const float period = p.length / std::max(1.0f, std::round(p.length / 8.0f));
-    const float ph = std::fmod(p.along, period) / period;
+    // Past a corner the way is the diagonal's, in the diagonal's rhythm.
+    const float diagonal = std::hypot(32.0f, 32.0f);
+    const bool past = p.along < 0 || p.along > p.length;
+    const float length = past ? diagonal : p.length, along = p.along > p.length ? p.along - p.length : p.along;
+    const float period = length / std::max(1.0f, std::round(length / 8.0f));
+    float ph = std::fmod(along, period) / period;
+    if (ph < 0) ph += 1;
     if (ph >= 0.25f && ph < 0.75f) return st.mark;
   }
   return WayTexture(st, x, y, p);
@@ -262,15 +268,60 @@ void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false, bool pave
   st.zebra = zebra ? 0 : -1;
   for (int p = 0; p < w.n; ++p) {
     WayPath& q = st.paths[p];
-    q.n = Atk_PathLine(w.paths[p][0], w.paths[p][1], q.xv, 40);
+    float pts[80];
+    const int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], pts, 40);
     q.cap = w.paths[p][1] == ATK_CENTRE;
-    q.s[0] = 0;
-    for (int k = 1; k < q.n; ++k)
-      q.s[k] = q.s[k - 1] + std::hypot(q.xv[2 * k] - q.xv[2 * k - 2], q.xv[2 * k + 1] - q.xv[2 * k - 1]);
+    // At a corner the way goes on into the cells beside the corner, where the
+    // compositor shows this picture but not the next one's (the row above
+    // never draws its ground into the row below). It runs on along the
+    // diagonal itself, so where both pictures reach they agree.
+    const float run = st.half + st.pave + 1;
+    auto corner = [](int k) { return k >= 4 && k <= 7; };
+    auto outward = [](int k, float* ox, float* ov) {
+      float cx, cv;
+      Atk_ConnectorPoint(k, &cx, &cv);
+      const float l = std::hypot(cx - 16, cv - 16);
+      *ox = (cx - 16) / l, *ov = (cv - 16) / l;
+    };
+    q.n = 0;
+    float ox, ov;
+    const bool runA = corner(w.paths[p][0]), runB = corner(w.paths[p][1]);
+    // The last stretch of a bend into a corner lies on the diagonal itself
+    // (the polyline's chords stray from it by a fraction of a unit), so the
+    // bend and the diagonal it meets put their kerbs on the same pixels.
+    for (int end = 0; end < 2; ++end) {
+      if (!(end ? runB : runA) || n <= 2) continue;
+      outward(w.paths[p][end], &ox, &ov);
+      const float cx = end ? pts[2 * n - 2] : pts[0], cv = end ? pts[2 * n - 1] : pts[1];
+      for (int k = 0; k < n; ++k) {
+        const float t = (pts[2 * k] - cx) * ox + (pts[2 * k + 1] - cv) * ov;
+        if (t < -22) continue;
+        // Eased onto the line over ten units, on it for the last twelve.
+        const float a = std::min(1.0f, (t + 22) / 10), wgt = a * a * (3 - 2 * a);
+        pts[2 * k] += (cx + ox * t - pts[2 * k]) * wgt, pts[2 * k + 1] += (cv + ov * t - pts[2 * k + 1]) * wgt;
+      }
+    }
+    if (runA) {
+      outward(w.paths[p][0], &ox, &ov);
+      q.xv[0] = pts[0] + ox * run, q.xv[1] = pts[1] + ov * run;
+      q.s[0] = -run;
+      q.n = 1;
+    }
+    for (int k = 0; k < n; ++k, ++q.n) {
+      q.xv[2 * q.n] = pts[2 * k], q.xv[2 * q.n + 1] = pts[2 * k + 1];
+      q.s[q.n] = k == 0 ? 0 : q.s[q.n - 1] + std::hypot(pts[2 * k] - pts[2 * k - 2], pts[2 * k + 1] - pts[2 * k - 1]);
+    }
+    q.length = q.s[q.n - 1];
+    if (runB) {
+      outward(w.paths[p][1], &ox, &ov);
+      q.xv[2 * q.n] = pts[2 * n - 2] + ox * run, q.xv[2 * q.n + 1] = pts[2 * n - 1] + ov * run;
+      q.s[q.n] = q.length + run;
+      ++q.n;
+    }
   }
   // A crossing lies in the middle of a lone way; on a junction, on the
   // first way short of the junction.
-  if (zebra) st.zebraAt = w.n == 1 ? st.paths[0].s[st.paths[0].n - 1] / 2 : 7;
+  if (zebra) st.zebraAt = w.n == 1 ? st.paths[0].length / 2 : 7;
   // Only the pixels near the paths need asking.
   float x0 = 1e9f, x1 = -1e9f, v0 = 1e9f, v1 = -1e9f;
   for (int p = 0; p < w.n; ++p)
@@ -278,7 +329,7 @@ void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false, bool pave
       x0 = std::min(x0, st.paths[p].xv[2 * k]), x1 = std::max(x1, st.paths[p].xv[2 * k]);
       v0 = std::min(v0, st.paths[p].xv[2 * k + 1]), v1 = std::max(v1, st.paths[p].xv[2 * k + 1]);
     }
-  const float m = st.half + st.pave + 1;
+  const float m = 2 * (st.half + st.pave + 1);
   Cnv_PaintPixels(c, x0 - m, (v0 - m) / 2, x1 - x0 + 2 * m, (v1 - v0 + 2 * m) / 2, WayPixel, &st);
 }
 
