@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -365,15 +366,23 @@ TEST(GfxgenSymbols, EveryPictureCodeRangeIsFilledAtEveryZoom) {
     for (u32 code = r[0]; code <= r[1]; ++code) ASSERT_TRUE(Asy_HasPicture(code)) << code;
   EXPECT_FALSE(Asy_HasPicture(49152));  // the empty cell is never drawn
   EXPECT_FALSE(Asy_HasPicture(55552));  // user graphics have their own placeholders
-  // The codes the start layout and the first palette pages place, drawn in full.
-  const u32 used[] = {51210, 51212, 51216, 51222, 54020, 53760, 49408, 49410, 49411, 49412, 49413, 49414,
-                      49415, 49416, 50688, 50690, 50691, 50692, 50693, 50694, 50696, 50698, 50700};
-  for (u32 code : used)
-    for (int zoom : kZooms) {
-      ApcPicture p;
-      RenderSymbol(code, zoom, &p);
-      EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " zoom " << zoom;
-    }
+  // Every code, and every sub-picture of the codes picked by cell parity,
+  // drawn in full at every zoom: a shape drawn at zoom 1 can still come out
+  // empty at a larger zoom (the drawing goes through the zoom's own pixels).
+  std::vector<u32> codes(size_t(Asy_ListCodes(nullptr, 0)));
+  Asy_ListCodes(codes.data(), int(codes.size()));
+  for (u32 code : codes) {
+    const int parts = Asy_PartCount(code);
+    for (int part = parts > 1 ? 1 : 0; part <= (parts > 1 ? parts : 0); ++part)
+      for (int zoom : kZooms) {
+        ApcSpec spec;
+        u32 drawCode;
+        ApcDraw draw = Asy_PreparePart(code, part, &spec, &drawCode);
+        ApcPicture p;
+        Apc_Render(&spec, draw, drawCode, zoom, &p);
+        EXPECT_TRUE(PictureFits(p, zoom)) << "code " << code << " part " << part << " zoom " << zoom;
+      }
+  }
 }
 
 // An info point mark and a log point mark on one cell: the compositor moves
@@ -1047,5 +1056,209 @@ TEST(GfxgenAnimation, EveryPictureDiffersAndStaysInsideItsArea) {
       for (size_t k = 0; k < seen.size(); ++k) EXPECT_NE(seen[k], all) << code << " frames " << k << " and " << frame;
       seen.push_back(all);
     }
+  }
+}
+
+// ---------------------------------------------------------------- ways
+namespace {
+
+// Three cells of one picture in a row (across) or a column, put together in
+// the compositor's order for the middle cell: its own picture, then the
+// neighbour after it and, across, the one before it (without neighbours:
+// its own picture alone). The middle cell's window, zoom-z pixels, bottom
+// row first.
+std::vector<u32> ComposeMiddleOfThree(u32 code, int zoom, bool across, bool neighbours) {
+  ApcPicture p;
+  RenderSymbol(code, zoom, &p);
+  const int W = 32 * zoom, H = 16 * zoom;
+  std::vector<u32> win(size_t(W * H), CNV_TRANSPARENT);
+  // Cell offsets in cells: +1 is to the right, or one row further down.
+  for (int k : {0, 1, -1}) {
+    if (k != 0 && !neighbours) continue;
+    if (!across && k < 0) continue;  // the row above never draws its ground into this cell
+    const int ox = across ? k * W : 0, oy = across ? 0 : -k * H;
+    for (const ApcPlacement& pl : p.placements)
+      for (int r = 0; r < pl.h; ++r)
+        for (int c = 0; c < pl.w; ++c) {
+          const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+          const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
+          if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
+          win[size_t(y * W + x)] = v;
+        }
+  }
+  return win;
+}
+
+}  // namespace
+
+// A straight way of many cells runs on without a seam: in the middle cell
+// of three, put together as the compositor does, the neighbours change no
+// pixel of the cell's own picture; and where the surface has a rhythm of its
+// own (dashes, setts), each pixel equals the one a dash period further
+// along, over the cell borders too.
+TEST(GfxgenWays, StraightWaysRunOnOverCellBordersAtEveryZoom) {
+  struct Case {
+    u32 code;
+    bool across, rhythm;
+  };
+  // Asphalt with its dashed line, narrow, setts, gravel, earth, streets.
+  const Case cases[] = {{49408, true, true},   {49409, true, true},   {49410, false, true},
+                        {49411, false, true},  {49664, true, true},   {49922, false, false},
+                        {50176, true, false},  {52480, true, true},   {52482, false, true},
+                        {52560, true, true},   {52562, false, true}};
+  for (const Case& cs : cases)
+    for (int zoom : kZooms) {
+      const std::vector<u32> win = ComposeMiddleOfThree(cs.code, zoom, cs.across, true);
+      const std::vector<u32> own = ComposeMiddleOfThree(cs.code, zoom, cs.across, false);
+      const int W = 32 * zoom, H = 16 * zoom;
+      int drawn = 0, changed = 0, mismatched = 0;
+      // Eight ground units along: 8 columns across, 4 rows up a column.
+      const int step = cs.across ? 8 * zoom : 4 * zoom;
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          const int x2 = cs.across ? (x + step) % W : x, y2 = cs.across ? y : (y + step) % H;
+          const u32 a = win[size_t(y * W + x)], b = win[size_t(y2 * W + x2)];
+          drawn += a != CNV_TRANSPARENT;
+          changed += a != own[size_t(y * W + x)];
+          mismatched += a != b;
+        }
+      EXPECT_GT(drawn, W * H / 5) << cs.code << " zoom " << zoom;
+      EXPECT_EQ(changed, 0) << cs.code << " zoom " << zoom;
+      if (cs.rhythm) {
+        EXPECT_EQ(mismatched, 0) << cs.code << " zoom " << zoom;
+      }
+    }
+}
+
+namespace {
+
+// The pixels of one sub-picture of a code inside its own cell, bottom row
+// first (32z x 16z).
+std::vector<u32> PartInCell(u32 code, int part, int zoom) {
+  ApcSpec spec;
+  u32 drawCode;
+  ApcDraw draw = Asy_PreparePart(code, part, &spec, &drawCode);
+  ApcPicture p;
+  Apc_Render(&spec, draw, drawCode, zoom, &p);
+  const int W = 32 * zoom, H = 16 * zoom;
+  std::vector<u32> cell(size_t(W * H), CNV_TRANSPARENT);
+  for (const ApcPlacement& pl : p.placements)
+    for (int r = 0; r < pl.h; ++r)
+      for (int c = 0; c < pl.w; ++c) {
+        const int x = pl.x + c, y = pl.y + pl.h - 1 - r;
+        if (x >= 0 && y >= 0 && x < W && y < H) cell[size_t(y * W + x)] = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+      }
+  return cell;
+}
+
+}  // namespace
+
+// Water: the four pictures a lake's cells take by position differ, ripples
+// run on over the borders between them, and a shore piece carries the same
+// ripples as the open water beside it, so a lake shows no grid of cells.
+TEST(GfxgenWater, RipplesRunOverCellBordersAndShoresKeepThem) {
+  const u32 open = 54272, shoreTop = 54273;
+  for (int zoom : kZooms) {
+    const int W = 32 * zoom, H = 16 * zoom;
+    std::vector<u32> parts[4];
+    for (int k = 0; k < 4; ++k) parts[k] = PartInCell(open, k + 1, zoom);
+    for (int a = 0; a < 4; ++a)
+      for (int b = a + 1; b < 4; ++b) EXPECT_NE(parts[a], parts[b]) << "parts " << a + 1 << " and " << b + 1;
+    // Parts 1 and 2 lie side by side (x parity), 1 above 3 (y parity): a
+    // crest on the last column of a cell goes on in the first of the next.
+    std::map<u32, int> count;
+    for (u32 v : parts[0]) ++count[v];
+    u32 water = 0;
+    for (const auto& kv : count)
+      if (kv.second > count[water]) water = kv.first;
+    int across = 0;
+    for (int pair = 0; pair < 2; ++pair)
+      for (int y = 0; y < H; ++y) {
+        const u32 l = parts[2 * pair][size_t(y * W + W - 1)], r = parts[2 * pair + 1][size_t(y * W)];
+        across += l != water && l == r;
+      }
+    EXPECT_GT(across, 0) << "zoom " << zoom;
+    // The shore takes the top rows; below them the water is the open water's.
+    for (int k = 1; k <= 4; ++k) {
+      const std::vector<u32> shore = PartInCell(shoreTop, k, zoom);
+      EXPECT_NE(shore, parts[k - 1]);
+      for (int y = 0; y < 8 * zoom; ++y)
+        for (int x = 0; x < W; ++x)
+          ASSERT_EQ(shore[size_t(y * W + x)], parts[k - 1][size_t(y * W + x)]) << "part " << k << " zoom " << zoom;
+    }
+  }
+}
+
+namespace {
+
+// A piece of way on the grid: cell column, row (rows count downward) and
+// the picture code.
+struct WayCell {
+  int cx, cy;
+  u32 code;
+};
+
+// The pixels of one cell's window (zoom z, bottom row first): with
+// `compositor`, only the pictures the compositor draws there for ground
+// pictures (the cell's own, then its row, then the rows below), a pixel
+// that one of them paints over in another colour counted in *clash; else
+// every picture of the piece that reaches into the window.
+std::vector<u32> WayWindow(const std::vector<WayCell>& cells, int wx, int wy, int zoom, bool compositor,
+                           int* clash) {
+  static const int order[][2] = {{0, 0}, {1, 0}, {-1, 0}, {1, 1}, {-1, 1}, {0, 1},
+                                 {1, 2}, {-1, 2}, {0, 2}, {1, 3}, {-1, 3}, {0, 3}};
+  const int W = 32 * zoom, H = 16 * zoom;
+  std::vector<u32> win(size_t(W * H), CNV_TRANSPARENT);
+  for (const auto& o : order)
+    for (const WayCell& wc : cells) {
+      const bool inOrder = wc.cx == wx + o[0] && wc.cy == wy + o[1];
+      if (compositor ? !inOrder : (o[0] || o[1])) continue;
+      static std::map<std::pair<u32, int>, ApcPicture> drawn;
+      const auto key = std::make_pair(wc.code, zoom);
+      if (!drawn.count(key)) RenderSymbol(wc.code, zoom, &drawn[key]);
+      const ApcPicture& p = drawn[key];
+      const int ox = (wc.cx - wx) * W, oy = (wy - wc.cy) * H;
+      for (const ApcPlacement& pl : p.placements)
+        for (int r = 0; r < pl.h; ++r)
+          for (int c = 0; c < pl.w; ++c) {
+            const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+            const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
+            if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
+            u32& t = win[size_t(y * W + x)];
+            if (compositor && t != CNV_TRANSPARENT && t != v) ++*clash;
+            if (compositor || t == CNV_TRANSPARENT) t = v;
+          }
+    }
+  return win;
+}
+
+}  // namespace
+
+// Ways of several cells join as one: around every cell of a diagonal, a
+// bend and a junction, what the compositor draws into each window (the row
+// above never draws its ground there) is the whole of the way, and no two
+// pictures give one pixel different colours.
+TEST(GfxgenWays, DiagonalsBendsAndJunctionsJoinInEveryWindow) {
+  const std::vector<WayCell> pieces[] = {
+      {{0, 3, 49426}, {1, 2, 49426}, {2, 1, 49426}, {3, 0, 49426}},  // rising to the right
+      {{0, 0, 49427}, {1, 1, 49427}, {2, 2, 49427}, {3, 3, 49427}},  // falling to the right
+      {{0, 1, 49408}, {1, 1, 49412}, {1, 2, 49410}, {1, 3, 49410}},  // a straight into a bend down
+      {{0, 1, 52480}, {1, 1, 52488}, {2, 1, 52480}, {1, 0, 52482}, {1, 2, 52482}},  // streets crossing
+      {{0, 2, 49408}, {1, 2, 49477}, {2, 1, 49426}, {3, 0, 49426}},  // an eighth curve into a diagonal
+  };
+  int n = 0;
+  for (const auto& piece : pieces) {
+    ++n;
+    for (int zoom : kZooms)
+      for (int wy = 0; wy <= 3; ++wy)
+        for (int wx = 0; wx <= 3; ++wx) {
+          int clash = 0;
+          const std::vector<u32> ideal = WayWindow(piece, wx, wy, zoom, false, &clash);
+          const std::vector<u32> shown = WayWindow(piece, wx, wy, zoom, true, &clash);
+          EXPECT_EQ(clash, 0) << "piece " << n << " zoom " << zoom << " cell " << wx << "," << wy;
+          int missing = 0;
+          for (size_t i = 0; i < ideal.size(); ++i) missing += ideal[i] != shown[i];
+          EXPECT_EQ(missing, 0) << "piece " << n << " zoom " << zoom << " cell " << wx << "," << wy;
+        }
   }
 }

@@ -273,3 +273,25 @@ void Cnv_InkEdges(Canvas* c, float shade, float x, float y, float w, float h) {
   for (size_t i : edge)
     for (int k = 0; k < 3; ++k) c->rgba[i * 4 + size_t(k)] *= shade;
 }
+
+void Cnv_PaintPixels(Canvas* c, float x, float y, float w, float h, CnvPixelFn fn, const void* ctx) {
+  const float z = float(c->zoom);
+  // Pixel columns and rows whose centres lie in the box.
+  const int px0 = std::max(0, int(std::ceil((x - float(c->x0)) * z - 0.5f)));
+  const int px1 = std::min(c->pw - 1, int(std::ceil((x + w - float(c->x0)) * z - 0.5f)) - 1);
+  const float top = float(c->y0 + c->h);
+  const int py0 = std::max(0, int(std::ceil((top - (y + h)) * z - 0.5f)));
+  const int py1 = std::min(c->ph - 1, int(std::ceil((top - y) * z - 0.5f)) - 1);
+  for (int py = py0; py <= py1; ++py)
+    for (int px = px0; px <= px1; ++px) {
+      const u32 col = fn(float(c->x0) + (float(px) + 0.5f) / z, top - (float(py) + 0.5f) / z, ctx);
+      if (col == CNV_TRANSPARENT) continue;
+      const size_t i = size_t(py) * size_t(c->pw) + size_t(px);
+      float* p = &c->rgba[i * 4];
+      p[0] = float((col >> 16) & 255) / 255.0f;
+      p[1] = float((col >> 8) & 255) / 255.0f;
+      p[2] = float(col & 255) / 255.0f;
+      p[3] = 1.0f;
+      c->tags[i] = c->tag;
+    }
+}

@@ -79,3 +79,11 @@ void Cnv_Export(const Canvas* c, u32* out);
 // that carry a lighting tag (lamps, windows) keep their colour. Only pixels
 // inside the box (x, y, w, h, zoom-1 units) change.
 void Cnv_InkEdges(Canvas* c, float shade, float x, float y, float w, float h);
+
+// Pictures worked out pixel by pixel: every pixel whose centre lies in the
+// box (x, y, w, h; zoom-1 units, y up) takes what fn gives for that centre
+// (CNV_TRANSPARENT leaves it), solid, with the current tag. A colour that
+// follows from the position alone makes two pictures agree on every pixel
+// they share, so cells drawn this way join without a seam at any zoom.
+typedef u32 (*CnvPixelFn)(float x, float y, const void* ctx);
+void Cnv_PaintPixels(Canvas* c, float x, float y, float w, float h, CnvPixelFn fn, const void* ctx);

@@ -74,10 +74,154 @@ WayShape WayOf(int i) {
   return w;  // 22..63: areas (n = 0)
 }
 
-void DrawWay(Canvas* c, u32 code, int bank, int i) {
+// Way pictures are worked out pixel by pixel from each pixel's place
+// against the paths: how far across the way it lies, how far along, and on
+// which side. A pixel's colour follows from its position in the cell frame
+// alone, so a way running on over a cell border meets its neighbour pixel
+// for pixel at every zoom, and a path owns only what lies between the
+// square cuts at its ends (a polygon band reaching half a pixel over the
+// border put its kerb over the neighbour's surface there).
+struct WayPath {
+  float xv[84];
+  float s[42];   // distance along the path to each point, 0 at its start
+  int n;
+  int cap;       // ends in the cell's centre: a rounded end
+  float length;  // from start to end, without the runs past corners
+};
+
+struct WayStyle {
+  WayPath paths[3];
+  int count;
+  float half;                       // half the width, ground units
+  u32 surface, outline, lit, shade, mark;
+  int texture;                      // 0 asphalt, 1 setts, 2 gravel, 3 earth with ruts
+  int zoom;
+  float pave;                       // pavement each side, ground units (0 none)
+  u32 pavement, paveEdge;
+  int dashes;                       // dashed centre line
+  int zebra;                        // path with a zebra crossing, -1 none
+  float zebraAt;                    // its middle, distance along the path
+  float outlinePx, bevelPx, markPx; // line widths in zoom-1 units
+};
+
+struct WayProbe {
+  int inside;  // within the way's width and between its end cuts
+  float edge;  // screen distance to the way's edge (zoom-1 units)
+  float across;// signed screen distance from the centre, + toward the upper left
+  float along; // ground distance along the path
+  float length;
+  float scale; // screen units of one ground unit across the path
+};
+
+WayProbe ProbeWay(const WayPath& p, float half, float x, float v) {
+  WayProbe r = {0, 0, 0, 0, p.length, 1};
+  float best = 1e9f;
+  for (int i = 0; i + 1 < p.n; ++i) {
+    const float ax = p.xv[2 * i], av = p.xv[2 * i + 1], bx = p.xv[2 * i + 2], bv = p.xv[2 * i + 3];
+    const float ex = bx - ax, ev = bv - av, len2 = ex * ex + ev * ev;
+    if (len2 < 1e-8f) continue;
+    const float len = std::sqrt(len2), t = ((x - ax) * ex + (v - av) * ev) / len2;
+    const float tc = t < 0 ? 0 : t > 1 ? 1 : t;
+    const float qx = ax + ex * tc - x, qv = av + ev * tc - v, d2 = qx * qx + qv * qv;
+    if (d2 >= best) continue;
+    best = d2;
+    // Beyond the square cut of an open end the pixel is the neighbour's.
+    const bool beyond = (i == 0 && t < 0) || (i + 2 == p.n && t > 1 && !p.cap);
+    const float ux = ex / len, uv = ev / len;
+    const float d = ((x - ax) * -uv + (v - av) * ux);  // toward the left normal
+    // Screen scale across the path: the depth is shown at half height.
+    const float k = 0.5f / std::sqrt(ux * ux + uv * uv * 0.25f);
+    const bool leftIsUpper = -uv * -1.0f + ux * 1.01f > 0;
+    const float dist = std::sqrt(d2);
+    r.inside = !beyond && dist < half;
+    r.edge = (half - dist) * k;
+    r.across = (leftIsUpper ? d : -d) * k;
+    r.along = p.s[i] + tc * len;
+    r.scale = k;
+  }
+  return r;
+}
+
+// The surface's own texture at a pixel, from its place in the cell frame:
+// setts, gravel and earth repeat with the cell, so they run on over borders.
+u32 WayTexture(const WayStyle& st, float x, float y, const WayProbe& p) {
+  const float px = 1.0f / float(st.zoom);
+  const int z = st.zoom;
+  auto grain = [&](int modulo) {
+    const int ix = ((int(std::floor(x * float(z))) % (32 * z)) + 32 * z) % (32 * z);
+    const int iy = ((int(std::floor(y * float(z))) % (16 * z)) + 16 * z) % (16 * z);
+    return int(Asc_Hash(u32(ix), u32(iy) + 0x3C1u) % u32(modulo));
+  };
+  switch (st.texture) {
+    case 1: {
+      // Setts in courses two units high, every other course half a sett on.
+      const float yy = y + 64.0f;
+      const int course = int(std::floor(yy / 2));
+      const bool joint = std::fmod(yy, 2.0f) < px || std::fmod(x + 64.0f + float(course & 1) * 2, 4.0f) < px;
+      return joint ? Cnv_Shade(st.surface, z == 1 ? 0.92f : 0.82f) : st.surface;
+    }
+    case 2: {
+      const int g = grain(7);
+      return g == 0 ? Cnv_Shade(st.surface, 0.88f) : g == 1 ? Cnv_Shade(st.surface, 1.08f) : st.surface;
+    }
+    case 3: {
+      // Two wheel ruts half way out from the middle.
+      const float a = std::fabs(p.across), rut = a - 0.5f * (a + p.edge);
+      if (rut >= 0 && rut < (z >= 4 ? 2 * px : px)) return Cnv_Shade(st.surface, 0.84f);
+      return grain(9) == 0 ? Cnv_Shade(st.surface, 0.9f) : st.surface;
+    }
+  }
+  return st.surface;
+}
+
+u32 WayPixel(float x, float y, const void* ctx) {
+  const WayStyle& st = *static_cast<const WayStyle*>(ctx);
+  const float v = y * 2;  // flat on the ground
+  WayProbe pr[3];
+  int deepest = -1;
+  for (int k = 0; k < st.count; ++k) {
+    pr[k] = ProbeWay(st.paths[k], st.half + st.pave, x, v);
+    if (pr[k].inside && (deepest < 0 || pr[k].edge > pr[deepest].edge)) deepest = k;
+  }
+  if (deepest < 0) return CNV_TRANSPARENT;
+  WayProbe p = pr[deepest];
+  // Where ways meet, kerbs and markings give way to the other way's surface.
+  bool joined = false;
+  for (int k = 0; k < st.count; ++k)
+    if (k != deepest && pr[k].inside) joined = true;
+  if (st.pave > 0) {
+    // A pavement outside the kerb: its outer edge dark, the kerb stone lit.
+    if (p.edge < st.outlinePx) return st.paveEdge;
+    p.edge -= st.pave * p.scale;
+    if (p.edge < -st.outlinePx) return st.pavement;
+    if (p.edge < 0) return Cnv_Shade(st.pavement, 1.1f);
+  }
+  if (p.edge < st.outlinePx) return st.outline;
+  const bool zebra = st.zebra == deepest && std::fabs(p.along - st.zebraAt) < 4.5f;
+  if (zebra)
+    return std::fmod(p.across + 64.0f, 2.0f) < 1.0f ? kWhite : st.surface;
+  // The kerb on the upper left throws its shadow onto the way; the one on
+  // the lower right shows its lit face.
+  if (p.edge < st.outlinePx + st.bevelPx) return p.across > 0 ? st.shade : st.lit;
+  // At zoom 1 a dash on a curve breaks into stray pixels: straights only.
+  const bool straight = st.paths[deepest].n == 2;
+  if (st.dashes && !joined && (straight || st.zoom > 1) && p.across >= 0 && p.across < st.markPx) {
+    // Past a corner the way is the diagonal's, in the diagonal's rhythm.
+    const float diagonal = std::hypot(32.0f, 32.0f);
+    const bool past = p.along < 0 || p.along > p.length;
+    const float length = past ? diagonal : p.length, along = p.along > p.length ? p.along - p.length : p.along;
+    const float period = length / std::max(1.0f, std::round(length / 8.0f));
+    float ph = std::fmod(along, period) / period;
+    if (ph < 0) ph += 1;
+    if (ph >= 0.25f && ph < 0.75f) return st.mark;
+  }
+  return WayTexture(st, x, y, p);
+}
+
+void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false, bool pavement = false) {
   static const u32 surfaces[4] = {Cnv_Rgb(104, 106, 110), Cnv_Rgb(140, 128, 116), Cnv_Rgb(176, 164, 136),
                                   Cnv_Rgb(150, 120, 84)};
-  u32 surf = surfaces[bank & 3], edge = Cnv_Shade(surf, 0.75f);
+  u32 surf = surfaces[bank & 3], edge = Cnv_Shade(surf, 0.62f);
   WayShape w = WayOf(i);
   if (w.n == 0) {
     // Area tiles: a paved square with kerbs on the sides the index names.
@@ -89,32 +233,104 @@ void DrawWay(Canvas* c, u32 code, int bank, int i) {
         float t[8] = {float(x), float(y), float(x + 4), float(y), float(x + 4), float(y + 4), float(x), float(y + 4)};
         Asc_Flat(c, t, 4, 0, Cnv_Shade(surf, k >= 16 ? 0.92f : 0.96f));
       }
-    const float e = 1.5f;
-    if (sides & 1) { float b[8] = {0, 32 - e, 32, 32 - e, 32, 32, 0, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
-    if (sides & 2) { float b[8] = {0, 0, 32, 0, 32, e, 0, e}; Asc_Flat(c, b, 4, 0.3f, edge); }
-    if (sides & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
-    if (sides & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.3f, edge); }
+    // Kerbs one pixel wide at zoom 1, on whole pixels at every zoom.
+    const float t = c->zoom >= 4 ? 0.5f : 1.0f;
+    if (sides & 1) Cnv_Rect(c, 0, 16 - t, 32, t, edge);
+    if (sides & 2) Cnv_Rect(c, 0, 0, 32, t, edge);
+    if (sides & 4) Cnv_Rect(c, 0, 0, t, 16, edge);
+    if (sides & 8) Cnv_Rect(c, 32 - t, 0, t, 16, edge);
+    if (zebra) {
+      // Bars along the square's width, across a walk from the near side.
+      for (float x = 10; x < 22; x += 2) Cnv_Rect(c, x, 5, 1, 6, kWhite);
+    }
     if (k >= 32) Asc_Bush(c, 16, 16, 5, Asc_Hash(code));
     return;
   }
-  float width = w.narrow ? 9 : 15;
+  static WayStyle st;
+  st = WayStyle();
+  st.count = w.n;
+  st.half = w.narrow ? 6 : 8;
+  st.surface = surf;
+  st.outline = edge;
+  st.lit = Cnv_Shade(surf, 1.18f);
+  st.shade = Cnv_Shade(surf, 0.84f);
+  st.mark = Cnv_Rgb(232, 232, 222);
+  st.dashes = bank == 0 && !w.narrow;
+  st.texture = bank & 3;
+  st.zoom = c->zoom;
+  st.pave = pavement ? 4 : 0;
+  st.pavement = Cnv_Rgb(178, 174, 164);
+  st.paveEdge = Cnv_Shade(st.pavement, 0.66f);
+  const float px = 1.0f / float(c->zoom);
+  st.outlinePx = c->zoom >= 4 ? 2 * px : px;
+  st.bevelPx = c->zoom >= 4 ? 2 * px : px;
+  st.markPx = c->zoom >= 4 ? 2 * px : px;
+  st.zebra = zebra ? 0 : -1;
   for (int p = 0; p < w.n; ++p) {
-    float xv[80];
-    int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], xv, 40);
-    Asc_FlatBand(c, xv, n, width + 2, 0, edge);
-  }
-  for (int p = 0; p < w.n; ++p) {
-    float xv[80];
-    int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], xv, 40);
-    Asc_FlatBand(c, xv, n, width, 0.05f, surf);
-    if (bank == 0 && !w.narrow) {
-      // Dashed centre line on asphalt.
-      for (int s = 0; s + 1 < n; s += 4) {
-        float seg[4] = {xv[2 * s], xv[2 * s + 1], xv[2 * std::min(s + 2, n - 1)], xv[2 * std::min(s + 2, n - 1) + 1]};
-        Asc_FlatBand(c, seg, 2, 0.8f, 0.1f, Cnv_Rgb(230, 230, 220));
+    WayPath& q = st.paths[p];
+    float pts[80];
+    const int n = Atk_PathLine(w.paths[p][0], w.paths[p][1], pts, 40);
+    q.cap = w.paths[p][1] == ATK_CENTRE;
+    // At a corner the way goes on into the cells beside the corner, where the
+    // compositor shows this picture but not the next one's (the row above
+    // never draws its ground into the row below). It runs on along the
+    // diagonal itself, so where both pictures reach they agree.
+    const float run = st.half + st.pave + 1;
+    auto corner = [](int k) { return k >= 4 && k <= 7; };
+    auto outward = [](int k, float* ox, float* ov) {
+      float cx, cv;
+      Atk_ConnectorPoint(k, &cx, &cv);
+      const float l = std::hypot(cx - 16, cv - 16);
+      *ox = (cx - 16) / l, *ov = (cv - 16) / l;
+    };
+    q.n = 0;
+    float ox, ov;
+    const bool runA = corner(w.paths[p][0]), runB = corner(w.paths[p][1]);
+    // The last stretch of a bend into a corner lies on the diagonal itself
+    // (the polyline's chords stray from it by a fraction of a unit), so the
+    // bend and the diagonal it meets put their kerbs on the same pixels.
+    for (int end = 0; end < 2; ++end) {
+      if (!(end ? runB : runA) || n <= 2) continue;
+      outward(w.paths[p][end], &ox, &ov);
+      const float cx = end ? pts[2 * n - 2] : pts[0], cv = end ? pts[2 * n - 1] : pts[1];
+      for (int k = 0; k < n; ++k) {
+        const float t = (pts[2 * k] - cx) * ox + (pts[2 * k + 1] - cv) * ov;
+        if (t < -22) continue;
+        // Eased onto the line over ten units, on it for the last twelve.
+        const float a = std::min(1.0f, (t + 22) / 10), wgt = a * a * (3 - 2 * a);
+        pts[2 * k] += (cx + ox * t - pts[2 * k]) * wgt, pts[2 * k + 1] += (cv + ov * t - pts[2 * k + 1]) * wgt;
       }
     }
+    if (runA) {
+      outward(w.paths[p][0], &ox, &ov);
+      q.xv[0] = pts[0] + ox * run, q.xv[1] = pts[1] + ov * run;
+      q.s[0] = -run;
+      q.n = 1;
+    }
+    for (int k = 0; k < n; ++k, ++q.n) {
+      q.xv[2 * q.n] = pts[2 * k], q.xv[2 * q.n + 1] = pts[2 * k + 1];
+      q.s[q.n] = k == 0 ? 0 : q.s[q.n - 1] + std::hypot(pts[2 * k] - pts[2 * k - 2], pts[2 * k + 1] - pts[2 * k - 1]);
+    }
+    q.length = q.s[q.n - 1];
+    if (runB) {
+      outward(w.paths[p][1], &ox, &ov);
+      q.xv[2 * q.n] = pts[2 * n - 2] + ox * run, q.xv[2 * q.n + 1] = pts[2 * n - 1] + ov * run;
+      q.s[q.n] = q.length + run;
+      ++q.n;
+    }
   }
+  // A crossing lies in the middle of a lone way; on a junction, on the
+  // first way short of the junction.
+  if (zebra) st.zebraAt = w.n == 1 ? st.paths[0].length / 2 : 7;
+  // Only the pixels near the paths need asking.
+  float x0 = 1e9f, x1 = -1e9f, v0 = 1e9f, v1 = -1e9f;
+  for (int p = 0; p < w.n; ++p)
+    for (int k = 0; k < st.paths[p].n; ++k) {
+      x0 = std::min(x0, st.paths[p].xv[2 * k]), x1 = std::max(x1, st.paths[p].xv[2 * k]);
+      v0 = std::min(v0, st.paths[p].xv[2 * k + 1]), v1 = std::max(v1, st.paths[p].xv[2 * k + 1]);
+    }
+  const float m = 2 * (st.half + st.pave + 1);
+  Cnv_PaintPixels(c, x0 - m, (v0 - m) / 2, x1 - x0 + 2 * m, (v1 - v0 + 2 * m) / 2, WayPixel, &st);
 }
 
 // ---------------------------------------------------------------- building style
@@ -1125,15 +1341,9 @@ void DrawTrees(Canvas* c, u32 h, int count, bool forest) {
 }
 
 void DrawStreet(Canvas* c, u32 code, int i) {
-  // Streets: the way shapes in asphalt with pavements, a fifth of them
-  // with crossings.
-  DrawWay(c, code, 0, i % 80);
-  if (i >= 160) {
-    for (float x = 11; x < 22; x += 2.5f) {
-      float z[8] = {x, 8, x + 1.3f, 8, x + 1.3f, 24, x, 24};
-      Asc_Flat(c, z, 4, 0.2f, kWhite);
-    }
-  }
+  // Streets: the way shapes with pavements, in asphalt, then in setts, and
+  // a fifth of them in asphalt with zebra crossings.
+  DrawWay(c, code, i >= 80 && i < 160 ? 1 : 0, i % 80, i >= 160, true);
 }
 
 void DrawMast(Canvas* c, int i) {
@@ -1224,21 +1434,59 @@ void DrawField(Canvas* c, u32 h, int i, int part) {
   if (i >= 80) Asc_Tree(c, 6, 24, 7, 0, h);
 }
 
+// Ripples of open water, placed over the block of two by two cells that the
+// four pictures of a water code make (64 x 32 units): a jittered lattice
+// of short crests, each from a hash of its place in the block, so crests
+// run on over the cell borders and the cells of a lake show no grid. The
+// place in the block alone decides, so shore pieces carry the ripples of
+// the open water beside them.
+struct WaterBlock {
+  float dx, dy;  // the cell's left and top in the block (units, y down)
+  float t;       // crest thickness in units
+  u32 water, crest, faint, trough;
+};
+
+u32 WaterPixel(float x, float y, const void* ctx) {
+  const WaterBlock& b = *static_cast<const WaterBlock*>(ctx);
+  const float bx = x + b.dx, by = (16 - y) + b.dy;
+  const int j = int(std::floor(by / 4)) & 7;
+  for (int di = 0; di < 2; ++di) {
+    const int i = (int(std::floor(bx / 8)) - di) & 7;
+    const u32 r = Asc_Hash(u32(i + 8 * j), 0x5A17u);
+    if ((r & 3) != 0) continue;  // three quarters of the lattice stay calm
+    float x0 = float(i * 8) + float((r >> 2) % 8), row = float(j * 4) + float((r >> 5) % 3);
+    const float len = 2 + float((r >> 7) % 3);
+    float u = bx - x0;
+    if (u < 0) u += 64;  // a crest from the block's last column runs into its first
+    if (u >= len) continue;
+    // Most crests are faint, one in four catches the light.
+    if (by >= row && by < row + b.t) return ((r >> 10) & 3) ? b.faint : b.crest;
+    if (by >= row + b.t && by < row + 2 * b.t && u >= 1 && u < len) return b.trough;
+  }
+  return b.water;
+}
+
 void DrawWater(Canvas* c, u32 h, int i, int part) {
   u32 water = Cnv_Rgb(70, 120, 180), shore = Cnv_Rgb(200, 186, 140);
   int k = i % 16;
-  float a[8] = {0, 0, 32, 0, 32, 32, 0, 32};
-  Asc_Flat(c, a, 4, 0, water);
-  const float e = 5;
-  if (k & 1) { float b[8] = {0, 32 - e, 32, 32 - e, 32, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  if (k & 2) { float b[8] = {0, 0, 32, 0, 32, e, 0, e}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  if (k & 4) { float b[8] = {0, 0, e, 0, e, 32, 0, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  if (k & 8) { float b[8] = {32 - e, 0, 32, 0, 32, 32, 32 - e, 32}; Asc_Flat(c, b, 4, 0.1f, shore); }
-  for (int w = 0; w < 4; ++w) {
-    u32 r = Asc_Hash(h, u32(part * 16 + w));
-    float x = 6 + float(r % 18), v = 7 + float((r >> 8) % 18);
-    Cnv_Line(c, x, Asc_Sy(v, 0.1f), x + 3, Asc_Sy(v, 0.1f), 0.5f, Cnv_Rgb(150, 190, 230));
-  }
+  static WaterBlock wb;
+  const int cell = part >= 1 && part <= 4 ? part - 1 : 0;  // x parity in bit 0, y parity in bit 1
+  wb.dx = float(cell & 1) * 32;
+  wb.dy = float(cell >> 1) * 16;
+  wb.t = c->zoom == 1 ? 1.0f : 0.5f;
+  wb.water = water;
+  wb.crest = Cnv_Mix(water, Cnv_Rgb(150, 190, 230), 0.7f);
+  wb.faint = Cnv_Mix(water, Cnv_Rgb(150, 190, 230), 0.4f);
+  wb.trough = Cnv_Shade(water, 0.86f);
+  Cnv_PaintPixels(c, 0, 0, 32, 16, WaterPixel, &wb);
+  // Sand on the sides the index names, on whole pixels, with a wet line
+  // where it meets the water.
+  const float px = 1.0f / float(c->zoom), wet = c->zoom >= 4 ? 2 * px : px;
+  const u32 damp = Cnv_Shade(shore, 0.8f);
+  if (k & 1) Cnv_Rect(c, 0, 13 - wet, 32, wet, damp), Cnv_Rect(c, 0, 13, 32, 3, shore);
+  if (k & 2) Cnv_Rect(c, 0, 3, 32, wet, damp), Cnv_Rect(c, 0, 0, 32, 3, shore);
+  if (k & 4) Cnv_Rect(c, 6, 0, wet, 16, damp), Cnv_Rect(c, 0, 0, 6, 16, shore);
+  if (k & 8) Cnv_Rect(c, 26 - wet, 0, wet, 16, damp), Cnv_Rect(c, 26, 0, 6, 16, shore);
   if (i >= 112) Asc_Bush(c, 5, 27, 4, h);
 }
 
