@@ -536,8 +536,10 @@ HouseForm HouseFormOf(u32 h, int i, bool city) {
     f.chimneyX = std::floor(f.kind == H_TERRACE ? f.x + f.w / 3 - 1 : f.x + f.w * 0.7f);
     f.chimneyTop = z1 + f.rise * 0.8f + 3, f.chimneyBase = f.chimneyTop - 6;
   } else if (f.roof == 2) {
-    f.chimneyX = std::floor(f.x + f.w * 0.66f);
-    f.chimneyTop = z1 + f.rise * 0.55f + 3, f.chimneyBase = f.chimneyTop - 4;
+    // On the shaded slope, well behind the gable, its foot at the slope.
+    f.chimneyX = std::floor(f.x + f.w * 0.72f), f.chimneyV = f.v + f.d * 0.75f;
+    const float slope = 1 - (f.chimneyX + 1 - f.x - f.w / 2) / (f.w / 2 + 1);
+    f.chimneyTop = z1 + f.rise * slope + 2.5f, f.chimneyBase = f.chimneyTop - 4;
   } else if (f.kind == H_BLOCK) {
     f.chimneyX = std::floor(f.x + 3), f.chimneyTop = z1 + 5, f.chimneyBase = z1;
   }
