@@ -824,18 +824,11 @@ int Dep_WriteReport(wch separator, int detail) {
 
 // ---------------------------------------------------------------- section
 
-static int Dep_WriteName(const wch* s) {
-  int r;
-  for (; *s; ++s)
-    if ((r = Fio_WriteU16(*s))) return r;
-  return Fio_WriteU16(0);
-}
-
 int Dep_SaveSection(void) {
   int r;
   if ((r = Fio_WriteU32(DEP_TAG)) || (r = Fio_WriteU32(s_count))) return r;
   for (const DepotRec* d = s_first; d; d = d->Next) {
-    if ((r = Fio_WriteU32(d->Number)) || (r = Dep_WriteName(d->Name)) || (r = Dep_WriteName(d->Short)) ||
+    if ((r = Fio_WriteU32(d->Number)) || (r = Fio_WriteZeroEnded(d->Name)) || (r = Fio_WriteZeroEnded(d->Short)) ||
         (r = Fio_WriteU32(d->PlaceCount)))
       return r;
     for (u32 i = 0; i < d->PlaceCount; ++i) {

@@ -30,13 +30,6 @@ enum {
 
 // ---------------------------------------------------------------- writing
 
-static int Genl_WriteName(const wch* s) {
-  int r;
-  for (; *s; ++s)
-    if ((r = Fio_WriteU16(*s))) return r;
-  return Fio_WriteU16(0);
-}
-
 // Information texts 0 and 1: unit i as (c + 3i + 7) mod 65536, then the
 // shifted zero.
 static int Genl_WriteShifted(const wch* s) {
@@ -64,7 +57,7 @@ static void Genl_WriteView(FioFields* out) {
     if (h.getMark) h.getMark(k, &x, &y, &alarm, name, &level);
     Fio_KeepCode(out, Grid_WritePos(x, y, level));
     Fio_PutField(out, alarm, 4);
-    if (!out->error) Fio_KeepCode(out, Genl_WriteName(name));
+    if (!out->error) Fio_KeepCode(out, Fio_WriteZeroEnded(name));
   }
   i32 hx = 0, hy = 0, hl = 0;
   if (h.getHome) h.getHome(&hx, &hy, &hl);
@@ -129,14 +122,14 @@ static void Genl_WriteNames(FioFields* out) {
   for (int s = 1; s <= GENL_ELEMENT_NAMES && !out->error; ++s) {
     name[0] = 0;
     if (h.getElementName) h.getElementName(s, name);
-    Fio_KeepCode(out, Genl_WriteName(name));
+    Fio_KeepCode(out, Fio_WriteZeroEnded(name));
   }
   for (int list = 0; list < 3; ++list) {
     Fio_PutField(out, 20, 4);
     for (int s = 1; s <= 20 && !out->error; ++s) {
       name[0] = 0;
       if (h.getVehicleName) h.getVehicleName(list * 20 + s, name);
-      Fio_KeepCode(out, Genl_WriteName(name));
+      Fio_KeepCode(out, Fio_WriteZeroEnded(name));
     }
   }
   Fio_PutField(out, 0, 4);
@@ -145,7 +138,7 @@ static void Genl_WriteNames(FioFields* out) {
   for (int s = 0; s < GENL_SET_NAMES && !out->error; ++s) {
     name[0] = 0;
     if (h.getSetName) h.getSetName(s, name);
-    Fio_KeepCode(out, Genl_WriteName(name));
+    Fio_KeepCode(out, Fio_WriteZeroEnded(name));
   }
 }
 

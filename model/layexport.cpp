@@ -45,17 +45,6 @@ enum : u16 {
   LAY_EXPORT_ANSI = 0x4000
 };
 
-// One line of text by a format, then its line end.
-static int Lay_Line(const wch* fmt, ...) {
-  wch line[1024];
-  va_list ap;
-  va_start(ap, fmt);
-  Fmt_PrintV(line, 1024, fmt, ap);
-  va_end(ap);
-  const int r = Fio_WriteString(line);
-  return r ? r : Fio_WriteCrLf();
-}
-
 #define LAY_W(call)          \
   do {                       \
     const int r_ = (call);   \
@@ -64,15 +53,17 @@ static int Lay_Line(const wch* fmt, ...) {
 
 int Lay_WriteReport(void) {
   wch info[20001];
-  LAY_W(Lay_Line(Lng_GetText(11443), LayoutFileName));
+  LAY_W(Fio_WriteFormat(Lng_GetText(11443), LayoutFileName));
+  LAY_W(Fio_WriteCrLf());
   for (int slot = 0; slot < 2; ++slot) {
     if (Lng_GetGeneralInfo(slot, info) != 0) info[0] = 0;
     LAY_W(Fio_WriteString(Lng_GetText(slot == 0 ? 11440 : 11441)));
-    LAY_W(Lay_Line(u"%s", info));
+    LAY_W(Fio_WriteString(info));
+    LAY_W(Fio_WriteCrLf());
   }
   const SimClock& c = g_simClock;
   const u32 days = c.elapsedMinutes / 1440, rest = c.elapsedMinutes % 1440;
-  LAY_W(Lay_Line(u"%s %u %u:%02u", Lng_GetText(11446), days, rest / 60, rest % 60));
+  LAY_W(Fio_WriteFormat(u"%s %u %u:%02u\r\n", Lng_GetText(11446), days, rest / 60, rest % 60));
   if (Lng_GetGeneralInfo(2, info) != 0) info[0] = 0;
   LAY_W(Fio_WriteString(Lng_GetText(11442)));
   LAY_W(Fio_WriteString(info));
@@ -80,17 +71,19 @@ int Lay_WriteReport(void) {
   LAY_W(Fio_WriteSeparator());
   wch time[64];
   Dfw_FormatTimeLocale(c.hour, c.minute, c.second, time);
-  wch line[400];
-  Fmt_Print(line, 400, u"\r\n%s: %s %s\r\n\r\n", Lng_GetText(11450), Lng_GetText(17020 + c.weekday), time);
-  LAY_W(Fio_WriteString(line));
+  LAY_W(Fio_WriteFormat(u"\r\n%s: %s %s\r\n\r\n", Lng_GetText(11450), Lng_GetText(17020 + c.weekday), time));
   i32 x0, y0, l0, l1, y1, x1;
   if (!Grid_IsEmpty() && Grid_GetExtent(&x0, &y0, &l0, 1, &l1, &y1, &x1) == 0) {
     const u32 scale = g_simRate.scale ? g_simRate.scale : u32(CLK_SCALE_DEFAULT);
     const u32 w = u32(x1 - x0 + 1), h = u32(y1 - y0 + 1);
-    LAY_W(Lay_Line(Lng_GetText(11451), scale));
-    LAY_W(Lay_Line(Lng_GetText(11452), x0, x1, w, w / scale, (w * 1000 / scale) % 1000));
-    LAY_W(Lay_Line(Lng_GetText(11453), y0, y1, h, h / scale, (h * 1000 / scale) % 1000));
-    LAY_W(Lay_Line(Lng_GetText(11454), l0, l1, u32(l1 - l0 + 1)));
+    LAY_W(Fio_WriteFormat(Lng_GetText(11451), scale));
+    LAY_W(Fio_WriteCrLf());
+    LAY_W(Fio_WriteFormat(Lng_GetText(11452), x0, x1, w, w / scale, (w * 1000 / scale) % 1000));
+    LAY_W(Fio_WriteCrLf());
+    LAY_W(Fio_WriteFormat(Lng_GetText(11453), y0, y1, h, h / scale, (h * 1000 / scale) % 1000));
+    LAY_W(Fio_WriteCrLf());
+    LAY_W(Fio_WriteFormat(Lng_GetText(11454), l0, l1, u32(l1 - l0 + 1)));
+    LAY_W(Fio_WriteCrLf());
   }
   return Fio_WriteSeparator();
 }

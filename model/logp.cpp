@@ -194,9 +194,7 @@ int Logp_Save(void) {
     const LogPoint* p = reinterpret_cast<const LogPoint*>(h);
     if ((r = Grid_WritePos(h->X, h->Y, h->Level)) || (r = Fio_WriteU32(p->DirMask)) || (r = Fio_WriteU32(p->Flags)))
       return r;
-    for (int i = 0; p->Name[i]; ++i)
-      if ((r = Fio_WriteU16(p->Name[i]))) return r;
-    if ((r = Fio_WriteU16(0))) return r;
+    if ((r = Fio_WriteZeroEnded(p->Name))) return r;
   }
   return 0;
 }

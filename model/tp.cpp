@@ -1,7 +1,5 @@
 #include "model/tp.h"
 
-#include <cstdarg>
-
 #include "model/grid.h"
 #include "model/layfile.h"
 #include "model/layver.h"
@@ -648,9 +646,7 @@ int Tp_SaveSection(void) {
     if ((r = Grid_WritePos(m.X, m.Y, m.Level)) || (r = Fio_WriteU32(p->Flags)) || (r = Fio_WriteU16(m.DirMask)) ||
         (r = Fio_WriteU32(m.Kind)) || (r = Fio_WriteU32(p->WordCount)))
       return r;
-    for (const wch* s = p->Name; *s; ++s)
-      if ((r = Fio_WriteU16(*s))) return r;
-    if ((r = Fio_WriteU16(0))) return r;
+    if ((r = Fio_WriteZeroEnded(p->Name))) return r;
     if ((p->Flags & TP_F_EXTRA) && (r = Fio_WriteU32(p->Extra))) return r;
     if ((r = Fio_WriteU32(p->ScheduleLength)) || (r = Tp_WriteOccupant(m)) || (r = Fio_WriteU16(p->ExtraCells)) ||
         (r = Fio_WriteU16(p->QueueCount)) || (r = Fio_WriteU16(TP_RESET_TIMES)))
@@ -1095,15 +1091,6 @@ int Tp_PasteFromClip(i32* lineNo, i32 dx, i32 dy, i32 dlevel) {
 
 // ---------------------------------------------------------------- text listing
 
-static int Tp_Line(const wch* fmt, ...) {
-  wch line[512];
-  va_list ap;
-  va_start(ap, fmt);
-  Fmt_PrintV(line, 512, fmt, ap);
-  va_end(ap);
-  return Fio_WriteString(line);
-}
-
 #define TP_W(call)         \
   do {                     \
     const int r_ = (call); \
@@ -1112,21 +1099,22 @@ static int Tp_Line(const wch* fmt, ...) {
 
 int Tp_WriteText(int withInfo) {
   (void)withInfo;  // the info texts of cells come with the info points
-  TP_W(Tp_Line(Lng_GetText(9000), s_count));
+  TP_W(Fio_WriteFormat(Lng_GetText(9000), s_count));
   TP_W(Fio_WriteCrLf());
   TP_W(Fio_WriteSeparator());
   for (const TimetablePoint* p = s_first; p; p = p->Next) {
     const TpCell& m = p->Cells[0];
-    TP_W(Tp_Line(u"%s %s\r\n%s %5i,%5i,%+i\r\n", Lng_GetText(9020), p->Name, Lng_GetText(9021), m.X, m.Y, m.Level));
+    TP_W(Fio_WriteFormat(u"%s %s\r\n%s %5i,%5i,%+i\r\n", Lng_GetText(9020), p->Name, Lng_GetText(9021), m.X, m.Y,
+                         m.Level));
     if (p->ExtraCells) {
-      TP_W(Tp_Line(Lng_GetText(9027), p->ExtraCells + 1u));
+      TP_W(Fio_WriteFormat(Lng_GetText(9027), p->ExtraCells + 1u));
       TP_W(Fio_WriteCrLf());
       for (u32 k = 1; k <= p->ExtraCells; ++k) {
-        TP_W(Tp_Line(Lng_GetText(9028), k + 1));
-        TP_W(Tp_Line(u"%5i,%5i,%+i\r\n", p->Cells[k].X, p->Cells[k].Y, p->Cells[k].Level));
+        TP_W(Fio_WriteFormat(Lng_GetText(9028), k + 1));
+        TP_W(Fio_WriteFormat(u"%5i,%5i,%+i\r\n", p->Cells[k].X, p->Cells[k].Y, p->Cells[k].Level));
       }
     }
-    TP_W(Tp_Line(Lng_GetText(9029), u32(p->Capacity), u32(p->QueueCount)));
+    TP_W(Fio_WriteFormat(Lng_GetText(9029), u32(p->Capacity), u32(p->QueueCount)));
     TP_W(Fio_WriteCrLf());
     TP_W(Fio_WriteString(Lng_GetText(9030)));
     int any = 0;
@@ -1134,7 +1122,7 @@ int Tp_WriteText(int withInfo) {
       if (!p->Reset[i]) continue;
       wch t[64];
       Rule_FormatTimeOfDay(p->Reset[i], t, 64, 0);
-      TP_W(Tp_Line(u" %s", t));
+      TP_W(Fio_WriteFormat(u" %s", t));
       any = 1;
     }
     if (!any) TP_W(Fio_WriteString(Lng_GetText(9031)));

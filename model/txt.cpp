@@ -84,9 +84,10 @@ static void Txt_Unlink(TextRun* r) {
 
 // A run of that many characters, not linked; null without memory.
 static TextRun* Txt_NewRun(i32 x, i32 y, i32 level, i32 length, u32 text, u32 back) {
-  TextRun* r = static_cast<TextRun*>(Heap_Alloc(u32(sizeof(TextRun) + (length - 4) * sizeof(wch))));
+  TextRun* r = static_cast<TextRun*>(Heap_Alloc(u32(sizeof(TextRun) + u32(length) * sizeof(wch))));
   if (!r) return nullptr;
   *r = TextRun{};
+  r->Chars = reinterpret_cast<wch*>(r + 1);
   r->X = x;
   r->Y = y;
   r->Level = level;

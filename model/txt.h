@@ -21,7 +21,7 @@ struct TextRun {
   i32 Length;        // characters, a multiple of 4, at least 4
   u32 TextColour;    // RGB, or TXT_DEFAULT_COLOUR
   u32 BackColour;    // RGB, or TXT_DEFAULT_COLOUR for none
-  wch Chars[4];      // Length characters, allocated with the run
+  wch* Chars;        // Length characters, in the same block right after the record
 };
 
 // What one cell holds: four characters and a zero, and the colours.

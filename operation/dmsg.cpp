@@ -26,6 +26,18 @@ void Dmsg_PaintIndicator(void) {
   if (s_hooks.paintIndicator) s_hooks.paintIndicator();
 }
 
+int Dmsg_IndicatorLook(u32 count, int hasNew, wch codes[4]) {
+  // The filled symbols call for a look, the empty ones say all is quiet.
+  enum { QUIET_FIRST = 18, CALLING_FIRST = 21 };
+  int colour = 102, first = QUIET_FIRST;
+  if (count == 0) colour = 101;
+  else if (count >= DMSG_MAX_ENTRIES) colour = 104, first = CALLING_FIRST;
+  else if (hasNew) colour = 103, first = CALLING_FIRST;
+  for (int i = 0; i < 3; ++i) codes[i] = wch(first + i);
+  codes[3] = 0;
+  return colour;
+}
+
 void Dmsg_Init(void) {
   s_options = 0;
   for (int k = 1; k <= DMSG_KINDS; ++k) s_kind[k] = DMSG_ON;

@@ -93,7 +93,16 @@ int Dmsg_ParseKindsKey(const wch* text);
 void Dmsg_GetSelection(i32* item, i32* entry);
 void Dmsg_SetSelection(i32 item, i32 entry);
 
+// Repaints the indicator through the hook (nothing natively).
 void Dmsg_PaintIndicator(void);
+// The indicator of the status strip: three symbol codes in field 28 on
+// palette colour 39. What it shows for a table of count entries and whether
+// messages arrived since the list was last shown: the palette colour as the
+// result and the three codes, zero-ended, in codes. An empty table is 101
+// with 18, 19, 20; a full one 104 with 21, 22, 23; unseen messages 103 with
+// 21, 22, 23; any other 102 with 18, 19, 20.
+enum { DMSG_INDICATOR_FIELD = 28, DMSG_INDICATOR_BACK = 39 };
+int Dmsg_IndicatorLook(u32 count, int hasNew, wch codes[4]);
 // Region hooks; entries that leave the grid (x or y outside 0..32767, level
 // outside -4..0) are removed.
 void Dmsg_MoveInBox(i32 x1, i32 y1, i32 level1, i32 x2, i32 y2, i32 level2, i32 dx, i32 dy, i32 dlevel);

@@ -41,16 +41,7 @@ enum {
   SIGX_FIXED = 14097,
 };
 
-enum { SIGX_LINE = 1024, SIGX_LIST_TEXT = 840, SIGX_PAIR_TEXT = 8002 };
-
-static int SigX_Print(const wch* fmt, ...) {
-  wch line[SIGX_LINE];
-  va_list ap;
-  va_start(ap, fmt);
-  Fmt_PrintV(line, SIGX_LINE, fmt, ap);
-  va_end(ap);
-  return Fio_WriteString(line);
-}
+enum { SIGX_LIST_TEXT = 840, SIGX_PAIR_TEXT = 8002 };
 
 #define SIGX_W(call)       \
   do {                     \
@@ -60,7 +51,7 @@ static int SigX_Print(const wch* fmt, ...) {
 
 // The chapter's head: its title with the count, a line end and a separator.
 static int SigX_Head(u32 text, u32 count) {
-  SIGX_W(SigX_Print(u"%s %u", Lng_GetText(text), count));
+  SIGX_W(Fio_WriteFormat(u"%s %u", Lng_GetText(text), count));
   SIGX_W(Fio_WriteCrLf());
   return Fio_WriteSeparator();
 }
@@ -72,10 +63,11 @@ static int SigX_Schedule(const SignalInstallation* a) {
     SIGX_W(Fio_WriteString(Lng_GetText(SIGX_NO_SCHEDULE)));
     return Fio_WriteCrLf();
   }
-  SIGX_W(SigX_Print(u"%s %s\r\n", Lng_GetText(SIGX_SCHEDULE),
-                    Lng_GetText((s->Kind & 1) ? SIGX_SCHEDULE_FULL : SIGX_SCHEDULE_EMPTY)));
-  if (s->Duration) SIGX_W(SigX_Print(u"%s %u %s\r\n", Lng_GetText(SIGX_SPAN), s->Duration, Lng_GetText(SIGX_SECONDS)));
-  else SIGX_W(SigX_Print(u"%s\r\n", Lng_GetText(SIGX_SPAN_OPEN)));
+  SIGX_W(Fio_WriteFormat(u"%s %s\r\n", Lng_GetText(SIGX_SCHEDULE),
+                         Lng_GetText((s->Kind & 1) ? SIGX_SCHEDULE_FULL : SIGX_SCHEDULE_EMPTY)));
+  if (s->Duration)
+    SIGX_W(Fio_WriteFormat(u"%s %u %s\r\n", Lng_GetText(SIGX_SPAN), s->Duration, Lng_GetText(SIGX_SECONDS)));
+  else SIGX_W(Fio_WriteFormat(u"%s\r\n", Lng_GetText(SIGX_SPAN_OPEN)));
   // The report reads up to a whole week's bytes: give it a zeroed copy, so
   // a short schedule ends where its bytes end.
   u8 bytes[TIM_SCHEDULE_MAX + 2] = {};
@@ -97,25 +89,26 @@ static int SigX_Places(u32 id) {
     const DepotPlace& p = d->Places[index];
     wch name[RULE_DEPOT_NAME_SIZE];
     if (Dep_FormatName(depot, i32(place), name, nullptr) != 0) name[0] = 0;
-    SIGX_W(SigX_Print(u"\r\n %5i,%5i,%+i   %s", p.X, p.Y, p.Level, name));
+    SIGX_W(Fio_WriteFormat(u"\r\n %5i,%5i,%+i   %s", p.X, p.Y, p.Level, name));
   }
   return any ? Fio_WriteCrLf() : 0;
 }
 
 static int SigX_Installation(const SignalInstallation* a) {
-  SIGX_W(SigX_Print(u"%s %s\r\n", Lng_GetText(SIGX_NAME), a->Name));
+  SIGX_W(Fio_WriteFormat(u"%s %s\r\n", Lng_GetText(SIGX_NAME), a->Name));
   const i32 values[3] = {a->Maximum, a->Limit, a->Count};
   for (u32 i = 0; i < 3; ++i)
-    SIGX_W(SigX_Print(u"%s %3u\r\n", Lng_GetText(SIGX_MAXIMUM + i), u32(values[i])));
+    SIGX_W(Fio_WriteFormat(u"%s %3u\r\n", Lng_GetText(SIGX_MAXIMUM + i), u32(values[i])));
   const u32 state = a->State == SIG_OCCUPIED ? SIGX_STATE_OCCUPIED : a->State == SIG_FREE ? SIGX_STATE_FREE
                                                                                              : SIGX_STATE_OTHER;
-  SIGX_W(SigX_Print(u"%s\r\n", Lng_GetText(state)));
+  SIGX_W(Fio_WriteFormat(u"%s\r\n", Lng_GetText(state)));
   u32 counting = 0;
   const u32 users = Sig_CountInstallationUsers(a->Id, &counting);
-  SIGX_W(SigX_Print(u"%s %u\r\n%s %u\r\n", Lng_GetText(SIGX_USERS), users, Lng_GetText(SIGX_COUNTING_USERS), counting));
+  SIGX_W(Fio_WriteFormat(u"%s %u\r\n%s %u\r\n", Lng_GetText(SIGX_USERS), users, Lng_GetText(SIGX_COUNTING_USERS),
+                         counting));
   SIGX_W(SigX_Schedule(a));
   if (a->TextLength > 0 && a->Text) {
-    SIGX_W(SigX_Print(u"%s ", Lng_GetText(SIGX_TEXT)));
+    SIGX_W(Fio_WriteFormat(u"%s ", Lng_GetText(SIGX_TEXT)));
     SIGX_W(Fio_WriteString(a->Text));
     SIGX_W(Fio_WriteCrLf());
   }
@@ -132,10 +125,10 @@ int Sig_ExportInstallations(u16) {
 // One of the element's lists: the text with the count and the names, or
 // the empty text.
 static int SigX_List(u32 text, const i32* ids, i32 count) {
-  if (count <= 0) return SigX_Print(u"%s\r\n", Lng_GetText(text + 1));
+  if (count <= 0) return Fio_WriteFormat(u"%s\r\n", Lng_GetText(text + 1));
   wch names[SIGX_LIST_TEXT];
   Sig_FormatList(names, SIGX_LIST_TEXT, ids, count);
-  return SigX_Print(u"%s %u %s\r\n", Lng_GetText(text), u32(count), names);
+  return Fio_WriteFormat(u"%s %u %s\r\n", Lng_GetText(text), u32(count), names);
 }
 
 // The rule or depot-place list: which text follows the reversed flag and
@@ -145,26 +138,26 @@ static int SigX_Serves(const SignalElement* e) {
   if (e->Rules && e->RuleCount > 0) {
     wch* text = nullptr;
     if (Rule_FormatAll(e->Rules, 0, e->RuleCount, &text) != 0) return 4;
-    int r = SigX_Print(u"%s ", Lng_GetText(SIGX_RULES + u32(rulesReversed)));
+    int r = Fio_WriteFormat(u"%s ", Lng_GetText(SIGX_RULES + u32(rulesReversed)));
     if (!r) r = Fio_WriteString(text);
     if (!r) r = Fio_WriteCrLf();
     Heap_Free(text);
     SIGX_W(r);
   } else {
-    SIGX_W(SigX_Print(u"%s\r\n", Lng_GetText(SIGX_RULES + 2 + u32(rulesReversed))));
+    SIGX_W(Fio_WriteFormat(u"%s\r\n", Lng_GetText(SIGX_RULES + 2 + u32(rulesReversed))));
   }
   const int placesReversed = (e->Flags & SIG_F_PLACES_INVERTED) != 0;
   if (e->Pairs && e->PairCount > 0) {
     wch* text = static_cast<wch*>(Heap_Alloc(SIGX_PAIR_TEXT * sizeof(wch)));
     if (!text) return 4;
     Rule_FormatPairList(text, SIGX_PAIR_TEXT, e->Pairs, 1, e->PairCount);
-    int r = SigX_Print(u"%s ", Lng_GetText(SIGX_PAIRS + u32(placesReversed)));
+    int r = Fio_WriteFormat(u"%s ", Lng_GetText(SIGX_PAIRS + u32(placesReversed)));
     if (!r) r = Fio_WriteString(text);
     if (!r) r = Fio_WriteCrLf();
     Heap_Free(text);
     return r;
   }
-  return SigX_Print(u"%s\r\n", Lng_GetText(SIGX_PAIRS + 2 + u32(placesReversed)));
+  return Fio_WriteFormat(u"%s\r\n", Lng_GetText(SIGX_PAIRS + 2 + u32(placesReversed)));
 }
 
 // The text of an info point on the element's cell, when there is one.
@@ -184,17 +177,17 @@ static int SigX_InfoText(const SignalElement* e) {
 }
 
 static int SigX_Element(const SignalElement* e) {
-  SIGX_W(SigX_Print(u"%s %s\r\n", Lng_GetText(SIGX_ELEMENT), e->Name));
-  SIGX_W(SigX_Print(u"%s %5i,%5i,%+i\r\n", Lng_GetText(SIGX_CELL), e->X, e->Y, e->Level));
+  SIGX_W(Fio_WriteFormat(u"%s %s\r\n", Lng_GetText(SIGX_ELEMENT), e->Name));
+  SIGX_W(Fio_WriteFormat(u"%s %5i,%5i,%+i\r\n", Lng_GetText(SIGX_CELL), e->X, e->Y, e->Level));
   const u32 type = e->Type >= 1 && e->Type <= 4 ? SIGX_TYPE + e->Type : e->Type == 10 ? SIGX_TYPE + 5 : SIGX_TYPE + 6;
   // Signals shown fixed whatever their state say so after their type.
   const int fixed = e->Type >= 1 && e->Type <= 3 && (e->Flags & SIG_F_FIXED);
-  SIGX_W(SigX_Print(u"%s%s\r\n", Lng_GetText(type), fixed ? Lng_GetText(SIGX_FIXED) : u""));
+  SIGX_W(Fio_WriteFormat(u"%s%s\r\n", Lng_GetText(type), fixed ? Lng_GetText(SIGX_FIXED) : u""));
   SIGX_W(SigX_List(SIGX_LIST1, e->List1, e->List1Count));
   SIGX_W(SigX_List(SIGX_LIST2, e->List2, e->List2Count));
   SIGX_W(SigX_Serves(e));
   if (e->Type == 2 || e->Type == 3)
-    SIGX_W(SigX_Print(u"%s %s\r\n", Lng_GetText(SIGX_LINKED), e->Linked ? e->Linked->Name : u""));
+    SIGX_W(Fio_WriteFormat(u"%s %s\r\n", Lng_GetText(SIGX_LINKED), e->Linked ? e->Linked->Name : u""));
   SIGX_W(SigX_InfoText(e));
   return Fio_WriteSeparator();
 }

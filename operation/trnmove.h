@@ -30,7 +30,7 @@ enum {
   TRN_ENTER_DIAGONAL_TURN = 21
 };
 
-// Dispatcher message kinds that train movement posts.
+// Dispatcher message kinds that train movement and reserving post.
 enum : u32 {
   TRN_MSG_RAMP_NO_TOP = 3,        // a ramp bottom whose top does not lead on
   TRN_MSG_RAMP_NO_BOTTOM = 4,     // a ramp start without its bottom below
@@ -38,6 +38,7 @@ enum : u32 {
   TRN_MSG_NO_WAY = 6,             // no track for the train in the next cell
   TRN_MSG_HEAD_ON = 7,            // another train's head coming the other way
   TRN_MSG_FOREIGN_PLACE = 10,     // a depot place the train's timetable does not name
+  TRN_MSG_RESERVE_CONFLICT = 11,  // a path search ahead of the train that never ends
   TRN_MSG_PAUSED_AHEAD = 12,      // a paused train in the way
   TRN_MSG_JOIN_NO_TURN = 16,      // joining: the joined train could not turn
   TRN_MSG_RETRY_LIMIT = 17,       // blocked for the train's retry limit (data: the count)

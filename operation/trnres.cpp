@@ -161,13 +161,13 @@ static int Res_StepRefuses(const TrainRec* t, ResStep s, const ResWalk& w) {
     case RES_STEP_RAMP_TRAIN:
       return 1;
     case RES_STEP_RAMP_LEVEL:
-      Res_Post(t, 5, w);
+      Res_Post(t, TRN_MSG_RAMP_OFF_LEVELS, w);
       return 1;
     case RES_STEP_RAMP_TOP:
-      Res_Post(t, 3, w);
+      Res_Post(t, TRN_MSG_RAMP_NO_TOP, w);
       return 1;
     case RES_STEP_RAMP_BOTTOM:
-      Res_Post(t, 4, w);
+      Res_Post(t, TRN_MSG_RAMP_NO_BOTTOM, w);
       return 1;
     default:
       return 0;
@@ -261,7 +261,7 @@ int Trn_Reserve(TrainRec* t, int bufferStop) {
     int shunt = 0;
     if (!Res_ElementAllows(t, w, fdx, fdy, bufferStop, &k, &shunt)) return 0;
     if (w.dir == 0) {
-      Res_Post(t, 6, w);
+      Res_Post(t, TRN_MSG_NO_WAY, w);
       return 0;
     }
     ++k;
@@ -274,7 +274,7 @@ int Trn_Reserve(TrainRec* t, int bufferStop) {
       if (t->WaitTicks < RES_OVERRUN_TRIES) {
         t->WaitTicks++;
       } else {
-        Res_Post(t, 11, w);
+        Res_Post(t, TRN_MSG_RESERVE_CONFLICT, w);
         t->WaitTicks = 0;
       }
       return 0;

@@ -771,6 +771,21 @@ int Fio_WriteString(const wch* s) {
   return 0;
 }
 
+int Fio_WriteFormat(const wch* fmt, ...) {
+  wch line[FIO_FORMAT_MAX + 1];
+  va_list ap;
+  va_start(ap, fmt);
+  Fmt_PrintV(line, FIO_FORMAT_MAX + 1, fmt, ap);
+  va_end(ap);
+  return Fio_WriteString(line);
+}
+
+int Fio_WriteZeroEnded(const wch* s) {
+  for (; *s; ++s)
+    if (const int r = Fio_WriteU16(*s)) return r;
+  return Fio_WriteU16(0);
+}
+
 int Fio_WriteCrLf(void) {
   int r = Fio_WriteChar('\r');
   return r ? r : Fio_WriteChar('\n');

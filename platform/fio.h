@@ -101,6 +101,13 @@ int Fio_WriteBlock(const void* buf, u32 n);
 int Fio_ReadChar(u32* ch);
 int Fio_WriteChar(u32 ch);
 int Fio_WriteString(const wch* s);
+// Text by a Fmt_Print format (platform/print.h), cut at FIO_FORMAT_MAX
+// units, written as Fio_WriteString writes it.
+enum { FIO_FORMAT_MAX = 1023 };
+int Fio_WriteFormat(const wch* fmt, ...);
+// A name in a binary record: its UTF-16 units as 2-byte fields, then a zero
+// unit.
+int Fio_WriteZeroEnded(const wch* s);
 int Fio_WriteCrLf(void);
 int Fio_WriteSeparator(void);
 int Fio_ReadToken(wch* buf, int size);

@@ -99,10 +99,9 @@ void PutString(Sink<C>& out, const S* s, int prec, int width, bool left) {
 
 template <typename C>
 int Format(C* buf, int size, const C* fmt, va_list ap) {
+  // Without a buffer nothing is written, and the result says so.
+  if (!buf || size < 1) return 0;
   Sink<C> out = {buf, size, 0};
-  if (!buf || size < 1) {
-    out.size = 0;
-  }
   for (const C* p = fmt; *p; ++p) {
     if (*p != '%') {
       out.Put(u32(*p));
@@ -189,8 +188,8 @@ int Format(C* buf, int size, const C* fmt, va_list ap) {
         break;
     }
   }
-  if (size > 0 && buf) buf[out.n < size ? out.n : size - 1] = 0;
-  return out.n < size ? out.n : (size > 0 ? size - 1 : 0);
+  buf[out.n < size ? out.n : size - 1] = 0;
+  return out.n < size ? out.n : size - 1;
 }
 
 }  // namespace

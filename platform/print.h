@@ -4,7 +4,8 @@
 // with flags '-', '0', '+', ' ', a width and a precision (also '*'), 'l' and
 // 'h' size prefixes (ignored, arguments are 32-bit), %I64d/%lld/%llu (64-bit)
 // and %%. The output is always terminated and cut at the buffer; the result
-// is the number of units written without the zero.
+// is the number of units written without the zero: 0 without a buffer (null
+// or a size below 1), where nothing is written.
 #pragma once
 #include <stdarg.h>
 

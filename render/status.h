@@ -35,8 +35,12 @@ void Map_SetFieldLayout(int fullWidth, i32 frameClientWidth);
 i32 Map_GetFieldRect(i32 n, i32* outY, i32* outWidth, i32* outHeight);
 
 // Windows build only (status_win32.cpp). The strip's own painting on the
-// frame window's WM_PAINT: the fills, the fixed labels and the piece
-// pictures of the palette buttons; frame is the HWND.
+// frame window's WM_PAINT: the fills, the fixed labels, the piece pictures
+// of the palette buttons and the dispatcher indicator; frame is the HWND.
 void Map_PaintStatusStrip(void* frame);
 // The same into a device context (HDC) of a client of width x height.
 void Map_PaintStatusStripDC(void* dc, i32 width, i32 height);
+// The dispatcher indicator in its field (Dmsg_IndicatorLook of the table as
+// it is now); a device context of null takes the frame's own. Nothing
+// natively.
+void Map_PaintDispatcherIndicator(void* dc);

@@ -1,7 +1,9 @@
 // GDI half of the status strip: the strip's fills, labels and piece
-// pictures. The fields that show live values are painted by their owners.
+// pictures, and the dispatcher indicator. The other fields that show live
+// values are painted by their owners.
 #include <windows.h>
 
+#include "operation/dmsg.h"
 #include "platform/lng.h"
 #include "platform/str.h"
 #include "render/dc.h"
@@ -9,6 +11,7 @@
 #include "render/pal.h"
 #include "render/preview.h"
 #include "render/status.h"
+#include "render/symstr.h"
 
 namespace {
 
@@ -89,6 +92,30 @@ void Map_PaintStatusStripDC(void* dc, i32 width, i32 height) {
   for (int i = 0; i < 5; ++i) DrawPictureField(d, 29 + i, kPieces[i], 0);
   DrawPictureField(d, 34, 55552, 1);
   RestoreDC(d, saved);
+  Map_PaintDispatcherIndicator(dc);
+}
+
+void Map_PaintDispatcherIndicator(void* given) {
+  HWND frame = static_cast<HWND>(Map_GetStatusWindow());
+  HDC dc = static_cast<HDC>(given);
+  if (!dc) {
+    if (!frame || !IsWindow(frame)) return;
+    dc = GetDC(frame);
+    if (!dc) return;
+  }
+  FieldRect f = Field(DMSG_INDICATOR_FIELD);
+  u32 pixels[3 * SYM_CELL * SYM_HEIGHT];  // the field holds three symbols
+  if (f.w > 0 && f.h > 0 && f.w * f.h <= i32(sizeof pixels / sizeof pixels[0])) {
+    wch codes[4];
+    const int colour = Dmsg_IndicatorLook(Dmsg_Count(), Dmsg_HasNew(), codes);
+    const u32 back = Map_RgbToBuf(Pal_GetColour(DMSG_INDICATOR_BACK));
+    const u32 ink = Map_RgbToBuf(Pal_GetColour(colour));
+    for (i32 i = 0; i < f.w * f.h; ++i) pixels[i] = back;
+    SchBuf buf = {pixels, f.w, f.h};
+    Map_DrawSymbolString(&buf, 0, 0, f.w, f.w / SYM_CELL, back, ink, ink, codes);
+    Map_BlitToDC(dc, f.x, f.y, f.w, f.h, &buf);
+  }
+  if (!given) ReleaseDC(frame, dc);
 }
 
 void Map_PaintStatusStrip(void* frame) {

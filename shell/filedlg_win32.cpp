@@ -45,12 +45,11 @@ enum : u16 {
   HELP_CODE = 42015, HELP_CHOOSER = 42016, HELP_BGP_CHOOSER = 42009, HELP_COLOUR_CHOOSER = 42020
 };
 
-static int File_Checked(const u8* rec) { return rec && (Dfw_ItemFlags(rec) & DLG_BUTTON_CHECKED) ? 1 : 0; }
-
-// The first checked button of records[0..n), -1 when none.
-static int File_CheckedIndex(u8* const* records, int n) {
+// The first checked button of the controls first..first + n - 1, as an
+// index from 0; -1 when none.
+static int File_CheckedIndex(const DlgDesc* desc, i32 first, int n) {
   for (int i = 0; i < n; ++i)
-    if (File_Checked(records[i])) return i;
+    if (Dfw_IsChecked(desc, first + i)) return i;
   return -1;
 }
 
@@ -147,20 +146,18 @@ int File_PictureOptions(void* owner) {
   Dfw_AddStatic(&b, 191, 11313);
   const int kind = File_PictureKindButton(g_ovwExport.options);
   const int scale = File_PictureScaleButton(g_ovwExport.scale);
-  u8* kinds[FILE_PICTURE_KINDS];
-  u8* scales[FILE_PICTURE_SCALES];
   for (int i = 0; i < FILE_PICTURE_KINDS; ++i)
-    kinds[i] = Dfw_AddRadio(&b, u16(400 + i), u16(11301 + i), i == kind ? DLG_BUTTON_CHECKED : 0);
+    Dfw_AddRadio(&b, u16(400 + i), u16(11301 + i), i == kind ? DLG_BUTTON_CHECKED : 0);
   for (int i = 0; i < FILE_PICTURE_SCALES; ++i)
-    scales[i] = Dfw_AddRadio(&b, u16(406 + i), u16(11307 + i), i == scale ? DLG_BUTTON_CHECKED : 0);
+    Dfw_AddRadio(&b, u16(406 + i), u16(11307 + i), i == scale ? DLG_BUTTON_CHECKED : 0);
   Dfw_AddButton(&b, DLG_OK);
   Dfw_AddButton(&b, DLG_CANCEL);
   Dfw_AddButton(&b, DLG_HELP);
   if (Dfw_BuildEnd(&b)) return DLG_RESULT_CANCEL;
   const int r = Dfw_RunModal(static_cast<HWND>(owner), IDD_PICTURE_OPTIONS, DlgF_Einfach, bytes);
   if (r != DLG_RESULT_OK) return r;
-  g_ovwExport.options = File_PictureKindOptions(File_CheckedIndex(kinds, FILE_PICTURE_KINDS));
-  g_ovwExport.scale = File_PictureButtonScale(File_CheckedIndex(scales, FILE_PICTURE_SCALES));
+  g_ovwExport.options = File_PictureKindOptions(File_CheckedIndex(bytes, 400, FILE_PICTURE_KINDS));
+  g_ovwExport.scale = File_PictureButtonScale(File_CheckedIndex(bytes, 406, FILE_PICTURE_SCALES));
   return g_ovwExport.scale;
 }
 
@@ -180,14 +177,12 @@ int File_TextExportOptions(void* owner) {
     Dfw_AddStatic(&b, 191, 11336);
     Dfw_AddStatic(&b, 192, 11337);
     const u32 checks = File_TextChecksOfWord(word);
-    u8* boxes[FILE_TEXT_CHECKS];
     for (int i = 0; i < FILE_TEXT_CHECKS; ++i)
-      boxes[i] = Dfw_AddCheck(&b, u16(470 + i), u16(11321 + i), (checks >> i) & 1 ? DLG_BUTTON_CHECKED : 0);
+      Dfw_AddCheck(&b, u16(470 + i), u16(11321 + i), (checks >> i) & 1 ? DLG_BUTTON_CHECKED : 0);
     Dfw_AddEdit(&b, 141, separator, 6, DLG_EDIT_TRIM, 32, 65535);
     const int encoding = File_TextEncodingOfWord(word);
-    u8* codes[3];
     for (int i = 0; i < 3; ++i)
-      codes[i] = Dfw_AddRadio(&b, u16(400 + i), u16(11338 + i), i == encoding ? DLG_BUTTON_CHECKED : 0);
+      Dfw_AddRadio(&b, u16(400 + i), u16(11338 + i), i == encoding ? DLG_BUTTON_CHECKED : 0);
     Dfw_AddButton(&b, DLG_OK);
     Dfw_AddButton(&b, DLG_CANCEL);
     Dfw_AddButton(&b, DLG_HELP);
@@ -196,8 +191,8 @@ int File_TextExportOptions(void* owner) {
     if (r != DLG_RESULT_OK) return r;
     u32 now = 0;
     for (int i = 0; i < FILE_TEXT_CHECKS; ++i)
-      if (File_Checked(boxes[i])) now |= 1u << i;
-    const int enc = File_CheckedIndex(codes, 3);
+      if (Dfw_IsChecked(bytes, 470 + i)) now |= 1u << i;
+    const int enc = File_CheckedIndex(bytes, 400, 3);
     word = File_TextWordOf(now, enc < 0 ? 0 : enc, word);
     if (File_TextNoSection(word)) {
       Msg_ErrorId(251, 11129);
@@ -679,11 +674,10 @@ void File_BackgroundPicture(void) {
       Dfw_AddStatic(&b, u16(193 + i), u16(11822 + i));
       Dfw_AddEdit(&b, u16(141 + i), fields[i], 12, DLG_EDIT_TRIM, 0, 32767);
     }
-    u8* keep = Dfw_AddCheck(&b, 470, 11830, g_fileBgpKeep ? DLG_BUTTON_CHECKED : 0);
-    u8* show = Dfw_AddCheck(&b, 471, 11831, u8((shown ? DLG_BUTTON_CHECKED : 0) | (path && path[0] ? 0 : DLG_BUTTON_DISABLED)));
+    Dfw_AddCheck(&b, 470, 11830, g_fileBgpKeep ? DLG_BUTTON_CHECKED : 0);
+    Dfw_AddCheck(&b, 471, 11831, u8((shown ? DLG_BUTTON_CHECKED : 0) | (path && path[0] ? 0 : DLG_BUTTON_DISABLED)));
     Dfw_AddStatic(&b, 197, 11836);
-    u8* modes[4];
-    for (int i = 0; i < 4; ++i) modes[i] = Dfw_AddRadio(&b, u16(400 + i), u16(11826 + i), mode == i + 1 ? DLG_BUTTON_CHECKED : 0);
+    for (int i = 0; i < 4; ++i) Dfw_AddRadio(&b, u16(400 + i), u16(11826 + i), mode == i + 1 ? DLG_BUTTON_CHECKED : 0);
     Dfw_AddStatic(&b, 198, 11833);
     for (int i = 0; i < 4; ++i) Dfw_AddStaticString(&b, u16(202 + i), memory[i]);
     Dfw_AddCaption(&b, 120, 11834, 0);
@@ -694,7 +688,7 @@ void File_BackgroundPicture(void) {
     if (Dfw_BuildEnd(&b)) return;
     const int r = Dfw_RunModal(nullptr, IDD_BACKGROUND, DlgF_SetHgrBitmap, bytes);
     focus = 141;
-    const int m = File_CheckedIndex(modes, 4);
+    const int m = File_CheckedIndex(bytes, 400, 4);
     if (r != DLG_RESULT_CANCEL && m >= 0) mode = m + 1;
     if (r == 121) {
       Bgp_Reset();
@@ -723,8 +717,8 @@ void File_BackgroundPicture(void) {
       focus = 141 + field;
       continue;
     }
-    g_fileBgpKeep = File_Checked(keep);
-    const int nowShown = File_Checked(show);
+    g_fileBgpKeep = Dfw_IsChecked(bytes, 470);
+    const int nowShown = Dfw_IsChecked(bytes, 471);
     if (nowShown != shown) {
       const u32 f = Genl_GetKeptFlags();
       Genl_SetKeptFlags(nowShown ? (f | GENL_FLAG_BACKGROUND) : (f & ~u32(GENL_FLAG_BACKGROUND)));

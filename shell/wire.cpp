@@ -1,14 +1,10 @@
 #include "shell/wire.h"
 
-#include "dialogs/rpask.h"
-
-#include "render/clkpaint.h"
-#include "shell/vwin.h"
-
 #include "dialogs/depdlg.h"
 #include "dialogs/dfw.h"
 #include "dialogs/dmsgdlg.h"
 #include "dialogs/gfxwarn.h"
+#include "dialogs/rpask.h"
 #include "model/dep.h"
 #include "model/depref.h"
 #include "model/genl.h"
@@ -26,10 +22,9 @@
 #include "model/rngp.h"
 #include "model/rule.h"
 #include "model/txt.h"
-#include "shell/menu.h"
 #include "operation/clock.h"
-#include "operation/pts.h"
 #include "operation/dmsg.h"
+#include "operation/pts.h"
 #include "operation/ptsfile.h"
 #include "operation/sig.h"
 #include "operation/sigeval.h"
@@ -43,24 +38,23 @@
 #include "platform/os.h"
 #include "platform/str.h"
 #include "render/bgp.h"
-#include "render/gfx.h"
+#include "render/cellin.h"
 #include "render/clkpaint.h"
 #include "render/cursor.h"
-#include "render/cellin.h"
 #include "render/daylight.h"
-#include "render/gfx.h"
 #include "render/disp.h"
 #include "render/gfx.h"
 #include "render/map.h"
 #include "render/ovw.h"
+#include "render/status.h"
 #include "render/vehicles.h"
 #include "shell/app.h"
 #include "shell/bld.h"
-#include "shell/file.h"
-#include "shell/menu.h"
 #include "shell/ewin.h"
+#include "shell/file.h"
 #include "shell/filedlg.h"
 #include "shell/marks.h"
+#include "shell/menu.h"
 #include "shell/userfiles.h"
 #include "shell/vwin.h"
 
@@ -425,20 +419,34 @@ static void Wire_LogDispatcherMessage(const DispatcherMessage* m) {
                   m->Minute, m->Hour, m->Level);
   Logp_LogDispatchMsg(m->X, m->Y, m->Level, time, text, m->Line, t);
 }
+static void Wire_PaintDispatcherIndicator(void) { Map_PaintDispatcherIndicator(nullptr); }
 static int Wire_DispatcherSoundOn(void) { return (Snd_GetOptions() & SND_OPT_DISPATCHER) ? 1 : 0; }
 static void Wire_SetDispatcherSound(int on) {
   const u32 o = Snd_GetOptions();
   Snd_SetOptions(on ? (o | SND_OPT_DISPATCHER) : (o & ~u32(SND_OPT_DISPATCHER)));
 }
 
-void Wire_InstallHooks(void) {
+// ---------------------------------------------------------------- installers
+
+// Redraws, the objects' extent and the window titles.
+static void Wire_InstallViewHooks(void) {
   Logp_SetTitleHook(Wire_RetitleWindows);
   static const GridViewHooks grid = {Map_RedrawCell, Map_QueueCellRedraw, Map_FlushCellRedraws, Map_InvalidateViews,
                                      Wire_ViewLevel};
   Grid_SetViewHooks(&grid);
   static const GridObjectStores objects = {Wire_TextsExtent, Wire_InfoExtent, Wire_LogExtent};
   Grid_SetObjectStores(&objects);
+  static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
+  Map_SetShellHooks(&views);
+}
 
+// The graphics steps of the loader are the store's own.
+static_assert(Wire_Same(BGP_SET_ASIDE, LAY_GRAPHICS_SET_ASIDE) && Wire_Same(BGP_PUT_BACK, LAY_GRAPHICS_PUT_BACK) &&
+                  Wire_Same(BGP_DROP, LAY_GRAPHICS_DROP) && Wire_Same(BGP_DROP_ALL, LAY_GRAPHICS_DROP_ALL),
+              "the graphics steps of the loader and the store");
+
+// Loading and saving the layout file, its protection and its add-on files.
+static void Wire_InstallLayoutHooks(void) {
   LayHooks layout = {};
   layout.setModified = Ewin_SetModified;
   layout.clearModified = Ewin_ClearModified;
@@ -448,9 +456,6 @@ void Wire_InstallHooks(void) {
   layout.clearMarks = Ewin_ClearMarks;
   layout.readBackgroundSection = Bgp_LoadSection;
   layout.writeBackgroundSection = Bgp_SaveSection;
-  static_assert(BGP_SET_ASIDE == LAY_GRAPHICS_SET_ASIDE && BGP_PUT_BACK == LAY_GRAPHICS_PUT_BACK &&
-                    BGP_DROP == LAY_GRAPHICS_DROP && BGP_DROP_ALL == LAY_GRAPHICS_DROP_ALL,
-                "the graphics steps of the loader and the store");
   layout.keepGraphics = Bgp_KeepLayoutGraphics;
   layout.loadLayoutGraphics = Wire_LoadLayoutGraphics;
   layout.loadZoomVehicleSets = Wire_LoadZoomVehicleSets;
@@ -469,7 +474,9 @@ void Wire_InstallHooks(void) {
   addOns.loadSlot = Wire_LoadSlot;
   addOns.graphicsWarning = GfxWarn_Show;
   Lay_SetAddOnHooks(&addOns);
+}
 
+static void Wire_InstallSymbolHooks(void) {
   McsHooks symbols = {};
   symbols.pictureViews = Wire_McsPictureViews;
   symbols.cellVariant = Wire_McsCellVariant;
@@ -479,7 +486,9 @@ void Wire_InstallHooks(void) {
   symbols.buildPicture = Wire_McsBuildPicture;
   symbols.displayPaused = Disp_GetDisplayPause;
   Mcs_SetHooks(&symbols);
+}
 
+static void Wire_InstallGeneralHooks(void) {
   GenlHooks general = {};
   general.getView = Wire_GetView;
   general.setView = Wire_SetView;
@@ -503,9 +512,13 @@ void Wire_InstallHooks(void) {
   general.getDaylight = Wire_GetDaylight;
   general.setDaylight = Wire_SetDaylight;
   Genl_SetHooks(&general);
+}
 
+// The clock, trains and the objects they meet on the grid.
+static void Wire_InstallOperationHooks(void) {
   static const ClkHooks clock = {Wire_ClockMinute, Wire_ClockAlarm};
   Clk_SetHooks(&clock);
+  Clk_SetRunningQuery(Wire_SimRunning);
   static const TrnHooks trains = {Gfx_GetVehicleLength, Gfx_GetVehicleFlags, Wire_LoadVehicleSet,
                                   Wire_TrainsLabelled, Gfx_ReadVehicleIndexEntry};
   Trn_SetHooks(&trains);
@@ -524,9 +537,13 @@ void Wire_InstallHooks(void) {
   static const PointClipLines pointClip = {Clip_AppendLine, Clip_ReadLine};
   Pobj_SetClipLines(&pointClip);
   Pobj_SetCodeClass(Wire_CodeClass);
-  static const MapShellHooks views = {Wire_ActiveViewSlot, Wire_FollowedViewSlot, Wire_RedrawClockFields};
-  Map_SetShellHooks(&views);
-  Clk_SetRunningQuery(Wire_SimRunning);
+  static const TrnFollowHooks follow = {Wire_FollowedViewSlot, Wire_RetitleView, Ewin_CentreOnCell,
+                                        Wire_FollowScroll,     Wire_SetCursor,   Vwin_PlatformShowPosition};
+  Trn_SetFollowHooks(&follow);
+}
+
+// The modules with rules that name lines and depot places.
+static void Wire_InstallRuleHooks(void) {
   static const RuleDepotHooks depots = {Dep_ResolvePlaceRef, Wire_FormatPlaceName};
   Rule_SetDepotHooks(&depots);
   static const LinModuleHooks stopLines = {Hst_AddLineIdBeside, Hst_RemoveLineId, Wire_StopsWithLine};
@@ -535,20 +552,30 @@ void Wire_InstallHooks(void) {
   Lin_SetModuleHooks(LIN_MODULE_TURNOUTS, &turnoutLines);
   static const LinModuleHooks signalLines = {Wire_SignalsCopyLine, Sig_OnLineDeleted, Wire_SignalsWithLine};
   Lin_SetModuleHooks(LIN_MODULE_SIGNALS, &signalLines);
-  // The panel indicator has no owner yet.
-  static const DmsgHooks dispatcher = {nullptr, Wire_DispatcherSound, Wire_StopSimulation, Wire_LogDispatcherMessage};
-  Dmsg_SetHooks(&dispatcher);
-  static const DmsgSoundOption dispatcherSound = {Wire_DispatcherSoundOn, Wire_SetDispatcherSound};
-  Dmsg_SetSoundOption(&dispatcherSound);
-  static const SndHooks sounds = {App_PostSoundRequest, App_DrawingSuspended, Wire_GetView};
-  Snd_SetHooks(&sounds);
-  static const TrnFollowHooks follow = {Wire_FollowedViewSlot, Wire_RetitleView, Ewin_CentreOnCell,
-                                        Wire_FollowScroll,     Wire_SetCursor,   Vwin_PlatformShowPosition};
-  Trn_SetFollowHooks(&follow);
   // Spin keys in depot place and line fields step through the places and lines.
   Dfw_SetNameStepper(DFW_SPIN_PLACE, Dep_StepPlaceField);
   Dfw_SetNameStepper(DFW_SPIN_LINE, Dep_StepLineField);
   // A bad place reference may be mended by picking the place in the depot list.
   static const DepRefHooks placeRefs = {Dep_ErrorOfferList};
   Dep_SetRefHooks(&placeRefs);
+}
+
+static void Wire_InstallMessageHooks(void) {
+  static const DmsgHooks dispatcher = {Wire_PaintDispatcherIndicator, Wire_DispatcherSound, Wire_StopSimulation,
+                                       Wire_LogDispatcherMessage};
+  Dmsg_SetHooks(&dispatcher);
+  static const DmsgSoundOption dispatcherSound = {Wire_DispatcherSoundOn, Wire_SetDispatcherSound};
+  Dmsg_SetSoundOption(&dispatcherSound);
+  static const SndHooks sounds = {App_PostSoundRequest, App_DrawingSuspended, Wire_GetView};
+  Snd_SetHooks(&sounds);
+}
+
+void Wire_InstallHooks(void) {
+  Wire_InstallViewHooks();
+  Wire_InstallLayoutHooks();
+  Wire_InstallSymbolHooks();
+  Wire_InstallGeneralHooks();
+  Wire_InstallOperationHooks();
+  Wire_InstallRuleHooks();
+  Wire_InstallMessageHooks();
 }

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "operation/dmsg.h"
 #include "platform/lng.h"
 #include "render/dc.h"
 #include "render/status.h"
@@ -279,6 +280,56 @@ TEST_F(DcStore, StatusStripFollowsAWideFrame) {
   i32 x = (608 * 1200 - 16) / 800 + 8;  // field 29
   EXPECT_LT(m.Count(strip, x, 8, x + 31, 23), 32 * 16);
   EXPECT_EQ(32 * 16, m.Count(strip, 608, 8, 608 + 31, 23)) << "not at the design place";
+}
+
+// The dispatcher indicator: its three symbols in the colour of the table's
+// state on the indicator's background, in its field and nowhere else.
+TEST_F(DcStore, DispatcherIndicatorShowsTheTable) {
+  MemDC m(800, 80);
+  ASSERT_TRUE(m.Ok());
+  i32 y, w, h;
+  const i32 x = Map_GetFieldRect(DMSG_INDICATOR_FIELD, &y, &w, &h);
+  ASSERT_EQ(3 * SYM_CELL, w);
+  const u32 back = Map_RgbToBuf(Pal_GetColour(DMSG_INDICATOR_BACK));
+  Dmsg_Init();
+  struct Step {
+    const char* what;
+    void (*change)(void);
+    int colour;
+    u32 firstCode;
+  } steps[] = {
+      {"empty", [] { Dmsg_Clear(); }, 101, 18},
+      {"a message not yet shown", [] { Dmsg_Post(13, 1, 1, 0, 0, 0, 0, 0); }, 103, 21},
+      {"the list was shown", [] { Dmsg_MarkSeen(); }, 102, 18},
+      {"full",
+       [] {
+         for (u32 i = 0; i < DMSG_MAX_ENTRIES; ++i) Dmsg_Post(13, 1, 1, 0, i, 0, 0, 0);
+         Dmsg_MarkSeen();
+       },
+       104, 21},
+  };
+  for (const Step& s : steps) {
+    s.change();
+    const u32 ink = Map_RgbToBuf(Pal_GetColour(s.colour));
+    ASSERT_NE(back, ink) << s.what;
+    m.Fill(kBack);
+    Map_PaintDispatcherIndicator(m.dc);
+    EXPECT_EQ(800 * 80 - w * h, m.Count(kBack, 0, 0, 799, 79)) << s.what << ": only the field is painted";
+    for (u32 k = 0; k < 3; ++k) {
+      u32 px[SYM_CELL * SYM_HEIGHT];
+      SchBuf b = {px, SYM_CELL, SYM_HEIGHT};
+      Map_DrawGlyph(&b, 0, 0, back, ink, s.firstCode + k);
+      int inkPixels = 0;
+      for (i32 gy = 0; gy < SYM_HEIGHT; ++gy)
+        for (i32 gx = 0; gx < SYM_CELL; ++gx) {
+          ASSERT_EQ(px[gy * SYM_CELL + gx], m.At(x + i32(k) * SYM_CELL + gx, y + gy))
+              << s.what << ", symbol " << k << " at " << gx << "," << gy;
+          inkPixels += px[gy * SYM_CELL + gx] == ink;
+        }
+      EXPECT_GT(inkPixels, 0) << s.what << ", symbol " << k;
+    }
+  }
+  Dmsg_Clear();
 }
 
 // ---------------------------------------------------------------- preview bitmaps

@@ -109,7 +109,9 @@ TEST_F(DepRefTest, PlaceListsExpandRangesAndRefuseRepeats) {
     std::vector<u32> out(RULE_PLACE_LIST_MAX + 2, 0);
     Msg_ResetLast();
     EXPECT_EQ(c.result, Rule_ParsePlaceListCore(buf.data(), out.data(), nullptr, c.quiet, 0)) << c.text;
-    if (c.result > 0) EXPECT_EQ(c.words, std::vector<u32>(out.begin(), out.begin() + c.result)) << c.text;
+    if (c.result > 0) {
+      EXPECT_EQ(c.words, std::vector<u32>(out.begin(), out.begin() + c.result)) << c.text;
+    }
     EXPECT_EQ(c.msg, Msg_LastNumber()) << c.text;
   }
   // Against the object's other list.

@@ -68,7 +68,9 @@ TEST_F(Dfw, BuiltDescriptorWalksEveryRecordAndEndsAtTheFirstTypeAbove21) {
   const u8 tail[] = {10, 0, 0, 0, DLG_EDIT_SPIN, 0, 0, 0, 0, 0, 0, 0, 99, 0, 0, 0};
   EXPECT_EQ(0, memcmp(tail, e + 8, 16));
   EXPECT_EQ(edit, Dfw_GetPtr(e, 4));
-  if (sizeof(void*) == 4) EXPECT_EQ(u32(reinterpret_cast<uintptr_t>(edit)), Dfw_Get32(e, 4));
+  if (sizeof(void*) == 4) {
+    EXPECT_EQ(u32(reinterpret_cast<uintptr_t>(edit)), Dfw_Get32(e, 4));
+  }
 
   EXPECT_EQ(DLG_LIST, Dfw_FindDescItem(bytes, 106)[0]);
   EXPECT_EQ(DLG_PICTURE_VALUE, Dfw_FindDescItem(bytes, DLG_ID_RANGE_BAR)[0]);  // the first record with 340
@@ -413,7 +415,9 @@ TEST_F(Spin, TokenModeStepsTheTokenAtTheCaret) {
     ASSERT_NE(std::u16string::npos, pos) << U8(c.at);
     i32 caret = -1;
     EXPECT_EQ(c.want, Step(rule, text, c.key, i32(pos), &caret)) << U8(c.at);
-    if (c.want != u"-") EXPECT_EQ(c.caret, caret) << U8(c.at);
+    if (c.want != u"-") {
+      EXPECT_EQ(c.caret, caret) << U8(c.at);
+    }
   }
   // The new text must fit the buffer: a field of 24 holding 23 characters
   // cannot take a longer name.

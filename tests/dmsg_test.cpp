@@ -31,7 +31,7 @@ class DmsgTest : public ::testing::Test {
   }
   void SetUp() override {
     Dmsg_Init();
-    const DmsgHooks hooks = {nullptr, RecordSound, RecordStop};
+    const DmsgHooks hooks = {nullptr, RecordSound, RecordStop, nullptr};
     Dmsg_SetHooks(&hooks);
     g_sounds.clear();
     g_stops = 0;
@@ -113,6 +113,55 @@ TEST_F(DmsgTest, FullTableAndSoundSlots) {
   EXPECT_TRUE(Dmsg_HasNew());
   Dmsg_Remove(500, 1);  // beyond the count: nothing
   EXPECT_EQ(u32(DMSG_MAX_ENTRIES), Dmsg_Count());
+}
+
+// The indicator: the empty table is quiet, a full one calls whether seen or
+// not, unseen messages call, seen ones are quiet in another colour.
+TEST(DmsgIndicator, ColourAndCodesByTheTable) {
+  struct Case {
+    const char* what;
+    u32 count;
+    int hasNew;
+    int colour;
+    wch first;
+  } cases[] = {
+      {"empty", 0, 0, 101, 18},
+      {"empty, the flag left from removed entries", 0, 1, 101, 18},
+      {"one seen", 1, 0, 102, 18},
+      {"one unseen", 1, 1, 103, 21},
+      {"199 unseen", DMSG_MAX_ENTRIES - 1, 1, 103, 21},
+      {"full, seen", DMSG_MAX_ENTRIES, 0, 104, 21},
+      {"full, unseen", DMSG_MAX_ENTRIES, 1, 104, 21},
+  };
+  for (const Case& c : cases) {
+    wch codes[4] = {9, 9, 9, 9};
+    EXPECT_EQ(c.colour, Dmsg_IndicatorLook(c.count, c.hasNew, codes)) << c.what;
+    EXPECT_EQ(wstr({c.first, wch(c.first + 1), wch(c.first + 2)}), wstr(codes)) << c.what;
+  }
+}
+
+// Every change the indicator shows repaints it, and at that moment the
+// table already tells the new look.
+std::vector<int> g_looks;
+void RecordLook(void) {
+  wch codes[4];
+  g_looks.push_back(Dmsg_IndicatorLook(Dmsg_Count(), Dmsg_HasNew(), codes));
+}
+
+TEST_F(DmsgTest, IndicatorRepaintsWithTheTable) {
+  const DmsgHooks hooks = {RecordLook, RecordSound, RecordStop, nullptr};
+  Dmsg_SetHooks(&hooks);
+  g_looks.clear();
+  ASSERT_EQ(DMSG_POSTED, Dmsg_Post(13, 1, 1, 0, 0, 0, 0, 0));
+  Dmsg_MarkSeen();
+  Dmsg_Remove(0, 1);
+  for (u32 i = 0; i < DMSG_MAX_ENTRIES; ++i) ASSERT_EQ(DMSG_POSTED, Dmsg_Post(13, 1, 1, 0, i, 0, 0, 0)) << i;
+  Dmsg_Clear();
+  ASSERT_EQ(4u + DMSG_MAX_ENTRIES, g_looks.size());
+  EXPECT_EQ((std::vector<int>{103, 102, 101}), std::vector<int>(g_looks.begin(), g_looks.begin() + 3));
+  EXPECT_EQ(103, g_looks[3]);
+  EXPECT_EQ(104, g_looks[2 + DMSG_MAX_ENTRIES]);
+  EXPECT_EQ(101, g_looks.back());
 }
 
 TEST_F(DmsgTest, StopRules) {

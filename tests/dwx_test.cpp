@@ -10,6 +10,7 @@
 #include "platform/heap.h"
 #include "platform/str.h"
 #include "shell/wire.h"
+#include "tests/pointobj_fixture.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -18,27 +19,10 @@ typedef std::vector<u8> Bytes;
 
 std::vector<wstr>& g_clip = Test_ClipLines();
 
-class DwxTest : public ::testing::Test {
+class DwxTest : public PointObjectTest {
  protected:
-  void SetUp() override {
-    Wire_InstallHooks();
-    ASSERT_EQ(0, Test_LoadTexts());
-    ASSERT_EQ(0, Grid_Init());
-    ASSERT_EQ(1, Lin_Init());
-    Dwx_Init();
-    ASSERT_EQ(0, Lin_Create(u"A", 0, 0, &lineA));
-    ASSERT_EQ(0, Lin_Create(u"B", 0, 0, &lineB));
-    g_clip.clear();
-    const PointClipLines lines = {Test_ClipAppend, Test_ClipRead};
-    Pobj_SetClipLines(&lines);
-  }
-  void TearDown() override {
-    Pobj_SetClipLines(nullptr);
-    Dwx_Clear();
-    Lin_Exit();
-    Grid_Exit();
-  }
-  LineId lineA = 0, lineB = 0;
+  void InitStore() override { Dwx_Init(); }
+  void ClearStore() override { Dwx_Clear(); }
   // One group: line A, switch to line B.
   std::vector<u32> SwitchRule() const { return {1, lineA, LIN_OPT_SWITCH_LINE, lineB}; }
 };
@@ -212,7 +196,9 @@ TEST_F(DwxTest, SectionRoundTripAndOlderForms) {
   };
   for (const Old& c : cases) {
     EXPECT_EQ(c.expected, Test_LoadSection(c.bytes, Dwx_LoadSection, c.version)) << c.what;
-    if (c.expected == 0) EXPECT_EQ(c.count, Dwx_Count()) << c.what;
+    if (c.expected == 0) {
+      EXPECT_EQ(c.count, Dwx_Count()) << c.what;
+    }
   }
   ASSERT_EQ(0, Test_LoadSection(v14344, Dwx_LoadSection, 14344));
   wch got[DWX_NAME_SIZE];

@@ -42,7 +42,7 @@ int NoInfo(int, const wch*, const wch*, int, int) { return 0; }
 void NoUpdate(int, const wch*) {}
 void NoClose(int) {}
 int NotCancelled(void) { return 0; }
-const MsgFrontEnd kScripted = {ScriptedBox, NoInfo, NoUpdate, NoClose, NotCancelled};
+const MsgFrontEnd kScripted = {ScriptedBox, NoInfo, NoUpdate, NoClose, NotCancelled, nullptr};
 
 bool Shown(u32 number) {
   for (u32 n : g_shown)

@@ -505,6 +505,25 @@ TEST_F(FioTest, TextWritingModesAndLineEnds) {
   }
 }
 
+// A formatted line is written as text (line ends as the stream writes them)
+// and cut at its longest length; a name of a binary record ends in a zero
+// unit, as 2-byte fields whatever the text mode.
+TEST_F(FioTest, FormattedLinesAndZeroEndedNames) {
+  ASSERT_EQ(0, Fio_OpenWrite(u"t.txt", FIO_ANSI, FOLDER_PROGRAM));
+  EXPECT_EQ(0, Fio_WriteFormat(u"%s %3u\n", u"ab", 7u));
+  const wstr longText(FIO_FORMAT_MAX + 10, u'x');
+  EXPECT_EQ(0, Fio_WriteFormat(u"%s", longText.c_str()));
+  ASSERT_EQ(0, Fio_CloseWrite());
+  const Bytes text = Test_ReadFile(folder + u"t.txt");
+  EXPECT_EQ("ab   7\r\n" + std::string(FIO_FORMAT_MAX, 'x'), std::string(text.begin(), text.end()));
+
+  ASSERT_EQ(0, Fio_OpenWrite(u"n.bin", FIO_ANSI, FOLDER_PROGRAM));
+  EXPECT_EQ(0, Fio_WriteZeroEnded(u"A\u00e9"));
+  EXPECT_EQ(0, Fio_WriteZeroEnded(u""));
+  ASSERT_EQ(0, Fio_CloseWrite());
+  EXPECT_EQ((Bytes{'A', 0, 0xE9, 0, 0, 0, 0, 0}), Test_ReadFile(folder + u"n.bin"));
+}
+
 TEST_F(FioTest, SeekReadMovesFromTheLogicalPosition) {
   Bytes in(FIO_BUFFER_SIZE + 100);
   for (size_t i = 0; i < in.size(); ++i) in[i] = u8(i);

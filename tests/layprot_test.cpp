@@ -50,7 +50,7 @@ int Box(const wch*, const wch*, u32 number, int flags) {
   auto it = g_answers.find(number);
   return it != g_answers.end() ? it->second : ((flags & MSG_FLAG_YESNO) ? 1 : 2);
 }
-const MsgFrontEnd kBoxes = {Box, nullptr, nullptr, nullptr, nullptr};
+const MsgFrontEnd kBoxes = {Box, nullptr, nullptr, nullptr, nullptr, nullptr};
 int g_asked;
 int AskAnswer(void) {
   ++g_asked;

@@ -9,6 +9,7 @@
 #include "model/pointobj.h"
 #include "shell/ewin.h"
 #include "shell/wire.h"
+#include "tests/pointobj_fixture.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -20,31 +21,18 @@ std::vector<wstr>& g_clip = Test_ClipLines();
 // An LFST element code pointing in direction 2 (shape 178).
 const CellCode kLfstCode = 178;
 
-class LfstTest : public ::testing::Test {
+class LfstTest : public PointObjectTest {
  protected:
+  void InitStore() override { Lfst_Init(); }
+  void ClearStore() override { Lfst_Clear(); }
   void SetUp() override {
-    Wire_InstallHooks();
-    ASSERT_EQ(0, Test_LoadTexts());
-    ASSERT_EQ(0, Grid_Init());
-    ASSERT_EQ(1, Lin_Init());
-    Lfst_Init();
-    ASSERT_EQ(0, Lin_Create(u"A", 0, 0, &lineA));
-    g_clip.clear();
-    const PointClipLines lines = {Test_ClipAppend, Test_ClipRead};
-    Pobj_SetClipLines(&lines);
+    PointObjectTest::SetUp();
     for (int t = 0; t < 3; ++t)
       for (int i = 0; i < LFST_TYPES; ++i) tables[t][i] = u32(1000 * (100 * (t + 1) + i + 1));
-  }
-  void TearDown() override {
-    Pobj_SetClipLines(nullptr);
-    Lfst_Clear();
-    Lin_Exit();
-    Grid_Exit();
   }
   int SetPoint(i32 x, u32 flags, u32 mask, u32 count = 0, const u32* words = nullptr) {
     return Lfst_Set(x, 5, 0, count, words, 1, mask, flags, tables[2], tables[1], tables[0]);
   }
-  LineId lineA = 0;
   u32 tables[3][LFST_TYPES];
 };
 
@@ -112,8 +100,10 @@ TEST_F(LfstTest, SetDeleteKindsAndCounts) {
   for (const Code& c : codes) {
     u32 lo = 99, hi = 99;
     EXPECT_EQ(c.is, Lfst_IsCode(c.code, &lo, &hi)) << c.code;
-    if (c.is) EXPECT_EQ(c.low, lo) << c.code;
-    if (c.is) EXPECT_EQ(c.high, hi) << c.code;
+    if (c.is) {
+      EXPECT_EQ(c.low, lo) << c.code;
+      EXPECT_EQ(c.high, hi) << c.code;
+    }
   }
 }
 
@@ -217,8 +207,6 @@ TEST_F(LfstTest, ClipboardLinePastesBackWholeAtAnyValue) {
 TEST_F(LfstTest, LineIdsLeaveAndJoinTheLists) {
   const u32 onlyA[3] = {1, lineA, 0};
   ASSERT_EQ(0, SetPoint(1, LFST_F_LINES_ONLY, 1, 3, onlyA));
-  LineId lineB = 0;
-  ASSERT_EQ(0, Lin_Create(u"B", 0, 0, &lineB));
   EXPECT_EQ(0, Lfst_AddLineIdBeside(lineB, lineA));
   u32 words[16], count = 0;
   Lfst_GetInfo(1, 5, 0, &count, words, nullptr);

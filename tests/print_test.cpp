@@ -71,6 +71,12 @@ TEST(FmtPrint, OutputIsCutAtTheBuffer) {
   EXPECT_EQ(Fmt_Print(buf, 1, u"%s", u"abc"), 0);
   EXPECT_EQ(buf[0], 0);
   EXPECT_EQ(Fmt_Print(buf, 0, u"%s", u"abc"), 0);
+  // Without a buffer the result is what was written: nothing, however long
+  // the output would be.
+  EXPECT_EQ(Fmt_Print(nullptr, 10, u"%s", u"abc"), 0);
+  EXPECT_EQ(Fmt_Print(nullptr, 10, u"%s", u"a text longer than ten"), 0);
+  EXPECT_EQ(Fmt_Print(buf, -3, u"%s", u"abc"), 0);
+  EXPECT_EQ(Fmt_PrintA(nullptr, 10, "%d", 123456789), 0);
   char nbuf[4];
   EXPECT_EQ(Fmt_PrintA(nbuf, 4, "%5d", 1), 3);
   EXPECT_EQ(std::string(nbuf), "   ");

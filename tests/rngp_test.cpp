@@ -11,6 +11,7 @@
 #include "operation/trn.h"
 #include "shell/ewin.h"
 #include "shell/wire.h"
+#include "tests/pointobj_fixture.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -29,19 +30,13 @@ int Ask(const RpQuestion* q) {
 }
 void StopSimulation(void) { ++g_stops; }
 
-class RpTest : public ::testing::Test {
+class RpTest : public PointObjectTest {
  protected:
+  void InitStore() override { Rp_Init(); }
+  void ClearStore() override { Rp_Clear(); }
   void SetUp() override {
-    Wire_InstallHooks();
-    ASSERT_EQ(0, Test_LoadTexts());
-    ASSERT_EQ(0, Grid_Init());
-    ASSERT_EQ(1, Lin_Init());
-    Rp_Init();
-    ASSERT_EQ(0, Lin_Create(u"A", 0, 0, &lineA));
-    ASSERT_EQ(0, Lin_Create(u"B", 0, 0, &lineB));
-    g_clip.clear();
-    const PointClipLines lines = {Test_ClipAppend, Test_ClipRead};
-    Pobj_SetClipLines(&lines);
+    PointObjectTest::SetUp();
+    if (HasFatalFailure()) return;
     train = Trn_AllocRecord(2, 3);
     ASSERT_NE(nullptr, train);
     train->CurLine = train->Line = lineA;
@@ -54,10 +49,7 @@ class RpTest : public ::testing::Test {
     Trn_FreeRecord(train);
     const RpHooks none = {nullptr, nullptr};
     Rp_SetHooks(&none);
-    Pobj_SetClipLines(nullptr);
-    Rp_Clear();
-    Lin_Exit();
-    Grid_Exit();
+    PointObjectTest::TearDown();
   }
   // A point of the type at x, direction bit 2, result value 0x40 and
   // values 2..5 = 2, 30, 15, 4, with the lists given.
@@ -77,7 +69,6 @@ class RpTest : public ::testing::Test {
     if (line) *line = tv;
     return r;
   }
-  LineId lineA = 0, lineB = 0;
   TrainRec* train = nullptr;
 };
 
@@ -222,7 +213,9 @@ TEST_F(RpTest, ResultCodesOfSetEditDeleteAndLists) {
   for (const Code& c : codes) {
     u32 lo = 9, hi = 9;
     EXPECT_EQ(c.is, Rp_IsCode(c.code, &lo, &hi)) << c.code;
-    if (c.is) EXPECT_EQ(c.high, hi) << c.code;
+    if (c.is) {
+      EXPECT_EQ(c.high, hi) << c.code;
+    }
   }
 }
 

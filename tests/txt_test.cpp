@@ -69,9 +69,12 @@ TEST_F(TxtTest, MergeAndSplitScenario) {
   for (const Step& s : steps) {
     EXPECT_EQ(s.result, Set(s.x, 5, 0, s.chars, s.colour)) << s.runs;
     EXPECT_EQ(s.runs, Runs());
-    if (s.x == 11 && s.result == TXT_SET_ADDED) EXPECT_EQ(3u, Txt_First()->TextColour) << "colours of the last write";
-    if (s.result == TXT_SET_BLANKED && Txt_Count() == 2)
+    if (s.x == 11 && s.result == TXT_SET_ADDED) {
+      EXPECT_EQ(3u, Txt_First()->TextColour) << "colours of the last write";
+    }
+    if (s.result == TXT_SET_BLANKED && Txt_Count() == 2) {
       EXPECT_EQ(3u, Txt_First()->Next->TextColour) << "both halves keep the joined run's colours";
+    }
   }
   TxtCell got;
   ASSERT_EQ(0, Txt_GetRunAt(12, 5, 0, &got));
