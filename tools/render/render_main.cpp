@@ -66,7 +66,9 @@ static int WriteBmp(const char* path, const u32* px, i32 w, i32 h) {
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  // An option in place of the output name is a request for help, not a
+  // file to write.
+  if (argc < 2 || argv[1][0] == '-') {
     fprintf(stderr,
             "usage: orba_render OUT.bmp [--layout FILE] [--mode 1|2|3] [--scale N] [--level L] [--x X] [--y Y]\n"
             "       [--width W] [--height H] [--zoomset 1|2|4] [--night] [--dusk] [--grid] [--data DIR]\n");
