@@ -319,9 +319,11 @@ void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false, bool pave
       ++q.n;
     }
   }
-  // A crossing lies in the middle of a lone way; on a junction, on the
-  // first way short of the junction.
-  if (zebra) st.zebraAt = w.n == 1 ? st.paths[0].length / 2 : 7;
+  // A crossing lies in the middle of a lone straight way; on a bend, where
+  // it leaves its first side, whose bars stay nearly straight; on a
+  // junction, on the first way short of the junction.
+  const bool straight = (w.paths[0][0] ^ 1) == w.paths[0][1];
+  if (zebra) st.zebraAt = w.n > 1 ? 7 : straight ? st.paths[0].length / 2 : 5.5f;
   // Only the pixels near the paths need asking.
   float x0 = 1e9f, x1 = -1e9f, v0 = 1e9f, v1 = -1e9f;
   for (int p = 0; p < w.n; ++p)
