@@ -1049,3 +1049,5 @@ void Asy_Name(u32 code, char* buf, int size) {
   const Family* f = FamilyOf(code);
   snprintf(buf, size_t(size), "%s %u", f ? f->name : "picture", f ? unsigned(code - f->first) : 0u);
 }
+
+void Asy_DrawWayShape(Canvas* c, int shape) { DrawWay(c, 49408u + u32(shape % 80), 0, shape % 80); }
