@@ -319,9 +319,11 @@ void DrawWay(Canvas* c, u32 code, int bank, int i, bool zebra = false, bool pave
       ++q.n;
     }
   }
-  // A crossing lies in the middle of a lone way; on a junction, on the
-  // first way short of the junction.
-  if (zebra) st.zebraAt = w.n == 1 ? st.paths[0].length / 2 : 7;
+  // A crossing lies in the middle of a lone straight way; on a bend, where
+  // it leaves its first side, whose bars stay nearly straight; on a
+  // junction, on the first way short of the junction.
+  const bool straight = (w.paths[0][0] ^ 1) == w.paths[0][1];
+  if (zebra) st.zebraAt = w.n > 1 ? 7 : straight ? st.paths[0].length / 2 : 5.5f;
   // Only the pixels near the paths need asking.
   float x0 = 1e9f, x1 = -1e9f, v0 = 1e9f, v1 = -1e9f;
   for (int p = 0; p < w.n; ++p)
@@ -1731,3 +1733,5 @@ void Asy_Name(u32 code, char* buf, int size) {
   const Family* f = FamilyOf(code);
   snprintf(buf, size_t(size), "%s %u", f ? f->name : "picture", f ? unsigned(code - f->first) : 0u);
 }
+
+void Asy_DrawWayShape(Canvas* c, int shape) { DrawWay(c, 49408u + u32(shape % 80), 0, shape % 80); }
