@@ -217,6 +217,10 @@ TEST(GfxgenElements, LampsAndWindowsCarryLightingTags) {
     EXPECT_GT(TaggedPixels(p, 4), 0) << "zoom " << zoom;
     RenderElement(4096 + 456, zoom, &p);  // dwarf signal, white lamps
     EXPECT_GT(TaggedPixels(p, 5), 0) << "zoom " << zoom;
+    for (int s = 136; s <= 151; ++s) {  // depot sheds in every style and axis
+      RenderElement(u32(4096 + s), zoom, &p);
+      EXPECT_GT(TaggedPixels(p, 6), 0) << "depot " << s << " zoom " << zoom;
+    }
     int houses = 0, stations = 0, lamps = 0;
     for (u32 code = 51200; code <= 51343; ++code) {
       RenderSymbol(code, zoom, &p);

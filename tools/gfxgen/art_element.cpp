@@ -446,7 +446,7 @@ void DrawRampFoot(Canvas* c, int shape) {
     if (!ClipToCell(&a[0], &a[1], &b[0], &b[1])) continue;
     Cnv_Line(c, a[0], Asc_Sy(a[1], 0), b[0], Asc_Sy(b[1], 0), 0.5f, rail);
   }
-  Cnv_InkEdges(c, 0.55f, 0, 0, 32, 16);
+  Cnv_InkEdges(c, kInk, 0, 0, 32, 16);
 }
 
 bool IsPortalShape(int s) {
