@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/gfxgen/art_scene.h"
+#include "tools/gfxgen/art_symbol.h"
 #include "tools/gfxgen/art_track.h"
 
 const u16 kAelClassBases[4] = {0, 4096, 7168, 8192};
@@ -662,23 +663,19 @@ void Girders(Canvas* c, int axis) {
 // the crossing signs stand beside the road in front (index 1).
 void LevelCrossing(Canvas* c, int layerIndex) {
   if (layerIndex == 0) {
-    // The street's own asphalt, width and edges, so the road runs on into
-    // the streets either side without a seam.
-    const u32 asphalt = Cnv_Rgb(104, 106, 110), edge = Cnv_Shade(asphalt, 0.75f);
-    float edges[8] = {0, 7.5f, 32, 7.5f, 32, 24.5f, 0, 24.5f};
-    Asc_Flat(c, edges, 4, 0, edge);
-    float road[8] = {0, 8.5f, 32, 8.5f, 32, 23.5f, 0, 23.5f};
-    Asc_Flat(c, road, 4, 0.05f, asphalt);
-    // The centre line runs on from the streets and stops short of the rails.
-    for (float x : {0.5f, 22.0f}) {
-      float m[8] = {x, 15.6f, x + 9.5f, 15.6f, x + 9.5f, 16.4f, x, 16.4f};
-      Asc_Flat(c, m, 4, 0.1f, Cnv_Rgb(230, 230, 220));
-    }
+    // The town street's own road with its pavements, drawn by the street's
+    // rule, so it meets the street cells either side pixel for pixel.
+    Asy_DrawWayShape(c, 0, true);
+    // The centre line stops short of the rails.
+    const u32 asphalt = Cnv_Rgb(104, 106, 110);
+    float gap[8] = {10.0f, 14.5f, 22.0f, 14.5f, 22.0f, 17.5f, 10.0f, 17.5f};
+    Asc_Flat(c, gap, 4, 0.05f, asphalt);
     // The rails run through the road, with their flangeways.
+    // The rails run on over the pavements.
     for (float rx : {12.5f, 19.0f}) {
-      float r[8] = {rx, 7.5f, rx + 1, 7.5f, rx + 1, 24.5f, rx, 24.5f};
+      float r[8] = {rx, 3.5f, rx + 1, 3.5f, rx + 1, 28.5f, rx, 28.5f};
       Asc_Flat(c, r, 4, 0.2f, Cnv_Rgb(150, 146, 140));
-      float g[8] = {rx + 1, 7.5f, rx + 1.6f, 7.5f, rx + 1.6f, 24.5f, rx + 1, 24.5f};
+      float g[8] = {rx + 1, 3.5f, rx + 1.6f, 3.5f, rx + 1.6f, 28.5f, rx + 1, 28.5f};
       Asc_Flat(c, g, 4, 0.2f, Cnv_Rgb(52, 52, 56));
     }
     return;

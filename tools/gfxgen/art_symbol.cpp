@@ -1734,4 +1734,6 @@ void Asy_Name(u32 code, char* buf, int size) {
   snprintf(buf, size_t(size), "%s %u", f ? f->name : "picture", f ? unsigned(code - f->first) : 0u);
 }
 
-void Asy_DrawWayShape(Canvas* c, int shape) { DrawWay(c, 49408u + u32(shape % 80), 0, shape % 80); }
+void Asy_DrawWayShape(Canvas* c, int shape, bool pavement) {
+  DrawWay(c, (pavement ? 52480u : 49408u) + u32(shape % 80), 0, shape % 80, false, pavement);
+}

@@ -29,7 +29,8 @@ void Asy_Name(u32 code, char* buf, int size);
 // chimneys, the chimneys of some houses); 1 when it has any.
 int Asy_Effects(u32 code, ArtEffects* out);
 // Draws way shape 0..79 in asphalt, as picture code 49408 + shape draws it
-// (0 a road from the left side to the right): for pictures of other files
-// that carry a road on, such as a level crossing, so it meets the road
-// cells beside it pixel for pixel.
-void Asy_DrawWayShape(Canvas* c, int shape);
+// (0 a road from the left side to the right), or with pavements as the
+// street of code 52480 + shape: for pictures of other files that carry a
+// road on, such as a level crossing, so it meets the way cells beside it
+// pixel for pixel.
+void Asy_DrawWayShape(Canvas* c, int shape, bool pavement);
