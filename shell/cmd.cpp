@@ -6,6 +6,7 @@
 #include "model/dep.h"
 #include "model/infp.h"
 #include "model/logp.h"
+#include "model/mcs.h"
 #include "operation/clock.h"
 #include "operation/sigeval.h"
 #include "operation/snd.h"
@@ -225,7 +226,7 @@ static void Cmd_RedrawViews(int pictureOnly) {
 
 // Ctrl with a letter: the letter's place in text 921 selects the toggle;
 // places whose owner is not in this build are not taken.
-enum { CTRL_DAYLIGHT = 2, CTRL_OVERLAY_OFF = 3, CTRL_VIEW_OVERLAY = 8 };
+enum { CTRL_ANIMATION = 0, CTRL_DAYLIGHT = 2, CTRL_OVERLAY_OFF = 3, CTRL_VIEW_OVERLAY = 8 };
 
 int Cmd_CtrlLetter(int letter) {
   const wch* table = Lng_GetText(921);
@@ -236,6 +237,13 @@ int Cmd_CtrlLetter(int letter) {
       break;
     }
   switch (slot) {
+    case CTRL_ANIMATION:
+      // Off drops the placed symbols; on places those the views show again,
+      // each at a random step of its cycle.
+      Mcs_SetAnimationWord(Mcs_GetAnimationWord() ? 0u : u32(MCS_ANIM_ALL));
+      Mcs_Revalidate(-1, nullptr);
+      Cmd_RedrawViews(1);
+      return 1;
     case CTRL_DAYLIGHT:
       g_daylight.enabled = !g_daylight.enabled;
       g_sprOptions.lighting = g_daylight.enabled ? (g_sprOptions.lighting | 1) : (g_sprOptions.lighting & ~1);

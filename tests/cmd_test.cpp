@@ -6,6 +6,7 @@
 #include "model/grid.h"
 #include "model/infp.h"
 #include "model/logp.h"
+#include "model/mcs.h"
 #include "operation/clock.h"
 #include "platform/msg.h"
 #include "operation/sig.h"
@@ -39,9 +40,18 @@ TEST(CmdKeys, CtrlLettersToggleByTheirPlaceInTheLetterText) {
   EXPECT_NE(pause, Disp_GetDisplayPause());
   Disp_SetDisplayPause(pause);
 
+  // The first place switches the animations off and on again whole.
+  const u32 word = Mcs_GetAnimationWord();
+  Mcs_SetAnimationWord(MCS_ANIM_DISPLAY);
+  EXPECT_EQ(1, Cmd_KeyHandler(Lng_GetText(921)[0], CMD_MOD_CTRL, 1));
+  EXPECT_EQ(0u, Mcs_GetAnimationWord());
+  EXPECT_EQ(1, Cmd_KeyHandler(Lng_GetText(921)[0], CMD_MOD_CTRL, 1));
+  EXPECT_EQ(u32(MCS_ANIM_ALL), Mcs_GetAnimationWord());
+  Mcs_SetAnimationWord(word);
+
   // A letter the text does not hold, and a place whose owner is not built.
   EXPECT_EQ(0, Cmd_KeyHandler('Q', CMD_MOD_CTRL, 1));
-  EXPECT_EQ(0, Cmd_KeyHandler('A', CMD_MOD_CTRL, 1));
+  EXPECT_EQ(0, Cmd_KeyHandler(Lng_GetText(921)[1], CMD_MOD_CTRL, 1));
 }
 
 TEST(CmdKeys, AltLettersByTheirPlaceInTheLetterText) {
