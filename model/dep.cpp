@@ -318,8 +318,11 @@ int Dep_InsertPlace(u32 depot, const wch* name, const wch* shortName, const Depo
     *d = DepotRec{};
     d->Number = depot;
     Dep_TakeName(name, d->Name, DEP_NAME_MAX);
-    if (shortName && *Dep_SkipBlanks(shortName)) Dep_TakeName(shortName, d->Short, DEP_SHORT_MAX);
-    else Dep_MakeShortName(d->Name, d->Short);
+    // A short name that yields nothing (blank, or starting with a character
+    // that ends a name) is made from the long one, as an absent one is: so a
+    // saved depot reads back with the short name it was saved with.
+    if (shortName) Dep_TakeName(shortName, d->Short, DEP_SHORT_MAX);
+    if (!d->Short[0]) Dep_MakeShortName(d->Name, d->Short);
     d->PlaceCount = 1;
     d->Places[0] = *place;
     Dep_LinkByName(d);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "model/dep.h"
@@ -165,6 +166,23 @@ TEST_F(DepTest, SectionRoundTripKeepsRecordsAndBytes) {
   EXPECT_EQ(30000u, info.WaitMs);
   EXPECT_EQ(0x4002u, info.Options);
   EXPECT_EQ(1, Dep_GetPlace(9, 6, &info));
+}
+
+// A short name that yields nothing, because it starts with a character
+// that ends a name, is made from the long name as a missing one is; the
+// depot then saves and reads back the same.
+TEST_F(DepTest, AnUnusableShortNameIsMadeFromTheLongOne) {
+  for (const wch* shortName : {static_cast<const wch*>(u":em"), static_cast<const wch*>(u"  "),
+                               static_cast<const wch*>(u",x"), static_cast<const wch*>(nullptr)}) {
+    Dep_Clear();
+    ASSERT_EQ(0, Insert(1, u"Demo", shortName, Place(1, 5, 5)));
+    const DepotRec* d = Dep_Find(1, 0, nullptr);
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(std::u16string(u"Demo"), std::u16string(d->Short));
+    const Bytes first = SaveDepots();
+    ASSERT_EQ(0, LoadDepots(first, 0x3850));
+    EXPECT_EQ(first, SaveDepots());
+  }
 }
 
 TEST_F(DepTest, CountsFromTheFileAreBoundedBeforeUse) {
