@@ -1066,6 +1066,21 @@ TEST(GfxgenAnimation, EveryPictureDiffersAndStaysInsideItsArea) {
 // ---------------------------------------------------------------- ways
 namespace {
 
+// Calls put(x, y, colour) for every opaque pixel of a picture moved by
+// (ox, oy) pixels that falls inside a window of W x H pixels (bottom row
+// first).
+template <typename Put>
+void PutPicture(const ApcPicture& p, int ox, int oy, int W, int H, Put put) {
+  for (const ApcPlacement& pl : p.placements)
+    for (int r = 0; r < pl.h; ++r)
+      for (int c = 0; c < pl.w; ++c) {
+        const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
+        const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
+        if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
+        put(x, y, v);
+      }
+}
+
 // Three cells of one picture in a row (across) or a column, put together in
 // the compositor's order for the middle cell: its own picture, then the
 // neighbour after it and, across, the one before it (without neighbours:
@@ -1081,14 +1096,7 @@ std::vector<u32> ComposeMiddleOfThree(u32 code, int zoom, bool across, bool neig
     if (k != 0 && !neighbours) continue;
     if (!across && k < 0) continue;  // the row above never draws its ground into this cell
     const int ox = across ? k * W : 0, oy = across ? 0 : -k * H;
-    for (const ApcPlacement& pl : p.placements)
-      for (int r = 0; r < pl.h; ++r)
-        for (int c = 0; c < pl.w; ++c) {
-          const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
-          const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
-          if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
-          win[size_t(y * W + x)] = v;
-        }
+    PutPicture(p, ox, oy, W, H, [&](int x, int y, u32 v) { win[size_t(y * W + x)] = v; });
   }
   return win;
 }
@@ -1222,16 +1230,11 @@ std::vector<u32> WayWindow(const std::vector<WayCell>& cells, int wx, int wy, in
       if (!drawn.count(key)) RenderSymbol(wc.code, zoom, &drawn[key]);
       const ApcPicture& p = drawn[key];
       const int ox = (wc.cx - wx) * W, oy = (wy - wc.cy) * H;
-      for (const ApcPlacement& pl : p.placements)
-        for (int r = 0; r < pl.h; ++r)
-          for (int c = 0; c < pl.w; ++c) {
-            const u32 v = pl.px[size_t(r) * size_t(pl.w) + size_t(c)];
-            const int x = pl.x + c + ox, y = pl.y + pl.h - 1 - r + oy;
-            if (v == CNV_TRANSPARENT || x < 0 || y < 0 || x >= W || y >= H) continue;
-            u32& t = win[size_t(y * W + x)];
-            if (compositor && t != CNV_TRANSPARENT && t != v) ++*clash;
-            if (compositor || t == CNV_TRANSPARENT) t = v;
-          }
+      PutPicture(p, ox, oy, W, H, [&](int x, int y, u32 v) {
+        u32& t = win[size_t(y * W + x)];
+        if (compositor && t != CNV_TRANSPARENT && t != v) ++*clash;
+        if (compositor || t == CNV_TRANSPARENT) t = v;
+      });
     }
   return win;
 }
